@@ -1,0 +1,439 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
+<context>
+    <name>Serial</name>
+    <message>
+        <location filename="../ui/serial.ui" line="22"/>
+        <source>LASER SYSTEM_V0.3.10</source>
+        <translation>LASER SYSTEM_V0.3.10</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="98"/>
+        <source>串口配置</source>
+        <translation>串口配置</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="116"/>
+        <source>端口号：</source>
+        <translation>端口号：</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="156"/>
+        <source>刷新串口</source>
+        <translation>刷新串口</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="169"/>
+        <source>打开串口</source>
+        <translation>打开串口</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="183"/>
+        <source>红光开关</source>
+        <translation>红光开关</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="201"/>
+        <source>开 启</source>
+        <translation>开 启</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="220"/>
+        <source>关 闭</source>
+        <translation>关 闭</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="234"/>
+        <source>系统状态</source>
+        <translation>系统状态</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="308"/>
+        <source>指示光标</source>
+        <translation>指示光标</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="340"/>
+        <location filename="../ui/serial.ui" line="1105"/>
+        <location filename="../ui/serial.ui" line="1271"/>
+        <source>直流开启</source>
+        <translation>直流开启</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="372"/>
+        <location filename="../ui/serial.ui" line="1207"/>
+        <source>光闸开启</source>
+        <translation>光闸开启</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="404"/>
+        <source>激光输出</source>
+        <translation>激光输出</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="436"/>
+        <source>驱动温度报警</source>
+        <translation>驱动温度报警</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="468"/>
+        <source>系统异常</source>
+        <translation>系统异常</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="500"/>
+        <source>光感测警报</source>
+        <translation>光感测警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="532"/>
+        <location filename="../ui/serial.ui" line="1156"/>
+        <source>外部急停</source>
+        <translation>外部急停</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="564"/>
+        <source>连锁机门</source>
+        <translation>连锁机门</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="596"/>
+        <source>水冷机警报</source>
+        <translation>水冷机警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="628"/>
+        <source>温度报警</source>
+        <translation>温度报警</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="660"/>
+        <source>T3温度过高</source>
+        <translation>T3温度过高</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="692"/>
+        <source>T4温度过高</source>
+        <translation>T4温度过高</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="724"/>
+        <source>驱动过流报警</source>
+        <translation>驱动过流报警</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="756"/>
+        <source>QBH报警</source>
+        <translation>QBH报警</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="788"/>
+        <source>光纤断裂报警</source>
+        <translation>光纤断裂报警</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="801"/>
+        <source>T3温度(C):</source>
+        <translation>T3温度(C):</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="830"/>
+        <source>T4温度(C):</source>
+        <translation>T4温度(C):</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="859"/>
+        <source>露点温度(C):</source>
+        <translation>露点温度(C):</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="888"/>
+        <source>CCB:</source>
+        <translation>CCB:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="914"/>
+        <source>DB:</source>
+        <translation>DB:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="944"/>
+        <source>数字量输入</source>
+        <translation>数字量输入</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1054"/>
+        <source>PWM输入</source>
+        <translation>PWM输入</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1222"/>
+        <source>数字量输出</source>
+        <translation>数字量输出</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1322"/>
+        <source>报警输出</source>
+        <translation>报警输出</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1337"/>
+        <source>模拟量输入/输出</source>
+        <translation>模拟量输入/输出</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1349"/>
+        <source>AI-1:</source>
+        <translation>AI-1:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1378"/>
+        <source>Freq:</source>
+        <translation>Freq:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1407"/>
+        <source>Duty:</source>
+        <translation>Duty:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1437"/>
+        <source>产品信息</source>
+        <translation>产品信息</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1449"/>
+        <source>产品型号：</source>
+        <translation>产品型号：</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1478"/>
+        <source>销售序号：</source>
+        <translation>销售序号：</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1507"/>
+        <source>系统时间：</source>
+        <translation>系统时间：</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1551"/>
+        <source>中央控制板(CCB)参数</source>
+        <translation>中央控制板(CCB)参数</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1654"/>
+        <source>屏蔽冷水机警报</source>
+        <translation>屏蔽冷水机警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1781"/>
+        <source>屏蔽电源警报</source>
+        <translation>屏蔽电源警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1902"/>
+        <source>屏蔽内部急停</source>
+        <translation>屏蔽内部急停</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2023"/>
+        <source>红光自动</source>
+        <translation>红光自动</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2144"/>
+        <source>屏蔽外部急停</source>
+        <translation>屏蔽外部急停</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2265"/>
+        <source>屏蔽露点警报</source>
+        <translation>屏蔽露点警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2386"/>
+        <source>屏蔽门位警报</source>
+        <translation>屏蔽门位警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2507"/>
+        <source>红光自动下 依实际出光</source>
+        <translation>红光自动下 依实际出光</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2628"/>
+        <source>屏蔽QBH警报</source>
+        <translation>屏蔽QBH警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2752"/>
+        <source>屏蔽光纤断裂警报</source>
+        <translation>屏蔽光纤断裂警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2873"/>
+        <source>屏蔽温度警报</source>
+        <translation>屏蔽温度警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2994"/>
+        <source>红光外控</source>
+        <translation>红光外控</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3115"/>
+        <source>屏蔽漏光警报</source>
+        <translation>屏蔽漏光警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3236"/>
+        <source>屏蔽PD警报</source>
+        <translation>屏蔽PD警报</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3357"/>
+        <source>超调模式HPP</source>
+        <translation>超调模式HPP</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3478"/>
+        <source>工艺程序PgmIO</source>
+        <translation>工艺程序PgmIO</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3599"/>
+        <source>内控光闸失效</source>
+        <translation>内控光闸失效</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3720"/>
+        <source>门位警报低准位</source>
+        <translation>门位警报低准位</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3841"/>
+        <source>数位输出低准位</source>
+        <translation>数位输出低准位</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3962"/>
+        <source>直流电源警报高准位</source>
+        <translation>直流电源警报高准位</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4083"/>
+        <source>自动启动(光闸控制)</source>
+        <translation>自动启动(光闸控制)</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4204"/>
+        <source>输入模拟量埠(备用)</source>
+        <translation>输入模拟量埠(备用)</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4325"/>
+        <source>输出模拟量埠(in PD)</source>
+        <translation>输出模拟量埠(in PD)</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4391"/>
+        <source>读回</source>
+        <translation>读回</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4407"/>
+        <source>设定</source>
+        <translation>设定</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4433"/>
+        <source>控制模式</source>
+        <translation>控制模式</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4493"/>
+        <source>光感测漏光上限值 Pd1 50..4050</source>
+        <translation>光感测漏光上限值 Pd1 50..4050</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4565"/>
+        <location filename="../ui/serial.ui" line="4613"/>
+        <source>使用者界面</source>
+        <translation>使用者界面</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4571"/>
+        <location filename="../ui/serial.ui" line="4618"/>
+        <source>设置</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4577"/>
+        <source>语言</source>
+        <translation>语言</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4584"/>
+        <source>帮助</source>
+        <translation>帮助</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4595"/>
+        <location filename="../ui/serial.ui" line="4598"/>
+        <source>中文</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4603"/>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4608"/>
+        <source>关于...</source>
+        <translation>关于...</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>打开文件失败</source>
+        <translation>打开文件失败</translation>
+    </message>
+    <message>
+        <source>新建目录失败</source>
+        <translation>新建目录失败</translation>
+    </message>
+    <message>
+        <source>新建文件失败</source>
+        <translation>新建文件失败</translation>
+    </message>
+    <message>
+        <source>串口错误</source>
+        <translation>串口错误</translation>
+    </message>
+    <message>
+        <source>请检查串口线缆和设置！</source>
+        <translation>请检查串口线缆和设置！</translation>
+    </message>
+    <message>
+        <source>注意</source>
+        <translation>注意</translation>
+    </message>
+    <message>
+        <source>激光器未连接！</source>
+        <translation>激光器未连接！</translation>
+    </message>
+    <message>
+        <source>屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏&lt;br&gt;且不属于激光器保修项目，请确认是否屏蔽？</source>
+        <translation>屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏&lt;br&gt;且不属于激光器保修项目，请确认是否屏蔽？</translation>
+    </message>
+    <message>
+        <source>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</source>
+        <translation>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,439 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>Serial</name>
+    <message>
+        <location filename="../ui/serial.ui" line="22"/>
+        <source>LASER SYSTEM_V0.3.10</source>
+        <translation>LASER SYSTEM_V0.3.10</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="98"/>
+        <source>串口配置</source>
+        <translation>Serial port settings</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="116"/>
+        <source>端口号：</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="156"/>
+        <source>刷新串口</source>
+        <translation>Refresh ports</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="169"/>
+        <source>打开串口</source>
+        <translation>Open port</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="183"/>
+        <source>红光开关</source>
+        <translation>Red pilot light</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="201"/>
+        <source>开 启</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="220"/>
+        <source>关 闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="234"/>
+        <source>系统状态</source>
+        <translation>System status</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="308"/>
+        <source>指示光标</source>
+        <translation>Pilot light</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="340"/>
+        <location filename="../ui/serial.ui" line="1105"/>
+        <location filename="../ui/serial.ui" line="1271"/>
+        <source>直流开启</source>
+        <translation>DC on</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="372"/>
+        <location filename="../ui/serial.ui" line="1207"/>
+        <source>光闸开启</source>
+        <translation>Shutter open</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="404"/>
+        <source>激光输出</source>
+        <translation>Laser emission</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="436"/>
+        <source>驱动温度报警</source>
+        <translation>Driver temp. alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="468"/>
+        <source>系统异常</source>
+        <translation>System fault</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="500"/>
+        <source>光感测警报</source>
+        <translation>Photodiode alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="532"/>
+        <location filename="../ui/serial.ui" line="1156"/>
+        <source>外部急停</source>
+        <translation>External E-stop</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="564"/>
+        <source>连锁机门</source>
+        <translation>Door interlock</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="596"/>
+        <source>水冷机警报</source>
+        <translation>Chiller alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="628"/>
+        <source>温度报警</source>
+        <translation>Temperature alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="660"/>
+        <source>T3温度过高</source>
+        <translation>T3 temp. too high</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="692"/>
+        <source>T4温度过高</source>
+        <translation>T4 temp. too high</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="724"/>
+        <source>驱动过流报警</source>
+        <translation>Driver overcurrent</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="756"/>
+        <source>QBH报警</source>
+        <translation>QBH alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="788"/>
+        <source>光纤断裂报警</source>
+        <translation>Fiber break alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="801"/>
+        <source>T3温度(C):</source>
+        <translation>T3 temp. (°C):</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="830"/>
+        <source>T4温度(C):</source>
+        <translation>T4 temp. (°C):</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="859"/>
+        <source>露点温度(C):</source>
+        <translation>Dew point (°C):</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="888"/>
+        <source>CCB:</source>
+        <translation>CCB:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="914"/>
+        <source>DB:</source>
+        <translation>DB:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="944"/>
+        <source>数字量输入</source>
+        <translation>Digital inputs</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1054"/>
+        <source>PWM输入</source>
+        <translation>PWM input</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1222"/>
+        <source>数字量输出</source>
+        <translation>Digital outputs</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1322"/>
+        <source>报警输出</source>
+        <translation>Fault out</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1337"/>
+        <source>模拟量输入/输出</source>
+        <translation>Analog I/O</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1349"/>
+        <source>AI-1:</source>
+        <translation>AI-1:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1378"/>
+        <source>Freq:</source>
+        <translation>Freq:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1407"/>
+        <source>Duty:</source>
+        <translation>Duty:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1437"/>
+        <source>产品信息</source>
+        <translation>Product information</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1449"/>
+        <source>产品型号：</source>
+        <translation>Product type:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1478"/>
+        <source>销售序号：</source>
+        <translation>Serial number:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1507"/>
+        <source>系统时间：</source>
+        <translation>System time:</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1551"/>
+        <source>中央控制板(CCB)参数</source>
+        <translation>Central control board (CCB) parameters</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1654"/>
+        <source>屏蔽冷水机警报</source>
+        <translation>Mask chiller alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1781"/>
+        <source>屏蔽电源警报</source>
+        <translation>Mask power supply alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="1902"/>
+        <source>屏蔽内部急停</source>
+        <translation>Mask internal E-stop</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2023"/>
+        <source>红光自动</source>
+        <translation>Red light auto</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2144"/>
+        <source>屏蔽外部急停</source>
+        <translation>Mask external E-stop</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2265"/>
+        <source>屏蔽露点警报</source>
+        <translation>Mask dew point alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2386"/>
+        <source>屏蔽门位警报</source>
+        <translation>Mask door interlock</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2507"/>
+        <source>红光自动下 依实际出光</source>
+        <translation>Auto red follows beam</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2628"/>
+        <source>屏蔽QBH警报</source>
+        <translation>Mask QBH alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2752"/>
+        <source>屏蔽光纤断裂警报</source>
+        <translation>Mask fiber break alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2873"/>
+        <source>屏蔽温度警报</source>
+        <translation>Mask temperature alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="2994"/>
+        <source>红光外控</source>
+        <translation>Red light external</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3115"/>
+        <source>屏蔽漏光警报</source>
+        <translation>Mask leakage alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3236"/>
+        <source>屏蔽PD警报</source>
+        <translation>Mask PD alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3357"/>
+        <source>超调模式HPP</source>
+        <translation>Overdrive mode HPP</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3478"/>
+        <source>工艺程序PgmIO</source>
+        <translation>Process program PgmIO</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3599"/>
+        <source>内控光闸失效</source>
+        <translation>Internal shutter off</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3720"/>
+        <source>门位警报低准位</source>
+        <translation>Door alarm active low</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3841"/>
+        <source>数位输出低准位</source>
+        <translation>Digital out active low</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="3962"/>
+        <source>直流电源警报高准位</source>
+        <translation>DC alarm active high</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4083"/>
+        <source>自动启动(光闸控制)</source>
+        <translation>Auto start (shutter)</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4204"/>
+        <source>输入模拟量埠(备用)</source>
+        <translation>Analog input (spare)</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4325"/>
+        <source>输出模拟量埠(in PD)</source>
+        <translation>Analog output (in PD)</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4391"/>
+        <source>读回</source>
+        <translation>Read back</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4407"/>
+        <source>设定</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4433"/>
+        <source>控制模式</source>
+        <translation>Control mode</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4493"/>
+        <source>光感测漏光上限值 Pd1 50..4050</source>
+        <translation>PD leakage limit Pd1 50..4050</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4565"/>
+        <location filename="../ui/serial.ui" line="4613"/>
+        <source>使用者界面</source>
+        <translation>User Interface</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4571"/>
+        <location filename="../ui/serial.ui" line="4618"/>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4577"/>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4584"/>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4595"/>
+        <location filename="../ui/serial.ui" line="4598"/>
+        <source>中文</source>
+        <translation>中文 (Chinese)</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4603"/>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <location filename="../ui/serial.ui" line="4608"/>
+        <source>关于...</source>
+        <translation>About...</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>打开文件失败</source>
+        <translation>Failed to open the file.</translation>
+    </message>
+    <message>
+        <source>新建目录失败</source>
+        <translation>Failed to create the directory.</translation>
+    </message>
+    <message>
+        <source>新建文件失败</source>
+        <translation>Failed to create the file.</translation>
+    </message>
+    <message>
+        <source>串口错误</source>
+        <translation>Serial port error</translation>
+    </message>
+    <message>
+        <source>请检查串口线缆和设置！</source>
+        <translation>Please check the serial cable and port settings!</translation>
+    </message>
+    <message>
+        <source>注意</source>
+        <translation>Attention</translation>
+    </message>
+    <message>
+        <source>激光器未连接！</source>
+        <translation>Laser not connected!</translation>
+    </message>
+    <message>
+        <source>屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏&lt;br&gt;且不属于激光器保修项目，请确认是否屏蔽？</source>
+        <translation>Masking the QBH alarm may cause personal injury or damage to the laser or the integrated system&lt;br&gt;and is not covered by the laser warranty. Mask it anyway?</translation>
+    </message>
+    <message>
+        <source>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</source>
+        <translation>Fiber laser host program LASER SYSTEM_V0.3.10&lt;br&gt;Talks to the central control board (CCB) over a serial port.</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,221 @@
+// The language preference file and the catalogues: reading, the canonical rewrite, creating
+// the file, run-time switching, and the failures the user is told about.
+#include "app/language_preference.h"
+#include "support/modal.h"
+#include "support/serial_probe.h"
+#include "support/work_dir.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+const QByteArray chineseLine = QByteArrayLiteral("language = chinese");
+const QByteArray englishLine = QByteArrayLiteral("language = english");
+const QString chineseRefresh = QString::fromUtf8("刷新串口");
+
+bool showsEnglish(Serial &w) {
+    // The English catalogue translates every form text; the refresh caption stands for them.
+    return SerialProbe::form(w)->pushButtonUpData->text() != chineseRefresh;
+}
+
+} // namespace
+
+class LanguagePreferenceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fileContentIsOneLineOfEighteenBytes() {
+        QCOMPARE(preference::fileContent(preference::chinese), chineseLine);
+        QCOMPARE(preference::fileContent(preference::english).size(), 18);
+    }
+
+    void startupAppliesTheFirstValidLine_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("language");
+
+        QTest::newRow("no blanks") << QByteArray("language=english") << true << "english";
+        QTest::newRow("blanks and CRLF")
+            << QByteArray("  language   =   chinese  \r\n") << false << "chinese";
+        QTest::newRow("CRLF lines, value on line 2")
+            << QByteArray("x = y\r\nlanguage = english\r\n") << true << "english";
+        QTest::newRow("tabs are white space")
+            << QByteArray("\tlanguage\t=\tenglish\t") << true << "english";
+        QTest::newRow("key is case-sensitive") << QByteArray("Language = english") << false << "";
+        QTest::newRow("value is case-sensitive") << QByteArray("language = English") << false << "";
+        QTest::newRow("first matching field wins")
+            << QByteArray("language = chinese = english") << false << "chinese";
+        QTest::newRow("an empty field before the value")
+            << QByteArray("language = = english") << true << "english";
+        QTest::newRow("valid line 3 after two invalid ones")
+            << QByteArray("language = french\nlang = english\nlanguage = english\n"
+                          "language = chinese\n")
+            << true << "english";
+        QTest::newRow("key must be the first field")
+            << QByteArray("english = language") << false << "";
+        QTest::newRow("empty file") << QByteArray() << false << "";
+    }
+    void startupAppliesTheFirstValidLine() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, english);
+        QFETCH(QString, language);
+
+        WorkDir work;
+        WorkDir::writePreference(content);
+        BoxCloser closer;
+        Serial w;
+        QCOMPARE(SerialProbe::language(w), language);
+        QCOMPARE(showsEnglish(w), english);
+        // Start-up always leaves a canonical file; one without a valid line records Chinese.
+        QCOMPARE(WorkDir::readPreference(), english ? englishLine : chineseLine);
+        QCOMPARE(closer.count(), 0);
+    }
+
+    void missingDirectoryAndFileAreCreatedWithChinese() {
+        WorkDir work;
+        QVERIFY(!QFileInfo::exists(QStringLiteral("config")));
+        BoxCloser closer;
+        Serial w;
+        QVERIFY(QFileInfo(QStringLiteral("config")).isDir());
+        QCOMPARE(WorkDir::readPreference(), chineseLine);
+        QCOMPARE(SerialProbe::language(w), QStringLiteral("chinese"));
+        QVERIFY(!showsEnglish(w));
+        QCOMPARE(closer.count(), 0);
+    }
+
+    void switchingToEnglishReappliesTextsAndRewritesTheFile() {
+        WorkDir work;
+        Serial w;
+        SerialForm &form = *SerialProbe::form(w);
+        form.label_TempWaterIn->setText(QStringLiteral("25"));
+        form.label_ProductType->setText(QStringLiteral("FL-1000"));
+        form.pushButtonSerialSwitch->setText(QString::fromUtf8("关闭串口"));
+        const QString chineseCaption = form.groupBoxConfig->title();
+
+        form.actionEnglish->trigger();
+
+        QVERIFY(showsEnglish(w));
+        QVERIFY(form.groupBoxConfig->title() != chineseCaption);
+        QCOMPARE(w.windowTitle(), QStringLiteral("LASER SYSTEM_V0.3.10"));
+        QVERIFY(form.label_TempWaterIn->text().isEmpty());
+        QVERIFY(form.label_ProductType->text().isEmpty());
+        // The switch caption goes back to the translated form text, not the run-time one.
+        QCOMPARE(form.pushButtonSerialSwitch->text(),
+                 QCoreApplication::translate("Serial", "打开串口"));
+        QVERIFY(form.pushButtonSerialSwitch->text() != QString::fromUtf8("打开串口"));
+        QCOMPARE(WorkDir::readPreference(), englishLine);
+        // The start-up value does not follow run-time switches.
+        QCOMPARE(SerialProbe::language(w), QStringLiteral("chinese"));
+
+        form.actionChinese->trigger();
+        QVERIFY(!showsEnglish(w));
+        QCOMPARE(form.pushButtonSerialSwitch->text(), QString::fromUtf8("打开串口"));
+        QCOMPARE(WorkDir::readPreference(), chineseLine);
+    }
+
+    void switchingLeavesImagesModesAndEnabledStatesAlone() {
+        WorkDir work;
+        Serial w;
+        SerialForm &form = *SerialProbe::form(w);
+        form.label_DCOn->setPixmap(QPixmap(QStringLiteral(":/green.png")));
+        const qint64 key = form.label_DCOn->pixmap(Qt::ReturnByValue).cacheKey();
+        form.actionEnglish->trigger();
+        QCOMPARE(form.label_DCOn->pixmap(Qt::ReturnByValue).cacheKey(), key);
+        QCOMPARE(form.comboBox_OPModeUsr->count(), 3);
+        QVERIFY(!form.pushButton_sysSet_set1->isEnabled());
+        QVERIFY(!form.comboBox_OPModeUsr->isEnabled());
+    }
+
+    void choosingChineseAgainRewritesTheSameContent() {
+        WorkDir work;
+        Serial w;
+        WorkDir::writePreference("language=chinese\n\n");
+        SerialProbe::form(w)->actionChinese->trigger();
+        QCOMPARE(WorkDir::readPreference(), chineseLine);
+        QVERIFY(!showsEnglish(w));
+    }
+
+    void englishStaysAfterARestart() {
+        WorkDir work;
+        {
+            Serial w;
+            SerialProbe::form(w)->actionEnglish->trigger();
+        }
+        Serial again;
+        QCOMPARE(SerialProbe::language(again), QStringLiteral("english"));
+        QVERIFY(showsEnglish(again));
+    }
+
+    void missingCatalogueIsNotReportedAndTheChoiceIsStillRecorded() {
+        WorkDir work(false);
+        BoxCloser closer;
+        Serial w;
+        SerialProbe::form(w)->actionEnglish->trigger();
+        QVERIFY(!showsEnglish(w));
+        QCOMPARE(WorkDir::readPreference(), englishLine);
+        QCOMPARE(closer.count(), 0);
+    }
+
+    void fileDeletedWhileRunningIsRecreatedWithTheDefault() {
+        WorkDir work;
+        Serial w;
+        QVERIFY(QFile::remove(QStringLiteral("config/language.gl")));
+        BoxCloser closer;
+        SerialProbe::form(w)->actionEnglish->trigger();
+        // English is applied, but a recreated file always holds the default.
+        QVERIFY(showsEnglish(w));
+        QCOMPARE(WorkDir::readPreference(), chineseLine);
+        QCOMPARE(closer.count(), 0);
+    }
+
+    void configThatIsNotADirectoryReportsBothFailures() {
+        WorkDir work;
+        {
+            QFile blocker(QStringLiteral("config"));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        BoxCloser closer;
+        Serial w;
+        // Two while reading at start-up, two more when the applied language is persisted.
+        QCOMPARE(closer.count(), 4);
+        QCOMPARE(closer.box().title, QString::fromUtf8("错误"));
+        QCOMPARE(closer.box().text, QString::fromUtf8("新建目录失败"));
+        QCOMPARE(closer.box().icon, QMessageBox::Critical);
+        // The start-up read still falls back to Chinese.
+        QCOMPARE(SerialProbe::language(w), QStringLiteral("chinese"));
+    }
+
+    void failedRewriteKeepsTheOldContentAndIsReported() {
+        WorkDir work;
+        Serial w;
+        QCOMPARE(WorkDir::readPreference(), chineseLine);
+
+        // A file-size limit of 0 makes every write fail, even for root.
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit none = old;
+        none.rlim_cur = 0;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
+        BoxCloser closer;
+        SerialProbe::form(w)->actionEnglish->trigger();
+        setrlimit(RLIMIT_FSIZE, &old);
+
+        QCOMPARE(closer.count(), 1);
+        // English was installed before the choice is persisted, so the box is in English.
+        QCOMPARE(closer.box().title, QCoreApplication::translate("Serial", "错误"));
+        QCOMPARE(closer.box().text, QCoreApplication::translate("Serial", "打开文件失败"));
+        QVERIFY(closer.box().text != QString::fromUtf8("打开文件失败"));
+        QCOMPARE(WorkDir::readPreference(), chineseLine);
+    }
+};
+
+QTEST_MAIN(LanguagePreferenceTest)
+#include "language_preference_test.moc"

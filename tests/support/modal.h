@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+// What a message box showed, and closes it. Boxes must never hang a test: arm a BoxCloser
+// before the call that may open one; it answers the first box with `button`.
+struct SeenBox {
+    bool seen = false;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+class BoxCloser {
+public:
+    explicit BoxCloser(QMessageBox::StandardButton button = QMessageBox::Ok) : answer(button) {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
+        timer.start();
+    }
+
+    const SeenBox &box() const { return first; }
+    int count() const { return boxes; }
+
+    // Process events until a box has been seen (or timeoutMs passed).
+    bool waitForBox(int timeoutMs = 2000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!first.seen && clock.elapsed() < timeoutMs)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return first.seen;
+    }
+
+private:
+    void poll() {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box == handled)
+            return;
+        handled = box;
+        ++boxes;
+        if (!first.seen) {
+            first.seen = true;
+            first.title = box->windowTitle();
+            first.text = box->text();
+            first.icon = box->icon();
+        }
+        if (QAbstractButton *b = box->button(answer))
+            b->click();
+        else
+            box->reject();
+    }
+
+    QMessageBox::StandardButton answer;
+    QTimer timer;
+    SeenBox first;
+    QPointer<QMessageBox> handled;
+    int boxes = 0;
+};

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and starts it from the build directory,
+# which holds language/ (the catalogues) and where config/ is created.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/packages.sh
+install_missing_packages "${BUILD_PACKAGES[@]}"
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DLASER_BUILD_TESTS=OFF \
+    -DLASER_BUILD_BENCH=OFF >/dev/null
+cmake --build build/release -j"$(nproc)" --target laser-host translations
+cd build/release
+exec ./laser-host "$@"

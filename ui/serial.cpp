@@ -1,0 +1,138 @@
+#include "ui/serial.h"
+
+#include "app/language_preference.h"
+#include "ui_serial.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSerialPort>
+#include <QTextStream>
+#include <QTimer>
+#include <QTranslator>
+
+// The resources live in this static library; register them before the form needs its icons.
+static void registerResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+Serial::Serial(QWidget *parent)
+    : QMainWindow(parent), form(new SerialForm), portOpen(false), firstPortSetup(true),
+      linkSilenceCount(0), replyTimeoutTicks(800), port(new QSerialPort), crcFail(0), crcOk(1) {
+    registerResources();
+    form->setupUi(this);
+    form->stackedWidget->setCurrentIndex(0);
+
+    languageFile(&preference::requestRead);
+    tianslations(&language);
+
+    // Plain texts: the operating modes are not translated.
+    form->comboBox_OPModeUsr->addItem(QString::fromUtf8("自动模式(依外部接线)"));
+    form->comboBox_OPModeUsr->addItem(QString::fromUtf8("强制外控"));
+    form->comboBox_OPModeUsr->addItem(QString::fromUtf8("强制内控"));
+
+    // Writing the settings needs an answered read-back first.
+    form->pushButton_sysSet_set1->setEnabled(false);
+
+    rxTimer = new QTimer(this);
+    rxTimer->setInterval(200);
+    connect(rxTimer, SIGNAL(timeout()), this, SLOT(timUartRx_CallBack()));
+
+    tickTimer = new QTimer(this);
+    tickTimer->setInterval(1);
+    connect(tickTimer, SIGNAL(timeout()), this, SLOT(tim1ms_CallBack()));
+    tickTimer->start();
+
+    setupConnections();
+    resetDeviceState();
+}
+
+Serial::~Serial() {
+    delete form;
+    // Deleting the port closes it.
+    delete port;
+}
+
+void Serial::setupConnections() {
+    if (firstPortSetup) {
+        FindCOM();
+        form->comboBoxCOM->setCurrentIndex(0);
+        applyInitialPortSettings();
+        firstPortSetup = false;
+    }
+
+    // Made after the initial listing, so the selection made above does not reach SetPort.
+    connect(form->pushButtonSerialSwitch, &QPushButton::clicked, this, [this] { PortSwitch(); });
+    connect(form->pushButtonUpData, &QPushButton::clicked, this, [this] { PortUpdata(); });
+    connect(form->comboBoxCOM, &QComboBox::currentTextChanged, this, [this] { SetPort(); });
+    connect(port, &QSerialPort::readyRead, this, [this] { ReceiveData(); });
+    connect(form->pushButton_redon, &QPushButton::clicked, this, [this] { cmdSnd_redOn(1); });
+    connect(form->pushButton_redoff, &QPushButton::clicked, this, [this] { cmdSnd_redOn(2); });
+    connect(form->actionEnglish, &QAction::triggered, this,
+            [this] { tianslations(&preference::english); });
+    connect(form->actionChinese, &QAction::triggered, this,
+            [this] { tianslations(&preference::chinese); });
+    connect(form->actionAbout, &QAction::triggered, this, [this] { showAbout(); });
+}
+
+void Serial::showAbout() {
+    QMessageBox::about(
+        this, QStringLiteral("About"),
+        tr("光纤激光器上位机 LASER SYSTEM_V0.3.10<br>通过串口与中央控制板(CCB)通信。"));
+}
+
+void Serial::on_actionSys_set_triggered() {
+    form->stackedWidget->setCurrentIndex(1);
+}
+
+void Serial::on_actionMasterWindow_triggered() {
+    form->stackedWidget->setCurrentIndex(0);
+}
+
+void Serial::tianslations(const QString *lang) {
+    // A new translator each time; earlier ones stay installed, the newest is searched first.
+    auto *translator = new QTranslator(this);
+    if (translator->load(preference::catalogueFor(*lang)))
+        QCoreApplication::installTranslator(translator);
+    form->retranslateUi(this);
+    languageFile(lang);
+}
+
+void Serial::languageFile(const QString *request) {
+    const bool fileExists = QFileInfo(preference::languageFilePath()).isFile();
+
+    if (fileExists && *request == preference::requestRead) {
+        QFile file(preference::languageFilePath());
+        // A file that cannot be opened reads as empty.
+        file.open(QIODevice::ReadOnly | QIODevice::Text);
+        QTextStream in(&file);
+        while (!in.atEnd()) {
+            const QString value = preference::languageOfLine(in.readLine());
+            if (!value.isEmpty()) {
+                language = value;
+                return;
+            }
+        }
+        return;
+    }
+
+    if (fileExists) {
+        // A file without a valid line leaves the language unset; record the default so the
+        // next start reads a valid file.
+        const QString &value =
+            (*request == preference::english) ? preference::english : preference::chinese;
+        if (preference::rewriteExisting(value) != preference::WriteFailure::None)
+            QMessageBox::critical(this, tr("错误"), tr("打开文件失败"));
+        return;
+    }
+
+    for (const preference::WriteFailure failure : preference::createDefault()) {
+        if (failure == preference::WriteFailure::CreateDirectory)
+            QMessageBox::critical(this, tr("错误"), tr("新建目录失败"));
+        else if (failure == preference::WriteFailure::CreateFile)
+            QMessageBox::critical(this, tr("错误"), tr("新建文件失败"));
+    }
+    if (*request == preference::requestRead)
+        language = preference::chinese;
+}

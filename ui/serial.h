@@ -1,0 +1,115 @@
+#pragma once
+
+#include "protocol/device_state.h"
+#include "supervision/tick.h"
+#include "ui/settings_page.h"
+#include "ui/status_page.h"
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+
+class QSerialPort;
+class QTimer;
+
+namespace Ui {
+class Serial;
+}
+// The generated form. Its translation context is "Serial", like the window's own texts.
+using SerialForm = Ui::Serial;
+
+// The program's only window: owns the form, the port, the receive buffer, the two timers and
+// the device state, and wires the slots below to the link, protocol, supervision and page code.
+class Serial : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Serial(QWidget *parent = nullptr);
+    ~Serial() override;
+
+private slots:
+    // port panel (link)
+    void PortSwitch();
+    bool OpenPort();
+    void ClosePort();
+    void PortUpdata();
+    void SetPort();
+    void FindCOM();
+    void SetBaudRate(int index);
+    void SetDataBit(int index);
+    void SetCheckBit(int index);
+    void SetStopBit(int index);
+    void SendData();
+    void ReceiveData();
+    void AutoRoll();
+    void ClearDataRX();
+    void ClearDataTX();
+    void ShowDataRT();
+    // receive timer and supervision tick
+    void timUartRx_CallBack();
+    void tim1ms_CallBack();
+    // commands
+    void cmdSnd_clearFaultAll();
+    void cmdSnd_ccbDcOn(bool onOff);
+    void cmdSnd_Pgm(uint8_t btn);
+    void cmdSnd_sysSet_readBack();
+    void cmdSnd_sysSet_Set();
+    void cmdSnd_redOn(uint8_t redOP);
+    // language
+    void tianslations(const QString *lang);
+    // connected by name
+    void on_actionSys_set_triggered();
+    void on_actionMasterWindow_triggered();
+    void on_pushButton_sysSet_readBack1_clicked();
+    void on_pushButton_sysSet_set1_clicked();
+    void on_checkBox_FaultDisableFiberInter_clicked();
+
+private:
+    void languageFile(const QString *request);
+    void setupConnections();
+    void uiRefresh(SerialForm *target);
+    quint8 checkFrame(const QByteArray &frame) const;
+    int dispatchFrame(QByteArray frame);
+    void resetDeviceState();
+    void showAbout();
+
+    // --- link helpers (ui/serial_port.cpp) ---
+    void applyInitialPortSettings();
+    // Cuts rxBuffer into frames and dispatches them; every complete frame is a sign of life.
+    // bufferFull: the pass runs at the bound while bytes still arrive (keeps a lone code byte).
+    void runReassemblyPass(bool bufferFull);
+    // A CCB that never pauses for 200 ms would grow rxBuffer without end: at this size the
+    // pass runs at once, keeping the unfinished trailing frame.
+    static constexpr int rxBufferBound = 4096;
+    // --- end link helpers ---
+
+    // --- tick helpers (ui/serial_tick.cpp) ---
+    void showNoAnswerBox();
+    // --- end tick helpers ---
+
+    // --- settings and command helpers (ui/serial_commands.cpp) ---
+    // --- end settings and command helpers ---
+
+    SerialForm *form;
+    bool portOpen;
+    bool firstPortSetup;
+    qint32 linkSilenceCount;
+    quint16 replyTimeoutTicks;
+    QSerialPort *port;
+    QTimer *rxTimer = nullptr;
+    QTimer *tickTimer = nullptr;
+    QByteArray rxBuffer;
+    quint8 crcFail;
+    quint8 crcOk;
+    QString language;
+
+    // The process-wide state of the original design, kept per window (one window per process).
+    protocol::DeviceState deviceState;
+    supervision::TickSchedule tick;
+    StatusPageCopies statusShown;
+    SettingsPageCopies settingsShown;
+
+    // Tests reach the private members through this one friend.
+    friend struct SerialProbe;
+};
