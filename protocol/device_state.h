@@ -20,7 +20,9 @@ struct ModuleStatus {
     bool pdFault = false;
 };
 bool operator==(const ModuleStatus &a, const ModuleStatus &b);
-inline bool operator!=(const ModuleStatus &a, const ModuleStatus &b) { return !(a == b); }
+inline bool operator!=(const ModuleStatus &a, const ModuleStatus &b) {
+    return !(a == b);
+}
 
 struct DriverChannel {
     bool overCurrent1 = false;
@@ -31,7 +33,9 @@ struct DriverChannel {
     bool overTemp4 = false;
 };
 bool operator==(const DriverChannel &a, const DriverChannel &b);
-inline bool operator!=(const DriverChannel &a, const DriverChannel &b) { return !(a == b); }
+inline bool operator!=(const DriverChannel &a, const DriverChannel &b) {
+    return !(a == b);
+}
 
 // Handshake of the two settings requests.
 enum : quint8 { handshakeIdle = 0, handshakeWaiting = 1, handshakeAnswered = 2 };
@@ -96,6 +100,8 @@ void resetDeviceState(DeviceState &state);
 
 // Compares every field (texts by content, NUL characters included).
 bool operator==(const DeviceState &a, const DeviceState &b);
-inline bool operator!=(const DeviceState &a, const DeviceState &b) { return !(a == b); }
+inline bool operator!=(const DeviceState &a, const DeviceState &b) {
+    return !(a == b);
+}
 
 } // namespace protocol
