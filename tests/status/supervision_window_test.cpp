@@ -1,0 +1,490 @@
+// The tick carried out on the window: settings request watches, the reset after a user close
+// and the link watchdog, end to end over a pseudo-terminal CCB where bytes matter.
+#include "status_fixture.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+
+using namespace statusfixture;
+
+namespace {
+
+const QString noAnswerTitle = QStringLiteral("注意");
+const QString noAnswerText = QStringLiteral("激光器未连接！");
+const QString linkLostTitle = QStringLiteral("串口错误");
+const QString linkLostText = QStringLiteral("请检查串口线缆和设置！");
+
+// Fills fields that every reset clears, so a reset shows.
+void fillResettable(protocol::DeviceState &s) {
+    s.dcOn = true;
+    s.productType = QStringLiteral("FL-1000");
+    s.tempWaterIn = 25;
+    s.driverChannel[2][7].overCurrent2 = true;
+    s.settings.redAuto = true;
+}
+
+bool looksReset(const protocol::DeviceState &s) {
+    return !s.dcOn && s.productType.isEmpty() && s.tempWaterIn == 0 &&
+           !s.driverChannel[2][7].overCurrent2 && !s.settings.redAuto;
+}
+
+} // namespace
+
+class SupervisionWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    // settings request watches
+    void readBackTimesOutOnThe800thTickNotThe799th();
+    void writeTimeoutDisablesTheSetButton();
+    void answeredReadBackEnablesBothButtons();
+    void answeredWriteEnablesOnlyTheSetButton();
+    void resetGivesBackTheReadBackButtonOfACancelledReadBack();
+    void resetLeavesTheSetButtonOfACancelledWriteDisabled();
+
+    // reset after a user close
+    void userCloseResetsTheStateAfterMoreThan100AndAtMost300Ticks_data();
+    void userCloseResetsTheStateAfterMoreThan100AndAtMost300Ticks();
+
+    // link watchdog
+    void linkIsLostAtThe16thSilentPeriod();
+    void atMostOneLinkLostBoxWhileItStaysOpen();
+    void reopeningRightAfterALinkLossStartsAFreshCount();
+    void anyCompleteFrameKeepsTheLinkAlive_data();
+    void anyCompleteFrameKeepsTheLinkAlive();
+    void linkLossCancelsAPendingRequestWithoutTimeoutBox_data();
+    void linkLossCancelsAPendingRequestWithoutTimeoutBox();
+    void shownModulesPdFaultSurvivesTheReset();
+    void bytesInLampImageOut();
+
+private:
+    QTemporaryDir scratch;
+};
+
+void SupervisionWindowTest::initTestCase() {
+    initStatusResources();
+    QVERIFY(enterScratchDirectory(scratch));
+}
+
+void SupervisionWindowTest::readBackTimesOutOnThe800thTickNotThe799th() {
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    QCOMPARE(SerialProbe::replyTimeoutTicks(*w), quint16(800));
+    SerialProbe::ticks(*w, 333); // the wait need not start on a period
+    // As the read-back command leaves it.
+    stateOf(*w).sysSetReadBackState = protocol::handshakeWaiting;
+    f.pushButton_sysSet_readBack1->setEnabled(false);
+
+    BoxCloser closer;
+    SerialProbe::ticks(*w, 799);
+    QCOMPARE(closer.count(), 0);
+    QVERIFY(!f.pushButton_sysSet_readBack1->isEnabled());
+    QCOMPARE(stateOf(*w).sysSetReadBackState, quint8(protocol::handshakeWaiting));
+
+    SerialProbe::ticks(*w, 1);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.box().title, noAnswerTitle);
+    QCOMPARE(closer.box().text, noAnswerText);
+    QCOMPARE(closer.box().icon, QMessageBox::Information);
+    QVERIFY(f.pushButton_sysSet_readBack1->isEnabled());
+    QVERIFY(!f.pushButton_sysSet_set1->isEnabled());
+    QCOMPARE(stateOf(*w).sysSetReadBackState, quint8(protocol::handshakeIdle));
+
+    SerialProbe::ticks(*w, 2000);
+    QCOMPARE(closer.count(), 1);
+}
+
+void SupervisionWindowTest::writeTimeoutDisablesTheSetButton() {
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    f.pushButton_sysSet_set1->setEnabled(true);
+    stateOf(*w).sysSetWriteState = protocol::handshakeWaiting;
+
+    BoxCloser closer;
+    SerialProbe::ticks(*w, 799);
+    QCOMPARE(closer.count(), 0);
+    SerialProbe::ticks(*w, 1);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.box().title, noAnswerTitle);
+    QCOMPARE(closer.box().text, noAnswerText);
+    QVERIFY(!f.pushButton_sysSet_set1->isEnabled());
+    QVERIFY(f.pushButton_sysSet_readBack1->isEnabled());
+    QCOMPARE(stateOf(*w).sysSetWriteState, quint8(protocol::handshakeIdle));
+
+    // Locked until an answered read-back.
+    SerialProbe::ticks(*w, 1000);
+    QVERIFY(!f.pushButton_sysSet_set1->isEnabled());
+    stateOf(*w).sysSetReadBackState = protocol::handshakeAnswered;
+    SerialProbe::ticks(*w, 1);
+    QVERIFY(f.pushButton_sysSet_set1->isEnabled());
+}
+
+void SupervisionWindowTest::answeredReadBackEnablesBothButtons() {
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    f.pushButton_sysSet_readBack1->setEnabled(false);
+    QVERIFY(!f.pushButton_sysSet_set1->isEnabled()); // as the window starts
+    stateOf(*w).sysSetReadBackState = protocol::handshakeAnswered;
+
+    SerialProbe::ticks(*w, 1);
+    QVERIFY(f.pushButton_sysSet_readBack1->isEnabled());
+    QVERIFY(f.pushButton_sysSet_set1->isEnabled());
+    QCOMPARE(stateOf(*w).sysSetReadBackState, quint8(protocol::handshakeIdle));
+}
+
+void SupervisionWindowTest::answeredWriteEnablesOnlyTheSetButton() {
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    f.pushButton_sysSet_readBack1->setEnabled(false);
+    stateOf(*w).sysSetWriteState = protocol::handshakeAnswered;
+
+    SerialProbe::ticks(*w, 1);
+    QVERIFY(f.pushButton_sysSet_set1->isEnabled());
+    QVERIFY(!f.pushButton_sysSet_readBack1->isEnabled());
+    QCOMPARE(stateOf(*w).sysSetWriteState, quint8(protocol::handshakeIdle));
+}
+
+void SupervisionWindowTest::resetGivesBackTheReadBackButtonOfACancelledReadBack() {
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    stateOf(*w).sysSetReadBackState = protocol::handshakeWaiting;
+    f.pushButton_sysSet_readBack1->setEnabled(false);
+
+    SerialProbe::resetDeviceState(*w);
+    QCOMPARE(stateOf(*w).sysSetReadBackState, quint8(protocol::handshakeIdle));
+    QVERIFY(f.pushButton_sysSet_readBack1->isEnabled());
+    QVERIFY(!f.pushButton_sysSet_set1->isEnabled());
+
+    // Without a read-back to cancel, the reset leaves the button alone.
+    f.pushButton_sysSet_readBack1->setEnabled(false);
+    SerialProbe::resetDeviceState(*w);
+    QVERIFY(!f.pushButton_sysSet_readBack1->isEnabled());
+}
+
+void SupervisionWindowTest::resetLeavesTheSetButtonOfACancelledWriteDisabled() {
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    stateOf(*w).sysSetWriteState = protocol::handshakeWaiting;
+    SerialProbe::resetDeviceState(*w);
+    QCOMPARE(stateOf(*w).sysSetWriteState, quint8(protocol::handshakeIdle));
+    QVERIFY(!f.pushButton_sysSet_set1->isEnabled());
+
+    // And no time-out follows for the cancelled write.
+    BoxCloser closer;
+    SerialProbe::ticks(*w, 2000);
+    QCOMPARE(closer.count(), 0);
+}
+
+void SupervisionWindowTest::userCloseResetsTheStateAfterMoreThan100AndAtMost300Ticks_data() {
+    QTest::addColumn<int>("closeAfter");
+    QTest::addColumn<bool>("reopen");
+    for (int closeAfter : {0, 99, 100, 199, 200, 201, 399, 777}) {
+        QTest::addRow("closed after tick %d", closeAfter) << closeAfter << false;
+        QTest::addRow("closed after tick %d, reopened", closeAfter) << closeAfter << true;
+    }
+}
+
+void SupervisionWindowTest::userCloseResetsTheStateAfterMoreThan100AndAtMost300Ticks() {
+    QFETCH(int, closeAfter);
+    QFETCH(bool, reopen);
+
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    QVERIFY(openOnPty(*w, pty));
+    SerialProbe::ticks(*w, closeAfter);
+    fillResettable(stateOf(*w));
+
+    formOf(*w).pushButtonSerialSwitch->click();
+    QVERIFY(!SerialProbe::portOpen(*w));
+    int delay = 0;
+    while (!looksReset(stateOf(*w)) && delay < 400) {
+        SerialProbe::ticks(*w, 1);
+        ++delay;
+        if (reopen && delay == 50) {
+            formOf(*w).pushButtonSerialSwitch->click();
+            QVERIFY(SerialProbe::portOpen(*w));
+        }
+    }
+    QVERIFY2(delay > 100 && delay <= 300, qPrintable(QString::number(delay)));
+
+    // Once only.
+    fillResettable(stateOf(*w));
+    SerialProbe::ticks(*w, 1000);
+    QVERIFY(stateOf(*w).dcOn);
+}
+
+void SupervisionWindowTest::linkIsLostAtThe16thSilentPeriod() {
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    QVERIFY(openOnPty(*w, pty));
+    SerialForm &f = formOf(*w);
+    QCOMPARE(f.pushButtonSerialSwitch->text(), QStringLiteral("关闭串口"));
+    fillResettable(stateOf(*w));
+
+    BoxCloser closer;
+    SerialProbe::ticks(*w, 15999);
+    QCOMPARE(closer.count(), 0);
+    QCOMPARE(SerialProbe::linkSilenceCount(*w), 15);
+    QVERIFY(SerialProbe::portOpen(*w));
+
+    SerialProbe::ticks(*w, 1);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.box().title, linkLostTitle);
+    QCOMPARE(closer.box().text, linkLostText);
+    QCOMPARE(closer.box().icon, QMessageBox::Critical);
+    QVERIFY(!SerialProbe::portOpen(*w));
+    QVERIFY(!SerialProbe::port(*w)->isOpen());
+    QCOMPARE(f.pushButtonSerialSwitch->text(), QStringLiteral("打开串口"));
+    QVERIFY(f.pushButtonUpData->isEnabled());
+    QVERIFY(looksReset(stateOf(*w)));
+    // No stale count is left behind for the next open.
+    QCOMPARE(SerialProbe::linkSilenceCount(*w), 0);
+
+    // The watchdog was not closed by the user: nothing is pending.
+    QVERIFY(!SerialProbe::tick(*w).portClosedByUser);
+    QVERIFY(!SerialProbe::tick(*w).resetPending);
+    SerialProbe::ticks(*w, 5000);
+    QCOMPARE(closer.count(), 1);
+}
+
+void SupervisionWindowTest::atMostOneLinkLostBoxWhileItStaysOpen() {
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    QVERIFY(openOnPty(*w, pty));
+    SerialProbe::ticks(*w, 15999);
+
+    // While the link-lost box is open, the tick goes on for four more watchdog periods inside
+    // its event loop. Any other box that opens meanwhile is counted and closed.
+    QPointer<QMessageBox> first;
+    QString firstTitle;
+    int others = 0;
+    bool ranInside = false;
+    bool portOpenInside = false;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || first)
+            return;
+        first = box;
+        firstTitle = box->windowTitle();
+        SerialProbe::ticks(*w, 4000);
+        ranInside = true;
+        portOpenInside = SerialProbe::portOpen(*w);
+        box->button(QMessageBox::Ok)->click();
+    });
+    QTimer extra;
+    QObject::connect(&extra, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box && first && box != first) {
+            ++others;
+            box->reject();
+        }
+    });
+    driver.start(5);
+    extra.start(5);
+
+    SerialProbe::ticks(*w, 1);
+    QVERIFY(ranInside);
+    QCOMPARE(firstTitle, linkLostTitle);
+    QCOMPARE(others, 0);
+    // The port is closed only once the box is dismissed.
+    QVERIFY(portOpenInside);
+    QVERIFY(!SerialProbe::portOpen(*w));
+    QVERIFY(!SerialProbe::port(*w)->isOpen());
+    QCOMPARE(SerialProbe::linkSilenceCount(*w), 0);
+    QCOMPARE(tickCountOf(*w), quint32(20000));
+}
+
+void SupervisionWindowTest::reopeningRightAfterALinkLossStartsAFreshCount() {
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    QVERIFY(openOnPty(*w, pty));
+    BoxCloser closer;
+    SerialProbe::ticks(*w, 16000);
+    QCOMPARE(closer.count(), 1);
+    QVERIFY(!SerialProbe::portOpen(*w));
+
+    // The user opens the port again well before the next watchdog period.
+    SerialProbe::ticks(*w, 100);
+    formOf(*w).pushButtonSerialSwitch->click();
+    QVERIFY(SerialProbe::portOpen(*w));
+    QCOMPARE(SerialProbe::linkSilenceCount(*w), 0);
+
+    // Sixteen fresh silent periods: 17000 .. 32000.
+    ticksUntil(*w, 31999);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(SerialProbe::linkSilenceCount(*w), 15);
+    SerialProbe::ticks(*w, 1);
+    QCOMPARE(closer.count(), 2);
+    QVERIFY(!SerialProbe::portOpen(*w));
+}
+
+void SupervisionWindowTest::anyCompleteFrameKeepsTheLinkAlive_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("alive");
+    QByteArray bad = systemStatusFrame(true);
+    bad[bad.size() - 1] = char(bad.at(bad.size() - 1) ^ 0x01);
+    QTest::newRow("system status") << systemStatusFrame(true) << true;
+    QTest::newRow("wrong check bytes") << bad << true;
+    QTest::newRow("known code without handler") << QByteArray::fromHex("9A03010203") << true;
+    QTest::newRow("unknown code") << QByteArray::fromHex("C1020000") << true;
+    QTest::newRow("temperature, no check bytes") << QByteArray::fromHex("E004141F0200") << true;
+    QTest::newRow("noise after a frame")
+        << systemStatusFrame(false) + QByteArray::fromHex("0102") << true;
+    QTest::newRow("length byte with bit 7: abandoned") << QByteArray::fromHex("E68501") << false;
+    QTest::newRow("noise only") << QByteArray::fromHex("0102037FFEFF") << false;
+}
+
+void SupervisionWindowTest::anyCompleteFrameKeepsTheLinkAlive() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, alive);
+
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    QVERIFY(openOnPty(*w, pty));
+    BoxCloser closer;
+    SerialProbe::ticks(*w, 15500);
+    QCOMPARE(SerialProbe::linkSilenceCount(*w), 15);
+
+    QVERIFY(pty.write(bytes));
+    QVERIFY(waitForReceivePass(*w));
+    QCOMPARE(SerialProbe::linkSilenceCount(*w), alive ? 0 : 15);
+    QCOMPARE(closer.count(), 0);
+
+    // Sixteen silent periods after the frame: 16000 .. 31000; without one, the next period.
+    const quint32 lostAt = alive ? 31000 : 16000;
+    ticksUntil(*w, lostAt - 1);
+    QCOMPARE(closer.count(), 0);
+    SerialProbe::ticks(*w, 1);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.box().title, linkLostTitle);
+}
+
+void SupervisionWindowTest::linkLossCancelsAPendingRequestWithoutTimeoutBox_data() {
+    QTest::addColumn<bool>("write");
+    QTest::newRow("read-back") << false;
+    QTest::newRow("write") << true;
+}
+
+void SupervisionWindowTest::linkLossCancelsAPendingRequestWithoutTimeoutBox() {
+    QFETCH(bool, write);
+
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    QVERIFY(openOnPty(*w, pty));
+    BoxCloser closer;
+    SerialProbe::ticks(*w, 15500);
+
+    // The request goes out on the wire 500 ticks before the link is declared lost; its
+    // time-out would come 300 ticks after that.
+    if (write) {
+        f.pushButton_sysSet_set1->setEnabled(true);
+        f.pushButton_sysSet_set1->click();
+        QCOMPARE(stateOf(*w).sysSetWriteState, quint8(protocol::handshakeWaiting));
+        QVERIFY(!f.pushButton_sysSet_set1->isEnabled());
+    } else {
+        f.pushButton_sysSet_readBack1->click();
+        QCOMPARE(stateOf(*w).sysSetReadBackState, quint8(protocol::handshakeWaiting));
+        QVERIFY(!f.pushButton_sysSet_readBack1->isEnabled());
+    }
+    QVERIFY(!pty.readAll(50).isEmpty());
+
+    SerialProbe::ticks(*w, 500);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.box().title, linkLostTitle);
+    QCOMPARE(stateOf(*w).sysSetReadBackState, quint8(protocol::handshakeIdle));
+    QCOMPARE(stateOf(*w).sysSetWriteState, quint8(protocol::handshakeIdle));
+    // The read-back button comes back; the set button keeps its rule.
+    QVERIFY(f.pushButton_sysSet_readBack1->isEnabled());
+    QVERIFY(!f.pushButton_sysSet_set1->isEnabled());
+
+    SerialProbe::ticks(*w, 2000);
+    QCOMPARE(closer.count(), 1);
+}
+
+void SupervisionWindowTest::shownModulesPdFaultSurvivesTheReset() {
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    QVERIFY(openOnPty(*w, pty));
+
+    ModuleBits bits;
+    bits.pdFault = true;
+    bits.beamOn = true;
+    bits.waterInHi = true;
+    bits.waterOutHi = true;
+    QVERIFY(pty.write(moduleStatusFrame(0, bits) + systemStatusFrame(true)));
+    QTRY_VERIFY(stateOf(*w).moduleStatus[0].pdFault && stateOf(*w).dcOn);
+    nextPass(*w);
+    QVERIFY(shows(f.label_PDFault, red));
+    QVERIFY(shows(f.label_BeamOn, orange));
+    QVERIFY(shows(f.label_WaterInHiFault, red));
+    QVERIFY(shows(f.label_TemperatureFault, red));
+    QVERIFY(shows(f.label_DCOn, green));
+
+    // The user closes the port; the reset comes within 300 ticks and the pass after it shows
+    // the cleared state.
+    f.pushButtonSerialSwitch->click();
+    SerialProbe::ticks(*w, 400);
+    QVERIFY(!stateOf(*w).dcOn);
+    QVERIFY(stateOf(*w).moduleStatus[0].pdFault);
+    QVERIFY(shows(f.label_PDFault, red));
+    QVERIFY(shows(f.label_BeamOn, gray));
+    QVERIFY(shows(f.label_WaterInHiFault, gray));
+    QVERIFY(shows(f.label_WaterOutHiFault, gray));
+    QVERIFY(shows(f.label_TemperatureFault, gray));
+    QVERIFY(shows(f.label_DCOn, gray));
+}
+
+void SupervisionWindowTest::bytesInLampImageOut() {
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    QVERIFY(openOnPty(*w, pty));
+
+    // Module 2 reports a QBH fault and becomes the shown module: the QBH label belongs to
+    // module 0 and is left alone.
+    ModuleBits qbh;
+    qbh.qbh = true;
+    const qint64 qbhKey = markUntouched(f.label_QBH_FiberInterFault);
+    QVERIFY(pty.write(moduleStatusFrame(2, qbh)));
+    QTRY_COMPARE(stateOf(*w).displayModule, qint8(2));
+    nextPass(*w);
+    QCOMPARE(keyOf(f.label_QBH_FiberInterFault), qbhKey);
+
+    QVERIFY(pty.write(moduleStatusFrame(0, qbh)));
+    QTRY_COMPARE(stateOf(*w).displayModule, qint8(0));
+    nextPass(*w);
+    QVERIFY(shows(f.label_QBH_FiberInterFault, red));
+
+    // A frame with wrong check bytes is dropped: the lamp keeps its image.
+    QByteArray bad = systemStatusFrame(true);
+    bad[bad.size() - 2] = char(bad.at(bad.size() - 2) ^ 0x10);
+    QVERIFY(pty.write(bad));
+    QVERIFY(waitForReceivePass(*w));
+    QVERIFY(SerialProbe::rxBuffer(*w).isEmpty());
+    nextPass(*w);
+    QVERIFY(shows(f.label_DCOn, gray));
+
+    QVERIFY(pty.write(systemStatusFrame(true)));
+    QTRY_VERIFY(stateOf(*w).dcOn);
+    nextPass(*w);
+    QVERIFY(shows(f.label_DCOn, green));
+}
+
+QTEST_MAIN(SupervisionWindowTest)
+#include "supervision_window_test.moc"
