@@ -1,0 +1,231 @@
+// The command senders, seen from the CCB's end of a pseudo-terminal.
+
+#include "settings_fixture.h"
+
+#include "protocol/device_state.h"
+
+#include <QtTest>
+
+using namespace settingsfixture;
+
+namespace {
+
+// The senders by name, so that tables can list them.
+void runSender(Serial &w, const QByteArray &name) {
+    if (name == "clearFaultAll")
+        SerialProbe::cmdSnd_clearFaultAll(w);
+    else if (name == "ccbDcOn(true)")
+        SerialProbe::cmdSnd_ccbDcOn(w, true);
+    else if (name == "ccbDcOn(false)")
+        SerialProbe::cmdSnd_ccbDcOn(w, false);
+    else if (name == "redOn(1)")
+        SerialProbe::cmdSnd_redOn(w, 1);
+    else if (name == "redOn(2)")
+        SerialProbe::cmdSnd_redOn(w, 2);
+    else if (name == "redOn(255)")
+        SerialProbe::cmdSnd_redOn(w, 255);
+    else if (name == "Pgm(1)")
+        SerialProbe::cmdSnd_Pgm(w, 1);
+    else if (name == "sysSet_readBack")
+        SerialProbe::cmdSnd_sysSet_readBack(w);
+    else if (name == "sysSet_Set")
+        SerialProbe::cmdSnd_sysSet_Set(w);
+    else
+        QFAIL(qPrintable("unknown sender " + name));
+}
+
+const char *const allSenders[] = {"clearFaultAll", "ccbDcOn(true)",   "ccbDcOn(false)",
+                                  "redOn(1)",      "redOn(2)",        "redOn(255)",
+                                  "Pgm(1)",        "sysSet_readBack", "sysSet_Set"};
+
+} // namespace
+
+class CommandFrames : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        initLaserResources();
+        workDir = chineseWorkDir();
+    }
+
+    void redLightButtonsPutTheParameter50WriteOnTheWire_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("on") << "pushButton_redon"
+                            << QByteArray::fromHex("EF0E1100003832017F7F000000001E71");
+        QTest::newRow("off") << "pushButton_redoff"
+                             << QByteArray::fromHex("EF0E1100003832027F7F000000004673");
+    }
+    void redLightButtonsPutTheParameter50WriteOnTheWire() {
+        QFETCH(QString, button);
+        QFETCH(QByteArray, frame);
+        Bench bench;
+        QVERIFY(bench.open());
+        BoxCloser guard;
+
+        auto *pushButton = bench.w().findChild<QPushButton *>(button);
+        QVERIFY(pushButton);
+        pushButton->click();
+
+        QCOMPARE(bench.pty->read(frame.size()).toHex(' '), frame.toHex(' '));
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+        QCOMPARE(guard.count(), 0);
+        // Red light commands are not part of the settings handshake.
+        QCOMPARE(bench.state().sysSetReadBackState, quint8(0));
+        QCOMPARE(bench.state().sysSetWriteState, quint8(0));
+    }
+
+    void sendersPutTheirExactFramesOnTheWire_data() {
+        QTest::addColumn<QByteArray>("sender");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("clear all faults")
+            << QByteArray("clearFaultAll") << QByteArray::fromHex("990300337B");
+        // The payload is the inverse of the boolean.
+        QTest::newRow("dc on") << QByteArray("ccbDcOn(true)") << QByteArray::fromHex("B30300727C");
+        QTest::newRow("dc off") << QByteArray("ccbDcOn(false)")
+                                << QByteArray::fromHex("B30301625D");
+        QTest::newRow("settings read-back")
+            << QByteArray("sysSet_readBack") << QByteArray::fromHex("EF070900000028575D");
+        QTest::newRow("red light on")
+            << QByteArray("redOn(1)") << QByteArray::fromHex("EF0E1100003832017F7F000000001E71");
+        QTest::newRow("red light off")
+            << QByteArray("redOn(2)") << QByteArray::fromHex("EF0E1100003832027F7F000000004673");
+    }
+    void sendersPutTheirExactFramesOnTheWire() {
+        QFETCH(QByteArray, sender);
+        QFETCH(QByteArray, frame);
+        Bench bench;
+        QVERIFY(bench.open());
+        BoxCloser guard;
+
+        runSender(bench.w(), sender);
+
+        QCOMPARE(bench.pty->read(frame.size()).toHex(' '), frame.toHex(' '));
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+        QCOMPARE(guard.count(), 0);
+    }
+
+    void redLightKeepsOnlyTheLowThreeBitsOfTheOperation_data() {
+        QTest::addColumn<int>("redOP");
+        QTest::addColumn<QByteArray>("sameAs");
+        // 9 = 0b1001 and 10 = 0b1010 go out as 1 and 2.
+        QTest::newRow("9") << 9 << QByteArray::fromHex("EF0E1100003832017F7F000000001E71");
+        QTest::newRow("10") << 10 << QByteArray::fromHex("EF0E1100003832027F7F000000004673");
+    }
+    void redLightKeepsOnlyTheLowThreeBitsOfTheOperation() {
+        QFETCH(int, redOP);
+        QFETCH(QByteArray, sameAs);
+        Bench bench;
+        QVERIFY(bench.open());
+
+        SerialProbe::cmdSnd_redOn(bench.w(), uint8_t(redOP));
+
+        QCOMPARE(bench.pty->read(sameAs.size()).toHex(' '), sameAs.toHex(' '));
+    }
+
+    void redLightOperationByteStaysSevenBit() {
+        Bench bench;
+        QVERIFY(bench.open());
+
+        SerialProbe::cmdSnd_redOn(bench.w(), 0xFF);
+
+        const QByteArray frame = bench.pty->read(16);
+        QCOMPARE(frame.size(), 16);
+        QCOMPARE(quint8(frame.at(7)), quint8(0x07));
+        QCOMPARE(protocol::checkFrame(frame), protocol::frameCrcOk);
+    }
+
+    void pgmCommandSendsNothing() {
+        Bench bench;
+        QVERIFY(bench.open());
+        BoxCloser guard;
+
+        SerialProbe::cmdSnd_Pgm(bench.w(), 1);
+        SerialProbe::cmdSnd_Pgm(bench.w(), 0xFF);
+
+        QCOMPARE(bench.pty->readAll(200).toHex(' '), QByteArray());
+        QCOMPARE(guard.count(), 0);
+    }
+
+    void everySentFramePassesTheCheckAndCountsItsLength_data() {
+        QTest::addColumn<QByteArray>("sender");
+        for (const char *name : allSenders)
+            if (QByteArray(name) != "Pgm(1)")
+                QTest::newRow(name) << QByteArray(name);
+    }
+    void everySentFramePassesTheCheckAndCountsItsLength() {
+        QFETCH(QByteArray, sender);
+        Bench bench;
+        QVERIFY(bench.open());
+        BoxCloser guard;
+
+        runSender(bench.w(), sender);
+
+        const QByteArray frame = bench.pty->readAll(300);
+        QVERIFY2(frame.size() >= 5, frame.toHex(' ').constData());
+        QVERIFY(quint8(frame.at(0)) >= 0x80 && quint8(frame.at(0)) <= 0xFD);
+        QCOMPARE(int(quint8(frame.at(1))), frame.size() - 2);
+        for (int i = 1; i < frame.size(); ++i)
+            QVERIFY2((quint8(frame.at(i)) & 0x80) == 0, qPrintable(QString::number(i)));
+        QCOMPARE(protocol::checkFrame(frame), protocol::frameCrcOk);
+        QCOMPARE(guard.count(), 0);
+    }
+
+    void sendersWithThePortClosedSendNothingAndShowNoBox_data() {
+        QTest::addColumn<QByteArray>("sender");
+        QTest::addColumn<bool>("openedBefore");
+        for (const char *name : allSenders) {
+            QTest::addRow("%s never opened", name) << QByteArray(name) << false;
+            QTest::addRow("%s closed by the user", name) << QByteArray(name) << true;
+        }
+    }
+    void sendersWithThePortClosedSendNothingAndShowNoBox() {
+        QFETCH(QByteArray, sender);
+        QFETCH(bool, openedBefore);
+        Bench bench;
+        // The pseudo-terminal is the selected port either way, so a sender that opened the port
+        // by itself would show up on the wire.
+        if (openedBefore) {
+            QVERIFY(bench.open());
+            bench.form()->pushButtonSerialSwitch->click();
+            QVERIFY(!SerialProbe::portOpen(bench.w()));
+        } else {
+            bench.form()->comboBoxCOM->addItem(bench.pty->entryText());
+            bench.form()->comboBoxCOM->setCurrentIndex(bench.form()->comboBoxCOM->count() - 1);
+        }
+        QVERIFY(!SerialProbe::port(bench.w())->isOpen());
+        BoxCloser guard;
+
+        QElapsedTimer clock;
+        clock.start();
+        runSender(bench.w(), sender);
+        // The DC switch's wait for the bytes to leave must not block on a closed port.
+        QVERIFY(clock.elapsed() < 5000);
+
+        QCOMPARE(bench.pty->readAll(200).toHex(' '), QByteArray());
+        QCOMPARE(guard.count(), 0);
+        QVERIFY(!SerialProbe::port(bench.w())->isOpen());
+    }
+
+    void settingsSendersCalledDirectlyWithThePortClosedStillWait() {
+        Bench bench;
+        BoxCloser guard;
+
+        SerialProbe::cmdSnd_sysSet_readBack(bench.w());
+        SerialProbe::cmdSnd_sysSet_Set(bench.w());
+
+        // Only the buttons check the port; the senders go on to wait for the answer.
+        QCOMPARE(bench.state().sysSetReadBackState, quint8(protocol::handshakeWaiting));
+        QCOMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeWaiting));
+        QVERIFY(!bench.form()->pushButton_sysSet_readBack1->isEnabled());
+        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+        QCOMPARE(guard.count(), 0);
+    }
+
+private:
+    std::unique_ptr<WorkDir> workDir;
+};
+
+QTEST_MAIN(CommandFrames)
+#include "tst_commands.moc"

@@ -1,0 +1,658 @@
+// The system settings page: read-back and write over a pseudo-terminal CCB, the page pass,
+// the time-outs and the QBH masking warning.
+
+#include "settings_fixture.h"
+
+#include "protocol/device_state.h"
+#include "protocol/system_settings.h"
+#include "ui/settings_page.h"
+
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QtTest>
+
+#include <iterator>
+#include <memory>
+
+using namespace settingsfixture;
+
+namespace {
+
+const QByteArray readBackFrame = QByteArray::fromHex("EF070900000028575D");
+
+// A spread of bits over all four flag bytes, mode 2, level 30 (1500).
+const QByteArray mixedValue = sevenBytes((2 << 3) | 0x02, 0x55, 0x2A, 0x49, 30);
+
+// Dismisses the first message box through its window's close, as the title-bar button does.
+class WindowCloser {
+public:
+    WindowCloser() {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
+        timer.start();
+    }
+    const SeenBox &box() const { return first; }
+    int count() const { return boxes; }
+
+private:
+    void poll() {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (box == closed) {
+            // A box that refuses to close must not hang the test.
+            box->reject();
+            return;
+        }
+        closed = box;
+        ++boxes;
+        first = {true, box->windowTitle(), box->text(), box->icon()};
+        box->close();
+    }
+
+    QTimer timer;
+    SeenBox first;
+    QPointer<QMessageBox> closed;
+    int boxes = 0;
+};
+
+bool bit(const QByteArray &value, const FlagPlace &place) {
+    return (quint8(value.at(place.byte)) >> place.bit) & 1;
+}
+
+} // namespace
+
+class SettingsPage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        initLaserResources();
+        workDir = chineseWorkDir();
+        // The indicator checks below tell green from gray by their pictures.
+        QVERIFY(!QPixmap(QStringLiteral(":/green.png")).isNull());
+        QVERIFY(!QPixmap(QStringLiteral(":/gray.png")).isNull());
+        QVERIFY(QPixmap(QStringLiteral(":/green.png")).toImage() !=
+                QPixmap(QStringLiteral(":/gray.png")).toImage());
+    }
+
+    void setIsDisabledBeforeAnyReadBack() {
+        Bench bench;
+        QVERIFY(bench.open());
+        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+        QVERIFY(bench.form()->pushButton_sysSet_readBack1->isEnabled());
+
+        // A disabled button cannot be clicked: nothing goes out.
+        bench.form()->pushButton_sysSet_set1->click();
+        QCOMPARE(bench.pty->readAll(100).toHex(' '), QByteArray());
+        QCOMPARE(bench.state().sysSetWriteState, quint8(0));
+    }
+
+    void readBackSendsTheReadRequestAndDisablesItself() {
+        Bench bench;
+        QVERIFY(bench.open());
+        BoxCloser guard;
+
+        bench.form()->pushButton_sysSet_readBack1->click();
+
+        QCOMPARE(bench.pty->read(readBackFrame.size()).toHex(' '), readBackFrame.toHex(' '));
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+        QCOMPARE(bench.state().sysSetReadBackState, quint8(protocol::handshakeWaiting));
+        QVERIFY(!bench.form()->pushButton_sysSet_readBack1->isEnabled());
+        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+        QCOMPARE(guard.count(), 0);
+    }
+
+    void answeredReadBackEnablesBothButtonsOnTheNextTick() {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.form()->pushButton_sysSet_readBack1->click();
+        QCOMPARE(bench.pty->read(readBackFrame.size()), readBackFrame);
+
+        QVERIFY(bench.pty->write(parameter40Reply(mixedValue)));
+        QTRY_COMPARE(bench.state().sysSetReadBackState, quint8(protocol::handshakeAnswered));
+        // The reply itself touches no widget; the tick does.
+        QVERIFY(!bench.form()->pushButton_sysSet_readBack1->isEnabled());
+        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+
+        SerialProbe::ticks(bench.w(), 1);
+
+        QVERIFY(bench.form()->pushButton_sysSet_readBack1->isEnabled());
+        QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
+        QCOMPARE(bench.state().sysSetReadBackState, quint8(protocol::handshakeIdle));
+    }
+
+    void answeredReadBackFillsThePageOnTheNextPass() {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        QCOMPARE(bench.form()->stackedWidget->currentIndex(), 1);
+        QVERIFY(readBack(bench, mixedValue));
+
+        // Widgets follow at the refresh, not when the reply arrives.
+        QVERIFY(!bench.box("checkBox_FaultDisabledChiller")->isChecked());
+        bench.ticksToRefresh();
+
+        for (const FlagPlace &place : flagPlaces) {
+            const bool set = bit(mixedValue, place);
+            QVERIFY2(bench.box(place.box)->isChecked() == set, place.box);
+            QVERIFY2(showsImage(bench.indicator(place.box), QStringLiteral(":/green.png")) == set,
+                     place.box);
+        }
+        QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 1500);
+        QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), 2);
+    }
+
+    void settingsWidgetsWaitWhileTheStatusPageIsShown() {
+        Bench bench;
+        QVERIFY(bench.open());
+        QCOMPARE(bench.form()->stackedWidget->currentIndex(), 0);
+        QVERIFY(readBack(bench, mixedValue));
+        bench.ticksToRefresh();
+        QVERIFY(!bench.box("checkBox_FaultDisabledChiller")->isChecked());
+        QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 0);
+
+        bench.showSettingsPage();
+        bench.ticksToRefresh();
+
+        QVERIFY(bench.box("checkBox_FaultDisabledChiller")->isChecked());
+        QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 1500);
+    }
+
+    void eachFlagBitShowsInItsOwnRowOnly_data() {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(flagPlaces)); ++i)
+            QTest::newRow(flagPlaces[i].box) << i;
+    }
+    void eachFlagBitShowsInItsOwnRowOnly() {
+        QFETCH(int, row);
+        const FlagPlace &place = flagPlaces[row];
+        Bench bench;
+        SettingsPageCopies &shown = SerialProbe::settingsShown(bench.w());
+        // The two editable boxes start unchecked like the others.
+        for (const FlagPlace &p : flagPlaces)
+            QVERIFY2(!bench.box(p.box)->isChecked(), p.box);
+
+        QByteArray value(7, '\0');
+        value[place.byte] = char(1 << place.bit);
+        bench.state().settings = protocol::decodeSystemSettings(value.constData());
+        settingsPagePass(*bench.form(), bench.state(), shown);
+
+        for (const FlagPlace &p : flagPlaces) {
+            const bool mine = &p == &place;
+            QVERIFY2(bench.box(p.box)->isChecked() == mine, p.box);
+            QVERIFY2(showsImage(bench.indicator(p.box), QStringLiteral(":/green.png")) == mine,
+                     p.box);
+        }
+
+        bench.state().settings = protocol::SystemSettings();
+        settingsPagePass(*bench.form(), bench.state(), shown);
+
+        QVERIFY(!bench.box(place.box)->isChecked());
+        QVERIFY(showsImage(bench.indicator(place.box), QStringLiteral(":/gray.png")));
+    }
+
+    void readBackValueIsWrittenBackAsReceived_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("mixed") << mixedValue << mixedValue;
+        QTest::newRow("every field set")
+            << sevenBytes(0x1E, 0x7F, 0x7F, 0x7F, 0x7F) << sevenBytes(0x1E, 0x7F, 0x7F, 0x7F, 0x7F);
+        // Unused bits of byte 0 and bytes 5 and 6 are not carried back.
+        QTest::newRow("unused bits dropped")
+            << sevenBytes(0x61 | (1 << 3), 0x01, 0x00, 0x00, 0x02, 0x11, 0x22)
+            << sevenBytes(1 << 3, 0x01, 0x00, 0x00, 0x02);
+        QTest::newRow("all clear") << QByteArray(7, '\0') << QByteArray(7, '\0');
+    }
+    void readBackValueIsWrittenBackAsReceived() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArray, written);
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        QVERIFY(readBack(bench, reply));
+        bench.ticksToRefresh();
+        BoxCloser guard;
+
+        bench.form()->pushButton_sysSet_set1->click();
+
+        const QByteArray expected = parameter40Write(written);
+        QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+        QCOMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeWaiting));
+        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+        QCOMPARE(guard.count(), 0);
+    }
+
+    void setSendsTheStoredValueWithTheTwoEditableFlags() {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        // redOnBeam set, QBH mask clear.
+        const QByteArray reply = sevenBytes(0x02, 0x03, 0x04, 0x20, 5);
+        QVERIFY(readBack(bench, reply));
+        bench.ticksToRefresh();
+        QVERIFY(bench.form()->checkBox_RedOnBeam->isChecked());
+        QVERIFY(!bench.form()->checkBox_FaultDisableFiberInter->isChecked());
+
+        bench.form()->checkBox_RedOnBeam->click();
+        {
+            BoxCloser yes(QMessageBox::Yes);
+            bench.form()->checkBox_FaultDisableFiberInter->click();
+            QCOMPARE(yes.count(), 1);
+        }
+        // Spin box and combo box only display: changing them changes nothing that is sent.
+        bench.form()->spinBox_PdLeakageLevel->setValue(4000);
+        bench.form()->comboBox_OPModeUsr->setCurrentIndex(1);
+        bench.form()->pushButton_sysSet_set1->click();
+
+        const QByteArray expected = parameter40Write(sevenBytes(0x02, 0x03, 0x04 | 0x02, 0x00, 5));
+        QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
+        QVERIFY(!bench.state().settings.redOnBeam);
+        QVERIFY(bench.state().settings.faultDisableFiberInter);
+
+        // The next pass shows the two flags before the CCB has answered.
+        bench.ticksToRefresh();
+        QVERIFY(
+            showsImage(bench.form()->label_FaultDisableFiberInter, QStringLiteral(":/green.png")));
+        QVERIFY(showsImage(bench.form()->label_RedOnBeam, QStringLiteral(":/gray.png")));
+
+        // The CCB answers with what it now holds; the next tick gives "设定" back.
+        QVERIFY(bench.pty->write(parameter40Reply(sevenBytes(0x02, 0x03, 0x06, 0x00, 5))));
+        QTRY_COMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeAnswered));
+        SerialProbe::ticks(bench.w(), 1);
+        QCOMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeIdle));
+        QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
+    }
+
+    void unansweredReadBackTimesOutAfter800Ticks() {
+        Bench bench;
+        QVERIFY(bench.open());
+        BoxCloser closer;
+        bench.form()->pushButton_sysSet_readBack1->click();
+        QCOMPARE(bench.pty->read(readBackFrame.size()), readBackFrame);
+
+        SerialProbe::ticks(bench.w(), 799);
+        QCOMPARE(closer.count(), 0);
+        QCOMPARE(bench.state().sysSetReadBackState, quint8(protocol::handshakeWaiting));
+        QVERIFY(!bench.form()->pushButton_sysSet_readBack1->isEnabled());
+
+        SerialProbe::ticks(bench.w(), 1);
+
+        QCOMPARE(closer.count(), 1);
+        QCOMPARE(closer.box().title, QStringLiteral("注意"));
+        QCOMPARE(closer.box().text, QStringLiteral("激光器未连接！"));
+        QCOMPARE(bench.state().sysSetReadBackState, quint8(protocol::handshakeIdle));
+        QVERIFY(bench.form()->pushButton_sysSet_readBack1->isEnabled());
+        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+
+        // Shown once: later ticks stay quiet.
+        SerialProbe::ticks(bench.w(), 900);
+        QCOMPARE(closer.count(), 1);
+    }
+
+    void unansweredWriteTimesOutAndLocksSetUntilTheNextAnsweredReadBack() {
+        Bench bench;
+        QVERIFY(bench.open());
+        QVERIFY(readBack(bench, mixedValue));
+        QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
+        BoxCloser closer;
+
+        bench.form()->pushButton_sysSet_set1->click();
+        QCOMPARE(bench.pty->read(16).size(), 16);
+        SerialProbe::ticks(bench.w(), 799);
+        QCOMPARE(closer.count(), 0);
+        QCOMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeWaiting));
+
+        SerialProbe::ticks(bench.w(), 1);
+
+        QCOMPARE(closer.count(), 1);
+        QCOMPARE(closer.box().title, QStringLiteral("注意"));
+        QCOMPARE(closer.box().text, QStringLiteral("激光器未连接！"));
+        QCOMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeIdle));
+        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+        QVERIFY(bench.form()->pushButton_sysSet_readBack1->isEnabled());
+
+        QVERIFY(readBack(bench, mixedValue));
+        QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
+    }
+
+    void readBackWithThePortClosedShowsTheSerialErrorBox() {
+        Bench bench;
+        bench.form()->comboBoxCOM->addItem(bench.pty->entryText());
+        bench.form()->comboBoxCOM->setCurrentIndex(bench.form()->comboBoxCOM->count() - 1);
+        BoxCloser closer;
+
+        bench.form()->pushButton_sysSet_readBack1->click();
+
+        QCOMPARE(closer.count(), 1);
+        QCOMPARE(closer.box().title, QStringLiteral("串口错误"));
+        QCOMPARE(closer.box().text, QStringLiteral("请检查串口线缆和设置！"));
+        QCOMPARE(closer.box().icon, QMessageBox::Critical);
+        QCOMPARE(bench.state().sysSetReadBackState, quint8(protocol::handshakeIdle));
+        QVERIFY(bench.form()->pushButton_sysSet_readBack1->isEnabled());
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+    }
+
+    void buttonsAskThePortOpenFlagNotThePort_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("read-back") << "pushButton_sysSet_readBack1";
+        QTest::newRow("set") << "pushButton_sysSet_set1";
+    }
+    void buttonsAskThePortOpenFlagNotThePort() {
+        QFETCH(QString, button);
+        Bench bench;
+        QVERIFY(bench.open());
+        QVERIFY(readBack(bench, mixedValue));
+        const protocol::SystemSettings before = bench.state().settings;
+        bench.form()->checkBox_RedOnBeam->setChecked(!before.redOnBeam);
+        // The port itself could still write; only the flag says the link is down.
+        SerialProbe::portOpen(bench.w()) = false;
+        BoxCloser closer;
+
+        bench.w().findChild<QPushButton *>(button)->click();
+
+        QCOMPARE(closer.count(), 1);
+        QCOMPARE(closer.box().title, QStringLiteral("串口错误"));
+        QCOMPARE(closer.box().text, QStringLiteral("请检查串口线缆和设置！"));
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+        QCOMPARE(bench.state().sysSetReadBackState, quint8(0));
+        QCOMPARE(bench.state().sysSetWriteState, quint8(0));
+        QVERIFY(bench.state().settings == before);
+        QVERIFY(bench.form()->pushButton_sysSet_readBack1->isEnabled());
+        QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
+    }
+
+    void setAfterTheUserClosedThePortShowsTheSerialErrorBox() {
+        Bench bench;
+        QVERIFY(bench.open());
+        QVERIFY(readBack(bench, mixedValue));
+        bench.form()->pushButtonSerialSwitch->click();
+        QVERIFY(!SerialProbe::portOpen(bench.w()));
+        BoxCloser closer;
+
+        bench.form()->pushButton_sysSet_set1->click();
+
+        QCOMPARE(closer.count(), 1);
+        QCOMPARE(closer.box().title, QStringLiteral("串口错误"));
+        QCOMPARE(closer.box().text, QStringLiteral("请检查串口线缆和设置！"));
+        QCOMPARE(bench.state().sysSetWriteState, quint8(0));
+        QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+    }
+
+    void resetClearsThePageAndWriteSendsZerosApartFromTheTwoBoxes() {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        const QByteArray everything = sevenBytes(0x1E, 0x7F, 0x7F, 0x7F, 0x7F);
+        QVERIFY(readBack(bench, everything));
+        bench.ticksToRefresh();
+        for (const FlagPlace &p : flagPlaces)
+            QVERIFY2(bench.box(p.box)->isChecked(), p.box);
+
+        SerialProbe::resetDeviceState(bench.w());
+        bench.ticksToRefresh();
+
+        for (const FlagPlace &p : flagPlaces) {
+            QVERIFY2(!bench.box(p.box)->isChecked(), p.box);
+            QVERIFY2(showsImage(bench.indicator(p.box), QStringLiteral(":/gray.png")), p.box);
+        }
+        QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 0);
+        QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), 0);
+        QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
+
+        bench.form()->checkBox_RedOnBeam->click();
+        bench.form()->pushButton_sysSet_set1->click();
+
+        const QByteArray expected = parameter40Write(sevenBytes(0, 0, 0, 0x20, 0));
+        QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
+    }
+
+    void qbhWarningCancelLeavesTheBoxUncheckedAndSendsNothing_data() {
+        QTest::addColumn<bool>("closeWindow");
+        QTest::newRow("cancel") << false;
+        // Closing the box gives the same answer as Cancel.
+        QTest::newRow("closed") << true;
+    }
+    void qbhWarningCancelLeavesTheBoxUncheckedAndSendsNothing() {
+        QFETCH(bool, closeWindow);
+        Bench bench;
+        QVERIFY(bench.open());
+        // Every flag but the QBH mask set, so that the write below shows only that bit clear.
+        bench.showSettingsPage();
+        QVERIFY(readBack(bench, sevenBytes(0x1E, 0x7F, 0x7D, 0x7F, 0x7F)));
+        bench.ticksToRefresh();
+        QSignalSpy clicks(bench.form()->checkBox_FaultDisableFiberInter, &QCheckBox::clicked);
+        std::unique_ptr<BoxCloser> cancel;
+        std::unique_ptr<WindowCloser> closeIt;
+        if (closeWindow)
+            closeIt = std::make_unique<WindowCloser>();
+        else
+            cancel = std::make_unique<BoxCloser>(QMessageBox::Cancel);
+
+        bench.form()->checkBox_FaultDisableFiberInter->click();
+
+        const SeenBox box = closeWindow ? closeIt->box() : cancel->box();
+        QCOMPARE(closeWindow ? closeIt->count() : cancel->count(), 1);
+        QCOMPARE(box.title, QStringLiteral("警告"));
+        QCOMPARE(box.text, QStringLiteral("屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏<br>"
+                                          "且不属于激光器保修项目，请确认是否屏蔽？"));
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QVERIFY(!bench.form()->checkBox_FaultDisableFiberInter->isChecked());
+        // Unchecking again goes through setCheckState, which does not click.
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+        QVERIFY(!bench.state().settings.faultDisableFiberInter);
+
+        bench.form()->pushButton_sysSet_set1->click();
+        const QByteArray written = bench.pty->read(16);
+        QCOMPARE(written.size(), 16);
+        QCOMPARE(written.toHex(' '),
+                 parameter40Write(sevenBytes(0x1E, 0x7F, 0x7D, 0x7F, 0x7F)).toHex(' '));
+    }
+
+    void qbhWarningYesKeepsTheBoxCheckedAndTheNextWriteSetsBit1() {
+        Bench bench;
+        QVERIFY(bench.open());
+        QVERIFY(readBack(bench, QByteArray(7, '\0')));
+        BoxCloser closer(QMessageBox::Yes);
+
+        bench.form()->checkBox_FaultDisableFiberInter->click();
+
+        QCOMPARE(closer.count(), 1);
+        QCOMPARE(closer.box().title, QStringLiteral("警告"));
+        QVERIFY(bench.form()->checkBox_FaultDisableFiberInter->isChecked());
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+
+        bench.form()->pushButton_sysSet_set1->click();
+
+        const QByteArray expected = parameter40Write(sevenBytes(0, 0, 0x02, 0, 0));
+        QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
+    }
+
+    void uncheckingTheQbhBoxAsksNothing() {
+        Bench bench;
+        {
+            BoxCloser yes(QMessageBox::Yes);
+            bench.form()->checkBox_FaultDisableFiberInter->click();
+            QCOMPARE(yes.count(), 1);
+        }
+        BoxCloser guard;
+
+        bench.form()->checkBox_FaultDisableFiberInter->click();
+
+        QCOMPARE(guard.count(), 0);
+        QVERIFY(!bench.form()->checkBox_FaultDisableFiberInter->isChecked());
+    }
+
+    void boxTextsFollowTheLanguageButTheQbhTitleDoesNot() {
+        Bench bench;
+        const QString english = QStringLiteral("english");
+        SerialProbe::tianslations(bench.w(), &english);
+        const char *qbhText = "屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏<br>"
+                              "且不属于激光器保修项目，请确认是否屏蔽？";
+        const QString translatedQbh = QCoreApplication::translate("Serial", qbhText);
+        // The English catalogue must be in force for this test to say anything.
+        QVERIFY(translatedQbh != QString::fromUtf8(qbhText));
+
+        {
+            BoxCloser cancel(QMessageBox::Cancel);
+            bench.form()->checkBox_FaultDisableFiberInter->click();
+            QCOMPARE(cancel.count(), 1);
+            QCOMPARE(cancel.box().title, QStringLiteral("警告"));
+            QCOMPARE(cancel.box().text, translatedQbh);
+        }
+        {
+            BoxCloser ok;
+            bench.form()->pushButton_sysSet_readBack1->click();
+            QCOMPARE(ok.count(), 1);
+            QCOMPARE(ok.box().title, QCoreApplication::translate("Serial", "串口错误"));
+            QCOMPARE(ok.box().text,
+                     QCoreApplication::translate("Serial", "请检查串口线缆和设置！"));
+            QVERIFY(ok.box().title != QStringLiteral("串口错误"));
+        }
+        const QString chinese = QStringLiteral("chinese");
+        SerialProbe::tianslations(bench.w(), &chinese);
+    }
+
+    void settingsPassNeverRaisesTheQbhWarning() {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        BoxCloser guard;
+        QVERIFY(readBack(bench, sevenBytes(0, 0, 0x02, 0, 0)));
+
+        bench.ticksToRefresh();
+
+        QVERIFY(bench.form()->checkBox_FaultDisableFiberInter->isChecked());
+        QCOMPARE(guard.count(), 0);
+    }
+
+    void levelAboveTheSpinBoxRangeIsClampedOnScreenAndWrittenBackAsReceived() {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        QVERIFY(readBack(bench, sevenBytes(0, 0, 0, 0, 100)));
+        QCOMPARE(bench.state().settings.pdLeakageLevel, 5000);
+
+        bench.ticksToRefresh();
+        QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 4050);
+        QCOMPARE(SerialProbe::settingsShown(bench.w()).pdLeakageLevel, 5000);
+
+        bench.form()->pushButton_sysSet_set1->click();
+        const QByteArray expected = parameter40Write(sevenBytes(0, 0, 0, 0, 100));
+        QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
+    }
+
+    void levelChangeWithinRangeIsShown() {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        QVERIFY(readBack(bench, sevenBytes(0, 0, 0, 0, 81)));
+        bench.ticksToRefresh();
+        QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 4050);
+
+        QVERIFY(readBack(bench, sevenBytes(0, 0, 0, 0, 1)));
+        bench.ticksToRefresh();
+        QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 50);
+    }
+
+    void modeWithoutAnItemShowsNoItemAndIsWrittenBack() {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        QVERIFY(readBack(bench, sevenBytes(3 << 3, 0, 0, 0, 0)));
+        QCOMPARE(bench.state().settings.opModeUsr, 3);
+
+        bench.ticksToRefresh();
+        QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), -1);
+        QCOMPARE(bench.form()->comboBox_OPModeUsr->count(), 3);
+        bench.ticksToRefresh();
+        QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), -1);
+
+        bench.form()->pushButton_sysSet_set1->click();
+        const QByteArray expected = parameter40Write(sevenBytes(3 << 3, 0, 0, 0, 0));
+        QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
+    }
+
+    void modeIsComparedWithTheComboBoxOnEveryPass() {
+        Bench bench;
+        bench.showSettingsPage();
+        bench.state().settings.opModeUsr = 1;
+        bench.ticksToRefresh();
+        QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), 1);
+
+        // Nothing in the state changed, yet the widget is put back.
+        bench.form()->comboBox_OPModeUsr->setCurrentIndex(2);
+        bench.ticksToRefresh();
+        QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), 1);
+    }
+
+    void userChangedBoxSurvivesAnUnchangedReadBackAndFollowsAChangedOne() {
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        QCheckBox *box = bench.form()->checkBox_RedOnBeam;
+        QLabel *indicator = bench.form()->label_RedOnBeam;
+        const QByteArray beamOn = sevenBytes(0, 0, 0, 0x20, 0);
+        const QByteArray beamOff = QByteArray(7, '\0');
+
+        QVERIFY(readBack(bench, beamOn));
+        bench.ticksToRefresh();
+        QVERIFY(box->isChecked());
+
+        box->click();
+        QVERIFY(!box->isChecked());
+        QVERIFY(readBack(bench, beamOn));
+        bench.ticksToRefresh();
+        QVERIFY(!box->isChecked());
+        QVERIFY(showsImage(indicator, QStringLiteral(":/green.png")));
+
+        QVERIFY(readBack(bench, beamOff));
+        bench.ticksToRefresh();
+        QVERIFY(!box->isChecked());
+        QVERIFY(showsImage(indicator, QStringLiteral(":/gray.png")));
+
+        box->click();
+        QVERIFY(box->isChecked());
+        QVERIFY(readBack(bench, beamOff));
+        bench.ticksToRefresh();
+        QVERIFY(box->isChecked());
+
+        // The CCB's value changes to set: the box is set, whatever it showed.
+        box->click();
+        QVERIFY(readBack(bench, beamOn));
+        bench.ticksToRefresh();
+        QVERIFY(box->isChecked());
+        QVERIFY(showsImage(indicator, QStringLiteral(":/green.png")));
+    }
+
+private:
+    // Clicks "读回", checks the request on the wire, answers as the CCB and runs the tick that
+    // completes the handshake.
+    static bool readBack(Bench &bench, const QByteArray &value) {
+        bench.form()->pushButton_sysSet_readBack1->click();
+        const QByteArray sent = bench.pty->read(readBackFrame.size());
+        if (sent != readBackFrame) {
+            qWarning("read-back sent %s", sent.toHex(' ').constData());
+            return false;
+        }
+        if (!bench.pty->write(parameter40Reply(value)))
+            return false;
+        if (!QTest::qWaitFor(
+                [&] { return bench.state().sysSetReadBackState == protocol::handshakeAnswered; },
+                3000)) {
+            qWarning("no parameter-40 reply was taken in");
+            return false;
+        }
+        SerialProbe::ticks(bench.w(), 1);
+        return bench.state().sysSetReadBackState == protocol::handshakeIdle &&
+               bench.form()->pushButton_sysSet_readBack1->isEnabled();
+    }
+
+    std::unique_ptr<WorkDir> workDir;
+};
+
+QTEST_MAIN(SettingsPage)
+#include "tst_settings_page.moc"

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "protocol/device_state.h"
+
+#include <QtGlobal>
+
+namespace Ui {
+class Serial;
+}
+
+// What the settings page last showed: one byte per flag and the leakage limit. The pass compares
+// the device state with these, not with the widgets, so a check box the user changed keeps the
+// user's state until the CCB's own value for it changes. The operating mode has no copy: the
+// pass compares it with the combo box itself.
+struct SettingsPageCopies {
+    quint8 faultDisableChiller = 0;
+    quint8 faultDisableDcPwr = 0;
+    quint8 faultDisableDew = 0;
+    quint8 faultDisableDoorInter = 0;
+    quint8 faultDisableEStop1 = 0;
+    quint8 faultDisableEStop2 = 0;
+    quint8 faultDisableFiberBreak = 0;
+    quint8 faultDisableFiberInter = 0;
+    quint8 faultDisablePd = 0;
+    quint8 faultDisablePdLeakage = 0;
+    quint8 faultDisableTh = 0;
+    quint8 hppEnabled = 0;
+    quint8 pgmEnabled = 0;
+    quint8 laserOnUsrDisabled = 0;
+    quint8 doorInterLoActive = 0;
+    quint8 doutLoActive = 0;
+    quint8 dcFaultHiActive = 0;
+    quint8 aiPort = 0;
+    quint8 aoPort = 0;
+    quint8 pgmInit = 0;
+    quint8 redAuto = 0;
+    quint8 redOnBeam = 0;
+    quint8 redOnExternal = 0;
+    qint32 pdLeakageLevel = 0;
+};
+
+// One refresh of page_SysSet from the device state. Never emits clicked, so it never raises
+// the QBH masking warning.
+void settingsPagePass(Ui::Serial &form, const protocol::DeviceState &state,
+                      SettingsPageCopies &shown);
