@@ -104,7 +104,7 @@ private:
     quint8 crcOk;
     QString language;
 
-    // The process-wide state of the original design, kept per window (one window per process).
+    // State that exists once per process; the window is the only one, so it keeps it.
     protocol::DeviceState deviceState;
     supervision::TickSchedule tick;
     StatusPageCopies statusShown;
