@@ -1,0 +1,40 @@
+# shellcheck shell=bash
+# Shared by cpu.sh, latency.sh and soak.sh: finds the build, checks for root and gives the
+# measurement an X display (a private Xvfb when DISPLAY is not set). Sourced, not run.
+
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+SOURCE=$(cd "$HERE/../.." && pwd)
+BUILD=${LASER_BUILD_DIR:-$SOURCE/build/ci}
+PROBE=$BUILD/bench/program/program_probe
+
+if [[ $(id -u) -ne 0 ]]; then
+    echo "$(basename "$0"): needs root: the program sees the simulator as ttyUSB0 only inside a" \
+        "private mount namespace (tools/virtual-port.sh). Run: sudo -E $0 $*" >&2
+    exit 1
+fi
+if [[ ! -x $PROBE ]]; then
+    echo "$(basename "$0"): $PROBE is missing. Build it first:" >&2
+    echo "  cmake -S $SOURCE -B $BUILD && cmake --build $BUILD --target program_probe -j2" >&2
+    echo "(or set LASER_BUILD_DIR to your build directory)" >&2
+    exit 1
+fi
+
+XVFB_PID=
+stop_xvfb() { [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null; wait 2>/dev/null || true; }
+trap stop_xvfb EXIT
+if [[ -z ${DISPLAY:-} ]]; then
+    command -v Xvfb >/dev/null || { echo "$(basename "$0"): set DISPLAY or install Xvfb" >&2; exit 1; }
+    for n in $(seq 90 120); do
+        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+        Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=:$n
+        break
+    done
+    for _ in $(seq 50); do
+        [[ -e /tmp/.X11-unix/X${DISPLAY#:} ]] && break
+        sleep 0.1
+    done
+    sleep 0.5
+    echo "(on a private Xvfb display $DISPLAY)"
+fi
