@@ -7,6 +7,7 @@
 #include "protocol/frame.h"
 #include "protocol/messages.h"
 #include "protocol/reassembly.h"
+#include "tests/protocol/frames.h"
 
 #include <QVector>
 
@@ -219,41 +220,8 @@ const Message messages[] = {
     {0xEF, false, parseParameterReply, parameterAccepted},
 };
 
-// A state where every field holds something a parser could overwrite.
-DeviceState busyState() {
-    DeviceState s;
-    s.productType = QStringLiteral("type");
-    s.serialNumber = QStringLiteral("serial");
-    s.ccbDateTime = QStringLiteral("clock");
-    s.ccbVersion = QStringLiteral("ccbver");
-    for (auto &board : s.driverBoardVersion)
-        for (auto &text : board)
-            text = QStringLiteral("drvver");
-    s.tempWaterIn = 77;
-    s.tempWaterOut = 78;
-    s.dewPointTemp = 12.5f;
-    s.pwmDuty = 99;
-    s.pwmFreq = 12345;
-    s.analogIn1 = 555;
-    s.dinEStop2 = s.dinPwm = s.dinDcOn = s.dinLaserOn = s.doutDcOn = s.doutFault = true;
-    s.extEStop = s.doorInterlock = s.systemFault = s.chillerFault = true;
-    s.redLightOn = s.laserReady = s.dcOn = true;
-    for (auto &m : s.moduleStatus)
-        m = ModuleStatus{true, true, true, true, true, true};
-    s.displayModule = 2;
-    for (auto &board : s.driverChannel)
-        for (auto &c : board)
-            c = DriverChannel{true, true, true, true, true, true};
-    s.settings.opModeUsr = 3;
-    s.settings.faultDisablePd = s.settings.redOnExternal = s.settings.hppEnabled = true;
-    s.settings.pdLeakageLevel = 6350;
-    s.sysSetReadBackState = handshakeWaiting;
-    s.sysSetWriteState = handshakeWaiting;
-    return s;
-}
-
 void checkParsersAndDispatch(const QByteArray &frame) {
-    static const DeviceState starts[] = {DeviceState{}, busyState()};
+    static const DeviceState starts[] = {DeviceState{}, frames::busyState()};
     for (const DeviceState &start : starts) {
         for (const Message &m : messages) {
             DeviceState once = start;
@@ -297,7 +265,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QByteArray buffer = input;
     Recorder sink;
     reassemble(buffer, sink);
-    DeviceState state = busyState();
+    DeviceState state = frames::busyState();
     for (int i = 0; i < sink.frames.size(); ++i) {
         if (i < 8)
             checkParsersAndDispatch(sink.frames[i]);

@@ -5,6 +5,7 @@
 #include "support/modal.h"
 #include "support/pty.h"
 #include "support/serial_probe.h"
+#include "support/work_dir.h"
 
 #include <QByteArray>
 #include <QComboBox>
@@ -31,19 +32,6 @@ inline void initLinkTestResources() {
 }
 
 namespace linkfixture {
-
-// The window reads ./config/language.gl from its working directory; each run gets its own
-// directory holding the Chinese preference, so captions are the untranslated sources.
-inline bool enterScratchDirectory(QTemporaryDir &dir) {
-    if (!dir.isValid() || !QDir(dir.path()).mkpath(QStringLiteral("config")))
-        return false;
-    QFile file(dir.filePath(QStringLiteral("config/language.gl")));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write("language = chinese");
-    file.close();
-    return QDir::setCurrent(dir.path());
-}
 
 inline QByteArray bytes(std::initializer_list<int> values) {
     QByteArray out;

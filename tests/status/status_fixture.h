@@ -6,6 +6,7 @@
 #include "support/modal.h"
 #include "support/pty.h"
 #include "support/serial_probe.h"
+#include "support/work_dir.h"
 
 #include <QByteArray>
 #include <QComboBox>
@@ -34,19 +35,6 @@ const QString red = QStringLiteral(":/red.png");
 const QString green = QStringLiteral(":/green.png");
 const QString orange = QStringLiteral(":/orange.png");
 const QString gray = QStringLiteral(":/gray.png");
-
-// The window reads ./config/language.gl from its working directory; each run gets its own
-// directory holding the Chinese preference, so box texts are the untranslated sources.
-inline bool enterScratchDirectory(QTemporaryDir &dir) {
-    if (!dir.isValid() || !QDir(dir.path()).mkpath(QStringLiteral("config")))
-        return false;
-    QFile file(dir.filePath(QStringLiteral("config/language.gl")));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write("language = chinese");
-    file.close();
-    return QDir::setCurrent(dir.path());
-}
 
 // A window whose 1 ms timer is stopped: only the test's own calls of the tick slot count,
 // starting from tick 0.

@@ -40,3 +40,16 @@ private:
     QTemporaryDir dir;
     QString previous;
 };
+
+// For suites that keep one directory for all their cases: enters `dir` holding the Chinese
+// preference, so captions and box texts are the untranslated sources.
+inline bool enterScratchDirectory(QTemporaryDir &dir) {
+    if (!dir.isValid() || !QDir(dir.path()).mkpath(QStringLiteral("config")))
+        return false;
+    QFile file(dir.filePath(QStringLiteral("config/language.gl")));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write("language = chinese");
+    file.close();
+    return QDir::setCurrent(dir.path());
+}
