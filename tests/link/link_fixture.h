@@ -6,6 +6,7 @@
 #include "support/pty.h"
 #include "support/serial_probe.h"
 #include "support/work_dir.h"
+#include "openable_ports.h"
 
 #include <QByteArray>
 #include <QComboBox>
@@ -153,20 +154,6 @@ private:
 } // namespace linkfixture
 
 namespace linkfixture {
-
-// What the system offers differs from machine to machine (pseudo-terminals are never
-// reported), so the expected list is worked out by trying each reported port directly.
-inline QStringList portsThatOpenNow() {
-    QStringList entries;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        QSerialPort probe(info);
-        if (probe.open(QIODevice::ReadWrite)) {
-            entries << seriallink::portEntryText(info.portName(), info.description());
-            probe.close();
-        }
-    }
-    return entries;
-}
 
 // Another process may hold a reported port for a moment (every window being built opens each
 // one in turn), so a list that differs is rebuilt and compared again before it counts as wrong.

@@ -2,6 +2,7 @@
 #include "link/port_entry.h"
 #include "link/port_list.h"
 #include "link/port_settings.h"
+#include "openable_ports.h"
 
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -207,20 +208,6 @@ void PortTablesTest::fixedSettingsAre115200EightNoneOne() {
     QCOMPARE(port.parity(), QSerialPort::NoParity);
     QCOMPARE(port.stopBits(), QSerialPort::OneStop);
     QCOMPARE(port.flowControl(), QSerialPort::NoFlowControl);
-}
-
-// What the system offers differs from machine to machine (pseudo-terminals are never reported),
-// so the expectation is worked out here by trying each reported port with a port of our own.
-static QStringList portsThatOpenNow() {
-    QStringList entries;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        QSerialPort probe(info);
-        if (probe.open(QIODevice::ReadWrite)) {
-            entries << seriallink::portEntryText(info.portName(), info.description());
-            probe.close();
-        }
-    }
-    return entries;
 }
 
 // Another process may hold a reported port for a moment (every window being built opens each
