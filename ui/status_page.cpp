@@ -42,6 +42,13 @@ void showChanged(QLabel *label, bool value, quint8 &copy, const QPixmap &setImag
     label->setPixmap(v ? setImage : images().gray);
 }
 
+// The lamps written on every pass: handing a label the picture it already shows would still
+// repaint it five times a second.
+void showImage(QLabel *label, const QPixmap &image) {
+    if (label->pixmap(Qt::ReturnByValue).cacheKey() != image.cacheKey())
+        label->setPixmap(image);
+}
+
 // Setting an unchanged text would lay the label out again for nothing.
 void showText(QLabel *label, const QString &text) {
     if (label->text() != text)
@@ -83,8 +90,8 @@ void statusPagePass(Ui::Serial &form, const protocol::DeviceState &state, Status
     // pass.
     if (moduleKnown) {
         const protocol::ModuleStatus &module = state.moduleStatus[m];
-        form.label_TemperatureFault->setPixmap(
-            module.waterInHiFault && module.waterOutHiFault ? redImage : grayImage);
+        showImage(form.label_TemperatureFault,
+                  module.waterInHiFault && module.waterOutHiFault ? redImage : grayImage);
     }
 
     showChanged(form.label_RedOn, state.redLightOn, shown.redLightOn, greenImage);
@@ -110,11 +117,11 @@ void statusPagePass(Ui::Serial &form, const protocol::DeviceState &state, Status
     // Driver boards: written on every pass.
     const bool overCurrent = anyDriverChannel(
         state, [](const protocol::DriverChannel &c) { return c.overCurrent1 || c.overCurrent2; });
-    form.label_driverOC_fault->setPixmap(overCurrent ? redImage : grayImage);
+    showImage(form.label_driverOC_fault, overCurrent ? redImage : grayImage);
     const bool overTemp = anyDriverChannel(state, [](const protocol::DriverChannel &c) {
         return c.overTemp1 || c.overTemp2 || c.overTemp3 || c.overTemp4;
     });
-    form.label_driverTemp_fault->setPixmap(overTemp ? redImage : grayImage);
+    showImage(form.label_driverTemp_fault, overTemp ? redImage : grayImage);
 
     // product information and temperatures
     showText(form.label_CCBVersion, state.ccbVersion);
