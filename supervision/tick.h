@@ -51,6 +51,15 @@ public:
     // from zero: a stale count must not report a port that is opened again straight away.
     void linkLostClosed(qint32 &linkSilenceCount);
 
+    // A link-lost box is about to open for another reason (the device is gone): the watchdog
+    // neither counts nor reports until linkLostClosed().
+    void linkLostReporting() { linkLostReported = true; }
+
+    // A request was sent: its wait starts from zero. An answered request leaves its count to
+    // the next tick, and a request sent before that tick must not inherit it.
+    void readBackSent() { readBackWaitTicks = 0; }
+    void writeSent() { writeWaitTicks = 0; }
+
     // True from the link-lost decision until linkLostClosed(): the box is (still) open.
     bool reportingLinkLost() const { return linkLostReported; }
 

@@ -1,6 +1,7 @@
 #include "ui/serial.h"
 
 #include "app/language_preference.h"
+#include "link/port_loss.h"
 #include "ui_serial.h"
 
 #include <QCoreApplication>
@@ -67,6 +68,10 @@ void Serial::setupConnections() {
     connect(form->pushButtonUpData, &QPushButton::clicked, this, [this] { PortUpdata(); });
     connect(form->comboBoxCOM, &QComboBox::currentTextChanged, this, [this] { SetPort(); });
     connect(port, &QSerialPort::readyRead, this, [this] { ReceiveData(); });
+    connect(port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (seriallink::meansDeviceGone(error, port->isOpen()))
+            deviceGone(port->errorString());
+    });
     connect(form->pushButton_redon, &QPushButton::clicked, this, [this] { cmdSnd_redOn(1); });
     connect(form->pushButton_redoff, &QPushButton::clicked, this, [this] { cmdSnd_redOn(2); });
     connect(form->actionEnglish, &QAction::triggered, this,

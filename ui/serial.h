@@ -82,10 +82,15 @@ private:
     // A CCB that never pauses for 200 ms would grow rxBuffer without end: at this size the
     // pass runs at once, keeping the unfinished trailing frame.
     static constexpr int rxBufferBound = 4096;
+    // The one place that decides the port's device is gone: closes the port at once and
+    // reports the lost link, unless a link-lost box is already open.
+    void deviceGone(const QString &errorText);
     // --- end link helpers ---
 
     // --- tick helpers (ui/serial_tick.cpp) ---
     void showNoAnswerBox();
+    // The link-lost box, then the port closed and the state cleared; one box at a time.
+    void reportLinkLost();
     // --- end tick helpers ---
 
     // --- settings and command helpers (ui/serial_commands.cpp) ---

@@ -33,18 +33,21 @@ void Serial::cmdSnd_sysSet_readBack() {
     port->write(protocol::settingsReadFrame());
     // The tick waits for the parameter-40 reply and gives the button back.
     deviceState.sysSetReadBackState = protocol::handshakeWaiting;
+    tick.readBackSent();
     form->pushButton_sysSet_readBack1->setEnabled(false);
 }
 
 void Serial::cmdSnd_sysSet_Set() {
     // Only these two flags are editable on the page; everything else goes back as the CCB
-    // last reported it (or zero after a reset). The spin box and combo box only display.
+    // last reported it; "设定" is enabled only after an answered read-back. The spin box and combo
+    // box only display.
     protocol::SystemSettings &settings = deviceState.settings;
     settings.faultDisableFiberInter = form->checkBox_FaultDisableFiberInter->isChecked();
     settings.redOnBeam = form->checkBox_RedOnBeam->isChecked();
 
     port->write(protocol::settingsWriteFrame(settings));
     deviceState.sysSetWriteState = protocol::handshakeWaiting;
+    tick.writeSent();
     form->pushButton_sysSet_set1->setEnabled(false);
 }
 

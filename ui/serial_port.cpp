@@ -5,6 +5,7 @@
 
 #include "link/port_entry.h"
 #include "link/port_list.h"
+#include "link/port_loss.h"
 #include "link/port_settings.h"
 #include "protocol/dispatch.h"
 #include "protocol/frame.h"
@@ -138,6 +139,19 @@ void Serial::runReassemblyPass(bool bufferFull) {
     Sink sink(*this);
     protocol::reassemble(rxBuffer, sink,
                          bufferFull ? protocol::PassKind::Early : protocol::PassKind::QuietLine);
+}
+
+void Serial::deviceGone(const QString &errorText) {
+    // The user sees the one link-lost text; the port's own words are not shown.
+    Q_UNUSED(errorText)
+    const bool wasOpen = portOpen;
+    // Closed before any box: the dead port would keep waking the event loop inside it.
+    ClosePort();
+    port->close();
+    portOpen = false;
+    // A link-lost box that is open already finishes the job when it is dismissed.
+    if (wasOpen && !tick.reportingLinkLost())
+        reportLinkLost();
 }
 
 int Serial::dispatchFrame(QByteArray frame) {

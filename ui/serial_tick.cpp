@@ -34,16 +34,8 @@ void Serial::tim1ms_CallBack() {
     if (d.refreshNow)
         uiRefresh(form);
 
-    if (d.linkLost) {
-        // The schedule reports a lost link once per box; the port is closed only after the box
-        // is dismissed, and only the user opens it again.
-        QMessageBox::critical(this, tr("串口错误"), tr("请检查串口线缆和设置！"), QMessageBox::Ok,
-                              QMessageBox::NoButton);
-        ClosePort();
-        portOpen = false;
-        tick.linkLostClosed(linkSilenceCount);
-        resetDeviceState();
-    }
+    if (d.linkLost)
+        reportLinkLost();
 }
 
 // Refreshes only the page that is shown; the other page and its copies stay as they are.
@@ -62,11 +54,27 @@ void Serial::uiRefresh(SerialForm *target) {
 
 void Serial::resetDeviceState() {
     // A reset cancels a waiting read-back without a box and without an answer; the button its
-    // request disabled would otherwise stay disabled for good. "设定" keeps its own rule.
+    // request disabled would otherwise stay disabled for good.
     const bool readBackCancelled = deviceState.sysSetReadBackState != protocol::handshakeIdle;
     protocol::resetDeviceState(deviceState);
     if (readBackCancelled)
         form->pushButton_sysSet_readBack1->setEnabled(true);
+    // The settings are now zero, not what the CCB holds: a write would send values the user
+    // never saw. Only an answered read-back enables "设定" again.
+    form->pushButton_sysSet_set1->setEnabled(false);
+}
+
+void Serial::reportLinkLost() {
+    // The box runs a nested event loop in which ticks and port errors keep arriving; while it
+    // is open neither the watchdog nor a lost device opens another one. The port is closed only
+    // after the box is dismissed, and only the user opens it again.
+    tick.linkLostReporting();
+    QMessageBox::critical(this, tr("串口错误"), tr("请检查串口线缆和设置！"), QMessageBox::Ok,
+                          QMessageBox::NoButton);
+    ClosePort();
+    portOpen = false;
+    tick.linkLostClosed(linkSilenceCount);
+    resetDeviceState();
 }
 
 // A settings read-back or write that the CCB did not answer in time.

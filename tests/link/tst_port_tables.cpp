@@ -1,6 +1,7 @@
 // The entry texts, the setting tables and the listing of openable ports, without the window.
 #include "link/port_entry.h"
 #include "link/port_list.h"
+#include "link/port_loss.h"
 #include "link/port_settings.h"
 #include "openable_ports.h"
 
@@ -14,6 +15,7 @@
 Q_DECLARE_METATYPE(QSerialPort::DataBits)
 Q_DECLARE_METATYPE(QSerialPort::Parity)
 Q_DECLARE_METATYPE(QSerialPort::StopBits)
+Q_DECLARE_METATYPE(QSerialPort::SerialPortError)
 
 class PortTablesTest : public QObject {
     Q_OBJECT
@@ -35,6 +37,8 @@ private slots:
     void stopBitTableMapsIndexToBits_data();
     void stopBitTableMapsIndexToBits();
     void fixedSettingsAre115200EightNoneOne();
+
+    void onlyAFailedReadOfAnOpenPortMeansTheDeviceIsGone();
 
     void listingReportsExactlyThePortsThatOpen();
     void listingHandsOverEachEntryWhileItsPortIsOpen();
@@ -250,6 +254,31 @@ void PortTablesTest::listingLeavesThePortAtTheLastPortTried() {
     // The last port tried, whether or not it opened; with nothing reported the name stays.
     const QString expected = reported.isEmpty() ? before : reported.last().portName();
     QCOMPARE(port.portName(), expected);
+}
+
+void PortTablesTest::onlyAFailedReadOfAnOpenPortMeansTheDeviceIsGone() {
+    using E = QSerialPort::SerialPortError;
+    const E all[] = {QSerialPort::NoError,
+                     QSerialPort::DeviceNotFoundError,
+                     QSerialPort::PermissionError,
+                     QSerialPort::OpenError,
+                     QSerialPort::ParityError,
+                     QSerialPort::FramingError,
+                     QSerialPort::BreakConditionError,
+                     QSerialPort::WriteError,
+                     QSerialPort::ReadError,
+                     QSerialPort::ResourceError,
+                     QSerialPort::UnsupportedOperationError,
+                     QSerialPort::UnknownError,
+                     QSerialPort::TimeoutError,
+                     QSerialPort::NotOpenError};
+    for (const E error : all) {
+        const bool readFailed =
+            error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
+        QCOMPARE(seriallink::meansDeviceGone(error, true), readFailed);
+        // A closed port has nothing left to close.
+        QVERIFY(!seriallink::meansDeviceGone(error, false));
+    }
 }
 
 QTEST_GUILESS_MAIN(PortTablesTest)

@@ -381,7 +381,7 @@ private slots:
         QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
     }
 
-    void resetClearsThePageAndWriteSendsZerosApartFromTheTwoBoxes() {
+    void resetClearsThePageAndDisablesSet() {
         Bench bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
@@ -390,6 +390,7 @@ private slots:
         bench.ticksToRefresh();
         for (const FlagPlace &p : flagPlaces)
             QVERIFY2(bench.box(p.box)->isChecked(), p.box);
+        QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
 
         SerialProbe::resetDeviceState(bench.w());
         bench.ticksToRefresh();
@@ -400,12 +401,50 @@ private slots:
         }
         QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 0);
         QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), 0);
+        // The zeroed value is not what the CCB holds: it must not be written.
+        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+        QVERIFY(bench.form()->pushButton_sysSet_readBack1->isEnabled());
+        bench.form()->pushButton_sysSet_set1->click();
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+    }
+
+    void setNeedsAFreshReadBackAfterTheLinkWasDown_data() {
+        QTest::addColumn<bool>("linkLost");
+        QTest::newRow("closed by the user") << false;
+        QTest::newRow("lost") << true;
+    }
+    void setNeedsAFreshReadBackAfterTheLinkWasDown() {
+        QFETCH(bool, linkLost);
+        Bench bench;
+        QVERIFY(bench.open());
+        bench.showSettingsPage();
+        QVERIFY(readBack(bench, mixedValue));
+        bench.ticksToRefresh();
         QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
 
-        bench.form()->checkBox_RedOnBeam->click();
-        bench.form()->pushButton_sysSet_set1->click();
+        if (linkLost) {
+            BoxCloser closer;
+            SerialProbe::ticks(bench.w(), 16000);
+            QCOMPARE(closer.count(), 1);
+        } else {
+            bench.form()->pushButtonSerialSwitch->click();
+            SerialProbe::ticks(bench.w(), 400);
+        }
+        QVERIFY(!SerialProbe::portOpen(bench.w()));
+        bench.form()->pushButtonSerialSwitch->click();
+        QVERIFY(SerialProbe::portOpen(bench.w()));
 
-        const QByteArray expected = parameter40Write(sevenBytes(0, 0, 0, 0x20, 0));
+        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+        bench.form()->pushButton_sysSet_set1->click();
+        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+        QCOMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeIdle));
+
+        // A fresh answered read-back gives "设定" back, and the write sends what was read.
+        QVERIFY(readBack(bench, mixedValue));
+        bench.ticksToRefresh();
+        QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
+        bench.form()->pushButton_sysSet_set1->click();
+        const QByteArray expected = parameter40Write(mixedValue);
         QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
     }
 

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <ctime>
+
 using namespace statusfixture;
 
 namespace {
@@ -24,6 +26,19 @@ void fillResettable(protocol::DeviceState &s) {
     s.tempWaterIn = 25;
     s.driverChannel[2][7].overCurrent2 = true;
     s.settings.redAuto = true;
+}
+
+// CPU time of the whole process, all threads.
+qint64 processCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+void runEventLoopFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 bool looksReset(const protocol::DeviceState &s) {
@@ -46,6 +61,8 @@ private slots:
     void answeredWriteEnablesOnlyTheSetButton();
     void resetGivesBackTheReadBackButtonOfACancelledReadBack();
     void resetLeavesTheSetButtonOfACancelledWriteDisabled();
+    void aRequestSentRightAfterAnAnswerWaitsTheFull800Ticks_data();
+    void aRequestSentRightAfterAnAnswerWaitsTheFull800Ticks();
 
     // reset after a user close
     void userCloseResetsTheStateAfterMoreThan100AndAtMost300Ticks_data();
@@ -61,6 +78,12 @@ private slots:
     void linkLossCancelsAPendingRequestWithoutTimeoutBox();
     void shownModulesPdFaultSurvivesTheReset();
     void bytesInLampImageOut();
+
+    // a device that goes away while the port is open
+    void pulledAdapterIsReportedAtOnceWithoutSpinning();
+    void otherPortErrorsChangeNothing_data();
+    void otherPortErrorsChangeNothing();
+    void aLostDeviceAddsNoBoxToAnOpenLinkLostBox();
 
 private:
     QTemporaryDir scratch;
@@ -178,6 +201,42 @@ void SupervisionWindowTest::resetLeavesTheSetButtonOfACancelledWriteDisabled() {
     BoxCloser closer;
     SerialProbe::ticks(*w, 2000);
     QCOMPARE(closer.count(), 0);
+}
+
+void SupervisionWindowTest::aRequestSentRightAfterAnAnswerWaitsTheFull800Ticks_data() {
+    QTest::addColumn<bool>("write");
+    QTest::newRow("read-back") << false;
+    QTest::newRow("write") << true;
+}
+
+void SupervisionWindowTest::aRequestSentRightAfterAnAnswerWaitsTheFull800Ticks() {
+    QFETCH(bool, write);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    QVERIFY(openOnPty(*w, pty));
+    SerialForm &f = formOf(*w);
+    QPushButton *button = write ? f.pushButton_sysSet_set1 : f.pushButton_sysSet_readBack1;
+    quint8 &handshake = write ? stateOf(*w).sysSetWriteState : stateOf(*w).sysSetReadBackState;
+    f.pushButton_sysSet_set1->setEnabled(true);
+
+    BoxCloser closer;
+    button->click();
+    QCOMPARE(handshake, quint8(protocol::handshakeWaiting));
+    SerialProbe::ticks(*w, 500);
+    // The answer, as the parser leaves it; the next tick takes it.
+    handshake = protocol::handshakeAnswered;
+    SerialProbe::ticks(*w, 1);
+    QVERIFY(button->isEnabled());
+
+    // Sent again before another tick: the wait starts from zero, not from 500.
+    button->click();
+    QCOMPARE(handshake, quint8(protocol::handshakeWaiting));
+    SerialProbe::ticks(*w, 799);
+    QCOMPARE(closer.count(), 0);
+    SerialProbe::ticks(*w, 1);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.box().text, noAnswerText);
 }
 
 void SupervisionWindowTest::userCloseResetsTheStateAfterMoreThan100AndAtMost300Ticks_data() {
@@ -484,6 +543,131 @@ void SupervisionWindowTest::bytesInLampImageOut() {
     QTRY_VERIFY(stateOf(*w).dcOn);
     nextPass(*w);
     QVERIFY(shows(f.label_DCOn, green));
+}
+
+void SupervisionWindowTest::pulledAdapterIsReportedAtOnceWithoutSpinning() {
+    auto pty = std::make_unique<PtyPair>();
+    QVERIFY(pty->isValid());
+    auto w = quietWindow();
+    SerialForm &f = formOf(*w);
+    QVERIFY(openOnPty(*w, *pty));
+    QVERIFY(pty->write(systemStatusFrame(true)));
+    QVERIFY(waitForReceivePass(*w));
+    fillResettable(stateOf(*w));
+
+    // The far end goes away. Over the next two seconds the process stays nearly idle: a port
+    // left open on a hung-up line wakes the event loop without end.
+    BoxCloser closer;
+    QElapsedTimer wall;
+    wall.start();
+    const qint64 cpuBefore = processCpuMs();
+    pty->closeMaster();
+    // A real event loop, as the program runs: a waiting helper that sleeps between its
+    // rounds would hide the spinning.
+    runEventLoopFor(1000);
+    QVERIFY2(closer.count() > 0, "no box within a second of the hang-up");
+    runEventLoopFor(1000);
+    const qint64 cpu = processCpuMs() - cpuBefore;
+    QVERIFY2(cpu * 10 < wall.elapsed(),
+             qPrintable(QStringLiteral("%1 ms CPU in %2 ms").arg(cpu).arg(wall.elapsed())));
+
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.box().title, linkLostTitle);
+    QCOMPARE(closer.box().text, linkLostText);
+    QCOMPARE(closer.box().icon, QMessageBox::Critical);
+    QVERIFY(!SerialProbe::portOpen(*w));
+    QVERIFY(!SerialProbe::port(*w)->isOpen());
+    QVERIFY(looksReset(stateOf(*w)));
+    QCOMPARE(f.pushButtonSerialSwitch->text(), QStringLiteral("打开串口"));
+
+    // Twenty seconds of ticks: the watchdog has nothing left to report.
+    SerialProbe::ticks(*w, 20000);
+    QCOMPARE(closer.count(), 1);
+
+    // The user lists the ports again and opens another one, which shows frames.
+    QVERIFY(f.pushButtonUpData->isEnabled());
+    f.pushButtonUpData->click();
+    QCOMPARE(f.comboBoxCOM->findText(pty->entryText()), -1);
+    PtyPair other;
+    QVERIFY(other.isValid());
+    QVERIFY(openOnPty(*w, other));
+    QVERIFY(other.write(systemStatusFrame(true)));
+    QVERIFY(waitForReceivePass(*w));
+    nextPass(*w);
+    QVERIFY(shows(f.label_DCOn, green));
+    QCOMPARE(closer.count(), 1);
+}
+
+void SupervisionWindowTest::otherPortErrorsChangeNothing_data() {
+    QTest::addColumn<int>("error");
+    QTest::newRow("write") << int(QSerialPort::WriteError);
+    QTest::newRow("time-out") << int(QSerialPort::TimeoutError);
+    QTest::newRow("not open") << int(QSerialPort::NotOpenError);
+    QTest::newRow("framing") << int(QSerialPort::FramingError);
+    QTest::newRow("unknown") << int(QSerialPort::UnknownError);
+}
+
+void SupervisionWindowTest::otherPortErrorsChangeNothing() {
+    QFETCH(int, error);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    QVERIFY(openOnPty(*w, pty));
+    fillResettable(stateOf(*w));
+
+    BoxCloser closer;
+    emit SerialProbe::port(*w)->errorOccurred(QSerialPort::SerialPortError(error));
+    SerialProbe::ticks(*w, 1000);
+    QCOMPARE(closer.count(), 0);
+    QVERIFY(SerialProbe::portOpen(*w));
+    QVERIFY(SerialProbe::port(*w)->isOpen());
+    QVERIFY(stateOf(*w).dcOn);
+
+    // The line still works.
+    QVERIFY(pty.write(systemStatusFrame(false)));
+    QVERIFY(waitForReceivePass(*w));
+    QVERIFY(!stateOf(*w).dcOn);
+}
+
+void SupervisionWindowTest::aLostDeviceAddsNoBoxToAnOpenLinkLostBox() {
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    auto w = quietWindow();
+    QVERIFY(openOnPty(*w, pty));
+    fillResettable(stateOf(*w));
+    SerialProbe::ticks(*w, 15999);
+
+    // While the watchdog's box is open the device goes away: the port closes at once, and no
+    // second box opens, then or in the periods that follow.
+    QPointer<QMessageBox> first;
+    int boxes = 0;
+    bool portOpenAfterLoss = true;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box == first)
+            return;
+        ++boxes;
+        if (first) {
+            box->reject();
+            return;
+        }
+        first = box;
+        emit SerialProbe::port(*w)->errorOccurred(QSerialPort::ResourceError);
+        portOpenAfterLoss = SerialProbe::port(*w)->isOpen();
+        SerialProbe::ticks(*w, 3000);
+        box->button(QMessageBox::Ok)->click();
+    });
+    driver.start(5);
+
+    SerialProbe::ticks(*w, 1);
+    QVERIFY(first.isNull() || !first->isVisible());
+    QCOMPARE(boxes, 1);
+    QVERIFY(!portOpenAfterLoss);
+    QVERIFY(!SerialProbe::portOpen(*w));
+    QVERIFY(looksReset(stateOf(*w)));
+    SerialProbe::ticks(*w, 20000);
+    QCOMPARE(boxes, 1);
 }
 
 QTEST_MAIN(SupervisionWindowTest)

@@ -49,6 +49,17 @@ public:
     // The entry text a test puts into comboBoxCOM.
     QString entryText() const { return path + QStringLiteral("(test)"); }
 
+    // The far end goes away, as when a USB adapter is pulled out: the slave side sees a
+    // hang-up and its reads fail.
+    void closeMaster() {
+        if (masterFd >= 0)
+            ::close(masterFd);
+        masterFd = -1;
+        if (slaveFd >= 0)
+            ::close(slaveFd);
+        slaveFd = -1;
+    }
+
     // Writes CCB bytes on the master side.
     bool write(const QByteArray &bytes) {
         qint64 done = 0;
