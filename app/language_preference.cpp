@@ -62,6 +62,8 @@ WriteFailure rewriteExisting(const QString &value) {
     // Write beside the file and rename over it: the user's choice survives a failed write.
     // Unbuffered, because a buffered QSaveFile reports success when only its final flush fails.
     QSaveFile file(languageFilePath());
+    // Where config/ is locked but the file itself is writable, the file is rewritten in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered))
         return WriteFailure::OpenFile;
     file.write(fileContent(value));

@@ -35,7 +35,8 @@ QString catalogueFor(const QString &lang);
 enum class WriteFailure { None, OpenFile, CreateDirectory, CreateFile };
 
 // Replaces the content of an existing preference file atomically, so that a failed write
-// keeps the old content. Returns WriteFailure::OpenFile when the file cannot be written.
+// keeps the old content; where "config" is not writable but the file is, the file is
+// rewritten in place. Returns WriteFailure::OpenFile when the file cannot be written.
 WriteFailure rewriteExisting(const QString &value);
 
 // Creates "config" (one level) if needed and the file holding "language = chinese". Reports

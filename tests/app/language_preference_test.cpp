@@ -11,8 +11,12 @@
 #include <QtTest>
 
 #include <csignal>
+#include <grp.h>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +27,31 @@ const QString chineseRefresh = QString::fromUtf8("刷新串口");
 bool showsEnglish(Serial &w) {
     // The English catalogue translates every form text; the refresh caption stands for them.
     return SerialProbe::form(w)->pushButtonUpData->text() != chineseRefresh;
+}
+
+// Exit codes of the child below that mean "cannot be tried here", not "failed".
+constexpr int cannotDropPrivileges = 77;
+constexpr int folderNotLocked = 78;
+
+// Runs `write` in a child process that may not create files in ./config. Root ignores
+// permissions, so a root parent has the child drop to the unprivileged user nobody first.
+template <typename Write> int inChildThatCannotWriteConfig(Write write) {
+    const pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        const uid_t nobody = 65534;
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+            _exit(cannotDropPrivileges);
+        if (access("config", W_OK) == 0)
+            _exit(folderNotLocked);
+        _exit(write() ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 } // namespace
@@ -214,6 +243,32 @@ private slots:
         QCOMPARE(closer.box().text, QCoreApplication::translate("Serial", "打开文件失败"));
         QVERIFY(closer.box().text != QString::fromUtf8("打开文件失败"));
         QCOMPARE(WorkDir::readPreference(), chineseLine);
+    }
+    void lockedConfigFolderWithAWritableFileKeepsTheChoice() {
+        WorkDir work;
+        WorkDir::writePreference(chineseLine);
+        // The folder is locked, the file in it left writable for the user who runs the program.
+        const QByteArray dir = QFile::encodeName(work.path());
+        QCOMPARE(chmod(dir.constData(), 0755), 0);
+        QCOMPARE(chmod("config", 0555), 0);
+        if (geteuid() == 0)
+            QCOMPARE(chown("config/language.gl", 65534, 65534), 0);
+
+        const int code = inChildThatCannotWriteConfig([] {
+            return preference::rewriteExisting(preference::english) ==
+                   preference::WriteFailure::None;
+        });
+        chmod("config", 0755);
+        if (code == cannotDropPrivileges)
+            QSKIP("running as root without the right to become the user nobody: root would "
+                  "write into the locked folder");
+        if (code == folderNotLocked)
+            QSKIP("this file system does not lock folders by their mode");
+        QCOMPARE(code, 0);
+        QCOMPARE(WorkDir::readPreference(), englishLine);
+        // Rewritten in place: no stray temporary file is left in the folder.
+        QCOMPARE(QDir(QStringLiteral("config")).entryList(QDir::Files),
+                 QStringList{QStringLiteral("language.gl")});
     }
 };
 
