@@ -1,7 +1,8 @@
 #!/bin/bash
 # Demo: the laser host program talking to the simulated CCB on this computer.
 #
-#   sudo -E tools/demo.sh [BUILD_DIR]   (default build/release, built first when missing)
+#   tools/demo.sh [BUILD_DIR]   as root, or sudo -E tools/demo.sh [BUILD_DIR]
+#   (default build/release, built first when missing)
 #
 # Starts ccb-sim on a pseudo-terminal with a scenario that raises and clears alarms, changes
 # temperatures and switches the red light and the beam, round and round; then starts the
@@ -15,7 +16,7 @@
 # needs root. Nothing outside the namespace changes.
 #
 # Installed (package or cmake --install), run PREFIX/share/laser-host/demo.sh. Needs an X display
-# (DISPLAY); -E keeps DISPLAY and XAUTHORITY through sudo.
+# (DISPLAY); through sudo, -E keeps DISPLAY and XAUTHORITY.
 set -euo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -33,8 +34,8 @@ if [[ $(id -u) -ne 0 ]]; then
         "The program lists only serial ports the system knows, so the demo makes the" \
         "simulator's pseudo-terminal look like a USB serial adapter (ttyUSB0) inside a private" \
         "mount namespace, and mounting there needs root. Nothing outside it changes." \
-        "Run it again as:   sudo -E $0 ${*:-}" \
-        "(-E keeps DISPLAY and XAUTHORITY, so the window can open on your screen.)" \
+        "Run it again as root (or with sudo -E):   $0 ${*:-}" \
+        "(sudo needs -E to keep DISPLAY and XAUTHORITY, so the window can open on your screen.)" \
         "Without root, use two USB-serial adapters and a null-modem cable instead (README)."
     exit 1
 fi
@@ -73,7 +74,7 @@ elif [[ -x $HERE/../../lib/laser-host/laser-host ]]; then
 else
     explain "No build found in $BUILD and no installed laser-host." \
         "Build first:  $SOURCE/tools/run.sh --build-only" \
-        "or name the build directory:  sudo -E $0 /path/to/build"
+        "or name the build directory:  $0 /path/to/build"
     exit 1
 fi
 for f in "$LANGDIR/lang_Chinese.qm" "$LANGDIR/lang_English.qm"; do

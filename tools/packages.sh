@@ -12,7 +12,13 @@ install_missing_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "missing packages: ${missing[*]}; install them as root (or with sudo)" >&2
+            return 1
+        fi
+        sudo="sudo"
+    fi
     echo "== installing: ${missing[*]}"
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"

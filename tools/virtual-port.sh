@@ -1,7 +1,7 @@
 #!/bin/bash
 # Runs a command that sees a pseudo-terminal as the USB serial adapter /dev/ttyUSB0.
 #
-#   sudo tools/virtual-port.sh [--name ttyUSB0] [--model CCB_Simulator] PTY -- COMMAND [ARGS...]
+#   tools/virtual-port.sh [--name ttyUSB0] [--model CCB_Simulator] PTY -- COMMAND [ARGS...]
 #
 # Qt lists only serial devices the system knows (udev, /sys/class/tty), never a bare
 # pseudo-terminal. In a private mount namespace this script lays a small tmpfs over
@@ -12,7 +12,8 @@
 # ends, the namespace and its mounts are gone. Qt shows MODEL with '_' turned into blanks
 # (QSerialPortInfo::description() is "CCB Simulator").
 #
-# COMMAND is exec'd: it keeps this script's process id. Needs root (mount namespaces).
+# COMMAND is exec'd: it keeps this script's process id. Needs root (mount namespaces): run it
+# as root (or with sudo).
 set -euo pipefail
 
 NAME=ttyUSB0
@@ -33,7 +34,8 @@ PTY=$1
 shift 2
 
 if [[ $(id -u) -ne 0 ]]; then
-    echo "virtual-port.sh: needs root (it mounts in a private mount namespace); try sudo" >&2
+    echo "virtual-port.sh: needs root (it mounts in a private mount namespace):" \
+        "run it as root (or with sudo -E)" >&2
     exit 77
 fi
 if [[ ! -c "$PTY" ]]; then

@@ -9,7 +9,7 @@ PROBE=$BUILD/bench/program/program_probe
 
 if [[ $(id -u) -ne 0 ]]; then
     echo "$(basename "$0"): needs root: the program sees the simulator as ttyUSB0 only inside a" \
-        "private mount namespace (tools/virtual-port.sh). Run: sudo -E $0 $*" >&2
+        "private mount namespace (tools/virtual-port.sh). Run it as root (or with sudo -E): $0 $*" >&2
     exit 1
 fi
 if [[ ! -x $PROBE ]]; then

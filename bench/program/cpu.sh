@@ -1,7 +1,7 @@
 #!/bin/bash
 # CPU use and peak memory of the whole program.
 #
-#   sudo -E bench/program/cpu.sh [SECONDS]          (default 30; LASER_BUILD_DIR=build dir)
+#   bench/program/cpu.sh [SECONDS]   as root (or with sudo -E); (default 30; LASER_BUILD_DIR=build dir)
 #
 # Runs the real program with the port open on the simulated CCB (one status round a second)
 # for SECONDS and reads its CPU time from /proc/PID/stat; then, in the same run, a bare Qt

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Latency from a frame on the wire to the lamp changing on screen.
 #
-#   sudo -E bench/program/latency.sh [SAMPLES]      (default 30; LASER_BUILD_DIR=build dir)
+#   bench/program/latency.sh [SAMPLES]   as root (or with sudo -E); (default 30; LASER_BUILD_DIR=build dir)
 #
 # The simulated CCB sends nothing but single system-status frames that switch the external
 # emergency stop on and off, at random phases of the program's refresh. For each, the time the

@@ -193,7 +193,7 @@ int latency(int samples) {
         t.start();
         while (t.elapsed() < 2000) {
             if (rig.lampNow(label) == wanted) {
-                seenAt = harness::monotonicMs();
+                seenAt = harness::wallClockMs();
                 break;
             }
             QCoreApplication::processEvents();

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Soak: the program under a full line for a while.
 #
-#   sudo -E bench/program/soak.sh [SECONDS]         (default 60; LASER_BUILD_DIR=build dir)
+#   bench/program/soak.sh [SECONDS]   as root (or with sudo -E); (default 60; LASER_BUILD_DIR=build dir)
 #
 # The simulated CCB sends status rounds back to back at the full 115200 baud, with 400 bytes of
 # noise and a status round with wrong check bytes mixed in every few seconds. The system status

@@ -109,6 +109,8 @@ private slots:
     void scenarioCommandsAreParsed_data();
     void scenarioCommandsAreParsed();
     void everyAlarmNameIsAcceptedAndListedInTheHelp();
+    void everyLineOfTheShippedScenariosIsUnderstood();
+    void logLinesAreStampedWithTheLocalWallTime();
 };
 
 void CcbModelTest::statusRoundDecodesIntoTheIntendedState_data() {
@@ -568,6 +570,38 @@ void CcbModelTest::everyAlarmNameIsAcceptedAndListedInTheHelp() {
     for (const char *word : {"silent", "noise", "badcrc", "module", "period", "sleep", "quit",
                              "temp in", "dew", "alarm"})
         QVERIFY2(help.contains(QLatin1String(word)), word);
+}
+
+void CcbModelTest::everyLineOfTheShippedScenariosIsUnderstood() {
+    const QDir tools(QStringLiteral(LASER_SOURCE_DIR "/tools"));
+    const QStringList scenarios = tools.entryList({QStringLiteral("*.scenario")}, QDir::Files);
+    QVERIFY(scenarios.contains(QStringLiteral("demo.scenario")));
+    for (const QString &name : scenarios) {
+        QFile file(tools.filePath(name));
+        QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(name));
+        CcbModel model;
+        int lineNumber = 0;
+        while (!file.atEnd()) {
+            const QString line = QString::fromUtf8(file.readLine()).trimmed();
+            ++lineNumber;
+            const Step step = ccbsim::runCommand(line, model);
+            QVERIFY2(step.kind != Step::Error, qPrintable(QStringLiteral("%1:%2: %3: %4")
+                                                              .arg(name)
+                                                              .arg(lineNumber)
+                                                              .arg(line, step.text)));
+        }
+        QVERIFY2(lineNumber > 0, qPrintable(name));
+    }
+}
+
+void CcbModelTest::logLinesAreStampedWithTheLocalWallTime() {
+    QCOMPARE(ccbsim::logLine(QTime(14, 37, 45, 123), QStringLiteral("sent e6")),
+             QStringLiteral("ccb-sim [14:37:45.123] sent e6"));
+    // Leading zeros keep every stamp the same width, the hours run to 23.
+    QCOMPARE(ccbsim::logLine(QTime(0, 0, 0, 5), QStringLiteral("x")),
+             QStringLiteral("ccb-sim [00:00:00.005] x"));
+    QCOMPARE(ccbsim::logLine(QTime(23, 59, 59, 999), QString()),
+             QStringLiteral("ccb-sim [23:59:59.999] "));
 }
 
 QTEST_GUILESS_MAIN(CcbModelTest)

@@ -17,6 +17,7 @@
 #include <QSerialPort>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <QTime>
 #include <QTimer>
 
 #include <cerrno>
@@ -34,8 +35,7 @@
 
 namespace {
 
-// Milliseconds on the monotonic clock, the same clock other processes on this machine read, so
-// log lines can be matched with what they saw.
+// Milliseconds on the monotonic clock, for pacing the line.
 double monotonicMs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -182,11 +182,13 @@ private:
     void log(const QString &text) const {
         if (verbosity == Verbosity::Quiet)
             return;
-        std::fprintf(stderr, "ccb-sim [%.3f] %s\n", monotonicMs(), qPrintable(text));
+        std::fprintf(stderr, "%s\n", qPrintable(ccbsim::logLine(QTime::currentTime(), text)));
         std::fflush(stderr);
     }
     void error(const QString &text) const {
-        std::fprintf(stderr, "ccb-sim [%.3f] error: %s\n", monotonicMs(), qPrintable(text));
+        std::fprintf(
+            stderr, "%s\n",
+            qPrintable(ccbsim::logLine(QTime::currentTime(), QStringLiteral("error: ") + text)));
         std::fflush(stderr);
     }
 
@@ -413,16 +415,21 @@ private:
 
     void logStats() const {
         const ccbsim::Counters &c = model.counters();
-        std::fprintf(stderr,
-                     "ccb-sim [%.3f] stats: rounds=%llu frames=%llu valid=%llu badcrc=%llu "
-                     "noise-bytes=%llu received=%llu received-bad=%llu settings-reads=%llu "
-                     "settings-writes=%llu red-writes=%llu\n",
-                     monotonicMs(), (unsigned long long)c.roundsSent,
-                     (unsigned long long)c.framesSent, (unsigned long long)c.validFramesSent,
-                     (unsigned long long)c.badCrcFramesSent, (unsigned long long)c.noiseBytesSent,
-                     (unsigned long long)c.framesReceived, (unsigned long long)c.badFramesReceived,
-                     (unsigned long long)c.settingsReads, (unsigned long long)c.settingsWrites,
-                     (unsigned long long)c.redLightWrites);
+        // Printed whatever the verbosity: it is what was asked for.
+        const QString stats =
+            QStringLiteral("stats: rounds=%1 frames=%2 valid=%3 badcrc=%4 noise-bytes=%5 "
+                           "received=%6 received-bad=%7 settings-reads=%8 settings-writes=%9 ")
+                .arg(c.roundsSent)
+                .arg(c.framesSent)
+                .arg(c.validFramesSent)
+                .arg(c.badCrcFramesSent)
+                .arg(c.noiseBytesSent)
+                .arg(c.framesReceived)
+                .arg(c.badFramesReceived)
+                .arg(c.settingsReads)
+                .arg(c.settingsWrites) +
+            QStringLiteral("red-writes=%1").arg(c.redLightWrites);
+        std::fprintf(stderr, "%s\n", qPrintable(ccbsim::logLine(QTime::currentTime(), stats)));
         std::fflush(stderr);
     }
 

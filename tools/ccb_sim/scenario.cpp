@@ -252,4 +252,8 @@ QString scenarioHelp() {
         "  quit                  stop the simulator\n");
 }
 
+QString logLine(const QTime &at, const QString &text) {
+    return QStringLiteral("ccb-sim [%1] %2").arg(at.toString(QStringLiteral("HH:mm:ss.zzz")), text);
+}
+
 } // namespace ccbsim

@@ -3,6 +3,7 @@
 #include "tools/ccb_sim/ccb_model.h"
 
 #include <QString>
+#include <QTime>
 
 // The simulator's scenario language: one command a line, from standard input or a script.
 // Commands that change the CCB act on the model at once; those that concern timing or the
@@ -37,5 +38,9 @@ Step runCommand(const QString &line, CcbModel &model);
 
 // The command list, as --help and `help` print it.
 QString scenarioHelp();
+
+// One line of the simulator's log, stamped with the local wall time ("ccb-sim [14:37:45.123]
+// text"), so it can be read beside the program's own output and the system's logs.
+QString logLine(const QTime &at, const QString &text);
 
 } // namespace ccbsim

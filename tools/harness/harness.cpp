@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTime>
 #include <QTranslator>
 #include <QWindow>
 
@@ -85,10 +86,8 @@ QString missingPrerequisite() {
     return QString();
 }
 
-double monotonicMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
+double wallClockMs() {
+    return QTime::currentTime().msecsSinceStartOfDay();
 }
 
 // ---------------------------------------------------------------- WorkDir
@@ -158,7 +157,7 @@ QStringList Simulator::lines() {
 
 bool Simulator::waitForLog(const QRegularExpression &pattern, int from, int timeoutMs,
                            QString *line, double *stampMs) {
-    static const QRegularExpression stamp(QStringLiteral("^ccb-sim \\[([0-9.]+)\\]"));
+    static const QRegularExpression stamp(QStringLiteral("^ccb-sim \\[([0-9:.]+)\\]"));
     QElapsedTimer t;
     t.start();
     int next = from;
@@ -170,7 +169,9 @@ bool Simulator::waitForLog(const QRegularExpression &pattern, int from, int time
                 if (line)
                     *line = logLines.at(next);
                 if (stampMs)
-                    *stampMs = stamp.match(logLines.at(next)).captured(1).toDouble();
+                    *stampMs = QTime::fromString(stamp.match(logLines.at(next)).captured(1),
+                                                 QStringLiteral("HH:mm:ss.zzz"))
+                                   .msecsSinceStartOfDay();
                 return true;
             }
         }

@@ -35,8 +35,9 @@ Paths defaultPaths();
 // Why the driver cannot run here (no DISPLAY, not root, a tool missing), or an empty text.
 QString missingPrerequisite();
 
-// Milliseconds on the monotonic clock, the clock of the simulator's log lines.
-double monotonicMs();
+// Milliseconds since local midnight, the clock of the simulator's log stamps (a measurement
+// across midnight is off by a day).
+double wallClockMs();
 
 // A fresh working directory for one program run, holding language/ as a link.
 class WorkDir {
@@ -65,7 +66,7 @@ public:
     // Index of the next log line; pass it to waitForLog to look only at what comes later.
     int mark();
     // Waits for a log line at index >= from that matches. On success gives the line and the
-    // monotonic time the simulator stamped on it.
+    // wall time the simulator stamped on it (see wallClockMs).
     bool waitForLog(const QRegularExpression &pattern, int from, int timeoutMs,
                     QString *line = nullptr, double *stampMs = nullptr);
     QStringList lines();
