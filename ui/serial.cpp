@@ -1,7 +1,7 @@
 #include "ui/serial.h"
 
-#include "app/language_preference.h"
 #include "link/port_loss.h"
+#include "preference/language_preference.h"
 #include "ui_serial.h"
 
 #include <QCoreApplication>
@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSerialPort>
-#include <QTextStream>
 #include <QTimer>
 #include <QTranslator>
 
@@ -109,16 +108,11 @@ void Serial::languageFile(const QString *request) {
 
     if (fileExists && *request == preference::requestRead) {
         QFile file(preference::languageFilePath());
-        // A file that cannot be opened reads as empty.
-        file.open(QIODevice::ReadOnly | QIODevice::Text);
-        QTextStream in(&file);
-        while (!in.atEnd()) {
-            const QString value = preference::languageOfLine(in.readLine());
-            if (!value.isEmpty()) {
-                language = value;
-                return;
-            }
-        }
+        // A file that cannot be opened reads as empty and leaves the language unset.
+        file.open(QIODevice::ReadOnly);
+        const QString value = preference::parseLanguage(QString::fromUtf8(file.readAll()));
+        if (!value.isEmpty())
+            language = value;
         return;
     }
 

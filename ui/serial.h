@@ -93,9 +93,6 @@ private:
     void reportLinkLost();
     // --- end tick helpers ---
 
-    // --- settings and command helpers (ui/serial_commands.cpp) ---
-    // --- end settings and command helpers ---
-
     SerialForm *form;
     bool portOpen;
     bool firstPortSetup;

@@ -1,6 +1,6 @@
 // The language preference file and the catalogues: reading, the canonical rewrite, creating
 // the file, run-time switching, and the failures the user is told about.
-#include "app/language_preference.h"
+#include "preference/language_preference.h"
 #include "support/modal.h"
 #include "support/serial_probe.h"
 #include "support/work_dir.h"
@@ -90,11 +90,15 @@ private slots:
         QTest::newRow("key must be the first field")
             << QByteArray("english = language") << false << "";
         QTest::newRow("empty file") << QByteArray() << false << "";
+        QTest::newRow("value on the last line, no line end")
+            << QByteArray("\n\nlanguage = english") << true << "english";
     }
     void startupAppliesTheFirstValidLine() {
         QFETCH(QByteArray, content);
         QFETCH(bool, english);
         QFETCH(QString, language);
+        // The window reads the file through this parser.
+        QCOMPARE(preference::parseLanguage(QString::fromUtf8(content)), language);
 
         WorkDir work;
         WorkDir::writePreference(content);

@@ -1,6 +1,6 @@
 // The frames the program sends to the CCB.
 
-#include "frames.h"
+#include "support/frames.h"
 
 #include "protocol/commands.h"
 #include "protocol/frame.h"

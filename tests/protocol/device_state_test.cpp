@@ -1,6 +1,6 @@
 // DeviceState: what resetDeviceState clears and keeps, and that comparison sees every field.
 
-#include "frames.h"
+#include "support/frames.h"
 
 #include "protocol/device_state.h"
 

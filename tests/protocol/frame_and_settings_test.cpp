@@ -1,6 +1,6 @@
 // Check bytes of a frame and the seven-byte system settings value.
 
-#include "frames.h"
+#include "support/frames.h"
 
 #include "protocol/frame.h"
 #include "protocol/system_settings.h"

@@ -1,7 +1,7 @@
 // The nine CCB messages: what each parser accepts, what it writes, and what the dispatcher
 // routes to it.
 
-#include "frames.h"
+#include "support/frames.h"
 
 #include "protocol/commands.h"
 #include "protocol/device_state.h"

@@ -1,6 +1,6 @@
 // Cutting received bytes into frames, and the frames through the dispatcher.
 
-#include "frames.h"
+#include "support/frames.h"
 
 #include "protocol/device_state.h"
 #include "protocol/dispatch.h"

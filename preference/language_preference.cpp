@@ -1,4 +1,4 @@
-#include "app/language_preference.h"
+#include "preference/language_preference.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +19,10 @@ QString configDirectory() {
     return QStringLiteral("config");
 }
 
+namespace {
+
+// The value one line gives: its first "="-separated field must be "language"; then the first
+// field that equals "chinese" or "english" wins. Empty when the line gives no value.
 QString languageOfLine(const QString &line) {
     const QStringList fields = line.split(QLatin1Char('='));
     if (fields.first().simplified() != QLatin1String("language"))
@@ -33,6 +37,8 @@ QString languageOfLine(const QString &line) {
     }
     return QString();
 }
+
+} // namespace
 
 QString parseLanguage(const QString &content) {
     const QStringList lines = content.split(QLatin1Char('\n'));

@@ -7,7 +7,7 @@
 #include "protocol/frame.h"
 #include "protocol/messages.h"
 #include "protocol/reassembly.h"
-#include "tests/protocol/frames.h"
+#include "support/frames.h"
 
 #include <QVector>
 

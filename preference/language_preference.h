@@ -13,11 +13,6 @@ extern const QString english;     // "english"
 QString languageFilePath(); // "./config/language.gl"
 QString configDirectory();  // "config"
 
-// The value a single line gives: its first "="-separated field must be "language"; its fields
-// are then examined in order and the first that equals "chinese" or "english" wins. Fields are
-// compared after QString::simplified. Empty when the line gives no value.
-QString languageOfLine(const QString &line);
-
 // The first valid value in `content`: a line whose first "="-separated field is "language";
 // its fields are examined in order and the first that equals "chinese" or "english" wins.
 // Fields are compared after QString::simplified. Returns an empty string when no line gives
