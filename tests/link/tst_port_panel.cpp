@@ -59,13 +59,13 @@ private:
     void verifyClosedRow();
     void verifyOpenRow();
 
-    QTemporaryDir scratch;
+    std::unique_ptr<WorkDir> work;
     std::unique_ptr<Serial> window;
 };
 
 void PortPanelTest::initTestCase() {
-    initLinkTestResources();
-    QVERIFY(enterScratchDirectory(scratch));
+    work = WorkDir::chinese();
+    QVERIFY(work->isValid());
 }
 
 void PortPanelTest::init() {
@@ -192,20 +192,20 @@ void PortPanelTest::switchOpensAndClosesFollowingTheStateTable() {
     verifyClosedRow();
 
     selectEntry(w(), pty.entryText());
-    clickSwitch(w());
+    formOf(w()).pushButtonSerialSwitch->click();
     verifyOpenRow();
     QVERIFY(port()->isOpen());
     QCOMPARE(port()->openMode(), QIODevice::ReadWrite);
     QVERIFY(!SerialProbe::tick(w()).portClosedByUser);
 
-    clickSwitch(w());
+    formOf(w()).pushButtonSerialSwitch->click();
     // Read before any event runs: the tick consumes the flag at its next refresh.
     QVERIFY(SerialProbe::tick(w()).portClosedByUser);
     verifyClosedRow();
     QVERIFY(!port()->isOpen());
 
     // And again: the same port opens a second time.
-    clickSwitch(w());
+    formOf(w()).pushButtonSerialSwitch->click();
     verifyOpenRow();
     QVERIFY(port()->isOpen());
 }
@@ -215,7 +215,7 @@ void PortPanelTest::openingUsesTheFixedLineSettings() {
     QVERIFY(pty.isValid());
     LineSettings line(pty.slavePath());
     QVERIFY(line.isValid());
-    QVERIFY(openOn(w(), pty));
+    QVERIFY(openOnPty(w(), pty));
 
     const termios tio = line.now();
     QCOMPARE(cfgetospeed(&tio), speed_t(B115200));
@@ -233,7 +233,7 @@ void PortPanelTest::openingStartsAFreshWatchdogCount() {
     selectEntry(w(), pty.entryText());
     // A count left from a lost link must not carry into the new one.
     SerialProbe::linkSilenceCount(w()) = 15;
-    clickSwitch(w());
+    formOf(w()).pushButtonSerialSwitch->click();
     QVERIFY(SerialProbe::portOpen(w()));
     QCOMPARE(SerialProbe::linkSilenceCount(w()), 0);
 }
@@ -260,7 +260,7 @@ void PortPanelTest::failedOpenChangesNothing() {
     BoxCloser boxes;
     selectEntry(w(), entry);
     SerialProbe::linkSilenceCount(w()) = 7;
-    clickSwitch(w());
+    formOf(w()).pushButtonSerialSwitch->click();
     // Checked before events run: the tick zeroes the count of a closed port every period.
     QCOMPARE(SerialProbe::linkSilenceCount(w()), 7);
     QVERIFY(!SerialProbe::tick(w()).portClosedByUser);
@@ -272,7 +272,7 @@ void PortPanelTest::failedOpenChangesNothing() {
     // The user may simply pick another port and try again.
     PtyPair pty;
     QVERIFY(pty.isValid());
-    QVERIFY(openOn(w(), pty));
+    QVERIFY(openOnPty(w(), pty));
     verifyOpenRow();
 }
 
@@ -280,7 +280,7 @@ void PortPanelTest::selectingAnotherEntryWhileOpenLeavesTheConnectionAlone() {
     PtyPair first, second;
     QVERIFY(first.isValid() && second.isValid());
     PassCounter passes(w());
-    QVERIFY(openOn(w(), first));
+    QVERIFY(openOnPty(w(), first));
 
     selectEntry(w(), second.entryText());
     QCOMPARE(port()->portName(), nameAsPortSees(second.slavePath()));
@@ -289,17 +289,17 @@ void PortPanelTest::selectingAnotherEntryWhileOpenLeavesTheConnectionAlone() {
 
     // Still connected to the first terminal. Board 1 versions survive the reset after a close.
     const auto &state = SerialProbe::state(w());
-    QVERIFY(sendAndWaitForPass(first, passes, driverBoard(1, 5, "AAAAAA")));
+    QVERIFY(sendAndWaitForPass(first, passes, driverBoard(0, 0, "AAAAAA", driverSlot(5), 1)));
     QCOMPARE(state.driverBoardVersion[1][5], QStringLiteral("AAAAAA"));
 
-    clickSwitch(w());
+    formOf(w()).pushButtonSerialSwitch->click();
     verifyClosedRow();
-    clickSwitch(w());
+    formOf(w()).pushButtonSerialSwitch->click();
     verifyOpenRow();
 
     // Now the second terminal is the link; the first one is no longer read.
-    QVERIFY(first.write(driverBoard(1, 5, "111111")));
-    QVERIFY(sendAndWaitForPass(second, passes, driverBoard(1, 6, "BBBBBB")));
+    QVERIFY(first.write(driverBoard(0, 0, "111111", driverSlot(5), 1)));
+    QVERIFY(sendAndWaitForPass(second, passes, driverBoard(0, 0, "BBBBBB", driverSlot(6), 1)));
     QCOMPARE(state.driverBoardVersion[1][6], QStringLiteral("BBBBBB"));
     QTest::qWait(300);
     QCOMPARE(state.driverBoardVersion[1][5], QStringLiteral("AAAAAA"));
@@ -309,7 +309,7 @@ void PortPanelTest::closePortAloneDoesNotRaiseTheUserCloseFlag() {
     // The watchdog closes with ClosePort and clears portOpen itself.
     PtyPair pty;
     QVERIFY(pty.isValid());
-    QVERIFY(openOn(w(), pty));
+    QVERIFY(openOnPty(w(), pty));
     SerialProbe::ClosePort(w());
     QVERIFY(!port()->isOpen());
     QVERIFY(!SerialProbe::tick(w()).portClosedByUser);
@@ -447,7 +447,7 @@ void PortPanelTest::settingsChangedWhileOpenReachTheLineAtOnce() {
     QVERIFY(pty.isValid());
     LineSettings line(pty.slavePath());
     QVERIFY(line.isValid());
-    QVERIFY(openOn(w(), pty));
+    QVERIFY(openOnPty(w(), pty));
 
     // A pseudo-terminal forces 8 data bits and no parity on its line (and Qt refuses a data
     // bit change on it), so the line shows speed and stop bits; parity is read from the port.
@@ -481,7 +481,7 @@ void PortPanelTest::settingsChangedWhileOpenReachTheLineAtOnce() {
 void PortPanelTest::idleSlotsChangeNothing() {
     PtyPair pty;
     QVERIFY(pty.isValid());
-    QVERIFY(openOn(w(), pty));
+    QVERIFY(openOnPty(w(), pty));
     SerialProbe::rxBuffer(w()) = bytes({0xE6, 0x05, 0x00});
     const QStringList entries = comboEntries(w());
 

@@ -39,15 +39,15 @@ private:
     QByteArray &rxBuffer() { return SerialProbe::rxBuffer(*window); }
     bool send(const QByteArray &data) { return sendAndWaitForPass(*pty, *passes, data); }
 
-    QTemporaryDir scratch;
+    std::unique_ptr<WorkDir> work;
     std::unique_ptr<Serial> window;
     std::unique_ptr<PtyPair> pty;
     std::unique_ptr<PassCounter> passes;
 };
 
 void ReceivePathTest::initTestCase() {
-    initLinkTestResources();
-    QVERIFY(enterScratchDirectory(scratch));
+    work = WorkDir::chinese();
+    QVERIFY(work->isValid());
 }
 
 void ReceivePathTest::init() {
@@ -55,7 +55,7 @@ void ReceivePathTest::init() {
     pty = std::make_unique<PtyPair>();
     QVERIFY(pty->isValid());
     passes = std::make_unique<PassCounter>(*window);
-    QVERIFY(openOn(*window, *pty));
+    QVERIFY(openOnPty(*window, *pty));
 }
 
 void ReceivePathTest::cleanup() {
@@ -124,7 +124,7 @@ void ReceivePathTest::frameCutRightAfterItsCodeByteIsLost() {
 void ReceivePathTest::twoFramesInOneBurstAreDispatchedInArrivalOrder() {
     SerialProbe::linkSilenceCount(w()) = 3;
     // The second status frame overrides the first: only arrival order leaves dcOn clear.
-    QVERIFY(send(temperature(2591, 2) + systemStatus(0, 0, dcOnBit) +
+    QVERIFY(send(temperature(20, 31, 2) + systemStatus(0, 0, dcOnBit) +
                  systemStatus(0, 0, laserReadyBit)));
     QCOMPARE(state().tempWaterIn, 25);
     QCOMPARE(state().dcOn, false);
@@ -143,7 +143,7 @@ void ReceivePathTest::noiseBeforeAFrameIsSkipped() {
 void ReceivePathTest::badLengthByteDropsTheFrameAndItself() {
     // E6 then E0 where the length belongs: both go, and the temperature frame's remaining
     // bytes have bit 7 clear, so they are noise. The status frame behind is found.
-    QVERIFY(send(bytes({0xE6}) + temperature(2591, 2) + systemStatus(0, 0, dcOnBit)));
+    QVERIFY(send(bytes({0xE6}) + temperature(20, 31, 2) + systemStatus(0, 0, dcOnBit)));
     QCOMPARE(state().tempWaterIn, 0);
     QCOMPARE(state().dcOn, true);
     QVERIFY(rxBuffer().isEmpty());
@@ -152,7 +152,7 @@ void ReceivePathTest::badLengthByteDropsTheFrameAndItself() {
 void ReceivePathTest::zeroLengthFrameConsumesTheNextByte() {
     SerialProbe::linkSilenceCount(w()) = 4;
     // E6 00 completes when the next byte is examined, and that byte (E0) goes with it.
-    QVERIFY(send(bytes({0xE6, 0x00}) + temperature(2591, 2)));
+    QVERIFY(send(bytes({0xE6, 0x00}) + temperature(20, 31, 2)));
     QCOMPARE(state().tempWaterIn, 0);
     QCOMPARE(SerialProbe::linkSilenceCount(w()), 0);
     QVERIFY(rxBuffer().isEmpty());
@@ -189,14 +189,14 @@ void ReceivePathTest::noiseAloneDoesNotResetTheSilenceCount() {
 }
 
 void ReceivePathTest::receiveBufferSurvivesCloseAndReopen() {
-    const QByteArray frame = driverBoard(2, 7, "V1.2.3");
+    const QByteArray frame = driverBoard(0, 0, "V1.2.3", driverSlot(7), 2);
     QVERIFY(send(frame.left(10)));
     QCOMPARE(rxBuffer(), frame.left(10));
 
-    clickSwitch(w());
+    formOf(w()).pushButtonSerialSwitch->click();
     QVERIFY(!SerialProbe::portOpen(w()));
     QCOMPARE(rxBuffer(), frame.left(10));
-    clickSwitch(w());
+    formOf(w()).pushButtonSerialSwitch->click();
     QVERIFY(SerialProbe::portOpen(w()));
     QCOMPARE(rxBuffer(), frame.left(10));
 
@@ -208,7 +208,7 @@ void ReceivePathTest::receiveBufferSurvivesCloseAndReopen() {
 void ReceivePathTest::reachingTheBoundCutsAtOnceAndKeepsALoneCodeByte() {
     const int bound = SerialProbe::rxBufferBound();
     const QByteArray status = systemStatus(0, 0, dcOnBit);
-    const QByteArray temp = temperature(2591, 2);
+    const QByteArray temp = temperature(20, 31, 2);
     // A buffer one byte short of the bound: noise, then a complete status frame.
     rxBuffer() = QByteArray(bound - 1 - status.size(), 0x11) + status;
 
@@ -242,7 +242,8 @@ namespace {
 constexpr int slotCount = 3 * 8;
 QByteArray streamFrame(int k) {
     const int slot = k % slotCount;
-    return driverBoard(slot / 8, slot % 8, QByteArray::number(k).rightJustified(6, '0'));
+    return driverBoard(0, 0, QByteArray::number(k).rightJustified(6, '0'), driverSlot(slot % 8),
+                       slot / 8);
 }
 
 // Frames are applied in order, so the state shows a prefix of the stream: the count is one

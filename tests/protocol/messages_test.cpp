@@ -17,9 +17,14 @@
 using namespace protocol;
 using frames::busyState;
 using frames::bytes;
+using frames::clock;
+using frames::driverBoard;
 using frames::hex;
 using frames::make;
 using frames::parameterReply;
+using frames::productInfo;
+using frames::temperature;
+using frames::withLengthByte;
 using frames::zeros;
 
 using Parser = void (*)(const QByteArray &, DeviceState &);
@@ -29,38 +34,6 @@ Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(protocol::DeviceState)
 
 namespace {
-
-// A frame built by hand, length byte as given, check bytes appended; for length bytes that do
-// not count the frame.
-QByteArray withLengthByte(int code, int lengthByte, const QByteArray &payload) {
-    QByteArray f;
-    f.append(char(code));
-    f.append(char(lengthByte));
-    f.append(payload);
-    appendCheckBytes(f);
-    return f;
-}
-
-QByteArray productInfo(const QByteArray &type16, const QByteArray &serial12, int lengthByte = 30) {
-    return withLengthByte(0xA2, lengthByte, type16 + serial12);
-}
-
-// Offsets 2..28 of a driver-board reply: fault bytes, version at 19..24, slot/bank, board.
-QByteArray driverBoard(int faults, int faults2, const QByteArray &version6, int slotBank, int board,
-                       int lengthByte = 29) {
-    QByteArray payload =
-        bytes({faults, faults2}) + zeros(15) + version6 + zeros(2) + bytes({slotBank, board});
-    return withLengthByte(0xD2, lengthByte, payload);
-}
-
-// Temperature frames carry no check bytes: channel and a zero byte take their place.
-QByteArray temperature(int high, int low, int channel, int last = 0, int lengthByte = 4) {
-    return bytes({0xE0, lengthByte, high, low, channel, last});
-}
-
-QByteArray clock(int year, int month, int day, int hour, int minute, int lengthByte = 14) {
-    return withLengthByte(0xEE, lengthByte, zeros(6) + bytes({year, month, day, hour, minute, 0}));
-}
 
 QString text(const char *chars, int size) {
     return QString::fromLatin1(chars, size);

@@ -1,12 +1,15 @@
 // The command senders, seen from the CCB's end of a pseudo-terminal.
 
-#include "settings_fixture.h"
+#include "support/window_fixture.h"
 
 #include "protocol/device_state.h"
 
 #include <QtTest>
 
-using namespace settingsfixture;
+using namespace fixture;
+using frames::parameterReply;
+using frames::settingsWrite;
+using frames::sevenBytes;
 
 namespace {
 
@@ -44,10 +47,7 @@ class CommandFrames : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        initLaserResources();
-        workDir = chineseWorkDir();
-    }
+    void initTestCase() { workDir = WorkDir::chinese(); }
 
     void redLightButtonsPutTheParameter50WriteOnTheWire_data() {
         QTest::addColumn<QString>("button");
@@ -60,7 +60,7 @@ private slots:
     void redLightButtonsPutTheParameter50WriteOnTheWire() {
         QFETCH(QString, button);
         QFETCH(QByteArray, frame);
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         BoxCloser guard;
 
@@ -95,7 +95,7 @@ private slots:
     void sendersPutTheirExactFramesOnTheWire() {
         QFETCH(QByteArray, sender);
         QFETCH(QByteArray, frame);
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         BoxCloser guard;
 
@@ -116,7 +116,7 @@ private slots:
     void redLightKeepsOnlyTheLowThreeBitsOfTheOperation() {
         QFETCH(int, redOP);
         QFETCH(QByteArray, sameAs);
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
 
         SerialProbe::cmdSnd_redOn(bench.w(), uint8_t(redOP));
@@ -125,7 +125,7 @@ private slots:
     }
 
     void redLightOperationByteStaysSevenBit() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
 
         SerialProbe::cmdSnd_redOn(bench.w(), 0xFF);
@@ -137,7 +137,7 @@ private slots:
     }
 
     void pgmCommandSendsNothing() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         BoxCloser guard;
 
@@ -156,7 +156,7 @@ private slots:
     }
     void everySentFramePassesTheCheckAndCountsItsLength() {
         QFETCH(QByteArray, sender);
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         BoxCloser guard;
 
@@ -183,7 +183,7 @@ private slots:
     void sendersWithThePortClosedSendNothingAndShowNoBox() {
         QFETCH(QByteArray, sender);
         QFETCH(bool, openedBefore);
-        Bench bench;
+        PtyWindow bench;
         // The pseudo-terminal is the selected port either way, so a sender that opened the port
         // by itself would show up on the wire.
         if (openedBefore) {
@@ -209,7 +209,7 @@ private slots:
     }
 
     void settingsSendersCalledDirectlyWithThePortClosedStillWait() {
-        Bench bench;
+        PtyWindow bench;
         BoxCloser guard;
 
         SerialProbe::cmdSnd_sysSet_readBack(bench.w());

@@ -1,7 +1,7 @@
 // The system settings page: read-back and write over a pseudo-terminal CCB, the page pass,
 // the time-outs and the QBH masking warning.
 
-#include "settings_fixture.h"
+#include "support/window_fixture.h"
 
 #include "protocol/device_state.h"
 #include "protocol/system_settings.h"
@@ -14,47 +14,50 @@
 #include <iterator>
 #include <memory>
 
-using namespace settingsfixture;
+using namespace fixture;
+using frames::parameterReply;
+using frames::settingsWrite;
+using frames::sevenBytes;
 
 namespace {
+
+// Where each of the 23 flags sits in the seven value bytes and which check box shows it.
+struct FlagPlace {
+    int byte;
+    int bit;
+    const char *box;
+};
+
+const FlagPlace flagPlaces[] = {
+    {0, 1, "checkBox_HppEnabled"},
+    {0, 2, "checkBox_PgmEnabled"},
+    {1, 0, "checkBox_FaultDisabledChiller"},
+    {1, 1, "checkBox_FaultDisableEStop1"},
+    {1, 2, "checkBox_FaultDisableEStop2"},
+    {1, 3, "checkBox_FaultDisableDew"},
+    {1, 4, "checkBox_FaultDisableDoorInter"},
+    {1, 5, "checkBox_FaultDisablePdLeakage"},
+    {1, 6, "checkBox_FaultDisablePd"},
+    {2, 0, "checkBox_FaultDisableTh"},
+    {2, 1, "checkBox_FaultDisableFiberInter"},
+    {2, 2, "checkBox_FaultDisableFiberBreak"},
+    {2, 3, "checkBox_FaultDisableDcPwr"},
+    {2, 4, "checkBox_AiPort"},
+    {2, 5, "checkBox_RedAuto"},
+    {2, 6, "checkBox_AoPort"},
+    {3, 0, "checkBox_LaserOnUsrDisabled"},
+    {3, 1, "checkBox_DcFaultHiActive"},
+    {3, 2, "checkBox_DoorInterLoActive"},
+    {3, 3, "checkBox_DoutLoActive"},
+    {3, 4, "checkBox_PgmInit"},
+    {3, 5, "checkBox_RedOnBeam"},
+    {3, 6, "checkBox_RedOnExternal"},
+};
 
 const QByteArray readBackFrame = QByteArray::fromHex("EF070900000028575D");
 
 // A spread of bits over all four flag bytes, mode 2, level 30 (1500).
 const QByteArray mixedValue = sevenBytes((2 << 3) | 0x02, 0x55, 0x2A, 0x49, 30);
-
-// Dismisses the first message box through its window's close, as the title-bar button does.
-class WindowCloser {
-public:
-    WindowCloser() {
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
-        timer.start();
-    }
-    const SeenBox &box() const { return first; }
-    int count() const { return boxes; }
-
-private:
-    void poll() {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        if (box == closed) {
-            // A box that refuses to close must not hang the test.
-            box->reject();
-            return;
-        }
-        closed = box;
-        ++boxes;
-        first = {true, box->windowTitle(), box->text(), box->icon()};
-        box->close();
-    }
-
-    QTimer timer;
-    SeenBox first;
-    QPointer<QMessageBox> closed;
-    int boxes = 0;
-};
 
 bool bit(const QByteArray &value, const FlagPlace &place) {
     return (quint8(value.at(place.byte)) >> place.bit) & 1;
@@ -67,17 +70,17 @@ class SettingsPage : public QObject {
 
 private slots:
     void initTestCase() {
-        initLaserResources();
-        workDir = chineseWorkDir();
-        // The indicator checks below tell green from gray by their pictures.
-        QVERIFY(!QPixmap(QStringLiteral(":/green.png")).isNull());
-        QVERIFY(!QPixmap(QStringLiteral(":/gray.png")).isNull());
-        QVERIFY(QPixmap(QStringLiteral(":/green.png")).toImage() !=
-                QPixmap(QStringLiteral(":/gray.png")).toImage());
+        workDir = WorkDir::chinese();
+        // The indicator checks below tell green from gray by their pictures, which the
+        // window's resources hold.
+        Serial registersTheResources;
+        QVERIFY(!QPixmap(green).isNull());
+        QVERIFY(!QPixmap(gray).isNull());
+        QVERIFY(QPixmap(green).toImage() != QPixmap(gray).toImage());
     }
 
     void setIsDisabledBeforeAnyReadBack() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
         QVERIFY(bench.form()->pushButton_sysSet_readBack1->isEnabled());
@@ -89,7 +92,7 @@ private slots:
     }
 
     void readBackSendsTheReadRequestAndDisablesItself() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         BoxCloser guard;
 
@@ -104,12 +107,12 @@ private slots:
     }
 
     void answeredReadBackEnablesBothButtonsOnTheNextTick() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.form()->pushButton_sysSet_readBack1->click();
         QCOMPARE(bench.pty->read(readBackFrame.size()), readBackFrame);
 
-        QVERIFY(bench.pty->write(parameter40Reply(mixedValue)));
+        QVERIFY(bench.pty->write(parameterReply(40, mixedValue)));
         QTRY_COMPARE(bench.state().sysSetReadBackState, quint8(protocol::handshakeAnswered));
         // The reply itself touches no widget; the tick does.
         QVERIFY(!bench.form()->pushButton_sysSet_readBack1->isEnabled());
@@ -123,7 +126,7 @@ private slots:
     }
 
     void answeredReadBackFillsThePageOnTheNextPass() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         QCOMPARE(bench.form()->stackedWidget->currentIndex(), 1);
@@ -136,15 +139,14 @@ private slots:
         for (const FlagPlace &place : flagPlaces) {
             const bool set = bit(mixedValue, place);
             QVERIFY2(bench.box(place.box)->isChecked() == set, place.box);
-            QVERIFY2(showsImage(bench.indicator(place.box), QStringLiteral(":/green.png")) == set,
-                     place.box);
+            QVERIFY2(shows(bench.indicator(place.box), green) == set, place.box);
         }
         QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 1500);
         QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), 2);
     }
 
     void settingsWidgetsWaitWhileTheStatusPageIsShown() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         QCOMPARE(bench.form()->stackedWidget->currentIndex(), 0);
         QVERIFY(readBack(bench, mixedValue));
@@ -167,7 +169,7 @@ private slots:
     void eachFlagBitShowsInItsOwnRowOnly() {
         QFETCH(int, row);
         const FlagPlace &place = flagPlaces[row];
-        Bench bench;
+        PtyWindow bench;
         SettingsPageCopies &shown = SerialProbe::settingsShown(bench.w());
         // The two editable boxes start unchecked like the others.
         for (const FlagPlace &p : flagPlaces)
@@ -181,15 +183,14 @@ private slots:
         for (const FlagPlace &p : flagPlaces) {
             const bool mine = &p == &place;
             QVERIFY2(bench.box(p.box)->isChecked() == mine, p.box);
-            QVERIFY2(showsImage(bench.indicator(p.box), QStringLiteral(":/green.png")) == mine,
-                     p.box);
+            QVERIFY2(shows(bench.indicator(p.box), green) == mine, p.box);
         }
 
         bench.state().settings = protocol::SystemSettings();
         settingsPagePass(*bench.form(), bench.state(), shown);
 
         QVERIFY(!bench.box(place.box)->isChecked());
-        QVERIFY(showsImage(bench.indicator(place.box), QStringLiteral(":/gray.png")));
+        QVERIFY(shows(bench.indicator(place.box), gray));
     }
 
     void readBackValueIsWrittenBackAsReceived_data() {
@@ -207,7 +208,7 @@ private slots:
     void readBackValueIsWrittenBackAsReceived() {
         QFETCH(QByteArray, reply);
         QFETCH(QByteArray, written);
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         QVERIFY(readBack(bench, reply));
@@ -216,7 +217,7 @@ private slots:
 
         bench.form()->pushButton_sysSet_set1->click();
 
-        const QByteArray expected = parameter40Write(written);
+        const QByteArray expected = settingsWrite(written);
         QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
         QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
         QCOMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeWaiting));
@@ -225,7 +226,7 @@ private slots:
     }
 
     void setSendsTheStoredValueWithTheTwoEditableFlags() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         // redOnBeam set, QBH mask clear.
@@ -246,19 +247,18 @@ private slots:
         bench.form()->comboBox_OPModeUsr->setCurrentIndex(1);
         bench.form()->pushButton_sysSet_set1->click();
 
-        const QByteArray expected = parameter40Write(sevenBytes(0x02, 0x03, 0x04 | 0x02, 0x00, 5));
+        const QByteArray expected = settingsWrite(sevenBytes(0x02, 0x03, 0x04 | 0x02, 0x00, 5));
         QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
         QVERIFY(!bench.state().settings.redOnBeam);
         QVERIFY(bench.state().settings.faultDisableFiberInter);
 
         // The next pass shows the two flags before the CCB has answered.
         bench.ticksToRefresh();
-        QVERIFY(
-            showsImage(bench.form()->label_FaultDisableFiberInter, QStringLiteral(":/green.png")));
-        QVERIFY(showsImage(bench.form()->label_RedOnBeam, QStringLiteral(":/gray.png")));
+        QVERIFY(shows(bench.form()->label_FaultDisableFiberInter, green));
+        QVERIFY(shows(bench.form()->label_RedOnBeam, gray));
 
         // The CCB answers with what it now holds; the next tick gives "设定" back.
-        QVERIFY(bench.pty->write(parameter40Reply(sevenBytes(0x02, 0x03, 0x06, 0x00, 5))));
+        QVERIFY(bench.pty->write(parameterReply(40, sevenBytes(0x02, 0x03, 0x06, 0x00, 5))));
         QTRY_COMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeAnswered));
         SerialProbe::ticks(bench.w(), 1);
         QCOMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeIdle));
@@ -266,7 +266,7 @@ private slots:
     }
 
     void unansweredReadBackTimesOutAfter800Ticks() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         BoxCloser closer;
         bench.form()->pushButton_sysSet_readBack1->click();
@@ -292,7 +292,7 @@ private slots:
     }
 
     void unansweredWriteTimesOutAndLocksSetUntilTheNextAnsweredReadBack() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         QVERIFY(readBack(bench, mixedValue));
         QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
@@ -318,7 +318,7 @@ private slots:
     }
 
     void readBackWithThePortClosedShowsTheSerialErrorBox() {
-        Bench bench;
+        PtyWindow bench;
         bench.form()->comboBoxCOM->addItem(bench.pty->entryText());
         bench.form()->comboBoxCOM->setCurrentIndex(bench.form()->comboBoxCOM->count() - 1);
         BoxCloser closer;
@@ -341,7 +341,7 @@ private slots:
     }
     void buttonsAskThePortOpenFlagNotThePort() {
         QFETCH(QString, button);
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         QVERIFY(readBack(bench, mixedValue));
         const protocol::SystemSettings before = bench.state().settings;
@@ -364,7 +364,7 @@ private slots:
     }
 
     void setAfterTheUserClosedThePortShowsTheSerialErrorBox() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         QVERIFY(readBack(bench, mixedValue));
         bench.form()->pushButtonSerialSwitch->click();
@@ -382,7 +382,7 @@ private slots:
     }
 
     void resetClearsThePageAndDisablesSet() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         const QByteArray everything = sevenBytes(0x1E, 0x7F, 0x7F, 0x7F, 0x7F);
@@ -397,7 +397,7 @@ private slots:
 
         for (const FlagPlace &p : flagPlaces) {
             QVERIFY2(!bench.box(p.box)->isChecked(), p.box);
-            QVERIFY2(showsImage(bench.indicator(p.box), QStringLiteral(":/gray.png")), p.box);
+            QVERIFY2(shows(bench.indicator(p.box), gray), p.box);
         }
         QCOMPARE(bench.form()->spinBox_PdLeakageLevel->value(), 0);
         QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), 0);
@@ -415,7 +415,7 @@ private slots:
     }
     void setNeedsAFreshReadBackAfterTheLinkWasDown() {
         QFETCH(bool, linkLost);
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         QVERIFY(readBack(bench, mixedValue));
@@ -444,7 +444,7 @@ private slots:
         bench.ticksToRefresh();
         QVERIFY(bench.form()->pushButton_sysSet_set1->isEnabled());
         bench.form()->pushButton_sysSet_set1->click();
-        const QByteArray expected = parameter40Write(mixedValue);
+        const QByteArray expected = settingsWrite(mixedValue);
         QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
     }
 
@@ -456,24 +456,19 @@ private slots:
     }
     void qbhWarningCancelLeavesTheBoxUncheckedAndSendsNothing() {
         QFETCH(bool, closeWindow);
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         // Every flag but the QBH mask set, so that the write below shows only that bit clear.
         bench.showSettingsPage();
         QVERIFY(readBack(bench, sevenBytes(0x1E, 0x7F, 0x7D, 0x7F, 0x7F)));
         bench.ticksToRefresh();
         QSignalSpy clicks(bench.form()->checkBox_FaultDisableFiberInter, &QCheckBox::clicked);
-        std::unique_ptr<BoxCloser> cancel;
-        std::unique_ptr<WindowCloser> closeIt;
-        if (closeWindow)
-            closeIt = std::make_unique<WindowCloser>();
-        else
-            cancel = std::make_unique<BoxCloser>(QMessageBox::Cancel);
+        BoxCloser closer(closeWindow ? QMessageBox::NoButton : QMessageBox::Cancel);
 
         bench.form()->checkBox_FaultDisableFiberInter->click();
 
-        const SeenBox box = closeWindow ? closeIt->box() : cancel->box();
-        QCOMPARE(closeWindow ? closeIt->count() : cancel->count(), 1);
+        const SeenBox box = closer.box();
+        QCOMPARE(closer.count(), 1);
         QCOMPARE(box.title, QStringLiteral("警告"));
         QCOMPARE(box.text, QStringLiteral("屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏<br>"
                                           "且不属于激光器保修项目，请确认是否屏蔽？"));
@@ -488,11 +483,11 @@ private slots:
         const QByteArray written = bench.pty->read(16);
         QCOMPARE(written.size(), 16);
         QCOMPARE(written.toHex(' '),
-                 parameter40Write(sevenBytes(0x1E, 0x7F, 0x7D, 0x7F, 0x7F)).toHex(' '));
+                 settingsWrite(sevenBytes(0x1E, 0x7F, 0x7D, 0x7F, 0x7F)).toHex(' '));
     }
 
     void qbhWarningYesKeepsTheBoxCheckedAndTheNextWriteSetsBit1() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         QVERIFY(readBack(bench, QByteArray(7, '\0')));
         BoxCloser closer(QMessageBox::Yes);
@@ -506,12 +501,12 @@ private slots:
 
         bench.form()->pushButton_sysSet_set1->click();
 
-        const QByteArray expected = parameter40Write(sevenBytes(0, 0, 0x02, 0, 0));
+        const QByteArray expected = settingsWrite(sevenBytes(0, 0, 0x02, 0, 0));
         QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
     }
 
     void uncheckingTheQbhBoxAsksNothing() {
-        Bench bench;
+        PtyWindow bench;
         {
             BoxCloser yes(QMessageBox::Yes);
             bench.form()->checkBox_FaultDisableFiberInter->click();
@@ -526,7 +521,7 @@ private slots:
     }
 
     void boxTextsFollowTheLanguageButTheQbhTitleDoesNot() {
-        Bench bench;
+        PtyWindow bench;
         const QString english = QStringLiteral("english");
         SerialProbe::tianslations(bench.w(), &english);
         const char *qbhText = "屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏<br>"
@@ -556,7 +551,7 @@ private slots:
     }
 
     void settingsPassNeverRaisesTheQbhWarning() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         BoxCloser guard;
@@ -569,7 +564,7 @@ private slots:
     }
 
     void levelAboveTheSpinBoxRangeIsClampedOnScreenAndWrittenBackAsReceived() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         QVERIFY(readBack(bench, sevenBytes(0, 0, 0, 0, 100)));
@@ -580,12 +575,12 @@ private slots:
         QCOMPARE(SerialProbe::settingsShown(bench.w()).pdLeakageLevel, 5000);
 
         bench.form()->pushButton_sysSet_set1->click();
-        const QByteArray expected = parameter40Write(sevenBytes(0, 0, 0, 0, 100));
+        const QByteArray expected = settingsWrite(sevenBytes(0, 0, 0, 0, 100));
         QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
     }
 
     void levelChangeWithinRangeIsShown() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         QVERIFY(readBack(bench, sevenBytes(0, 0, 0, 0, 81)));
@@ -598,7 +593,7 @@ private slots:
     }
 
     void modeWithoutAnItemShowsNoItemAndIsWrittenBack() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         QVERIFY(readBack(bench, sevenBytes(3 << 3, 0, 0, 0, 0)));
@@ -611,12 +606,12 @@ private slots:
         QCOMPARE(bench.form()->comboBox_OPModeUsr->currentIndex(), -1);
 
         bench.form()->pushButton_sysSet_set1->click();
-        const QByteArray expected = parameter40Write(sevenBytes(3 << 3, 0, 0, 0, 0));
+        const QByteArray expected = settingsWrite(sevenBytes(3 << 3, 0, 0, 0, 0));
         QCOMPARE(bench.pty->read(expected.size()).toHex(' '), expected.toHex(' '));
     }
 
     void modeIsComparedWithTheComboBoxOnEveryPass() {
-        Bench bench;
+        PtyWindow bench;
         bench.showSettingsPage();
         bench.state().settings.opModeUsr = 1;
         bench.ticksToRefresh();
@@ -629,7 +624,7 @@ private slots:
     }
 
     void userChangedBoxSurvivesAnUnchangedReadBackAndFollowsAChangedOne() {
-        Bench bench;
+        PtyWindow bench;
         QVERIFY(bench.open());
         bench.showSettingsPage();
         QCheckBox *box = bench.form()->checkBox_RedOnBeam;
@@ -646,12 +641,12 @@ private slots:
         QVERIFY(readBack(bench, beamOn));
         bench.ticksToRefresh();
         QVERIFY(!box->isChecked());
-        QVERIFY(showsImage(indicator, QStringLiteral(":/green.png")));
+        QVERIFY(shows(indicator, green));
 
         QVERIFY(readBack(bench, beamOff));
         bench.ticksToRefresh();
         QVERIFY(!box->isChecked());
-        QVERIFY(showsImage(indicator, QStringLiteral(":/gray.png")));
+        QVERIFY(shows(indicator, gray));
 
         box->click();
         QVERIFY(box->isChecked());
@@ -664,20 +659,20 @@ private slots:
         QVERIFY(readBack(bench, beamOn));
         bench.ticksToRefresh();
         QVERIFY(box->isChecked());
-        QVERIFY(showsImage(indicator, QStringLiteral(":/green.png")));
+        QVERIFY(shows(indicator, green));
     }
 
 private:
     // Clicks "读回", checks the request on the wire, answers as the CCB and runs the tick that
     // completes the handshake.
-    static bool readBack(Bench &bench, const QByteArray &value) {
+    static bool readBack(PtyWindow &bench, const QByteArray &value) {
         bench.form()->pushButton_sysSet_readBack1->click();
         const QByteArray sent = bench.pty->read(readBackFrame.size());
         if (sent != readBackFrame) {
             qWarning("read-back sent %s", sent.toHex(' ').constData());
             return false;
         }
-        if (!bench.pty->write(parameter40Reply(value)))
+        if (!bench.pty->write(parameterReply(40, value)))
             return false;
         if (!QTest::qWaitFor(
                 [&] { return bench.state().sysSetReadBackState == protocol::handshakeAnswered; },

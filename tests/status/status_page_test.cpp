@@ -1,5 +1,5 @@
 // The status page pass, driven through the window's own tick: indicators, texts and numbers.
-#include "status_fixture.h"
+#include "support/window_fixture.h"
 
 #include <QAction>
 #include <QEvent>
@@ -8,7 +8,8 @@
 
 #include <cstring>
 
-using namespace statusfixture;
+using namespace fixture;
+using frames::ModuleBits;
 
 namespace {
 
@@ -130,12 +131,12 @@ private slots:
     void unchangedTextIsNotRepainted();
 
 private:
-    QTemporaryDir scratch;
+    std::unique_ptr<WorkDir> work;
 };
 
 void StatusPageTest::initTestCase() {
-    initStatusResources();
-    QVERIFY(enterScratchDirectory(scratch));
+    work = WorkDir::chinese();
+    QVERIFY(work->isValid());
 }
 
 void StatusPageTest::theFourImagesAreTellApart() {

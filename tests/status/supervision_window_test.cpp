@@ -1,6 +1,6 @@
 // The tick carried out on the window: settings request watches, the reset after a user close
 // and the link watchdog, end to end over a pseudo-terminal CCB where bytes matter.
-#include "status_fixture.h"
+#include "support/window_fixture.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -10,7 +10,8 @@
 
 #include <ctime>
 
-using namespace statusfixture;
+using namespace fixture;
+using frames::ModuleBits;
 
 namespace {
 
@@ -86,12 +87,12 @@ private slots:
     void aLostDeviceAddsNoBoxToAnOpenLinkLostBox();
 
 private:
-    QTemporaryDir scratch;
+    std::unique_ptr<WorkDir> work;
 };
 
 void SupervisionWindowTest::initTestCase() {
-    initStatusResources();
-    QVERIFY(enterScratchDirectory(scratch));
+    work = WorkDir::chinese();
+    QVERIFY(work->isValid());
 }
 
 void SupervisionWindowTest::readBackTimesOutOnThe800thTickNotThe799th() {
@@ -390,15 +391,15 @@ void SupervisionWindowTest::reopeningRightAfterALinkLossStartsAFreshCount() {
 void SupervisionWindowTest::anyCompleteFrameKeepsTheLinkAlive_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("alive");
-    QByteArray bad = systemStatusFrame(true);
+    QByteArray bad = frames::systemStatus(0, 0, frames::dcOnBit);
     bad[bad.size() - 1] = char(bad.at(bad.size() - 1) ^ 0x01);
-    QTest::newRow("system status") << systemStatusFrame(true) << true;
+    QTest::newRow("system status") << frames::systemStatus(0, 0, frames::dcOnBit) << true;
     QTest::newRow("wrong check bytes") << bad << true;
     QTest::newRow("known code without handler") << QByteArray::fromHex("9A03010203") << true;
     QTest::newRow("unknown code") << QByteArray::fromHex("C1020000") << true;
     QTest::newRow("temperature, no check bytes") << QByteArray::fromHex("E004141F0200") << true;
     QTest::newRow("noise after a frame")
-        << systemStatusFrame(false) + QByteArray::fromHex("0102") << true;
+        << frames::systemStatus(0, 0, 0) + QByteArray::fromHex("0102") << true;
     QTest::newRow("length byte with bit 7: abandoned") << QByteArray::fromHex("E68501") << false;
     QTest::newRow("noise only") << QByteArray::fromHex("0102037FFEFF") << false;
 }
@@ -485,7 +486,7 @@ void SupervisionWindowTest::shownModulesPdFaultSurvivesTheReset() {
     bits.beamOn = true;
     bits.waterInHi = true;
     bits.waterOutHi = true;
-    QVERIFY(pty.write(moduleStatusFrame(0, bits) + systemStatusFrame(true)));
+    QVERIFY(pty.write(frames::moduleStatus(0, bits) + frames::systemStatus(0, 0, frames::dcOnBit)));
     QTRY_VERIFY(stateOf(*w).moduleStatus[0].pdFault && stateOf(*w).dcOn);
     nextPass(*w);
     QVERIFY(shows(f.label_PDFault, red));
@@ -520,18 +521,18 @@ void SupervisionWindowTest::bytesInLampImageOut() {
     ModuleBits qbh;
     qbh.qbh = true;
     const qint64 qbhKey = markUntouched(f.label_QBH_FiberInterFault);
-    QVERIFY(pty.write(moduleStatusFrame(2, qbh)));
+    QVERIFY(pty.write(frames::moduleStatus(2, qbh)));
     QTRY_COMPARE(stateOf(*w).displayModule, qint8(2));
     nextPass(*w);
     QCOMPARE(keyOf(f.label_QBH_FiberInterFault), qbhKey);
 
-    QVERIFY(pty.write(moduleStatusFrame(0, qbh)));
+    QVERIFY(pty.write(frames::moduleStatus(0, qbh)));
     QTRY_COMPARE(stateOf(*w).displayModule, qint8(0));
     nextPass(*w);
     QVERIFY(shows(f.label_QBH_FiberInterFault, red));
 
     // A frame with wrong check bytes is dropped: the lamp keeps its image.
-    QByteArray bad = systemStatusFrame(true);
+    QByteArray bad = frames::systemStatus(0, 0, frames::dcOnBit);
     bad[bad.size() - 2] = char(bad.at(bad.size() - 2) ^ 0x10);
     QVERIFY(pty.write(bad));
     QVERIFY(waitForReceivePass(*w));
@@ -539,7 +540,7 @@ void SupervisionWindowTest::bytesInLampImageOut() {
     nextPass(*w);
     QVERIFY(shows(f.label_DCOn, gray));
 
-    QVERIFY(pty.write(systemStatusFrame(true)));
+    QVERIFY(pty.write(frames::systemStatus(0, 0, frames::dcOnBit)));
     QTRY_VERIFY(stateOf(*w).dcOn);
     nextPass(*w);
     QVERIFY(shows(f.label_DCOn, green));
@@ -551,7 +552,7 @@ void SupervisionWindowTest::pulledAdapterIsReportedAtOnceWithoutSpinning() {
     auto w = quietWindow();
     SerialForm &f = formOf(*w);
     QVERIFY(openOnPty(*w, *pty));
-    QVERIFY(pty->write(systemStatusFrame(true)));
+    QVERIFY(pty->write(frames::systemStatus(0, 0, frames::dcOnBit)));
     QVERIFY(waitForReceivePass(*w));
     fillResettable(stateOf(*w));
 
@@ -591,7 +592,7 @@ void SupervisionWindowTest::pulledAdapterIsReportedAtOnceWithoutSpinning() {
     PtyPair other;
     QVERIFY(other.isValid());
     QVERIFY(openOnPty(*w, other));
-    QVERIFY(other.write(systemStatusFrame(true)));
+    QVERIFY(other.write(frames::systemStatus(0, 0, frames::dcOnBit)));
     QVERIFY(waitForReceivePass(*w));
     nextPass(*w);
     QVERIFY(shows(f.label_DCOn, green));
@@ -624,7 +625,7 @@ void SupervisionWindowTest::otherPortErrorsChangeNothing() {
     QVERIFY(stateOf(*w).dcOn);
 
     // The line still works.
-    QVERIFY(pty.write(systemStatusFrame(false)));
+    QVERIFY(pty.write(frames::systemStatus(0, 0, 0)));
     QVERIFY(waitForReceivePass(*w));
     QVERIFY(!stateOf(*w).dcOn);
 }

@@ -7,7 +7,9 @@
 #include <QVector>
 #include <initializer_list>
 
-// Frames written the way the CCB writes them, for the protocol tests.
+// The one vocabulary of CCB frames for every test and the fuzz target: frames written the way
+// the CCB writes them, one builder per message. Length bytes default to the ones the CCB
+// sends; protocol tests give others to reach the parsers' edges.
 namespace frames {
 
 // "99 03 00" -> the three bytes; spaces are ignored.
@@ -27,6 +29,17 @@ inline QByteArray make(int code, const QByteArray &payload) {
     QByteArray f;
     f.append(char(code));
     f.append(char(payload.size() + 2));
+    f.append(payload);
+    protocol::appendCheckBytes(f);
+    return f;
+}
+
+// Code byte, length byte as given (even one that does not count the frame), payload, check
+// bytes.
+inline QByteArray withLengthByte(int code, int lengthByte, const QByteArray &payload) {
+    QByteArray f;
+    f.append(char(code));
+    f.append(char(lengthByte));
     f.append(payload);
     protocol::appendCheckBytes(f);
     return f;
@@ -52,6 +65,67 @@ inline QByteArray parameterReply(int parameter, const QByteArray &value, int tar
 
 inline QByteArray zeros(int n) {
     return QByteArray(n, '\0');
+}
+
+// Seven value bytes of the settings (parameter 40).
+inline QByteArray sevenBytes(quint8 b0, quint8 b1, quint8 b2, quint8 b3, quint8 b4, quint8 b5 = 0,
+                             quint8 b6 = 0) {
+    return bytes({b0, b1, b2, b3, b4, b5, b6});
+}
+
+// The parameter-40 write the program sends for these seven value bytes.
+inline QByteArray settingsWrite(const QByteArray &value) {
+    return make(0xEF, hex("11 00 00 38 28") + value);
+}
+
+// System status (0xE6) with three flag bytes; offset 4 carries laser-ready and DC-on.
+constexpr quint8 laserReadyBit = 0x10;
+constexpr quint8 dcOnBit = 0x20;
+inline QByteArray systemStatus(quint8 b2, quint8 b3, quint8 b4) {
+    return make(0xE6, bytes({b2, b3, b4}));
+}
+
+// Module status (0xE2, 11 bytes) for module `index`, with the flags the status page shows.
+struct ModuleBits {
+    bool pdFault = false;
+    bool beamOn = false;
+    bool waterInHi = false;
+    bool waterOutHi = false;
+    bool qbh = false;
+};
+inline QByteArray moduleStatus(int index, ModuleBits bits) {
+    return make(0xE2, bytes({bits.pdFault ? 0x02 : 0x00,
+                             (bits.qbh ? 0x40 : 0) | (bits.waterInHi ? 0x04 : 0) |
+                                 (bits.waterOutHi ? 0x01 : 0),
+                             0, bits.beamOn ? 0x08 : 0x00, 0, 0, index}));
+}
+
+inline QByteArray productInfo(const QByteArray &type16, const QByteArray &serial12,
+                              int lengthByte = 30) {
+    return withLengthByte(0xA2, lengthByte, type16 + serial12);
+}
+
+// The slot/bank byte of a driver-board reply for driver channel 0..7.
+inline int driverSlot(int channel) {
+    return ((channel / 4) << 4) | (channel % 4);
+}
+// Offsets 2..28 of a driver-board reply (0xD2): fault bytes, version at 19..24, slot/bank,
+// board.
+inline QByteArray driverBoard(int faults, int faults2, const QByteArray &version6, int slotBank,
+                              int board, int lengthByte = 29) {
+    QByteArray payload =
+        bytes({faults, faults2}) + zeros(15) + version6 + zeros(2) + bytes({slotBank, board});
+    return withLengthByte(0xD2, lengthByte, payload);
+}
+
+// Temperature (0xE0) carries no check bytes: a 14-bit value in two bytes, the channel and a
+// zero byte. Channel 2 is water in, value / 100 in whole degrees.
+inline QByteArray temperature(int high, int low, int channel, int last = 0, int lengthByte = 4) {
+    return bytes({0xE0, lengthByte, high, low, channel, last});
+}
+
+inline QByteArray clock(int year, int month, int day, int hour, int minute, int lengthByte = 14) {
+    return withLengthByte(0xEE, lengthByte, zeros(6) + bytes({year, month, day, hour, minute, 0}));
 }
 
 // A state in which every field holds something that differs from its start value, so that any

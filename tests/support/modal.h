@@ -12,7 +12,8 @@
 #include <functional>
 
 // What a message box showed, and closes it. Boxes must never hang a test: arm a BoxCloser
-// before the call that may open one; it answers the first box with `button`.
+// before the call that may open one; it answers every box with `button`, or with
+// QMessageBox::NoButton closes it through its window, as the title-bar button does.
 struct SeenBox {
     bool seen = false;
     QString title;
@@ -43,8 +44,13 @@ public:
 private:
     void poll() {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || box == handled)
+        if (!box)
             return;
+        if (box == handled) {
+            // A box that refuses to close must not hang the test.
+            box->reject();
+            return;
+        }
         handled = box;
         ++boxes;
         if (!first.seen) {
@@ -53,7 +59,9 @@ private:
             first.text = box->text();
             first.icon = box->icon();
         }
-        if (QAbstractButton *b = box->button(answer))
+        if (answer == QMessageBox::NoButton)
+            box->close();
+        else if (QAbstractButton *b = box->button(answer))
             b->click();
         else
             box->reject();

@@ -5,8 +5,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A fresh working directory for one window: the program reads ./language and writes ./config
-// relative to it. The catalogues of the build are copied in unless told otherwise.
+#include <memory>
+
+// The one scratch folder of the window tests: a fresh working directory for one window: the program
+// reads ./language and writes ./config relative to it. The catalogues of the build are copied in
+// unless told otherwise.
 class WorkDir {
 public:
     explicit WorkDir(bool withCatalogues = true) {
@@ -24,6 +27,15 @@ public:
     WorkDir &operator=(const WorkDir &) = delete;
 
     QString path() const { return dir.path(); }
+    bool isValid() const { return dir.isValid(); }
+
+    // A directory holding the Chinese preference, so captions and box texts are the
+    // untranslated sources. Suites that keep one directory for all their cases hold it.
+    static std::unique_ptr<WorkDir> chinese() {
+        auto work = std::make_unique<WorkDir>();
+        writePreference("language = chinese");
+        return work;
+    }
 
     static void writePreference(const QByteArray &content) {
         QDir().mkpath(QStringLiteral("config"));
@@ -40,16 +52,3 @@ private:
     QTemporaryDir dir;
     QString previous;
 };
-
-// For suites that keep one directory for all their cases: enters `dir` holding the Chinese
-// preference, so captions and box texts are the untranslated sources.
-inline bool enterScratchDirectory(QTemporaryDir &dir) {
-    if (!dir.isValid() || !QDir(dir.path()).mkpath(QStringLiteral("config")))
-        return false;
-    QFile file(dir.filePath(QStringLiteral("config/language.gl")));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write("language = chinese");
-    file.close();
-    return QDir::setCurrent(dir.path());
-}
