@@ -15,7 +15,7 @@ Q_DECLARE_METATYPE(quint8 protocol::DeviceState::*)
 namespace {
 
 // A tick schedule with the window-side values it reads and writes.
-struct Bench {
+struct WindowSide {
     TickSchedule tick;
     protocol::DeviceState state;
     bool portOpen = false;
@@ -87,7 +87,7 @@ void TickScheduleTest::unansweredRequestTimesOutAtTheTimeoutTickAndNotBefore() {
     QFETCH(bool, isWrite);
     QFETCH(quint16, timeout);
 
-    Bench b;
+    WindowSide b;
     b.replyTimeoutTicks = timeout;
     // Start mid-way through the schedule so the wait does not line up with the periods.
     b.tick.tickCount = 137;
@@ -110,7 +110,7 @@ void TickScheduleTest::unansweredRequestTimesOutAtTheTimeoutTickAndNotBefore() {
 }
 
 void TickScheduleTest::answeredReadBackIsReportedOnceAndItsCounterZeroedOnTheTickAfter() {
-    Bench b;
+    WindowSide b;
     b.state.sysSetReadBackState = protocol::handshakeWaiting;
     for (int i = 0; i < 5; ++i)
         b.step();
@@ -129,7 +129,7 @@ void TickScheduleTest::answeredReadBackIsReportedOnceAndItsCounterZeroedOnTheTic
 }
 
 void TickScheduleTest::answeredWriteIsReportedOnce() {
-    Bench b;
+    WindowSide b;
     b.state.sysSetWriteState = protocol::handshakeWaiting;
     for (int i = 0; i < 799; ++i)
         b.step();
@@ -142,7 +142,7 @@ void TickScheduleTest::answeredWriteIsReportedOnce() {
 }
 
 void TickScheduleTest::oneAnswerCompletesBothRequestsInOneTick() {
-    Bench b;
+    WindowSide b;
     b.state.sysSetReadBackState = protocol::handshakeAnswered;
     b.state.sysSetWriteState = protocol::handshakeAnswered;
     const TickDecisions d = b.step();
@@ -153,7 +153,7 @@ void TickScheduleTest::oneAnswerCompletesBothRequestsInOneTick() {
 }
 
 void TickScheduleTest::unknownHandshakeValueOnlyZeroesTheCounter() {
-    Bench b;
+    WindowSide b;
     b.state.sysSetReadBackState = protocol::handshakeWaiting;
     b.step();
     b.step();
@@ -165,7 +165,7 @@ void TickScheduleTest::unknownHandshakeValueOnlyZeroesTheCounter() {
 }
 
 void TickScheduleTest::refreshComesOnEveryMultipleOf200AndNothingElseWithoutCause() {
-    Bench b;
+    WindowSide b;
     std::vector<quint32> refreshes, others;
     for (int i = 0; i < 10000; ++i) {
         const TickDecisions d = b.step();
@@ -187,7 +187,7 @@ void TickScheduleTest::resetComesMoreThan100AndAtMost300TicksAfterUserClose() {
     // The close happens between two ticks; try it after every tick of a whole schedule cycle.
     quint32 shortest = std::numeric_limits<quint32>::max(), longest = 0;
     for (quint32 closedAfter = 0; closedAfter < 1200; ++closedAfter) {
-        Bench b;
+        WindowSide b;
         b.tick.tickCount = closedAfter;
         b.tick.userClosedPort();
         const std::vector<quint32> resets = b.run(1500, isReset);
@@ -207,7 +207,7 @@ void TickScheduleTest::resetComesMoreThan100AndAtMost300TicksAfterUserClose() {
 }
 
 void TickScheduleTest::closingTwiceBeforeTheResetStillResetsOnce() {
-    Bench b;
+    WindowSide b;
     b.tick.tickCount = 50;
     b.tick.userClosedPort();
     b.run(100, isReset); // tick 150: not yet turned into a pending reset
@@ -216,7 +216,7 @@ void TickScheduleTest::closingTwiceBeforeTheResetStillResetsOnce() {
 }
 
 void TickScheduleTest::linkIsLostAtThe16thSilentPeriodAndNotBefore() {
-    Bench b;
+    WindowSide b;
     b.portOpen = true;
     QVERIFY(b.run(15999, isLinkLost).empty());
     QCOMPARE(b.linkSilenceCount, 15);
@@ -228,7 +228,7 @@ void TickScheduleTest::linkIsLostAtThe16thSilentPeriodAndNotBefore() {
 }
 
 void TickScheduleTest::aFrameMidwayStartsTheSilentPeriodsAgain() {
-    Bench b;
+    WindowSide b;
     b.portOpen = true;
     b.run(15500, isLinkLost);
     b.linkSilenceCount = 0; // a complete frame at tick 15500
@@ -237,7 +237,7 @@ void TickScheduleTest::aFrameMidwayStartsTheSilentPeriodsAgain() {
 }
 
 void TickScheduleTest::linkLossIsDecidedOnceWhileItsBoxIsOpen() {
-    Bench b;
+    WindowSide b;
     b.portOpen = true;
     QCOMPARE(b.run(16000, isLinkLost), std::vector<quint32>{16000});
     // The box stays open for five more watchdog periods: the port is still open, but the
@@ -249,7 +249,7 @@ void TickScheduleTest::linkLossIsDecidedOnceWhileItsBoxIsOpen() {
 }
 
 void TickScheduleTest::afterTheLinkLostCloseAReopenedPortGetsAFreshCount() {
-    Bench b;
+    WindowSide b;
     b.portOpen = true;
     b.run(16000, isLinkLost);
     // The box is dismissed mid-period and the window closes the port...
@@ -266,7 +266,7 @@ void TickScheduleTest::afterTheLinkLostCloseAReopenedPortGetsAFreshCount() {
 }
 
 void TickScheduleTest::closedPortZeroesTheCountAtEachWatchdogPeriodOnly() {
-    Bench b;
+    WindowSide b;
     b.linkSilenceCount = 20;
     b.run(999, isLinkLost);
     QCOMPARE(b.linkSilenceCount, 20);
@@ -276,7 +276,7 @@ void TickScheduleTest::closedPortZeroesTheCountAtEachWatchdogPeriodOnly() {
 }
 
 void TickScheduleTest::tickCountWrapsAndTheScheduleGoesOn() {
-    Bench b;
+    WindowSide b;
     b.tick.tickCount = std::numeric_limits<quint32>::max() - 1;
     QVERIFY(!b.step().refreshNow); // 2^32 - 1
     QVERIFY(b.step().refreshNow);  // wrapped to 0, a multiple of every period
@@ -285,7 +285,7 @@ void TickScheduleTest::tickCountWrapsAndTheScheduleGoesOn() {
 }
 
 void TickScheduleTest::tenThousandTicksTouchNothingButTheHandshakeBytes() {
-    Bench b;
+    WindowSide b;
     b.state.dcOn = true;
     b.state.productType = QStringLiteral("FL-1000");
     b.state.tempWaterIn = 23;

@@ -95,8 +95,25 @@ public:
         return got;
     }
 
-    // Everything the window wrote so far (waits `settleMs` for stragglers).
-    QByteArray readAll(int settleMs = 100) { return read(1 << 20, settleMs); }
+    // Reads until what was read ends with `end`, or `timeoutMs` has passed.
+    QByteArray readUntil(const QByteArray &end, int timeoutMs = 2000) {
+        QByteArray got;
+        QElapsedTimer clock;
+        clock.start();
+        while (!got.endsWith(end) && clock.elapsed() < timeoutMs)
+            got.append(read(1, timeoutMs - int(clock.elapsed())));
+        return got;
+    }
+
+    // What has arrived on the master by now, without waiting for more.
+    QByteArray drain() {
+        QByteArray got;
+        char buf[512];
+        ssize_t n;
+        while ((n = ::read(masterFd, buf, sizeof buf)) > 0)
+            got.append(buf, int(n));
+        return got;
+    }
 
 private:
     int masterFd = -1;

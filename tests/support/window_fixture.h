@@ -154,6 +154,23 @@ inline bool sendAndWaitForPass(PtyPair &pty, PassCounter &passes, const QByteArr
     return pty.write(data) && passes.waitForCount(wanted);
 }
 
+// Clear all faults as it goes out on the wire: the marker behind what a test looks at.
+const QByteArray markerFrame = frames::hex("99 03 00 33 7B");
+
+// What the window wrote since the last read, with no fixed wait: a marker frame is sent behind
+// it and the line is read up to the marker, so nothing still on its way is missed. A closed
+// port cannot write, so then only what has arrived already is returned.
+inline QByteArray sentBeforeNow(Serial &w, PtyPair &pty) {
+    if (!SerialProbe::port(w)->isOpen())
+        return pty.drain();
+    SerialProbe::cmdSnd_clearFaultAll(w);
+    QByteArray got = pty.readUntil(markerFrame);
+    if (!got.endsWith(markerFrame))
+        return got + QByteArrayLiteral(" (and no marker)");
+    got.chop(markerFrame.size());
+    return got;
+}
+
 // A quiet window and its own pseudo-terminal CCB, for cases that need one of each.
 struct PtyWindow {
     std::unique_ptr<PtyPair> pty = std::make_unique<PtyPair>();
@@ -171,6 +188,7 @@ struct PtyWindow {
     bool open() { return pty->isValid() && openOnPty(*window, *pty); }
     // Sends CCB bytes and waits for the receive pass that takes them in.
     bool send(const QByteArray &bytes) { return pty->write(bytes) && waitForReceivePass(*window); }
+    QByteArray sentBeforeNow() { return fixture::sentBeforeNow(*window, *pty); }
     // The next multiple of 200 ticks, where the shown page is refreshed.
     void ticksToRefresh() { nextPass(*window); }
     void showSettingsPage() { form()->actionSys_set->trigger(); }

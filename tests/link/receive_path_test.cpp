@@ -343,4 +343,4 @@ void ReceivePathTest::neverPausingSenderLosesNoByteAndTheBufferStaysBounded() {
 }
 
 QTEST_MAIN(ReceivePathTest)
-#include "tst_receive_path.moc"
+#include "receive_path_test.moc"

@@ -60,20 +60,20 @@ private slots:
     void redLightButtonsPutTheParameter50WriteOnTheWire() {
         QFETCH(QString, button);
         QFETCH(QByteArray, frame);
-        PtyWindow bench;
-        QVERIFY(bench.open());
+        PtyWindow win;
+        QVERIFY(win.open());
         BoxCloser guard;
 
-        auto *pushButton = bench.w().findChild<QPushButton *>(button);
+        auto *pushButton = win.w().findChild<QPushButton *>(button);
         QVERIFY(pushButton);
         pushButton->click();
 
-        QCOMPARE(bench.pty->read(frame.size()).toHex(' '), frame.toHex(' '));
-        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+        QCOMPARE(win.pty->read(frame.size()).toHex(' '), frame.toHex(' '));
+        QCOMPARE(win.sentBeforeNow().toHex(' '), QByteArray());
         QCOMPARE(guard.count(), 0);
         // Red light commands are not part of the settings handshake.
-        QCOMPARE(bench.state().sysSetReadBackState, quint8(0));
-        QCOMPARE(bench.state().sysSetWriteState, quint8(0));
+        QCOMPARE(win.state().sysSetReadBackState, quint8(0));
+        QCOMPARE(win.state().sysSetWriteState, quint8(0));
     }
 
     void sendersPutTheirExactFramesOnTheWire_data() {
@@ -95,14 +95,14 @@ private slots:
     void sendersPutTheirExactFramesOnTheWire() {
         QFETCH(QByteArray, sender);
         QFETCH(QByteArray, frame);
-        PtyWindow bench;
-        QVERIFY(bench.open());
+        PtyWindow win;
+        QVERIFY(win.open());
         BoxCloser guard;
 
-        runSender(bench.w(), sender);
+        runSender(win.w(), sender);
 
-        QCOMPARE(bench.pty->read(frame.size()).toHex(' '), frame.toHex(' '));
-        QCOMPARE(bench.pty->readAll().toHex(' '), QByteArray());
+        QCOMPARE(win.pty->read(frame.size()).toHex(' '), frame.toHex(' '));
+        QCOMPARE(win.sentBeforeNow().toHex(' '), QByteArray());
         QCOMPARE(guard.count(), 0);
     }
 
@@ -116,35 +116,35 @@ private slots:
     void redLightKeepsOnlyTheLowThreeBitsOfTheOperation() {
         QFETCH(int, redOP);
         QFETCH(QByteArray, sameAs);
-        PtyWindow bench;
-        QVERIFY(bench.open());
+        PtyWindow win;
+        QVERIFY(win.open());
 
-        SerialProbe::cmdSnd_redOn(bench.w(), uint8_t(redOP));
+        SerialProbe::cmdSnd_redOn(win.w(), uint8_t(redOP));
 
-        QCOMPARE(bench.pty->read(sameAs.size()).toHex(' '), sameAs.toHex(' '));
+        QCOMPARE(win.pty->read(sameAs.size()).toHex(' '), sameAs.toHex(' '));
     }
 
     void redLightOperationByteStaysSevenBit() {
-        PtyWindow bench;
-        QVERIFY(bench.open());
+        PtyWindow win;
+        QVERIFY(win.open());
 
-        SerialProbe::cmdSnd_redOn(bench.w(), 0xFF);
+        SerialProbe::cmdSnd_redOn(win.w(), 0xFF);
 
-        const QByteArray frame = bench.pty->read(16);
+        const QByteArray frame = win.pty->read(16);
         QCOMPARE(frame.size(), 16);
         QCOMPARE(quint8(frame.at(7)), quint8(0x07));
         QCOMPARE(protocol::checkFrame(frame), protocol::frameCrcOk);
     }
 
     void pgmCommandSendsNothing() {
-        PtyWindow bench;
-        QVERIFY(bench.open());
+        PtyWindow win;
+        QVERIFY(win.open());
         BoxCloser guard;
 
-        SerialProbe::cmdSnd_Pgm(bench.w(), 1);
-        SerialProbe::cmdSnd_Pgm(bench.w(), 0xFF);
+        SerialProbe::cmdSnd_Pgm(win.w(), 1);
+        SerialProbe::cmdSnd_Pgm(win.w(), 0xFF);
 
-        QCOMPARE(bench.pty->readAll(200).toHex(' '), QByteArray());
+        QCOMPARE(win.sentBeforeNow().toHex(' '), QByteArray());
         QCOMPARE(guard.count(), 0);
     }
 
@@ -156,13 +156,13 @@ private slots:
     }
     void everySentFramePassesTheCheckAndCountsItsLength() {
         QFETCH(QByteArray, sender);
-        PtyWindow bench;
-        QVERIFY(bench.open());
+        PtyWindow win;
+        QVERIFY(win.open());
         BoxCloser guard;
 
-        runSender(bench.w(), sender);
+        runSender(win.w(), sender);
 
-        const QByteArray frame = bench.pty->readAll(300);
+        const QByteArray frame = win.sentBeforeNow();
         QVERIFY2(frame.size() >= 5, frame.toHex(' ').constData());
         QVERIFY(quint8(frame.at(0)) >= 0x80 && quint8(frame.at(0)) <= 0xFD);
         QCOMPARE(int(quint8(frame.at(1))), frame.size() - 2);
@@ -183,43 +183,43 @@ private slots:
     void sendersWithThePortClosedSendNothingAndShowNoBox() {
         QFETCH(QByteArray, sender);
         QFETCH(bool, openedBefore);
-        PtyWindow bench;
+        PtyWindow win;
         // The pseudo-terminal is the selected port either way, so a sender that opened the port
         // by itself would show up on the wire.
         if (openedBefore) {
-            QVERIFY(bench.open());
-            bench.form()->pushButtonSerialSwitch->click();
-            QVERIFY(!SerialProbe::portOpen(bench.w()));
+            QVERIFY(win.open());
+            win.form()->pushButtonSerialSwitch->click();
+            QVERIFY(!SerialProbe::portOpen(win.w()));
         } else {
-            bench.form()->comboBoxCOM->addItem(bench.pty->entryText());
-            bench.form()->comboBoxCOM->setCurrentIndex(bench.form()->comboBoxCOM->count() - 1);
+            win.form()->comboBoxCOM->addItem(win.pty->entryText());
+            win.form()->comboBoxCOM->setCurrentIndex(win.form()->comboBoxCOM->count() - 1);
         }
-        QVERIFY(!SerialProbe::port(bench.w())->isOpen());
+        QVERIFY(!SerialProbe::port(win.w())->isOpen());
         BoxCloser guard;
 
         QElapsedTimer clock;
         clock.start();
-        runSender(bench.w(), sender);
+        runSender(win.w(), sender);
         // The DC switch's wait for the bytes to leave must not block on a closed port.
         QVERIFY(clock.elapsed() < 5000);
 
-        QCOMPARE(bench.pty->readAll(200).toHex(' '), QByteArray());
+        QCOMPARE(win.sentBeforeNow().toHex(' '), QByteArray());
         QCOMPARE(guard.count(), 0);
-        QVERIFY(!SerialProbe::port(bench.w())->isOpen());
+        QVERIFY(!SerialProbe::port(win.w())->isOpen());
     }
 
     void settingsSendersCalledDirectlyWithThePortClosedStillWait() {
-        PtyWindow bench;
+        PtyWindow win;
         BoxCloser guard;
 
-        SerialProbe::cmdSnd_sysSet_readBack(bench.w());
-        SerialProbe::cmdSnd_sysSet_Set(bench.w());
+        SerialProbe::cmdSnd_sysSet_readBack(win.w());
+        SerialProbe::cmdSnd_sysSet_Set(win.w());
 
         // Only the buttons check the port; the senders go on to wait for the answer.
-        QCOMPARE(bench.state().sysSetReadBackState, quint8(protocol::handshakeWaiting));
-        QCOMPARE(bench.state().sysSetWriteState, quint8(protocol::handshakeWaiting));
-        QVERIFY(!bench.form()->pushButton_sysSet_readBack1->isEnabled());
-        QVERIFY(!bench.form()->pushButton_sysSet_set1->isEnabled());
+        QCOMPARE(win.state().sysSetReadBackState, quint8(protocol::handshakeWaiting));
+        QCOMPARE(win.state().sysSetWriteState, quint8(protocol::handshakeWaiting));
+        QVERIFY(!win.form()->pushButton_sysSet_readBack1->isEnabled());
+        QVERIFY(!win.form()->pushButton_sysSet_set1->isEnabled());
         QCOMPARE(guard.count(), 0);
     }
 
@@ -228,4 +228,4 @@ private:
 };
 
 QTEST_MAIN(CommandFrames)
-#include "tst_commands.moc"
+#include "command_senders_test.moc"

@@ -282,4 +282,4 @@ void PortTablesTest::onlyAFailedReadOfAnOpenPortMeansTheDeviceIsGone() {
 }
 
 QTEST_GUILESS_MAIN(PortTablesTest)
-#include "tst_port_tables.moc"
+#include "port_tables_test.moc"
