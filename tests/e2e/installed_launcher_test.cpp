@@ -3,6 +3,7 @@
 // the installed catalogues; on an X display the window must then speak English when the
 // user's preference says so.
 
+#include "support/display_main.h"
 #include "tools/harness/harness.h"
 
 #include <QApplication>
@@ -211,14 +212,6 @@ void InstalledLauncherTest::installedProgramSpeaksEnglishWhenThePreferenceSaysSo
     QVERIFY(!chinese_shown);
 }
 
-// Without a display the test still starts (and skips what needs one).
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InstalledLauncherTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+LASER_DISPLAY_TEST_MAIN(InstalledLauncherTest)
 
 #include "installed_launcher_test.moc"

@@ -3,6 +3,7 @@
 // pixels. Needs DISPLAY, root and xdotool/ImageMagick; skips otherwise.
 
 #include "protocol/system_settings.h"
+#include "support/display_main.h"
 #include "tools/harness/harness.h"
 
 #include <QApplication>
@@ -441,14 +442,6 @@ void ProgramE2eTest::englishAfterTheMenuChoiceAndAfterARestart() {
     QCOMPARE(Screen::windowTitle(again.driver->window()), englishTitle);
 }
 
-// Without a display the test still starts (and skips what needs one).
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ProgramE2eTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+LASER_DISPLAY_TEST_MAIN(ProgramE2eTest)
 
 #include "program_e2e_test.moc"

