@@ -1,7 +1,7 @@
 # The Debian packages the project needs; sourced by the build and test scripts.
 BUILD_PACKAGES=(cmake g++ make dpkg-dev qtbase5-dev libqt5serialport5-dev qttools5-dev
     qttools5-dev-tools fonts-noto-cjk)
-TEST_PACKAGES=("${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev libbenchmark-dev xvfb xdotool
+TEST_PACKAGES=("${BUILD_PACKAGES[@]}" clang libbenchmark-dev xvfb xdotool
     imagemagick x11-utils util-linux)
 
 # Installs the packages of the list that are not installed yet (as root, or through sudo).
@@ -22,4 +22,16 @@ install_missing_packages() {
     echo "== installing: ${missing[*]}"
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+}
+
+# The sanitizer and libFuzzer runtime of Debian's default clang. Some releases ship it with
+# clang, others only recommend it in a package named after clang's major version; that name is
+# taken from the clang installed, never pinned here.
+install_sanitizer_runtime() {
+    local runtime
+    runtime=$(clang -print-file-name=libclang_rt.fuzzer-x86_64.a)
+    [ -f "$runtime" ] && return 0
+    local major
+    major=$(clang -dumpversion | cut -d. -f1)
+    install_missing_packages "libclang-rt-$major-dev"
 }

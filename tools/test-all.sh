@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs the whole test suite on a Debian machine: installs what is missing, builds twice
-# (gcc with warnings as errors; clang with AddressSanitizer, UBSan and the fuzz target),
-# starts a virtual X server for the window tests and runs CTest in both builds.
+# (gcc with warnings as errors; clang with AddressSanitizer, LeakSanitizer, UBSan and the fuzz
+# target), gives the window tests an X display (a private Xvfb on a free display when DISPLAY
+# is not set) and runs CTest in both builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 install_missing_packages "${TEST_PACKAGES[@]}"
+install_sanitizer_runtime
 
 jobs=$(nproc)
 
@@ -13,23 +15,21 @@ echo "== build (gcc, warnings as errors)"
 cmake -S . -B build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLASER_WERROR=ON >/dev/null
 cmake --build build/ci -j"$jobs"
 
-echo "== build (clang, ASan/UBSan, fuzz target)"
+echo "== build (clang, ASan/LSan/UBSan, fuzz target)"
 cmake -S . -B build/asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Debug -DLASER_WERROR=ON -DLASER_SANITIZE=ON -DLASER_BUILD_FUZZ=ON \
     -DLASER_BUILD_BENCH=OFF >/dev/null
 cmake --build build/asan -j"$jobs"
 
 # The end-to-end tests need a real X server; the others run offscreen.
-xvfb_pid=""
-if [ -z "${DISPLAY:-}" ]; then
-    export DISPLAY=:97
-    Xvfb "$DISPLAY" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-fi
+source tools/xvfb.sh
+trap stop_private_xvfb EXIT
+start_private_xvfb
+echo "== X display $DISPLAY"
 
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+# Leaks are reported; only those inside Qt's and fontconfig's own caches are suppressed.
+export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
+export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
 echo "== tests (clang, sanitizers)"

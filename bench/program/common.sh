@@ -19,22 +19,9 @@ if [[ ! -x $PROBE ]]; then
     exit 1
 fi
 
-XVFB_PID=
-stop_xvfb() { [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null; wait 2>/dev/null || true; }
-trap stop_xvfb EXIT
+source "$SOURCE/tools/xvfb.sh"
+trap stop_private_xvfb EXIT
 if [[ -z ${DISPLAY:-} ]]; then
-    command -v Xvfb >/dev/null || { echo "$(basename "$0"): set DISPLAY or install Xvfb" >&2; exit 1; }
-    for n in $(seq 90 120); do
-        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-        Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=:$n
-        break
-    done
-    for _ in $(seq 50); do
-        [[ -e /tmp/.X11-unix/X${DISPLAY#:} ]] && break
-        sleep 0.1
-    done
-    sleep 0.5
+    start_private_xvfb || exit 1
     echo "(on a private Xvfb display $DISPLAY)"
 fi
