@@ -41,7 +41,9 @@ QString languageOfLine(const QString &line) {
 } // namespace
 
 QString parseLanguage(const QString &content) {
-    const QStringList lines = content.split(QLatin1Char('\n'));
+    // An editor may have put a byte-order mark in front of the first line.
+    const QStringList lines =
+        (content.startsWith(QChar(0xFEFF)) ? content.mid(1) : content).split(QLatin1Char('\n'));
     for (QString line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);

@@ -16,7 +16,7 @@ QString configDirectory();  // "config"
 // The first valid value in `content`: a line whose first "="-separated field is "language";
 // its fields are examined in order and the first that equals "chinese" or "english" wins.
 // Fields are compared after QString::simplified. Returns an empty string when no line gives
-// a value. Accepts LF and CRLF line ends.
+// a value. Accepts LF and CRLF line ends and a leading byte-order mark.
 QString parseLanguage(const QString &content);
 
 // "language = " + value: exactly one line, no terminator.

@@ -90,6 +90,8 @@ private slots:
         QTest::newRow("key must be the first field")
             << QByteArray("english = language") << false << "";
         QTest::newRow("empty file") << QByteArray() << false << "";
+        QTest::newRow("byte-order mark before the first line")
+            << QByteArray("\xEF\xBB\xBFlanguage = english\r\n") << true << "english";
         QTest::newRow("value on the last line, no line end")
             << QByteArray("\n\nlanguage = english") << true << "english";
     }
