@@ -216,30 +216,29 @@ void SupervisionWindowTest::aRequestSentRightAfterAnAnswerWaitsTheFull800Ticks_d
 
 void SupervisionWindowTest::aRequestSentRightAfterAnAnswerWaitsTheFull800Ticks() {
     QFETCH(bool, write);
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    QVERIFY(openOnPty(*w, pty));
-    SerialForm &f = formOf(*w);
+    PtyWindow win;
+    QVERIFY(win.open());
+    SerialForm &f = formOf(win.w());
     QPushButton *button = write ? f.pushButton_sysSet_set1 : f.pushButton_sysSet_readBack1;
-    quint8 &handshake = write ? stateOf(*w).sysSetWriteState : stateOf(*w).sysSetReadBackState;
+    quint8 &handshake =
+        write ? stateOf(win.w()).sysSetWriteState : stateOf(win.w()).sysSetReadBackState;
     f.pushButton_sysSet_set1->setEnabled(true);
 
     BoxCloser closer;
     button->click();
     QCOMPARE(handshake, quint8(protocol::handshakeWaiting));
-    SerialProbe::ticks(*w, 500);
+    SerialProbe::ticks(win.w(), 500);
     // The answer, as the parser leaves it; the next tick takes it.
     handshake = protocol::handshakeAnswered;
-    SerialProbe::ticks(*w, 1);
+    SerialProbe::ticks(win.w(), 1);
     QVERIFY(button->isEnabled());
 
     // Sent again before another tick: the wait starts from zero, not from 500.
     button->click();
     QCOMPARE(handshake, quint8(protocol::handshakeWaiting));
-    SerialProbe::ticks(*w, 799);
+    SerialProbe::ticks(win.w(), 799);
     QCOMPARE(closer.count(), 0);
-    SerialProbe::ticks(*w, 1);
+    SerialProbe::ticks(win.w(), 1);
     QCOMPARE(closer.count(), 1);
     QCOMPARE(closer.box().text, noAnswerText);
 }
@@ -257,73 +256,67 @@ void SupervisionWindowTest::userCloseResetsTheStateAfterMoreThan100AndAtMost300T
     QFETCH(int, closeAfter);
     QFETCH(bool, reopen);
 
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    QVERIFY(openOnPty(*w, pty));
-    SerialProbe::ticks(*w, closeAfter);
-    fillResettable(stateOf(*w));
+    PtyWindow win;
+    QVERIFY(win.open());
+    SerialProbe::ticks(win.w(), closeAfter);
+    fillResettable(stateOf(win.w()));
 
-    formOf(*w).pushButtonSerialSwitch->click();
-    QVERIFY(!SerialProbe::portOpen(*w));
+    formOf(win.w()).pushButtonSerialSwitch->click();
+    QVERIFY(!SerialProbe::portOpen(win.w()));
     int delay = 0;
-    while (!looksReset(stateOf(*w)) && delay < 400) {
-        SerialProbe::ticks(*w, 1);
+    while (!looksReset(stateOf(win.w())) && delay < 400) {
+        SerialProbe::ticks(win.w(), 1);
         ++delay;
         if (reopen && delay == 50) {
-            formOf(*w).pushButtonSerialSwitch->click();
-            QVERIFY(SerialProbe::portOpen(*w));
+            formOf(win.w()).pushButtonSerialSwitch->click();
+            QVERIFY(SerialProbe::portOpen(win.w()));
         }
     }
     QVERIFY2(delay > 100 && delay <= 300, qPrintable(QString::number(delay)));
 
     // Once only.
-    fillResettable(stateOf(*w));
-    SerialProbe::ticks(*w, 1000);
-    QVERIFY(stateOf(*w).dcOn);
+    fillResettable(stateOf(win.w()));
+    SerialProbe::ticks(win.w(), 1000);
+    QVERIFY(stateOf(win.w()).dcOn);
 }
 
 void SupervisionWindowTest::linkIsLostAtThe16thSilentPeriod() {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    QVERIFY(openOnPty(*w, pty));
-    SerialForm &f = formOf(*w);
+    PtyWindow win;
+    QVERIFY(win.open());
+    SerialForm &f = formOf(win.w());
     QCOMPARE(f.pushButtonSerialSwitch->text(), QStringLiteral("关闭串口"));
-    fillResettable(stateOf(*w));
+    fillResettable(stateOf(win.w()));
 
     BoxCloser closer;
-    SerialProbe::ticks(*w, 15999);
+    SerialProbe::ticks(win.w(), 15999);
     QCOMPARE(closer.count(), 0);
-    QCOMPARE(SerialProbe::linkSilenceCount(*w), 15);
-    QVERIFY(SerialProbe::portOpen(*w));
+    QCOMPARE(SerialProbe::linkSilenceCount(win.w()), 15);
+    QVERIFY(SerialProbe::portOpen(win.w()));
 
-    SerialProbe::ticks(*w, 1);
+    SerialProbe::ticks(win.w(), 1);
     QCOMPARE(closer.count(), 1);
     QCOMPARE(closer.box().title, linkLostTitle);
     QCOMPARE(closer.box().text, linkLostText);
     QCOMPARE(closer.box().icon, QMessageBox::Critical);
-    QVERIFY(!SerialProbe::portOpen(*w));
-    QVERIFY(!SerialProbe::port(*w)->isOpen());
+    QVERIFY(!SerialProbe::portOpen(win.w()));
+    QVERIFY(!SerialProbe::port(win.w())->isOpen());
     QCOMPARE(f.pushButtonSerialSwitch->text(), QStringLiteral("打开串口"));
     QVERIFY(f.pushButtonUpData->isEnabled());
-    QVERIFY(looksReset(stateOf(*w)));
+    QVERIFY(looksReset(stateOf(win.w())));
     // No stale count is left behind for the next open.
-    QCOMPARE(SerialProbe::linkSilenceCount(*w), 0);
+    QCOMPARE(SerialProbe::linkSilenceCount(win.w()), 0);
 
     // The watchdog was not closed by the user: nothing is pending.
-    QVERIFY(!SerialProbe::tick(*w).portClosedByUser);
-    QVERIFY(!SerialProbe::tick(*w).resetPending);
-    SerialProbe::ticks(*w, 5000);
+    QVERIFY(!SerialProbe::tick(win.w()).portClosedByUser);
+    QVERIFY(!SerialProbe::tick(win.w()).resetPending);
+    SerialProbe::ticks(win.w(), 5000);
     QCOMPARE(closer.count(), 1);
 }
 
 void SupervisionWindowTest::atMostOneLinkLostBoxWhileItStaysOpen() {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    QVERIFY(openOnPty(*w, pty));
-    SerialProbe::ticks(*w, 15999);
+    PtyWindow win;
+    QVERIFY(win.open());
+    SerialProbe::ticks(win.w(), 15999);
 
     // While the link-lost box is open, the tick goes on for four more watchdog periods inside
     // its event loop. Any other box that opens meanwhile is counted and closed.
@@ -339,9 +332,9 @@ void SupervisionWindowTest::atMostOneLinkLostBoxWhileItStaysOpen() {
             return;
         first = box;
         firstTitle = box->windowTitle();
-        SerialProbe::ticks(*w, 4000);
+        SerialProbe::ticks(win.w(), 4000);
         ranInside = true;
-        portOpenInside = SerialProbe::portOpen(*w);
+        portOpenInside = SerialProbe::portOpen(win.w());
         box->button(QMessageBox::Ok)->click();
     });
     QTimer extra;
@@ -355,41 +348,39 @@ void SupervisionWindowTest::atMostOneLinkLostBoxWhileItStaysOpen() {
     driver.start(5);
     extra.start(5);
 
-    SerialProbe::ticks(*w, 1);
+    SerialProbe::ticks(win.w(), 1);
     QVERIFY(ranInside);
     QCOMPARE(firstTitle, linkLostTitle);
     QCOMPARE(others, 0);
     // The port is closed only once the box is dismissed.
     QVERIFY(portOpenInside);
-    QVERIFY(!SerialProbe::portOpen(*w));
-    QVERIFY(!SerialProbe::port(*w)->isOpen());
-    QCOMPARE(SerialProbe::linkSilenceCount(*w), 0);
-    QCOMPARE(tickCountOf(*w), quint32(20000));
+    QVERIFY(!SerialProbe::portOpen(win.w()));
+    QVERIFY(!SerialProbe::port(win.w())->isOpen());
+    QCOMPARE(SerialProbe::linkSilenceCount(win.w()), 0);
+    QCOMPARE(tickCountOf(win.w()), quint32(20000));
 }
 
 void SupervisionWindowTest::reopeningRightAfterALinkLossStartsAFreshCount() {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    QVERIFY(openOnPty(*w, pty));
+    PtyWindow win;
+    QVERIFY(win.open());
     BoxCloser closer;
-    SerialProbe::ticks(*w, 16000);
+    SerialProbe::ticks(win.w(), 16000);
     QCOMPARE(closer.count(), 1);
-    QVERIFY(!SerialProbe::portOpen(*w));
+    QVERIFY(!SerialProbe::portOpen(win.w()));
 
     // The user opens the port again well before the next watchdog period.
-    SerialProbe::ticks(*w, 100);
-    formOf(*w).pushButtonSerialSwitch->click();
-    QVERIFY(SerialProbe::portOpen(*w));
-    QCOMPARE(SerialProbe::linkSilenceCount(*w), 0);
+    SerialProbe::ticks(win.w(), 100);
+    formOf(win.w()).pushButtonSerialSwitch->click();
+    QVERIFY(SerialProbe::portOpen(win.w()));
+    QCOMPARE(SerialProbe::linkSilenceCount(win.w()), 0);
 
     // Sixteen fresh silent periods: 17000 .. 32000.
-    ticksUntil(*w, 31999);
+    ticksUntil(win.w(), 31999);
     QCOMPARE(closer.count(), 1);
-    QCOMPARE(SerialProbe::linkSilenceCount(*w), 15);
-    SerialProbe::ticks(*w, 1);
+    QCOMPARE(SerialProbe::linkSilenceCount(win.w()), 15);
+    SerialProbe::ticks(win.w(), 1);
     QCOMPARE(closer.count(), 2);
-    QVERIFY(!SerialProbe::portOpen(*w));
+    QVERIFY(!SerialProbe::portOpen(win.w()));
 }
 
 void SupervisionWindowTest::anyCompleteFrameKeepsTheLinkAlive_data() {
@@ -412,24 +403,22 @@ void SupervisionWindowTest::anyCompleteFrameKeepsTheLinkAlive() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, alive);
 
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    QVERIFY(openOnPty(*w, pty));
+    PtyWindow win;
+    QVERIFY(win.open());
     BoxCloser closer;
-    SerialProbe::ticks(*w, 15500);
-    QCOMPARE(SerialProbe::linkSilenceCount(*w), 15);
+    SerialProbe::ticks(win.w(), 15500);
+    QCOMPARE(SerialProbe::linkSilenceCount(win.w()), 15);
 
-    QVERIFY(pty.write(bytes));
-    QVERIFY(waitForReceivePass(*w));
-    QCOMPARE(SerialProbe::linkSilenceCount(*w), alive ? 0 : 15);
+    QVERIFY(win.pty->write(bytes));
+    QVERIFY(waitForReceivePass(win.w()));
+    QCOMPARE(SerialProbe::linkSilenceCount(win.w()), alive ? 0 : 15);
     QCOMPARE(closer.count(), 0);
 
     // Sixteen silent periods after the frame: 16000 .. 31000; without one, the next period.
     const quint32 lostAt = alive ? 31000 : 16000;
-    ticksUntil(*w, lostAt - 1);
+    ticksUntil(win.w(), lostAt - 1);
     QCOMPARE(closer.count(), 0);
-    SerialProbe::ticks(*w, 1);
+    SerialProbe::ticks(win.w(), 1);
     QCOMPARE(closer.count(), 1);
     QCOMPARE(closer.box().title, linkLostTitle);
 }
@@ -441,56 +430,53 @@ void SupervisionWindowTest::linkLossCancelsAPendingRequestWithoutTimeoutBox_data
 void SupervisionWindowTest::linkLossCancelsAPendingRequestWithoutTimeoutBox() {
     QFETCH(bool, write);
 
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    SerialForm &f = formOf(*w);
-    QVERIFY(openOnPty(*w, pty));
+    PtyWindow win;
+    SerialForm &f = formOf(win.w());
+    QVERIFY(win.open());
     BoxCloser closer;
-    SerialProbe::ticks(*w, 15500);
+    SerialProbe::ticks(win.w(), 15500);
 
     // The request goes out on the wire 500 ticks before the link is declared lost; its
     // time-out would come 300 ticks after that.
     if (write) {
         f.pushButton_sysSet_set1->setEnabled(true);
         f.pushButton_sysSet_set1->click();
-        QCOMPARE(stateOf(*w).sysSetWriteState, quint8(protocol::handshakeWaiting));
+        QCOMPARE(stateOf(win.w()).sysSetWriteState, quint8(protocol::handshakeWaiting));
         QVERIFY(!f.pushButton_sysSet_set1->isEnabled());
     } else {
         f.pushButton_sysSet_readBack1->click();
-        QCOMPARE(stateOf(*w).sysSetReadBackState, quint8(protocol::handshakeWaiting));
+        QCOMPARE(stateOf(win.w()).sysSetReadBackState, quint8(protocol::handshakeWaiting));
         QVERIFY(!f.pushButton_sysSet_readBack1->isEnabled());
     }
-    QVERIFY(!pty.read(1).isEmpty());
+    QVERIFY(!win.pty->read(1).isEmpty());
 
-    SerialProbe::ticks(*w, 500);
+    SerialProbe::ticks(win.w(), 500);
     QCOMPARE(closer.count(), 1);
     QCOMPARE(closer.box().title, linkLostTitle);
-    QCOMPARE(stateOf(*w).sysSetReadBackState, quint8(protocol::handshakeIdle));
-    QCOMPARE(stateOf(*w).sysSetWriteState, quint8(protocol::handshakeIdle));
+    QCOMPARE(stateOf(win.w()).sysSetReadBackState, quint8(protocol::handshakeIdle));
+    QCOMPARE(stateOf(win.w()).sysSetWriteState, quint8(protocol::handshakeIdle));
     // The read-back button comes back; the set button keeps its rule.
     QVERIFY(f.pushButton_sysSet_readBack1->isEnabled());
     QVERIFY(!f.pushButton_sysSet_set1->isEnabled());
 
-    SerialProbe::ticks(*w, 2000);
+    SerialProbe::ticks(win.w(), 2000);
     QCOMPARE(closer.count(), 1);
 }
 
 void SupervisionWindowTest::shownModulesPdFaultSurvivesTheReset() {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    SerialForm &f = formOf(*w);
-    QVERIFY(openOnPty(*w, pty));
+    PtyWindow win;
+    SerialForm &f = formOf(win.w());
+    QVERIFY(win.open());
 
     ModuleBits bits;
     bits.pdFault = true;
     bits.beamOn = true;
     bits.waterInHi = true;
     bits.waterOutHi = true;
-    QVERIFY(pty.write(frames::moduleStatus(0, bits) + frames::systemStatus(0, 0, frames::dcOnBit)));
-    QTRY_VERIFY(stateOf(*w).moduleStatus[0].pdFault && stateOf(*w).dcOn);
-    nextPass(*w);
+    QVERIFY(win.pty->write(frames::moduleStatus(0, bits) +
+                           frames::systemStatus(0, 0, frames::dcOnBit)));
+    QTRY_VERIFY(stateOf(win.w()).moduleStatus[0].pdFault && stateOf(win.w()).dcOn);
+    nextPass(win.w());
     QVERIFY(shows(f.label_PDFault, red));
     QVERIFY(shows(f.label_BeamOn, orange));
     QVERIFY(shows(f.label_WaterInHiFault, red));
@@ -500,9 +486,9 @@ void SupervisionWindowTest::shownModulesPdFaultSurvivesTheReset() {
     // The user closes the port; the reset comes within 300 ticks and the pass after it shows
     // the cleared state.
     f.pushButtonSerialSwitch->click();
-    SerialProbe::ticks(*w, 400);
-    QVERIFY(!stateOf(*w).dcOn);
-    QVERIFY(stateOf(*w).moduleStatus[0].pdFault);
+    SerialProbe::ticks(win.w(), 400);
+    QVERIFY(!stateOf(win.w()).dcOn);
+    QVERIFY(stateOf(win.w()).moduleStatus[0].pdFault);
     QVERIFY(shows(f.label_PDFault, red));
     QVERIFY(shows(f.label_BeamOn, gray));
     QVERIFY(shows(f.label_WaterInHiFault, gray));
@@ -512,39 +498,37 @@ void SupervisionWindowTest::shownModulesPdFaultSurvivesTheReset() {
 }
 
 void SupervisionWindowTest::bytesInLampImageOut() {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    SerialForm &f = formOf(*w);
-    QVERIFY(openOnPty(*w, pty));
+    PtyWindow win;
+    SerialForm &f = formOf(win.w());
+    QVERIFY(win.open());
 
     // Module 2 reports a QBH fault and becomes the shown module: the QBH label belongs to
     // module 0 and is left alone.
     ModuleBits qbh;
     qbh.qbh = true;
     const qint64 qbhKey = markUntouched(f.label_QBH_FiberInterFault);
-    QVERIFY(pty.write(frames::moduleStatus(2, qbh)));
-    QTRY_COMPARE(stateOf(*w).displayModule, qint8(2));
-    nextPass(*w);
+    QVERIFY(win.pty->write(frames::moduleStatus(2, qbh)));
+    QTRY_COMPARE(stateOf(win.w()).displayModule, qint8(2));
+    nextPass(win.w());
     QCOMPARE(keyOf(f.label_QBH_FiberInterFault), qbhKey);
 
-    QVERIFY(pty.write(frames::moduleStatus(0, qbh)));
-    QTRY_COMPARE(stateOf(*w).displayModule, qint8(0));
-    nextPass(*w);
+    QVERIFY(win.pty->write(frames::moduleStatus(0, qbh)));
+    QTRY_COMPARE(stateOf(win.w()).displayModule, qint8(0));
+    nextPass(win.w());
     QVERIFY(shows(f.label_QBH_FiberInterFault, red));
 
     // A frame with wrong check bytes is dropped: the lamp keeps its image.
     QByteArray bad = frames::systemStatus(0, 0, frames::dcOnBit);
     bad[bad.size() - 2] = char(bad.at(bad.size() - 2) ^ 0x10);
-    QVERIFY(pty.write(bad));
-    QVERIFY(waitForReceivePass(*w));
-    QVERIFY(SerialProbe::rxBuffer(*w).isEmpty());
-    nextPass(*w);
+    QVERIFY(win.pty->write(bad));
+    QVERIFY(waitForReceivePass(win.w()));
+    QVERIFY(SerialProbe::rxBuffer(win.w()).isEmpty());
+    nextPass(win.w());
     QVERIFY(shows(f.label_DCOn, gray));
 
-    QVERIFY(pty.write(frames::systemStatus(0, 0, frames::dcOnBit)));
-    QTRY_VERIFY(stateOf(*w).dcOn);
-    nextPass(*w);
+    QVERIFY(win.pty->write(frames::systemStatus(0, 0, frames::dcOnBit)));
+    QTRY_VERIFY(stateOf(win.w()).dcOn);
+    nextPass(win.w());
     QVERIFY(shows(f.label_DCOn, green));
 }
 
@@ -612,33 +596,29 @@ void SupervisionWindowTest::otherPortErrorsChangeNothing_data() {
 
 void SupervisionWindowTest::otherPortErrorsChangeNothing() {
     QFETCH(int, error);
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    QVERIFY(openOnPty(*w, pty));
-    fillResettable(stateOf(*w));
+    PtyWindow win;
+    QVERIFY(win.open());
+    fillResettable(stateOf(win.w()));
 
     BoxCloser closer;
-    emit SerialProbe::port(*w)->errorOccurred(QSerialPort::SerialPortError(error));
-    SerialProbe::ticks(*w, 1000);
+    emit SerialProbe::port(win.w())->errorOccurred(QSerialPort::SerialPortError(error));
+    SerialProbe::ticks(win.w(), 1000);
     QCOMPARE(closer.count(), 0);
-    QVERIFY(SerialProbe::portOpen(*w));
-    QVERIFY(SerialProbe::port(*w)->isOpen());
-    QVERIFY(stateOf(*w).dcOn);
+    QVERIFY(SerialProbe::portOpen(win.w()));
+    QVERIFY(SerialProbe::port(win.w())->isOpen());
+    QVERIFY(stateOf(win.w()).dcOn);
 
     // The line still works.
-    QVERIFY(pty.write(frames::systemStatus(0, 0, 0)));
-    QVERIFY(waitForReceivePass(*w));
-    QVERIFY(!stateOf(*w).dcOn);
+    QVERIFY(win.pty->write(frames::systemStatus(0, 0, 0)));
+    QVERIFY(waitForReceivePass(win.w()));
+    QVERIFY(!stateOf(win.w()).dcOn);
 }
 
 void SupervisionWindowTest::aLostDeviceAddsNoBoxToAnOpenLinkLostBox() {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    auto w = quietWindow();
-    QVERIFY(openOnPty(*w, pty));
-    fillResettable(stateOf(*w));
-    SerialProbe::ticks(*w, 15999);
+    PtyWindow win;
+    QVERIFY(win.open());
+    fillResettable(stateOf(win.w()));
+    SerialProbe::ticks(win.w(), 15999);
 
     // While the watchdog's box is open the device goes away: the port closes at once, and no
     // second box opens, then or in the periods that follow.
@@ -656,20 +636,20 @@ void SupervisionWindowTest::aLostDeviceAddsNoBoxToAnOpenLinkLostBox() {
             return;
         }
         first = box;
-        emit SerialProbe::port(*w)->errorOccurred(QSerialPort::ResourceError);
-        portOpenAfterLoss = SerialProbe::port(*w)->isOpen();
-        SerialProbe::ticks(*w, 3000);
+        emit SerialProbe::port(win.w())->errorOccurred(QSerialPort::ResourceError);
+        portOpenAfterLoss = SerialProbe::port(win.w())->isOpen();
+        SerialProbe::ticks(win.w(), 3000);
         box->button(QMessageBox::Ok)->click();
     });
     driver.start(5);
 
-    SerialProbe::ticks(*w, 1);
+    SerialProbe::ticks(win.w(), 1);
     QVERIFY(first.isNull() || !first->isVisible());
     QCOMPARE(boxes, 1);
     QVERIFY(!portOpenAfterLoss);
-    QVERIFY(!SerialProbe::portOpen(*w));
-    QVERIFY(looksReset(stateOf(*w)));
-    SerialProbe::ticks(*w, 20000);
+    QVERIFY(!SerialProbe::portOpen(win.w()));
+    QVERIFY(looksReset(stateOf(win.w())));
+    SerialProbe::ticks(win.w(), 20000);
     QCOMPARE(boxes, 1);
 }
 
