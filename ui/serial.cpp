@@ -1,6 +1,8 @@
 #include "ui/serial.h"
 
 #include "app/language_preference.h"
+#include "history/recorder.h"
+#include "ui/port_history.h"
 #include "ui_serial.h"
 
 #include <QCoreApplication>
@@ -23,6 +25,8 @@ Serial::Serial(QWidget *parent)
     registerResources();
     form->setupUi(this);
     form->stackedWidget->setCurrentIndex(0);
+    recorder = new history::Recorder(this);
+    porthistory::watchErrors(*port, *recorder);
 
     languageFile(&preference::requestRead);
     tianslations(&language);

@@ -12,6 +12,9 @@
 
 class QSerialPort;
 class QTimer;
+namespace history {
+class Recorder;
+}
 
 namespace Ui {
 class Serial;
@@ -89,6 +92,8 @@ private:
     // --- end tick helpers ---
 
     // --- settings and command helpers (ui/serial_commands.cpp) ---
+    // Writes one complete frame to the port and tells the history.
+    void sendFrame(const QByteArray &frame);
     // --- end settings and command helpers ---
 
     SerialForm *form;
@@ -109,6 +114,8 @@ private:
     supervision::TickSchedule tick;
     StatusPageCopies statusShown;
     SettingsPageCopies settingsShown;
+    // The link's history: journal, capture files, events and samples (its own thread).
+    history::Recorder *recorder = nullptr;
 
     // Tests reach the private members through this one friend.
     friend struct SerialProbe;

@@ -3,12 +3,14 @@
 #include "ui/serial.h"
 #include "ui_serial.h"
 
+#include "history/recorder.h"
 #include "link/port_entry.h"
 #include "link/port_list.h"
 #include "link/port_settings.h"
 #include "protocol/dispatch.h"
 #include "protocol/frame.h"
 #include "protocol/reassembly.h"
+#include "ui/port_history.h"
 
 #include <QSerialPort>
 #include <QTimer>
@@ -30,11 +32,16 @@ void Serial::PortSwitch() {
         ClosePort();
         portOpen = false;
         tick.userClosedPort();
+        recorder->portClosed(port->portName());
         return;
     }
-    // A failed open is not reported: the user may try again or pick another port.
-    if (!port->open(QIODevice::ReadWrite))
+    // A failed open is not reported on screen (the user may try again or pick another port);
+    // the history keeps the reason.
+    if (!port->open(QIODevice::ReadWrite)) {
+        recorder->portOpenFailed(port->portName(), port->errorString());
         return;
+    }
+    recorder->portOpened(port->portName(), porthistory::describePort(*port));
     form->pushButtonUpData->setEnabled(false);
     form->pushButtonSerialSwitch->setText(closeCaption());
     portOpen = true;
@@ -107,7 +114,9 @@ void Serial::ShowDataRT() {}
 
 void Serial::ReceiveData() {
     rxTimer->start();
-    rxBuffer.append(port->readAll());
+    const QByteArray chunk = port->readAll();
+    recorder->bytesReceived(chunk);
+    rxBuffer.append(chunk);
     // Below the bound frames wait for 200 ms of quiet; a sender that never pauses is cut
     // here instead, so the display keeps up and the buffer stays bounded.
     if (rxBuffer.size() >= rxBufferBound)
@@ -128,6 +137,9 @@ void Serial::runReassemblyPass(bool bufferFull) {
             w.dispatchFrame(frame);
             w.linkSilenceCount = 0;
         }
+        void bytesSkipped(const char *bytes, int count) override {
+            w.recorder->bytesSkipped(bytes, count);
+        }
 
     private:
         Serial &w;
@@ -138,10 +150,12 @@ void Serial::runReassemblyPass(bool bufferFull) {
     Sink sink(*this);
     protocol::reassemble(rxBuffer, sink,
                          bufferFull ? protocol::PassKind::Early : protocol::PassKind::QuietLine);
+    recorder->passDone(bufferFull);
 }
 
 int Serial::dispatchFrame(QByteArray frame) {
-    protocol::dispatchFrame(frame, deviceState);
+    const protocol::Verdict verdict = protocol::dispatchFrameVerdict(frame, deviceState);
+    recorder->frameReceived(frame, verdict, deviceState);
     return 1;
 }
 

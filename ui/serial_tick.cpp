@@ -1,8 +1,10 @@
 #include "ui/serial.h"
 
+#include "history/recorder.h"
 #include "ui_serial.h"
 
 #include <QMessageBox>
+#include <QSerialPort>
 
 // One tick of the 1 ms timer. The schedule decides; this carries the decisions out in order.
 // The boxes are modal and run a nested event loop in which further ticks arrive.
@@ -39,6 +41,7 @@ void Serial::tim1ms_CallBack() {
         // is dismissed, and only the user opens it again.
         QMessageBox::critical(this, tr("串口错误"), tr("请检查串口线缆和设置！"), QMessageBox::Ok,
                               QMessageBox::NoButton);
+        recorder->linkLost(port->portName());
         ClosePort();
         portOpen = false;
         tick.linkLostClosed(linkSilenceCount);
@@ -65,6 +68,7 @@ void Serial::resetDeviceState() {
     // request disabled would otherwise stay disabled for good. "设定" keeps its own rule.
     const bool readBackCancelled = deviceState.sysSetReadBackState != protocol::handshakeIdle;
     protocol::resetDeviceState(deviceState);
+    recorder->stateCleared(deviceState);
     if (readBackCancelled)
         form->pushButton_sysSet_readBack1->setEnabled(true);
 }
