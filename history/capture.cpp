@@ -136,7 +136,8 @@ bool CaptureFiles::openNext(qint64 at, QString *error) {
     for (int attempt = 1; attempt < 1000; ++attempt) {
         QString name = base;
         if (attempt > 1)
-            name.insert(name.size() - 4, QLatin1Char('-') + QString::number(attempt));
+            // "_2" sorts after ".txt", so name order stays age order within one second.
+            name.insert(name.size() - 4, QLatin1Char('_') + QString::number(attempt));
         file.setFileName(QDir(dir).filePath(name));
         // NewOnly: another program (or this one within the same second) keeps its own file.
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))

@@ -86,14 +86,6 @@ void HistoryWriter::write(Batch batch, qint64 now) {
 void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes) {
     QString error;
     bool ok = true;
-    if (droppedBytes > 0) {
-        say(QStringLiteral("queue"),
-            QStringLiteral("history: the queue was full, %1 captured bytes were not recorded")
-                .arg(droppedBytes));
-        ok = capture.appendRemark(QByteArray::number(droppedBytes) + " bytes lost: queue full",
-                                  &error) &&
-             ok;
-    }
     for (CaptureItem &item : items) {
         switch (item.kind) {
         case CaptureItem::Start:
@@ -107,6 +99,15 @@ void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppe
             ok = capture.append(item.chunk, &error) && ok;
             break;
         }
+    }
+    // The queue refuses at its end, so the gap is after what it took.
+    if (droppedBytes > 0) {
+        say(QStringLiteral("queue"),
+            QStringLiteral("history: the queue was full, %1 captured bytes were not recorded")
+                .arg(droppedBytes));
+        ok = capture.appendRemark(QByteArray::number(droppedBytes) + " bytes lost: queue full",
+                                  &error) &&
+             ok;
     }
     ok = capture.flush(&error) && ok;
     if (!ok)
