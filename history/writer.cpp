@@ -204,7 +204,11 @@ void WriterThread::finish() {
 }
 
 void WriterThread::run() {
-    HistoryWriter writer(dir, limits, [this](const QString &text) { emit trouble(text); });
+    HistoryWriter writer(dir, limits, [this](const QString &text) {
+        // Standard error now; the signal reaches whoever shows it in the window.
+        qWarning("%s", qPrintable(text));
+        emit trouble(text);
+    });
     for (;;) {
         quint64 serving = 0;
         bool last = false;
