@@ -114,6 +114,9 @@ void Recorder::portClosed(const QString &port) {
 
 void Recorder::linkLost(const QString &port) {
     record(linkCategory, QStringLiteral("link_lost"), QString(), port, now());
+}
+
+void Recorder::portClosedAfterLoss() {
     stopCapture();
 }
 

@@ -54,7 +54,10 @@ public:
     void portOpened(const QString &port, const QString &description);
     void portOpenFailed(const QString &port, const QString &error);
     void portClosed(const QString &port); // by the user
+    // The link is found lost (the row); the port stays open, and captured, until
+    // portClosedAfterLoss().
     void linkLost(const QString &port);
+    void portClosedAfterLoss();
     void deviceGone(const QString &port, const QString &error);
     void portError(const QString &port, const QString &error);
     // The device state has just been cleared: one state_cleared row when there was anything

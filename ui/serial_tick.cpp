@@ -39,9 +39,10 @@ void Serial::tim1ms_CallBack() {
     if (d.linkLost) {
         // The schedule reports a lost link once per box; the port is closed only after the box
         // is dismissed, and only the user opens it again.
+        recorder->linkLost(port->portName());
         QMessageBox::critical(this, tr("串口错误"), tr("请检查串口线缆和设置！"), QMessageBox::Ok,
                               QMessageBox::NoButton);
-        recorder->linkLost(port->portName());
+        recorder->portClosedAfterLoss();
         ClosePort();
         portOpen = false;
         tick.linkLostClosed(linkSilenceCount);

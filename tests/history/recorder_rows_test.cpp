@@ -299,6 +299,8 @@ private slots:
         r.deviceGone(QStringLiteral("ttyUSB0"), QStringLiteral("No such device"));
         r.portOpened(QStringLiteral("ttyUSB0"), QString());
         r.linkLost(QStringLiteral("ttyUSB0"));
+        QVERIFY2(r.portIsOpen(), "still open while the link-lost box is shown");
+        r.portClosedAfterLoss();
         r.portOpened(QStringLiteral("ttyUSB0"), QString());
         r.portClosed(QStringLiteral("ttyUSB0"));
         QStringList details;

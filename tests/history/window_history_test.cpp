@@ -5,6 +5,7 @@
 #include "history/capture.h"
 #include "history/recorder.h"
 #include "history_fixture.h"
+#include "support/modal.h"
 #include "support/pty.h"
 #include "support/serial_probe.h"
 #include "support/work_dir.h"
@@ -151,6 +152,45 @@ private slots:
         for (const Event &e : run.events)
             names << e.name;
         QCOMPARE(names, (QStringList{"closed", "state_cleared"}));
+    }
+
+    void aLostLinkIsOneRowWhenFoundAndItsBytesAreCapturedUntilTheClose() {
+        WorkDir dir;
+        PtyPair pty;
+        Run run;
+        QVERIFY(run.open(pty.slavePath()));
+        QVERIFY(run.sendAndPass(pty, systemStatus(0, 0, 0x30)));
+        run.events.clear();
+        // While the box is up the port is still open: bytes arriving then are captured.
+        const QByteArray late = temperature(2000, 2);
+        bool wroteLate = false;
+        QTimer lateWriter;
+        lateWriter.setInterval(5);
+        QObject::connect(&lateWriter, &QTimer::timeout, [&] {
+            if (!wroteLate && QApplication::activeModalWidget()) {
+                wroteLate = pty.write(late);
+                QTest::qWait(50);
+            }
+        });
+        lateWriter.start();
+        BoxCloser closer;
+        SerialProbe::ticks(*run.window, 17000);
+        QVERIFY(closer.box().seen);
+        QVERIFY(wroteLate);
+        QStringList names;
+        for (const Event &e : run.events)
+            names << e.name;
+        QCOMPARE(names, (QStringList{"link_lost", "state_cleared"}));
+        run.recorder().flushNow();
+        QFile capture(captureIn(QStringLiteral("log")));
+        QVERIFY(capture.open(QIODevice::ReadOnly));
+        QByteArray rx;
+        while (!capture.atEnd()) {
+            history::CaptureChunk c;
+            if (history::parseCaptureLine(capture.readLine(), &c))
+                rx += c.bytes;
+        }
+        QCOMPARE(rx, systemStatus(0, 0, 0x30) + late);
     }
 
     void aReplayedCaptureGivesTheSameStateAndTheSameFlagRows() {
