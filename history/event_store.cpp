@@ -95,6 +95,9 @@ EventStore::Result EventStore::prepare(QString *error) {
         if (!run(QStringLiteral("PRAGMA journal_mode=WAL")))
             return classify(q.lastError().text());
         q.finish();
+        // A few rows a second need no big page cache; keeps the program's memory flat.
+        run(QStringLiteral("PRAGMA cache_size=-256"));
+        q.finish();
         if (!run(QStringLiteral("PRAGMA user_version")))
             return classify(q.lastError().text());
         const int version = q.next() ? q.value(0).toInt() : 0;
