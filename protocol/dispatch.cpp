@@ -9,51 +9,70 @@ namespace {
 
 using Parser = void (*)(const QByteArray &, DeviceState &);
 
-void verifiedThen(Parser parse, const QByteArray &frame, DeviceState &state) {
-    if (checkFrame(frame) == frameCrcOk)
-        parse(frame, state);
+Verdict verifiedThen(Parser parse, const QByteArray &frame, DeviceState &state) {
+    if (checkFrame(frame) != frameCrcOk)
+        return Verdict::CheckFailed;
+    parse(frame, state);
+    return Verdict::CheckOk;
 }
 
 } // namespace
 
-int dispatchFrame(const QByteArray &frame, DeviceState &state) {
+const char *verdictText(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::CheckOk:
+        return "check ok";
+    case Verdict::CheckFailed:
+        return "check failed";
+    case Verdict::NotChecked:
+        return "not checked";
+    case Verdict::UnknownCode:
+        break;
+    }
+    return "unknown code";
+}
+
+Verdict dispatchFrameVerdict(const QByteArray &frame, DeviceState &state) {
     if (frame.isEmpty())
-        return 1;
+        return Verdict::UnknownCode;
     switch (static_cast<unsigned char>(frame.at(0))) {
     case 0xA2:
-        verifiedThen(parseProductInfoReply, frame, state);
-        break;
+        return verifiedThen(parseProductInfoReply, frame, state);
     case 0xD2:
-        verifiedThen(parseDriverBoardReply, frame, state);
-        break;
+        return verifiedThen(parseDriverBoardReply, frame, state);
     case 0xE0:
         // The CCB sends no check bytes for temperature frames.
         parseTemperatureReply(frame, state);
-        break;
+        return Verdict::NotChecked;
     case 0xE2:
-        verifiedThen(parseModuleStatusReply, frame, state);
-        break;
+        return verifiedThen(parseModuleStatusReply, frame, state);
     case 0xE4:
-        verifiedThen(parseDewPointReply, frame, state);
-        break;
+        return verifiedThen(parseDewPointReply, frame, state);
     case 0xE5:
-        verifiedThen(parsePwmInputReply, frame, state);
-        break;
+        return verifiedThen(parsePwmInputReply, frame, state);
     case 0xE6:
-        verifiedThen(parseSystemStatusReply, frame, state);
-        break;
+        return verifiedThen(parseSystemStatusReply, frame, state);
     case 0xEE:
-        verifiedThen(parseClockReply, frame, state);
-        break;
+        return verifiedThen(parseClockReply, frame, state);
     case 0xEF:
         // Parameter replies are taken without their check bytes; the parser tests the header.
         parseParameterReply(frame, state);
-        break;
+        return Verdict::NotChecked;
+    case 0x9A:
+    case 0x9F:
+    case 0xAE:
+    case 0xDA:
+    case 0xDC:
+    case 0xDE:
+        // Known to the CCB but carrying nothing shown here: dropped, their check still judged.
+        return checkFrame(frame) == frameCrcOk ? Verdict::CheckOk : Verdict::CheckFailed;
     default:
-        // 0x9A, 0x9F, 0xAE, 0xDA, 0xDC, 0xDE are known to the CCB but carry nothing shown
-        // here; every other code is unknown. Both are dropped.
-        break;
+        return Verdict::UnknownCode;
     }
+}
+
+int dispatchFrame(const QByteArray &frame, DeviceState &state) {
+    dispatchFrameVerdict(frame, state);
     return 1;
 }
 

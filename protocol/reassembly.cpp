@@ -20,10 +20,18 @@ int reassemble(QByteArray &buffer, FrameSink &sink, PassKind kind) {
     bool inFrame = false;
     int remaining = -1; // -1 while the length byte is expected
     int frameStart = 0;
+    int skipStart = 0; // bytes from here up to the frame under construction are skipped
+
+    const auto reportSkipped = [&](int end) {
+        if (end > skipStart)
+            sink.bytesSkipped(buffer.constData() + skipStart, end - skipStart);
+    };
 
     // The frame under construction is always the run buffer[frameStart .. i]; it is copied out
     // only when complete.
     const auto complete = [&](int frameSize) {
+        reportSkipped(frameStart);
+        skipStart = frameStart + frameSize;
         sink.frameComplete(QByteArray(buffer.constData() + frameStart, frameSize));
         ++frames;
         inFrame = false;
@@ -55,6 +63,7 @@ int reassemble(QByteArray &buffer, FrameSink &sink, PassKind kind) {
     int consumed = examined;
     if (inFrame && (remaining >= 0 || kind == PassKind::Early))
         consumed = frameStart; // keep the unfinished frame whole from its code byte
+    reportSkipped(consumed);
     if (consumed > 0)
         buffer.remove(0, consumed);
     return frames;

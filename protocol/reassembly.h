@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QtGlobal>
 
 namespace protocol {
 
@@ -14,11 +15,18 @@ enum class PassKind {
     Early,
 };
 
-// Receives each complete frame, in arrival order.
+// Receives each complete frame, in arrival order, and optionally each run of skipped bytes.
 class FrameSink {
 public:
     virtual ~FrameSink() = default;
     virtual void frameComplete(const QByteArray &frame) = 0;
+    // A run of consecutive bytes the pass consumed without making a frame of them: noise
+    // between frames, abandoned frames, a lone trailing code byte on a quiet line. Reported in
+    // order with the frames, once per run.
+    virtual void bytesSkipped(const char *bytes, int count) {
+        Q_UNUSED(bytes)
+        Q_UNUSED(count)
+    }
 };
 
 // Cuts complete frames out of `buffer`, hands each to `sink` in arrival order and removes the

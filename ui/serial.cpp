@@ -1,7 +1,9 @@
 #include "ui/serial.h"
 
+#include "history/recorder.h"
 #include "link/port_loss.h"
 #include "preference/language_preference.h"
+#include "ui/port_history.h"
 #include "ui_serial.h"
 
 #include <QCoreApplication>
@@ -23,6 +25,7 @@ Serial::Serial(QWidget *parent)
     registerResources();
     form->setupUi(this);
     form->stackedWidget->setCurrentIndex(0);
+    recorder = new history::Recorder(this);
 
     languageFile(&preference::requestRead);
     tianslations(&language);
@@ -70,6 +73,8 @@ void Serial::setupConnections() {
     connect(port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         if (seriallink::meansDeviceGone(error, port->isOpen()))
             deviceGone(port->errorString());
+        else if (porthistory::isPortError(error))
+            recorder->portError(port->portName(), port->errorString());
     });
     connect(form->pushButton_redon, &QPushButton::clicked, this, [this] { cmdSnd_redOn(1); });
     connect(form->pushButton_redoff, &QPushButton::clicked, this, [this] { cmdSnd_redOn(2); });

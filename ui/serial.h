@@ -12,6 +12,9 @@
 
 class QSerialPort;
 class QTimer;
+namespace history {
+class Recorder;
+}
 
 namespace Ui {
 class Serial;
@@ -93,6 +96,9 @@ private:
     void reportLinkLost();
     // --- end tick helpers ---
 
+    // Writes one complete frame to the port and tells the history.
+    void sendFrame(const QByteArray &frame);
+
     SerialForm *form;
     bool portOpen;
     bool firstPortSetup;
@@ -111,6 +117,8 @@ private:
     supervision::TickSchedule tick;
     StatusPageCopies statusShown;
     SettingsPageCopies settingsShown;
+    // The link's history: journal, capture files, events and samples (its own thread).
+    history::Recorder *recorder = nullptr;
 
     // Tests reach the private members through this one friend.
     friend struct SerialProbe;

@@ -7,6 +7,7 @@
 
 #include "ui/serial.h"
 
+#include "history/recorder.h"
 #include "protocol/commands.h"
 #include "ui_serial.h"
 
@@ -15,12 +16,16 @@
 #include <QPushButton>
 #include <QSerialPort>
 
+void Serial::sendFrame(const QByteArray &frame) {
+    recorder->frameSent(frame, port->write(frame));
+}
+
 void Serial::cmdSnd_clearFaultAll() {
-    port->write(protocol::clearAllFaultsFrame());
+    sendFrame(protocol::clearAllFaultsFrame());
 }
 
 void Serial::cmdSnd_ccbDcOn(bool onOff) {
-    port->write(protocol::dcSwitchFrame(onOff));
+    sendFrame(protocol::dcSwitchFrame(onOff));
     // Let the switch leave before anything else is sent; a closed port returns at once.
     port->waitForBytesWritten(30000);
 }
@@ -30,7 +35,7 @@ void Serial::cmdSnd_Pgm(uint8_t btn) {
 }
 
 void Serial::cmdSnd_sysSet_readBack() {
-    port->write(protocol::settingsReadFrame());
+    sendFrame(protocol::settingsReadFrame());
     // The tick waits for the parameter-40 reply and gives the button back.
     deviceState.sysSetReadBackState = protocol::handshakeWaiting;
     tick.readBackSent();
@@ -45,14 +50,14 @@ void Serial::cmdSnd_sysSet_Set() {
     settings.faultDisableFiberInter = form->checkBox_FaultDisableFiberInter->isChecked();
     settings.redOnBeam = form->checkBox_RedOnBeam->isChecked();
 
-    port->write(protocol::settingsWriteFrame(settings));
+    sendFrame(protocol::settingsWriteFrame(settings));
     deviceState.sysSetWriteState = protocol::handshakeWaiting;
     tick.writeSent();
     form->pushButton_sysSet_set1->setEnabled(false);
 }
 
 void Serial::cmdSnd_redOn(uint8_t redOP) {
-    port->write(protocol::redLightFrame(redOP));
+    sendFrame(protocol::redLightFrame(redOP));
 }
 
 void Serial::on_pushButton_sysSet_readBack1_clicked() {

@@ -3,6 +3,7 @@
 #include "ui/serial.h"
 #include "ui_serial.h"
 
+#include "history/recorder.h"
 #include "link/port_entry.h"
 #include "link/port_list.h"
 #include "link/port_loss.h"
@@ -10,6 +11,7 @@
 #include "protocol/dispatch.h"
 #include "protocol/frame.h"
 #include "protocol/reassembly.h"
+#include "ui/port_history.h"
 
 #include <QSerialPort>
 #include <QTimer>
@@ -31,11 +33,16 @@ void Serial::PortSwitch() {
         ClosePort();
         portOpen = false;
         tick.userClosedPort();
+        recorder->portClosed(port->portName());
         return;
     }
-    // A failed open is not reported: the user may try again or pick another port.
-    if (!port->open(QIODevice::ReadWrite))
+    // A failed open is not reported on screen (the user may try again or pick another port);
+    // the history keeps the reason.
+    if (!port->open(QIODevice::ReadWrite)) {
+        recorder->portOpenFailed(port->portName(), port->errorString());
         return;
+    }
+    recorder->portOpened(port->portName(), porthistory::describePort(*port));
     form->pushButtonUpData->setEnabled(false);
     form->pushButtonSerialSwitch->setText(closeCaption());
     portOpen = true;
@@ -108,7 +115,9 @@ void Serial::ShowDataRT() {}
 
 void Serial::ReceiveData() {
     rxTimer->start();
-    rxBuffer.append(port->readAll());
+    const QByteArray chunk = port->readAll();
+    recorder->bytesReceived(chunk);
+    rxBuffer.append(chunk);
     // Below the bound frames wait for 200 ms of quiet; a sender that never pauses is cut
     // here instead, so the display keeps up and the buffer stays bounded.
     if (rxBuffer.size() >= rxBufferBound)
@@ -129,6 +138,9 @@ void Serial::runReassemblyPass(bool bufferFull) {
             w.dispatchFrame(frame);
             w.linkSilenceCount = 0;
         }
+        void bytesSkipped(const char *bytes, int count) override {
+            w.recorder->bytesSkipped(bytes, count);
+        }
 
     private:
         Serial &w;
@@ -139,11 +151,12 @@ void Serial::runReassemblyPass(bool bufferFull) {
     Sink sink(*this);
     protocol::reassemble(rxBuffer, sink,
                          bufferFull ? protocol::PassKind::Early : protocol::PassKind::QuietLine);
+    recorder->passDone(bufferFull);
 }
 
 void Serial::deviceGone(const QString &errorText) {
-    // The user sees the one link-lost text; the port's own words are not shown.
-    Q_UNUSED(errorText)
+    // The user sees the one link-lost text; the port's own words go to the history.
+    recorder->deviceGone(port->portName(), errorText);
     const bool wasOpen = portOpen;
     // Closed before any box: the dead port would keep waking the event loop inside it.
     ClosePort();
@@ -155,7 +168,8 @@ void Serial::deviceGone(const QString &errorText) {
 }
 
 int Serial::dispatchFrame(QByteArray frame) {
-    protocol::dispatchFrame(frame, deviceState);
+    const protocol::Verdict verdict = protocol::dispatchFrameVerdict(frame, deviceState);
+    recorder->frameReceived(frame, verdict, deviceState);
     return 1;
 }
 

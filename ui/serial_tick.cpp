@@ -1,8 +1,10 @@
 #include "ui/serial.h"
 
+#include "history/recorder.h"
 #include "ui_serial.h"
 
 #include <QMessageBox>
+#include <QSerialPort>
 
 // One tick of the 1 ms timer. The schedule decides; this carries the decisions out in order.
 // The boxes are modal and run a nested event loop in which further ticks arrive.
@@ -34,8 +36,10 @@ void Serial::tim1ms_CallBack() {
     if (d.refreshNow)
         uiRefresh(form);
 
-    if (d.linkLost)
+    if (d.linkLost) {
+        recorder->linkLost(port->portName());
         reportLinkLost();
+    }
 }
 
 // Refreshes only the page that is shown; the other page and its copies stay as they are.
@@ -57,6 +61,7 @@ void Serial::resetDeviceState() {
     // request disabled would otherwise stay disabled for good.
     const bool readBackCancelled = deviceState.sysSetReadBackState != protocol::handshakeIdle;
     protocol::resetDeviceState(deviceState);
+    recorder->stateCleared(deviceState);
     if (readBackCancelled)
         form->pushButton_sysSet_readBack1->setEnabled(true);
     // The settings are now zero, not what the CCB holds: a write would send values the user
@@ -71,6 +76,7 @@ void Serial::reportLinkLost() {
     tick.linkLostReporting();
     QMessageBox::critical(this, tr("串口错误"), tr("请检查串口线缆和设置！"), QMessageBox::Ok,
                           QMessageBox::NoButton);
+    recorder->portClosedAfterLoss();
     ClosePort();
     portOpen = false;
     tick.linkLostClosed(linkSilenceCount);

@@ -1,13 +1,18 @@
 #!/bin/bash
 # CPU use and peak memory of the whole program.
 #
-#   bench/program/cpu.sh [SECONDS]   as root (or with sudo -E); (default 30; LASER_BUILD_DIR=build dir)
+#   bench/program/cpu.sh [--line-rate] [SECONDS]   as root (or with sudo -E); (default 30; LASER_BUILD_DIR=build dir)
 #
-# Runs the real program with the port open on the simulated CCB (one status round a second)
-# for SECONDS and reads its CPU time from /proc/PID/stat; then, in the same run, a bare Qt
+# Runs the real program (recording its history) with the port open on the simulated CCB (one
+# status round a second; with --line-rate the rounds back to back at 115200 baud) for SECONDS and reads its CPU time from /proc/PID/stat; then, in the same run, a bare Qt
 # window of the same size with a 1 ms timer (bare_window) for as long. Prints both, their
-# ratio (goal: program <= 1.3 x bare) and each one's peak RSS (VmHWM of /proc/PID/status).
+# ratio (goal: program <= 1.3 x bare; at line rate <= 1.6 x) and each one's peak RSS (VmHWM of /proc/PID/status).
 # Uses DISPLAY, or starts a private Xvfb. Needs root (see tools/virtual-port.sh).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-"$PROBE" cpu --seconds "${1:-30}" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+LINE_RATE=()
+if [[ ${1:-} == --line-rate ]]; then
+    LINE_RATE=(--line-rate)
+    shift
+fi
+"$PROBE" cpu "${LINE_RATE[@]}" --seconds "${1:-30}" 2> >(grep -v XDG_RUNTIME_DIR >&2)

@@ -5,6 +5,7 @@
 // round of status messages every second, answers the host's parameter requests and commands,
 // and takes scenario commands on standard input or from a script.
 
+#include "history/capture.h"
 #include "protocol/reassembly.h"
 #include "tools/ccb_sim/ccb_model.h"
 #include "tools/ccb_sim/scenario.h"
@@ -12,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSerialPort>
@@ -122,6 +124,44 @@ public:
         sendRound();
     }
 
+    // Replay: the RX side of a capture file, with its original timing divided by `speed`.
+    bool loadReplay(const QString &path, double speed) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            error(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+            return false;
+        }
+        while (!file.atEnd()) {
+            history::CaptureChunk chunk;
+            if (history::parseCaptureLine(file.readLine(), &chunk) && !chunk.sent)
+                replayChunks.append(chunk);
+        }
+        if (replayChunks.isEmpty()) {
+            error(QStringLiteral("%1 holds no received bytes").arg(path));
+            return false;
+        }
+        replaySpeed = speed > 0 ? speed : 1.0;
+        replayTimer.setSingleShot(true);
+        replayTimer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&replayTimer, &QTimer::timeout, [this] { replayDue(); });
+        // The capture holds the line's own timing; no pacing on top of it.
+        baud = 0;
+        return true;
+    }
+
+    bool replaying() const { return !replayChunks.isEmpty(); }
+
+    void startReplay(int delayMs) {
+        writeTimer.start();
+        replayIndex = 0;
+        replayTimer.stop();
+        QTimer::singleShot(qMax(0, delayMs), [this] {
+            log(QStringLiteral("replay started: %1 chunks").arg(replayChunks.size()));
+            replayClock.start();
+            replayDue();
+        });
+    }
+
     void listenToStdin() {
         stdinNotifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
         QObject::connect(stdinNotifier, &QSocketNotifier::activated, [this] { readStdin(); });
@@ -159,6 +199,9 @@ public:
     void frameComplete(const QByteArray &frame) override {
         if (verbosity == Verbosity::Verbose)
             log(QStringLiteral("received %1").arg(hex(frame)));
+        // A replay plays the capture only; it answers nothing.
+        if (replaying())
+            return;
         QStringList events;
         const QList<QByteArray> answers = model.receive(frame, &events);
         for (const QString &e : events)
@@ -193,6 +236,22 @@ private:
     }
 
     bool silent() const { return silenceTimer.isActive(); }
+
+    void replayDue() {
+        const qint64 first = replayChunks.first().at;
+        while (replayIndex < replayChunks.size()) {
+            const history::CaptureChunk &c = replayChunks.at(replayIndex);
+            const qint64 due = qint64(double(c.at - first) / replaySpeed);
+            const qint64 wait = due - replayClock.elapsed();
+            if (wait > 0) {
+                replayTimer.start(int(qMin<qint64>(wait, 1 << 30)));
+                return;
+            }
+            enqueue(c.bytes, QString(), false);
+            ++replayIndex;
+        }
+        log(QStringLiteral("replay done"));
+    }
 
     void enqueue(const QByteArray &bytes, const QString &tag, bool isFrame = true) {
         if (silent())
@@ -339,6 +398,10 @@ private:
     void runPending(Feed &feed) {
         while (!feed.pending.isEmpty()) {
             const QString line = feed.pending.takeFirst();
+            if (replaying() && line.trimmed() == QLatin1String("replay")) {
+                startReplay(0);
+                continue;
+            }
             const ccbsim::Step step = ccbsim::runCommand(line, model);
             switch (step.kind) {
             case ccbsim::Step::Nothing:
@@ -459,6 +522,11 @@ private:
     QTimer silenceTimer;
     Feed feeds[2];
     QStringList script;
+    QList<history::CaptureChunk> replayChunks;
+    int replayIndex = 0;
+    double replaySpeed = 1.0;
+    QElapsedTimer replayClock;
+    QTimer replayTimer;
 };
 
 } // namespace
@@ -502,8 +570,22 @@ int main(int argc, char **argv) {
                                         QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption noStdinOption(QStringLiteral("no-stdin"),
                                            QStringLiteral("Do not read standard input."));
+    const QCommandLineOption replayOption(
+        QStringLiteral("replay"),
+        QStringLiteral("Play the received (RX) side of the capture FILE with its original timing "
+                       "instead of simulating; nothing is answered. The typed command `replay` "
+                       "plays it again from the start."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption speedOption(QStringLiteral("speed"),
+                                         QStringLiteral("Replay X times faster (1)."),
+                                         QStringLiteral("X"), QStringLiteral("1"));
+    const QCommandLineOption replayWaitOption(
+        QStringLiteral("replay-wait"),
+        QStringLiteral("Start the replay MS ms after start-up (0), e.g. to open the port first."),
+        QStringLiteral("MS"), QStringLiteral("0"));
     parser.addOptions({portOption, scriptOption, quietOption, verboseOption, periodOption,
-                       noDriftOption, seedOption, noStdinOption});
+                       noDriftOption, seedOption, noStdinOption, replayOption, speedOption,
+                       replayWaitOption});
     parser.process(app);
     Q_UNUSED(helpOption);
 
@@ -513,6 +595,16 @@ int main(int argc, char **argv) {
     Simulator sim(verbosity, parser.value(seedOption).toUInt());
     if (parser.isSet(noDriftOption))
         sim.ccb().setDrift(false);
+    if (parser.isSet(replayOption)) {
+        bool ok = false;
+        const double speed = parser.value(speedOption).toDouble(&ok);
+        if (!ok || speed <= 0) {
+            std::fprintf(stderr, "ccb-sim: --speed needs a number above 0\n");
+            return 2;
+        }
+        if (!sim.loadReplay(parser.value(replayOption), speed))
+            return 2;
+    }
 
     QStringList script;
     if (parser.isSet(scriptOption)) {
@@ -540,6 +632,12 @@ int main(int argc, char **argv) {
     }
 
     sim.listenToSignals();
+    if (sim.replaying()) {
+        sim.startReplay(parser.value(replayWaitOption).toInt());
+        if (!parser.isSet(noStdinOption))
+            sim.listenToStdin();
+        return app.exec();
+    }
     sim.queueCommands(Simulator::InputFeed,
                       {QStringLiteral("period ") + parser.value(periodOption)});
     sim.start();

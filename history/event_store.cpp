@@ -1,0 +1,221 @@
+#include "history/event_store.h"
+
+#include <QAtomicInt>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <cmath>
+
+namespace history {
+
+namespace {
+
+QAtomicInt connectionCount;
+
+QVariant valueOrNull(double v) {
+    return std::isnan(v) ? QVariant() : QVariant(v);
+}
+
+} // namespace
+
+EventStore::EventStore(const QString &path, int busyTimeoutMs)
+    : file(path),
+      connection(QStringLiteral("history-%1").arg(connectionCount.fetchAndAddRelaxed(1))),
+      busyTimeoutMs(busyTimeoutMs) {}
+
+EventStore::~EventStore() {
+    close();
+}
+
+bool EventStore::isOpen() const {
+    return QSqlDatabase::contains(connection) && QSqlDatabase::database(connection, false).isOpen();
+}
+
+EventStore::Result EventStore::classify(const QString &text) const {
+    const QString t = text.toLower();
+    if (t.contains(QLatin1String("locked")) || t.contains(QLatin1String("busy")))
+        return Result::Busy;
+    if (t.contains(QLatin1String("not a database")) || t.contains(QLatin1String("malformed")) ||
+        t.contains(QLatin1String("corrupt")))
+        return Result::Damaged;
+    return Result::Failed;
+}
+
+EventStore::Result EventStore::open(QString *error) {
+    renamedTo.clear();
+    Result r = prepare(error);
+    if (r != Result::Damaged)
+        return r;
+    close();
+    if (!renameAside(error))
+        return Result::Failed;
+    r = prepare(error);
+    if (r != Result::Ok)
+        return r;
+    *error = QStringLiteral("%1 was damaged; kept as %2, a fresh one started")
+                 .arg(QFileInfo(file).fileName(), QFileInfo(renamedTo).fileName());
+    return Result::Damaged;
+}
+
+EventStore::Result EventStore::prepare(QString *error) {
+    close();
+    const QFileInfo info(file);
+    if (!QDir().mkpath(info.absolutePath())) {
+        *error = QStringLiteral("cannot create %1").arg(info.absolutePath());
+        return Result::Failed;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+        if (!db.open()) {
+            *error = QStringLiteral("cannot open %1: %2").arg(file, db.lastError().text());
+            return classify(db.lastError().text());
+        }
+        QSqlQuery q(db);
+        const auto run = [&](const QString &sql) {
+            if (q.exec(sql))
+                return true;
+            *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
+            return false;
+        };
+        if (!run(QStringLiteral("PRAGMA quick_check")))
+            return classify(q.lastError().text());
+        if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
+            *error = QStringLiteral("%1: integrity check failed").arg(file);
+            return Result::Damaged;
+        }
+        q.finish();
+        if (!run(QStringLiteral("PRAGMA journal_mode=WAL")))
+            return classify(q.lastError().text());
+        q.finish();
+        // A few rows a second need no big page cache; keeps the program's memory flat.
+        run(QStringLiteral("PRAGMA cache_size=-256"));
+        q.finish();
+        if (!run(QStringLiteral("PRAGMA user_version")))
+            return classify(q.lastError().text());
+        const int version = q.next() ? q.value(0).toInt() : 0;
+        q.finish();
+        if (version < schemaVersion) {
+            // IF NOT EXISTS: another program may be doing the same at this moment.
+            for (const char *sql :
+                 {"BEGIN IMMEDIATE",
+                  "CREATE TABLE IF NOT EXISTS events(at INTEGER NOT NULL, category TEXT NOT NULL, "
+                  "name TEXT NOT NULL, value TEXT, detail TEXT)",
+                  "CREATE INDEX IF NOT EXISTS events_at ON events(at)",
+                  "CREATE TABLE IF NOT EXISTS samples(at INTEGER NOT NULL, water_in REAL, "
+                  "water_out REAL, dew_point REAL)",
+                  "CREATE INDEX IF NOT EXISTS samples_at ON samples(at)", "PRAGMA user_version = 1",
+                  "COMMIT"}) {
+                if (!run(QLatin1String(sql))) {
+                    const Result r = classify(q.lastError().text());
+                    q.exec(QStringLiteral("ROLLBACK"));
+                    return r;
+                }
+            }
+        }
+    }
+    return Result::Ok;
+}
+
+bool EventStore::renameAside(QString *error) {
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = file + QStringLiteral(".damaged-") + stamp;
+    for (int n = 2; QFile::exists(target); ++n)
+        target = file + QStringLiteral(".damaged-") + stamp + QLatin1Char('-') + QString::number(n);
+    if (!QFile::rename(file, target)) {
+        *error = QStringLiteral("%1 is damaged and cannot be renamed").arg(file);
+        return false;
+    }
+    // The journal files belong to the damaged database.
+    for (const char *suffix : {"-wal", "-shm"})
+        if (QFile::exists(file + QLatin1String(suffix)))
+            QFile::rename(file + QLatin1String(suffix), target + QLatin1String(suffix));
+    renamedTo = target;
+    return true;
+}
+
+EventStore::Result EventStore::write(const std::vector<Event> &events,
+                                     const std::vector<Sample> &samples, QString *error) {
+    if (!isOpen()) {
+        *error = QStringLiteral("%1 is not open").arg(file);
+        return Result::Failed;
+    }
+    if (events.empty() && samples.empty())
+        return Result::Ok;
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    QSqlQuery q(db);
+    const auto fail = [&]() {
+        const QString text = q.lastError().text();
+        *error = QStringLiteral("%1: %2").arg(file, text);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return classify(text);
+    };
+    // IMMEDIATE takes the write lock at once (waiting up to the busy time-out), so the
+    // transaction never fails half-way for a lock.
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return fail();
+    if (!events.empty()) {
+        if (!q.prepare(QStringLiteral(
+                "INSERT INTO events(at, category, name, value, detail) VALUES(?, ?, ?, ?, ?)")))
+            return fail();
+        for (const Event &e : events) {
+            q.bindValue(0, e.at);
+            q.bindValue(1, e.category);
+            q.bindValue(2, e.name);
+            q.bindValue(3, e.value.isNull() ? QVariant() : QVariant(e.value));
+            q.bindValue(4, e.detail.isNull() ? QVariant() : QVariant(e.detail));
+            if (!q.exec())
+                return fail();
+        }
+    }
+    if (!samples.empty()) {
+        if (!q.prepare(QStringLiteral(
+                "INSERT INTO samples(at, water_in, water_out, dew_point) VALUES(?, ?, ?, ?)")))
+            return fail();
+        for (const Sample &s : samples) {
+            q.bindValue(0, s.at);
+            q.bindValue(1, valueOrNull(s.waterIn));
+            q.bindValue(2, valueOrNull(s.waterOut));
+            q.bindValue(3, valueOrNull(s.dewPoint));
+            if (!q.exec())
+                return fail();
+        }
+    }
+    q.finish();
+    if (!q.exec(QStringLiteral("COMMIT")))
+        return fail();
+    return Result::Ok;
+}
+
+EventStore::Result EventStore::deleteSamplesBefore(qint64 before, QString *error) {
+    if (!isOpen())
+        return Result::Failed;
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    q.prepare(QStringLiteral("DELETE FROM samples WHERE at < ?"));
+    q.bindValue(0, before);
+    if (q.exec())
+        return Result::Ok;
+    *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
+    return classify(q.lastError().text());
+}
+
+void EventStore::close() {
+    if (!QSqlDatabase::contains(connection))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connection, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
+
+} // namespace history

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "history/journal.h"
+#include "history/records.h"
+#include "history/writer.h"
+#include "protocol/device_state.h"
+#include "protocol/dispatch.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+namespace history {
+
+// Counters of the link since the start or the last reset.
+struct LinkFigures {
+    quint64 bytesIn = 0;
+    quint64 bytesOut = 0;
+    quint64 framesIn = 0;
+    quint64 framesOut = 0;
+    quint64 framesByCode[256] = {}; // received frames by code byte
+    quint64 checkFailures = 0;
+    quint64 unknownCodes = 0;
+    quint64 noiseBytes = 0;
+    quint64 earlyPasses = 0;    // reassembly passes run at the buffer bound
+    double framesPerSecond = 0; // received in the last whole second
+    qint64 lastFrameAt = 0;     // ms since 1970; 0 before the first frame
+    QString lastPortError;      // empty when none
+    qint64 lastPortErrorAt = 0;
+};
+
+struct RecorderOptions {
+    QString logDir = QStringLiteral("log");
+    WriterLimits limits;
+    int journalCapacity = Journal::defaultCapacity;
+    // Wall clock in ms since 1970; tests pass their own.
+    std::function<qint64()> clock;
+};
+
+// The history of the link, fed by the window through short calls from the GUI thread: the
+// frame journal in memory, and capture lines, event rows and samples queued for the writer
+// thread. Nothing here waits on the disk.
+class Recorder : public QObject {
+    Q_OBJECT
+public:
+    explicit Recorder(QObject *parent = nullptr, RecorderOptions options = RecorderOptions());
+    ~Recorder() override;
+
+    // --- the port ---
+    void portOpened(const QString &port, const QString &description);
+    void portOpenFailed(const QString &port, const QString &error);
+    void portClosed(const QString &port); // by the user
+    // The link is found lost (the row); the port stays open, and captured, until
+    // portClosedAfterLoss().
+    void linkLost(const QString &port);
+    void portClosedAfterLoss();
+    void deviceGone(const QString &port, const QString &error);
+    void portError(const QString &port, const QString &error);
+    // The device state has just been cleared: one state_cleared row when there was anything
+    // to clear, and the flags start again from the cleared state without rows.
+    void stateCleared(const protocol::DeviceState &state);
+
+    // --- bytes and frames ---
+    void bytesReceived(const QByteArray &chunk);
+    // A complete frame, after the dispatcher applied it to `state` with `verdict`.
+    void frameReceived(const QByteArray &frame, protocol::Verdict verdict,
+                       const protocol::DeviceState &state);
+    void bytesSkipped(const char *bytes, int count);
+    void passDone(bool early);
+    // A frame handed to the port; `written` is what the port took (-1 when it refused).
+    void frameSent(const QByteArray &frame, qint64 written);
+
+    // --- readers (GUI thread) ---
+    const Journal &journal() const { return ring; }
+    const LinkFigures &figures() const { return counters; }
+    qint64 msSinceLastFrame() const;
+    void resetFigures();
+    // The last trouble the recorder ran into, or empty.
+    QString lastTrouble() const { return troubleText; }
+    bool portIsOpen() const { return open; }
+
+    // Once a second (its own timer): a sample while open with values, the frame rate.
+    void secondElapsed();
+    // Waits until everything queued so far is on disk. For a normal exit and for tests; the
+    // window never calls it while running.
+    void flushNow();
+
+signals:
+    void eventRecorded(const history::Event &event);
+    void sampleRecorded(const history::Sample &sample);
+    void trouble(const QString &text);
+
+private:
+    qint64 now() const;
+    void record(const QString &category, const QString &name, const QString &value,
+                const QString &detail, qint64 at);
+    void record(const Event &event);
+    void stopCapture();
+    void clearValues();
+
+    RecorderOptions options;
+    Journal ring;
+    LinkFigures counters;
+    WriterQueue queue;
+    WriterThread *writer = nullptr;
+    QTimer secondTimer;
+    class FlagWatch *flags = nullptr;
+    std::vector<Event> changes; // scratch, reused
+    bool open = false;
+    bool capturing = false;
+    quint64 framesSinceClear = 0;
+    quint64 framesThisSecond = 0;
+    bool readBackWaiting = false;
+    bool writeWaiting = false;
+    double waterIn;
+    double waterOut;
+    double dewPoint;
+    QString troubleText;
+};
+
+} // namespace history

@@ -1,0 +1,336 @@
+// The writer and its database: schema, a full queue, a disk that refuses writes, a damaged
+// database, two programs on one database, the retention of samples and the flush at exit.
+
+#include "history/event_store.h"
+#include "history/writer.h"
+#include "history_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <csignal>
+#include <limits>
+#include <sys/resource.h>
+
+using namespace historyfixture;
+using history::Batch;
+using history::Event;
+using history::HistoryWriter;
+using history::Sample;
+using history::WriterLimits;
+
+namespace {
+
+const qint64 t0 = 1796000000000;
+
+Event makeEvent(qint64 at, const QString &name, const QString &value = QStringLiteral("on"),
+                const QString &detail = QString()) {
+    Event e;
+    e.at = at;
+    e.category = QStringLiteral("alarm");
+    e.name = name;
+    e.value = value;
+    e.detail = detail;
+    return e;
+}
+
+Batch eventsBatch(int count, qint64 at, const QString &prefix = QStringLiteral("e")) {
+    Batch b;
+    for (int i = 0; i < count; ++i)
+        b.events.push_back(makeEvent(at + i, prefix + QString::number(i)));
+    return b;
+}
+
+int count(const QString &db, const QString &table) {
+    return rows(db, QStringLiteral("SELECT count(*) FROM ") + table).value(0).value(0).toInt();
+}
+
+// Collects what the writer says.
+struct Said {
+    QStringList texts;
+    std::function<void(const QString &)> sink() {
+        return [this](const QString &t) { texts << t; };
+    }
+};
+
+// Lowers the largest file this process may write; restores on leaving.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit low = saved;
+        low.rlim_cur = bytes;
+        ok = setrlimit(RLIMIT_FSIZE, &low) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
+    bool ok = false;
+
+private:
+    rlimit saved{};
+};
+
+} // namespace
+
+class WriterTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aFreshDatabaseHasTheTablesTheVersionAndWal() {
+        QTemporaryDir dir;
+        Said said;
+        HistoryWriter writer(dir.path(), WriterLimits(), said.sink());
+        Batch b = eventsBatch(2, t0);
+        Sample s;
+        s.at = t0;
+        s.waterIn = 25.91;
+        s.waterOut = std::numeric_limits<double>::quiet_NaN();
+        s.dewPoint = 12.34;
+        b.samples.push_back(s);
+        writer.write(std::move(b), t0);
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        QCOMPARE(rows(db, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt(),
+                 history::EventStore::schemaVersion);
+        QCOMPARE(rows(db, QStringLiteral("PRAGMA journal_mode")).value(0).value(0).toString(),
+                 QStringLiteral("wal"));
+        const QList<QVariantList> events =
+            rows(db, QStringLiteral("SELECT at, category, name, value, detail FROM events"));
+        QCOMPARE(events.size(), 2);
+        QCOMPARE(events[0][0].toLongLong(), t0);
+        QCOMPARE(events[0][2].toString(), QStringLiteral("e0"));
+        QVERIFY(events[0][4].isNull());
+        const QList<QVariantList> samples =
+            rows(db, QStringLiteral("SELECT water_in, water_out, dew_point FROM samples"));
+        QCOMPARE(samples.size(), 1);
+        QCOMPARE(samples[0][0].toDouble(), 25.91);
+        QVERIFY(samples[0][1].isNull());
+        QCOMPARE(samples[0][2].toDouble(), 12.34);
+        QVERIFY(said.texts.isEmpty());
+    }
+
+    void aFullQueueRefusesCountsAndIsMentionedOnce() {
+        QTemporaryDir dir;
+        history::WriterQueue queue(5, 100);
+        for (int i = 0; i < 7; ++i)
+            queue.pushEvent(makeEvent(t0 + i, QStringLiteral("e%1").arg(i)));
+        history::CaptureItem start;
+        start.kind = history::CaptureItem::Start;
+        start.chunk.at = t0;
+        start.port = QStringLiteral("ttyUSB0");
+        QVERIFY(queue.pushCapture(start));
+        history::CaptureItem chunk;
+        chunk.chunk.at = t0;
+        chunk.chunk.bytes = QByteArray(80, 'a');
+        QVERIFY(queue.pushCapture(chunk));
+        QVERIFY(!queue.pushCapture(chunk)); // 160 bytes would pass the bound
+        Batch b = queue.take();
+        QCOMPARE(b.events.size(), size_t(5));
+        QCOMPARE(b.droppedRows, quint64(2));
+        QCOMPARE(b.droppedBytes, quint64(80));
+        // Taking empties the queue and its bounds start again.
+        QVERIFY(queue.pushCapture(chunk));
+
+        Said said;
+        HistoryWriter writer(dir.path(), WriterLimits(), said.sink());
+        writer.write(std::move(b), t0);
+        writer.write(queue.take(), t0 + 1000);
+        for (int i = 0; i < 7; ++i)
+            queue.pushEvent(makeEvent(t0 + i, QStringLiteral("again")));
+        writer.write(queue.take(), t0 + 2000);
+        QCOMPARE(count(dir.filePath(QStringLiteral("history.sqlite")), QStringLiteral("events")),
+                 10);
+        QCOMPARE(said.texts.size(), 1);
+        QVERIFY(said.texts[0].contains(QStringLiteral("queue was full")));
+        // The capture says where bytes are missing.
+        const QStringList files =
+            QDir(dir.path()).entryList({QStringLiteral("capture-*.txt")}, QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QFile f(dir.filePath(files[0]));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("# 80 bytes lost: queue full"));
+    }
+
+    void aDiskThatRefusesWritesStopsNothingAndHeldRowsFollowLater() {
+        QTemporaryDir dir;
+        Said said;
+        WriterLimits limits;
+        HistoryWriter writer(dir.path(), limits, said.sink());
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        qint64 now = t0;
+        {
+            FileSizeLimit limit(48 * 1024);
+            QVERIFY(limit.ok);
+            for (int round = 0; round < 6; ++round) {
+                Batch b = eventsBatch(200, now, QStringLiteral("r%1.").arg(round));
+                b.events[0].detail = QString(4000, QLatin1Char('d'));
+                history::CaptureItem start;
+                start.kind = history::CaptureItem::Start;
+                start.chunk.at = now;
+                start.port = QStringLiteral("ttyUSB0");
+                if (round == 0)
+                    b.capture.push_back(start);
+                history::CaptureItem chunk;
+                chunk.chunk.at = now;
+                chunk.chunk.bytes = QByteArray(8000, char(0xE6));
+                b.capture.push_back(chunk);
+                writer.write(std::move(b), now);
+                now += 1000;
+            }
+            QVERIFY2(writer.heldRows() > 0, "rows the disk refused are held, not dropped");
+        }
+        // Said once per kind, however often it happened.
+        QCOMPARE(said.texts.filter(QStringLiteral("capture stopped")).size(), 1);
+        QCOMPARE(said.texts.filter(QStringLiteral("events not recorded")).size(), 1);
+        // Room again: at the next attempt everything held arrives.
+        writer.write(Batch(), now + 61000);
+        QCOMPARE(writer.heldRows(), size_t(0));
+        QCOMPARE(count(db, QStringLiteral("events")), 1200);
+    }
+
+    void aDamagedDatabaseIsRenamedAsideAndAFreshOneStarted_data() {
+        QTest::addColumn<bool>("garbage");
+        QTest::newRow("not a database") << true;
+        QTest::newRow("pages overwritten") << false;
+    }
+    void aDamagedDatabaseIsRenamedAsideAndAFreshOneStarted() {
+        QFETCH(bool, garbage);
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        if (garbage) {
+            QFile f(db);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(8192, 'x'));
+        } else {
+            {
+                HistoryWriter first(dir.path(), WriterLimits(), nullptr);
+                for (int i = 0; i < 5; ++i)
+                    first.write(eventsBatch(500, t0 + i), t0);
+            }
+            // Fold the WAL into the file, then spoil pages in its middle.
+            rows(db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+            QFile f(db);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.size() > 20000);
+            f.seek(f.size() / 2);
+            f.write(QByteArray(8192, char(0x5A)));
+        }
+        Said said;
+        HistoryWriter writer(dir.path(), WriterLimits(), said.sink());
+        writer.write(eventsBatch(3, t0 + 100000), t0 + 100000);
+        QCOMPARE(said.texts.size(), 1);
+        QVERIFY2(said.texts[0].contains(QStringLiteral("damaged")), qPrintable(said.texts[0]));
+        const QStringList aside =
+            QDir(dir.path()).entryList({QStringLiteral("history.sqlite.damaged-*")}, QDir::Files);
+        QCOMPARE(aside.filter(QRegularExpression(QStringLiteral("damaged-\\d{8}-\\d{6}$"))).size(),
+                 1);
+        QCOMPARE(count(db, QStringLiteral("events")), 3);
+    }
+
+    void aLockHeldByAnotherProgramDelaysRowsButLosesNone() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        WriterLimits limits;
+        limits.busyTimeoutMs = 100;
+        Said said;
+        HistoryWriter writer(dir.path(), limits, said.sink());
+        writer.write(eventsBatch(1, t0), t0);
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                           QStringLiteral("other-program"));
+            other.setDatabaseName(db);
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            QVERIFY(q.exec(QStringLiteral(
+                "INSERT INTO events(at, category, name) VALUES(1, 'link', 'opened')")));
+            writer.write(eventsBatch(10, t0 + 1000), t0 + 1000);
+            QCOMPARE(writer.heldRows(), size_t(10));
+            QVERIFY(q.exec(QStringLiteral("COMMIT")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other-program"));
+        writer.write(Batch(), t0 + 2000);
+        QCOMPARE(writer.heldRows(), size_t(0));
+        QCOMPARE(count(db, QStringLiteral("events")), 12);
+        QVERIFY2(said.texts.isEmpty(), qPrintable(said.texts.join('\n')));
+    }
+
+    void twoWritersOnOneDatabaseKeepEveryRow() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        const auto program = [&dir](const QString &name) {
+            HistoryWriter writer(dir.path(), WriterLimits(), nullptr);
+            for (int i = 0; i < 40; ++i)
+                writer.write(eventsBatch(25, t0 + i, name), t0 + i);
+            writer.write(Batch(), t0 + 100000); // anything held for a lock
+        };
+        QThread *other = QThread::create([&] { program(QStringLiteral("b")); });
+        other->start();
+        program(QStringLiteral("a"));
+        other->wait();
+        delete other;
+        QCOMPARE(count(db, QStringLiteral("events")), 2 * 40 * 25);
+    }
+
+    void samplesOlderThanNinetyDaysAreDeletedAndEventsKept() {
+        QTemporaryDir dir;
+        HistoryWriter writer(dir.path(), WriterLimits(), nullptr);
+        const qint64 day = 24 * 3600 * 1000;
+        Batch b = eventsBatch(1, t0 - 200 * day);
+        for (const qint64 age : {91 * day, 90 * day + 1000, 89 * day, 0LL}) {
+            Sample s;
+            s.at = t0 - age;
+            s.waterIn = s.waterOut = s.dewPoint = 20.0;
+            b.samples.push_back(s);
+        }
+        writer.write(std::move(b), t0);
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        QCOMPARE(count(db, QStringLiteral("samples")), 2);
+        QCOMPARE(count(db, QStringLiteral("events")), 1);
+    }
+
+    void anUnwritableLogFolderIsSaidOnceAndTheRecorderGoesOn() {
+        QTemporaryDir dir;
+        // A file where the folder should be: nothing can be made inside it, even as root.
+        QFile blocker(dir.filePath(QStringLiteral("log")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        history::RecorderOptions options;
+        options.logDir = dir.filePath(QStringLiteral("log"));
+        history::Recorder recorder(nullptr, options);
+        QStringList troubles;
+        connect(&recorder, &history::Recorder::trouble,
+                [&troubles](const QString &t) { troubles << t; });
+        for (int i = 0; i < 3; ++i) {
+            recorder.portOpened(QStringLiteral("ttyUSB0"), QString());
+            recorder.bytesReceived(QByteArray("abc"));
+            recorder.portClosed(QStringLiteral("ttyUSB0"));
+            recorder.flushNow();
+        }
+        QVERIFY(waitUntil([&] { return troubles.size() >= 2; }));
+        QCoreApplication::processEvents();
+        QCOMPARE(troubles.size(), 2); // the capture and the database, once each
+        QVERIFY(!recorder.lastTrouble().isEmpty());
+    }
+
+    void aNormalExitWritesWhatIsQueued() {
+        QTemporaryDir dir;
+        {
+            history::RecorderOptions options;
+            options.logDir = dir.filePath(QStringLiteral("log"));
+            history::Recorder recorder(nullptr, options);
+            recorder.portOpened(QStringLiteral("ttyUSB0"), QString());
+            recorder.portOpenFailed(QStringLiteral("ttyUSB1"), QStringLiteral("busy"));
+        }
+        QCOMPARE(
+            count(dir.filePath(QStringLiteral("log/history.sqlite")), QStringLiteral("events")), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(WriterTest)
+#include "writer_test.moc"

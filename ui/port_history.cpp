@@ -1,0 +1,26 @@
+#include "ui/port_history.h"
+
+#include <QSerialPort>
+#include <QSerialPortInfo>
+
+namespace porthistory {
+
+bool isPortError(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::NoError:
+    // A failed open is kept as open_failed with its reason.
+    case QSerialPort::OpenError:
+    case QSerialPort::PermissionError:
+    case QSerialPort::DeviceNotFoundError:
+        return false;
+    default:
+        return true;
+    }
+}
+
+QString describePort(const QSerialPort &port) {
+    const QSerialPortInfo info(port);
+    return info.isNull() ? QString() : info.description();
+}
+
+} // namespace porthistory
