@@ -1,6 +1,7 @@
 #include "ui/serial.h"
 
 #include "app/language_preference.h"
+#include "app/text_encoding.h"
 #include "ui_serial.h"
 
 #include <QCoreApplication>
@@ -107,6 +108,7 @@ void Serial::languageFile(const QString *request) {
         // A file that cannot be opened reads as empty.
         file.open(QIODevice::ReadOnly | QIODevice::Text);
         QTextStream in(&file);
+        useUtf8(in);
         while (!in.atEnd()) {
             const QString value = preference::languageOfLine(in.readLine());
             if (!value.isEmpty()) {
