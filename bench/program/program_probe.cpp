@@ -6,6 +6,7 @@
 //   program_probe latency [--samples 30]
 //   program_probe soak    [--seconds 60]
 
+#include "app/pixel_sizes.h"
 #include "tools/harness/harness.h"
 
 #include <QApplication>
@@ -327,6 +328,7 @@ int soak(int seconds) {
 } // namespace
 
 int main(int argc, char **argv) {
+    keepFormPixelSizes();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Measures the real program; see cpu.sh, "
