@@ -3,6 +3,10 @@
 #
 #   sudo -E bench/program/cpu.sh [SECONDS]          (default 30; LASER_BUILD_DIR=build dir)
 #
+# When a Qt 6 build exists as well (LASER_QT6_BUILD_DIR, default build/qt6, which
+# tools/test-all.sh makes), the same measurement follows for it, against a bare window built
+# from Qt 6, so the two ratios come from one run.
+#
 # Runs the real program with the port open on the simulated CCB (one status round a second)
 # for SECONDS and reads its CPU time from /proc/PID/stat; then, in the same run, a bare Qt
 # window of the same size with a 1 ms timer (bare_window) for as long. Prints both, their
@@ -11,3 +15,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 "$PROBE" cpu --seconds "${1:-30}" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+QT6_PROBE=${LASER_QT6_BUILD_DIR:-$SOURCE/build/qt6}/bench/program/program_probe
+if [[ -x $QT6_PROBE && $(realpath "$QT6_PROBE") != $(realpath "$PROBE") ]]; then
+    "$QT6_PROBE" cpu --seconds "${1:-30}" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+fi

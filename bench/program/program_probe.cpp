@@ -110,6 +110,8 @@ struct Rig {
 };
 
 int cpu(int seconds, const QString &barePath) {
+    // The program, the bare window and this probe come from one build, so from one Qt.
+    out(QStringLiteral("cpu: Qt %1 build").arg(QString::fromLatin1(qVersion())));
     double programPct = 0, simPct = 0;
     qint64 programHwm = 0;
     {
