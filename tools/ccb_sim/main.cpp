@@ -5,6 +5,7 @@
 // round of status messages every second, answers the host's parameter requests and commands,
 // and takes scenario commands on standard input or from a script.
 
+#include "app/text_encoding.h"
 #include "protocol/reassembly.h"
 #include "tools/ccb_sim/ccb_model.h"
 #include "tools/ccb_sim/scenario.h"
@@ -515,6 +516,7 @@ int main(int argc, char **argv) {
             return 2;
         }
         QTextStream in(&file);
+        useUtf8(in);
         while (!in.atEnd())
             script << in.readLine();
     }
