@@ -1,8 +1,10 @@
+#include "app/pixel_sizes.h"
 #include "ui/serial.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
+    keepFormPixelSizes();
     QApplication application(argc, argv);
     Serial window;
     window.show();

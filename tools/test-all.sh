@@ -2,7 +2,8 @@
 # Runs the whole test suite on a Debian machine: installs what is missing, builds twice
 # (gcc with warnings as errors; clang with AddressSanitizer, LeakSanitizer, UBSan and the fuzz
 # target), gives the window tests an X display (a private Xvfb on a free display when DISPLAY
-# is not set) and runs CTest in both builds.
+# is not set) and runs CTest in both builds; then builds and tests a third time against Qt 6
+# (gcc, warnings as errors, every suite).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -36,4 +37,17 @@ echo "== tests (clang, sanitizers)"
 ctest --test-dir build/asan --output-on-failure -LE e2e || status=1
 echo "== tests (gcc)"
 ctest --test-dir build/ci --output-on-failure || status=1
+
+# Configures and builds one build directory, then runs its whole suite (end to end included).
+#   build_and_test <dir> <cmake args...>
+build_and_test() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+    ctest --test-dir "$dir" --output-on-failure || status=1
+}
+
+echo "== build and tests (gcc, Qt 6)"
+build_and_test build/qt6 -DLASER_QT=6 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLASER_WERROR=ON
 exit $status

@@ -3,6 +3,8 @@
 //
 //   bare_window [SECONDS]      (runs until closed or SIGTERM when SECONDS is not given)
 
+#include "app/pixel_sizes.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
@@ -19,6 +21,7 @@ void onTerm(int) {
 } // namespace
 
 int main(int argc, char **argv) {
+    keepFormPixelSizes();
     QApplication app(argc, argv);
     std::signal(SIGTERM, onTerm);
     std::signal(SIGINT, onTerm);

@@ -6,6 +6,7 @@
 //   program_probe latency [--samples 30]
 //   program_probe soak    [--seconds 60]
 
+#include "app/pixel_sizes.h"
 #include "tools/harness/harness.h"
 
 #include <QApplication>
@@ -111,6 +112,8 @@ struct Rig {
 };
 
 int cpu(int seconds, const QString &barePath, bool lineRate) {
+    // The program, the bare window and this probe come from one build, so from one Qt.
+    out(QStringLiteral("cpu: Qt %1 build").arg(QString::fromLatin1(qVersion())));
     double programPct = 0, simPct = 0;
     qint64 programHwm = 0;
     quint64 capturedBytes = 0;
@@ -344,6 +347,7 @@ int soak(int seconds) {
 } // namespace
 
 int main(int argc, char **argv) {
+    keepFormPixelSizes();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Measures the real program; see cpu.sh, "

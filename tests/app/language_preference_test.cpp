@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+#include <QTextCodec>
+#endif
 
 #include <csignal>
 #include <grp.h>
@@ -60,6 +63,19 @@ class LanguagePreferenceTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+        // A Chinese desktop's locale. Qt 5 would read the preference file with it; Qt 6 reads
+        // UTF-8 whatever the locale, and so must the program under both.
+        QTextCodec::setCodecForLocale(QTextCodec::codecForName("GB18030"));
+#endif
+    }
+    void cleanupTestCase() {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+        QTextCodec::setCodecForLocale(nullptr);
+#endif
+    }
+
     void fileContentIsOneLineOfEighteenBytes() {
         QCOMPARE(preference::fileContent(preference::chinese), chineseLine);
         QCOMPARE(preference::fileContent(preference::english).size(), 18);
@@ -94,6 +110,17 @@ private slots:
             << QByteArray("\xEF\xBB\xBFlanguage = english\r\n") << true << "english";
         QTest::newRow("value on the last line, no line end")
             << QByteArray("\n\nlanguage = english") << true << "english";
+        // The file is read as UTF-8 whatever the locale (a GB18030 one under Qt 5, above).
+        QTest::newRow("ideographic spaces") << QByteArray("language\xE3\x80\x80=\xE3\x80\x80"
+                                                          "english")
+                                            << true << "english";
+        QTest::newRow("no-break space before the value") << QByteArray("language =\xC2\xA0"
+                                                                       "english")
+                                                         << true << "english";
+        QTest::newRow("a Chinese comment line first")
+            << QByteArray("# \xE8\xAF\xAD\xE8\xA8\x80\nlanguage = english\n") << true << "english";
+        QTest::newRow("a malformed UTF-8 line first")
+            << QByteArray("\xC3\x28\xFF = english\nlanguage = english\n") << true << "english";
     }
     void startupAppliesTheFirstValidLine() {
         QFETCH(QByteArray, content);

@@ -2,6 +2,7 @@
 // a person would: clicks with xdotool, screenshots with import, colours and texts read from the
 // pixels. Needs DISPLAY, root and xdotool/ImageMagick; skips otherwise.
 
+#include "app/pixel_sizes.h"
 #include "protocol/system_settings.h"
 #include "support/display_main.h"
 #include "tools/harness/harness.h"
@@ -60,7 +61,8 @@ struct Session {
     }
 
     // Starts the simulator (unless it runs already) and the program; attaches to its window.
-    QString start(harness::WorkDir *reuse = nullptr, const QString &catalogue = QString()) {
+    QString start(harness::WorkDir *reuse = nullptr, const QString &catalogue = QString(),
+                  const QStringList &programEnv = {}) {
         if (reuse) {
             dir = reuse;
         } else {
@@ -71,7 +73,7 @@ struct Session {
             return QStringLiteral("no working directory");
         if (sim.ptyPath().isEmpty() && !sim.start(paths.simulator, simArgs))
             return QStringLiteral("the simulator did not start");
-        if (!program.start(paths, sim.ptyPath(), dir->path()))
+        if (!program.start(paths, sim.ptyPath(), dir->path(), programEnv))
             return QStringLiteral("the program did not start");
         map = std::make_unique<FormMap>(catalogue);
         driver = std::make_unique<Driver>(*map);
@@ -140,6 +142,7 @@ private slots:
     void readBackThenSetRoundTripsTheSettings();
     void silentLinkRaisesTheLinkLostBoxAndClearsThePage();
     void englishAfterTheMenuChoiceAndAfterARestart();
+    void windowKeepsItsPixelSizeOnADenserScreen();
 };
 
 void ProgramE2eTest::initTestCase() {
@@ -440,6 +443,20 @@ void ProgramE2eTest::englishAfterTheMenuChoiceAndAfterARestart() {
         "after a restart the switch button is not in English");
     QVERIFY(again.driver->waitForLook(QStringLiteral("pushButtonUpData"), nullptr, 3000));
     QCOMPARE(Screen::windowTitle(again.driver->window()), englishTitle);
+}
+
+void ProgramE2eTest::windowKeepsItsPixelSizeOnADenserScreen() {
+    QSize plainSize;
+    {
+        Session plain;
+        START_SESSION(plain);
+        plainSize = plain.driver->geometry().size();
+    }
+    // At 144 dpi Qt 6 would scale the window by one and a half, to 2100x1275 pixels; only the
+    // fonts may follow the screen.
+    Session dense;
+    START_SESSION(dense, nullptr, QString(), {QStringLiteral("QT_FONT_DPI=144")});
+    QCOMPARE(dense.driver->geometry().size(), plainSize);
 }
 
 LASER_DISPLAY_TEST_MAIN(ProgramE2eTest)

@@ -613,9 +613,11 @@ int main(int argc, char **argv) {
             std::fprintf(stderr, "ccb-sim: cannot read %s\n", qPrintable(file.fileName()));
             return 2;
         }
-        QTextStream in(&file);
-        while (!in.atEnd())
-            script << in.readLine();
+        // Scripts are UTF-8 whatever the locale.
+        const QString text = QString::fromUtf8(file.readAll());
+        script = text.split(QLatin1Char('\n'));
+        if (!script.isEmpty() && script.last().isEmpty())
+            script.removeLast();
     }
 
     if (parser.isSet(portOption)) {
