@@ -1,6 +1,6 @@
 # The Debian packages the project needs; sourced by the build and test scripts.
-BUILD_PACKAGES=(cmake g++ make dpkg-dev qtbase5-dev libqt5serialport5-dev qttools5-dev libpaho-mqtt-dev libpaho-mqttpp-dev
-    qttools5-dev-tools fonts-noto-cjk)
+BUILD_PACKAGES=(cmake g++ make dpkg-dev qtbase5-dev libqt5serialport5-dev qttools5-dev
+    qttools5-dev-tools fonts-noto-cjk libpaho-mqtt-dev libpaho-mqttpp-dev)
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev libbenchmark-dev xvfb xdotool
     imagemagick x11-utils util-linux mosquitto mosquitto-clients)
 

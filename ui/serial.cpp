@@ -1,6 +1,7 @@
 #include "ui/serial.h"
 
 #include "app/language_preference.h"
+#include "ui/plant_status.h"
 #include "ui_serial.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,7 @@ Serial::Serial(QWidget *parent)
 
     setupConnections();
     resetDeviceState();
+    plantLink = startPlantLink(*this, port->portName());
 }
 
 Serial::~Serial() {

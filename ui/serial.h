@@ -13,6 +13,10 @@
 class QSerialPort;
 class QTimer;
 
+namespace plant {
+class PlantLink;
+}
+
 namespace Ui {
 class Serial;
 }
@@ -109,6 +113,11 @@ private:
     supervision::TickSchedule tick;
     StatusPageCopies statusShown;
     SettingsPageCopies settingsShown;
+
+    // The plant link; null unless config/plant.ini exists.
+    plant::PlantLink *plantLink = nullptr;
+    // ms since 1970 of the last complete frame; 0 before the first.
+    qint64 lastFrameAt = 0;
 
     // Tests reach the private members through this one friend.
     friend struct SerialProbe;

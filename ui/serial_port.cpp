@@ -10,6 +10,7 @@
 #include "protocol/frame.h"
 #include "protocol/reassembly.h"
 
+#include <QDateTime>
 #include <QSerialPort>
 #include <QTimer>
 
@@ -127,6 +128,7 @@ void Serial::runReassemblyPass(bool bufferFull) {
         void frameComplete(const QByteArray &frame) override {
             w.dispatchFrame(frame);
             w.linkSilenceCount = 0;
+            w.lastFrameAt = QDateTime::currentMSecsSinceEpoch();
         }
 
     private:

@@ -2,7 +2,10 @@
 
 #include "ui_serial.h"
 
+#include "plant/plant_link.h"
+
 #include <QMessageBox>
+#include <QSerialPort>
 
 // One tick of the 1 ms timer. The schedule decides; this carries the decisions out in order.
 // The boxes are modal and run a nested event loop in which further ticks arrive.
@@ -31,8 +34,11 @@ void Serial::tim1ms_CallBack() {
     if (d.resetNow)
         resetDeviceState();
 
-    if (d.refreshNow)
+    if (d.refreshNow) {
         uiRefresh(form);
+        if (plantLink)
+            plantLink->updateStatus(deviceState, {port->portName(), portOpen, lastFrameAt});
+    }
 
     if (d.linkLost) {
         // The schedule reports a lost link once per box; the port is closed only after the box
