@@ -2,7 +2,7 @@
 BUILD_PACKAGES=(cmake g++ make dpkg-dev qtbase5-dev libqt5serialport5-dev qttools5-dev
     qttools5-dev-tools fonts-noto-cjk libpaho-mqtt-dev libpaho-mqttpp-dev)
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev libbenchmark-dev xvfb xdotool
-    imagemagick x11-utils util-linux mosquitto mosquitto-clients)
+    imagemagick x11-utils util-linux mosquitto mosquitto-clients openssl)
 
 # Installs the packages of the list that are not installed yet (as root, or through sudo).
 install_missing_packages() {

@@ -23,7 +23,10 @@
 // directory. With a user it refuses anonymous clients and knows that one user's password.
 class Broker {
 public:
-    explicit Broker(const QString &user = QString(), const QString &password = QString()) {
+    // With `tlsAltName` (e.g. "IP:127.0.0.1") it speaks TLS only, with a server certificate for
+    // that name signed by a certificate authority of its own (caFile()).
+    explicit Broker(const QString &user = QString(), const QString &password = QString(),
+                    const QString &tlsAltName = QString()) {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         port = probe.serverPort();
@@ -41,6 +44,12 @@ public:
                 executable("mosquitto_passwd"),
                 {QStringLiteral("-b"), QStringLiteral("-c"), passwords, user, password});
             conf += "allow_anonymous false\npassword_file " + passwords.toUtf8() + "\n";
+        }
+        if (!tlsAltName.isEmpty()) {
+            certificatesMade = makeCertificates(tlsAltName);
+            conf += "cafile " + caFile().toUtf8() + "\ncertfile " +
+                    dir.filePath(QStringLiteral("server.pem")).toUtf8() + "\nkeyfile " +
+                    dir.filePath(QStringLiteral("server.key")).toUtf8() + "\n";
         }
         QFile file(dir.filePath(QStringLiteral("mosquitto.conf")));
         file.open(QIODevice::WriteOnly);
@@ -84,11 +93,47 @@ public:
         process.waitForFinished(2000);
     }
     QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(port); }
+    QString caFile() const { return dir.filePath(QStringLiteral("ca.pem")); }
+    bool certificatesMade = false;
     QByteArray log() { return process.readAll(); }
 
     quint16 port = 0;
 
 private:
+    bool openssl(const QStringList &args) {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral("openssl"), args);
+        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
+    }
+    bool makeCertificates(const QString &altName) {
+        const QStringList key{
+            QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+            QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
+        QFile ext(dir.filePath(QStringLiteral("ext.cnf")));
+        ext.open(QIODevice::WriteOnly);
+        ext.write("subjectAltName=" + altName.toUtf8() + "\n");
+        ext.close();
+        return openssl(QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + key +
+                       QStringList{QStringLiteral("-keyout"), QStringLiteral("ca.key"),
+                                   QStringLiteral("-out"), QStringLiteral("ca.pem"),
+                                   QStringLiteral("-days"), QStringLiteral("2"),
+                                   QStringLiteral("-subj"), QStringLiteral("/CN=plant test CA")}) &&
+               openssl(QStringList{QStringLiteral("req")} + key +
+                       QStringList{QStringLiteral("-keyout"), QStringLiteral("server.key"),
+                                   QStringLiteral("-out"), QStringLiteral("server.csr"),
+                                   QStringLiteral("-subj"), QStringLiteral("/CN=plant broker")}) &&
+               openssl({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                        QStringLiteral("server.csr"), QStringLiteral("-CA"),
+                        QStringLiteral("ca.pem"), QStringLiteral("-CAkey"),
+                        QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
+                        QStringLiteral("-out"), QStringLiteral("server.pem"),
+                        QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"),
+                        QStringLiteral("ext.cnf")});
+    }
+
     QTemporaryDir dir;
     QProcess process;
 };

@@ -266,6 +266,44 @@ private slots:
                                        .arg(link.report().lastError));
     }
 
+    void tlsConnectsOnlyToABrokerWhoseCertificateIsTrustedForItsAddress() {
+        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
+            QSKIP("openssl is not installed (tools/packages.sh lists it)");
+        Broker broker(QString(), QString(), QStringLiteral("IP:127.0.0.1"));
+        QVERIFY(broker.certificatesMade);
+        QVERIFY(broker.start());
+        const QString url = QStringLiteral("mqtts://127.0.0.1:%1").arg(broker.port);
+        {
+            // The system's authorities do not know this broker's.
+            plant::PlantLink link(writeIni(dir, iniFor(url)), QString(), QString());
+            QTRY_VERIFY_WITH_TIMEOUT(
+                link.report().lastError.contains(QStringLiteral("certificate is not trusted")),
+                10000);
+            QVERIFY(link.report().state != plant::LinkState::Connected);
+        }
+        plant::PlantLink link(writeIni(dir, iniFor(url, "ca_file = " + broker.caFile().toUtf8())),
+                              QString(), QString());
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        link.publishEvent(alarm(1000, "raised"));
+        QTRY_COMPARE(link.report().buffered, 0);
+    }
+
+    void tlsRefusesACertificateMadeForAnotherName() {
+        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
+            QSKIP("openssl is not installed (tools/packages.sh lists it)");
+        Broker broker(QString(), QString(), QStringLiteral("DNS:other.example"));
+        QVERIFY(broker.certificatesMade);
+        QVERIFY(broker.start());
+        plant::PlantLink link(
+            writeIni(dir, iniFor(QStringLiteral("mqtts://127.0.0.1:%1").arg(broker.port),
+                                 "ca_file = " + broker.caFile().toUtf8())),
+            QString(), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            link.report().lastError.contains(QStringLiteral("certificate is not trusted")), 10000);
+        QTest::qWait(1000);
+        QVERIFY(link.report().state != plant::LinkState::Connected);
+    }
+
     void aMalformedFileLeavesTheLinkOffWithOneLine() {
         plant::PlantLink link(writeIni(dir, "[mqtt]\nurl mqtt://127.0.0.1:1883\n"), QString(),
                               QString());
