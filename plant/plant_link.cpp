@@ -15,6 +15,9 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
                      QObject *parent)
     : QObject(parent) {
     qRegisterMetaType<plant::Report>();
+    // The recorder may emit from its own thread: queued connections need the types known.
+    qRegisterMetaType<history::Event>();
+    qRegisterMetaType<history::Sample>();
 
     const ConfigResult loaded = loadConfig(configFile);
     if (!loaded.error.isEmpty()) {
