@@ -31,8 +31,9 @@ public:
         probe.listen(QHostAddress::LocalHost, 0);
         port = probe.serverPort();
         probe.close();
-        QByteArray conf = "listener " + QByteArray::number(port) +
-                          " 127.0.0.1\npersistence false\nlog_dest stderr\n";
+        QByteArray conf = "listener " + QByteArray::number(port) + " 127.0.0.1\nlog_dest stderr\n";
+        // Sessions and their queued messages survive a stop and start, as with a plant broker.
+        conf += "persistence true\npersistence_location " + dir.path().toUtf8() + "/\n";
         // Started as root it would drop to a user that may not read the temporary directory.
         if (geteuid() == 0)
             conf += "user root\n";
@@ -138,15 +139,16 @@ private:
     QProcess process;
 };
 
-// A plain subscriber that keeps what arrives, in order.
+// A plain subscriber that keeps what arrives, in order. With a session name it keeps its
+// session on the broker: what arrives while it is away waits for it.
 class Subscriber {
 public:
-    Subscriber(quint16 port, const std::string &filter)
+    Subscriber(quint16 port, const std::string &filter, const std::string &session = {})
         : client("tcp://127.0.0.1:" + std::to_string(port),
-                 "test-subscriber-" + std::to_string(++count)) {
+                 session.empty() ? "test-subscriber-" + std::to_string(++count) : session) {
         client.start_consuming();
         mqtt::connect_options options;
-        options.set_clean_session(true);
+        options.set_clean_session(session.empty());
         client.connect(options)->wait_for(std::chrono::seconds(5));
         client.subscribe(filter, 1)->wait_for(std::chrono::seconds(5));
     }

@@ -162,6 +162,8 @@ private slots:
         QVERIFY(broker.start());
         plant::PlantLink link(writeIni(dir, iniFor(broker.url())), QString(), QString());
         QVERIFY(waitForState(link, plant::LinkState::Connected));
+        // A session that outlives the restart, so the test does not race the reconnect.
+        { Subscriber early(broker.port, "laser/bay3/events", "plant-watcher"); }
 
         broker.stop();
         QVERIFY(waitForState(link, plant::LinkState::Reconnecting));
@@ -171,7 +173,7 @@ private slots:
         QVERIFY(link.stateLine().contains(QStringLiteral("2 buffered")));
 
         QVERIFY(broker.start());
-        Subscriber sub(broker.port, "laser/bay3/events");
+        Subscriber sub(broker.port, "laser/bay3/events", "plant-watcher");
         QVERIFY(sub.connected());
         const auto events = sub.collect(QStringLiteral("events"), 2, 15000);
         QCOMPARE(events.size(), size_t(2));
