@@ -2,8 +2,10 @@
 
 #include "history/recorder.h"
 #include "link/port_loss.h"
+#include "plant/plant_link.h"
 #include "preference/language_preference.h"
 #include "ui/port_history.h"
+#include "ui/plant_status.h"
 #include "ui_serial.h"
 
 #include <QCoreApplication>
@@ -49,6 +51,13 @@ Serial::Serial(QWidget *parent)
 
     setupConnections();
     resetDeviceState();
+    plantLink = startPlantLink(*this, port->portName());
+    if (plantLink) {
+        connect(recorder, &history::Recorder::eventRecorded, plantLink,
+                &plant::PlantLink::publishEvent);
+        connect(recorder, &history::Recorder::sampleRecorded, plantLink,
+                &plant::PlantLink::publishSample);
+    }
 }
 
 Serial::~Serial() {

@@ -16,6 +16,10 @@ namespace history {
 class Recorder;
 }
 
+namespace plant {
+class PlantLink;
+}
+
 namespace Ui {
 class Serial;
 }
@@ -119,6 +123,9 @@ private:
     SettingsPageCopies settingsShown;
     // The link's history: journal, capture files, events and samples (its own thread).
     history::Recorder *recorder = nullptr;
+
+    // The plant link; null unless config/plant.ini exists.
+    plant::PlantLink *plantLink = nullptr;
 
     // Tests reach the private members through this one friend.
     friend struct SerialProbe;

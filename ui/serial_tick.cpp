@@ -3,6 +3,8 @@
 #include "history/recorder.h"
 #include "ui_serial.h"
 
+#include "plant/plant_link.h"
+
 #include <QMessageBox>
 #include <QSerialPort>
 
@@ -33,8 +35,11 @@ void Serial::tim1ms_CallBack() {
     if (d.resetNow)
         resetDeviceState();
 
-    if (d.refreshNow)
+    if (d.refreshNow) {
         uiRefresh(form);
+        if (plantLink)
+            plantLink->updateStatus(deviceState, {port->portName(), portOpen, recorder->figures().lastFrameAt});
+    }
 
     if (d.linkLost) {
         recorder->linkLost(port->portName());

@@ -13,6 +13,7 @@
 # window of the same size with a 1 ms timer (bare_window) for as long. Prints both, their
 # ratio (goal: program <= 1.3 x bare; at line rate <= 1.6 x) and each one's peak RSS (VmHWM of /proc/PID/status).
 # Uses DISPLAY, or starts a private Xvfb. Needs root (see tools/virtual-port.sh).
+# LASER_BENCH_PLANT_INI=FILE gives the program FILE as its config/plant.ini (plant link on).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 LINE_RATE=()

@@ -91,6 +91,13 @@ struct Rig {
             return QStringLiteral("the simulator did not start");
         for (const QString &c : simCommands)
             sim.send(c);
+        // To measure the plant link: the settings file the program is to read.
+        const QString plantIni = qEnvironmentVariable("LASER_BENCH_PLANT_INI");
+        if (!plantIni.isEmpty()) {
+            QDir(dir.path()).mkpath(QStringLiteral("config"));
+            if (!QFile::copy(plantIni, dir.path() + QStringLiteral("/config/plant.ini")))
+                return QStringLiteral("cannot copy %1").arg(plantIni);
+        }
         if (!program.start(paths, sim.ptyPath(), dir.path()))
             return QStringLiteral("the program did not start");
         if (!driver.attach(15000))

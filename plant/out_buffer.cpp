@@ -1,0 +1,42 @@
+#include "plant/out_buffer.h"
+
+#include <algorithm>
+
+namespace plant {
+
+OutBuffer::OutBuffer(int capacity) : capacity(std::max(1, capacity)) {}
+
+void OutBuffer::push(Message message) {
+    while (size() >= capacity) {
+        // The oldest message is in flight when any is; it goes first.
+        if (!inFlight.empty())
+            inFlight.pop_front();
+        else
+            waiting.pop_front();
+        ++droppedCount;
+    }
+    waiting.push_back(std::move(message));
+}
+
+std::pair<quint64, Message> OutBuffer::takeNext() {
+    const quint64 id = nextId++;
+    inFlight.emplace_back(id, std::move(waiting.front()));
+    waiting.pop_front();
+    return inFlight.back();
+}
+
+void OutBuffer::confirm(quint64 id) {
+    const auto it =
+        std::find_if(inFlight.begin(), inFlight.end(),
+                     [id](const std::pair<quint64, Message> &m) { return m.first == id; });
+    if (it != inFlight.end())
+        inFlight.erase(it);
+}
+
+void OutBuffer::requeueInFlight() {
+    for (auto it = inFlight.rbegin(); it != inFlight.rend(); ++it)
+        waiting.push_front(std::move(it->second));
+    inFlight.clear();
+}
+
+} // namespace plant

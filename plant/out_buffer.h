@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <deque>
+#include <utility>
+
+namespace plant {
+
+struct Message {
+    QByteArray topic;
+    QByteArray payload;
+    int qos = 0;
+    bool retained = false;
+};
+
+// The messages not yet confirmed by the broker, oldest first: those waiting to be sent and
+// those sent but not yet acknowledged. Bounded: at the capacity the oldest message is dropped
+// and counted. Messages in flight when the connection drops go back ahead of the waiting ones,
+// so the order survives a reconnect.
+class OutBuffer {
+public:
+    static constexpr int defaultCapacity = 10000;
+    explicit OutBuffer(int capacity = defaultCapacity);
+
+    void push(Message message);
+    bool hasWaiting() const { return !waiting.empty(); }
+    // Moves the oldest waiting message into flight; the id confirms it later.
+    std::pair<quint64, Message> takeNext();
+    // The broker has it. Unknown ids (dropped or requeued since) are ignored.
+    void confirm(quint64 id);
+    // The connection dropped: everything in flight waits again, in its order.
+    void requeueInFlight();
+
+    int size() const { return static_cast<int>(waiting.size() + inFlight.size()); }
+    int inFlightCount() const { return static_cast<int>(inFlight.size()); }
+    quint64 dropped() const { return droppedCount; }
+
+private:
+    int capacity;
+    quint64 nextId = 1;
+    quint64 droppedCount = 0;
+    std::deque<Message> waiting;
+    std::deque<std::pair<quint64, Message>> inFlight;
+};
+
+} // namespace plant

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "history/records.h"
+#include "protocol/device_state.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+namespace plant {
+
+// The serial link as the status payload reports it.
+struct LinkInfo {
+    QString portName;
+    bool open = false;
+    // ms since 1970, UTC, of the last complete frame; 0 while none has arrived.
+    qint64 lastFrameAt = 0;
+};
+
+// What the status page shows, plus the link. Compared to decide whether to publish again.
+QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link);
+// The retained status message: the object above with the laser id and when it was made.
+QByteArray statusPayload(const QJsonObject &status, const QString &laserId, qint64 at);
+// One events-table row.
+QByteArray eventPayload(const history::Event &event);
+// One temperature sample; a value that has not arrived yet is null.
+QByteArray samplePayload(const history::Sample &sample);
+
+} // namespace plant

@@ -1,0 +1,110 @@
+#include "plant/plant_link.h"
+
+#include <QDateTime>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QTimer>
+
+namespace plant {
+
+namespace {
+constexpr int statusIntervalMs = 1000;
+}
+
+PlantLink::PlantLink(const QString &configFile, const QString &hostName, const QString &portName,
+                     QObject *parent)
+    : QObject(parent) {
+    qRegisterMetaType<plant::Report>();
+    // The recorder may emit from its own thread: queued connections need the types known.
+    qRegisterMetaType<history::Event>();
+    qRegisterMetaType<history::Sample>();
+
+    const ConfigResult loaded = loadConfig(configFile);
+    if (!loaded.error.isEmpty()) {
+        lastReport.state = LinkState::Off;
+        lastReport.lastError = loaded.error;
+        return;
+    }
+    const Config &config = loaded.config;
+    id = config.laserId.isEmpty() ? defaultLaserId(hostName, portName) : config.laserId;
+    base = config.topicPrefix + QLatin1Char('/') + id;
+    lastReport.state = LinkState::Connecting;
+    lastReport.server = config.host + QLatin1Char(':') + QString::number(config.port);
+
+    statusTimer = new QTimer(this);
+    statusTimer->setSingleShot(true);
+    connect(statusTimer, &QTimer::timeout, this, [this] { sendStatus(); });
+
+    // A second program for the same laser must not take this one's session over.
+    const QString clientId =
+        id + QLatin1Char('-') + QString::number(QRandomGenerator::global()->generate(), 16);
+    thread = new QThread(this);
+    publisher = new Publisher(config, clientId, base);
+    publisher->moveToThread(thread);
+    connect(thread, &QThread::finished, publisher, &QObject::deleteLater);
+    connect(publisher, &Publisher::reportChanged, this, [this](const Report &r) { received(r); });
+    thread->start();
+    QMetaObject::invokeMethod(publisher, &Publisher::start, Qt::QueuedConnection);
+}
+
+PlantLink::~PlantLink() {
+    if (!thread)
+        return;
+    // Says goodbye to the broker; bounded by the publisher's own waits.
+    QMetaObject::invokeMethod(publisher, &Publisher::stop, Qt::BlockingQueuedConnection);
+    thread->quit();
+    thread->wait();
+}
+
+void PlantLink::publishEvent(const history::Event &event) {
+    if (!publisher)
+        return;
+    QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,
+                              Q_ARG(QByteArray, QByteArrayLiteral("events")),
+                              Q_ARG(QByteArray, eventPayload(event)), Q_ARG(int, 1));
+}
+
+void PlantLink::publishSample(const history::Sample &sample) {
+    if (!publisher)
+        return;
+    QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,
+                              Q_ARG(QByteArray, QByteArrayLiteral("samples")),
+                              Q_ARG(QByteArray, samplePayload(sample)), Q_ARG(int, 0));
+}
+
+void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo &link) {
+    if (!publisher)
+        return;
+    current = statusObject(state, link);
+    if (anySent && current == sent)
+        return;
+    if (statusTimer->isActive())
+        return;
+    const qint64 since = anySent ? sinceSent.elapsed() : statusIntervalMs;
+    if (since >= statusIntervalMs)
+        sendStatus();
+    else
+        statusTimer->start(static_cast<int>(statusIntervalMs - since));
+}
+
+void PlantLink::sendStatus() {
+    if (anySent && current == sent)
+        return;
+    sent = current;
+    anySent = true;
+    sinceSent.start();
+    const QByteArray payload = statusPayload(current, id, QDateTime::currentMSecsSinceEpoch());
+    QMetaObject::invokeMethod(publisher, "setStatus", Qt::QueuedConnection,
+                              Q_ARG(QByteArray, payload));
+}
+
+void PlantLink::received(const Report &report) {
+    const QString before = stateLine();
+    lastReport = report;
+    emit reportChanged(report);
+    const QString after = stateLine();
+    if (after != before)
+        emit stateLineChanged(after);
+}
+
+} // namespace plant

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "history/records.h"
+#include "plant/config.h"
+#include "plant/payloads.h"
+#include "plant/publisher.h"
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+
+class QThread;
+class QTimer;
+
+namespace plant {
+
+// The plant link as the window sees it: lives in the GUI thread, turns events, samples and the
+// status into messages and hands them to the publisher's thread without waiting.
+class PlantLink : public QObject {
+    Q_OBJECT
+
+public:
+    // Reads the settings at `configFile`. With a problem in it the link stays off and its state
+    // line says why; nothing connects. `portName` makes the default laser id and is not read
+    // again: the id stays the same for the whole run.
+    PlantLink(const QString &configFile, const QString &hostName, const QString &portName,
+              QObject *parent = nullptr);
+    ~PlantLink() override;
+
+    QString laserId() const { return id; }
+    QString topicBase() const { return base; }
+    Report report() const { return lastReport; }
+    QString stateLine() const { return plant::stateLine(lastReport); }
+
+public slots:
+    void publishEvent(const history::Event &event);
+    void publishSample(const history::Sample &sample);
+    // Called from every refresh pass; publishes when something changed, at most once a second.
+    void updateStatus(const protocol::DeviceState &state, const plant::LinkInfo &link);
+
+signals:
+    void stateLineChanged(const QString &line);
+    void reportChanged(const plant::Report &report);
+
+private:
+    void received(const Report &report);
+    void sendStatus();
+
+    QString id;
+    QString base;
+    Report lastReport;
+    QThread *thread = nullptr;
+    Publisher *publisher = nullptr;
+    QJsonObject current;
+    QJsonObject sent;
+    bool anySent = false;
+    QElapsedTimer sinceSent;
+    QTimer *statusTimer = nullptr;
+};
+
+} // namespace plant

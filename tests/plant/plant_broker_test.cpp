@@ -1,0 +1,323 @@
+// The plant link against a real mosquitto on a loopback port: what a plant subscriber sees,
+// the last will, a broker that goes away and comes back, and the failures an operator meets.
+#include "plant/plant_link.h"
+#include "tests/plant/broker.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+QString writeIni(QTemporaryDir &dir, const QByteArray &text) {
+    const QString path = dir.filePath(QStringLiteral("plant.ini"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(text);
+    return path;
+}
+
+QByteArray iniFor(const QString &url, const QByteArray &extra = QByteArray()) {
+    return "[mqtt]\nurl = " + url.toUtf8() + "\nlaser_id = bay3\n" + extra;
+}
+
+history::Event alarm(qint64 at, const char *value) {
+    return history::Event{at, QStringLiteral("alarm"), QStringLiteral("chiller_fault"),
+                          QString::fromLatin1(value), QStringLiteral("from the CCB")};
+}
+
+QJsonObject json(const QByteArray &payload) {
+    return QJsonDocument::fromJson(payload).object();
+}
+
+} // namespace
+
+class PlantBrokerTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+    bool waitForState(plant::PlantLink &link, plant::LinkState state, int timeoutMs = 10000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (link.report().state != state && timer.elapsed() < timeoutMs)
+            QTest::qWait(20);
+        return link.report().state == state;
+    }
+
+private slots:
+    void initTestCase() {
+        if (!Broker::available())
+            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
+    }
+
+    void aNewSubscriberGetsTheRetainedStatusAndOnlineTrue() {
+        Broker broker;
+        QVERIFY(broker.start());
+        plant::PlantLink link(writeIni(dir, iniFor(broker.url())), QStringLiteral("pc7"),
+                              QStringLiteral("ttyUSB0"));
+        QCOMPARE(link.topicBase(), QStringLiteral("laser/bay3"));
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        QCOMPARE(link.stateLine(),
+                 QStringLiteral("Plant link: connected to 127.0.0.1:%1").arg(broker.port));
+
+        protocol::DeviceState state;
+        state.chillerFault = true;
+        state.dewPointTemp = 12.3f;
+        state.serialNumber = QStringLiteral("SN-0042");
+        link.updateStatus(state, {QStringLiteral("ttyUSB0"), true, 1700000000123});
+        QTest::qWait(300);
+
+        // Subscribes after the fact: only retained messages can reach it.
+        Subscriber late(broker.port, "laser/bay3/#");
+        QVERIFY(late.connected());
+        const auto online = late.collect(QStringLiteral("online"), 1);
+        QCOMPARE(online.size(), size_t(1));
+        QCOMPARE(online[0].payload, QByteArray("true"));
+        QVERIFY(online[0].retained);
+        const auto status = late.collect(QStringLiteral("status"), 1);
+        QCOMPARE(status.size(), size_t(1));
+        QVERIFY(status[0].retained);
+        const QJsonObject s = json(status[0].payload);
+        QCOMPARE(s.value(QStringLiteral("laser_id")).toString(), QStringLiteral("bay3"));
+        QCOMPARE(
+            s.value(QStringLiteral("alarms")).toObject().value(QStringLiteral("chiller_fault")),
+            QJsonValue(true));
+        QCOMPARE(s.value(QStringLiteral("temperatures"))
+                     .toObject()
+                     .value(QStringLiteral("dew_point"))
+                     .toDouble(),
+                 static_cast<double>(12.3f));
+        QCOMPARE(s.value(QStringLiteral("product"))
+                     .toObject()
+                     .value(QStringLiteral("serial_number"))
+                     .toString(),
+                 QStringLiteral("SN-0042"));
+        QCOMPARE(s.value(QStringLiteral("link"))
+                     .toObject()
+                     .value(QStringLiteral("last_frame_at"))
+                     .toDouble(),
+                 1700000000123.0);
+    }
+
+    void statusChangesArePublishedAtMostOnceASecond() {
+        Broker broker;
+        QVERIFY(broker.start());
+        plant::PlantLink link(writeIni(dir, iniFor(broker.url())), QString(), QString());
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        Subscriber sub(broker.port, "laser/bay3/status");
+        protocol::DeviceState state;
+        // Five changes within a few hundred ms, then the same state again and again.
+        for (int i = 0; i < 5; ++i) {
+            state.tempWaterIn = 20 + i;
+            link.updateStatus(state, {});
+            QTest::qWait(50);
+        }
+        for (int i = 0; i < 10; ++i) {
+            link.updateStatus(state, {});
+            QTest::qWait(150);
+        }
+        const auto got = sub.collect(QStringLiteral("status"), 10, 1500);
+        // The first change at once, the last one a second later; nothing for repeats.
+        QCOMPARE(got.size(), size_t(2));
+        QCOMPARE(json(got.back().payload)
+                     .value(QStringLiteral("temperatures"))
+                     .toObject()
+                     .value(QStringLiteral("water_in"))
+                     .toInt(),
+                 24);
+    }
+
+    void anAlarmThatComesAndGoesGivesTwoEventsInOrder() {
+        Broker broker;
+        QVERIFY(broker.start());
+        plant::PlantLink link(writeIni(dir, iniFor(broker.url())), QString(), QString());
+        Subscriber sub(broker.port, "laser/bay3/#");
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        link.publishEvent(alarm(1000, "raised"));
+        link.publishEvent(alarm(2000, "cleared"));
+        link.publishSample(history::Sample{3000, 21.5, 23.25, std::nan("")});
+
+        const auto events = sub.collect(QStringLiteral("events"), 2);
+        QCOMPARE(events.size(), size_t(2));
+        QCOMPARE(json(events[0].payload).value(QStringLiteral("value")).toString(),
+                 QStringLiteral("raised"));
+        QCOMPARE(json(events[1].payload).value(QStringLiteral("value")).toString(),
+                 QStringLiteral("cleared"));
+        QVERIFY(!events[0].retained);
+        const auto samples = sub.collect(QStringLiteral("samples"), 1);
+        QCOMPARE(samples.size(), size_t(1));
+        QCOMPARE(
+            samples[0].payload,
+            QByteArray("{\"at\":3000,\"dew_point\":null,\"water_in\":21.5,\"water_out\":23.25}"));
+    }
+
+    void eventsRaisedWhileTheBrokerIsAwayArriveInOrderWhenItIsBack() {
+        Broker broker;
+        QVERIFY(broker.start());
+        plant::PlantLink link(writeIni(dir, iniFor(broker.url())), QString(), QString());
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        // A session that outlives the restart, so the test does not race the reconnect.
+        { Subscriber early(broker.port, "laser/bay3/events", "plant-watcher"); }
+
+        broker.stop();
+        QVERIFY(waitForState(link, plant::LinkState::Reconnecting));
+        link.publishEvent(alarm(1000, "raised"));
+        link.publishEvent(alarm(2000, "cleared"));
+        QTRY_COMPARE(link.report().buffered, 2);
+        QVERIFY(link.stateLine().contains(QStringLiteral("2 buffered")));
+
+        QVERIFY(broker.start());
+        Subscriber sub(broker.port, "laser/bay3/events", "plant-watcher");
+        QVERIFY(sub.connected());
+        const auto events = sub.collect(QStringLiteral("events"), 2, 15000);
+        QCOMPARE(events.size(), size_t(2));
+        QCOMPARE(json(events[0].payload).value(QStringLiteral("value")).toString(),
+                 QStringLiteral("raised"));
+        QCOMPARE(json(events[1].payload).value(QStringLiteral("value")).toString(),
+                 QStringLiteral("cleared"));
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        QTRY_COMPARE(link.report().buffered, 0);
+        QCOMPARE(link.report().dropped, quint64(0));
+    }
+
+    void killingTheProgramMakesTheBrokerPublishOnlineFalse() {
+        Broker broker;
+        QVERIFY(broker.start());
+        Subscriber sub(broker.port, "laser/bay3/online");
+        QProcess helper;
+        helper.start(QStringLiteral(PLANT_HELPER), {writeIni(dir, iniFor(broker.url()))});
+        QVERIFY(helper.waitForStarted());
+        auto got = sub.collect(QStringLiteral("online"), 1);
+        QCOMPARE(got.size(), size_t(1));
+        QCOMPARE(got[0].payload, QByteArray("true"));
+
+        helper.kill(); // SIGKILL: no goodbye from the program itself
+        QVERIFY(helper.waitForFinished());
+        got = sub.collect(QStringLiteral("online"), 2);
+        QCOMPARE(got.size(), size_t(2));
+        QCOMPARE(got[1].payload, QByteArray("false"));
+
+        // A later subscriber sees the will, retained.
+        Subscriber late(broker.port, "laser/bay3/online");
+        got = late.collect(QStringLiteral("online"), 1);
+        QCOMPARE(got.size(), size_t(1));
+        QCOMPARE(got[0].payload, QByteArray("false"));
+        QVERIFY(got[0].retained);
+    }
+
+    void aProgramThatEndsNormallySaysItIsOffline() {
+        Broker broker;
+        QVERIFY(broker.start());
+        Subscriber sub(broker.port, "laser/bay3/online");
+        {
+            plant::PlantLink link(writeIni(dir, iniFor(broker.url())), QString(), QString());
+            QVERIFY(waitForState(link, plant::LinkState::Connected));
+            QCOMPARE(sub.collect(QStringLiteral("online"), 1).size(), size_t(1));
+        }
+        const auto got = sub.collect(QStringLiteral("online"), 2);
+        QCOMPARE(got.size(), size_t(2));
+        QCOMPARE(got[1].payload, QByteArray("false"));
+    }
+
+    void aWrongPasswordGivesOneClearLineAndTheRightOneConnects() {
+        Broker broker(QStringLiteral("plant"), QStringLiteral("right-secret"));
+        QVERIFY(broker.start());
+        {
+            plant::PlantLink link(
+                writeIni(dir, iniFor(broker.url(), "username = plant\npassword = wrong-secret\n")),
+                QString(), QString());
+            QSignalSpy lines(&link, &plant::PlantLink::stateLineChanged);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                link.report().lastError.contains(QStringLiteral("refused the login")), 10000);
+            QVERIFY(link.report().state != plant::LinkState::Connected);
+            QVERIFY(link.stateLine().startsWith(QStringLiteral("Plant link: connecting to")));
+            QVERIFY(!link.stateLine().contains(QStringLiteral("secret")));
+            // Retrying does not repeat the line.
+            QTest::qWait(2000);
+            QCOMPARE(lines.count(), 1);
+        }
+        plant::PlantLink link(
+            writeIni(dir, iniFor(broker.url(), "username = plant\npassword = right-secret\n")),
+            QString(), QString());
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        QVERIFY(!broker.log().contains("right-secret"));
+    }
+
+    void anUnreachableBrokerGivesOneClearLineAndRetries() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        plant::PlantLink link(
+            writeIni(dir, iniFor(QStringLiteral("mqtt://127.0.0.1:%1").arg(port))), QString(),
+            QString());
+        QTRY_VERIFY_WITH_TIMEOUT(link.report().lastError.contains(QStringLiteral("cannot reach")),
+                                 10000);
+        QCOMPARE(link.report().state, plant::LinkState::Connecting);
+        link.publishEvent(alarm(1000, "raised"));
+        QTRY_COMPARE(link.report().buffered, 1);
+        QCOMPARE(link.stateLine(), QStringLiteral("Plant link: connecting to 127.0.0.1:%1 (%2); 1 "
+                                                  "buffered")
+                                       .arg(port)
+                                       .arg(link.report().lastError));
+    }
+
+    void tlsConnectsOnlyToABrokerWhoseCertificateIsTrustedForItsAddress() {
+        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
+            QSKIP("openssl is not installed (tools/packages.sh lists it)");
+        Broker broker(QString(), QString(), QStringLiteral("IP:127.0.0.1"));
+        QVERIFY(broker.certificatesMade);
+        QVERIFY(broker.start());
+        const QString url = QStringLiteral("mqtts://127.0.0.1:%1").arg(broker.port);
+        {
+            // The system's authorities do not know this broker's.
+            plant::PlantLink link(writeIni(dir, iniFor(url)), QString(), QString());
+            QTRY_VERIFY_WITH_TIMEOUT(
+                link.report().lastError.contains(QStringLiteral("certificate is not trusted")),
+                10000);
+            QVERIFY(link.report().state != plant::LinkState::Connected);
+        }
+        plant::PlantLink link(writeIni(dir, iniFor(url, "ca_file = " + broker.caFile().toUtf8())),
+                              QString(), QString());
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        link.publishEvent(alarm(1000, "raised"));
+        QTRY_COMPARE(link.report().buffered, 0);
+    }
+
+    void tlsRefusesACertificateMadeForAnotherName() {
+        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
+            QSKIP("openssl is not installed (tools/packages.sh lists it)");
+        Broker broker(QString(), QString(), QStringLiteral("DNS:other.example"));
+        QVERIFY(broker.certificatesMade);
+        QVERIFY(broker.start());
+        plant::PlantLink link(
+            writeIni(dir, iniFor(QStringLiteral("mqtts://127.0.0.1:%1").arg(broker.port),
+                                 "ca_file = " + broker.caFile().toUtf8())),
+            QString(), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            link.report().lastError.contains(QStringLiteral("certificate is not trusted")), 10000);
+        QTest::qWait(1000);
+        QVERIFY(link.report().state != plant::LinkState::Connected);
+    }
+
+    void aMalformedFileLeavesTheLinkOffWithOneLine() {
+        plant::PlantLink link(writeIni(dir, "[mqtt]\nurl mqtt://127.0.0.1:1883\n"), QString(),
+                              QString());
+        QCOMPARE(link.report().state, plant::LinkState::Off);
+        QVERIFY(link.stateLine().startsWith(QStringLiteral("Plant link off: ")));
+        QVERIFY(link.stateLine().contains(QStringLiteral("line 2: expected key = value")));
+        // Feeding it is harmless.
+        link.publishEvent(alarm(1, "raised"));
+        link.updateStatus(protocol::DeviceState{}, {});
+        QCOMPARE(link.report().state, plant::LinkState::Off);
+    }
+};
+
+QTEST_GUILESS_MAIN(PlantBrokerTest)
+#include "plant_broker_test.moc"

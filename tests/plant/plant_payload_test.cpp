@@ -1,0 +1,167 @@
+// The messages' JSON and the bounded buffer that holds them while the broker is away.
+#include "plant/out_buffer.h"
+#include "plant/payloads.h"
+#include "plant/publisher.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+QJsonObject sub(const QJsonObject &o, const char *key) {
+    return o.value(QLatin1String(key)).toObject();
+}
+plant::Message message(int n) {
+    return plant::Message{"t", QByteArray::number(n), 1, false};
+}
+} // namespace
+
+class PlantPayloadTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void statusCarriesWhatTheStatusPageShows() {
+        protocol::DeviceState s;
+        s.extEStop = true;
+        s.dcOn = true;
+        s.tempWaterIn = -3;
+        s.tempWaterOut = 31;
+        s.dewPointTemp = 12.3f;
+        s.analogIn1 = 1234;
+        s.pwmDuty = 200;
+        s.pwmFreq = -1; // shown as an unsigned number
+        s.ccbVersion = QStringLiteral("V2.1");
+        s.driverBoardVersion[0][0] = QStringLiteral("D1.0");
+        s.productType = QStringLiteral("FL-3000");
+        s.displayModule = 1;
+        s.moduleStatus[1].waterInHiFault = true;
+        s.moduleStatus[1].waterOutHiFault = true;
+        s.moduleStatus[2].beamOn = true;
+        s.driverChannel[2][7].overTemp4 = true;
+
+        const QJsonObject o =
+            plant::statusObject(s, {QStringLiteral("ttyUSB0"), true, 1700000000000});
+        QCOMPARE(sub(o, "alarms").value(QStringLiteral("external_estop")), QJsonValue(true));
+        QCOMPARE(sub(o, "alarms").value(QStringLiteral("door_interlock")), QJsonValue(false));
+        QCOMPARE(sub(o, "alarms").value(QStringLiteral("water_temperature")), QJsonValue(true));
+        QCOMPARE(sub(o, "alarms").value(QStringLiteral("driver_over_temperature")),
+                 QJsonValue(true));
+        QCOMPARE(sub(o, "alarms").value(QStringLiteral("driver_over_current")), QJsonValue(false));
+        QCOMPARE(sub(o, "states").value(QStringLiteral("dc_on")), QJsonValue(true));
+        QCOMPARE(o.value(QStringLiteral("shown_module")).toInt(), 1);
+        QCOMPARE(o.value(QStringLiteral("modules"))
+                     .toArray()
+                     .at(2)
+                     .toObject()
+                     .value(QStringLiteral("beam_on")),
+                 QJsonValue(true));
+        QCOMPARE(sub(o, "temperatures").value(QStringLiteral("water_in")).toInt(), -3);
+        QCOMPARE(sub(o, "temperatures").value(QStringLiteral("water_out")).toInt(), 31);
+        // Not the six digits of the label: the value as received.
+        QCOMPARE(sub(o, "temperatures").value(QStringLiteral("dew_point")).toDouble(),
+                 static_cast<double>(12.3f));
+        QCOMPARE(sub(o, "inputs").value(QStringLiteral("analog_in_1")).toDouble(), 12.34);
+        QCOMPARE(sub(o, "inputs").value(QStringLiteral("pwm_duty")).toInt(), 200);
+        QCOMPARE(sub(o, "inputs").value(QStringLiteral("pwm_frequency")).toDouble(), 4294967295.0);
+        QCOMPARE(sub(o, "versions").value(QStringLiteral("ccb")).toString(),
+                 QStringLiteral("V2.1"));
+        QCOMPARE(sub(o, "versions").value(QStringLiteral("driver_board")).toString(),
+                 QStringLiteral("D1.0"));
+        QCOMPARE(sub(o, "product").value(QStringLiteral("type")).toString(),
+                 QStringLiteral("FL-3000"));
+        QCOMPARE(sub(o, "link").value(QStringLiteral("open")), QJsonValue(true));
+        QCOMPARE(sub(o, "link").value(QStringLiteral("last_frame_at")).toDouble(), 1700000000000.0);
+
+        // The payload adds the id and time and survives a round trip.
+        const QJsonObject p =
+            QJsonDocument::fromJson(plant::statusPayload(o, QStringLiteral("bay3"), 42)).object();
+        QCOMPARE(p.value(QStringLiteral("laser_id")).toString(), QStringLiteral("bay3"));
+        QCOMPARE(p.value(QStringLiteral("at")).toInt(), 42);
+        QCOMPARE(sub(p, "temperatures"), sub(o, "temperatures"));
+    }
+
+    void statusWithoutFramesOrWithAnOddModuleIndex() {
+        protocol::DeviceState s;
+        s.displayModule = 7;
+        s.dewPointTemp = std::nanf("");
+        const QJsonObject o = plant::statusObject(s, {});
+        QCOMPARE(sub(o, "link").value(QStringLiteral("last_frame_at")), QJsonValue());
+        QCOMPARE(sub(o, "temperatures").value(QStringLiteral("dew_point")), QJsonValue());
+        QCOMPARE(sub(o, "alarms").value(QStringLiteral("water_temperature")), QJsonValue(false));
+        // Equal states compare equal, so an unchanged page publishes nothing.
+        QCOMPARE(plant::statusObject(s, {}), o);
+        s.doorInterlock = true;
+        QVERIFY(plant::statusObject(s, {}) != o);
+    }
+
+    void eventsAndSamplesAreCompactJson() {
+        const history::Event e{1700000000123, QStringLiteral("alarm"), QStringLiteral("门禁"),
+                               QStringLiteral("raised"), QStringLiteral("a \"quoted\" detail")};
+        QCOMPARE(plant::eventPayload(e),
+                 QByteArray("{\"at\":1700000000123,\"category\":\"alarm\",\"detail\":\"a "
+                            "\\\"quoted\\\" detail\",\"name\":\"") +
+                     QStringLiteral("门禁").toUtf8() + QByteArray("\",\"value\":\"raised\"}"));
+        const history::Sample s{5, std::nan(""), -1.25, 9.5};
+        QCOMPARE(plant::samplePayload(s),
+                 QByteArray("{\"at\":5,\"dew_point\":9.5,\"water_in\":null,\"water_out\":-1.25}"));
+    }
+
+    void theBufferDropsTheOldestAtItsBoundAndCountsThem() {
+        plant::OutBuffer buffer(3);
+        for (int i = 1; i <= 5; ++i)
+            buffer.push(message(i));
+        QCOMPARE(buffer.size(), 3);
+        QCOMPARE(buffer.dropped(), quint64(2));
+        QCOMPARE(buffer.takeNext().second.payload, QByteArray("3"));
+        QCOMPARE(buffer.takeNext().second.payload, QByteArray("4"));
+        // Full again with two in flight: the oldest in flight goes first.
+        buffer.push(message(6));
+        QCOMPARE(buffer.dropped(), quint64(3));
+        buffer.requeueInFlight();
+        QStringList order;
+        while (buffer.hasWaiting())
+            order << QString::fromLatin1(buffer.takeNext().second.payload);
+        QCOMPARE(order, (QStringList{"4", "5", "6"}));
+    }
+
+    void messagesInFlightGoBackAheadInOrderWhenTheConnectionDrops() {
+        plant::OutBuffer buffer(10);
+        for (int i = 1; i <= 4; ++i)
+            buffer.push(message(i));
+        const quint64 first = buffer.takeNext().first;
+        const quint64 second = buffer.takeNext().first;
+        buffer.takeNext();
+        buffer.confirm(second); // acknowledged out of order: only that one leaves
+        QCOMPARE(buffer.size(), 3);
+        QCOMPARE(buffer.inFlightCount(), 2);
+        buffer.requeueInFlight();
+        buffer.confirm(first); // a late answer for a message sent again later is ignored
+        QCOMPARE(buffer.size(), 3);
+        QStringList order;
+        while (buffer.hasWaiting())
+            order << QString::fromLatin1(buffer.takeNext().second.payload);
+        QCOMPARE(order, (QStringList{"1", "3", "4"}));
+        QCOMPARE(buffer.dropped(), quint64(0));
+    }
+
+    void theStateLineSaysStateErrorAndCounts() {
+        plant::Report r;
+        r.server = QStringLiteral("b:1883");
+        r.state = plant::LinkState::Connected;
+        QCOMPARE(plant::stateLine(r), QStringLiteral("Plant link: connected to b:1883"));
+        r.state = plant::LinkState::Reconnecting;
+        r.lastError = QStringLiteral("connection lost");
+        r.buffered = 12;
+        r.dropped = 3;
+        QCOMPARE(plant::stateLine(r), QStringLiteral("Plant link: reconnecting to b:1883 "
+                                                     "(connection lost); 12 buffered; 3 dropped"));
+        r.state = plant::LinkState::Off;
+        r.lastError = QStringLiteral("f: url is missing");
+        QCOMPARE(plant::stateLine(r), QStringLiteral("Plant link off: f: url is missing"));
+    }
+};
+
+QTEST_GUILESS_MAIN(PlantPayloadTest)
+#include "plant_payload_test.moc"

@@ -1,0 +1,117 @@
+// The window and the plant link: without config/plant.ini the program holds no network socket
+// and shows nothing new; with one it connects out and shows the link's line in the status bar.
+#include "support/serial_probe.h"
+#include "support/work_dir.h"
+#include "tests/plant/broker.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QSet>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Inodes of the TCP sockets of this machine (IPv4 and IPv6), from /proc/net.
+QSet<QString> tcpInodes() {
+    QSet<QString> inodes;
+    for (const char *table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+        QFile file{QString::fromLatin1(table)};
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        file.readLine(); // header
+        while (!file.atEnd()) {
+            const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+            if (fields.size() > 9)
+                inodes.insert(QString::fromLatin1(fields.at(9)));
+        }
+    }
+    return inodes;
+}
+
+// How many of this process's file descriptors are TCP sockets.
+int ownTcpSockets() {
+    const QSet<QString> tcp = tcpInodes();
+    int count = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = QFile::symLinkTarget(fds.filePath(fd));
+        const QString name = QFileInfo(target).fileName();
+        if (name.startsWith(QStringLiteral("socket:[")) &&
+            tcp.contains(name.mid(8, name.size() - 9)))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+class PlantWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withoutPlantIniTheWindowOpensNoNetworkSocket() {
+        WorkDir work;
+        QCOMPARE(ownTcpSockets(), 0);
+        Serial window;
+        window.show();
+        // Long enough for a connection attempt and several refresh passes.
+        QTest::qWait(1500);
+        QCOMPARE(ownTcpSockets(), 0);
+        QCOMPARE(window.findChild<QLabel *>(QStringLiteral("plantLinkState")), nullptr);
+        QVERIFY(!QDir(QStringLiteral("config")).exists(QStringLiteral("plant.ini")));
+    }
+
+    void withPlantIniTheWindowConnectsAndShowsTheLinkState() {
+        if (!Broker::available())
+            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
+        Broker broker;
+        QVERIFY(broker.start());
+        Subscriber sub(broker.port, "laser/+/status");
+        const int before = ownTcpSockets();
+
+        WorkDir work;
+        QDir().mkpath(QStringLiteral("config"));
+        QFile ini(QStringLiteral("config/plant.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[mqtt]\nurl = " + broker.url().toUtf8() + "\n");
+        ini.close();
+
+        Serial window;
+        window.show();
+        auto *label = window.findChild<QLabel *>(QStringLiteral("plantLinkState"));
+        QVERIFY(label);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            label->text(), QStringLiteral("Plant link: connected to 127.0.0.1:%1").arg(broker.port),
+            10000);
+        QCOMPARE(ownTcpSockets(), before + 1);
+        // The refresh pass feeds the status.
+        const auto status = sub.collect(QStringLiteral("status"), 1);
+        QCOMPARE(status.size(), size_t(1));
+        QVERIFY(status[0].payload.contains("\"link\""));
+    }
+
+    void aMalformedPlantIniShowsOneLineAndTheWindowWorks() {
+        WorkDir work;
+        QDir().mkpath(QStringLiteral("config"));
+        QFile ini(QStringLiteral("config/plant.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[mqtt]\nurl = ftp://example\n");
+        ini.close();
+        Serial window;
+        window.show();
+        auto *label = window.findChild<QLabel *>(QStringLiteral("plantLinkState"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("Plant link off: config/plant.ini: url must start "
+                                               "with mqtt:// or mqtts://"));
+        QTest::qWait(500);
+        QCOMPARE(ownTcpSockets(), 0);
+        SerialProbe::ticks(window, 400);
+        QCOMPARE(SerialProbe::form(window)->stackedWidget->currentIndex(), 0);
+    }
+};
+
+QTEST_MAIN(PlantWindowTest)
+#include "plant_window_test.moc"
