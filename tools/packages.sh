@@ -1,6 +1,6 @@
 # The Debian packages the project needs; sourced by the build and test scripts.
 BUILD_PACKAGES=(cmake g++ make dpkg-dev qtbase5-dev libqt5serialport5-dev qttools5-dev
-    qttools5-dev-tools fonts-noto-cjk)
+    qttools5-dev-tools libqt5charts5-dev libqt5sql5-sqlite fonts-noto-cjk)
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev libbenchmark-dev xvfb xdotool
     imagemagick x11-utils util-linux)
 

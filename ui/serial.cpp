@@ -2,6 +2,7 @@
 
 #include "app/language_preference.h"
 #include "history/recorder.h"
+#include "ui/diagnostics/diagnostics_window.h"
 #include "ui/port_history.h"
 #include "ui_serial.h"
 
@@ -27,6 +28,8 @@ Serial::Serial(QWidget *parent)
     form->stackedWidget->setCurrentIndex(0);
     recorder = new history::Recorder(this);
     porthistory::watchErrors(*port, *recorder);
+    // The diagnostics menu before the help menu, its window and the status line.
+    new diagnostics::Diagnostics(*this, form->menu_Help->menuAction(), *port, *recorder);
 
     languageFile(&preference::requestRead);
     tianslations(&language);
