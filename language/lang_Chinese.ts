@@ -504,132 +504,132 @@
         <translation>详情</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="74"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="72"/>
         <source>导出CSV</source>
         <translation>导出CSV</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="78"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="77"/>
         <source>导出失败: %1</source>
         <translation>导出失败: %1</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="117"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="119"/>
         <source>全部</source>
         <translation>全部</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="117"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="119"/>
         <source>报警</source>
         <translation>报警</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="117"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="120"/>
         <source>状态</source>
         <translation>状态</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="117"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="121"/>
         <source>命令</source>
         <translation>命令</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="117"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="121"/>
         <source>设置</source>
         <translation>设置</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="120"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="124"/>
         <source>最近一小时</source>
         <translation>最近一小时</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="120"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="125"/>
         <source>最近一天</source>
         <translation>最近一天</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="120"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="126"/>
         <source>最近一周</source>
         <translation>最近一周</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="123"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="130"/>
         <source>类别:</source>
         <translation>类别:</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="124"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="131"/>
         <source>时间:</source>
         <translation>时间:</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="125"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="132"/>
         <source>文字:</source>
         <translation>文字:</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="126"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="133"/>
         <source>刷新</source>
         <translation>刷新</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/events_tab.cpp" line="127"/>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="134"/>
         <source>导出CSV...</source>
         <translation>导出CSV...</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frame_model.cpp" line="198"/>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="199"/>
         <source>方向</source>
         <translation>方向</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frame_model.cpp" line="200"/>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="201"/>
         <source>代码</source>
         <translation>代码</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frame_model.cpp" line="202"/>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="203"/>
         <source>十六进制</source>
         <translation>十六进制</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frame_model.cpp" line="204"/>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="205"/>
         <source>校验</source>
         <translation>校验</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frame_model.cpp" line="206"/>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="207"/>
         <source>内容</source>
         <translation>内容</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frames_tab.cpp" line="119"/>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="125"/>
         <source>继续</source>
         <translation>继续</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frames_tab.cpp" line="119"/>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="125"/>
         <source>暂停</source>
         <translation>暂停</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frames_tab.cpp" line="120"/>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="126"/>
         <source>代码:</source>
         <translation>代码:</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frames_tab.cpp" line="122"/>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="128"/>
         <source>仅校验失败</source>
         <translation>仅校验失败</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frames_tab.cpp" line="123"/>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="129"/>
         <source>清除</source>
         <translation>清除</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/frames_tab.cpp" line="125"/>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="131"/>
         <source>打开记录文件夹</source>
         <translation>打开记录文件夹</translation>
     </message>
@@ -674,102 +674,102 @@
         <translation>历史记录: %1</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="47"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="46"/>
         <source>端口</source>
         <translation>端口</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="47"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="49"/>
         <source>接收字节</source>
         <translation>接收字节</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="47"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="50"/>
         <source>发送字节</source>
         <translation>发送字节</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="47"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="51"/>
         <source>接收帧</source>
         <translation>接收帧</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="47"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="52"/>
         <source>发送帧</source>
         <translation>发送帧</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="47"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="53"/>
         <source>校验失败次数</source>
         <translation>校验失败次数</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="48"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="54"/>
         <source>未知代码帧</source>
         <translation>未知代码帧</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="48"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="55"/>
         <source>噪声字节</source>
         <translation>噪声字节</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="48"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="56"/>
         <source>提前处理</source>
         <translation>提前处理</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="48"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="57"/>
         <source>帧/秒</source>
         <translation>帧/秒</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="48"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="58"/>
         <source>距上一帧</source>
         <translation>距上一帧</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="48"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="59"/>
         <source>最后端口错误</source>
         <translation>最后端口错误</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="48"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="60"/>
         <source>历史记录</source>
         <translation>历史记录</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="101"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="113"/>
         <source>已打开</source>
         <translation>已打开</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="101"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="113"/>
         <source>未打开</source>
         <translation>未打开</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="113"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="125"/>
         <source>%1 秒</source>
         <translation>%1 秒</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="119"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="131"/>
         <source>正常</source>
         <translation>正常</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="149"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="161"/>
         <source>帧数</source>
         <translation>帧数</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/link_tab.cpp" line="150"/>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="162"/>
         <source>计数清零</source>
         <translation>计数清零</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/trends_tab.cpp" line="89"/>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="87"/>
         <source>导出PNG</source>
         <translation>导出PNG</translation>
     </message>
@@ -784,27 +784,27 @@
         <translation>最近10分钟</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/trends_tab.cpp" line="265"/>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="268"/>
         <source>时段:</source>
         <translation>时段:</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/trends_tab.cpp" line="266"/>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="269"/>
         <source>导出PNG...</source>
         <translation>导出PNG...</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/trends_tab.cpp" line="268"/>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="271"/>
         <source>T3温度(C)</source>
         <translation>T3温度(C)</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/trends_tab.cpp" line="269"/>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="272"/>
         <source>T4温度(C)</source>
         <translation>T4温度(C)</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/trends_tab.cpp" line="270"/>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="273"/>
         <source>露点温度(C)</source>
         <translation>露点温度(C)</translation>
     </message>

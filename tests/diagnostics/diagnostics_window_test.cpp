@@ -63,6 +63,7 @@ class DiagnosticsWindowTest : public QObject {
 private slots:
     void initTestCase() { initLinkTestResources(); }
     void theMenuSitsBetweenLanguageAndHelp();
+    void theStatusLineMovesNothingOfTheForm();
     void theActionOpensOneNonModalWindowThatWorksOnlyWhileShown();
     void framesFromThePortShowUpAndAFailedCheckIsFlagged();
     void theLinkTabCountsAndResets();
@@ -86,6 +87,55 @@ void DiagnosticsWindowTest::theMenuSitsBetweenLanguageAndHelp() {
     // The status line is a widget of its own in the main window's status bar.
     QVERIFY(w.statusBar()->findChild<LinkStatusLine *>());
     QVERIFY(!d->window()); // nothing is made before it is asked for
+}
+
+void DiagnosticsWindowTest::theStatusLineMovesNothingOfTheForm() {
+    WorkDir dir;
+    Serial w;
+    // The same form on a bare main window, without the status line.
+    QMainWindow bare;
+    SerialForm form;
+    form.setupUi(&bare);
+    // The window fills the operating modes in; their width sizes the combo box.
+    for (int i = 0; i < SerialProbe::form(w)->comboBox_OPModeUsr->count(); ++i)
+        form.comboBox_OPModeUsr->addItem(SerialProbe::form(w)->comboBox_OPModeUsr->itemText(i));
+    w.show();
+    bare.show();
+    QCOMPARE(bare.size(), w.size());
+    QVERIFY(w.statusBar()->isVisible());
+    for (int page : {0, 1}) {
+        SerialProbe::form(w)->stackedWidget->setCurrentIndex(page);
+        form.stackedWidget->setCurrentIndex(page);
+        QApplication::processEvents();
+        int compared = 0;
+        for (QWidget *b : form.centralwidget->findChildren<QWidget *>()) {
+            if (b->objectName().isEmpty() || b->objectName().startsWith(QLatin1String("qt_")) ||
+                !b->isVisible())
+                continue;
+            auto *mine = w.findChild<QWidget *>(b->objectName());
+            QVERIFY2(mine, qPrintable(b->objectName()));
+            const QRect got(mine->mapTo(&w, QPoint(0, 0)), mine->size());
+            const QRect want(b->mapTo(&bare, QPoint(0, 0)), b->size());
+            // The settings page scrolls: only its frame gets shorter by the status bar.
+            if (b->objectName() == QLatin1String("scrollArea")) {
+                QCOMPARE(got.topLeft(), want.topLeft());
+                QCOMPARE(got.width(), want.width());
+            } else {
+                QVERIFY2(got == want,
+                         qPrintable(b->objectName() + QStringLiteral(" %1,%2 %3x%4 vs %5,%6 %7x%8")
+                                                          .arg(got.x())
+                                                          .arg(got.y())
+                                                          .arg(got.width())
+                                                          .arg(got.height())
+                                                          .arg(want.x())
+                                                          .arg(want.y())
+                                                          .arg(want.width())
+                                                          .arg(want.height())));
+            }
+            ++compared;
+        }
+        QVERIFY(compared > 20);
+    }
 }
 
 void DiagnosticsWindowTest::theActionOpensOneNonModalWindowThatWorksOnlyWhileShown() {

@@ -105,6 +105,8 @@ void EventsTab::reload() {
     else
         message->setText(error);
     view->resizeColumnsToContents();
+    // The detail takes the rest of the width.
+    view->horizontalHeader()->setStretchLastSection(true);
 }
 
 bool EventsTab::exportCsv(const QString &path, QString *error) {

@@ -52,8 +52,9 @@ FramesTab::FramesTab(const history::Journal &journal, const QString &dir, QWidge
                          fm.horizontalAdvance(QStringLiteral("Noise    ")));
     view->setColumnWidth(FrameModel::CodeColumn,
                          fm.horizontalAdvance(QStringLiteral("ParameterReply  ")));
-    view->setColumnWidth(FrameModel::HexColumn,
-                         fm.horizontalAdvance(QStringLiteral("80 03 00 33 7B 80 03 00 33 7B 00")));
+    view->setColumnWidth(
+        FrameModel::HexColumn,
+        fm.horizontalAdvance(QStringLiteral("80 03 00 33 7B 80 03 00 33 7B 80 03 00 33 7B 80")));
     view->setColumnWidth(FrameModel::VerdictColumn,
                          fm.horizontalAdvance(QStringLiteral("check failed  ")));
 
