@@ -363,7 +363,7 @@ void DiagnosticsModelsTest::theDatabaseIsOpenedReadOnly() {
     {
         diagnostics::EventModel model(path);
         QVERIFY(model.select({}, base));
-        QSqlQuery write(model.query());
+        QSqlQuery write(QSqlDatabase::database(model.connectionName()));
         QVERIFY(!write.exec(QStringLiteral("DELETE FROM events")));
         QVERIFY(model.select({}, base));
         QCOMPARE(model.rowCount(), 20);

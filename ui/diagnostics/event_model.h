@@ -35,6 +35,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // The model's own read-only connection (for tests).
+    QString connectionName() const { return connection; }
+
     // "2026-12-07 14:37:45.123" in local time.
     static QString timeText(qint64 at);
 
