@@ -71,6 +71,7 @@ private slots:
     void theStatusBarShowsTheOpenFailureOfAMissingPort();
     void theStatusBarShowsTheOpenFailureOfABusyPort();
     void textsAreEnglishAfterSwitchingTheLanguage();
+    void theHistorysTroubleShowsInTheStatusBarAndTheLinkTab();
 };
 
 void DiagnosticsWindowTest::theMenuSitsBetweenLanguageAndHelp() {
@@ -381,6 +382,28 @@ void DiagnosticsWindowTest::textsAreEnglishAfterSwitchingTheLanguage() {
     SerialProbe::tianslations(w, &preference::chinese);
     QVERIFY(waitUntil([&] { return d->menu()->title() == QStringLiteral("诊断"); }));
     QVERIFY(waitUntil([&] { return window->tabs()->tabText(1) == QStringLiteral("报文"); }));
+}
+
+void DiagnosticsWindowTest::theHistorysTroubleShowsInTheStatusBarAndTheLinkTab() {
+    WorkDir dir;
+    // A file where the log folder should be: nothing can be written under it.
+    QFile blocker(QStringLiteral("log"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    PtyPair pty;
+    Serial w;
+    w.show();
+    QVERIFY(linkfixture::openOn(w, pty));
+    auto *line = w.statusBar()->findChild<LinkStatusLine *>();
+    QVERIFY(waitUntil([&] { return line->text().contains(QStringLiteral("历史记录: ")); }, 5000));
+    // The port works on as before.
+    QCOMPARE(line->state(), LinkStatusLine::State::Open);
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::LinkIndex);
+    const QString shown = d->window()->linkTab()->valueText(diagnostics::LinkTab::TroubleRow);
+    QVERIFY(shown != QStringLiteral("正常"));
+    QCOMPARE(shown, w.findChild<history::Recorder *>()->lastTrouble());
 }
 
 int main(int argc, char **argv) {
