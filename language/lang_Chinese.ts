@@ -479,27 +479,27 @@
         <translation>尚无历史记录</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="124"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="130"/>
         <source>时间</source>
         <translation>时间</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="126"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="132"/>
         <source>类别</source>
         <translation>类别</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="128"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="134"/>
         <source>名称</source>
         <translation>名称</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="130"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="136"/>
         <source>值</source>
         <translation>值</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="132"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="138"/>
         <source>详情</source>
         <translation>详情</translation>
     </message>

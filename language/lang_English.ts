@@ -479,27 +479,27 @@
         <translation>No history recorded yet</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="124"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="130"/>
         <source>时间</source>
         <translation>Time</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="126"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="132"/>
         <source>类别</source>
         <translation>Category</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="128"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="134"/>
         <source>名称</source>
         <translation>Name</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="130"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="136"/>
         <source>值</source>
         <translation>Value</translation>
     </message>
     <message>
-        <location filename="../ui/diagnostics/event_model.cpp" line="132"/>
+        <location filename="../ui/diagnostics/event_model.cpp" line="138"/>
         <source>详情</source>
         <translation>Detail</translation>
     </message>

@@ -318,6 +318,10 @@ void DiagnosticsModelsTest::aLargeTableIsFetchedInPagesAndExportsEveryMatchingRo
     QCOMPARE(model.rowCount(), total);
     QVERIFY(!model.canFetchMore());
 
+    // Released, the model holds nothing; selected again, it reads as before.
+    model.release();
+    QCOMPARE(model.rowCount(), 0);
+    QVERIFY(!QSqlDatabase::database(model.connectionName(), false).isOpen());
     QVERIFY(model.select({QStringLiteral("alarm"), 0, QString()}, base + total));
     model.fetchAll();
     QCOMPARE(model.rowCount(), total / 10);

@@ -101,6 +101,12 @@ bool EventModel::select(const EventFilter &filter, qint64 now, QString *error) {
     return true;
 }
 
+void EventModel::release() {
+    clear();
+    if (QSqlDatabase::contains(connection))
+        QSqlDatabase::database(connection, false).close();
+}
+
 void EventModel::fetchAll() {
     while (canFetchMore())
         fetchMore();

@@ -28,6 +28,9 @@ public:
     // Runs the query for `filter` relative to `now` (ms since 1970). False with the reason
     // when the database cannot be read (not there yet, damaged); the model is empty then.
     bool select(const EventFilter &filter, qint64 now, QString *error = nullptr);
+    // Drops the rows and closes the connection: a query left half fetched would keep a read
+    // transaction open and hold back the writer's checkpoints.
+    void release();
     // Fetches every row the filter matches (for the export).
     void fetchAll();
 

@@ -86,9 +86,9 @@ void EventsTab::setActive(bool on) {
     if (active) {
         reload();
     } else {
-        // Closed, the tab keeps no query and no rows.
+        // Closed, the tab keeps no query, no rows and no connection.
         typing->stop();
-        events->clear();
+        events->release();
     }
 }
 
