@@ -436,4 +436,377 @@
         <translation>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</translation>
     </message>
 </context>
+<context>
+    <name>Diagnostics</name>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="76"/>
+        <source>诊断 - LASER SYSTEM</source>
+        <translation>诊断 - LASER SYSTEM</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="77"/>
+        <source>事件</source>
+        <translation>事件</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="78"/>
+        <source>报文</source>
+        <translation>报文</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="79"/>
+        <source>趋势</source>
+        <translation>趋势</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="80"/>
+        <source>链路</source>
+        <translation>链路</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="118"/>
+        <source>诊断</source>
+        <translation>诊断</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="119"/>
+        <source>链路诊断...</source>
+        <translation>链路诊断...</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="47"/>
+        <source>尚无历史记录</source>
+        <translation>尚无历史记录</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="130"/>
+        <source>时间</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="132"/>
+        <source>类别</source>
+        <translation>类别</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="134"/>
+        <source>名称</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="136"/>
+        <source>值</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="138"/>
+        <source>详情</source>
+        <translation>详情</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="72"/>
+        <source>导出CSV</source>
+        <translation>导出CSV</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="77"/>
+        <source>导出失败: %1</source>
+        <translation>导出失败: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="119"/>
+        <source>全部</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="119"/>
+        <source>报警</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="120"/>
+        <source>状态</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="121"/>
+        <source>命令</source>
+        <translation>命令</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="121"/>
+        <source>设置</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="124"/>
+        <source>最近一小时</source>
+        <translation>最近一小时</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="125"/>
+        <source>最近一天</source>
+        <translation>最近一天</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="126"/>
+        <source>最近一周</source>
+        <translation>最近一周</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="130"/>
+        <source>类别:</source>
+        <translation>类别:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="131"/>
+        <source>时间:</source>
+        <translation>时间:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="132"/>
+        <source>文字:</source>
+        <translation>文字:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="133"/>
+        <source>刷新</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="134"/>
+        <source>导出CSV...</source>
+        <translation>导出CSV...</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="199"/>
+        <source>方向</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="201"/>
+        <source>代码</source>
+        <translation>代码</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="203"/>
+        <source>十六进制</source>
+        <translation>十六进制</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="205"/>
+        <source>校验</source>
+        <translation>校验</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="207"/>
+        <source>内容</source>
+        <translation>内容</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="125"/>
+        <source>继续</source>
+        <translation>继续</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="125"/>
+        <source>暂停</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="126"/>
+        <source>代码:</source>
+        <translation>代码:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="128"/>
+        <source>仅校验失败</source>
+        <translation>仅校验失败</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="129"/>
+        <source>清除</source>
+        <translation>清除</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="131"/>
+        <source>打开记录文件夹</source>
+        <translation>打开记录文件夹</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="60"/>
+        <source>%1 未打开</source>
+        <translation>%1 未打开</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="64"/>
+        <source>%1 已打开  %2 帧/秒  校验失败 %3</source>
+        <translation>%1 已打开  %2 帧/秒  校验失败 %3</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="69"/>
+        <source>端口错误: %1</source>
+        <translation>端口错误: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="73"/>
+        <source>%1 打开失败: %2</source>
+        <translation>%1 打开失败: %2</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="76"/>
+        <source>%1 已关闭</source>
+        <translation>%1 已关闭</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="79"/>
+        <source>%1 链路中断</source>
+        <translation>%1 链路中断</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="82"/>
+        <source>%1 设备已断开: %2</source>
+        <translation>%1 设备已断开: %2</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="86"/>
+        <source>历史记录: %1</source>
+        <translation>历史记录: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="46"/>
+        <source>端口</source>
+        <translation>端口</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="49"/>
+        <source>接收字节</source>
+        <translation>接收字节</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="50"/>
+        <source>发送字节</source>
+        <translation>发送字节</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="51"/>
+        <source>接收帧</source>
+        <translation>接收帧</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="52"/>
+        <source>发送帧</source>
+        <translation>发送帧</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="53"/>
+        <source>校验失败次数</source>
+        <translation>校验失败次数</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="54"/>
+        <source>未知代码帧</source>
+        <translation>未知代码帧</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="55"/>
+        <source>噪声字节</source>
+        <translation>噪声字节</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="56"/>
+        <source>提前处理</source>
+        <translation>提前处理</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="57"/>
+        <source>帧/秒</source>
+        <translation>帧/秒</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="58"/>
+        <source>距上一帧</source>
+        <translation>距上一帧</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="59"/>
+        <source>最后端口错误</source>
+        <translation>最后端口错误</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="60"/>
+        <source>历史记录</source>
+        <translation>历史记录</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="113"/>
+        <source>已打开</source>
+        <translation>已打开</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="113"/>
+        <source>未打开</source>
+        <translation>未打开</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="125"/>
+        <source>%1 秒</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="131"/>
+        <source>正常</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="161"/>
+        <source>帧数</source>
+        <translation>帧数</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="162"/>
+        <source>计数清零</source>
+        <translation>计数清零</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="87"/>
+        <source>导出PNG</source>
+        <translation>导出PNG</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="257"/>
+        <source>无法写入 %1</source>
+        <translation>无法写入 %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="262"/>
+        <source>最近10分钟</source>
+        <translation>最近10分钟</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="268"/>
+        <source>时段:</source>
+        <translation>时段:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="269"/>
+        <source>导出PNG...</source>
+        <translation>导出PNG...</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="271"/>
+        <source>T3温度(C)</source>
+        <translation>T3温度(C)</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="272"/>
+        <source>T4温度(C)</source>
+        <translation>T4温度(C)</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="273"/>
+        <source>露点温度(C)</source>
+        <translation>露点温度(C)</translation>
+    </message>
+</context>
 </TS>

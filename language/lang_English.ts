@@ -436,4 +436,377 @@
         <translation>Fiber laser host program LASER SYSTEM_V0.3.10&lt;br&gt;Talks to the central control board (CCB) over a serial port.</translation>
     </message>
 </context>
+<context>
+    <name>Diagnostics</name>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="76"/>
+        <source>诊断 - LASER SYSTEM</source>
+        <translation>Diagnostics - LASER SYSTEM</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="77"/>
+        <source>事件</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="78"/>
+        <source>报文</source>
+        <translation>Frames</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="79"/>
+        <source>趋势</source>
+        <translation>Trends</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="80"/>
+        <source>链路</source>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="118"/>
+        <source>诊断</source>
+        <translation>Diagnostics</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/diagnostics_window.cpp" line="119"/>
+        <source>链路诊断...</source>
+        <translation>Link diagnostics...</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="47"/>
+        <source>尚无历史记录</source>
+        <translation>No history recorded yet</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="130"/>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="132"/>
+        <source>类别</source>
+        <translation>Category</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="134"/>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="136"/>
+        <source>值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/event_model.cpp" line="138"/>
+        <source>详情</source>
+        <translation>Detail</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="72"/>
+        <source>导出CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="77"/>
+        <source>导出失败: %1</source>
+        <translation>Export failed: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="119"/>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="119"/>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="120"/>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="121"/>
+        <source>命令</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="121"/>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="124"/>
+        <source>最近一小时</source>
+        <translation>Last hour</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="125"/>
+        <source>最近一天</source>
+        <translation>Last day</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="126"/>
+        <source>最近一周</source>
+        <translation>Last week</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="130"/>
+        <source>类别:</source>
+        <translation>Category:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="131"/>
+        <source>时间:</source>
+        <translation>Time:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="132"/>
+        <source>文字:</source>
+        <translation>Text:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="133"/>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/events_tab.cpp" line="134"/>
+        <source>导出CSV...</source>
+        <translation>Export CSV...</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="199"/>
+        <source>方向</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="201"/>
+        <source>代码</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="203"/>
+        <source>十六进制</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="205"/>
+        <source>校验</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frame_model.cpp" line="207"/>
+        <source>内容</source>
+        <translation>Decoded</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="125"/>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="125"/>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="126"/>
+        <source>代码:</source>
+        <translation>Code:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="128"/>
+        <source>仅校验失败</source>
+        <translation>Failed checks only</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="129"/>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/frames_tab.cpp" line="131"/>
+        <source>打开记录文件夹</source>
+        <translation>Open capture folder</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="60"/>
+        <source>%1 未打开</source>
+        <translation>%1 not open</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="64"/>
+        <source>%1 已打开  %2 帧/秒  校验失败 %3</source>
+        <translation>%1 open  %2 frames/s  check failures %3</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="69"/>
+        <source>端口错误: %1</source>
+        <translation>Port error: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="73"/>
+        <source>%1 打开失败: %2</source>
+        <translation>%1 open failed: %2</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="76"/>
+        <source>%1 已关闭</source>
+        <translation>%1 closed</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="79"/>
+        <source>%1 链路中断</source>
+        <translation>%1 link lost</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="82"/>
+        <source>%1 设备已断开: %2</source>
+        <translation>%1 device gone: %2</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_status.cpp" line="86"/>
+        <source>历史记录: %1</source>
+        <translation>History: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="46"/>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="49"/>
+        <source>接收字节</source>
+        <translation>Bytes in</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="50"/>
+        <source>发送字节</source>
+        <translation>Bytes out</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="51"/>
+        <source>接收帧</source>
+        <translation>Frames in</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="52"/>
+        <source>发送帧</source>
+        <translation>Frames out</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="53"/>
+        <source>校验失败次数</source>
+        <translation>Check failures</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="54"/>
+        <source>未知代码帧</source>
+        <translation>Unknown codes</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="55"/>
+        <source>噪声字节</source>
+        <translation>Noise bytes</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="56"/>
+        <source>提前处理</source>
+        <translation>Early passes</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="57"/>
+        <source>帧/秒</source>
+        <translation>Frames/s</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="58"/>
+        <source>距上一帧</source>
+        <translation>Since last frame</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="59"/>
+        <source>最后端口错误</source>
+        <translation>Last port error</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="60"/>
+        <source>历史记录</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="113"/>
+        <source>已打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="113"/>
+        <source>未打开</source>
+        <translation>Not open</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="125"/>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="131"/>
+        <source>正常</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="161"/>
+        <source>帧数</source>
+        <translation>Frames</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="162"/>
+        <source>计数清零</source>
+        <translation>Reset counters</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="87"/>
+        <source>导出PNG</source>
+        <translation>Export PNG</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="257"/>
+        <source>无法写入 %1</source>
+        <translation>Cannot write %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="262"/>
+        <source>最近10分钟</source>
+        <translation>Last 10 minutes</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="268"/>
+        <source>时段:</source>
+        <translation>Span:</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="269"/>
+        <source>导出PNG...</source>
+        <translation>Export PNG...</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="271"/>
+        <source>T3温度(C)</source>
+        <translation>T3 temperature (C)</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="272"/>
+        <source>T4温度(C)</source>
+        <translation>T4 temperature (C)</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/trends_tab.cpp" line="273"/>
+        <source>露点温度(C)</source>
+        <translation>Dew point (C)</translation>
+    </message>
+</context>
 </TS>

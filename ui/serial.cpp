@@ -4,6 +4,7 @@
 #include "link/port_loss.h"
 #include "plant/plant_link.h"
 #include "preference/language_preference.h"
+#include "ui/diagnostics/diagnostics_window.h"
 #include "ui/port_history.h"
 #include "ui/plant_status.h"
 #include "ui_serial.h"
@@ -28,6 +29,8 @@ Serial::Serial(QWidget *parent)
     form->setupUi(this);
     form->stackedWidget->setCurrentIndex(0);
     recorder = new history::Recorder(this);
+    // The diagnostics menu before the help menu, its window and the status line.
+    new diagnostics::Diagnostics(*this, form->menu_Help->menuAction(), *port, *recorder);
 
     languageFile(&preference::requestRead);
     tianslations(&language);

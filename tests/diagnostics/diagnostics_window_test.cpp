@@ -1,0 +1,415 @@
+// The diagnostics window on the real main window: its menu, one instance, the Frames tab over a
+// real pseudo-terminal, the Link and Events tabs, the status line and the English texts.
+#include "app/language_preference.h"
+#include "history/recorder.h"
+#include "link/link_fixture.h"
+#include "support/pty.h"
+#include "support/serial_probe.h"
+#include "support/work_dir.h"
+#include "ui/diagnostics/diagnostics_window.h"
+#include "ui/diagnostics/link_status.h"
+#include "ui/diagnostics/tabs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSerialPort>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QtTest>
+
+using diagnostics::Diagnostics;
+using diagnostics::DiagnosticsWindow;
+using diagnostics::LinkStatusLine;
+using linkfixture::waitUntil;
+
+namespace {
+
+Diagnostics *diagnosticsOf(Serial &w) {
+    return w.findChild<Diagnostics *>();
+}
+
+QStringList menuTitles(Serial &w) {
+    QStringList titles;
+    for (QAction *a : w.menuBar()->actions())
+        titles << a->text();
+    return titles;
+}
+
+// A message box or other dialog on screen.
+bool boxShown() {
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->inherits("QDialog"))
+            return true;
+    return false;
+}
+
+QByteArray corrupted(QByteArray frame) {
+    frame[frame.size() - 1] = char((frame.at(frame.size() - 1) + 1) & 0x7F);
+    return frame;
+}
+
+} // namespace
+
+class DiagnosticsWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initLinkTestResources(); }
+    void theMenuSitsBetweenLanguageAndHelp();
+    void theStatusLineMovesNothingOfTheForm();
+    void theActionOpensOneNonModalWindowThatWorksOnlyWhileShown();
+    void framesFromThePortShowUpAndAFailedCheckIsFlagged();
+    void theLinkTabCountsAndResets();
+    void theEventsTabReadsTheHistoryDatabase();
+    void theStatusBarShowsTheOpenFailureOfAMissingPort();
+    void theStatusBarShowsTheOpenFailureOfABusyPort();
+    void textsAreEnglishAfterSwitchingTheLanguage();
+    void theHistorysTroubleShowsInTheStatusBarAndTheLinkTab();
+};
+
+void DiagnosticsWindowTest::theMenuSitsBetweenLanguageAndHelp() {
+    WorkDir dir;
+    Serial w;
+    const QStringList titles = menuTitles(w);
+    const int language = titles.indexOf(QStringLiteral("语言"));
+    QVERIFY(language >= 0);
+    QCOMPARE(titles.value(language + 1), QStringLiteral("诊断"));
+    QCOMPARE(titles.value(language + 2), QStringLiteral("帮助"));
+    Diagnostics *d = diagnosticsOf(w);
+    QVERIFY(d);
+    QCOMPARE(d->action()->text(), QStringLiteral("链路诊断..."));
+    // The status line is a widget of its own in the main window's status bar.
+    QVERIFY(w.statusBar()->findChild<LinkStatusLine *>());
+    QVERIFY(!d->window()); // nothing is made before it is asked for
+}
+
+void DiagnosticsWindowTest::theStatusLineMovesNothingOfTheForm() {
+    WorkDir dir;
+    Serial w;
+    // The same form on a bare main window, without the status line.
+    QMainWindow bare;
+    SerialForm form;
+    form.setupUi(&bare);
+    // The window fills the operating modes in; their width sizes the combo box.
+    for (int i = 0; i < SerialProbe::form(w)->comboBox_OPModeUsr->count(); ++i)
+        form.comboBox_OPModeUsr->addItem(SerialProbe::form(w)->comboBox_OPModeUsr->itemText(i));
+    w.show();
+    bare.show();
+    QCOMPARE(bare.size(), w.size());
+    QVERIFY(w.statusBar()->isVisible());
+    for (int page : {0, 1}) {
+        SerialProbe::form(w)->stackedWidget->setCurrentIndex(page);
+        form.stackedWidget->setCurrentIndex(page);
+        QApplication::processEvents();
+        int compared = 0;
+        for (QWidget *b : form.centralwidget->findChildren<QWidget *>()) {
+            if (b->objectName().isEmpty() || b->objectName().startsWith(QLatin1String("qt_")) ||
+                !b->isVisible())
+                continue;
+            auto *mine = w.findChild<QWidget *>(b->objectName());
+            QVERIFY2(mine, qPrintable(b->objectName()));
+            const QRect got(mine->mapTo(&w, QPoint(0, 0)), mine->size());
+            const QRect want(b->mapTo(&bare, QPoint(0, 0)), b->size());
+            // The settings page scrolls: only its frame gets shorter by the status bar.
+            if (b->objectName() == QLatin1String("scrollArea")) {
+                QCOMPARE(got.topLeft(), want.topLeft());
+                QCOMPARE(got.width(), want.width());
+            } else {
+                QVERIFY2(got == want,
+                         qPrintable(b->objectName() + QStringLiteral(" %1,%2 %3x%4 vs %5,%6 %7x%8")
+                                                          .arg(got.x())
+                                                          .arg(got.y())
+                                                          .arg(got.width())
+                                                          .arg(got.height())
+                                                          .arg(want.x())
+                                                          .arg(want.y())
+                                                          .arg(want.width())
+                                                          .arg(want.height())));
+            }
+            ++compared;
+        }
+        QVERIFY(compared > 20);
+    }
+}
+
+void DiagnosticsWindowTest::theActionOpensOneNonModalWindowThatWorksOnlyWhileShown() {
+    WorkDir dir;
+    Serial w;
+    w.show();
+    Diagnostics *d = diagnosticsOf(w);
+    d->action()->trigger();
+    DiagnosticsWindow *window = d->window();
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    QVERIFY(!window->isModal());
+    QCOMPARE(window->windowTitle(), QStringLiteral("诊断 - LASER SYSTEM"));
+    QCOMPARE(window->tabs()->count(), 4);
+    QCOMPARE(window->tabs()->tabText(0), QStringLiteral("事件"));
+    QCOMPARE(window->tabs()->tabText(1), QStringLiteral("报文"));
+    QCOMPARE(window->tabs()->tabText(2), QStringLiteral("趋势"));
+    QCOMPARE(window->tabs()->tabText(3), QStringLiteral("链路"));
+    QVERIFY(window->isWorking());
+    QVERIFY(!boxShown());
+
+    d->action()->trigger();
+    QCOMPARE(w.findChildren<DiagnosticsWindow *>().size(), 1);
+    QCOMPARE(d->window(), window);
+
+    // Closed, it keeps no timer running and its frames view takes nothing from the journal.
+    window->close();
+    QVERIFY(!window->isVisible());
+    QVERIFY(!window->isWorking());
+    auto *recorder = w.findChild<history::Recorder *>();
+    recorder->frameReceived(linkfixture::systemStatus(0, 0, 0), protocol::Verdict::CheckOk,
+                            SerialProbe::state(w));
+    QTest::qWait(3 * DiagnosticsWindow::batchMs);
+    QCOMPARE(window->framesTab()->model().rowCount(), 0);
+    // Chosen again, it is the same window, and catches up.
+    d->action()->trigger();
+    QCOMPARE(d->window(), window);
+    QVERIFY(window->isWorking());
+    QCOMPARE(window->framesTab()->model().rowCount(), 1);
+}
+
+void DiagnosticsWindowTest::framesFromThePortShowUpAndAFailedCheckIsFlagged() {
+    WorkDir dir;
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    Serial w;
+    w.show();
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    DiagnosticsWindow *window = d->window();
+    window->tabs()->setCurrentIndex(DiagnosticsWindow::FramesIndex);
+    QVERIFY(linkfixture::openOn(w, pty));
+
+    const QByteArray good = linkfixture::systemStatus(0, 0, linkfixture::dcOnBit);
+    QVERIFY(pty.write(good + corrupted(good) + linkfixture::temperature(2591, 2)));
+    diagnostics::FrameModel &model = window->framesTab()->model();
+    QVERIFY(waitUntil([&] { return model.rowCount() >= 3; }));
+
+    int failed = -1;
+    for (int r = 0; r < model.rowCount(); ++r)
+        if (diagnostics::FrameModel::isFailure(model.entry(r)))
+            failed = r;
+    QVERIFY(failed >= 0);
+    QCOMPARE(model.data(model.index(failed, diagnostics::FrameModel::HexColumn)).toString(),
+             diagnostics::FrameModel::hexText(corrupted(good)));
+    QCOMPARE(model.data(model.index(failed, diagnostics::FrameModel::VerdictColumn)).toString(),
+             QStringLiteral("校验失败"));
+    QVERIFY(model.data(model.index(failed, 0), Qt::BackgroundRole).isValid());
+    QCOMPARE(model.data(model.index(0, diagnostics::FrameModel::DirectionColumn)).toString(),
+             QStringLiteral("接收"));
+
+    window->framesTab()->failedBox()->setChecked(true);
+    QCOMPARE(model.rowCount(), 1);
+    window->framesTab()->failedBox()->setChecked(false);
+
+    // The view follows the newest row while it is at the end, and stays where the user put it.
+    QTableView *view = window->framesTab()->table();
+    for (int i = 0; i < 60; ++i)
+        QVERIFY(pty.write(good));
+    QVERIFY(waitUntil([&] { return model.rowCount() >= 63; }));
+    QTest::qWait(2 * DiagnosticsWindow::batchMs);
+    QVERIFY(view->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+    view->verticalScrollBar()->setValue(0);
+    for (int i = 0; i < 20; ++i)
+        QVERIFY(pty.write(good));
+    QVERIFY(waitUntil([&] { return model.rowCount() >= 83; }));
+    QTest::qWait(2 * DiagnosticsWindow::batchMs);
+    QCOMPARE(view->verticalScrollBar()->value(), 0);
+
+    // The status line says the port is open and counts the failure.
+    auto *line = w.statusBar()->findChild<LinkStatusLine *>();
+    QCOMPARE(line->state(), LinkStatusLine::State::Open);
+    line->refresh();
+    QVERIFY2(line->text().contains(QStringLiteral("校验失败 1")), qPrintable(line->text()));
+
+    // Exported as shown: the header and one line per row.
+    const QString csv = dir.path() + QStringLiteral("/frames.csv");
+    QString error;
+    QVERIFY(window->framesTab()->exportCsv(csv, &error));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().count("\r\n"), model.rowCount() + 1);
+}
+
+void DiagnosticsWindowTest::theLinkTabCountsAndResets() {
+    WorkDir dir;
+    PtyPair pty;
+    Serial w;
+    w.show();
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::LinkIndex);
+    diagnostics::LinkTab *link = d->window()->linkTab();
+    QVERIFY(linkfixture::openOn(w, pty));
+    const QByteArray good = linkfixture::systemStatus(0, 0, 0);
+    QVERIFY(pty.write(QByteArray("\x01\x02", 2) + good + good + corrupted(good)));
+    QVERIFY(
+        waitUntil([&] { return link->valueText(diagnostics::LinkTab::CheckFailuresRow) == "1"; }));
+    QCOMPARE(link->valueText(diagnostics::LinkTab::SettingsRow), QStringLiteral("115200 8N1"));
+    QCOMPARE(link->valueText(diagnostics::LinkTab::StateRow), QStringLiteral("已打开"));
+    QCOMPARE(link->valueText(diagnostics::LinkTab::FramesInRow), QStringLiteral("3"));
+    QCOMPARE(link->valueText(diagnostics::LinkTab::NoiseRow), QStringLiteral("2"));
+    QCOMPARE(link->valueText(diagnostics::LinkTab::BytesInRow),
+             QString::number(2 + 3 * good.size()));
+    QCOMPARE(link->codeTable()->rowCount(), 1);
+    QCOMPARE(link->codeTable()->item(0, 0)->text(), QStringLiteral("E6"));
+    QCOMPARE(link->codeTable()->item(0, 2)->text(), QStringLiteral("3"));
+
+    QPushButton *reset = nullptr;
+    for (QPushButton *b : link->findChildren<QPushButton *>())
+        if (b->text() == QStringLiteral("计数清零"))
+            reset = b;
+    QVERIFY(reset);
+    reset->click();
+    QCOMPARE(link->valueText(diagnostics::LinkTab::FramesInRow), QStringLiteral("0"));
+    QCOMPARE(link->valueText(diagnostics::LinkTab::CheckFailuresRow), QStringLiteral("0"));
+    QCOMPARE(link->codeTable()->rowCount(), 0);
+}
+
+void DiagnosticsWindowTest::theEventsTabReadsTheHistoryDatabase() {
+    WorkDir dir;
+    PtyPair pty;
+    Serial w;
+    w.show();
+    auto *recorder = w.findChild<history::Recorder *>();
+    QVERIFY(linkfixture::openOn(w, pty));
+    linkfixture::clickSwitch(w);
+    recorder->flushNow();
+
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::EventsIndex);
+    diagnostics::EventsTab *events = d->window()->eventsTab();
+    QVERIFY(events->model().rowCount() >= 2);
+    // Newest first: the close, then the open.
+    QCOMPARE(
+        events->model().data(events->model().index(0, diagnostics::EventModel::Name)).toString(),
+        QStringLiteral("closed"));
+    events->categoryBox()->setCurrentIndex(
+        events->categoryBox()->findData(QStringLiteral("alarm")));
+    QCOMPARE(events->model().rowCount(), 0);
+    events->categoryBox()->setCurrentIndex(events->categoryBox()->findData(QStringLiteral("link")));
+    QVERIFY(events->model().rowCount() >= 2);
+    events->textBox()->setText(QStringLiteral("opened"));
+    QVERIFY(waitUntil([&] { return events->model().rowCount() == 1; }));
+}
+
+void DiagnosticsWindowTest::theStatusBarShowsTheOpenFailureOfAMissingPort() {
+    WorkDir dir;
+    Serial w;
+    w.show();
+    auto *line = w.statusBar()->findChild<LinkStatusLine *>();
+    QVERIFY(line);
+    const QRect switchPlace = SerialProbe::form(w)->pushButtonSerialSwitch->geometry();
+    linkfixture::selectEntry(w, QStringLiteral("/dev/ttyNOSUCH7(test)"));
+    linkfixture::clickSwitch(w);
+    QVERIFY(!SerialProbe::portOpen(w));
+    QCOMPARE(line->state(), LinkStatusLine::State::OpenFailed);
+    const QString error = SerialProbe::port(w)->errorString();
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(line->text(),
+             SerialProbe::port(w)->portName() + QStringLiteral(" 打开失败: ") + error);
+    // No box, and the button stays as it was.
+    QVERIFY(!boxShown());
+    QCOMPARE(SerialProbe::form(w)->pushButtonSerialSwitch->text(), QStringLiteral("打开串口"));
+    QCOMPARE(SerialProbe::form(w)->pushButtonSerialSwitch->geometry(), switchPlace);
+}
+
+void DiagnosticsWindowTest::theStatusBarShowsTheOpenFailureOfABusyPort() {
+    WorkDir dir;
+    PtyPair pty;
+    // Another program holds the port.
+    QSerialPort other;
+    other.setPortName(pty.slavePath());
+    QVERIFY(other.open(QIODevice::ReadWrite));
+    Serial w;
+    w.show();
+    auto *line = w.statusBar()->findChild<LinkStatusLine *>();
+    linkfixture::selectEntry(w, pty.entryText());
+    linkfixture::clickSwitch(w);
+    QVERIFY(!SerialProbe::portOpen(w));
+    QCOMPARE(line->state(), LinkStatusLine::State::OpenFailed);
+    QVERIFY2(
+        line->text().startsWith(SerialProbe::port(w)->portName() + QStringLiteral(" 打开失败: ")),
+        qPrintable(line->text()));
+    QVERIFY(line->text().endsWith(SerialProbe::port(w)->errorString()));
+
+    // Once the other program lets go, the open works and the line says so.
+    other.close();
+    linkfixture::clickSwitch(w);
+    QVERIFY(SerialProbe::portOpen(w));
+    QCOMPARE(line->state(), LinkStatusLine::State::Open);
+    QVERIFY(!line->text().contains(QStringLiteral("打开失败")));
+}
+
+void DiagnosticsWindowTest::textsAreEnglishAfterSwitchingTheLanguage() {
+    WorkDir dir;
+    Serial w;
+    w.show();
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    SerialProbe::tianslations(w, &preference::english);
+    QVERIFY(waitUntil([&] { return d->menu()->title() == QStringLiteral("Diagnostics"); }));
+    const QStringList titles = menuTitles(w);
+    QCOMPARE(titles.value(titles.indexOf(QStringLiteral("Diagnostics")) + 1),
+             QStringLiteral("Help"));
+    QCOMPARE(d->action()->text(), QStringLiteral("Link diagnostics..."));
+    DiagnosticsWindow *window = d->window();
+    QVERIFY(waitUntil(
+        [&] { return window->windowTitle() == QStringLiteral("Diagnostics - LASER SYSTEM"); }));
+    QCOMPARE(window->tabs()->tabText(0), QStringLiteral("Events"));
+    QCOMPARE(window->tabs()->tabText(1), QStringLiteral("Frames"));
+    QCOMPARE(window->tabs()->tabText(2), QStringLiteral("Trends"));
+    QCOMPARE(window->tabs()->tabText(3), QStringLiteral("Link"));
+    QCOMPARE(window->framesTab()->failedBox()->text(), QStringLiteral("Failed checks only"));
+    QCOMPARE(window->framesTab()->model().headerData(3, Qt::Horizontal).toString(),
+             QStringLiteral("Hex"));
+    auto *line = w.statusBar()->findChild<LinkStatusLine *>();
+    QVERIFY2(line->text().endsWith(QStringLiteral(" not open")), qPrintable(line->text()));
+
+    // And back.
+    SerialProbe::tianslations(w, &preference::chinese);
+    QVERIFY(waitUntil([&] { return d->menu()->title() == QStringLiteral("诊断"); }));
+    QVERIFY(waitUntil([&] { return window->tabs()->tabText(1) == QStringLiteral("报文"); }));
+}
+
+void DiagnosticsWindowTest::theHistorysTroubleShowsInTheStatusBarAndTheLinkTab() {
+    WorkDir dir;
+    // A file where the log folder should be: nothing can be written under it.
+    QFile blocker(QStringLiteral("log"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    PtyPair pty;
+    Serial w;
+    w.show();
+    QVERIFY(linkfixture::openOn(w, pty));
+    auto *line = w.statusBar()->findChild<LinkStatusLine *>();
+    QVERIFY(waitUntil([&] { return line->text().contains(QStringLiteral("历史记录: ")); }, 5000));
+    // The port works on as before.
+    QCOMPARE(line->state(), LinkStatusLine::State::Open);
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::LinkIndex);
+    const QString shown = d->window()->linkTab()->valueText(diagnostics::LinkTab::TroubleRow);
+    QVERIFY(shown != QStringLiteral("正常"));
+    QCOMPARE(shown, w.findChild<history::Recorder *>()->lastTrouble());
+}
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    DiagnosticsWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "diagnostics_window_test.moc"

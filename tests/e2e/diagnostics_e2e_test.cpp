@@ -1,0 +1,220 @@
+// The diagnostics window of the real program in a real X window, with the simulated CCB on a
+// virtual ttyUSB0: the menu opens it, frames flow into the Frames tab and a frame with wrong
+// check bytes turns red, the status bar tells why the port did not open, and the window's
+// title follows the language. Needs DISPLAY, root and xdotool/ImageMagick; skips otherwise.
+#include "tools/harness/harness.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+
+using harness::Driver;
+using harness::FormMap;
+using harness::Screen;
+
+namespace {
+
+void settle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+}
+
+// The map of the form knows nothing added in code: give it the diagnostics menu before the
+// help menu and the status line, as the program has them, so that positions and looks match.
+void addDiagnostics(FormMap &map, const QString &title, const QString &item) {
+    QMainWindow *main = map.window();
+    QMenu *help = main->findChild<QMenu *>(QStringLiteral("menu_Help"));
+    auto *menu = new QMenu(title, main->menuBar());
+    menu->setObjectName(QStringLiteral("menu_Diagnostics"));
+    QAction *action = menu->addAction(item);
+    action->setObjectName(QStringLiteral("actionLinkDiagnostics"));
+    main->menuBar()->insertMenu(help->menuAction(), menu);
+    auto *line = new QLabel;
+    line->setObjectName(QStringLiteral("linkStatusLine"));
+    line->setTextFormat(Qt::PlainText);
+    main->statusBar()->addPermanentWidget(line);
+}
+
+void expectStatus(FormMap &map, const Driver &driver, const QString &text) {
+    map.window()->findChild<QLabel *>(QStringLiteral("linkStatusLine"))->setText(text);
+    map.setWindowSize(driver.geometry().size());
+}
+
+// Pixels of a failed check's red background inside `area` of the screen.
+int redPixels(const QImage &shot, const QRect &area) {
+    int n = 0;
+    const QRect r = area.intersected(shot.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            n += (qAbs(c.red() - 255) < 8 && qAbs(c.green() - 170) < 8 && qAbs(c.blue() - 170) < 8)
+                     ? 1
+                     : 0;
+        }
+    return n;
+}
+
+struct Session {
+    harness::Paths paths = harness::defaultPaths();
+    std::unique_ptr<harness::WorkDir> dir;
+    harness::Simulator sim;
+    harness::Program program;
+    std::unique_ptr<FormMap> map;
+    std::unique_ptr<Driver> driver;
+
+    ~Session() {
+        program.stop();
+        sim.stop();
+    }
+
+    QString start(const QString &catalogue = QString()) {
+        dir = std::make_unique<harness::WorkDir>(paths.languageDir);
+        if (!dir->isValid())
+            return QStringLiteral("no working directory");
+        if (!sim.start(paths.simulator, {QStringLiteral("--no-drift"), QStringLiteral("--period"),
+                                         QStringLiteral("1000")}))
+            return QStringLiteral("the simulator did not start");
+        if (!program.start(paths, sim.ptyPath(), dir->path()))
+            return QStringLiteral("the program did not start");
+        map = std::make_unique<FormMap>(catalogue);
+        const bool english = !catalogue.isEmpty();
+        addDiagnostics(*map, english ? QStringLiteral("Diagnostics") : QStringLiteral("诊断"),
+                       english ? QStringLiteral("Link diagnostics...")
+                               : QStringLiteral("链路诊断..."));
+        driver = std::make_unique<Driver>(*map);
+        if (!driver->attach(15000))
+            return QStringLiteral("no window \"LASER SYSTEM\": %1").arg(program.output());
+        map->setWindowSize(driver->geometry().size());
+        settle(500);
+        return QString();
+    }
+};
+
+#define START(session, ...)                                                                        \
+    do {                                                                                           \
+        const QString why = (session).start(__VA_ARGS__);                                          \
+        if (!why.isEmpty())                                                                        \
+            QFAIL(qPrintable(why));                                                                \
+    } while (false)
+
+} // namespace
+
+class DiagnosticsE2eTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void theMenuOpensTheWindowWhereFramesFlowAndFailedChecksTurnRed();
+    void theStatusBarTellsWhyThePortDidNotOpen();
+    void theWindowTitleIsEnglishAfterSwitchingTheLanguage();
+};
+
+void DiagnosticsE2eTest::initTestCase() {
+    const QString missing = harness::missingPrerequisite();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+}
+
+void DiagnosticsE2eTest::theMenuOpensTheWindowWhereFramesFlowAndFailedChecksTurnRed() {
+    Session s;
+    START(s);
+    s.driver->click(QStringLiteral("pushButtonSerialSwitch"));
+    QVERIFY(s.driver->waitForText(QStringLiteral("pushButtonSerialSwitch"),
+                                  QStringLiteral("关闭串口"), 5000));
+    s.driver->chooseMenu(QStringLiteral("actionLinkDiagnostics"));
+    const quint64 window = Screen::findWindow(QStringLiteral("诊断 - LASER SYSTEM"), 5000);
+    QVERIFY2(window, "no window \"诊断 - LASER SYSTEM\" after the menu choice");
+    const QRect area = Screen::windowGeometry(window);
+    QVERIFY(!area.isEmpty());
+    Screen::parkPointer();
+
+    // Rows come in: the table looks different a round later.
+    settle(700);
+    const QImage first = Screen::shot().copy(area);
+    settle(1500);
+    const QImage later = Screen::shot().copy(area);
+    QVERIFY2(harness::difference(first, later) > 0.001, "the Frames tab does not change");
+    QCOMPARE(redPixels(later, QRect(QPoint(0, 0), area.size())), 0);
+
+    // Two rounds with wrong check bytes (a round a second): their rows turn red.
+    s.sim.send(QStringLiteral("badcrc 2"));
+    int red = 0;
+    QElapsedTimer t;
+    t.start();
+    while (red < 2000 && t.elapsed() < 4000) {
+        settle(200);
+        red = redPixels(Screen::shot(), area);
+    }
+    if (red < 2000)
+        Screen::shot().save(QDir::tempPath() + QStringLiteral("/laser-e2e-diagnostics-red.png"));
+    QVERIFY2(red >= 2000, qPrintable(QStringLiteral("%1 red pixels").arg(red)));
+
+    // Chosen again: still one window, and the main window still answers.
+    s.driver->chooseMenu(QStringLiteral("actionLinkDiagnostics"));
+    settle(300);
+    QByteArray out;
+    QVERIFY(Screen::run(QStringLiteral("xdotool"),
+                        {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                         QStringLiteral("--name"), QStringLiteral("诊断 - LASER SYSTEM")},
+                        &out));
+    QCOMPARE(out.trimmed().split('\n').size(), 1);
+}
+
+void DiagnosticsE2eTest::theStatusBarTellsWhyThePortDidNotOpen() {
+    Session s;
+    START(s);
+    expectStatus(*s.map, *s.driver, QStringLiteral("ttyUSB0 未打开"));
+    QVERIFY(s.driver->waitForLook(QStringLiteral("linkStatusLine"), nullptr, 3000));
+    // The adapter goes away before the open: the open fails with the system's reason.
+    s.sim.stop();
+    settle(300);
+    s.driver->click(QStringLiteral("pushButtonSerialSwitch"));
+    expectStatus(*s.map, *s.driver, QStringLiteral("ttyUSB0 打开失败: No such file or directory"));
+    double diff = 1;
+    if (!s.driver->waitForLook(QStringLiteral("linkStatusLine"), nullptr, 3000, &diff))
+        Screen::shot().save(QDir::tempPath() + QStringLiteral("/laser-e2e-diagnostics-status.png"));
+    QVERIFY2(diff < 0.01,
+             qPrintable(QStringLiteral("the status line differs in %1 of its pixels").arg(diff)));
+    // No box, and the button reads as before.
+    const QString closed = QStringLiteral("打开串口");
+    QVERIFY(s.driver->shows(QStringLiteral("pushButtonSerialSwitch"), &closed, Screen::shot()));
+    QCOMPARE(Screen::findWindow(QStringLiteral("错误"), 300), quint64(0));
+}
+
+void DiagnosticsE2eTest::theWindowTitleIsEnglishAfterSwitchingTheLanguage() {
+    Session s;
+    START(s);
+    s.driver->chooseMenu(QStringLiteral("actionEnglish"));
+    settle(500);
+    // The map in English, with the English menu titles in their places.
+    FormMap english(s.paths.languageDir + QStringLiteral("/lang_English.qm"));
+    addDiagnostics(english, QStringLiteral("Diagnostics"), QStringLiteral("Link diagnostics..."));
+    english.setWindowSize(s.driver->geometry().size());
+    s.driver->useMap(english);
+    expectStatus(english, *s.driver, QStringLiteral("ttyUSB0 not open"));
+    QVERIFY(s.driver->waitForLook(QStringLiteral("linkStatusLine"), nullptr, 3000));
+    s.driver->chooseMenu(QStringLiteral("actionLinkDiagnostics"));
+    QVERIFY(Screen::findWindow(QStringLiteral("Diagnostics - LASER SYSTEM"), 5000));
+    s.driver->useMap(*s.map);
+}
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    DiagnosticsE2eTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "diagnostics_e2e_test.moc"

@@ -1,0 +1,122 @@
+#include "ui/diagnostics/diagnostics_window.h"
+
+#include "history/recorder.h"
+#include "ui/diagnostics/link_status.h"
+#include "ui/diagnostics/tabs.h"
+#include "ui/diagnostics/texts.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace diagnostics {
+
+DiagnosticsWindow::DiagnosticsWindow(const QSerialPort &port, history::Recorder &recorder,
+                                     const HistoryPaths &paths, QWidget *parent)
+    : QWidget(parent, Qt::Window), tabWidget(new QTabWidget),
+      events(new EventsTab(paths.database())),
+      frames(new FramesTab(recorder.journal(), paths.logDir)),
+      trends(new TrendsTab(paths.database(), recorder)), link(new LinkTab(port, recorder)) {
+    setObjectName(QStringLiteral("diagnosticsWindow"));
+    tabWidget->addTab(events, QString());
+    tabWidget->addTab(frames, QString());
+    tabWidget->addTab(trends, QString());
+    tabWidget->addTab(link, QString());
+    tabWidget->setCurrentIndex(FramesIndex);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(tabWidget);
+    resize(1100, 650);
+
+    batch.setInterval(batchMs);
+    connect(&batch, &QTimer::timeout, this, [this] {
+        if (auto *tab = qobject_cast<DiagnosticsTab *>(tabWidget->currentWidget()))
+            tab->tick();
+    });
+    connect(tabWidget, &QTabWidget::currentChanged, this, [this](int index) {
+        if (isVisible())
+            activate(index);
+    });
+    retranslate();
+}
+
+void DiagnosticsWindow::activate(int index) {
+    for (int i = 0; i < tabWidget->count(); ++i)
+        if (i != index)
+            static_cast<DiagnosticsTab *>(tabWidget->widget(i))->setActive(false);
+    if (index >= 0)
+        static_cast<DiagnosticsTab *>(tabWidget->widget(index))->setActive(true);
+    activeIndex = index;
+}
+
+void DiagnosticsWindow::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    activate(tabWidget->currentIndex());
+    batch.start();
+}
+
+void DiagnosticsWindow::hideEvent(QHideEvent *event) {
+    batch.stop();
+    activate(-1);
+    QWidget::hideEvent(event);
+}
+
+void DiagnosticsWindow::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
+}
+
+void DiagnosticsWindow::retranslate() {
+    setWindowTitle(diagnostics::tr("诊断 - LASER SYSTEM"));
+    tabWidget->setTabText(EventsIndex, diagnostics::tr("事件"));
+    tabWidget->setTabText(FramesIndex, diagnostics::tr("报文"));
+    tabWidget->setTabText(TrendsIndex, diagnostics::tr("趋势"));
+    tabWidget->setTabText(LinkIndex, diagnostics::tr("链路"));
+    events->retranslate();
+    frames->retranslate();
+    trends->retranslate();
+    link->retranslate();
+}
+
+Diagnostics::Diagnostics(QMainWindow &window, QAction *before, const QSerialPort &p,
+                         history::Recorder &r, const HistoryPaths &hp)
+    : QObject(&window), main(window), port(p), recorder(r), paths(hp),
+      diagnosticsMenu(new QMenu(window.menuBar())), open(new QAction(diagnosticsMenu)),
+      status(new LinkStatusLine(p, r)) {
+    diagnosticsMenu->setObjectName(QStringLiteral("menu_Diagnostics"));
+    open->setObjectName(QStringLiteral("actionLinkDiagnostics"));
+    diagnosticsMenu->addAction(open);
+    window.menuBar()->insertMenu(before, diagnosticsMenu);
+    // A permanent widget sits at the right end and never covers the form.
+    window.statusBar()->addPermanentWidget(status);
+    connect(open, &QAction::triggered, this, &Diagnostics::showWindow);
+    window.installEventFilter(this);
+    retranslate();
+}
+
+void Diagnostics::showWindow() {
+    if (!shown)
+        shown = new DiagnosticsWindow(port, recorder, paths, &main);
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
+}
+
+bool Diagnostics::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == &main && event->type() == QEvent::LanguageChange)
+        retranslate();
+    return QObject::eventFilter(watched, event);
+}
+
+void Diagnostics::retranslate() {
+    diagnosticsMenu->setTitle(diagnostics::tr("诊断"));
+    open->setText(diagnostics::tr("链路诊断..."));
+}
+
+} // namespace diagnostics

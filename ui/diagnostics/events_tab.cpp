@@ -1,0 +1,138 @@
+#include "ui/diagnostics/csv.h"
+#include "ui/diagnostics/tabs.h"
+#include "ui/diagnostics/texts.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace diagnostics {
+
+namespace {
+
+constexpr qint64 hourMs = 3600 * 1000;
+const char *const categoryKeys[] = {"", "alarm", "state", "link", "command", "settings"};
+const qint64 periodMs[] = {hourMs, 24 * hourMs, 7 * 24 * hourMs, 0};
+
+} // namespace
+
+EventsTab::EventsTab(const QString &databasePath, QWidget *parent)
+    : DiagnosticsTab(parent), events(new EventModel(databasePath, this)), category(new QComboBox),
+      period(new QComboBox), text(new QLineEdit), refreshButton(new QPushButton),
+      exportButton(new QPushButton), view(new QTableView), message(new QLabel),
+      categoryLabel(new QLabel), periodLabel(new QLabel), textLabel(new QLabel),
+      typing(new QTimer(this)) {
+    for (const char *key : categoryKeys)
+        category->addItem(QString(), QString::fromLatin1(key));
+    for (qint64 ms : periodMs)
+        period->addItem(QString(), ms);
+    period->setCurrentIndex(1);
+    text->setClearButtonEnabled(true);
+
+    auto *filters = new QHBoxLayout;
+    filters->addWidget(categoryLabel);
+    filters->addWidget(category);
+    filters->addWidget(periodLabel);
+    filters->addWidget(period);
+    filters->addWidget(textLabel);
+    filters->addWidget(text, 1);
+    filters->addWidget(refreshButton);
+    filters->addWidget(exportButton);
+
+    view->setModel(events);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->setVisible(false);
+    view->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    view->horizontalHeader()->setStretchLastSection(true);
+    view->setWordWrap(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(view, 1);
+    layout->addWidget(message);
+
+    typing->setSingleShot(true);
+    typing->setInterval(300);
+    connect(typing, &QTimer::timeout, this, &EventsTab::reload);
+    connect(text, &QLineEdit::textChanged, typing, [this] { typing->start(); });
+    connect(category, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &EventsTab::reload);
+    connect(period, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &EventsTab::reload);
+    connect(refreshButton, &QPushButton::clicked, this, &EventsTab::reload);
+    connect(exportButton, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, diagnostics::tr("导出CSV"),
+                                                          QStringLiteral("events.csv"),
+                                                          QStringLiteral("CSV (*.csv)"));
+        QString error;
+        if (!path.isEmpty() && !exportCsv(path, &error))
+            message->setText(diagnostics::tr("导出失败: %1").arg(error));
+    });
+    retranslate();
+}
+
+void EventsTab::setActive(bool on) {
+    if (on == active)
+        return;
+    active = on;
+    if (active) {
+        reload();
+    } else {
+        // Closed, the tab keeps no query, no rows and no connection.
+        typing->stop();
+        events->release();
+    }
+}
+
+void EventsTab::reload() {
+    if (!active)
+        return;
+    EventFilter filter;
+    filter.category = category->currentData().toString();
+    filter.withinMs = period->currentData().toLongLong();
+    filter.text = text->text().trimmed();
+    QString error;
+    if (events->select(filter, QDateTime::currentMSecsSinceEpoch(), &error))
+        message->clear();
+    else
+        message->setText(error);
+    view->resizeColumnsToContents();
+    // The detail takes the rest of the width.
+    view->horizontalHeader()->setStretchLastSection(true);
+}
+
+bool EventsTab::exportCsv(const QString &path, QString *error) {
+    events->fetchAll();
+    return writeTextFile(path, modelToCsv(*events), error);
+}
+
+void EventsTab::retranslate() {
+    const char *const categoryNames[] = {
+        QT_TRANSLATE_NOOP("Diagnostics", "全部"), QT_TRANSLATE_NOOP("Diagnostics", "报警"),
+        QT_TRANSLATE_NOOP("Diagnostics", "状态"), QT_TRANSLATE_NOOP("Diagnostics", "链路"),
+        QT_TRANSLATE_NOOP("Diagnostics", "命令"), QT_TRANSLATE_NOOP("Diagnostics", "设置")};
+    for (int i = 0; i < category->count(); ++i)
+        category->setItemText(i, diagnostics::tr(categoryNames[i]));
+    const char *const periodNames[] = {QT_TRANSLATE_NOOP("Diagnostics", "最近一小时"),
+                                       QT_TRANSLATE_NOOP("Diagnostics", "最近一天"),
+                                       QT_TRANSLATE_NOOP("Diagnostics", "最近一周"),
+                                       QT_TRANSLATE_NOOP("Diagnostics", "全部")};
+    for (int i = 0; i < period->count(); ++i)
+        period->setItemText(i, diagnostics::tr(periodNames[i]));
+    categoryLabel->setText(diagnostics::tr("类别:"));
+    periodLabel->setText(diagnostics::tr("时间:"));
+    textLabel->setText(diagnostics::tr("文字:"));
+    refreshButton->setText(diagnostics::tr("刷新"));
+    exportButton->setText(diagnostics::tr("导出CSV..."));
+    events->headerDataChanged(Qt::Horizontal, 0, EventModel::ColumnCount - 1);
+}
+
+} // namespace diagnostics
