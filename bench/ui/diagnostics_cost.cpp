@@ -4,7 +4,7 @@
 // of the process (less the thread that feeds the line) for both and their ratio.
 //
 //   diagnostics_cost [SECONDS]   (default 20)
-#include "link/link_fixture.h"
+#include "support/window_fixture.h"
 #include "support/pty.h"
 #include "support/serial_probe.h"
 #include "ui/diagnostics/diagnostics_window.h"
@@ -31,11 +31,11 @@ double cpuSeconds(int who) {
 
 // One round of what the CCB sends, every tenth with wrong check bytes.
 QByteArray round(int n) {
-    QByteArray status = linkfixture::systemStatus(0, 0, linkfixture::dcOnBit);
+    QByteArray status = frames::systemStatus(0, 0, frames::dcOnBit);
     if (n % 10 == 0)
-        status[status.size() - 1] = char((status.at(status.size() - 1) + 1) & 0x7F);
-    return status + linkfixture::temperature(2591, 2) + linkfixture::temperature(2610, 3) +
-           linkfixture::driverBoard(0, n % 8, "V1.0.7");
+        status = frames::corrupted(status);
+    return status + frames::temperature(2591 >> 7, 2591 & 0x7F, 2) + frames::temperature(2610 >> 7, 2610 & 0x7F, 3) +
+           frames::driverBoard(0, 0, "V1.0.7", frames::driverSlot(n % 8), 0);
 }
 
 } // namespace
@@ -44,7 +44,6 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? atoi(argv[1]) : 20;
-    initLinkTestResources();
 
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
@@ -57,7 +56,7 @@ int main(int argc, char **argv) {
     PtyPair pty;
     Serial w;
     w.show();
-    if (!pty.isValid() || !linkfixture::openOn(w, pty)) {
+    if (!pty.isValid() || !fixture::openOnPty(w, pty)) {
         std::fprintf(stderr, "cannot open the pseudo-terminal\n");
         return 1;
     }

@@ -1,8 +1,8 @@
 // The diagnostics window on the real main window: its menu, one instance, the Frames tab over a
 // real pseudo-terminal, the Link and Events tabs, the status line and the English texts.
-#include "app/language_preference.h"
+#include "preference/language_preference.h"
 #include "history/recorder.h"
-#include "link/link_fixture.h"
+#include "support/window_fixture.h"
 #include "support/pty.h"
 #include "support/serial_probe.h"
 #include "support/work_dir.h"
@@ -27,7 +27,7 @@
 using diagnostics::Diagnostics;
 using diagnostics::DiagnosticsWindow;
 using diagnostics::LinkStatusLine;
-using linkfixture::waitUntil;
+using fixture::waitUntil;
 
 namespace {
 
@@ -50,18 +50,12 @@ bool boxShown() {
     return false;
 }
 
-QByteArray corrupted(QByteArray frame) {
-    frame[frame.size() - 1] = char((frame.at(frame.size() - 1) + 1) & 0x7F);
-    return frame;
-}
-
 } // namespace
 
 class DiagnosticsWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { initLinkTestResources(); }
     void theMenuSitsBetweenLanguageAndHelp();
     void theStatusLineMovesNothingOfTheForm();
     void theActionOpensOneNonModalWindowThatWorksOnlyWhileShown();
@@ -167,7 +161,7 @@ void DiagnosticsWindowTest::theActionOpensOneNonModalWindowThatWorksOnlyWhileSho
     QVERIFY(!window->isVisible());
     QVERIFY(!window->isWorking());
     auto *recorder = w.findChild<history::Recorder *>();
-    recorder->frameReceived(linkfixture::systemStatus(0, 0, 0), protocol::Verdict::CheckOk,
+    recorder->frameReceived(frames::systemStatus(0, 0, 0), protocol::Verdict::CheckOk,
                             SerialProbe::state(w));
     QTest::qWait(3 * DiagnosticsWindow::batchMs);
     QCOMPARE(window->framesTab()->model().rowCount(), 0);
@@ -188,10 +182,10 @@ void DiagnosticsWindowTest::framesFromThePortShowUpAndAFailedCheckIsFlagged() {
     d->showWindow();
     DiagnosticsWindow *window = d->window();
     window->tabs()->setCurrentIndex(DiagnosticsWindow::FramesIndex);
-    QVERIFY(linkfixture::openOn(w, pty));
+    QVERIFY(fixture::openOnPty(w, pty));
 
-    const QByteArray good = linkfixture::systemStatus(0, 0, linkfixture::dcOnBit);
-    QVERIFY(pty.write(good + corrupted(good) + linkfixture::temperature(2591, 2)));
+    const QByteArray good = frames::systemStatus(0, 0, frames::dcOnBit);
+    QVERIFY(pty.write(good + frames::corrupted(good) + frames::temperature(2591 >> 7, 2591 & 0x7F, 2)));
     diagnostics::FrameModel &model = window->framesTab()->model();
     QVERIFY(waitUntil([&] { return model.rowCount() >= 3; }));
 
@@ -201,7 +195,7 @@ void DiagnosticsWindowTest::framesFromThePortShowUpAndAFailedCheckIsFlagged() {
             failed = r;
     QVERIFY(failed >= 0);
     QCOMPARE(model.data(model.index(failed, diagnostics::FrameModel::HexColumn)).toString(),
-             diagnostics::FrameModel::hexText(corrupted(good)));
+             diagnostics::FrameModel::hexText(frames::corrupted(good)));
     QCOMPARE(model.data(model.index(failed, diagnostics::FrameModel::VerdictColumn)).toString(),
              QStringLiteral("校验失败"));
     QVERIFY(model.data(model.index(failed, 0), Qt::BackgroundRole).isValid());
@@ -251,9 +245,9 @@ void DiagnosticsWindowTest::theLinkTabCountsAndResets() {
     d->showWindow();
     d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::LinkIndex);
     diagnostics::LinkTab *link = d->window()->linkTab();
-    QVERIFY(linkfixture::openOn(w, pty));
-    const QByteArray good = linkfixture::systemStatus(0, 0, 0);
-    QVERIFY(pty.write(QByteArray("\x01\x02", 2) + good + good + corrupted(good)));
+    QVERIFY(fixture::openOnPty(w, pty));
+    const QByteArray good = frames::systemStatus(0, 0, 0);
+    QVERIFY(pty.write(QByteArray("\x01\x02", 2) + good + good + frames::corrupted(good)));
     QVERIFY(
         waitUntil([&] { return link->valueText(diagnostics::LinkTab::CheckFailuresRow) == "1"; }));
     QCOMPARE(link->valueText(diagnostics::LinkTab::SettingsRow), QStringLiteral("115200 8N1"));
@@ -283,8 +277,8 @@ void DiagnosticsWindowTest::theEventsTabReadsTheHistoryDatabase() {
     Serial w;
     w.show();
     auto *recorder = w.findChild<history::Recorder *>();
-    QVERIFY(linkfixture::openOn(w, pty));
-    linkfixture::clickSwitch(w);
+    QVERIFY(fixture::openOnPty(w, pty));
+    fixture::formOf(w).pushButtonSerialSwitch->click();
     recorder->flushNow();
 
     Diagnostics *d = diagnosticsOf(w);
@@ -312,8 +306,8 @@ void DiagnosticsWindowTest::theStatusBarShowsTheOpenFailureOfAMissingPort() {
     auto *line = w.statusBar()->findChild<LinkStatusLine *>();
     QVERIFY(line);
     const QRect switchPlace = SerialProbe::form(w)->pushButtonSerialSwitch->geometry();
-    linkfixture::selectEntry(w, QStringLiteral("/dev/ttyNOSUCH7(test)"));
-    linkfixture::clickSwitch(w);
+    fixture::selectEntry(w, QStringLiteral("/dev/ttyNOSUCH7(test)"));
+    fixture::formOf(w).pushButtonSerialSwitch->click();
     QVERIFY(!SerialProbe::portOpen(w));
     QCOMPARE(line->state(), LinkStatusLine::State::OpenFailed);
     const QString error = SerialProbe::port(w)->errorString();
@@ -336,8 +330,8 @@ void DiagnosticsWindowTest::theStatusBarShowsTheOpenFailureOfABusyPort() {
     Serial w;
     w.show();
     auto *line = w.statusBar()->findChild<LinkStatusLine *>();
-    linkfixture::selectEntry(w, pty.entryText());
-    linkfixture::clickSwitch(w);
+    fixture::selectEntry(w, pty.entryText());
+    fixture::formOf(w).pushButtonSerialSwitch->click();
     QVERIFY(!SerialProbe::portOpen(w));
     QCOMPARE(line->state(), LinkStatusLine::State::OpenFailed);
     QVERIFY2(
@@ -347,7 +341,7 @@ void DiagnosticsWindowTest::theStatusBarShowsTheOpenFailureOfABusyPort() {
 
     // Once the other program lets go, the open works and the line says so.
     other.close();
-    linkfixture::clickSwitch(w);
+    fixture::formOf(w).pushButtonSerialSwitch->click();
     QVERIFY(SerialProbe::portOpen(w));
     QCOMPARE(line->state(), LinkStatusLine::State::Open);
     QVERIFY(!line->text().contains(QStringLiteral("打开失败")));
@@ -393,7 +387,7 @@ void DiagnosticsWindowTest::theHistorysTroubleShowsInTheStatusBarAndTheLinkTab()
     PtyPair pty;
     Serial w;
     w.show();
-    QVERIFY(linkfixture::openOn(w, pty));
+    QVERIFY(fixture::openOnPty(w, pty));
     auto *line = w.statusBar()->findChild<LinkStatusLine *>();
     QVERIFY(waitUntil([&] { return line->text().contains(QStringLiteral("历史记录: ")); }, 5000));
     // The port works on as before.
