@@ -197,7 +197,9 @@ QString describeReceivedFrame(const QByteArray &frame) {
         if (!t.valid)
             return frame.size() == 6 ? name + QStringLiteral(": malformed")
                                      : wrongLength(name, frame);
-        return name + QStringLiteral(" T") + QString::number(t.channel) + QLatin1Char(' ') +
+        // Named as on the status page: water in (channel 2) is T3, water out (channel 3) T4;
+        // the other channels are counted the same way.
+        return name + QStringLiteral(" T") + QString::number(t.channel + 1) + QLatin1Char(' ') +
                hundredthsText(t.hundredths) + QStringLiteral(" °C");
     }
     case 0xE2: {

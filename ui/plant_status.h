@@ -4,11 +4,19 @@
 
 class QMainWindow;
 
+namespace diagnostics {
+class Diagnostics;
+}
+namespace history {
+class Recorder;
+}
 namespace plant {
 class PlantLink;
 }
 
-// Starts the plant link when config/plant.ini exists, as a child of the window, and shows its
-// state line as a permanent label of the status bar. Returns null, and adds nothing, when
-// there is no such file.
-plant::PlantLink *startPlantLink(QMainWindow &window, const QString &portName);
+// Starts the plant link when config/plant.ini exists, as a child of the window: shows its state
+// line as a permanent label of the status bar and in the diagnostics window, and publishes the
+// recorder's events and samples. Returns null, and adds nothing, when there is no such file.
+plant::PlantLink *startPlantLink(QMainWindow &window, const QString &portName,
+                                 history::Recorder &recorder,
+                                 diagnostics::Diagnostics &diagnostics);

@@ -12,6 +12,8 @@ bool isPortError(QSerialPort::SerialPortError error) {
     case QSerialPort::OpenError:
     case QSerialPort::PermissionError:
     case QSerialPort::DeviceNotFoundError:
+    // A command clicked while the port is closed sends nothing; that is no fault of the port.
+    case QSerialPort::NotOpenError:
         return false;
     default:
         return true;

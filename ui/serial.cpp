@@ -2,11 +2,10 @@
 
 #include "history/recorder.h"
 #include "link/port_loss.h"
-#include "plant/plant_link.h"
 #include "preference/language_preference.h"
 #include "ui/diagnostics/diagnostics_window.h"
-#include "ui/port_history.h"
 #include "ui/plant_status.h"
+#include "ui/port_history.h"
 #include "ui_serial.h"
 
 #include <QCoreApplication>
@@ -30,7 +29,8 @@ Serial::Serial(QWidget *parent)
     form->stackedWidget->setCurrentIndex(0);
     recorder = new history::Recorder(this);
     // The diagnostics menu before the help menu, its window and the status line.
-    new diagnostics::Diagnostics(*this, form->menu_Help->menuAction(), *port, *recorder);
+    auto *diagnosticsMenu =
+        new diagnostics::Diagnostics(*this, form->menu_Help->menuAction(), *port, *recorder);
 
     languageFile(&preference::requestRead);
     tianslations(&language);
@@ -54,13 +54,7 @@ Serial::Serial(QWidget *parent)
 
     setupConnections();
     resetDeviceState();
-    plantLink = startPlantLink(*this, port->portName());
-    if (plantLink) {
-        connect(recorder, &history::Recorder::eventRecorded, plantLink,
-                &plant::PlantLink::publishEvent);
-        connect(recorder, &history::Recorder::sampleRecorded, plantLink,
-                &plant::PlantLink::publishSample);
-    }
+    plantLink = startPlantLink(*this, port->portName(), *recorder, *diagnosticsMenu);
 }
 
 Serial::~Serial() {

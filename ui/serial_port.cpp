@@ -160,7 +160,8 @@ void Serial::deviceGone(const QString &errorText) {
     const bool wasOpen = portOpen;
     // Closed before any box: the dead port would keep waking the event loop inside it.
     ClosePort();
-    port->close();
+    if (port->isOpen())
+        port->close();
     portOpen = false;
     // A link-lost box that is open already finishes the job when it is dismissed.
     if (wasOpen && !tick.reportingLinkLost())

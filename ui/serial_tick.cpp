@@ -38,7 +38,8 @@ void Serial::tim1ms_CallBack() {
     if (d.refreshNow) {
         uiRefresh(form);
         if (plantLink)
-            plantLink->updateStatus(deviceState, {port->portName(), portOpen, recorder->figures().lastFrameAt});
+            plantLink->updateStatus(deviceState,
+                                    {port->portName(), portOpen, recorder->figures().lastFrameAt});
     }
 
     if (d.linkLost) {

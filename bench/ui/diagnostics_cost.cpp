@@ -4,9 +4,9 @@
 // of the process (less the thread that feeds the line) for both and their ratio.
 //
 //   diagnostics_cost [SECONDS]   (default 20)
-#include "support/window_fixture.h"
 #include "support/pty.h"
 #include "support/serial_probe.h"
+#include "support/window_fixture.h"
 #include "ui/diagnostics/diagnostics_window.h"
 
 #include <QApplication>
@@ -34,7 +34,8 @@ QByteArray round(int n) {
     QByteArray status = frames::systemStatus(0, 0, frames::dcOnBit);
     if (n % 10 == 0)
         status = frames::corrupted(status);
-    return status + frames::temperature(2591 >> 7, 2591 & 0x7F, 2) + frames::temperature(2610 >> 7, 2610 & 0x7F, 3) +
+    return status + frames::temperature(2591 >> 7, 2591 & 0x7F, 2) +
+           frames::temperature(2610 >> 7, 2610 & 0x7F, 3) +
            frames::driverBoard(0, 0, "V1.0.7", frames::driverSlot(n % 8), 0);
 }
 

@@ -1,10 +1,10 @@
 // The diagnostics window on the real main window: its menu, one instance, the Frames tab over a
 // real pseudo-terminal, the Link and Events tabs, the status line and the English texts.
-#include "preference/language_preference.h"
 #include "history/recorder.h"
-#include "support/window_fixture.h"
+#include "preference/language_preference.h"
 #include "support/pty.h"
 #include "support/serial_probe.h"
+#include "support/window_fixture.h"
 #include "support/work_dir.h"
 #include "ui/diagnostics/diagnostics_window.h"
 #include "ui/diagnostics/link_status.h"
@@ -185,7 +185,8 @@ void DiagnosticsWindowTest::framesFromThePortShowUpAndAFailedCheckIsFlagged() {
     QVERIFY(fixture::openOnPty(w, pty));
 
     const QByteArray good = frames::systemStatus(0, 0, frames::dcOnBit);
-    QVERIFY(pty.write(good + frames::corrupted(good) + frames::temperature(2591 >> 7, 2591 & 0x7F, 2)));
+    QVERIFY(
+        pty.write(good + frames::corrupted(good) + frames::temperature(2591 >> 7, 2591 & 0x7F, 2)));
     diagnostics::FrameModel &model = window->framesTab()->model();
     QVERIFY(waitUntil([&] { return model.rowCount() >= 3; }));
 

@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(j.at(2).bytes, bytes({0x03, 0xE6, 0x90, 0x04}));
         QCOMPARE(j.at(2).text, QStringLiteral("4 bytes skipped"));
         QCOMPARE(j.at(3).verdict, Verdict::NotChecked);
-        QCOMPARE(j.at(3).text, QString::fromUtf8("Temperature T3 25.91 °C"));
+        QCOMPARE(j.at(3).text, QString::fromUtf8("Temperature T4 25.91 °C"));
         QCOMPARE(j.at(4).verdict, Verdict::CheckOk);
         QCOMPARE(j.at(4).name, QStringLiteral("Code 9A"));
         QCOMPARE(j.at(5).verdict, Verdict::UnknownCode);
@@ -373,7 +373,7 @@ private slots:
                                     << "SystemStatus: DC on, laser ready, red light on, external "
                                        "e-stop, door interlock, system fault, chiller fault";
         QTest::newRow("water in") << temperature(10, 2)
-                                  << QString::fromUtf8("Temperature T2 0.10 °C");
+                                  << QString::fromUtf8("Temperature T3 0.10 °C");
         QTest::newRow("bad temperature")
             << bytes({0xE0, 0x04, 1, 1, 2, 1}) << "Temperature: malformed";
         QTest::newRow("dew point") << dewPoint(1234) << QString::fromUtf8("DewPoint 12.34 °C");

@@ -193,6 +193,28 @@ private slots:
         QCOMPARE(rx, systemStatus(0, 0, 0x30) + late);
     }
 
+    void aVanishedDeviceIsOneDeviceGoneRowAndNoLinkLostRow() {
+        WorkDir dir;
+        auto pty = std::make_unique<PtyPair>();
+        Run run;
+        QVERIFY(run.open(pty->slavePath()));
+        QVERIFY(run.sendAndPass(*pty, systemStatus(0, 0, 0x30)));
+        run.events.clear();
+        BoxCloser closer;
+        // The far end goes away, as a pulled adapter does.
+        pty->closeMaster();
+        QVERIFY(waitUntil([&] { return closer.count() > 0; }));
+        // The watchdog has nothing left to report afterwards.
+        SerialProbe::ticks(*run.window, 17000);
+        QCOMPARE(closer.count(), 1);
+        QStringList names;
+        for (const Event &e : run.events)
+            names << e.name;
+        QCOMPARE(names, (QStringList{"device_gone", "state_cleared"}));
+        QVERIFY(run.events.front().detail.startsWith(SerialProbe::port(*run.window)->portName()));
+        QVERIFY(!run.recorder().figures().lastPortError.isEmpty());
+    }
+
     void aReplayedCaptureGivesTheSameStateAndTheSameFlagRows() {
         WorkDir dir;
         PtyPair pty;

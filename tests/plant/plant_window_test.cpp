@@ -1,8 +1,9 @@
 // The window and the plant link: without config/plant.ini the program holds no network socket
 // and shows nothing new; with one it connects out and shows the link's line in the status bar.
-#include "support/serial_probe.h"
-#include "support/work_dir.h"
+#include "support/window_fixture.h"
 #include "tests/plant/broker.h"
+#include "ui/diagnostics/diagnostics_window.h"
+#include "ui/diagnostics/tabs.h"
 
 #include <QDir>
 #include <QLabel>
@@ -91,6 +92,42 @@ private slots:
         const auto status = sub.collect(QStringLiteral("status"), 1);
         QCOMPARE(status.size(), size_t(1));
         QVERIFY(status[0].payload.contains("\"link\""));
+    }
+
+    void theHistorysEventsReachTheBrokerAndTheLinkTabShowsTheLine() {
+        if (!Broker::available())
+            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
+        Broker broker;
+        QVERIFY(broker.start());
+        Subscriber sub(broker.port, "laser/+/events");
+
+        WorkDir work;
+        QDir().mkpath(QStringLiteral("config"));
+        QFile ini(QStringLiteral("config/plant.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[mqtt]\nurl = " + broker.url().toUtf8() + "\n");
+        ini.close();
+
+        PtyPair pty;
+        Serial window;
+        window.show();
+        auto *label = window.findChild<QLabel *>(QStringLiteral("plantLinkState"));
+        QVERIFY(label);
+        QTRY_VERIFY_WITH_TIMEOUT(label->text().contains(QStringLiteral("connected")), 10000);
+
+        // Opening the port is a history event, and so goes to the broker.
+        QVERIFY(fixture::openOnPty(window, pty));
+        const auto events = sub.collect(QStringLiteral("events"), 1);
+        QCOMPARE(events.size(), size_t(1));
+        QVERIFY2(events[0].payload.contains("\"name\":\"opened\""), events[0].payload.constData());
+        QVERIFY(events[0].payload.contains("\"category\":\"link\""));
+
+        auto *diagnostics = window.findChild<diagnostics::Diagnostics *>();
+        QVERIFY(diagnostics);
+        diagnostics->showWindow();
+        diagnostics::LinkTab *tab = diagnostics->window()->linkTab();
+        diagnostics->window()->tabs()->setCurrentIndex(diagnostics::DiagnosticsWindow::LinkIndex);
+        QCOMPARE(tab->valueText(diagnostics::LinkTab::PlantRow), label->text());
     }
 
     void aMalformedPlantIniShowsOneLineAndTheWindowWorks() {

@@ -101,11 +101,19 @@ Diagnostics::Diagnostics(QMainWindow &window, QAction *before, const QSerialPort
 }
 
 void Diagnostics::showWindow() {
-    if (!shown)
+    if (!shown) {
         shown = new DiagnosticsWindow(port, recorder, paths, &main);
+        shown->linkTab()->setPlantLine(plantLine);
+    }
     shown->show();
     shown->raise();
     shown->activateWindow();
+}
+
+void Diagnostics::setPlantLine(const QString &line) {
+    plantLine = line;
+    if (shown)
+        shown->linkTab()->setPlantLine(line);
 }
 
 bool Diagnostics::eventFilter(QObject *watched, QEvent *event) {

@@ -78,6 +78,8 @@ public:
     LinkStatusLine *statusLine() const { return status; }
     // Shows the window, making it on first use, and raises it.
     void showWindow();
+    // The plant link's state line for the Link tab.
+    void setPlantLine(const QString &line);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -93,6 +95,7 @@ private:
     QAction *open;
     LinkStatusLine *status;
     DiagnosticsWindow *shown = nullptr;
+    QString plantLine;
 };
 
 } // namespace diagnostics

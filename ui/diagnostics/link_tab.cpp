@@ -57,7 +57,8 @@ const char *const rowNames[LinkTab::RowCount] = {QT_TRANSLATE_NOOP("Diagnostics"
                                                  QT_TRANSLATE_NOOP("Diagnostics", "帧/秒"),
                                                  QT_TRANSLATE_NOOP("Diagnostics", "距上一帧"),
                                                  QT_TRANSLATE_NOOP("Diagnostics", "最后端口错误"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "历史记录")};
+                                                 QT_TRANSLATE_NOOP("Diagnostics", "历史记录"),
+                                                 QT_TRANSLATE_NOOP("Diagnostics", "工厂链路")};
 
 } // namespace
 
@@ -96,6 +97,11 @@ void LinkTab::setActive(bool on) {
         tick();
 }
 
+void LinkTab::setPlantLine(const QString &line) {
+    plantLine = line;
+    tick();
+}
+
 QString LinkTab::valueText(int row) const {
     return values.at(size_t(row))->text();
 }
@@ -129,6 +135,7 @@ void LinkTab::tick() {
                                                       f.lastPortError);
     set(TroubleRow,
         recorder.lastTrouble().isEmpty() ? diagnostics::tr("正常") : recorder.lastTrouble());
+    set(PlantRow, plantLine.isEmpty() ? diagnostics::tr("未配置") : plantLine);
 
     int rows = 0;
     for (int c = 0; c < 256; ++c)

@@ -173,10 +173,15 @@ public:
         SinceLastRow,
         PortErrorRow,
         TroubleRow,
+        PlantRow,
         RowCount
     };
+    // The plant link's state line (broker state, last error, buffered and dropped counts);
+    // empty while no plant link is configured.
+    void setPlantLine(const QString &line);
 
 private:
+    QString plantLine;
     const QSerialPort &port;
     history::Recorder &recorder;
     QFormLayout *form;
