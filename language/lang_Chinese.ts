@@ -808,5 +808,15 @@
         <source>露点温度(C)</source>
         <translation>露点温度(C)</translation>
     </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="61"/>
+        <source>工厂链路</source>
+        <translation>工厂链路</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="61"/>
+        <source>未配置</source>
+        <translation>未配置</translation>
+    </message>
 </context>
 </TS>

@@ -808,5 +808,15 @@
         <source>露点温度(C)</source>
         <translation>Dew point (C)</translation>
     </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="61"/>
+        <source>工厂链路</source>
+        <translation>Plant link</translation>
+    </message>
+    <message>
+        <location filename="../ui/diagnostics/link_tab.cpp" line="61"/>
+        <source>未配置</source>
+        <translation>Not configured</translation>
+    </message>
 </context>
 </TS>
