@@ -5,6 +5,7 @@
 #include "history/recorder.h"
 #include "protocol/dispatch.h"
 #include "protocol/frame.h"
+#include "support/frames.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -15,30 +16,11 @@
 
 namespace {
 
-QByteArray make(int code, const QByteArray &payload) {
-    QByteArray f;
-    f.append(char(code));
-    f.append(char(payload.size() + 2));
-    f.append(payload);
-    protocol::appendCheckBytes(f);
-    return f;
-}
-
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(char(v));
-    return out;
-}
+using frames::bytes;
+using frames::make;
 
 // The frames of one usual status round.
 std::vector<QByteArray> statusRound() {
-    QByteArray driver = bytes({0, 0});
-    driver.append(QByteArray(15, '\0'));
-    driver.append("V1.0.0");
-    driver.append(QByteArray(2, '\0'));
-    driver.append(char(0x03));
-    driver.append(char(0));
     return {make(0xE6, bytes({0x04, 0x08, 0x30})),
             make(0xE2, bytes({0, 0x40, 0, 0x08, 0, 0, 1})),
             bytes({0xE0, 0x04, 0x14, 0x1F, 0x02, 0x00}),
@@ -46,7 +28,7 @@ std::vector<QByteArray> statusRound() {
             make(0xE4, bytes({0, 0, 0, 0x09, 0x52, 0})),
             make(0xE5, bytes({0, 50, 0x07, 0x68, 0, 0, 0, 0})),
             make(0xEE, bytes({0, 0, 0, 0, 0, 0, 6, 12, 7, 14, 37, 0})),
-            make(0xD2, driver)};
+            frames::driverBoard(0, 0, "V1.0.0", frames::driverSlot(3), 0)};
 }
 
 struct Rig {

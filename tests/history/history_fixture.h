@@ -5,16 +5,16 @@
 #include "protocol/dispatch.h"
 #include "protocol/frame.h"
 #include "protocol/reassembly.h"
+#include "support/frames.h"
+#include "support/wait.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
-#include <QThread>
 #include <QVariant>
 
 #include <initializer_list>
@@ -23,31 +23,11 @@
 // Frames as the CCB writes them, and a receive path like the window's, for the history suites.
 namespace historyfixture {
 
-inline QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(char(v));
-    return out;
-}
-
-// Code byte, length byte, payload, check bytes.
-inline QByteArray make(int code, const QByteArray &payload) {
-    QByteArray f;
-    f.append(char(code));
-    f.append(char(payload.size() + 2));
-    f.append(payload);
-    protocol::appendCheckBytes(f);
-    return f;
-}
-
-inline QByteArray corrupted(QByteArray f) {
-    f[f.size() - 1] = char((f.at(f.size() - 1) + 1) & 0x7F);
-    return f;
-}
-
-inline QByteArray systemStatus(int b2, int b3, int b4) {
-    return make(0xE6, bytes({b2, b3, b4}));
-}
+using frames::bytes;
+using frames::corrupted;
+using frames::make;
+using frames::parameterReply;
+using frames::systemStatus;
 
 // Module status for module `index`: alarms byte (offset 3), PD bits (offset 2), beam (offset 5).
 inline QByteArray moduleStatus(int index, int pd, int alarms, int beam) {
@@ -55,28 +35,16 @@ inline QByteArray moduleStatus(int index, int pd, int alarms, int beam) {
 }
 
 inline QByteArray driverBoard(int board, int channel, int faults, int overTemp4) {
-    QByteArray payload = bytes({faults, overTemp4});
-    payload.append(QByteArray(15, '\0'));
-    payload.append("V1.0.0");
-    payload.append(QByteArray(2, '\0'));
-    payload.append(char(((channel / 4) << 4) | (channel % 4)));
-    payload.append(char(board));
-    return make(0xD2, payload);
+    return frames::driverBoard(faults, overTemp4, "V1.0.0", frames::driverSlot(channel), board);
 }
 
+// A 14-bit raw value in hundredths of a degree.
 inline QByteArray temperature(int raw, int channel) {
-    return bytes({0xE0, 0x04, (raw >> 7) & 0x7F, raw & 0x7F, channel, 0x00});
+    return frames::temperature((raw >> 7) & 0x7F, raw & 0x7F, channel);
 }
 
 inline QByteArray dewPoint(int raw) {
     return make(0xE4, bytes({0, 0, 0, (raw >> 7) & 0x7F, raw & 0x7F, 0}));
-}
-
-inline QByteArray parameterReply(int parameter, const QByteArray &value) {
-    QByteArray payload =
-        bytes({1, 0, 0, int((value.size() << 3) | ((parameter >> 7) & 1)), parameter & 0x7F});
-    payload.append(value);
-    return make(0xEF, payload);
 }
 
 // Reassembly and dispatch as the window runs them, reporting to a recorder.
@@ -145,16 +113,6 @@ inline QList<QVariantList> rows(const QString &dbPath, const QString &sql) {
     return out;
 }
 
-template <typename Done> bool waitUntil(Done done, int timeoutMs = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
-}
+using fixture::waitUntil;
 
 } // namespace historyfixture

@@ -7,6 +7,7 @@
 #include "support/modal.h"
 #include "support/pty.h"
 #include "support/serial_probe.h"
+#include "support/wait.h"
 #include "support/work_dir.h"
 
 #include <QByteArray>
@@ -101,20 +102,6 @@ inline bool openOnPty(Serial &w, const PtyPair &pty) {
     selectEntry(w, pty.entryText());
     formOf(w).pushButtonSerialSwitch->click();
     return SerialProbe::portOpen(w) && SerialProbe::port(w)->isOpen();
-}
-
-// Processes events until `done` holds or `timeoutMs` has passed, looking after every batch of
-// events: with the 1 ms tick always due, Qt's own waits look far less often than that.
-template <typename Done> bool waitUntil(Done done, int timeoutMs = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QTest::qSleep(1);
-    }
-    return true;
 }
 
 // Waits for the bytes just written on the master to arrive and for the receive pass that
