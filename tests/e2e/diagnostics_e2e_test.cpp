@@ -2,6 +2,7 @@
 // virtual ttyUSB0: the menu opens it, frames flow into the Frames tab and a frame with wrong
 // check bytes turns red, the status bar tells why the port did not open, and the window's
 // title follows the language. Needs DISPLAY, root and xdotool/ImageMagick; skips otherwise.
+#include "support/e2e.h"
 #include "tools/harness/harness.h"
 
 #include <QApplication>
@@ -103,13 +104,6 @@ struct Session {
     }
 };
 
-#define START(session, ...)                                                                        \
-    do {                                                                                           \
-        const QString why = (session).start(__VA_ARGS__);                                          \
-        if (!why.isEmpty())                                                                        \
-            QFAIL(qPrintable(why));                                                                \
-    } while (false)
-
 } // namespace
 
 class DiagnosticsE2eTest : public QObject {
@@ -123,14 +117,12 @@ private slots:
 };
 
 void DiagnosticsE2eTest::initTestCase() {
-    const QString missing = harness::missingPrerequisite();
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
+    SKIP_WITHOUT_PREREQUISITES();
 }
 
 void DiagnosticsE2eTest::theMenuOpensTheWindowWhereFramesFlowAndFailedChecksTurnRed() {
     Session s;
-    START(s);
+    START_SESSION(s);
     s.driver->click(QStringLiteral("pushButtonSerialSwitch"));
     QVERIFY(s.driver->waitForText(QStringLiteral("pushButtonSerialSwitch"),
                                   QStringLiteral("关闭串口"), 5000));
@@ -175,7 +167,7 @@ void DiagnosticsE2eTest::theMenuOpensTheWindowWhereFramesFlowAndFailedChecksTurn
 
 void DiagnosticsE2eTest::theStatusBarTellsWhyThePortDidNotOpen() {
     Session s;
-    START(s);
+    START_SESSION(s);
     expectStatus(*s.map, *s.driver, QStringLiteral("ttyUSB0 未打开"));
     QVERIFY(s.driver->waitForLook(QStringLiteral("linkStatusLine"), nullptr, 3000));
     // The adapter goes away before the open: the open fails with the system's reason.
@@ -196,7 +188,7 @@ void DiagnosticsE2eTest::theStatusBarTellsWhyThePortDidNotOpen() {
 
 void DiagnosticsE2eTest::theWindowTitleIsEnglishAfterSwitchingTheLanguage() {
     Session s;
-    START(s);
+    START_SESSION(s);
     s.driver->chooseMenu(QStringLiteral("actionEnglish"));
     settle(500);
     // The map in English, with the English menu titles in their places.

@@ -5,6 +5,7 @@
 #include "app/pixel_sizes.h"
 #include "protocol/system_settings.h"
 #include "support/display_main.h"
+#include "support/e2e.h"
 #include "tools/harness/harness.h"
 
 #include <QApplication>
@@ -118,13 +119,6 @@ struct Session {
     }
 };
 
-#define START_SESSION(session, ...)                                                                \
-    do {                                                                                           \
-        const QString why = (session).start(__VA_ARGS__);                                          \
-        if (!why.isEmpty())                                                                        \
-            QFAIL(qPrintable(why));                                                                \
-    } while (false)
-
 QString hexOf(const QByteArray &bytes) {
     return QString::fromLatin1(bytes.toHex(' ')).toUpper();
 }
@@ -146,9 +140,7 @@ private slots:
 };
 
 void ProgramE2eTest::initTestCase() {
-    const QString missing = harness::missingPrerequisite();
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
+    SKIP_WITHOUT_PREREQUISITES();
 }
 
 void ProgramE2eTest::simulatorPortIsListedAndOpens() {

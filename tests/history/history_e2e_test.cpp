@@ -3,6 +3,7 @@
 // goes and for a frame with wrong check bytes.
 
 #include "history/capture.h"
+#include "support/e2e.h"
 #include "tools/harness/harness.h"
 
 #include <QApplication>
@@ -120,24 +121,13 @@ struct Session {
     QString log() const { return dir->path() + QStringLiteral("/log"); }
 };
 
-#define START_SESSION(session)                                                                     \
-    do {                                                                                           \
-        const QString why = (session).start();                                                     \
-        if (!why.isEmpty())                                                                        \
-            QFAIL(qPrintable(why));                                                                \
-    } while (false)
-
 } // namespace
 
 class HistoryE2eTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        const QString missing = harness::missingPrerequisite();
-        if (!missing.isEmpty())
-            QSKIP(qPrintable(missing));
-    }
+    void initTestCase() { SKIP_WITHOUT_PREREQUISITES(); }
 
     void anAlarmThatComesAndGoesGivesOneOnAndOneOffRowWithinASecond() {
         Session s;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "tools/harness/harness.h"
+
+#include <QTest>
+
+// Starts an end-to-end session (the simulator, the program and its window); a session that does
+// not come up fails the case with the reason.
+#define START_SESSION(session, ...)                                                                \
+    do {                                                                                           \
+        const QString why = (session).start(__VA_ARGS__);                                          \
+        if (!why.isEmpty())                                                                        \
+            QFAIL(qPrintable(why));                                                                \
+    } while (false)
+
+// Skips the whole suite on a machine without what the real program needs on screen.
+#define SKIP_WITHOUT_PREREQUISITES()                                                               \
+    do {                                                                                           \
+        const QString missing = harness::missingPrerequisite();                                    \
+        if (!missing.isEmpty())                                                                    \
+            QSKIP(qPrintable(missing));                                                            \
+    } while (false)
