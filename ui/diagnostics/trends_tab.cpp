@@ -18,7 +18,10 @@
 
 #include <cmath>
 
+// Qt 5 keeps the chart classes in a namespace of their own; Qt 6 has them beside the others.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 QT_CHARTS_USE_NAMESPACE
+#endif
 
 namespace diagnostics {
 
