@@ -24,15 +24,6 @@ using harness::Screen;
 
 namespace {
 
-void settle(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(10);
-    }
-}
-
 // The map of the form knows nothing added in code: give it the diagnostics menu before the
 // help menu and the status line, as the program has them, so that positions and looks match.
 void addDiagnostics(FormMap &map, const QString &title, const QString &item) {

@@ -33,15 +33,6 @@ namespace {
 const QStringList simArgs{QStringLiteral("--no-drift"), QStringLiteral("--period"),
                           QStringLiteral("300")};
 
-void settle(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(10);
-    }
-}
-
 QString lampText(Lamp l) {
     return harness::lampName(l);
 }

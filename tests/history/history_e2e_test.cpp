@@ -20,15 +20,6 @@
 
 namespace {
 
-void settle(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(10);
-    }
-}
-
 struct EventRow {
     qint64 at;
     QString category;

@@ -47,6 +47,13 @@ int ownTcpSockets() {
     return count;
 }
 
+// config/plant.ini in the current directory, with `content`.
+bool writePlantIni(const QByteArray &content) {
+    QDir().mkpath(QStringLiteral("config"));
+    QFile ini(QStringLiteral("config/plant.ini"));
+    return ini.open(QIODevice::WriteOnly) && ini.write(content) == content.size();
+}
+
 } // namespace
 
 class PlantWindowTest : public QObject {
@@ -74,11 +81,7 @@ private slots:
         const int before = ownTcpSockets();
 
         WorkDir work;
-        QDir().mkpath(QStringLiteral("config"));
-        QFile ini(QStringLiteral("config/plant.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[mqtt]\nurl = " + broker.url().toUtf8() + "\n");
-        ini.close();
+        QVERIFY(writePlantIni("[mqtt]\nurl = " + broker.url().toUtf8() + "\n"));
 
         Serial window;
         window.show();
@@ -102,11 +105,7 @@ private slots:
         Subscriber sub(broker.port, "laser/+/events");
 
         WorkDir work;
-        QDir().mkpath(QStringLiteral("config"));
-        QFile ini(QStringLiteral("config/plant.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[mqtt]\nurl = " + broker.url().toUtf8() + "\n");
-        ini.close();
+        QVERIFY(writePlantIni("[mqtt]\nurl = " + broker.url().toUtf8() + "\n"));
 
         PtyPair pty;
         Serial window;
@@ -132,11 +131,7 @@ private slots:
 
     void aMalformedPlantIniShowsOneLineAndTheWindowWorks() {
         WorkDir work;
-        QDir().mkpath(QStringLiteral("config"));
-        QFile ini(QStringLiteral("config/plant.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[mqtt]\nurl = ftp://example\n");
-        ini.close();
+        QVERIFY(writePlantIni("[mqtt]\nurl = ftp://example\n"));
         Serial window;
         window.show();
         auto *label = window.findChild<QLabel *>(QStringLiteral("plantLinkState"));

@@ -2,7 +2,10 @@
 
 #include "tools/harness/harness.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 
 // Starts an end-to-end session (the simulator, the program and its window); a session that does
 // not come up fails the case with the reason.
@@ -20,3 +23,13 @@
         if (!missing.isEmpty())                                                                    \
             QSKIP(qPrintable(missing));                                                            \
     } while (false)
+
+// Lets the test's own events run for `ms` while the program, in its own process, goes on.
+inline void settle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+}
