@@ -47,8 +47,8 @@ QStringList creation() {
     QString update = QStringLiteral("samples = samples + 1");
     for (const char *name : series) {
         const QLatin1String s(name);
-        values += QStringLiteral(", NEW.%1, NEW.%1, coalesce(NEW.%1, 0), NEW.%1 IS NOT NULL")
-                      .arg(s);
+        values +=
+            QStringLiteral(", NEW.%1, NEW.%1, coalesce(NEW.%1, 0), NEW.%1 IS NOT NULL").arg(s);
         update += QStringLiteral(", %1_min = min(coalesce(%1_min, excluded.%1_min), "
                                  "coalesce(excluded.%1_min, %1_min))"
                                  ", %1_max = max(coalesce(%1_max, excluded.%1_max), "

@@ -32,8 +32,9 @@ double field(const QVariant &v) {
 } // namespace
 
 double seriesValue(const Sample &sample, int series) {
-    return series == WaterIn ? sample.waterIn : series == WaterOut ? sample.waterOut
-                                                                   : sample.dewPoint;
+    return series == WaterIn    ? sample.waterIn
+           : series == WaterOut ? sample.waterOut
+                                : sample.dewPoint;
 }
 
 Bucket Bucket::of(const Sample &sample) {
@@ -122,10 +123,9 @@ SampleReader::Outcome SampleReader::open(QString *error) {
 
 bool SampleReader::hasMinuteTable() {
     QSqlQuery q(QSqlDatabase::database(connection, false));
-    const bool has =
-        q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                              "name = 'samples_minute'")) &&
-        q.next();
+    const bool has = q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
+                                           "name = 'samples_minute'")) &&
+                     q.next();
     q.finish();
     return has;
 }
@@ -169,8 +169,8 @@ SampleReader::Outcome SampleReader::readRaw(qint64 from, qint64 to,
     return Outcome::Ok;
 }
 
-SampleReader::Outcome SampleReader::read(qint64 from, qint64 to, SampleSeries *out,
-                                         QString *error, const std::function<bool()> &cancelled) {
+SampleReader::Outcome SampleReader::read(qint64 from, qint64 to, SampleSeries *out, QString *error,
+                                         const std::function<bool()> &cancelled) {
     *out = SampleSeries();
     out->from = from;
     out->to = to;
