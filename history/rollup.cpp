@@ -12,38 +12,61 @@ namespace rollup {
 namespace {
 
 const char *const series[] = {"water_in", "water_out", "dew_point"};
-const char *const triggers[] = {"samples_minute_insert", "samples_minute_delete",
-                                "samples_minute_update"};
+const char *const triggers[] = {"samples_rollup_insert", "samples_rollup_delete",
+                                "samples_rollup_update"};
 
-// The aggregate of the samples whose time satisfies `where`, one row per minute, in the
-// table's column order.
-QString aggregate(const QString &where) {
-    QString sql = QStringLiteral("SELECT at - at % 60000, count(*)");
-    for (const char *s : series)
-        sql += QStringLiteral(", min(%1), max(%1), total(%1), count(%1)").arg(QLatin1String(s));
-    return sql + QStringLiteral(" FROM samples WHERE %1 GROUP BY 1").arg(where);
+QString intervalOf(const QString &at, qint64 lengthMs) {
+    return QStringLiteral("(%1 - %1 % %2)").arg(at).arg(lengthMs);
 }
 
-// Recomputes the minute of time `at` from the samples left in it (none: no row).
+// One row per interval of `level` from the rows of the level below (the samples table for
+// minutes) that satisfy `where`, in the tables' column order.
+QString aggregate(int level, const QString &where) {
+    const bool fromSamples = level == 0;
+    QString sql =
+        QStringLiteral("SELECT %1, %2")
+            .arg(intervalOf(QStringLiteral("at"), levels[level].lengthMs),
+                 fromSamples ? QStringLiteral("count(*)") : QStringLiteral("total(samples)"));
+    for (const char *name : series)
+        sql += (fromSamples ? QStringLiteral(", min(%1), max(%1), total(%1), count(%1)")
+                            : QStringLiteral(", min(%1_min), max(%1_max), total(%1_sum), "
+                                             "total(%1_count)"))
+                   .arg(QLatin1String(name));
+    return sql + QStringLiteral(" FROM %1 WHERE %2 GROUP BY 1")
+                     .arg(fromSamples ? QStringLiteral("samples")
+                                      : QLatin1String(levels[level - 1].table),
+                          where);
+}
+
+// Computes the interval of time `at` of every level again from the level below, finest
+// first (none left: no row).
 QString recompute(const QString &at) {
-    const QString minute = QStringLiteral("(%1 - %1 % 60000)").arg(at);
-    return QStringLiteral("DELETE FROM samples_minute WHERE minute = %1; "
-                          "INSERT INTO samples_minute %2; ")
-        .arg(minute, aggregate(QStringLiteral("at >= %1 AND at < %1 + 60000").arg(minute)));
+    QString sql;
+    for (int level = 0; level < 2; ++level) {
+        const QString start = intervalOf(at, levels[level].lengthMs);
+        sql += QStringLiteral("DELETE FROM %1 WHERE at = %2; INSERT INTO %1 %3; ")
+                   .arg(QLatin1String(levels[level].table), start,
+                        aggregate(level, QStringLiteral("at >= %1 AND at < %1 + %2")
+                                             .arg(start)
+                                             .arg(levels[level].lengthMs)));
+    }
+    return sql;
 }
 
 QStringList creation() {
-    QString table = QStringLiteral("CREATE TABLE IF NOT EXISTS samples_minute("
-                                   "minute INTEGER PRIMARY KEY, samples INTEGER NOT NULL");
+    QStringList out;
+    QString columns = QStringLiteral("at INTEGER PRIMARY KEY, samples INTEGER NOT NULL");
     for (const char *s : series)
-        table += QStringLiteral(", %1_min REAL, %1_max REAL, %1_sum REAL NOT NULL, "
-                                "%1_count INTEGER NOT NULL")
-                     .arg(QLatin1String(s));
-    table += QLatin1Char(')');
+        columns += QStringLiteral(", %1_min REAL, %1_max REAL, %1_sum REAL NOT NULL, "
+                                  "%1_count INTEGER NOT NULL")
+                       .arg(QLatin1String(s));
+    for (const Level &level : levels)
+        out << QStringLiteral("CREATE TABLE IF NOT EXISTS %1(%2)")
+                   .arg(QLatin1String(level.table), columns);
 
-    // One sample joins its minute: a NULL value leaves the minimum and maximum as they are
-    // (SQLite's min() and max() of several arguments would give NULL).
-    QString values = QStringLiteral("NEW.at - NEW.at % 60000, 1");
+    // A new sample joins its minute and its hour. A NULL value leaves the minimum and maximum
+    // as they are (SQLite's min() and max() of several arguments would give NULL).
+    QString values = QStringLiteral("1");
     QString update = QStringLiteral("samples = samples + 1");
     for (const char *name : series) {
         const QLatin1String s(name);
@@ -57,19 +80,22 @@ QStringList creation() {
                                  ", %1_count = %1_count + excluded.%1_count")
                       .arg(s);
     }
-    return {table,
-            QStringLiteral("CREATE TRIGGER IF NOT EXISTS samples_minute_insert AFTER INSERT ON "
-                           "samples BEGIN INSERT INTO samples_minute VALUES(%1) "
-                           "ON CONFLICT(minute) DO UPDATE SET %2; END")
-                .arg(values, update),
-            // A minimum cannot be taken back: a deleted or changed sample has its minute
-            // computed again from the (at most sixty) samples left in it.
-            QStringLiteral("CREATE TRIGGER IF NOT EXISTS samples_minute_delete AFTER DELETE ON "
-                           "samples BEGIN %1END")
-                .arg(recompute(QStringLiteral("OLD.at"))),
-            QStringLiteral("CREATE TRIGGER IF NOT EXISTS samples_minute_update AFTER UPDATE ON "
-                           "samples BEGIN %1%2END")
-                .arg(recompute(QStringLiteral("OLD.at")), recompute(QStringLiteral("NEW.at")))};
+    QString insert;
+    for (const Level &level : levels)
+        insert += QStringLiteral("INSERT INTO %1 VALUES(%2, %3) ON CONFLICT(at) DO UPDATE SET "
+                                 "%4; ")
+                      .arg(QLatin1String(level.table),
+                           intervalOf(QStringLiteral("NEW.at"), level.lengthMs), values, update);
+    out << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER INSERT ON samples BEGIN %2END")
+               .arg(QLatin1String(triggers[0]), insert);
+    // A minimum cannot be taken back: a deleted or changed sample has its minute computed again
+    // from the (at most sixty) samples left in it, and its hour from the minutes.
+    out << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER DELETE ON samples BEGIN %2END")
+               .arg(QLatin1String(triggers[1]), recompute(QStringLiteral("OLD.at")));
+    out << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER UPDATE ON samples BEGIN %2%3END")
+               .arg(QLatin1String(triggers[2]), recompute(QStringLiteral("OLD.at")),
+                    recompute(QStringLiteral("NEW.at")));
+    return out;
 }
 
 bool run(QSqlQuery &q, const QString &sql, QString *error) {
@@ -84,20 +110,28 @@ bool run(QSqlQuery &q, const QString &sql, QString *error) {
 bool isInstalled(QSqlDatabase &db) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE (type = 'table' AND "
-                               "name = 'samples_minute') OR (type = 'trigger' AND name IN "
-                               "('%1', '%2', '%3'))")
-                    .arg(QLatin1String(triggers[0]), QLatin1String(triggers[1]),
+                               "name IN ('%1', '%2')) OR (type = 'trigger' AND name IN "
+                               "('%3', '%4', '%5'))")
+                    .arg(QLatin1String(levels[0].table), QLatin1String(levels[1].table),
+                         QLatin1String(triggers[0]), QLatin1String(triggers[1]),
                          QLatin1String(triggers[2]))) ||
         !q.next())
         return false;
-    return q.value(0).toInt() == 4;
+    return q.value(0).toInt() == 5;
 }
 
 bool rebuild(QSqlDatabase &db, QString *error) {
     QSqlQuery q(db);
-    return run(q, QStringLiteral("DELETE FROM samples_minute"), error) &&
-           run(q, QStringLiteral("INSERT INTO samples_minute ") + aggregate(QStringLiteral("1")),
-               error);
+    for (int level = 0; level < 2; ++level)
+        if (!run(q, QStringLiteral("DELETE FROM %1").arg(QLatin1String(levels[level].table)),
+                 error) ||
+            !run(
+                q,
+                QStringLiteral("INSERT INTO %1 %2")
+                    .arg(QLatin1String(levels[level].table), aggregate(level, QStringLiteral("1"))),
+                error))
+            return false;
+    return true;
 }
 
 bool install(QSqlDatabase &db, QString *error) {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace history {
 
@@ -20,10 +21,6 @@ QAtomicInt connectionCount;
 
 // How many rows pass between two questions whether the read is still wanted.
 constexpr int rowsBetweenChecks = 4096;
-
-qint64 minuteOf(qint64 at) {
-    return at - at % rollup::minuteMs;
-}
 
 double field(const QVariant &v) {
     return v.isNull() ? std::nan("") : v.toDouble();
@@ -60,34 +57,55 @@ double Bucket::mean(int series) const {
     return count[series] ? sum[series] / count[series] : std::nan("");
 }
 
+void Bucket::add(const Bucket &other) {
+    for (int k = 0; k < SeriesCount; ++k) {
+        if (other.count[k] == 0)
+            continue;
+        low[k] = count[k] ? std::min(low[k], other.low[k]) : other.low[k];
+        high[k] = count[k] ? std::max(high[k], other.high[k]) : other.high[k];
+        sum[k] += other.sum[k];
+        count[k] += other.count[k];
+    }
+}
+
 void SampleSeries::addNewer(const Sample &sample) {
     if (sample.at <= newestSampleAt)
         return;
-    newestSampleAt = sample.at;
-    if (resolutionMs == 0) {
-        buckets.push_back(Bucket::of(sample));
+    addNewer(Bucket::of(sample), sample.at);
+}
+
+void SampleSeries::addNewer(const Bucket &bucket, qint64 newest) {
+    newestSampleAt = std::max(newestSampleAt, newest);
+    const qint64 start = intervalOf(bucket.at);
+    if (resolutionMs && !buckets.empty() && buckets.back().at >= start) {
+        buckets.back().add(bucket);
         return;
     }
-    const qint64 minute = minuteOf(sample.at);
-    if (!buckets.empty() && buckets.back().at >= minute) {
-        buckets.back().add(sample);
-        return;
-    }
-    // A minute cut by the start of the span is drawn from the start.
-    Bucket b = Bucket::of(sample);
-    b.at = std::max(minute, from);
-    buckets.push_back(b);
+    buckets.push_back(bucket);
+    // An interval cut by the start of the span is drawn from the start.
+    buckets.back().at = std::max(start, from);
 }
 
 void SampleSeries::dropBefore(qint64 start) {
-    // A minute that reaches past the start stays, drawn from the start.
     const auto keep = std::find_if(buckets.begin(), buckets.end(), [&](const Bucket &b) {
-        return resolutionMs == 0 ? b.at >= start : minuteOf(b.at) + resolutionMs > start;
+        return resolutionMs == 0 ? b.at >= start : intervalOf(b.at) + resolutionMs > start;
     });
     buckets.erase(buckets.begin(), keep);
     if (!buckets.empty() && buckets.front().at < start)
         buckets.front().at = start;
     from = start;
+}
+
+qint64 SampleReader::resolutionFor(qint64 spanMs, int columns) {
+    if (spanMs <= rawLimitMs)
+        return 0;
+    const qint64 target = spanMs / (2 * qint64(std::max(1, columns)));
+    qint64 best = 1;
+    for (const qint64 minutes :
+         {2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60, 120, 180, 240, 360, 720, 1440})
+        if (minutes * rollup::minuteMs <= target)
+            best = minutes;
+    return best * rollup::minuteMs;
 }
 
 SampleReader::SampleReader(const QString &path)
@@ -119,15 +137,6 @@ SampleReader::Outcome SampleReader::open(QString *error) {
         return Outcome::Ok;
     *error = db.lastError().text();
     return Outcome::Failed;
-}
-
-bool SampleReader::hasMinuteTable() {
-    QSqlQuery q(QSqlDatabase::database(connection, false));
-    const bool has = q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                                           "name = 'samples_minute'")) &&
-                     q.next();
-    q.finish();
-    return has;
 }
 
 SampleReader::Outcome SampleReader::readRaw(qint64 from, qint64 to,
@@ -169,77 +178,83 @@ SampleReader::Outcome SampleReader::readRaw(qint64 from, qint64 to,
     return Outcome::Ok;
 }
 
-SampleReader::Outcome SampleReader::read(qint64 from, qint64 to, SampleSeries *out, QString *error,
-                                         const std::function<bool()> &cancelled) {
+SampleReader::Outcome SampleReader::read(qint64 from, qint64 to, int columns, SampleSeries *out,
+                                         QString *error, const std::function<bool()> &cancelled) {
     *out = SampleSeries();
     out->from = from;
     out->to = to;
-    out->resolutionMs = resolutionFor(to - from);
+    out->resolutionMs = resolutionFor(to - from, columns);
     Outcome o = open(error);
     if (o != Outcome::Ok)
         return o;
     QSqlDatabase db = QSqlDatabase::database(connection, false);
-    // One snapshot for the minutes and the raw ends; ended before returning.
+    // One snapshot for all the levels; ended before returning.
     QSqlQuery(db).exec(QStringLiteral("BEGIN"));
-    const auto end = [&](Outcome outcome) {
-        QSqlQuery(db).exec(QStringLiteral("COMMIT"));
-        return outcome;
-    };
-    const auto add = [out](const Sample &s) { out->addNewer(s); };
+    // Without its triggers a table may be out of date: the raw samples are always right.
+    int level = -1;
+    if (out->resolutionMs > 0 && rollup::isInstalled(db))
+        for (int l = 0; l < int(std::size(rollup::levels)); ++l)
+            if (out->resolutionMs % rollup::levels[l].lengthMs == 0)
+                level = l;
+    o = readLevel(level, from, to, out, error, cancelled);
+    QSqlQuery(db).exec(QStringLiteral("COMMIT"));
+    return o;
+}
 
-    // Raw samples; also what a database without the minute table has to give.
-    if (out->resolutionMs == 0 || !hasMinuteTable())
-        return end(readRaw(from, to, add, error, cancelled));
-
-    // The minutes that lie wholly inside the span from the minute table, the cut ones at
-    // either end from the samples.
-    const qint64 firstWhole = minuteOf(from) == from ? from : minuteOf(from) + rollup::minuteMs;
-    const qint64 lastCut = minuteOf(to);
+SampleReader::Outcome SampleReader::readLevel(int level, qint64 from, qint64 to, SampleSeries *out,
+                                              QString *error,
+                                              const std::function<bool()> &cancelled) {
+    if (level < 0)
+        return readRaw(
+            from, to, [out](const Sample &s) { out->addNewer(s); }, error, cancelled);
+    // The intervals of this level that lie wholly inside the span come from its table,
+    // gathered into the series' intervals by SQLite; the cut ends from the level below.
+    const qint64 length = rollup::levels[level].lengthMs;
+    const qint64 firstWhole = from % length == 0 ? from : from - from % length + length;
+    const qint64 lastCut = to - to % length;
     if (firstWhole >= lastCut)
-        return end(readRaw(from, to, add, error, cancelled));
-    o = readRaw(from, firstWhole - 1, add, error, cancelled);
+        return readLevel(level - 1, from, to, out, error, cancelled);
+    Outcome o = readLevel(level - 1, from, firstWhole - 1, out, error, cancelled);
     if (o != Outcome::Ok)
-        return end(o);
+        return o;
 
-    QSqlQuery q(db);
+    QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
-    QString columns = QStringLiteral("minute");
+    QString columns = QStringLiteral("at - at % %1, max(at)").arg(out->resolutionMs);
     for (const char *s : {"water_in", "water_out", "dew_point"})
-        columns += QStringLiteral(", %1_min, %1_max, %1_sum, %1_count").arg(QLatin1String(s));
-    q.prepare(QStringLiteral("SELECT %1 FROM samples_minute WHERE minute >= ? AND minute < ? "
-                             "ORDER BY minute")
-                  .arg(columns));
+        columns += QStringLiteral(", min(%1_min), max(%1_max), total(%1_sum), total(%1_count)")
+                       .arg(QLatin1String(s));
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE at >= ? AND at < ? GROUP BY 1 ORDER BY 1")
+                  .arg(columns, QLatin1String(rollup::levels[level].table)));
     q.addBindValue(firstWhole);
     q.addBindValue(lastCut);
     if (!q.exec()) {
         *error = q.lastError().text();
-        return end(Outcome::Failed);
+        return Outcome::Failed;
     }
-    int rows = 0;
     while (q.next()) {
-        if (++rows % rowsBetweenChecks == 0 && cancelled && cancelled()) {
+        if (cancelled && cancelled()) {
             q.finish();
-            return end(Outcome::Cancelled);
+            return Outcome::Cancelled;
         }
         Bucket b;
         b.at = q.value(0).toLongLong();
         for (int k = 0; k < SeriesCount; ++k) {
-            b.count[k] = q.value(4 + 4 * k).toInt();
+            b.count[k] = q.value(5 + 4 * k).toInt();
             if (b.count[k] == 0)
                 continue;
-            b.low[k] = q.value(1 + 4 * k).toDouble();
-            b.high[k] = q.value(2 + 4 * k).toDouble();
-            b.sum[k] = q.value(3 + 4 * k).toDouble();
+            b.low[k] = q.value(2 + 4 * k).toDouble();
+            b.high[k] = q.value(3 + 4 * k).toDouble();
+            b.sum[k] = q.value(4 + 4 * k).toDouble();
         }
-        out->buckets.push_back(b);
-        out->newestSampleAt = b.at + rollup::minuteMs - 1;
+        out->addNewer(b, q.value(1).toLongLong() + length - 1);
     }
     if (q.lastError().isValid()) {
         *error = q.lastError().text();
-        return end(Outcome::Failed);
+        return Outcome::Failed;
     }
     q.finish();
-    return end(readRaw(lastCut, to, add, error, cancelled));
+    return readLevel(level - 1, lastCut, to, out, error, cancelled);
 }
 
 } // namespace history

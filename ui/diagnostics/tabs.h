@@ -9,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QCheckBox;
@@ -115,7 +116,9 @@ private:
 class TrendsTab : public DiagnosticsTab {
     Q_OBJECT
 public:
-    TrendsTab(const QString &databasePath, history::Recorder &recorder, QWidget *parent = nullptr);
+    // `clock`: the wall clock in ms since 1970 that "now" is taken from (tests pass their own).
+    TrendsTab(const QString &databasePath, history::Recorder &recorder, QWidget *parent = nullptr,
+              std::function<qint64()> clock = {});
     ~TrendsTab() override;
     void setActive(bool active) override;
     void tick() override;

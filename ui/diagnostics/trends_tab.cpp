@@ -69,11 +69,12 @@ QString TrendsTab::timeFormat(qint64 spanMs) {
     return QStringLiteral("yyyy-MM-dd");
 }
 
-TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *parent)
-    : DiagnosticsTab(parent), thread(new QThread(this)), worker(new TrendsWorker(path)),
-      chart(new TrendChart), range(new QComboBox), fromEdit(new QDateTimeEdit),
-      toEdit(new QDateTimeEdit), reset(new QPushButton), rangeLabel(new QLabel),
-      toLabel(new QLabel), message(new QLabel), pngButton(new QPushButton),
+TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *parent,
+                     std::function<qint64()> clock)
+    : DiagnosticsTab(parent), thread(new QThread(this)),
+      worker(new TrendsWorker(path, std::move(clock))), chart(new TrendChart), range(new QComboBox),
+      fromEdit(new QDateTimeEdit), toEdit(new QDateTimeEdit), reset(new QPushButton),
+      rangeLabel(new QLabel), toLabel(new QLabel), message(new QLabel), pngButton(new QPushButton),
       csvButton(new QPushButton), editing(new QTimer(this)) {
     for (qint64 ms : spans)
         range->addItem(QString(), ms);
@@ -286,7 +287,10 @@ void TrendsTab::pictureArrived(const TrendPicture &picture) {
     settingAxes = true;
     chart->time->setRange(QDateTime::fromMSecsSinceEpoch(picture.from),
                           QDateTime::fromMSecsSinceEpoch(picture.to));
-    chart->time->setFormat(timeFormat(picture.to - picture.from));
+    // Unchanged settings are left alone: each change lays the chart out again.
+    const QString format = timeFormat(picture.to - picture.from);
+    if (chart->time->format() != format)
+        chart->time->setFormat(format);
     // A rectangle's value range stays until the reset.
     if (!zoomed) {
         if (low > high) {
@@ -294,7 +298,9 @@ void TrendsTab::pictureArrived(const TrendPicture &picture) {
             high = 40;
         }
         const double pad = std::max(0.5, (high - low) * 0.05);
-        chart->value->setRange(std::floor(low - pad), std::ceil(high + pad));
+        const double bottom = std::floor(low - pad), top = std::ceil(high + pad);
+        if (chart->value->min() != bottom || chart->value->max() != top)
+            chart->value->setRange(bottom, top);
     }
     settingAxes = false;
     showRange(picture.from, picture.to);

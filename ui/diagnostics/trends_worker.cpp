@@ -151,8 +151,8 @@ void TrendsWorker::serve() {
         const qint64 from = r.live() ? to - r.span : r.from;
         SampleSeries read;
         QString error;
-        const SampleReader::Outcome outcome =
-            reader.read(from, to, &read, &error, [this, id = r.id] { return wantedId != id; });
+        const SampleReader::Outcome outcome = reader.read(
+            from, to, r.columns, &read, &error, [this, id = r.id] { return wantedId != id; });
         if (outcome == SampleReader::Outcome::Cancelled)
             return; // the newer request is queued behind this call
         if (outcome != SampleReader::Outcome::Ok) {
