@@ -3,9 +3,10 @@
 // running its 1 ms timer meanwhile. The database is generated once, written as the program
 // before the per-minute table wrote it, and migrated (timed) into a second cached copy.
 //
-//   trends_bench [--cache DIR] [--rounds N] [--migrate]
+//   trends_bench [--cache DIR] [--rounds N] [--migrate] [--screenshot FILE]
 //
-// DIR defaults to /tmp/laser-trends-bench; --migrate migrates again from the cached copy.
+// DIR defaults to /tmp/laser-trends-bench; --migrate migrates again from the cached copy;
+// --screenshot saves the tab at ninety days as a PNG at the end.
 #include "history/event_store.h"
 #include "history/recorder.h"
 #include "ui/diagnostics/tabs.h"
@@ -113,6 +114,7 @@ int main(int argc, char **argv) {
     QString cache = QStringLiteral("/tmp/laser-trends-bench");
     int rounds = 5;
     bool migrate = false;
+    QString screenshot;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--cache") && i + 1 < args.size())
@@ -121,6 +123,8 @@ int main(int argc, char **argv) {
             rounds = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--migrate"))
             migrate = true;
+        else if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size())
+            screenshot = args[++i];
     }
     QDir().mkpath(cache + QStringLiteral("/log"));
     const QString old = cache + QStringLiteral("/history-v1.sqlite");
@@ -270,6 +274,8 @@ int main(int argc, char **argv) {
                     *std::max_element(times[span].begin(), times[span].end()), gap,
                     median(cpu[span]));
     }
+    if (!screenshot.isEmpty())
+        window.grab().save(screenshot);
     std::printf("live sample at 90 days: median %.1f ms to the chart\n", median(live));
     std::printf("longest GUI-thread block while loading: %.1f ms; process CPU %.1f s\n", worstGap,
                 cpuSeconds());

@@ -39,6 +39,11 @@ Sample sample(qint64 at, double in, double out, double dew) {
     return s;
 }
 
+// The first value of the first row.
+QVariant one(const QString &db, const QString &sql) {
+    return rows(db, sql).value(0).value(0);
+}
+
 // Rows of a rollup table that differ from the samples grouped afresh, either way round (sums
 // compared to a millionth: the order of the additions differs).
 int mismatches(const QString &db, const char *table, qint64 length) {
@@ -52,13 +57,9 @@ int mismatches(const QString &db, const char *table, qint64 length) {
     }
     expected += QStringLiteral(" FROM samples GROUP BY 1");
     stored += QStringLiteral(" FROM ") + QLatin1String(table);
-    return rows(db, QStringLiteral("SELECT count(*) FROM (%1 EXCEPT %2)").arg(expected, stored))
-               .value(0)
-               .value(0)
+    return one(db, QStringLiteral("SELECT count(*) FROM (%1 EXCEPT %2)").arg(expected, stored))
                .toInt() +
-           rows(db, QStringLiteral("SELECT count(*) FROM (%1 EXCEPT %2)").arg(stored, expected))
-               .value(0)
-               .value(0)
+           one(db, QStringLiteral("SELECT count(*) FROM (%1 EXCEPT %2)").arg(stored, expected))
                .toInt();
 }
 
@@ -132,13 +133,10 @@ private slots:
         Batch c;
         c.samples.push_back(sample(t0 + limits.sampleKeepMs + 200000, 26, 26, 26));
         later.write(std::move(c), t0 + limits.sampleKeepMs + 95000);
-        QCOMPARE(rows(file, QStringLiteral("SELECT count(*) FROM samples")).value(0).value(0), 56);
+        QCOMPARE(one(file, QStringLiteral("SELECT count(*) FROM samples")), 56);
         expectRollupsEqualSamples(file);
         // The spike is gone with its minute; a changed sample moves between minutes.
-        QCOMPARE(rows(file, QStringLiteral("SELECT max(water_in_max) FROM samples_hour"))
-                     .value(0)
-                     .value(0)
-                     .toDouble(),
+        QCOMPARE(one(file, QStringLiteral("SELECT max(water_in_max) FROM samples_hour")).toDouble(),
                  26.0);
         exec(file, QStringLiteral("UPDATE samples SET at = at + 3600000, water_in = 30 "
                                   "WHERE at = %1")
@@ -155,20 +153,17 @@ private slots:
         QVERIFY(QFile::copy(
             QStringLiteral(LASER_SOURCE_DIR "/tests/history/data/history-v1.sqlite"), file));
         QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(rows(file, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt(), 1);
+        QCOMPARE(one(file, QStringLiteral("PRAGMA user_version")).toInt(), 1);
         HistoryWriter writer(own.path(), WriterLimits(), nullptr);
         Batch b;
         b.samples.push_back(sample(1795999980000 + 2 * hour, 25, 28, 12));
         writer.write(std::move(b), 1795999980000 + 2 * hour);
-        QCOMPARE(rows(file, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt(),
+        QCOMPARE(one(file, QStringLiteral("PRAGMA user_version")).toInt(),
                  history::EventStore::schemaVersion);
-        QCOMPARE(rows(file, QStringLiteral("SELECT count(*) FROM events")).value(0).value(0), 2);
-        QCOMPARE(rows(file, QStringLiteral("SELECT count(*) FROM samples")).value(0).value(0), 361);
+        QCOMPARE(one(file, QStringLiteral("SELECT count(*) FROM events")), 2);
+        QCOMPARE(one(file, QStringLiteral("SELECT count(*) FROM samples")), 361);
         expectRollupsEqualSamples(file);
-        QCOMPARE(rows(file, QStringLiteral("SELECT max(water_in_max) FROM samples_hour"))
-                     .value(0)
-                     .value(0)
-                     .toDouble(),
+        QCOMPARE(one(file, QStringLiteral("SELECT max(water_in_max) FROM samples_hour")).toDouble(),
                  41.5);
     }
 
