@@ -57,6 +57,7 @@ public:
     QLineSeries *series[history::SeriesCount];
     QDateTimeAxis *time;
     QValueAxis *value;
+    QPointF valueRange; // the range last asked for, before rounding to nice numbers
 };
 
 QString TrendsTab::timeFormat(qint64 spanMs) {
@@ -238,6 +239,7 @@ void TrendsTab::zoomTo(qint64 from, qint64 to) {
 
 void TrendsTab::resetZoom() {
     zoomed = false;
+    chart->valueRange = QPointF(); // the rectangle changed the value axis
     load();
 }
 
@@ -298,9 +300,12 @@ void TrendsTab::pictureArrived(const TrendPicture &picture) {
             high = 40;
         }
         const double pad = std::max(0.5, (high - low) * 0.05);
-        const double bottom = std::floor(low - pad), top = std::ceil(high + pad);
-        if (chart->value->min() != bottom || chart->value->max() != top)
-            chart->value->setRange(bottom, top);
+        const QPointF wantedRange(std::floor(low - pad), std::ceil(high + pad));
+        if (chart->valueRange != wantedRange) {
+            chart->valueRange = wantedRange;
+            chart->value->setRange(wantedRange.x(), wantedRange.y());
+            chart->value->applyNiceNumbers(); // labels at round values
+        }
     }
     settingAxes = false;
     showRange(picture.from, picture.to);
