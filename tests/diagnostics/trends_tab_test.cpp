@@ -77,6 +77,7 @@ struct Rig {
         tab->setActive(true);
     }
     ~Rig() { window.close(); }
+    QChart *chart() const { return qobject_cast<QChartView *>(tab->chartView())->chart(); }
     // Waits for a drawn picture that `want` accepts.
     template <typename Want> bool drawn(Want want, int timeoutMs = 10000) {
         return waitUntil([&] { return !tab->isLoading() && want(tab->picture()); }, timeoutMs);
@@ -190,7 +191,7 @@ private slots:
         rig.tab->rangeBox()->setCurrentIndex(TrendsTab::NinetyDays);
         QVERIFY(rig.spanDrawn(90 * day));
         // A thin rectangle in the middle of the plot: a couple of hours, read raw.
-        QChart *chart = qobject_cast<QChartView *>(rig.tab->chartView())->chart();
+        QChart *chart = rig.chart();
         const QRectF plot = chart->plotArea();
         chart->zoomIn(
             QRectF(plot.left() + plot.width() / 2, plot.top(), plot.width() / 1000, plot.height()));
@@ -202,6 +203,24 @@ private slots:
         QVERIFY(rig.spanDrawn(90 * day));
         QCOMPARE(rig.tab->picture().to, now);
         QVERIFY(rig.tab->picture().resolutionMs >= hour);
+    }
+
+    void aWiderChartIsReducedAgainAndReadAtFinerIntervals() {
+        Rig rig(database);
+        rig.tab->chartView()->setFixedWidth(300);
+        QVERIFY(waitUntil([&] { return rig.chart()->plotArea().width() < 300; }));
+        rig.tab->rangeBox()->setCurrentIndex(TrendsTab::NinetyDays);
+        QVERIFY(rig.spanDrawn(90 * day));
+        const qint64 narrow = rig.tab->picture().resolutionMs;
+        QVERIFY(narrow > hour);
+        rig.tab->chartView()->setMaximumWidth(QWIDGETSIZE_MAX);
+        rig.tab->chartView()->setMinimumWidth(0);
+        // The diagnostics window's batch tick notices the new width.
+        QVERIFY(rig.drawn([&](const TrendPicture &p) {
+            rig.tab->tick();
+            return p.resolutionMs == hour;
+        }));
+        QCOMPARE(highest(rig.tab->picture().series[history::WaterIn]), 41.5);
     }
 
     void anInvertedCustomRangeIsRefusedWithAWord() {

@@ -141,9 +141,12 @@ void TrendsWorker::serve() {
     // Several calls may be queued for one request; a forgotten one has id 0.
     if (r.id == 0 || (holding && r.id == shown.id))
         return;
-    // Only the columns changed (the chart was resized): the data held serves again.
+    // Only the columns changed (the chart was resized): the data held serves again, unless
+    // the new width wants finer intervals.
     const bool sameData =
-        holding && r.span == shown.span && (r.live() || (r.from == shown.from && r.to == shown.to));
+        holding && r.span == shown.span &&
+        (r.live() || (r.from == shown.from && r.to == shown.to)) &&
+        SampleReader::resolutionFor(series.to - series.from, r.columns) == series.resolutionMs;
     shown = r;
     if (!sameData) {
         holding = false;
