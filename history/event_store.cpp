@@ -1,5 +1,7 @@
 #include "history/event_store.h"
 
+#include "history/rollup.h"
+
 #include <QAtomicInt>
 #include <QDateTime>
 #include <QDir>
@@ -102,7 +104,12 @@ EventStore::Result EventStore::prepare(QString *error) {
             return classify(q.lastError().text());
         const int version = q.next() ? q.value(0).toInt() : 0;
         q.finish();
-        if (version < schemaVersion) {
+        if (version < schemaVersion || !rollup::isInstalled(db)) {
+            const auto undo = [&](const QString &text) {
+                const Result r = classify(text);
+                q.exec(QStringLiteral("ROLLBACK"));
+                return r;
+            };
             // IF NOT EXISTS: another program may be doing the same at this moment.
             for (const char *sql :
                  {"BEGIN IMMEDIATE",
@@ -111,14 +118,18 @@ EventStore::Result EventStore::prepare(QString *error) {
                   "CREATE INDEX IF NOT EXISTS events_at ON events(at)",
                   "CREATE TABLE IF NOT EXISTS samples(at INTEGER NOT NULL, water_in REAL, "
                   "water_out REAL, dew_point REAL)",
-                  "CREATE INDEX IF NOT EXISTS samples_at ON samples(at)", "PRAGMA user_version = 1",
-                  "COMMIT"}) {
-                if (!run(QLatin1String(sql))) {
-                    const Result r = classify(q.lastError().text());
-                    q.exec(QStringLiteral("ROLLBACK"));
-                    return r;
-                }
+                  "CREATE INDEX IF NOT EXISTS samples_at ON samples(at)"})
+                if (!run(QLatin1String(sql)))
+                    return undo(q.lastError().text());
+            // Version 2 adds the per-minute table, filled from the samples already kept.
+            QString why;
+            if (!rollup::install(db, &why)) {
+                *error = QStringLiteral("%1: %2").arg(file, why);
+                return undo(why);
             }
+            for (const char *sql : {"PRAGMA user_version = 2", "COMMIT"})
+                if (!run(QLatin1String(sql)))
+                    return undo(q.lastError().text());
         }
     }
     return Result::Ok;

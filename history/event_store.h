@@ -13,7 +13,7 @@ namespace history {
 // programs can share the file, and a schema version (PRAGMA user_version). Used by one thread.
 class EventStore {
 public:
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = 2;
 
     enum class Result {
         Ok,

@@ -658,5 +658,37 @@
         <source>未配置</source>
         <translation>未配置</translation>
     </message>
+    <message>
+        <source>最近30天</source>
+        <translation>最近30天</translation>
+    </message>
+    <message>
+        <source>最近90天</source>
+        <translation>最近90天</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>自定义</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation>至</translation>
+    </message>
+    <message>
+        <source>复位</source>
+        <translation>复位</translation>
+    </message>
+    <message>
+        <source>正在读取...</source>
+        <translation>正在读取...</translation>
+    </message>
+    <message>
+        <source>起始时间须早于结束时间</source>
+        <translation>起始时间须早于结束时间</translation>
+    </message>
+    <message>
+        <source>已导出 %1</source>
+        <translation>已导出 %1</translation>
+    </message>
 </context>
 </TS>

@@ -658,5 +658,37 @@
         <source>未配置</source>
         <translation>Not configured</translation>
     </message>
+    <message>
+        <source>最近30天</source>
+        <translation>Last 30 days</translation>
+    </message>
+    <message>
+        <source>最近90天</source>
+        <translation>Last 90 days</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>Custom range</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>复位</source>
+        <translation>Reset zoom</translation>
+    </message>
+    <message>
+        <source>正在读取...</source>
+        <translation>Loading...</translation>
+    </message>
+    <message>
+        <source>起始时间须早于结束时间</source>
+        <translation>The start must lie before the end</translation>
+    </message>
+    <message>
+        <source>已导出 %1</source>
+        <translation>Exported %1</translation>
+    </message>
 </context>
 </TS>

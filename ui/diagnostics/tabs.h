@@ -4,14 +4,17 @@
 #include "ui/diagnostics/event_model.h"
 #include "ui/diagnostics/frame_model.h"
 #include "ui/diagnostics/series_reduction.h"
+#include "ui/diagnostics/trends_worker.h"
 
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QCheckBox;
 class QComboBox;
+class QDateTimeEdit;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
@@ -19,6 +22,7 @@ class QPushButton;
 class QSerialPort;
 class QTableView;
 class QTableWidget;
+class QThread;
 class QTimer;
 namespace history {
 class Recorder;
@@ -106,43 +110,74 @@ private:
     bool active = false;
 };
 
-// T3, T4 and the dew point from the samples table, live while shown.
+// T3, T4 and the dew point from the samples table over a span (ten minutes to ninety days, or
+// a range of the operator's choosing), live while shown. A worker thread reads and reduces;
+// this tab only asks and draws, so the window never waits on the database.
 class TrendsTab : public DiagnosticsTab {
     Q_OBJECT
 public:
-    TrendsTab(const QString &databasePath, history::Recorder &recorder, QWidget *parent = nullptr);
+    // `clock`: the wall clock in ms since 1970 that "now" is taken from (tests pass their own).
+    TrendsTab(const QString &databasePath, history::Recorder &recorder, QWidget *parent = nullptr,
+              std::function<qint64()> clock = {});
     ~TrendsTab() override;
     void setActive(bool active) override;
     void tick() override;
     void retranslate() override;
 
-    // The span shown, in ms.
-    qint64 span() const;
+    enum Span { TenMinutes, Hour, Day, Week, ThirtyDays, NinetyDays, Custom };
+    // The time axis's label format for a span of `spanMs`.
+    static QString timeFormat(qint64 spanMs);
+
     QComboBox *rangeBox() const { return range; }
-    int sampleCount() const { return int(samples.size()); }
-    // Points drawn in each series (T3, T4, dew point), after the reduction.
-    std::vector<int> drawnPoints() const;
-    bool exportCsv(const QString &path, QString *error) const;
-    bool exportPng(const QString &path, QString *error);
+    QDateTimeEdit *fromBox() const { return fromEdit; }
+    QDateTimeEdit *toBox() const { return toEdit; }
+    QPushButton *resetButton() const { return reset; }
+    QWidget *chartView() const;
+    // What is drawn: the newest picture asked for, once it has come.
+    const TrendPicture &picture() const { return drawn; }
+    bool isLoading() const { return loading; }
+    QString messageText() const;
+    // Shows [from, to] (ms since 1970), as dragging a rectangle on the chart does; the
+    // reset goes back to the span chosen.
+    void zoomTo(qint64 from, qint64 to);
+    void resetZoom();
+    // Written by the worker; exported() tells when.
+    void exportCsv(const QString &path);
+    void exportPng(const QString &path);
+
+signals:
+    void pictureShown();
+    void exported(const QString &path, const QString &error);
 
 private:
     void load();
-    void redraw();
-    void sampleArrived(const history::Sample &sample);
+    int columns() const;
+    void pictureArrived(const diagnostics::TrendPicture &picture);
+    void timeAxisChanged(qint64 from, qint64 to);
+    void showRange(qint64 from, qint64 to);
 
-    QString databasePath;
-    QString connection;
-    std::vector<history::Sample> samples;
+    QThread *thread;
+    TrendsWorker *worker;
     TrendChart *chart;
     QComboBox *range;
+    QDateTimeEdit *fromEdit;
+    QDateTimeEdit *toEdit;
+    QPushButton *reset;
     QLabel *rangeLabel;
+    QLabel *toLabel;
     QLabel *message;
     QPushButton *pngButton;
     QPushButton *csvButton;
+    QTimer *editing;
+    TrendRequest wanted;
+    TrendPicture drawn;
+    quint64 requests = 0;
     bool active = false;
-    bool dirty = false;
-    qint64 lastDraw = 0;
-    int drawnWidth = 0;
+    bool loading = false;
+    bool zoomed = false;
+    bool settingAxes = false;
+    qint64 zoomFrom = 0;
+    qint64 zoomEnd = 0;
 };
 
 // The link's figures.

@@ -1,18 +1,16 @@
 #include "history/recorder.h"
-#include "ui/diagnostics/csv.h"
 #include "ui/diagnostics/tabs.h"
 #include "ui/diagnostics/texts.h"
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDateTimeEdit>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtCharts>
 
@@ -28,29 +26,25 @@ namespace diagnostics {
 namespace {
 
 constexpr qint64 minuteMs = 60 * 1000;
-const qint64 spans[] = {10 * minuteMs, 60 * minuteMs, 24 * 60 * minuteMs, 7 * 24 * 60 * minuteMs};
-
-double field(const QVariant &v) {
-    return v.isNull() ? std::nan("") : v.toDouble();
-}
-
-QString number(double v) {
-    return std::isnan(v) ? QString() : QString::number(v, 'f', 2);
-}
+constexpr qint64 hourMs = 60 * minuteMs;
+constexpr qint64 dayMs = 24 * hourMs;
+const qint64 spans[] = {10 * minuteMs, hourMs, dayMs, 7 * dayMs, 30 * dayMs, 90 * dayMs, 0};
 
 } // namespace
 
-// The chart: three line series over a time axis.
+// The chart: three line series over a time axis; a rectangle dragged on it zooms.
 class TrendChart : public QChartView {
 public:
     TrendChart() : QChartView(new QChart) {
         setRenderHint(QPainter::Antialiasing, false);
+        setRubberBand(QChartView::RectangleRubberBand);
         chart()->legend()->setAlignment(Qt::AlignTop);
         for (QLineSeries *&s : series) {
             s = new QLineSeries;
             chart()->addSeries(s);
         }
         time = new QDateTimeAxis;
+        time->setTickCount(7);
         value = new QValueAxis;
         value->setLabelFormat(QStringLiteral("%.1f"));
         chart()->addAxis(time, Qt::AlignBottom);
@@ -60,22 +54,55 @@ public:
             s->attachAxis(value);
         }
     }
-    QLineSeries *series[3];
+    QLineSeries *series[history::SeriesCount];
     QDateTimeAxis *time;
     QValueAxis *value;
+    QPointF valueRange; // the range last asked for, before rounding to nice numbers
 };
 
-TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *parent)
-    : DiagnosticsTab(parent), databasePath(path),
-      connection(QStringLiteral("diagnostics-samples-%1").arg(quintptr(this), 0, 16)),
-      chart(new TrendChart), range(new QComboBox), rangeLabel(new QLabel), message(new QLabel),
-      pngButton(new QPushButton), csvButton(new QPushButton) {
+QString TrendsTab::timeFormat(qint64 spanMs) {
+    if (spanMs <= 30 * minuteMs)
+        return QStringLiteral("HH:mm:ss");
+    if (spanMs <= 36 * hourMs)
+        return QStringLiteral("HH:mm");
+    if (spanMs <= 10 * dayMs)
+        return QStringLiteral("MM-dd HH:mm");
+    return QStringLiteral("yyyy-MM-dd");
+}
+
+TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *parent,
+                     std::function<qint64()> clock)
+    : DiagnosticsTab(parent), thread(new QThread(this)),
+      worker(new TrendsWorker(path, std::move(clock))), chart(new TrendChart), range(new QComboBox),
+      fromEdit(new QDateTimeEdit), toEdit(new QDateTimeEdit), reset(new QPushButton),
+      rangeLabel(new QLabel), toLabel(new QLabel), message(new QLabel), pngButton(new QPushButton),
+      csvButton(new QPushButton), editing(new QTimer(this)) {
     for (qint64 ms : spans)
         range->addItem(QString(), ms);
+    for (QDateTimeEdit *edit : {fromEdit, toEdit}) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        edit->setEnabled(false);
+        connect(edit, &QDateTimeEdit::dateTimeChanged, this, [this] {
+            if (range->currentIndex() == Custom)
+                editing->start();
+        });
+    }
+    // A range being typed is read once the typing pauses.
+    editing->setSingleShot(true);
+    editing->setInterval(500);
+    connect(editing, &QTimer::timeout, this, [this] {
+        zoomed = false;
+        load();
+    });
 
     auto *controls = new QHBoxLayout;
     controls->addWidget(rangeLabel);
     controls->addWidget(range);
+    controls->addWidget(fromEdit);
+    controls->addWidget(toLabel);
+    controls->addWidget(toEdit);
+    controls->addWidget(reset);
     controls->addWidget(message, 1);
     controls->addWidget(pngButton);
     controls->addWidget(csvButton);
@@ -83,37 +110,65 @@ TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *
     layout->addLayout(controls);
     layout->addWidget(chart, 1);
 
-    connect(range, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] { load(); });
+    worker->moveToThread(thread);
+    // The reader's connection belongs to the worker thread: closed there, as it ends.
+    connect(
+        thread, &QThread::finished, worker, [w = worker] { w->closeDatabase(); },
+        Qt::DirectConnection);
+    connect(worker, &TrendsWorker::pictureReady, this, &TrendsTab::pictureArrived);
+    connect(worker, &TrendsWorker::exported, this, [this](const QString &file, const QString &e) {
+        message->setText(e.isEmpty() ? diagnostics::tr("已导出 %1").arg(file)
+                                     : diagnostics::tr("导出失败: %1").arg(e));
+        emit exported(file, e);
+    });
+    connect(chart->time, &QDateTimeAxis::rangeChanged, this,
+            [this](const QDateTime &from, const QDateTime &to) {
+                timeAxisChanged(from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch());
+            });
+
+    connect(range, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
+        const bool custom = index == Custom;
+        fromEdit->setEnabled(custom);
+        toEdit->setEnabled(custom);
+        zoomed = false;
+        load();
+    });
+    connect(reset, &QPushButton::clicked, this, &TrendsTab::resetZoom);
     // Cheap while hidden: the slot returns at once.
-    connect(&recorder, &history::Recorder::sampleRecorded, this, &TrendsTab::sampleArrived);
+    connect(&recorder, &history::Recorder::sampleRecorded, this, [this](const history::Sample &s) {
+        if (active)
+            worker->addSample(s);
+    });
     connect(pngButton, &QPushButton::clicked, this, [this] {
         const QString file = QFileDialog::getSaveFileName(this, diagnostics::tr("导出PNG"),
                                                           QStringLiteral("trends.png"),
                                                           QStringLiteral("PNG (*.png)"));
-        QString error;
-        if (!file.isEmpty() && !exportPng(file, &error))
-            message->setText(diagnostics::tr("导出失败: %1").arg(error));
+        if (!file.isEmpty())
+            exportPng(file);
     });
     connect(csvButton, &QPushButton::clicked, this, [this] {
         const QString file = QFileDialog::getSaveFileName(this, diagnostics::tr("导出CSV"),
                                                           QStringLiteral("trends.csv"),
                                                           QStringLiteral("CSV (*.csv)"));
-        QString error;
-        if (!file.isEmpty() && !exportCsv(file, &error))
-            message->setText(diagnostics::tr("导出失败: %1").arg(error));
+        if (!file.isEmpty())
+            exportCsv(file);
     });
     retranslate();
 }
 
 TrendsTab::~TrendsTab() {
-    if (QSqlDatabase::contains(connection)) {
-        QSqlDatabase::database(connection, false).close();
-        QSqlDatabase::removeDatabase(connection);
-    }
+    worker->forget();
+    thread->quit();
+    thread->wait();
+    delete worker;
 }
 
-qint64 TrendsTab::span() const {
-    return range->currentData().toLongLong();
+QWidget *TrendsTab::chartView() const {
+    return chart;
+}
+
+QString TrendsTab::messageText() const {
+    return message->text();
 }
 
 void TrendsTab::setActive(bool on) {
@@ -121,154 +176,163 @@ void TrendsTab::setActive(bool on) {
         return;
     active = on;
     if (active) {
+        if (!thread->isRunning())
+            thread->start();
         load();
-    } else {
-        samples.clear();
-        samples.shrink_to_fit();
-        for (QLineSeries *s : chart->series)
-            s->clear();
+        return;
     }
+    worker->forget();
+    editing->stop();
+    loading = false;
+    drawn = TrendPicture();
+    for (QLineSeries *s : chart->series)
+        s->clear();
+}
+
+int TrendsTab::columns() const {
+    return std::max(1, int(chart->chart()->plotArea().width()));
 }
 
 void TrendsTab::load() {
-    samples.clear();
-    dirty = true;
     if (!active)
         return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    message->clear();
-    if (!QFileInfo(databasePath).isFile()) {
-        message->setText(diagnostics::tr("尚无历史记录"));
-        redraw();
-        return;
-    }
-    QSqlDatabase db = QSqlDatabase::contains(connection)
-                          ? QSqlDatabase::database(connection, false)
-                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-    if (!db.isOpen()) {
-        db.setDatabaseName(databasePath);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
-        if (!db.open()) {
-            message->setText(db.lastError().text());
-            redraw();
+    TrendRequest r;
+    r.id = ++requests;
+    r.columns = columns();
+    if (zoomed) {
+        r.from = zoomFrom;
+        r.to = zoomEnd;
+    } else if (range->currentIndex() == Custom) {
+        r.from = fromEdit->dateTime().toMSecsSinceEpoch();
+        r.to = toEdit->dateTime().toMSecsSinceEpoch();
+        if (r.from >= r.to) {
+            message->setText(diagnostics::tr("起始时间须早于结束时间"));
             return;
         }
-    }
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT at, water_in, water_out, dew_point FROM samples "
-                                 "WHERE at >= ? ORDER BY at"));
-    query.addBindValue(now - span());
-    if (!query.exec()) {
-        message->setText(query.lastError().text());
     } else {
-        while (query.next()) {
-            history::Sample s;
-            s.at = query.value(0).toLongLong();
-            s.waterIn = field(query.value(1));
-            s.waterOut = field(query.value(2));
-            s.dewPoint = field(query.value(3));
-            samples.push_back(s);
-        }
+        r.span = range->currentData().toLongLong();
     }
-    redraw();
-}
-
-void TrendsTab::sampleArrived(const history::Sample &sample) {
-    if (!active)
-        return;
-    // The writer commits once a second: a sample may be in the table already.
-    if (!samples.empty() && sample.at <= samples.back().at)
-        return;
-    samples.push_back(sample);
-    dirty = true;
+    wanted = r;
+    loading = true;
+    message->setText(diagnostics::tr("正在读取..."));
+    worker->want(r);
 }
 
 void TrendsTab::tick() {
-    if (!active)
-        return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const int width = int(chart->chart()->plotArea().width());
-    // Live, but a week of samples is reduced at most once a second.
-    if ((dirty || width != drawnWidth) && now - lastDraw >= 1000)
-        redraw();
+    // A resized chart is reduced again from what the worker holds.
+    if (active && !loading && columns() != wanted.columns) {
+        wanted.id = ++requests;
+        wanted.columns = columns();
+        worker->want(wanted);
+    }
 }
 
-void TrendsTab::redraw() {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const qint64 from = now - span();
-    // Samples that have left the span are dropped.
-    size_t first = 0;
-    while (first < samples.size() && samples[first].at < from)
-        ++first;
-    if (first > 0)
-        samples.erase(samples.begin(), samples.begin() + ptrdiff_t(first));
+void TrendsTab::zoomTo(qint64 from, qint64 to) {
+    if (from >= to)
+        return;
+    zoomed = true;
+    zoomFrom = from;
+    zoomEnd = to;
+    showRange(from, to);
+    load();
+}
 
-    const int columns = std::max(1, int(chart->chart()->plotArea().width()));
+void TrendsTab::resetZoom() {
+    zoomed = false;
+    chart->valueRange = QPointF(); // the rectangle changed the value axis
+    load();
+}
+
+void TrendsTab::timeAxisChanged(qint64 from, qint64 to) {
+    // Only the operator's zoom (a rectangle, or the right button's zoom out) asks for data.
+    if (settingAxes || !active)
+        return;
+    zoomTo(from, to);
+}
+
+void TrendsTab::showRange(qint64 from, qint64 to) {
+    if (range->currentIndex() == Custom && !zoomed)
+        return; // the operator's own values
+    const QSignalBlocker fromBlock(fromEdit), toBlock(toEdit);
+    fromEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(from));
+    toEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(to));
+}
+
+void TrendsTab::pictureArrived(const TrendPicture &picture) {
+    // An answer to an older request, or one that came in after the tab was hidden.
+    if (!active || picture.id != wanted.id)
+        return;
+    loading = false;
+    drawn = picture;
+    switch (picture.outcome) {
+    case history::SampleReader::Outcome::NoDatabase:
+        message->setText(diagnostics::tr("尚无历史记录"));
+        break;
+    case history::SampleReader::Outcome::Failed:
+        message->setText(picture.error);
+        break;
+    default:
+        if (message->text() == diagnostics::tr("正在读取..."))
+            message->clear();
+    }
     double low = INFINITY, high = -INFINITY;
-    for (int k = 0; k < 3; ++k) {
-        std::vector<TrendPoint> points;
-        points.reserve(samples.size());
-        for (const history::Sample &s : samples)
-            points.push_back({s.at, k == 0 ? s.waterIn : k == 1 ? s.waterOut : s.dewPoint});
-        const std::vector<TrendPoint> reduced = reduceToColumns(points, from, now, columns);
-        QVector<QPointF> drawn;
-        drawn.reserve(int(reduced.size()));
-        for (const TrendPoint &p : reduced) {
-            drawn.append(QPointF(double(p.at), p.value));
+    for (int k = 0; k < history::SeriesCount; ++k) {
+        QVector<QPointF> points;
+        points.reserve(int(picture.series[k].size()));
+        for (const TrendPoint &p : picture.series[k]) {
+            points.append(QPointF(double(p.at), p.value));
             low = std::min(low, p.value);
             high = std::max(high, p.value);
         }
-        chart->series[k]->replace(drawn);
+        chart->series[k]->replace(points);
     }
-    chart->time->setRange(QDateTime::fromMSecsSinceEpoch(from),
-                          QDateTime::fromMSecsSinceEpoch(now));
-    chart->time->setFormat(span() > 24 * 60 * minuteMs ? QStringLiteral("MM-dd HH:mm")
-                                                       : QStringLiteral("HH:mm"));
-    if (low > high) {
-        low = 0;
-        high = 40;
+    settingAxes = true;
+    chart->time->setRange(QDateTime::fromMSecsSinceEpoch(picture.from),
+                          QDateTime::fromMSecsSinceEpoch(picture.to));
+    // Unchanged settings are left alone: each change lays the chart out again.
+    const QString format = timeFormat(picture.to - picture.from);
+    if (chart->time->format() != format)
+        chart->time->setFormat(format);
+    // A rectangle's value range stays until the reset.
+    if (!zoomed) {
+        if (low > high) {
+            low = 0;
+            high = 40;
+        }
+        const double pad = std::max(0.5, (high - low) * 0.05);
+        const QPointF wantedRange(std::floor(low - pad), std::ceil(high + pad));
+        if (chart->valueRange != wantedRange) {
+            chart->valueRange = wantedRange;
+            chart->value->setRange(wantedRange.x(), wantedRange.y());
+            chart->value->applyNiceNumbers(); // labels at round values
+        }
     }
-    const double pad = std::max(0.5, (high - low) * 0.05);
-    chart->value->setRange(std::floor(low - pad), std::ceil(high + pad));
-    dirty = false;
-    lastDraw = now;
-    drawnWidth = columns;
+    settingAxes = false;
+    showRange(picture.from, picture.to);
+    emit pictureShown();
 }
 
-std::vector<int> TrendsTab::drawnPoints() const {
-    std::vector<int> out;
-    for (const QLineSeries *s : chart->series)
-        out.push_back(s->count());
-    return out;
+void TrendsTab::exportCsv(const QString &path) {
+    worker->exportCsv(path);
 }
 
-bool TrendsTab::exportCsv(const QString &path, QString *error) const {
-    QString text =
-        csvLine({QStringLiteral("time"), QStringLiteral("at_ms"), QStringLiteral("water_in"),
-                 QStringLiteral("water_out"), QStringLiteral("dew_point")});
-    for (const history::Sample &s : samples)
-        text += csvLine({EventModel::timeText(s.at), QString::number(s.at), number(s.waterIn),
-                         number(s.waterOut), number(s.dewPoint)});
-    return writeTextFile(path, text, error);
-}
-
-bool TrendsTab::exportPng(const QString &path, QString *error) {
-    if (chart->grab().save(path, "PNG"))
-        return true;
-    if (error)
-        *error = diagnostics::tr("无法写入 %1").arg(path);
-    return false;
+void TrendsTab::exportPng(const QString &path) {
+    worker->exportPng(chart->grab().toImage(), path);
 }
 
 void TrendsTab::retranslate() {
     const char *const names[] = {QT_TRANSLATE_NOOP("Diagnostics", "最近10分钟"),
                                  QT_TRANSLATE_NOOP("Diagnostics", "最近一小时"),
                                  QT_TRANSLATE_NOOP("Diagnostics", "最近一天"),
-                                 QT_TRANSLATE_NOOP("Diagnostics", "最近一周")};
+                                 QT_TRANSLATE_NOOP("Diagnostics", "最近一周"),
+                                 QT_TRANSLATE_NOOP("Diagnostics", "最近30天"),
+                                 QT_TRANSLATE_NOOP("Diagnostics", "最近90天"),
+                                 QT_TRANSLATE_NOOP("Diagnostics", "自定义")};
     for (int i = 0; i < range->count(); ++i)
         range->setItemText(i, diagnostics::tr(names[i]));
     rangeLabel->setText(diagnostics::tr("时段:"));
+    toLabel->setText(diagnostics::tr("至"));
+    reset->setText(diagnostics::tr("复位"));
     pngButton->setText(diagnostics::tr("导出PNG..."));
     csvButton->setText(diagnostics::tr("导出CSV..."));
     chart->series[0]->setName(diagnostics::tr("T3温度(C)"));
