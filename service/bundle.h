@@ -3,6 +3,7 @@
 #include "history/journal.h"
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
@@ -55,3 +56,5 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress);
 QByteArray journalCsv(const std::vector<history::JournalEntry> &entries);
 
 } // namespace service
+
+Q_DECLARE_METATYPE(service::BundleResult)

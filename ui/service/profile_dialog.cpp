@@ -31,7 +31,8 @@ ProfileDialog::ProfileDialog(Mode m, const SettingsProfile &p, const QString &fi
                              const protocol::DeviceState &s, history::Recorder &r, QWidget *parent)
     : QDialog(parent), mode(m), profile(p), path(file), link(l), state(s), recorder(r),
       note(new QLabel), status(new QLabel), differencesTable(new QTableWidget(0, 3)),
-      write(new QPushButton(service::tr("写入"))), close(new QPushButton(service::tr("关闭"))) {
+      write(new QPushButton(service::tr("写入"))),
+      closeButton(new QPushButton(service::tr("关闭"))) {
     setObjectName(QStringLiteral("profileDialog"));
     setWindowTitle(mode == Compare ? service::tr("与文件比较") : service::tr("从文件写入"));
     auto *header = new QLabel(
@@ -69,11 +70,15 @@ ProfileDialog::ProfileDialog(Mode m, const SettingsProfile &p, const QString &fi
     auto *buttons = new QDialogButtonBox;
     write->setObjectName(QStringLiteral("profileWrite"));
     write->setEnabled(false);
-    write->setVisible(mode == Restore);
-    buttons->addButton(write, QDialogButtonBox::ActionRole);
-    buttons->addButton(close, QDialogButtonBox::RejectRole);
+    if (mode == Restore) {
+        buttons->addButton(write, QDialogButtonBox::ActionRole);
+    } else {
+        write->setParent(this);
+        write->hide();
+    }
+    buttons->addButton(closeButton, QDialogButtonBox::RejectRole);
     connect(write, &QPushButton::clicked, this, [this] { confirmAndWrite(); });
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(header);
@@ -85,6 +90,13 @@ ProfileDialog::ProfileDialog(Mode m, const SettingsProfile &p, const QString &fi
 
     connect(&link, &SettingsLink::answered, this, &ProfileDialog::answered);
     connect(&link, &SettingsLink::failed, this, &ProfileDialog::failed);
+    connect(&link, &SettingsLink::portClosed, this, [this] {
+        // Closed while the table is shown: the laser compared with may be gone.
+        if (now != Step::Compared)
+            return;
+        write->setEnabled(false);
+        setStatus(Step::Failed, service::tr("串口已关闭") + service::tr("; 未写入任何设定。"));
+    });
 }
 
 bool ProfileDialog::otherProductType() const {
@@ -156,11 +168,6 @@ void ProfileDialog::answered(const QByteArray &value) {
 void ProfileDialog::failed(const QString &why) {
     switch (now) {
     case Step::Reading:
-        setStatus(Step::Failed, why + service::tr("; 未写入任何设定。"));
-        return;
-    case Step::Compared:
-        // The port closed while the table was shown: the device seen may be gone.
-        write->setEnabled(false);
         setStatus(Step::Failed, why + service::tr("; 未写入任何设定。"));
         return;
     case Step::Writing:

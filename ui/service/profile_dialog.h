@@ -66,7 +66,7 @@ private:
     QLabel *status;
     QTableWidget *differencesTable;
     QPushButton *write;
-    QPushButton *close;
+    QPushButton *closeButton;
     Step now = Step::Reading;
     QByteArray before; // the device's value before any write
 };

@@ -65,6 +65,7 @@ ServiceKit::ServiceKit(QMainWindow &window, QAction *before, QSerialPort &p,
       save(new QAction(serviceMenu)), compare(new QAction(serviceMenu)),
       restore(new QAction(serviceMenu)), bundle(new QAction(serviceMenu)) {
     setObjectName(QStringLiteral("serviceKit"));
+    qRegisterMetaType<service::BundleResult>();
     serviceMenu->setObjectName(QStringLiteral("menu_Service"));
     save->setObjectName(QStringLiteral("actionSaveSettings"));
     compare->setObjectName(QStringLiteral("actionCompareSettings"));

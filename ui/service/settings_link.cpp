@@ -70,6 +70,7 @@ void SettingsLink::portClosing() {
     }
     if (wasWaiting)
         emit failed(service::tr("串口已关闭"));
+    emit portClosed();
 }
 
 } // namespace service

@@ -47,6 +47,8 @@ public:
 signals:
     void answered(const QByteArray &value);
     void failed(const QString &why);
+    // The port is closing: whatever was read back may belong to another laser after it opens.
+    void portClosed();
     // readBackValue() changed (a read-back was answered, or the port closed).
     void readBackValueChanged();
 
