@@ -6,6 +6,7 @@
 #include "support/window_fixture.h"
 
 #include "history/recorder.h"
+#include "preference/language_preference.h"
 #include "protocol/commands.h"
 #include "service/profile.h"
 #include "service/settings_fields.h"
@@ -135,6 +136,17 @@ private slots:
                 items << a->text();
         QCOMPARE(items, QStringList({"保存设定到文件...", "与文件比较...", "从文件写入...",
                                      "导出诊断包..."}));
+
+        // The English catalogue has every text of the menu.
+        // The window hears of a new language through a posted event.
+        SerialProbe::tianslations(b.win.w(), &preference::english);
+        const bool english =
+            waitUntil([&] { return b.kit->menu()->title() == QLatin1String("Service"); });
+        const QString bundleText = b.kit->bundleAction()->text();
+        SerialProbe::tianslations(b.win.w(), &preference::chinese);
+        QVERIFY(waitUntil([&] { return b.kit->menu()->title() == QStringLiteral("维护"); }));
+        QVERIFY(english);
+        QCOMPARE(bundleText, QStringLiteral("Export support bundle..."));
     }
 
     void saveIsOfferedOnlyAfterAnAnsweredReadBackOfThisOpen() {
