@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QtConcurrent>
 
 namespace service {
 
@@ -63,7 +62,7 @@ QString BundleDialog::path() const {
 
 BundleJob::BundleJob(BundleInput input, QWidget *parent)
     : QObject(parent), progress(std::make_shared<BundleProgress>()),
-      dialog(new QProgressDialog(parent)) {
+      written(std::make_shared<BundleResult>()), dialog(new QProgressDialog(parent)) {
     dialog->setObjectName(QStringLiteral("bundleProgress"));
     dialog->setWindowTitle(service::tr("导出诊断包"));
     dialog->setLabelText(service::tr("正在写入 %1 ...").arg(input.outputPath));
@@ -76,19 +75,24 @@ BundleJob::BundleJob(BundleInput input, QWidget *parent)
     dialog->setWindowModality(Qt::WindowModal);
     connect(dialog, &QProgressDialog::canceled, this, [this] { cancel(); });
 
-    connect(&watcher, &QFutureWatcher<BundleResult>::finished, this, [this] {
+    poll.setInterval(100);
+    connect(&poll, &QTimer::timeout, this, [this] { showProgress(); });
+    // The worker owns its input and shares only the progress and the result, so it never
+    // touches the window.
+    std::shared_ptr<BundleProgress> shared = progress;
+    std::shared_ptr<BundleResult> result = written;
+    worker = QThread::create(
+        [input = std::move(input), shared, result] { *result = writeBundle(input, *shared); });
+    connect(worker, &QThread::finished, this, [this] {
         poll.stop();
-        outcome = watcher.result();
+        outcome = *written;
         if (dialog)
             dialog->hide();
         emit finished();
     });
-    poll.setInterval(100);
-    connect(&poll, &QTimer::timeout, this, [this] { showProgress(); });
-    // The worker owns its input and shares only the progress, so it never touches the window.
-    std::shared_ptr<BundleProgress> shared = progress;
-    watcher.setFuture(QtConcurrent::run(
-        [input = std::move(input), shared] { return writeBundle(input, *shared); }));
+    // Compressing a large capture set takes a core for seconds: it gets what the window and
+    // everything else leave over, so the window's tick keeps its pace.
+    worker->start(QThread::IdlePriority);
     poll.start();
     dialog->show();
 }
@@ -96,6 +100,8 @@ BundleJob::BundleJob(BundleInput input, QWidget *parent)
 BundleJob::~BundleJob() {
     // The worker finds the request at its next chunk and removes its temporary file.
     progress->cancel = true;
+    worker->wait();
+    delete worker;
     delete dialog.data();
 }
 

@@ -3,10 +3,10 @@
 #include "service/bundle.h"
 
 #include <QDialog>
-#include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -31,8 +31,9 @@ private:
     QLineEdit *file;
 };
 
-// One export on a worker thread, with a progress dialog and its cancel button; the window
-// keeps running meanwhile. Deleting the job cancels an export that still runs.
+// One export on a thread of its own at idle priority, with a progress dialog and its cancel
+// button: the window keeps its tick and keeps showing frames meanwhile. Deleting the job
+// cancels an export that still runs and waits for it to let go of its temporary file.
 class BundleJob : public QObject {
     Q_OBJECT
 public:
@@ -40,7 +41,7 @@ public:
     ~BundleJob() override;
 
     void cancel() { progress->cancel = true; }
-    bool isRunning() const { return watcher.isRunning(); }
+    bool isRunning() const { return worker->isRunning(); }
     const BundleResult &result() const { return outcome; }
     QProgressDialog *progressDialog() const { return dialog; }
 
@@ -51,7 +52,8 @@ private:
     void showProgress();
 
     std::shared_ptr<BundleProgress> progress;
-    QFutureWatcher<BundleResult> watcher;
+    std::shared_ptr<BundleResult> written;
+    QThread *worker;
     QPointer<QProgressDialog> dialog;
     QTimer poll;
     BundleResult outcome;
