@@ -2,6 +2,7 @@
 // saved, compared and restored, the cases in which nothing may be written, and the support
 // bundle exported while frames flow.
 
+#include "bundle_reader.h"
 #include "support/answering_ccb.h"
 #include "support/window_fixture.h"
 
@@ -14,11 +15,8 @@
 #include "ui/service/settings_link.h"
 
 #include <QMenuBar>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -45,15 +43,6 @@ service::SettingsProfile profileOf(const QByteArray &value) {
     p.value = value;
     p.savedAt = 1796662420295;
     return p;
-}
-
-QByteArray run(const QStringList &args, int *exitCode = nullptr) {
-    QProcess p;
-    p.start(QStringLiteral("unzip"), args);
-    p.waitForFinished(60000);
-    if (exitCode)
-        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return p.readAllStandardOutput();
 }
 
 // The window, its service menu and an answering CCB that holds `deviceValue`.
@@ -410,42 +399,24 @@ private slots:
         const auto result = finished.first().first().value<service::BundleResult>();
         QVERIFY2(result.outcome == service::BundleResult::Written, qPrintable(result.error));
 
-        int code = -1;
-        run({QStringLiteral("-tq"), bundle}, &code);
-        QCOMPARE(code, 0);
-        for (const QString &name : result.entries)
-            QVERIFY2(!run({QStringLiteral("-p"), bundle, name}).contains(password),
-                     qPrintable(name));
+        BundleReader reader(bundle);
+        QCOMPARE(reader.test(), 0);
+        QCOMPARE(reader.entriesContaining(password), QStringList());
         QVERIFY(result.entries.contains(QStringLiteral("config/plant.ini")));
         QVERIFY(std::any_of(result.entries.begin(), result.entries.end(), [](const QString &n) {
             return n.startsWith(QLatin1String("capture/"));
         }));
-        const QByteArray frames = run({QStringLiteral("-p"), bundle, QStringLiteral("frames.csv")});
-        QVERIFY(frames.count("\r\n") > 500);
-        const QByteArray about = run({QStringLiteral("-p"), bundle, QStringLiteral("about.txt")});
+        QVERIFY(reader.entry(QStringLiteral("frames.csv")).count("\r\n") > 500);
+        const QByteArray about = reader.entry(QStringLiteral("about.txt"));
         QVERIFY(about.contains("product type: FL-SIM-1000"));
         QVERIFY(about.contains("last settings value read back: 0A 41 02 20 06 00 00"));
         QVERIFY(about.contains("port settings: 115200 8N1"));
-
-        QTemporaryDir out;
-        run({QStringLiteral("-q"), bundle, QStringLiteral("history.sqlite"), QStringLiteral("-d"),
-             out.path()},
-            &code);
-        QCOMPARE(code, 0);
-        {
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));
-            db.setDatabaseName(out.filePath(QStringLiteral("history.sqlite")));
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            QVERIFY(q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next());
-            QCOMPARE(q.value(0).toString(), QStringLiteral("ok"));
-            QVERIFY(
-                q.exec(QStringLiteral("SELECT count(*) FROM events WHERE name = 'chillerFault'")) &&
-                q.next());
-            QVERIFY2(q.value(0).toInt() > 10, qPrintable(q.value(0).toString()));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("copy"));
+        QCOMPARE(reader.database(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        const int chillerRows =
+            reader
+                .database(QStringLiteral("SELECT count(*) FROM events WHERE name = 'chillerFault'"))
+                .toInt();
+        QVERIFY2(chillerRows > 10, qPrintable(QString::number(chillerRows)));
         QFile::remove(QStringLiteral("config/plant.ini"));
     }
 
