@@ -199,19 +199,22 @@ bool copyDatabase(const QString &source, const QString &target, QString *error) 
     return ok;
 }
 
-// Adds a file of the disk, `size` bytes of it (a capture file may still grow meanwhile).
+// Adds a file of the disk, `size` bytes of it (a capture file may still grow meanwhile). A file
+// that cannot be read (the capture cap deleted it since) is left out and said in `notes`.
 bool addFile(ZipWriter &zip, const QString &name, const QFileInfo &info, BundleProgress &progress,
-             bool *cancelled) {
+             bool *cancelled, QStringList *notes) {
     QFile in(info.filePath());
     if (!in.open(QIODevice::ReadOnly)) {
-        zip.error = QStringLiteral("%1: %2").arg(info.filePath(), in.errorString());
-        return false;
+        *notes << QStringLiteral("%1 left out: %2").arg(name, in.errorString());
+        progress.done += info.size();
+        return true;
     }
     const qint64 size = info.size();
     if (!zip.begin(name, size, info.lastModified().toMSecsSinceEpoch()))
         return false;
     QByteArray buffer;
     qint64 left = size;
+    bool shrank = false;
     while (left > 0) {
         if (progress.cancel.load()) {
             *cancelled = true;
@@ -221,6 +224,12 @@ bool addFile(ZipWriter &zip, const QString &name, const QFileInfo &info, BundleP
         if (buffer.isEmpty()) {
             // Shorter than it was a moment ago: pad what is missing so that the entry keeps the
             // size its header announced.
+            if (!shrank)
+                *notes << QStringLiteral("%1: the last %2 bytes are blank lines (the file shrank "
+                                         "while it was read)")
+                              .arg(name)
+                              .arg(left);
+            shrank = true;
             buffer = QByteArray(int(qMin(left, chunkBytes)), '\n');
         }
         if (!zip.data(buffer.constData(), buffer.size()))
@@ -253,6 +262,7 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
 
     ZipWriter zip(input.outputPath);
     bool cancelled = false;
+    QStringList notes; // what the bundle could not hold as it was
     const auto finishWith = [&](bool ok) {
         result.entries = zip.names;
         if (cancelled || progress.cancel.load()) {
@@ -277,14 +287,11 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
         QString error;
         if (!scratch.isValid() || !copyDatabase(database.filePath(), copy, &error)) {
             // The rest of the bundle is still worth having; the failure is part of it.
-            const QByteArray note = "The history database could not be copied: " +
-                                    (scratch.isValid() ? error : scratch.errorString()).toUtf8() +
-                                    "\n";
-            if (!zip.add(QStringLiteral("history.sqlite.error.txt"), note, now))
-                return finishWith(false);
+            notes << QStringLiteral("history.sqlite left out: the copy failed: %1")
+                         .arg(scratch.isValid() ? error : scratch.errorString());
             progress.done += database.size();
         } else if (!addFile(zip, QStringLiteral("history.sqlite"), QFileInfo(copy), progress,
-                            &cancelled)) {
+                            &cancelled, &notes)) {
             return finishWith(false);
         }
         if (progress.cancel.load())
@@ -292,7 +299,8 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     }
 
     for (const QFileInfo &info : captures)
-        if (!addFile(zip, QStringLiteral("capture/") + info.fileName(), info, progress, &cancelled))
+        if (!addFile(zip, QStringLiteral("capture/") + info.fileName(), info, progress, &cancelled,
+                     &notes))
             return finishWith(false);
 
     for (const char *name : {"language.gl", "plant.ini"}) {
@@ -307,6 +315,9 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     }
 
     if (input.journal && !zip.add(QStringLiteral("frames.csv"), journalCsv(*input.journal), now))
+        return finishWith(false);
+    if (!notes.isEmpty() &&
+        !zip.add(QStringLiteral("notes.txt"), notes.join(QLatin1Char('\n')).toUtf8() + '\n', now))
         return finishWith(false);
 
     if (progress.cancel.load())

@@ -317,6 +317,24 @@ private slots:
                  QString::number(history::EventStore::schemaVersion));
     }
 
+    void aDatabaseThatCannotBeCopiedIsLeftOutAndSaidInTheNotes() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("log")));
+        touch(root.filePath(QStringLiteral("log/history.sqlite")), QByteArray(8192, 'x'),
+              QDateTime::currentDateTimeUtc());
+        BundleInput input;
+        input.outputPath = root.filePath(QStringLiteral("bundle.zip"));
+        input.logDir = root.filePath(QStringLiteral("log"));
+        BundleProgress progress;
+        const BundleResult result = writeBundle(input, progress);
+        QVERIFY2(result.outcome == BundleResult::Written, qPrintable(result.error));
+        BundleReader bundle(input.outputPath);
+        QCOMPARE(bundle.names(), QStringList({"about.txt", "notes.txt"}));
+        QVERIFY(bundle.entry(QStringLiteral("notes.txt"))
+                    .startsWith("history.sqlite left out: the copy failed: "));
+    }
+
     void aCancelledOrFailedExportLeavesNoFileBehind_data() {
         QTest::addColumn<bool>("cancel");
         QTest::addColumn<int>("outcome");
