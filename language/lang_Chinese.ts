@@ -956,8 +956,8 @@
 继续吗？</translation>
     </message>
     <message>
-        <source>诊断包已写入 (%1 个文件)</source>
-        <translation>诊断包已写入 (%1 个文件)</translation>
+        <source>诊断包已写入 %1 (%2 个文件)</source>
+        <translation>诊断包已写入 %1 (%2 个文件)</translation>
     </message>
     <message>
         <source>诊断包导出已取消</source>

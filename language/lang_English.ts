@@ -956,8 +956,8 @@
 Go on?</translation>
     </message>
     <message>
-        <source>诊断包已写入 (%1 个文件)</source>
-        <translation>Support bundle written (%1 files)</translation>
+        <source>诊断包已写入 %1 (%2 个文件)</source>
+        <translation>Support bundle written to %1 (%2 files)</translation>
     </message>
     <message>
         <source>诊断包导出已取消</source>

@@ -265,6 +265,7 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     QStringList notes; // what the bundle could not hold as it was
     const auto finishWith = [&](bool ok) {
         result.entries = zip.names;
+        result.path = input.outputPath;
         if (cancelled || progress.cancel.load()) {
             result.outcome = BundleResult::Cancelled;
         } else if (!ok) {

@@ -46,6 +46,7 @@ struct BundleResult {
     Outcome outcome = Failed;
     QString error;       // Failed: why (English, as the libraries say it)
     QStringList entries; // the names in the archive, in order
+    QString path;        // the archive's file
 };
 
 // Writes the archive to a temporary file beside outputPath and renames it into place only when

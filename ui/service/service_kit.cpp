@@ -270,7 +270,8 @@ void ServiceKit::bundleDone() {
     switch (result.outcome) {
     case BundleResult::Written:
         main.statusBar()->showMessage(
-            service::tr("诊断包已写入 (%1 个文件)").arg(result.entries.size()), 10000);
+            service::tr("诊断包已写入 %1 (%2 个文件)").arg(result.path).arg(result.entries.size()),
+            10000);
         break;
     case BundleResult::Cancelled:
         main.statusBar()->showMessage(service::tr("诊断包导出已取消"), 10000);
