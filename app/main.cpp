@@ -1,9 +1,13 @@
 #include "app/pixel_sizes.h"
+#include "app/support_bundle_command.h"
 #include "ui/serial.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
+    // A support bundle from the command line needs no window (and no display).
+    if (const std::optional<int> status = runSupportBundleCommand(argc, argv))
+        return *status;
     keepFormPixelSizes();
     QApplication application(argc, argv);
     Serial window;

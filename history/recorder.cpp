@@ -296,6 +296,10 @@ void Recorder::frameSent(const QByteArray &frame, qint64 written) {
     }
 }
 
+void Recorder::settingsProfile(const QString &name, const QString &value, const QString &detail) {
+    record(settingsCategory, name, value, detail, now());
+}
+
 qint64 Recorder::msSinceLastFrame() const {
     return counters.lastFrameAt == 0 ? -1 : now() - counters.lastFrameAt;
 }

@@ -74,6 +74,9 @@ public:
     // A frame handed to the port; `written` is what the port took (-1 when it refused).
     void frameSent(const QByteArray &frame, qint64 written);
 
+    // A settings profile saved, compared or restored: one `settings` row.
+    void settingsProfile(const QString &name, const QString &value, const QString &detail);
+
     // --- readers (GUI thread) ---
     const Journal &journal() const { return ring; }
     const LinkFigures &figures() const { return counters; }

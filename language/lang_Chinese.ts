@@ -691,4 +691,319 @@
         <translation>已导出 %1</translation>
     </message>
 </context>
+<context>
+    <name>Service</name>
+    <message>
+        <source>"fields" 中有一项不是对象</source>
+        <translation>"fields" 中有一项不是对象</translation>
+    </message>
+    <message>
+        <source>未知字段 "%1"</source>
+        <translation>未知字段 "%1"</translation>
+    </message>
+    <message>
+        <source>字段 "%1" 出现两次</source>
+        <translation>字段 "%1" 出现两次</translation>
+    </message>
+    <message>
+        <source>字段 "%1" 的值应为 true 或 false</source>
+        <translation>字段 "%1" 的值应为 true 或 false</translation>
+    </message>
+    <message>
+        <source>字段 "%1" 的值应为非负整数</source>
+        <translation>字段 "%1" 的值应为非负整数</translation>
+    </message>
+    <message>
+        <source>文件写着 %1, 原始值为 %2</source>
+        <translation>文件写着 %1, 原始值为 %2</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>文件过大 (超过 %1 字节), 不是设定文件</source>
+        <translation>文件过大 (超过 %1 字节), 不是设定文件</translation>
+    </message>
+    <message>
+        <source>不是有效的 JSON (第 %1 字节: %2)</source>
+        <translation>不是有效的 JSON (第 %1 字节: %2)</translation>
+    </message>
+    <message>
+        <source>不是设定文件: 顶层不是对象</source>
+        <translation>不是设定文件: 顶层不是对象</translation>
+    </message>
+    <message>
+        <source>不是设定文件: 缺少 "format" 或其值不对</source>
+        <translation>不是设定文件: 缺少 "format" 或其值不对</translation>
+    </message>
+    <message>
+        <source>"version" 缺失或无效</source>
+        <translation>"version" 缺失或无效</translation>
+    </message>
+    <message>
+        <source>文件格式版本 %1 较新, 本程序只能读取版本 %2</source>
+        <translation>文件格式版本 %1 较新, 本程序只能读取版本 %2</translation>
+    </message>
+    <message>
+        <source>缺少字段 "%1"</source>
+        <translation>缺少字段 "%1"</translation>
+    </message>
+    <message>
+        <source>"value" 无法解码: 应为 7 个十六进制字节</source>
+        <translation>"value" 无法解码: 应为 7 个十六进制字节</translation>
+    </message>
+    <message>
+        <source>"value" 无法解码: 字节的第 7 位必须为 0</source>
+        <translation>"value" 无法解码: 字节的第 7 位必须为 0</translation>
+    </message>
+    <message>
+        <source>缺少文本字段 "%1"</source>
+        <translation>缺少文本字段 "%1"</translation>
+    </message>
+    <message>
+        <source>"saved_at" 缺失或不是时间</source>
+        <translation>"saved_at" 缺失或不是时间</translation>
+    </message>
+    <message>
+        <source>"fields" 缺少 "%1"</source>
+        <translation>"fields" 缺少 "%1"</translation>
+    </message>
+    <message>
+        <source>无法打开 %1: %2</source>
+        <translation>无法打开 %1: %2</translation>
+    </message>
+    <message>
+        <source>导出诊断包</source>
+        <translation>导出诊断包</translation>
+    </message>
+    <message>
+        <source>最近1小时</source>
+        <translation>最近1小时</translation>
+    </message>
+    <message>
+        <source>最近1天</source>
+        <translation>最近1天</translation>
+    </message>
+    <message>
+        <source>最近1周</source>
+        <translation>最近1周</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>浏览...</source>
+        <translation>浏览...</translation>
+    </message>
+    <message>
+        <source>Zip 压缩包 (*.zip)</source>
+        <translation>Zip 压缩包 (*.zip)</translation>
+    </message>
+    <message>
+        <source>时段:</source>
+        <translation>时段:</translation>
+    </message>
+    <message>
+        <source>文件:</source>
+        <translation>文件:</translation>
+    </message>
+    <message>
+        <source>正在写入 %1 ...</source>
+        <translation>正在写入 %1 ...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>写入</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>与文件比较</source>
+        <translation>与文件比较</translation>
+    </message>
+    <message>
+        <source>从文件写入</source>
+        <translation>从文件写入</translation>
+    </message>
+    <message>
+        <source>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
+        <translation>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</translation>
+    </message>
+    <message>
+        <source>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</source>
+        <translation>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</translation>
+    </message>
+    <message>
+        <source>此文件来自另一种产品: 文件 %1, 激光器 %2。</source>
+        <translation>此文件来自另一种产品: 文件 %1, 激光器 %2。</translation>
+    </message>
+    <message>
+        <source>文件中的解码字段与原始值不符, 以原始值为准: %1</source>
+        <translation>文件中的解码字段与原始值不符, 以原始值为准: %1</translation>
+    </message>
+    <message>
+        <source>设定项</source>
+        <translation>设定项</translation>
+    </message>
+    <message>
+        <source>文件中</source>
+        <translation>文件中</translation>
+    </message>
+    <message>
+        <source>激光器上</source>
+        <translation>激光器上</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>串口已关闭</translation>
+    </message>
+    <message>
+        <source>; 未写入任何设定。</source>
+        <translation>; 未写入任何设定。</translation>
+    </message>
+    <message>
+        <source>正在读取激光器的设定...</source>
+        <translation>正在读取激光器的设定...</translation>
+    </message>
+    <message>
+        <source>另一个请求正在等待回答; 未写入任何设定。</source>
+        <translation>另一个请求正在等待回答; 未写入任何设定。</translation>
+    </message>
+    <message>
+        <source>串口未打开; 未写入任何设定。</source>
+        <translation>串口未打开; 未写入任何设定。</translation>
+    </message>
+    <message>
+        <source>已写入, 正在读回核对...</source>
+        <translation>已写入, 正在读回核对...</translation>
+    </message>
+    <message>
+        <source>激光器现在的设定与文件完全一致。</source>
+        <translation>激光器现在的设定与文件完全一致。</translation>
+    </message>
+    <message>
+        <source>核对失败: 激光器读回的设定仍有 %1 项与文件不同。</source>
+        <translation>核对失败: 激光器读回的设定仍有 %1 项与文件不同。</translation>
+    </message>
+    <message>
+        <source>; 无法确认激光器现在的设定。</source>
+        <translation>; 无法确认激光器现在的设定。</translation>
+    </message>
+    <message>
+        <source>相同: 激光器的设定与文件一致。</source>
+        <translation>相同: 激光器的设定与文件一致。</translation>
+    </message>
+    <message>
+        <source>%1 项不同:</source>
+        <translation>%1 项不同:</translation>
+    </message>
+    <message>
+        <source>将文件中的设定写入激光器 (%1 项不同)？</source>
+        <translation>将文件中的设定写入激光器 (%1 项不同)？</translation>
+    </message>
+    <message>
+        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</source>
+        <translation>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</translation>
+    </message>
+    <message>
+        <source>正在写入...</source>
+        <translation>正在写入...</translation>
+    </message>
+    <message>
+        <source>维护</source>
+        <translation>维护</translation>
+    </message>
+    <message>
+        <source>保存设定到文件...</source>
+        <translation>保存设定到文件...</translation>
+    </message>
+    <message>
+        <source>与文件比较...</source>
+        <translation>与文件比较...</translation>
+    </message>
+    <message>
+        <source>从文件写入...</source>
+        <translation>从文件写入...</translation>
+    </message>
+    <message>
+        <source>导出诊断包...</source>
+        <translation>导出诊断包...</translation>
+    </message>
+    <message>
+        <source>保存设定到文件</source>
+        <translation>保存设定到文件</translation>
+    </message>
+    <message>
+        <source>CCB 设定 (*.ccbsettings)</source>
+        <translation>CCB 设定 (*.ccbsettings)</translation>
+    </message>
+    <message>
+        <source>还没有读回的设定</source>
+        <translation>还没有读回的设定</translation>
+    </message>
+    <message>
+        <source>设定已保存到 %1</source>
+        <translation>设定已保存到 %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1:
+%2</source>
+        <translation>无法写入 %1:
+%2</translation>
+    </message>
+    <message>
+        <source>CCB 设定 (*.ccbsettings);;所有文件 (*)</source>
+        <translation>CCB 设定 (*.ccbsettings);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>无法使用此文件, 未读取也未写入任何设定。
+%1
+
+%2</source>
+        <translation>无法使用此文件, 未读取也未写入任何设定。
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>文件中的解码字段与原始值不符, 以原始值为准:
+%1
+
+继续吗？</source>
+        <translation>文件中的解码字段与原始值不符, 以原始值为准:
+%1
+
+继续吗？</translation>
+    </message>
+    <message>
+        <source>诊断包已写入 %1 (%2 个文件)</source>
+        <translation>诊断包已写入 %1 (%2 个文件)</translation>
+    </message>
+    <message>
+        <source>诊断包导出已取消</source>
+        <translation>诊断包导出已取消</translation>
+    </message>
+    <message>
+        <source>诊断包未能写入:
+%1</source>
+        <translation>诊断包未能写入:
+%1</translation>
+    </message>
+    <message>
+        <source>激光器没有回答</source>
+        <translation>激光器没有回答</translation>
+    </message>
+</context>
 </TS>

@@ -691,4 +691,319 @@
         <translation>Exported %1</translation>
     </message>
 </context>
+<context>
+    <name>Service</name>
+    <message>
+        <source>"fields" 中有一项不是对象</source>
+        <translation>An entry of "fields" is not an object</translation>
+    </message>
+    <message>
+        <source>未知字段 "%1"</source>
+        <translation>Unknown field "%1"</translation>
+    </message>
+    <message>
+        <source>字段 "%1" 出现两次</source>
+        <translation>Field "%1" appears twice</translation>
+    </message>
+    <message>
+        <source>字段 "%1" 的值应为 true 或 false</source>
+        <translation>The value of field "%1" must be true or false</translation>
+    </message>
+    <message>
+        <source>字段 "%1" 的值应为非负整数</source>
+        <translation>The value of field "%1" must be a whole number, not negative</translation>
+    </message>
+    <message>
+        <source>文件写着 %1, 原始值为 %2</source>
+        <translation>the file says %1, the raw value %2</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>文件过大 (超过 %1 字节), 不是设定文件</source>
+        <translation>The file is too large (over %1 bytes) to be a settings file</translation>
+    </message>
+    <message>
+        <source>不是有效的 JSON (第 %1 字节: %2)</source>
+        <translation>Not valid JSON (byte %1: %2)</translation>
+    </message>
+    <message>
+        <source>不是设定文件: 顶层不是对象</source>
+        <translation>Not a settings file: the top level is not an object</translation>
+    </message>
+    <message>
+        <source>不是设定文件: 缺少 "format" 或其值不对</source>
+        <translation>Not a settings file: "format" is missing or wrong</translation>
+    </message>
+    <message>
+        <source>"version" 缺失或无效</source>
+        <translation>"version" is missing or not valid</translation>
+    </message>
+    <message>
+        <source>文件格式版本 %1 较新, 本程序只能读取版本 %2</source>
+        <translation>The file has the newer format version %1; this program reads version %2</translation>
+    </message>
+    <message>
+        <source>缺少字段 "%1"</source>
+        <translation>Field "%1" is missing</translation>
+    </message>
+    <message>
+        <source>"value" 无法解码: 应为 7 个十六进制字节</source>
+        <translation>"value" does not decode: it must be 7 hexadecimal bytes</translation>
+    </message>
+    <message>
+        <source>"value" 无法解码: 字节的第 7 位必须为 0</source>
+        <translation>"value" does not decode: bit 7 of every byte must be 0</translation>
+    </message>
+    <message>
+        <source>缺少文本字段 "%1"</source>
+        <translation>Text field "%1" is missing</translation>
+    </message>
+    <message>
+        <source>"saved_at" 缺失或不是时间</source>
+        <translation>"saved_at" is missing or not a time</translation>
+    </message>
+    <message>
+        <source>"fields" 缺少 "%1"</source>
+        <translation>"fields" lacks "%1"</translation>
+    </message>
+    <message>
+        <source>无法打开 %1: %2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source>导出诊断包</source>
+        <translation>Export support bundle</translation>
+    </message>
+    <message>
+        <source>最近1小时</source>
+        <translation>Last hour</translation>
+    </message>
+    <message>
+        <source>最近1天</source>
+        <translation>Last day</translation>
+    </message>
+    <message>
+        <source>最近1周</source>
+        <translation>Last week</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>浏览...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>Zip 压缩包 (*.zip)</source>
+        <translation>Zip archive (*.zip)</translation>
+    </message>
+    <message>
+        <source>时段:</source>
+        <translation>Period:</translation>
+    </message>
+    <message>
+        <source>文件:</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>正在写入 %1 ...</source>
+        <translation>Writing %1 ...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>与文件比较</source>
+        <translation>Compare with file</translation>
+    </message>
+    <message>
+        <source>从文件写入</source>
+        <translation>Write from file</translation>
+    </message>
+    <message>
+        <source>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
+        <translation>File: %1&lt;br&gt;Product type: %2, serial number: %3, CCB version: %4, saved %5</translation>
+    </message>
+    <message>
+        <source>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</source>
+        <translation>The laser has not reported its product type yet; the file (%1) cannot be confirmed to be of the same product.</translation>
+    </message>
+    <message>
+        <source>此文件来自另一种产品: 文件 %1, 激光器 %2。</source>
+        <translation>This file is from another product type: file %1, laser %2.</translation>
+    </message>
+    <message>
+        <source>文件中的解码字段与原始值不符, 以原始值为准: %1</source>
+        <translation>Decoded fields in the file disagree with its raw value; the raw value is used: %1</translation>
+    </message>
+    <message>
+        <source>设定项</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>文件中</source>
+        <translation>In the file</translation>
+    </message>
+    <message>
+        <source>激光器上</source>
+        <translation>On the laser</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>The port was closed</translation>
+    </message>
+    <message>
+        <source>; 未写入任何设定。</source>
+        <translation>; nothing was written.</translation>
+    </message>
+    <message>
+        <source>正在读取激光器的设定...</source>
+        <translation>Reading the laser's settings...</translation>
+    </message>
+    <message>
+        <source>另一个请求正在等待回答; 未写入任何设定。</source>
+        <translation>Another request is waiting for its answer; nothing was written.</translation>
+    </message>
+    <message>
+        <source>串口未打开; 未写入任何设定。</source>
+        <translation>The port is not open; nothing was written.</translation>
+    </message>
+    <message>
+        <source>已写入, 正在读回核对...</source>
+        <translation>Written; reading back to verify...</translation>
+    </message>
+    <message>
+        <source>激光器现在的设定与文件完全一致。</source>
+        <translation>The laser now holds exactly the file's settings.</translation>
+    </message>
+    <message>
+        <source>核对失败: 激光器读回的设定仍有 %1 项与文件不同。</source>
+        <translation>Verification failed: the settings read back from the laser still differ from the file in %1 fields.</translation>
+    </message>
+    <message>
+        <source>; 无法确认激光器现在的设定。</source>
+        <translation>; what the laser holds now is not confirmed.</translation>
+    </message>
+    <message>
+        <source>相同: 激光器的设定与文件一致。</source>
+        <translation>Identical: the laser's settings match the file.</translation>
+    </message>
+    <message>
+        <source>%1 项不同:</source>
+        <translation>%1 fields differ:</translation>
+    </message>
+    <message>
+        <source>将文件中的设定写入激光器 (%1 项不同)？</source>
+        <translation>Write the file's settings to the laser (%1 fields differ)?</translation>
+    </message>
+    <message>
+        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</source>
+        <translation>This file cannot be confirmed to be of this laser's product type (file: %1, laser: %2).&lt;br&gt;Write it all the same?</translation>
+    </message>
+    <message>
+        <source>正在写入...</source>
+        <translation>Writing...</translation>
+    </message>
+    <message>
+        <source>维护</source>
+        <translation>Service</translation>
+    </message>
+    <message>
+        <source>保存设定到文件...</source>
+        <translation>Save settings to file...</translation>
+    </message>
+    <message>
+        <source>与文件比较...</source>
+        <translation>Compare with file...</translation>
+    </message>
+    <message>
+        <source>从文件写入...</source>
+        <translation>Write from file...</translation>
+    </message>
+    <message>
+        <source>导出诊断包...</source>
+        <translation>Export support bundle...</translation>
+    </message>
+    <message>
+        <source>保存设定到文件</source>
+        <translation>Save settings to file</translation>
+    </message>
+    <message>
+        <source>CCB 设定 (*.ccbsettings)</source>
+        <translation>CCB settings (*.ccbsettings)</translation>
+    </message>
+    <message>
+        <source>还没有读回的设定</source>
+        <translation>No settings have been read back yet</translation>
+    </message>
+    <message>
+        <source>设定已保存到 %1</source>
+        <translation>Settings saved to %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1:
+%2</source>
+        <translation>Cannot write %1:
+%2</translation>
+    </message>
+    <message>
+        <source>CCB 设定 (*.ccbsettings);;所有文件 (*)</source>
+        <translation>CCB settings (*.ccbsettings);;All files (*)</translation>
+    </message>
+    <message>
+        <source>无法使用此文件, 未读取也未写入任何设定。
+%1
+
+%2</source>
+        <translation>This file cannot be used; nothing was read or written.
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>文件中的解码字段与原始值不符, 以原始值为准:
+%1
+
+继续吗？</source>
+        <translation>Decoded fields in the file disagree with its raw value; the raw value is used:
+%1
+
+Go on?</translation>
+    </message>
+    <message>
+        <source>诊断包已写入 %1 (%2 个文件)</source>
+        <translation>Support bundle written to %1 (%2 files)</translation>
+    </message>
+    <message>
+        <source>诊断包导出已取消</source>
+        <translation>Support bundle export cancelled</translation>
+    </message>
+    <message>
+        <source>诊断包未能写入:
+%1</source>
+        <translation>The support bundle was not written:
+%1</translation>
+    </message>
+    <message>
+        <source>激光器没有回答</source>
+        <translation>The laser did not answer</translation>
+    </message>
+</context>
 </TS>

@@ -162,22 +162,46 @@ void parseClockReply(const QByteArray &frame, DeviceState &state) {
     state.ccbDateTime = text;
 }
 
-void parseParameterReply(const QByteArray &frame, DeviceState &state) {
-    // Check bytes are not verified for this message; the header must hold together instead.
+namespace {
+
+// The header of a parameter reply from the CCB: false when the frame is not one the program
+// takes. Check bytes are not verified for this message; the header must hold together instead.
+bool parameterReplyHeader(const QByteArray &frame, unsigned *parameter, int *valueLength) {
     const int size = frame.size();
     if (size < 9)
-        return;
+        return false;
     const int lengthField = int(byteAt(frame, 1) & 0x1F);
     if (lengthField < 7)
-        return;
+        return false;
     const unsigned op = byteAt(frame, 2);
     if ((op >> 3) & 3)
-        return; // not a reply
+        return false; // not a reply
     const int n = int((byteAt(frame, 5) >> 3) & 7);
-    const unsigned parameter = ((byteAt(frame, 5) << 7) | (byteAt(frame, 6) & 0x7F)) & 0xFF;
     if (size - lengthField != 2 || lengthField - n != 7)
-        return;
+        return false;
     if ((op & 7) != targetCcb)
+        return false;
+    *parameter = ((byteAt(frame, 5) << 7) | (byteAt(frame, 6) & 0x7F)) & 0xFF;
+    *valueLength = n;
+    return true;
+}
+
+} // namespace
+
+QByteArray settingsReplyValue(const QByteArray &frame) {
+    unsigned parameter = 0;
+    int n = 0;
+    if (frame.isEmpty() || byteAt(frame, 0) != 0xEF ||
+        !parameterReplyHeader(frame, &parameter, &n) || parameter != parameterSystemSettings ||
+        n != systemSettingsSize)
+        return QByteArray();
+    return frame.mid(7, systemSettingsSize);
+}
+
+void parseParameterReply(const QByteArray &frame, DeviceState &state) {
+    unsigned parameter = 0;
+    int n = 0;
+    if (!parameterReplyHeader(frame, &parameter, &n))
         return;
 
     switch (parameter) {

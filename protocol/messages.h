@@ -19,4 +19,8 @@ void parseSystemStatusReply(const QByteArray &frame, DeviceState &state); // 0xE
 void parseClockReply(const QByteArray &frame, DeviceState &state);        // 0xEE
 void parseParameterReply(const QByteArray &frame, DeviceState &state);    // 0xEF
 
+// The seven value bytes, exactly as received, of a parameter-40 reply that
+// parseParameterReply takes; empty for any other frame.
+QByteArray settingsReplyValue(const QByteArray &frame);
+
 } // namespace protocol

@@ -6,6 +6,7 @@
 #include "ui/diagnostics/diagnostics_window.h"
 #include "ui/plant_status.h"
 #include "ui/port_history.h"
+#include "ui/service/service_kit.h"
 #include "ui_serial.h"
 
 #include <QCoreApplication>
@@ -31,6 +32,10 @@ Serial::Serial(QWidget *parent)
     // The diagnostics menu before the help menu, its window and the status line.
     auto *diagnosticsMenu =
         new diagnostics::Diagnostics(*this, form->menu_Help->menuAction(), *port, *recorder);
+    // The service menu after it, before the help menu; its requests go out as the page's do.
+    serviceKit =
+        new service::ServiceKit(*this, form->menu_Help->menuAction(), *port, deviceState, *recorder,
+                                [this](const QByteArray &frame) { sendFrame(frame); });
 
     languageFile(&preference::requestRead);
     tianslations(&language);

@@ -19,6 +19,9 @@ class Recorder;
 namespace plant {
 class PlantLink;
 }
+namespace service {
+class ServiceKit;
+}
 
 namespace Ui {
 class Serial;
@@ -126,6 +129,9 @@ private:
 
     // The plant link; null unless config/plant.ini exists.
     plant::PlantLink *plantLink = nullptr;
+
+    // The service menu: settings profiles and the support bundle.
+    service::ServiceKit *serviceKit = nullptr;
 
     // Tests reach the private members through this one friend.
     friend struct SerialProbe;

@@ -12,6 +12,7 @@
 #include "protocol/frame.h"
 #include "protocol/reassembly.h"
 #include "ui/port_history.h"
+#include "ui/service/service_kit.h"
 
 #include <QSerialPort>
 #include <QTimer>
@@ -171,6 +172,7 @@ void Serial::deviceGone(const QString &errorText) {
 int Serial::dispatchFrame(QByteArray frame) {
     const protocol::Verdict verdict = protocol::dispatchFrameVerdict(frame, deviceState);
     recorder->frameReceived(frame, verdict, deviceState);
+    serviceKit->frameDispatched(frame);
     return 1;
 }
 

@@ -135,10 +135,12 @@ private slots:
 
     void menusKeepTheirOrderWithLanguageAndHelpAfterThem() {
         const QList<QAction *> menus = form().menuBar->actions();
-        // The form's four menus, with the diagnostics menu (made in code) before help.
-        QCOMPARE(menus.size(), 5);
+        // The form's four menus, with the diagnostics and service menus (made in code) before
+        // help.
+        QCOMPARE(menus.size(), 6);
         QCOMPARE(menus.at(3)->text(), QString::fromUtf8("诊断"));
-        QCOMPARE(menus.at(4)->menu(), form().menu_Help);
+        QCOMPARE(menus.at(4)->text(), QString::fromUtf8("维护"));
+        QCOMPARE(menus.at(5)->menu(), form().menu_Help);
         QCOMPARE(menus.at(0)->menu(), form().menu_masterWindow);
         QCOMPARE(menus.at(1)->menu(), form().menu_SysSet);
         QCOMPARE(menus.at(0)->text(), QString::fromUtf8("使用者界面"));
@@ -147,7 +149,7 @@ private slots:
         QVERIFY(form().menu_SysSet->actions().contains(form().actionSys_set));
         QVERIFY(menus.at(2)->menu()->actions().contains(form().actionChinese));
         QVERIFY(menus.at(2)->menu()->actions().contains(form().actionEnglish));
-        QVERIFY(menus.at(4)->menu()->actions().contains(form().actionAbout));
+        QVERIFY(menus.at(5)->menu()->actions().contains(form().actionAbout));
         QCOMPARE(form().actionChinese->text(), QString::fromUtf8("中文"));
         QCOMPARE(form().actionEnglish->text(), QStringLiteral("English"));
         QCOMPARE(form().actionAbout->text(), QString::fromUtf8("关于..."));

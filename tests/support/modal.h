@@ -9,7 +9,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <QStringList>
+
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 // What a message box showed, and closes it. Boxes must never hang a test: arm a BoxCloser
 // before the call that may open one; it answers every box with `button`, or with
@@ -23,7 +27,10 @@ struct SeenBox {
 
 class BoxCloser {
 public:
-    explicit BoxCloser(QMessageBox::StandardButton button = QMessageBox::Ok) : answer(button) {
+    explicit BoxCloser(QMessageBox::StandardButton button = QMessageBox::Ok)
+        : BoxCloser(std::vector<QMessageBox::StandardButton>{button}) {}
+    // One answer per box in turn; the last one answers every further box.
+    explicit BoxCloser(std::vector<QMessageBox::StandardButton> answers) : answers(answers) {
         timer.setInterval(5);
         QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
         timer.start();
@@ -31,6 +38,8 @@ public:
 
     const SeenBox &box() const { return first; }
     int count() const { return boxes; }
+    // The texts of every box seen, in order.
+    const QStringList &texts() const { return seenTexts; }
 
     // Process events until a box has been seen (or timeoutMs passed).
     bool waitForBox(int timeoutMs = 2000) {
@@ -52,7 +61,10 @@ private:
             return;
         }
         handled = box;
+        const QMessageBox::StandardButton answer =
+            answers[std::min(size_t(boxes), answers.size() - 1)];
         ++boxes;
+        seenTexts.append(box->text());
         if (!first.seen) {
             first.seen = true;
             first.title = box->windowTitle();
@@ -67,9 +79,10 @@ private:
             box->reject();
     }
 
-    QMessageBox::StandardButton answer;
+    std::vector<QMessageBox::StandardButton> answers;
     QTimer timer;
     SeenBox first;
     QPointer<QMessageBox> handled;
     int boxes = 0;
+    QStringList seenTexts;
 };

@@ -1,28 +1,9 @@
 #include "ui/diagnostics/csv.h"
 
 #include <QAbstractItemModel>
-#include <QSaveFile>
+#include <QStringList>
 
 namespace diagnostics {
-
-QString csvField(const QString &field) {
-    const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
-                       field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r')) ||
-                       (!field.isEmpty() && (field.front().isSpace() || field.back().isSpace()));
-    if (!quote)
-        return field;
-    QString out = field;
-    out.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + out + QLatin1Char('"');
-}
-
-QString csvLine(const QStringList &fields) {
-    QStringList quoted;
-    quoted.reserve(fields.size());
-    for (const QString &f : fields)
-        quoted.append(csvField(f));
-    return quoted.join(QLatin1Char(',')) + QLatin1String("\r\n");
-}
 
 QString modelToCsv(const QAbstractItemModel &model) {
     QString out;
@@ -37,16 +18,6 @@ QString modelToCsv(const QAbstractItemModel &model) {
         out += csvLine(fields);
     }
     return out;
-}
-
-bool writeTextFile(const QString &path, const QString &text, QString *error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace diagnostics

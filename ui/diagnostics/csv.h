@@ -1,19 +1,19 @@
 #pragma once
 
+#include "history/csv.h"
+
 #include <QString>
-#include <QStringList>
 
 class QAbstractItemModel;
 
-// Comma-separated values as spreadsheets read them: a field with a comma, a double quote, a
-// line break or leading/trailing blanks is quoted, its quotes doubled; lines end in CRLF.
 namespace diagnostics {
 
-QString csvField(const QString &field);
-QString csvLine(const QStringList &fields);
+// The cells themselves are written by the history's CSV helper, the one place that does.
+using history::csvField;
+using history::csvLine;
+using history::writeTextFile;
+
 // The header and every row the model holds (display texts), in its order.
 QString modelToCsv(const QAbstractItemModel &model);
-// Writes `text` as UTF-8; false with the reason when the file cannot be written.
-bool writeTextFile(const QString &path, const QString &text, QString *error);
 
 } // namespace diagnostics

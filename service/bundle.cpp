@@ -1,0 +1,329 @@
+#include "service/bundle.h"
+
+#include "history/csv.h"
+#include "service/redact.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+namespace service {
+
+std::optional<Period> periodFromArgument(const QString &argument) {
+    if (argument == QLatin1String("1h"))
+        return Period::LastHour;
+    if (argument == QLatin1String("1d"))
+        return Period::LastDay;
+    if (argument == QLatin1String("7d"))
+        return Period::LastWeek;
+    if (argument == QLatin1String("all"))
+        return Period::All;
+    return std::nullopt;
+}
+
+QString periodName(Period period) {
+    switch (period) {
+    case Period::LastHour:
+        return QStringLiteral("last hour");
+    case Period::LastDay:
+        return QStringLiteral("last day");
+    case Period::LastWeek:
+        return QStringLiteral("last week");
+    case Period::All:
+        break;
+    }
+    return QStringLiteral("all");
+}
+
+qint64 periodStart(Period period, qint64 now) {
+    constexpr qint64 hour = 3600 * 1000;
+    switch (period) {
+    case Period::LastHour:
+        return now - hour;
+    case Period::LastDay:
+        return now - 24 * hour;
+    case Period::LastWeek:
+        return now - 7 * 24 * hour;
+    case Period::All:
+        break;
+    }
+    return 0;
+}
+
+QByteArray journalCsv(const std::vector<history::JournalEntry> &entries) {
+    QString text = history::csvLine({QStringLiteral("time_utc"), QStringLiteral("direction"),
+                                     QStringLiteral("code"), QStringLiteral("bytes"),
+                                     QStringLiteral("verdict"), QStringLiteral("text")});
+    for (const history::JournalEntry &e : entries) {
+        const bool received = e.direction == history::Direction::Received;
+        const QString direction = received ? QStringLiteral("received")
+                                  : e.direction == history::Direction::Sent
+                                      ? QStringLiteral("sent")
+                                      : QStringLiteral("skipped");
+        text += history::csvLine(
+            {QDateTime::fromMSecsSinceEpoch(e.at, Qt::UTC).toString(Qt::ISODateWithMs), direction,
+             e.name, QString::fromLatin1(e.bytes.toHex(' ').toUpper()),
+             received ? QString::fromLatin1(protocol::verdictText(e.verdict)) : QString(), e.text});
+    }
+    return text.toUtf8();
+}
+
+namespace {
+
+constexpr qint64 chunkBytes = 1 << 20;
+// The settings files are a few lines; anything beyond this is not read.
+constexpr qint64 configFileLimit = 1 << 20;
+
+// The archive, written through QSaveFile so that only a complete one gets the chosen name.
+class ZipWriter {
+public:
+    explicit ZipWriter(const QString &path) : file(path), zip(archive_write_new()) {}
+    ~ZipWriter() {
+        if (!closed)
+            archive_write_fail(zip);
+        archive_write_free(zip);
+        // An uncommitted QSaveFile removes its temporary file.
+    }
+    ZipWriter(const ZipWriter &) = delete;
+    ZipWriter &operator=(const ZipWriter &) = delete;
+
+    bool open() {
+        if (!file.open(QIODevice::WriteOnly))
+            return fail(file.fileName() + QStringLiteral(": ") + file.errorString());
+        // Deflate, names in UTF-8, no padding after the last block; every entry's size is
+        // given up front, so no Zip64 records are needed below 4 GiB: Windows opens it as it is.
+        if (archive_write_set_format_zip(zip) != ARCHIVE_OK ||
+            archive_write_set_options(zip, "zip:compression=deflate,zip:hdrcharset=UTF-8") !=
+                ARCHIVE_OK ||
+            archive_write_set_bytes_in_last_block(zip, 1) != ARCHIVE_OK ||
+            archive_write_open(zip, this, nullptr, &ZipWriter::writeCallback, nullptr) !=
+                ARCHIVE_OK)
+            return failArchive();
+        return true;
+    }
+
+    // One entry of `size` bytes; its data follows through data().
+    bool begin(const QString &name, qint64 size, qint64 modified) {
+        archive_entry *entry = archive_entry_new();
+        const QByteArray utf8 = name.toUtf8();
+        archive_entry_set_pathname_utf8(entry, utf8.constData());
+        archive_entry_set_filetype(entry, AE_IFREG);
+        archive_entry_set_perm(entry, 0644);
+        archive_entry_set_size(entry, size);
+        archive_entry_set_mtime(entry, time_t(modified / 1000), 0);
+        const int r = archive_write_header(zip, entry);
+        archive_entry_free(entry);
+        if (r != ARCHIVE_OK)
+            return failArchive();
+        names.append(name);
+        return true;
+    }
+    bool data(const char *bytes, qint64 size) {
+        if (size > 0 && archive_write_data(zip, bytes, size_t(size)) != la_ssize_t(size))
+            return failArchive();
+        return true;
+    }
+    bool add(const QString &name, const QByteArray &bytes, qint64 modified) {
+        return begin(name, bytes.size(), modified) && data(bytes.constData(), bytes.size());
+    }
+    bool finish() {
+        if (archive_write_close(zip) != ARCHIVE_OK)
+            return failArchive();
+        closed = true;
+        if (!file.commit())
+            return fail(file.errorString());
+        return true;
+    }
+
+    QString error;
+    QStringList names;
+
+private:
+    static la_ssize_t writeCallback(archive *, void *self, const void *buffer, size_t length) {
+        auto *w = static_cast<ZipWriter *>(self);
+        const qint64 n = w->file.write(static_cast<const char *>(buffer), qint64(length));
+        return n < 0 ? -1 : la_ssize_t(n);
+    }
+    bool fail(const QString &why) {
+        if (error.isEmpty())
+            error = why;
+        return false;
+    }
+    bool failArchive() {
+        const char *text = archive_error_string(zip);
+        // A refused write callback leaves the reason with the file.
+        return fail(file.error() != QFileDevice::NoError ? file.errorString()
+                    : text                               ? QString::fromLocal8Bit(text)
+                                                         : QStringLiteral("archive error"));
+    }
+
+    QSaveFile file;
+    archive *zip;
+    bool closed = false;
+};
+
+// A consistent copy of the history database while the program keeps writing to it: one read
+// transaction of SQLite's VACUUM INTO (the writer, in WAL mode, is never held up by it).
+bool copyDatabase(const QString &source, const QString &target, QString *error) {
+    static std::atomic<int> serial{0};
+    const QString connection = QStringLiteral("support-bundle-%1").arg(++serial);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(source);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            *error = db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            q.prepare(QStringLiteral("VACUUM INTO ?"));
+            q.addBindValue(target);
+            ok = q.exec();
+            if (!ok)
+                *error = q.lastError().text();
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
+}
+
+// Adds a file of the disk, `size` bytes of it (a capture file may still grow meanwhile). A file
+// that cannot be read (the capture cap deleted it since) is left out and said in `notes`.
+bool addFile(ZipWriter &zip, const QString &name, const QFileInfo &info, BundleProgress &progress,
+             bool *cancelled, QStringList *notes) {
+    QFile in(info.filePath());
+    if (!in.open(QIODevice::ReadOnly)) {
+        *notes << QStringLiteral("%1 left out: %2").arg(name, in.errorString());
+        progress.done += info.size();
+        return true;
+    }
+    const qint64 size = info.size();
+    if (!zip.begin(name, size, info.lastModified().toMSecsSinceEpoch()))
+        return false;
+    QByteArray buffer;
+    qint64 left = size;
+    bool shrank = false;
+    while (left > 0) {
+        if (progress.cancel.load()) {
+            *cancelled = true;
+            return false;
+        }
+        buffer = in.read(qMin(left, chunkBytes));
+        if (buffer.isEmpty()) {
+            // Shorter than it was a moment ago: pad what is missing so that the entry keeps the
+            // size its header announced.
+            if (!shrank)
+                *notes << QStringLiteral("%1: the last %2 bytes are blank lines (the file shrank "
+                                         "while it was read)")
+                              .arg(name)
+                              .arg(left);
+            shrank = true;
+            buffer = QByteArray(int(qMin(left, chunkBytes)), '\n');
+        }
+        if (!zip.data(buffer.constData(), buffer.size()))
+            return false;
+        left -= buffer.size();
+        progress.done += buffer.size();
+    }
+    return true;
+}
+
+} // namespace
+
+BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
+    BundleResult result;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const QDir log(input.logDir);
+    const QDir config(input.configDir);
+
+    QFileInfoList captures;
+    for (const QFileInfo &info :
+         log.entryInfoList({QStringLiteral("capture-*.txt")}, QDir::Files, QDir::Name))
+        if (input.since == 0 || info.lastModified().toMSecsSinceEpoch() >= input.since)
+            captures.append(info);
+    const QFileInfo database(log.filePath(QStringLiteral("history.sqlite")));
+    qint64 total = database.exists() ? database.size() : 0;
+    for (const QFileInfo &info : captures)
+        total += info.size();
+    progress.total = total;
+    progress.done = 0;
+
+    ZipWriter zip(input.outputPath);
+    bool cancelled = false;
+    QStringList notes; // what the bundle could not hold as it was
+    const auto finishWith = [&](bool ok) {
+        result.entries = zip.names;
+        result.path = input.outputPath;
+        if (cancelled || progress.cancel.load()) {
+            result.outcome = BundleResult::Cancelled;
+        } else if (!ok) {
+            result.outcome = BundleResult::Failed;
+            result.error = zip.error;
+        } else {
+            result.outcome = BundleResult::Written;
+        }
+        return result;
+    };
+    if (!zip.open())
+        return finishWith(false);
+
+    if (!zip.add(QStringLiteral("about.txt"), input.about, now))
+        return finishWith(false);
+
+    if (database.exists()) {
+        QTemporaryDir scratch;
+        const QString copy = scratch.filePath(QStringLiteral("history.sqlite"));
+        QString error;
+        if (!scratch.isValid() || !copyDatabase(database.filePath(), copy, &error)) {
+            // The rest of the bundle is still worth having; the failure is part of it.
+            notes << QStringLiteral("history.sqlite left out: the copy failed: %1")
+                         .arg(scratch.isValid() ? error : scratch.errorString());
+            progress.done += database.size();
+        } else if (!addFile(zip, QStringLiteral("history.sqlite"), QFileInfo(copy), progress,
+                            &cancelled, &notes)) {
+            return finishWith(false);
+        }
+        if (progress.cancel.load())
+            return finishWith(false);
+    }
+
+    for (const QFileInfo &info : captures)
+        if (!addFile(zip, QStringLiteral("capture/") + info.fileName(), info, progress, &cancelled,
+                     &notes))
+            return finishWith(false);
+
+    for (const char *name : {"language.gl", "plant.ini"}) {
+        QFile in(config.filePath(QLatin1String(name)));
+        if (!in.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = in.read(configFileLimit);
+        if (!zip.add(QStringLiteral("config/") + QLatin1String(name),
+                     QByteArray(name) == "plant.ini" ? redactPlantConfig(text) : text,
+                     QFileInfo(in).lastModified().toMSecsSinceEpoch()))
+            return finishWith(false);
+    }
+
+    if (input.journal && !zip.add(QStringLiteral("frames.csv"), journalCsv(*input.journal), now))
+        return finishWith(false);
+    if (!notes.isEmpty() &&
+        !zip.add(QStringLiteral("notes.txt"), notes.join(QLatin1Char('\n')).toUtf8() + '\n', now))
+        return finishWith(false);
+
+    if (progress.cancel.load())
+        return finishWith(false);
+    return finishWith(zip.finish());
+}
+
+} // namespace service

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "history/journal.h"
+
+#include <QByteArray>
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <optional>
+#include <vector>
+
+// The support bundle: one zip archive with everything a support team needs to understand a
+// fault. Written by one call that never touches a window, so the window runs it on a worker
+// thread and the command line runs it directly.
+namespace service {
+
+enum class Period { LastHour, LastDay, LastWeek, All };
+// "1h", "1d", "7d", "all"
+std::optional<Period> periodFromArgument(const QString &argument);
+// "last hour", ... (about.txt)
+QString periodName(Period period);
+// The first ms (since 1970) the period covers; 0 for All.
+qint64 periodStart(Period period, qint64 now);
+
+struct BundleInput {
+    QString outputPath;
+    QString logDir = QStringLiteral("log");
+    QString configDir = QStringLiteral("config");
+    qint64 since = 0; // capture files last written before this are left out; 0: all
+    QByteArray about; // about.txt
+    // The frame journal, copied out of the window; absent from the command line.
+    std::optional<std::vector<history::JournalEntry>> journal;
+};
+
+// Shared with the thread that writes: progress in bytes, and the cancel request.
+struct BundleProgress {
+    std::atomic<qint64> done{0};
+    std::atomic<qint64> total{0};
+    std::atomic<bool> cancel{false};
+};
+
+struct BundleResult {
+    enum Outcome { Written, Cancelled, Failed };
+    Outcome outcome = Failed;
+    QString error;       // Failed: why (English, as the libraries say it)
+    QStringList entries; // the names in the archive, in order
+    QString path;        // the archive's file
+};
+
+// Writes the archive to a temporary file beside outputPath and renames it into place only when
+// complete: a cancelled or failed export leaves nothing under outputPath.
+BundleResult writeBundle(const BundleInput &input, BundleProgress &progress);
+
+// The frame journal as CSV: UTC time, direction, code name, bytes, verdict, decoded line.
+QByteArray journalCsv(const std::vector<history::JournalEntry> &entries);
+
+} // namespace service
+
+Q_DECLARE_METATYPE(service::BundleResult)

@@ -1,0 +1,192 @@
+#include "service/profile.h"
+
+#include "service/settings_fields.h"
+#include "service/texts.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QSaveFile>
+
+namespace service {
+
+namespace {
+
+const QString formatName = QStringLiteral("laser-host ccb settings");
+
+// The text fields every profile carries, with their members.
+struct TextKey {
+    const char *key;
+    QString SettingsProfile::*member;
+};
+const TextKey textKeys[] = {
+    {"product_type", &SettingsProfile::productType},
+    {"serial_number", &SettingsProfile::serialNumber},
+    {"ccb_version", &SettingsProfile::ccbVersion},
+    {"port", &SettingsProfile::port},
+};
+
+ProfileLoad refused(const QString &why) {
+    ProfileLoad r;
+    r.error = why;
+    return r;
+}
+
+QString utcText(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
+}
+
+// Checks one entry of "fields" against the raw value; empty when it is well formed.
+QString checkField(const QJsonValue &entry, const protocol::SystemSettings &raw, QStringList *seen,
+                   QStringList *disagreements) {
+    if (!entry.isObject())
+        return tr("\"fields\" 中有一项不是对象");
+    const QJsonObject o = entry.toObject();
+    const QString name = o.value(QStringLiteral("name")).toString();
+    const SettingsField *field = findSettingsField(name);
+    if (!field)
+        return tr("未知字段 \"%1\"").arg(name);
+    if (seen->contains(name))
+        return tr("字段 \"%1\" 出现两次").arg(name);
+    seen->append(name);
+    const QJsonValue v = o.value(QStringLiteral("value"));
+    int given = 0;
+    if (field->kind == SettingsField::Flag) {
+        if (!v.isBool())
+            return tr("字段 \"%1\" 的值应为 true 或 false").arg(name);
+        given = v.toBool() ? 1 : 0;
+    } else {
+        const double d = v.toDouble(-1);
+        if (!v.isDouble() || d != double(int(d)) || d < 0)
+            return tr("字段 \"%1\" 的值应为非负整数").arg(name);
+        given = int(d);
+    }
+    const int actual = fieldValue(*field, raw);
+    if (given != actual)
+        disagreements->append(fieldCaption(*field) + QStringLiteral(": ") +
+                              tr("文件写着 %1, 原始值为 %2")
+                                  .arg(field->kind == SettingsField::Flag
+                                           ? (given ? tr("是") : tr("否"))
+                                           : QString::number(given),
+                                       fieldText(*field, raw)));
+    return QString();
+}
+
+} // namespace
+
+protocol::SystemSettings SettingsProfile::settings() const {
+    return value.size() == protocol::systemSettingsSize
+               ? protocol::decodeSystemSettings(value.constData())
+               : protocol::SystemSettings();
+}
+
+QByteArray profileJson(const SettingsProfile &p) {
+    const protocol::SystemSettings decoded = p.settings();
+    QJsonArray fields;
+    for (const SettingsField &f : settingsFields()) {
+        QJsonObject o;
+        o.insert(QStringLiteral("name"), QLatin1String(f.name));
+        // The caption as the page's source text: files of one laser diff alike whatever
+        // language they were saved in.
+        o.insert(QStringLiteral("caption"), QString::fromUtf8(f.caption));
+        if (f.kind == SettingsField::Flag)
+            o.insert(QStringLiteral("value"), fieldValue(f, decoded) != 0);
+        else
+            o.insert(QStringLiteral("value"), fieldValue(f, decoded));
+        fields.append(o);
+    }
+    QJsonObject root;
+    root.insert(QStringLiteral("format"), formatName);
+    root.insert(QStringLiteral("version"), SettingsProfile::formatVersion);
+    root.insert(QStringLiteral("value"), valueHex(p.value));
+    root.insert(QStringLiteral("saved_at"), utcText(p.savedAt));
+    for (const TextKey &k : textKeys)
+        root.insert(QLatin1String(k.key), p.*k.member);
+    root.insert(QStringLiteral("fields"), fields);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+ProfileLoad parseProfile(const QByteArray &text) {
+    if (text.size() > SettingsProfile::maxFileBytes)
+        return refused(
+            tr("文件过大 (超过 %1 字节), 不是设定文件").arg(SettingsProfile::maxFileBytes));
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return refused(tr("不是有效的 JSON (第 %1 字节: %2)")
+                           .arg(parseError.offset)
+                           .arg(parseError.errorString()));
+    if (!doc.isObject())
+        return refused(tr("不是设定文件: 顶层不是对象"));
+    const QJsonObject root = doc.object();
+    if (root.value(QStringLiteral("format")).toString() != formatName)
+        return refused(tr("不是设定文件: 缺少 \"format\" 或其值不对"));
+    const QJsonValue version = root.value(QStringLiteral("version"));
+    if (!version.isDouble() || version.toDouble() != double(version.toInt()) || version.toInt() < 1)
+        return refused(tr("\"version\" 缺失或无效"));
+    if (version.toInt() > SettingsProfile::formatVersion)
+        return refused(tr("文件格式版本 %1 较新, 本程序只能读取版本 %2")
+                           .arg(version.toInt())
+                           .arg(SettingsProfile::formatVersion));
+
+    ProfileLoad r;
+    const QJsonValue value = root.value(QStringLiteral("value"));
+    if (!value.isString())
+        return refused(tr("缺少字段 \"%1\"").arg(QStringLiteral("value")));
+    r.profile.value = valueFromHex(value.toString());
+    if (r.profile.value.isEmpty())
+        return refused(tr("\"value\" 无法解码: 应为 7 个十六进制字节"));
+    for (const char byte : r.profile.value)
+        if (byte & 0x80)
+            return refused(tr("\"value\" 无法解码: 字节的第 7 位必须为 0"));
+
+    for (const TextKey &k : textKeys) {
+        const QJsonValue v = root.value(QLatin1String(k.key));
+        if (!v.isString())
+            return refused(tr("缺少文本字段 \"%1\"").arg(QLatin1String(k.key)));
+        r.profile.*k.member = v.toString();
+    }
+    const QDateTime saved =
+        QDateTime::fromString(root.value(QStringLiteral("saved_at")).toString(), Qt::ISODateWithMs);
+    if (!saved.isValid())
+        return refused(tr("\"saved_at\" 缺失或不是时间"));
+    r.profile.savedAt = saved.toMSecsSinceEpoch();
+
+    const QJsonValue fields = root.value(QStringLiteral("fields"));
+    if (!fields.isArray())
+        return refused(tr("缺少字段 \"%1\"").arg(QStringLiteral("fields")));
+    const protocol::SystemSettings raw = r.profile.settings();
+    QStringList seen;
+    for (const QJsonValue &entry : fields.toArray()) {
+        const QString why = checkField(entry, raw, &seen, &r.disagreements);
+        if (!why.isEmpty())
+            return refused(why);
+    }
+    for (const SettingsField &f : settingsFields())
+        if (!seen.contains(QLatin1String(f.name)))
+            return refused(tr("\"fields\" 缺少 \"%1\"").arg(QLatin1String(f.name)));
+    r.ok = true;
+    return r;
+}
+
+ProfileLoad loadProfile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refused(tr("无法打开 %1: %2").arg(path, file.errorString()));
+    // One byte more than allowed tells a file that is too large without reading all of it.
+    return parseProfile(file.read(SettingsProfile::maxFileBytes + 1));
+}
+
+bool saveProfile(const QString &path, const SettingsProfile &profile, QString *error) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(profileJson(profile)) >= 0 && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+} // namespace service

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "protocol/system_settings.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// A settings profile: the CCB's settings value as read back, kept in a small JSON file
+// (extension .ccbsettings) with the product data and every field decoded for people and diffs.
+// The raw value is the authoritative part; the decoded fields are checked against it on loading.
+namespace service {
+
+struct SettingsProfile {
+    static constexpr int formatVersion = 1;
+    static constexpr qint64 maxFileBytes = 1 << 20;
+
+    QByteArray value; // the seven value bytes exactly as read
+    QString productType;
+    QString serialNumber;
+    QString ccbVersion;
+    QString port;
+    qint64 savedAt = 0; // ms since 1970, UTC
+
+    protocol::SystemSettings settings() const;
+};
+
+// The file's text, indented, one field a few lines.
+QByteArray profileJson(const SettingsProfile &profile);
+
+struct ProfileLoad {
+    bool ok = false;
+    QString error; // why the file cannot be used (translated); empty when ok
+    SettingsProfile profile;
+    // Decoded fields the file gives differently from its raw value, e.g.
+    // "屏蔽PD警报: 文件写着 是, 原始值为 否". The raw value wins.
+    QStringList disagreements;
+};
+
+// Reads a profile from its text; `bytes` beyond maxFileBytes is refused.
+ProfileLoad parseProfile(const QByteArray &text);
+// Reads the file (never more than maxFileBytes + 1 bytes of it).
+ProfileLoad loadProfile(const QString &path);
+// Writes the file safely: a half-written file never stands under `path`.
+bool saveProfile(const QString &path, const SettingsProfile &profile, QString *error);
+
+} // namespace service

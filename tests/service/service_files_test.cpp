@@ -1,0 +1,369 @@
+// Settings profile files, the plant file as the bundle carries it, and the support bundle
+// itself, without a window.
+
+#include "bundle_reader.h"
+#include "history/event_store.h"
+#include "service/bundle.h"
+#include "service/profile.h"
+#include "service/redact.h"
+#include "service/settings_fields.h"
+#include "support/frames.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace service;
+
+namespace {
+
+const QByteArray password = "Pw-7f3k!x";
+
+SettingsProfile sampleProfile() {
+    SettingsProfile p;
+    p.value = frames::sevenBytes(0x0A, 0x41, 0x02, 0x20, 6, 0x11, 0x22);
+    p.productType = QStringLiteral("FL-SIM-1000");
+    p.serialNumber = QStringLiteral("SIM00000042");
+    p.ccbVersion = QStringLiteral("V1.0.7");
+    p.port = QStringLiteral("ttyUSB0");
+    p.savedAt = 1796662420295;
+    return p;
+}
+
+// The sample profile's JSON with one change made through `edit`.
+template <typename Edit> QByteArray editedJson(Edit edit) {
+    QJsonObject root = QJsonDocument::fromJson(profileJson(sampleProfile())).object();
+    edit(root);
+    return QJsonDocument(root).toJson();
+}
+
+void touch(const QString &path, const QByteArray &content, const QDateTime &modified) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+class ServiceFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aSavedProfileReadsBackWithItsRawValueAndEveryFieldDecoded() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.ccbsettings"));
+        QString error;
+        QVERIFY2(saveProfile(path, sampleProfile(), &error), qPrintable(error));
+
+        const ProfileLoad load = loadProfile(path);
+        QVERIFY2(load.ok, qPrintable(load.error));
+        QVERIFY(load.disagreements.isEmpty());
+        // The reserved bytes 5 and 6 are kept exactly as read.
+        QCOMPARE(load.profile.value.toHex(' '), sampleProfile().value.toHex(' '));
+        QCOMPARE(load.profile.productType, sampleProfile().productType);
+        QCOMPARE(load.profile.serialNumber, sampleProfile().serialNumber);
+        QCOMPARE(load.profile.ccbVersion, sampleProfile().ccbVersion);
+        QCOMPARE(load.profile.port, sampleProfile().port);
+        QCOMPARE(load.profile.savedAt, sampleProfile().savedAt);
+
+        // For people: each field with its caption, one key per line.
+        const QByteArray text = profileJson(sampleProfile());
+        QVERIFY(text.contains("\"value\": \"0A 41 02 20 06 11 22\""));
+        QVERIFY(text.contains("\"caption\": \"屏蔽PD警报\""));
+        QCOMPARE(text.count("\"name\": "), settingsFields().size());
+        QVERIFY(text.contains("\"saved_at\": \"2026-12-07T"));
+    }
+
+    void aProfileThatCannotBeWrittenLeavesNothingUnderItsName() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("no/such/folder/a.ccbsettings"));
+        QString error;
+        QVERIFY(!saveProfile(path, sampleProfile(), &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void badProfileFilesAreRefusedWithTheirReason_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("reason");
+        using O = QJsonObject;
+        QTest::newRow("not JSON") << QByteArray("value = 0A 41") << "JSON";
+        QTest::newRow("truncated") << profileJson(sampleProfile()).left(200) << "JSON";
+        QTest::newRow("an array") << QByteArray("[1, 2]") << "顶层";
+        QTest::newRow("another format")
+            << editedJson([](O &o) { o[QStringLiteral("format")] = QStringLiteral("x"); })
+            << "format";
+        QTest::newRow("no version")
+            << editedJson([](O &o) { o.remove(QStringLiteral("version")); }) << "version";
+        QTest::newRow("newer format")
+            << editedJson([](O &o) { o[QStringLiteral("version")] = 2; }) << "版本 2";
+        QTest::newRow("no value") << editedJson([](O &o) { o.remove(QStringLiteral("value")); })
+                                  << "value";
+        QTest::newRow("value not hex")
+            << editedJson([](O &o) { o[QStringLiteral("value")] = QStringLiteral("0A 41 zz"); })
+            << "无法解码";
+        QTest::newRow("six bytes") << editedJson([](O &o) {
+            o[QStringLiteral("value")] = QStringLiteral("0A 41 02 20 06 00");
+        }) << "无法解码";
+        QTest::newRow("bit 7 set") << editedJson([](O &o) {
+            o[QStringLiteral("value")] = QStringLiteral("0A 41 82 20 06 00 00");
+        }) << "第 7 位";
+        QTest::newRow("product type a number")
+            << editedJson([](O &o) { o[QStringLiteral("product_type")] = 5; }) << "product_type";
+        QTest::newRow("no saved_at")
+            << editedJson([](O &o) { o.remove(QStringLiteral("saved_at")); }) << "saved_at";
+        QTest::newRow("no fields")
+            << editedJson([](O &o) { o.remove(QStringLiteral("fields")); }) << "fields";
+        const auto editField = [](int index, const char *key, const QJsonValue &value) {
+            return editedJson([=](O &o) {
+                QJsonArray fields = o[QStringLiteral("fields")].toArray();
+                QJsonObject field = fields[index].toObject();
+                if (value.isUndefined())
+                    field.remove(QLatin1String(key));
+                else
+                    field[QLatin1String(key)] = value;
+                fields[index] = field;
+                o[QStringLiteral("fields")] = fields;
+            });
+        };
+        QTest::newRow("unknown field")
+            << editField(0, "name", QStringLiteral("faultDisableLaser")) << "faultDisableLaser";
+        QTest::newRow("a field twice")
+            << editField(1, "name", QStringLiteral("faultDisableChiller")) << "两次";
+        QTest::newRow("flag not a bool") << editField(0, "value", 1) << "true";
+        QTest::newRow("level negative") << editField(23, "value", -50) << "非负整数";
+        QTest::newRow("mode a fraction") << editField(24, "value", 1.5) << "非负整数";
+        QTest::newRow("a field missing") << editedJson([](O &o) {
+            QJsonArray fields = o[QStringLiteral("fields")].toArray();
+            fields.removeAt(3);
+            o[QStringLiteral("fields")] = fields;
+        }) << "faultDisableDew";
+        QTest::newRow("over the size limit")
+            << QByteArray(int(SettingsProfile::maxFileBytes) + 1, ' ') << "过大";
+    }
+    void badProfileFilesAreRefusedWithTheirReason() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, reason);
+        const ProfileLoad load = parseProfile(text);
+        QVERIFY(!load.ok);
+        QVERIFY2(load.error.contains(reason), qPrintable(load.error));
+    }
+
+    void aHundredMegabyteFileIsRefusedWithoutReadingIt() {
+        QTemporaryDir dir;
+        QFile big(dir.filePath(QStringLiteral("big.ccbsettings")));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(qint64(100) << 20));
+        big.close();
+        const ProfileLoad load = loadProfile(big.fileName());
+        QVERIFY(!load.ok);
+        QVERIFY2(load.error.contains(QStringLiteral("过大")), qPrintable(load.error));
+    }
+
+    void aHandEditedFieldThatDisagreesIsNamedAndTheRawValueWins() {
+        // faultDisablePd is set in the raw value (byte 1, bit 6); the file says it is not.
+        QByteArray text = profileJson(sampleProfile());
+        const int at = text.indexOf("\"name\": \"faultDisablePd\"");
+        QVERIFY(at > 0);
+        const int value = text.indexOf("\"value\": true", text.lastIndexOf('{', at));
+        text.replace(value, 13, "\"value\": false");
+        const ProfileLoad load = parseProfile(text);
+        QVERIFY2(load.ok, qPrintable(load.error));
+        QCOMPARE(load.disagreements.size(), 1);
+        QVERIFY2(load.disagreements.first().startsWith(QStringLiteral("屏蔽PD警报")),
+                 qPrintable(load.disagreements.first()));
+        QVERIFY(load.profile.settings().faultDisablePd);
+    }
+
+    void differencesListExactlyTheFieldsThatDifferInPageOrder() {
+        protocol::SystemSettings file = sampleProfile().settings();
+        protocol::SystemSettings device = file;
+        QVERIFY(differences(file, device).isEmpty());
+        device.redOnBeam = !device.redOnBeam;
+        device.faultDisableChiller = !device.faultDisableChiller;
+        device.pdLeakageLevel = 6350;
+        device.opModeUsr = 3;
+        const QVector<FieldDifference> diff = differences(file, device);
+        QStringList names;
+        for (const FieldDifference &d : diff)
+            names << QLatin1String(d.field->name);
+        QCOMPARE(names,
+                 QStringList({"faultDisableChiller", "redOnBeam", "pdLeakageLevel", "opModeUsr"}));
+        QCOMPARE(diff[2].inFile, QStringLiteral("300"));
+        QCOMPARE(diff[2].onDevice, QStringLiteral("6350"));
+        QCOMPARE(diff[3].inFile, QStringLiteral("1 强制外控"));
+        QCOMPARE(diff[3].onDevice, QStringLiteral("3"));
+    }
+
+    void thePlantFileKeepsNoByteOfASecret_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("kept");
+        QTest::newRow("password") << "password = " + password << QByteArray("password = ***");
+        QTest::newRow("no blanks") << "password=" + password << QByteArray("password= ***");
+        QTest::newRow("quoted with blanks and tabs")
+            << "\tPassword  =  \"  " + password + " \"" << QByteArray("\tPassword  = ***");
+        QTest::newRow("misspelt key") << "pasword = " + password << QByteArray("pasword = ***");
+        QTest::newRow("a key") << "key_file = /etc/" + password << QByteArray("key_file = ***");
+        QTest::newRow("a secret") << "client_secret=" + password
+                                  << QByteArray("client_secret= ***");
+        QTest::newRow("an equals sign in the value")
+            << "password = a=" + password << QByteArray("password = ***");
+        QTest::newRow("without an equals sign") << "password: " + password << QByteArray("***");
+        QTest::newRow("comment") << "; old password " + password << QByteArray("; ***");
+        QTest::newRow("hash comment") << "  # " + password << QByteArray("# ***");
+        QTest::newRow("in the url") << "url = mqtts://laser:" + password + "@broker:8883"
+                                    << QByteArray("url = mqtts://***@broker:8883");
+        QTest::newRow("remark after a plain value")
+            << "username = hall2 ; " + password << QByteArray("username = hall2 ***");
+        QTest::newRow("plain values stay")
+            << QByteArray("topic_prefix = laser") << QByteArray("topic_prefix = laser");
+        QTest::newRow("section") << QByteArray("[mqtt]") << QByteArray("[mqtt]");
+    }
+    void thePlantFileKeepsNoByteOfASecret() {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, kept);
+        // Among other lines, with Windows line ends and a byte-order mark.
+        const QByteArray text =
+            "\xEF\xBB\xBF[mqtt]\r\nurl = mqtt://h:1883\r\n" + line + "\r\nlaser_id = c7\r\n";
+        const QByteArray out = redactPlantConfig(text);
+        QVERIFY2(!out.contains(password), out.constData());
+        QCOMPARE(out,
+                 "\xEF\xBB\xBF[mqtt]\r\nurl = mqtt://h:1883\r\n" + kept + "\r\nlaser_id = c7\r\n");
+    }
+
+    void theJournalBecomesOneCsvRowPerEntry() {
+        history::JournalEntry received;
+        received.at = 1796662420295;
+        received.verdict = protocol::Verdict::CheckFailed;
+        received.name = QStringLiteral("SystemStatus");
+        received.bytes = frames::hex("E6 05 00 20 00");
+        received.text = QStringLiteral("SystemStatus: DC on, \"x\"");
+        history::JournalEntry noise;
+        noise.direction = history::Direction::Skipped;
+        noise.name = QStringLiteral("Noise");
+        noise.bytes = frames::hex("FE");
+        const QByteArray csv = journalCsv({received, noise});
+        QCOMPARE(csv.count("\r\n"), 3);
+        QVERIFY(csv.startsWith("time_utc,direction,code,bytes,verdict,text\r\n"));
+        QVERIFY2(csv.contains("2026-12-07T16:53:40.295Z,received,SystemStatus,E6 05 00 20 00,"
+                              "check failed,\"SystemStatus: DC on, \"\"x\"\"\"\r\n"),
+                 csv.constData());
+        QVERIFY(csv.contains(",skipped,Noise,FE,,\r\n"));
+    }
+
+    void theBundleHoldsTheDatabaseTheCapturesOfThePeriodAndTheConfigWithoutSecrets() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("log")) && root.mkpath(QStringLiteral("config")));
+        {
+            history::EventStore store(root.filePath(QStringLiteral("log/history.sqlite")));
+            QString error;
+            QCOMPARE(store.open(&error), history::EventStore::Result::Ok);
+            std::vector<history::Event> events(250);
+            for (size_t i = 0; i < events.size(); ++i) {
+                events[i].at = qint64(i);
+                events[i].category = QStringLiteral("alarm");
+                events[i].name = QStringLiteral("chillerFault");
+                events[i].value = i % 2 ? QStringLiteral("on") : QStringLiteral("off");
+            }
+            QCOMPARE(store.write(events, {}, &error), history::EventStore::Result::Ok);
+        }
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        touch(root.filePath(QStringLiteral("log/capture-20261201-080000-ttyUSB0.txt")), "old\n",
+              now.addDays(-3));
+        touch(root.filePath(QStringLiteral("log/capture-20261207-080000-ttyUSB0.txt")),
+              QByteArray(300000, 'x'), now.addSecs(-600));
+        QFile ini(root.filePath(QStringLiteral("config/plant.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[mqtt]\nurl = mqtts://a:" + password + "@b\npassword = " + password + "\n");
+        ini.close();
+        QFile language(root.filePath(QStringLiteral("config/language.gl")));
+        QVERIFY(language.open(QIODevice::WriteOnly));
+        language.write("language = english");
+        language.close();
+
+        BundleInput input;
+        input.outputPath = root.filePath(QStringLiteral("out/bundle.zip"));
+        QVERIFY(root.mkpath(QStringLiteral("out")));
+        input.logDir = root.filePath(QStringLiteral("log"));
+        input.configDir = root.filePath(QStringLiteral("config"));
+        input.since = periodStart(Period::LastDay, now.toMSecsSinceEpoch());
+        input.about = "about " + password.left(0);
+        input.journal = std::vector<history::JournalEntry>(3);
+        BundleProgress progress;
+        const BundleResult result = writeBundle(input, progress);
+        QVERIFY2(result.outcome == BundleResult::Written, qPrintable(result.error));
+        QCOMPARE(progress.done.load(), progress.total.load());
+
+        BundleReader bundle(input.outputPath);
+        QCOMPARE(bundle.test(), 0);
+        QCOMPARE(bundle.names(),
+                 QStringList({"about.txt", "history.sqlite",
+                              "capture/capture-20261207-080000-ttyUSB0.txt", "config/language.gl",
+                              "config/plant.ini", "frames.csv"}));
+        QCOMPARE(bundle.names(), result.entries);
+        QCOMPARE(bundle.entriesContaining(password), QStringList());
+        QCOMPARE(bundle.database(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        QCOMPARE(bundle.database(QStringLiteral("SELECT count(*) FROM events")),
+                 QStringLiteral("250"));
+        QCOMPARE(bundle.database(QStringLiteral("PRAGMA user_version")),
+                 QString::number(history::EventStore::schemaVersion));
+    }
+
+    void aDatabaseThatCannotBeCopiedIsLeftOutAndSaidInTheNotes() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("log")));
+        touch(root.filePath(QStringLiteral("log/history.sqlite")), QByteArray(8192, 'x'),
+              QDateTime::currentDateTimeUtc());
+        BundleInput input;
+        input.outputPath = root.filePath(QStringLiteral("bundle.zip"));
+        input.logDir = root.filePath(QStringLiteral("log"));
+        BundleProgress progress;
+        const BundleResult result = writeBundle(input, progress);
+        QVERIFY2(result.outcome == BundleResult::Written, qPrintable(result.error));
+        BundleReader bundle(input.outputPath);
+        QCOMPARE(bundle.names(), QStringList({"about.txt", "notes.txt"}));
+        QVERIFY(bundle.entry(QStringLiteral("notes.txt"))
+                    .startsWith("history.sqlite left out: the copy failed: "));
+    }
+
+    void aCancelledOrFailedExportLeavesNoFileBehind_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("cancelled") << true << int(BundleResult::Cancelled);
+        QTest::newRow("folder missing") << false << int(BundleResult::Failed);
+    }
+    void aCancelledOrFailedExportLeavesNoFileBehind() {
+        QFETCH(bool, cancel);
+        QFETCH(int, outcome);
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("log")));
+        touch(root.filePath(QStringLiteral("log/capture-20261207-080000-ttyUSB0.txt")),
+              QByteArray(3 << 20, 'x'), QDateTime::currentDateTimeUtc());
+        BundleInput input;
+        input.outputPath = root.filePath(cancel ? QStringLiteral("bundle.zip")
+                                                : QStringLiteral("gone/bundle.zip"));
+        input.logDir = root.filePath(QStringLiteral("log"));
+        BundleProgress progress;
+        progress.cancel = cancel;
+        const BundleResult result = writeBundle(input, progress);
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(result.error.isEmpty(), cancel);
+        QVERIFY(!QFile::exists(input.outputPath));
+        // Nothing but the log folder: no temporary file either.
+        QCOMPARE(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList({QStringLiteral("log")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(ServiceFiles)
+#include "service_files_test.moc"
