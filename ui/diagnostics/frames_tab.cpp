@@ -122,13 +122,13 @@ bool FramesTab::exportCsv(const QString &path, QString *error) {
 }
 
 void FramesTab::retranslate() {
-    pause->setText(pause->isChecked() ? diagnostics::tr("继续") : diagnostics::tr("暂停"));
-    codeLabel->setText(diagnostics::tr("代码:"));
-    code->setItemText(0, diagnostics::tr("全部"));
-    failedOnly->setText(diagnostics::tr("仅校验失败"));
-    clear->setText(diagnostics::tr("清除"));
-    exportButton->setText(diagnostics::tr("导出CSV..."));
-    folderButton->setText(diagnostics::tr("打开记录文件夹"));
+    pause->setText(pause->isChecked() ? Texts::tr("继续") : Texts::tr("暂停"));
+    codeLabel->setText(Texts::tr("代码:"));
+    code->setItemText(0, Texts::tr("全部"));
+    failedOnly->setText(Texts::tr("仅校验失败"));
+    clear->setText(Texts::tr("清除"));
+    exportButton->setText(Texts::tr("导出CSV..."));
+    folderButton->setText(Texts::tr("打开记录文件夹"));
     frames->headerDataChanged(Qt::Horizontal, 0, FrameModel::ColumnCount - 1);
 }
 

@@ -87,20 +87,20 @@ TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *
     // Cheap while hidden: the slot returns at once.
     connect(&recorder, &history::Recorder::sampleRecorded, this, &TrendsTab::sampleArrived);
     connect(pngButton, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, diagnostics::tr("导出PNG"),
-                                                          QStringLiteral("trends.png"),
-                                                          QStringLiteral("PNG (*.png)"));
+        const QString file =
+            QFileDialog::getSaveFileName(this, Texts::tr("导出PNG"), QStringLiteral("trends.png"),
+                                         QStringLiteral("PNG (*.png)"));
         QString error;
         if (!file.isEmpty() && !exportPng(file, &error))
-            message->setText(diagnostics::tr("导出失败: %1").arg(error));
+            message->setText(Texts::tr("导出失败: %1").arg(error));
     });
     connect(csvButton, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, diagnostics::tr("导出CSV"),
-                                                          QStringLiteral("trends.csv"),
-                                                          QStringLiteral("CSV (*.csv)"));
+        const QString file =
+            QFileDialog::getSaveFileName(this, Texts::tr("导出CSV"), QStringLiteral("trends.csv"),
+                                         QStringLiteral("CSV (*.csv)"));
         QString error;
         if (!file.isEmpty() && !exportCsv(file, &error))
-            message->setText(diagnostics::tr("导出失败: %1").arg(error));
+            message->setText(Texts::tr("导出失败: %1").arg(error));
     });
     retranslate();
 }
@@ -138,7 +138,7 @@ void TrendsTab::load() {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     message->clear();
     if (!QFileInfo(databasePath).isFile()) {
-        message->setText(diagnostics::tr("尚无历史记录"));
+        message->setText(Texts::tr("尚无历史记录"));
         redraw();
         return;
     }
@@ -257,7 +257,7 @@ bool TrendsTab::exportPng(const QString &path, QString *error) {
     if (chart->grab().save(path, "PNG"))
         return true;
     if (error)
-        *error = diagnostics::tr("无法写入 %1").arg(path);
+        *error = Texts::tr("无法写入 %1").arg(path);
     return false;
 }
 
@@ -267,13 +267,13 @@ void TrendsTab::retranslate() {
                                  QT_TRANSLATE_NOOP("Diagnostics", "最近一天"),
                                  QT_TRANSLATE_NOOP("Diagnostics", "最近一周")};
     for (int i = 0; i < range->count(); ++i)
-        range->setItemText(i, diagnostics::tr(names[i]));
-    rangeLabel->setText(diagnostics::tr("时段:"));
-    pngButton->setText(diagnostics::tr("导出PNG..."));
-    csvButton->setText(diagnostics::tr("导出CSV..."));
-    chart->series[0]->setName(diagnostics::tr("T3温度(C)"));
-    chart->series[1]->setName(diagnostics::tr("T4温度(C)"));
-    chart->series[2]->setName(diagnostics::tr("露点温度(C)"));
+        range->setItemText(i, Texts::tr(names[i]));
+    rangeLabel->setText(Texts::tr("时段:"));
+    pngButton->setText(Texts::tr("导出PNG..."));
+    csvButton->setText(Texts::tr("导出CSV..."));
+    chart->series[0]->setName(Texts::tr("T3温度(C)"));
+    chart->series[1]->setName(Texts::tr("T4温度(C)"));
+    chart->series[2]->setName(Texts::tr("露点温度(C)"));
 }
 
 } // namespace diagnostics
