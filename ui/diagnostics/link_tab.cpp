@@ -68,6 +68,8 @@ LinkTab::LinkTab(const QSerialPort &p, history::Recorder &r, QWidget *parent)
     for (int i = 0; i < RowCount; ++i) {
         names.push_back(new QLabel);
         values.push_back(new QLabel);
+        // Port errors and the plant line come from outside: never read as markup.
+        values.back()->setTextFormat(Qt::PlainText);
         values.back()->setTextInteractionFlags(Qt::TextSelectableByMouse);
         form->addRow(names.back(), values.back());
     }
