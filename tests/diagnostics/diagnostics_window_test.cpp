@@ -66,6 +66,7 @@ private slots:
     void theStatusBarShowsTheOpenFailureOfABusyPort();
     void textsAreEnglishAfterSwitchingTheLanguage();
     void theHistorysTroubleShowsInTheStatusBarAndTheLinkTab();
+    void aFailedExportIsReportedAndTemperaturesExportAsNumbers();
 };
 
 void DiagnosticsWindowTest::theMenuSitsBetweenLanguageAndHelp() {
@@ -399,6 +400,44 @@ void DiagnosticsWindowTest::theHistorysTroubleShowsInTheStatusBarAndTheLinkTab()
     const QString shown = d->window()->linkTab()->valueText(diagnostics::LinkTab::TroubleRow);
     QVERIFY(shown != QStringLiteral("正常"));
     QCOMPARE(shown, w.findChild<history::Recorder *>()->lastTrouble());
+}
+
+void DiagnosticsWindowTest::aFailedExportIsReportedAndTemperaturesExportAsNumbers() {
+    WorkDir dir;
+    Serial w;
+    w.show();
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    diagnostics::FramesTab *frames = d->window()->framesTab();
+    // Nothing can be created in /proc, not even by root.
+    {
+        FileDialogAnswer answer(QStringLiteral("/proc/frames.csv"));
+        frames->exportCsvButton()->click();
+        QVERIFY(answer.wasAnswered());
+    }
+    QVERIFY2(frames->messageLabel()->text().startsWith(QStringLiteral("导出失败: ")),
+             qPrintable(frames->messageLabel()->text()));
+    {
+        FileDialogAnswer answer(dir.path() + QStringLiteral("/frames.csv"));
+        frames->exportCsvButton()->click();
+        QVERIFY(answer.wasAnswered());
+    }
+    QCOMPARE(frames->messageLabel()->text(), QString());
+    QVERIFY(QFile::exists(dir.path() + QStringLiteral("/frames.csv")));
+
+    // A temperature below zero is the program's own number: no quote in front of its minus.
+    d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::TrendsIndex);
+    history::Recorder *recorder = w.findChild<history::Recorder *>();
+    emit recorder->sampleRecorded(
+        history::Sample{QDateTime::currentMSecsSinceEpoch(), -5.25, 18.05, -0.5});
+    QString error;
+    const QString csv = dir.path() + QStringLiteral("/trends.csv");
+    QVERIFY(d->window()->trendsTab()->exportCsv(csv, &error));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[1].endsWith(",-5.25,18.05,-0.50\r"), lines[1].constData());
 }
 
 int main(int argc, char **argv) {

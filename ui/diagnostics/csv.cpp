@@ -5,7 +5,16 @@
 
 namespace diagnostics {
 
-QString csvField(const QString &field) {
+bool looksLikeFormula(const QString &text) {
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    return first == QLatin1Char('=') || first == QLatin1Char('+') || first == QLatin1Char('-') ||
+           first == QLatin1Char('@') || first == QLatin1Char('\t') || first == QLatin1Char('\r');
+}
+
+QString csvField(const QString &text) {
+    const QString field = looksLikeFormula(text) ? QLatin1Char('\'') + text : text;
     const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
                        field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r')) ||
                        (!field.isEmpty() && (field.front().isSpace() || field.back().isSpace()));
@@ -16,12 +25,16 @@ QString csvField(const QString &field) {
     return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
+QString csvRecord(const QStringList &cells) {
+    return cells.join(QLatin1Char(',')) + QLatin1String("\r\n");
+}
+
 QString csvLine(const QStringList &fields) {
     QStringList quoted;
     quoted.reserve(fields.size());
     for (const QString &f : fields)
         quoted.append(csvField(f));
-    return quoted.join(QLatin1Char(',')) + QLatin1String("\r\n");
+    return csvRecord(quoted);
 }
 
 QString modelToCsv(const QAbstractItemModel &model) {

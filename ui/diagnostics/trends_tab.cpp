@@ -244,12 +244,12 @@ std::vector<int> TrendsTab::drawnPoints() const {
 }
 
 bool TrendsTab::exportCsv(const QString &path, QString *error) const {
-    QString text =
-        csvLine({QStringLiteral("time"), QStringLiteral("at_ms"), QStringLiteral("water_in"),
-                 QStringLiteral("water_out"), QStringLiteral("dew_point")});
+    QString text = csvLine({Texts::tr("时间"), QStringLiteral("at_ms"), Texts::tr("T3温度(C)"),
+                            Texts::tr("T4温度(C)"), Texts::tr("露点温度(C)")});
+    // The temperatures are the program's own numbers: written as they are, a minus included.
     for (const history::Sample &s : samples)
-        text += csvLine({EventModel::timeText(s.at), QString::number(s.at), number(s.waterIn),
-                         number(s.waterOut), number(s.dewPoint)});
+        text += csvRecord({csvField(EventModel::timeText(s.at)), QString::number(s.at),
+                           number(s.waterIn), number(s.waterOut), number(s.dewPoint)});
     return writeTextFile(path, text, error);
 }
 
