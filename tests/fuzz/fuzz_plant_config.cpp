@@ -3,6 +3,7 @@
 // level) and a server address; a rejected one gives one line that names the file and holds no
 // text of the file but a plain key.
 
+#include "fuzz/fuzz_check.h"
 #include "plant/config.h"
 
 #include <QString>
@@ -10,18 +11,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "invariant broken at line %d: %s\n", __LINE__, #condition);       \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 bool same(const plant::ConfigResult &a, const plant::ConfigResult &b) {
     const plant::Config &x = a.config;
