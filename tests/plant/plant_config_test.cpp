@@ -204,18 +204,6 @@ private slots:
                  error);
     }
 
-    void aPasswordWithoutTlsIsAcceptedAndMarked() {
-        plant::ConfigResult r = plant::parseConfig(
-            "[mqtt]\nurl = mqtt://h\nusername = u\npassword = p\n", QStringLiteral("f"));
-        QCOMPARE(r.error, QString());
-        QVERIFY(r.config.passwordInClear());
-        r = plant::parseConfig("[mqtt]\nurl = mqtts://h\nusername = u\npassword = p\n",
-                               QStringLiteral("f"));
-        QVERIFY(!r.config.passwordInClear());
-        r = plant::parseConfig("[mqtt]\nurl = mqtt://h\nusername = u\n", QStringLiteral("f"));
-        QVERIFY(!r.config.passwordInClear());
-    }
-
     void aMissingFileIsAnError() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("plant.ini"));

@@ -194,18 +194,6 @@ private slots:
                                                      "not mqtts://)"));
     }
 
-    void theWaterTemperaturesAreTheReadingsAtFullPrecision() {
-        protocol::DeviceState s;
-        s.tempWaterIn = 24;
-        s.tempWaterOut = -3;
-        history::Sample readings = plant::noReadings();
-        readings.waterIn = 24.37;
-        const QJsonObject t = sub(plant::statusObject(s, {}, readings), "temperatures");
-        QCOMPARE(t.value(QStringLiteral("water_in")).toDouble(), 24.37);
-        // None received since the port opened: the page's whole degrees.
-        QCOMPARE(t.value(QStringLiteral("water_out")).toDouble(), -3.0);
-    }
-
     // The README shows what a plant subscriber receives; built here from a known state, the
     // program's messages must be those, field for field.
     void theReadmeExamplesAreWhatTheProgramSends() {
