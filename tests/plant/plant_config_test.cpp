@@ -181,29 +181,6 @@ private slots:
         QVERIFY(!r.error.contains(QLatin1Char('\n')));
     }
 
-    void aPlainKeyIsNamedAndAnyOtherIsNot_data() {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("error");
-        const QString known = QStringLiteral("(known: url, username, password, ca_file, "
-                                             "topic_prefix, laser_id)");
-        QTest::newRow("plain") << QByteArray("pasword = x")
-                               << "plant.ini line 3: unknown key pasword " + known;
-        QTest::newRow("digit") << QByteArray("user1 = x")
-                               << "plant.ini line 3: unknown key " + known;
-        QTest::newRow("dot") << QByteArray("mqtt.url = x")
-                             << "plant.ini line 3: unknown key " + known;
-        QTest::newRow("too long") << QByteArray(41, 'a') + " = x"
-                                  << "plant.ini line 3: unknown key " + known;
-    }
-    void aPlainKeyIsNamedAndAnyOtherIsNot() {
-        QFETCH(QByteArray, line);
-        QFETCH(QString, error);
-        QCOMPARE(plant::parseConfig("[mqtt]\nurl = mqtt://h\n" + line + "\n",
-                                    QStringLiteral("plant.ini"))
-                     .error,
-                 error);
-    }
-
     void aMissingFileIsAnError() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("plant.ini"));
