@@ -4,7 +4,16 @@
 
 namespace history {
 
-QString csvField(const QString &field) {
+bool looksLikeFormula(const QString &text) {
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    return first == QLatin1Char('=') || first == QLatin1Char('+') || first == QLatin1Char('-') ||
+           first == QLatin1Char('@') || first == QLatin1Char('\t') || first == QLatin1Char('\r');
+}
+
+QString csvField(const QString &text) {
+    const QString field = looksLikeFormula(text) ? QLatin1Char('\'') + text : text;
     const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
                        field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r')) ||
                        (!field.isEmpty() && (field.front().isSpace() || field.back().isSpace()));
@@ -15,12 +24,16 @@ QString csvField(const QString &field) {
     return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
+QString csvRecord(const QStringList &cells) {
+    return cells.join(QLatin1Char(',')) + QLatin1String("\r\n");
+}
+
 QString csvLine(const QStringList &fields) {
     QStringList quoted;
     quoted.reserve(fields.size());
     for (const QString &f : fields)
         quoted.append(csvField(f));
-    return quoted.join(QLatin1Char(',')) + QLatin1String("\r\n");
+    return csvRecord(quoted);
 }
 
 bool writeTextFile(const QString &path, const QString &text, QString *error) {

@@ -197,7 +197,7 @@ void Recorder::frameReceived(const QByteArray &frame, protocol::Verdict verdict,
         else if (t.valid && t.channel == 3)
             waterOut = t.hundredths / 100.0;
     } else if (code == 0xE4) {
-        dewPoint = std::round(double(state.dewPointTemp) * 100.0) / 100.0;
+        dewPoint = protocol::floatAsDecimal(state.dewPointTemp);
     } else if (code == 0xEF) {
         if (readBackWaiting && state.sysSetReadBackState == protocol::handshakeAnswered) {
             readBackWaiting = false;
@@ -321,6 +321,15 @@ void Recorder::secondElapsed() {
     s.dewPoint = dewPoint;
     queue.pushSample(s);
     emit sampleRecorded(s);
+}
+
+Sample Recorder::currentValues() const {
+    Sample s;
+    s.at = now();
+    s.waterIn = waterIn;
+    s.waterOut = waterOut;
+    s.dewPoint = dewPoint;
+    return s;
 }
 
 void Recorder::flushNow() {

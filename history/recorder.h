@@ -85,6 +85,8 @@ public:
     // The last trouble the recorder ran into, or empty.
     QString lastTrouble() const { return troubleText; }
     bool portIsOpen() const { return open; }
+    // The temperatures as received since the port opened, to 0.01 °C; NaN where none came yet.
+    Sample currentValues() const;
 
     // Once a second (its own timer): a sample while open with values, the frame rate.
     void secondElapsed();

@@ -690,6 +690,46 @@
         <source>已导出 %1</source>
         <translation>已导出 %1</translation>
     </message>
+    <message>
+        <source>接收</source>
+        <translation>接收</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>跳过</source>
+        <translation>跳过</translation>
+    </message>
+    <message>
+        <source>校验正确</source>
+        <translation>校验正确</translation>
+    </message>
+    <message>
+        <source>校验失败</source>
+        <translation>校验失败</translation>
+    </message>
+    <message>
+        <source>无校验</source>
+        <translation>无校验</translation>
+    </message>
+    <message>
+        <source>未知代码</source>
+        <translation>未知代码</translation>
+    </message>
+    <message>
+        <source>%1 最小</source>
+        <translation>%1 最小</translation>
+    </message>
+    <message>
+        <source>%1 最大</source>
+        <translation>%1 最大</translation>
+    </message>
+    <message>
+        <source>%1 平均</source>
+        <translation>%1 平均</translation>
+    </message>
 </context>
 <context>
     <name>Service</name>
@@ -1004,6 +1044,300 @@
     <message>
         <source>激光器没有回答</source>
         <translation>激光器没有回答</translation>
+    </message>
+</context>
+<context>
+    <name>History</name>
+    <message>
+        <source>已打开</source>
+        <translation>已打开</translation>
+    </message>
+    <message>
+        <source>打开失败</source>
+        <translation>打开失败</translation>
+    </message>
+    <message>
+        <source>已关闭</source>
+        <translation>已关闭</translation>
+    </message>
+    <message>
+        <source>链路中断</source>
+        <translation>链路中断</translation>
+    </message>
+    <message>
+        <source>设备已拔出</source>
+        <translation>设备已拔出</translation>
+    </message>
+    <message>
+        <source>端口错误</source>
+        <translation>端口错误</translation>
+    </message>
+    <message>
+        <source>状态已清除</source>
+        <translation>状态已清除</translation>
+    </message>
+    <message>
+        <source>清除所有故障</source>
+        <translation>清除所有故障</translation>
+    </message>
+    <message>
+        <source>直流开关</source>
+        <translation>直流开关</translation>
+    </message>
+    <message>
+        <source>读回设置</source>
+        <translation>读回设置</translation>
+    </message>
+    <message>
+        <source>写入设置</source>
+        <translation>写入设置</translation>
+    </message>
+    <message>
+        <source>参数请求</source>
+        <translation>参数请求</translation>
+    </message>
+    <message>
+        <source>设置已读回</source>
+        <translation>设置已读回</translation>
+    </message>
+    <message>
+        <source>设置已写入</source>
+        <translation>设置已写入</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>开</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>关</translation>
+    </message>
+    <message>
+        <source>已发送</source>
+        <translation>已发送</translation>
+    </message>
+    <message>
+        <source>已请求</source>
+        <translation>已请求</translation>
+    </message>
+    <message>
+        <source>出现</source>
+        <translation>出现</translation>
+    </message>
+    <message>
+        <source>消除</source>
+        <translation>消除</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>模块%1 %2</source>
+        <translation>模块%1 %2</translation>
+    </message>
+    <message>
+        <source>驱动板%1 通道%2 %3</source>
+        <translation>驱动板%1 通道%2 %3</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>%1 分 %2 秒</source>
+        <translation>%1 分 %2 秒</translation>
+    </message>
+    <message>
+        <source>%1 小时 %2 分</source>
+        <translation>%1 小时 %2 分</translation>
+    </message>
+    <message>
+        <source>%1 天 %2 小时</source>
+        <translation>%1 天 %2 小时</translation>
+    </message>
+</context>
+<context>
+    <name>Plant</name>
+    <message>
+        <source>url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）</source>
+        <translation>url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）</translation>
+    </message>
+    <message>
+        <source>url 必须以 mqtt:// 或 mqtts:// 开头</source>
+        <translation>url 必须以 mqtt:// 或 mqtts:// 开头</translation>
+    </message>
+    <message>
+        <source>url 不得含用户名或密码；请用 username 和 password 两个键</source>
+        <translation>url 不得含用户名或密码；请用 username 和 password 两个键</translation>
+    </message>
+    <message>
+        <source>url 不得含路径</source>
+        <translation>url 不得含路径</translation>
+    </message>
+    <message>
+        <source>url 不得含查询或片段</source>
+        <translation>url 不得含查询或片段</translation>
+    </message>
+    <message>
+        <source>url 的端口不在 1 到 65535 之间</source>
+        <translation>url 的端口不在 1 到 65535 之间</translation>
+    </message>
+    <message>
+        <source>%1 第%2行: %3</source>
+        <translation>%1 第%2行: %3</translation>
+    </message>
+    <message>
+        <source>不是 UTF-8 文本</source>
+        <translation>不是 UTF-8 文本</translation>
+    </message>
+    <message>
+        <source>节标题缺少 ]</source>
+        <translation>节标题缺少 ]</translation>
+    </message>
+    <message>
+        <source>未知的节；唯一的节是 [mqtt]</source>
+        <translation>未知的节；唯一的节是 [mqtt]</translation>
+    </message>
+    <message>
+        <source>[mqtt] 出现了两次</source>
+        <translation>[mqtt] 出现了两次</translation>
+    </message>
+    <message>
+        <source>应为 键 = 值</source>
+        <translation>应为 键 = 值</translation>
+    </message>
+    <message>
+        <source>[mqtt] 节之前有键</source>
+        <translation>[mqtt] 节之前有键</translation>
+    </message>
+    <message>
+        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
+        <translation>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
+    </message>
+    <message>
+        <source>%1 给出了两次</source>
+        <translation>%1 给出了两次</translation>
+    </message>
+    <message>
+        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
+        <translation>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
+    </message>
+    <message>
+        <source>没有 [mqtt] 节</source>
+        <translation>没有 [mqtt] 节</translation>
+    </message>
+    <message>
+        <source>缺少 url</source>
+        <translation>缺少 url</translation>
+    </message>
+    <message>
+        <source>给出了 password 却没有 username</source>
+        <translation>给出了 password 却没有 username</translation>
+    </message>
+    <message>
+        <source>ca_file 需要 mqtts:// 的 url</source>
+        <translation>ca_file 需要 mqtts:// 的 url</translation>
+    </message>
+    <message>
+        <source>ca_file 无法读取: %1</source>
+        <translation>ca_file 无法读取: %1</translation>
+    </message>
+    <message>
+        <source>topic_prefix 须非空，且不含 +、# 或空的层级</source>
+        <translation>topic_prefix 须非空，且不含 +、# 或空的层级</translation>
+    </message>
+    <message>
+        <source>laser_id 须非空，且不含 /、+ 或 #</source>
+        <translation>laser_id 须非空，且不含 /、+ 或 #</translation>
+    </message>
+    <message>
+        <source>%1: 无法读取</source>
+        <translation>%1: 无法读取</translation>
+    </message>
+    <message>
+        <source>%1: 文件太大，不是设置文件</source>
+        <translation>%1: 文件太大，不是设置文件</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了协议版本</source>
+        <translation>代理服务器拒绝了协议版本</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端标识</source>
+        <translation>代理服务器拒绝了客户端标识</translation>
+    </message>
+    <message>
+        <source>代理服务器不可用</source>
+        <translation>代理服务器不可用</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝登录: 用户名或密码错误</source>
+        <translation>代理服务器拒绝登录: 用户名或密码错误</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝登录: 未获授权</source>
+        <translation>代理服务器拒绝登录: 未获授权</translation>
+    </message>
+    <message>
+        <source>此版本的 MQTT 库不支持 TLS</source>
+        <translation>此版本的 MQTT 库不支持 TLS</translation>
+    </message>
+    <message>
+        <source>无法连接代理服务器，或其证书不受信任</source>
+        <translation>无法连接代理服务器，或其证书不受信任</translation>
+    </message>
+    <message>
+        <source>无法连接代理服务器</source>
+        <translation>无法连接代理服务器</translation>
+    </message>
+    <message>
+        <source>密码未加密传输（url 不是 mqtts://）</source>
+        <translation>密码未加密传输（url 不是 mqtts://）</translation>
+    </message>
+    <message>
+        <source>工厂链路关闭: %1</source>
+        <translation>工厂链路关闭: %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 正在连接 %1</source>
+        <translation>工厂链路: 正在连接 %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 已连接 %1</source>
+        <translation>工厂链路: 已连接 %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 正在重新连接 %1</source>
+        <translation>工厂链路: 正在重新连接 %1</translation>
+    </message>
+    <message>
+        <source>; 缓存 %1 条</source>
+        <translation>; 缓存 %1 条</translation>
+    </message>
+    <message>
+        <source>; 丢弃 %1 条</source>
+        <translation>; 丢弃 %1 条</translation>
+    </message>
+    <message>
+        <source>MQTT 库拒绝了该地址（代码 %1）</source>
+        <translation>MQTT 库拒绝了该地址（代码 %1）</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>连接中断</translation>
+    </message>
+    <message>
+        <source>有一条消息未被接受</source>
+        <translation>有一条消息未被接受</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>不是普通文件</translation>
     </message>
 </context>
 </TS>

@@ -690,6 +690,46 @@
         <source>已导出 %1</source>
         <translation>Exported %1</translation>
     </message>
+    <message>
+        <source>接收</source>
+        <translation>received</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>sent</translation>
+    </message>
+    <message>
+        <source>跳过</source>
+        <translation>skipped</translation>
+    </message>
+    <message>
+        <source>校验正确</source>
+        <translation>check ok</translation>
+    </message>
+    <message>
+        <source>校验失败</source>
+        <translation>check failed</translation>
+    </message>
+    <message>
+        <source>无校验</source>
+        <translation>not checked</translation>
+    </message>
+    <message>
+        <source>未知代码</source>
+        <translation>unknown code</translation>
+    </message>
+    <message>
+        <source>%1 最小</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 最大</source>
+        <translation>%1 max</translation>
+    </message>
+    <message>
+        <source>%1 平均</source>
+        <translation>%1 mean</translation>
+    </message>
 </context>
 <context>
     <name>Service</name>
@@ -1004,6 +1044,300 @@ Go on?</translation>
     <message>
         <source>激光器没有回答</source>
         <translation>The laser did not answer</translation>
+    </message>
+</context>
+<context>
+    <name>History</name>
+    <message>
+        <source>已打开</source>
+        <translation>opened</translation>
+    </message>
+    <message>
+        <source>打开失败</source>
+        <translation>open failed</translation>
+    </message>
+    <message>
+        <source>已关闭</source>
+        <translation>closed</translation>
+    </message>
+    <message>
+        <source>链路中断</source>
+        <translation>link lost</translation>
+    </message>
+    <message>
+        <source>设备已拔出</source>
+        <translation>device removed</translation>
+    </message>
+    <message>
+        <source>端口错误</source>
+        <translation>port error</translation>
+    </message>
+    <message>
+        <source>状态已清除</source>
+        <translation>state cleared</translation>
+    </message>
+    <message>
+        <source>清除所有故障</source>
+        <translation>Clear all faults</translation>
+    </message>
+    <message>
+        <source>直流开关</source>
+        <translation>DC switch</translation>
+    </message>
+    <message>
+        <source>读回设置</source>
+        <translation>Read back settings</translation>
+    </message>
+    <message>
+        <source>写入设置</source>
+        <translation>Write settings</translation>
+    </message>
+    <message>
+        <source>参数请求</source>
+        <translation>Parameter request</translation>
+    </message>
+    <message>
+        <source>设置已读回</source>
+        <translation>Settings read back</translation>
+    </message>
+    <message>
+        <source>设置已写入</source>
+        <translation>Settings written</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>已发送</source>
+        <translation>sent</translation>
+    </message>
+    <message>
+        <source>已请求</source>
+        <translation>requested</translation>
+    </message>
+    <message>
+        <source>出现</source>
+        <translation>raised</translation>
+    </message>
+    <message>
+        <source>消除</source>
+        <translation>cleared</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>模块%1 %2</source>
+        <translation>Module %1 %2</translation>
+    </message>
+    <message>
+        <source>驱动板%1 通道%2 %3</source>
+        <translation>Board %1 channel %2 %3</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 分 %2 秒</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 小时 %2 分</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>%1 天 %2 小时</source>
+        <translation>%1 d %2 h</translation>
+    </message>
+</context>
+<context>
+    <name>Plant</name>
+    <message>
+        <source>url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）</source>
+        <translation>url is not a valid address (expected mqtt://host:1883 or mqtts://host:8883)</translation>
+    </message>
+    <message>
+        <source>url 必须以 mqtt:// 或 mqtts:// 开头</source>
+        <translation>url must start with mqtt:// or mqtts://</translation>
+    </message>
+    <message>
+        <source>url 不得含用户名或密码；请用 username 和 password 两个键</source>
+        <translation>url must not hold a user name or password; use the username and password keys</translation>
+    </message>
+    <message>
+        <source>url 不得含路径</source>
+        <translation>url must not have a path</translation>
+    </message>
+    <message>
+        <source>url 不得含查询或片段</source>
+        <translation>url must not have a query or fragment</translation>
+    </message>
+    <message>
+        <source>url 的端口不在 1 到 65535 之间</source>
+        <translation>url has a port outside 1 to 65535</translation>
+    </message>
+    <message>
+        <source>%1 第%2行: %3</source>
+        <translation>%1 line %2: %3</translation>
+    </message>
+    <message>
+        <source>不是 UTF-8 文本</source>
+        <translation>not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>节标题缺少 ]</source>
+        <translation>section header without closing ]</translation>
+    </message>
+    <message>
+        <source>未知的节；唯一的节是 [mqtt]</source>
+        <translation>unknown section; the only one is [mqtt]</translation>
+    </message>
+    <message>
+        <source>[mqtt] 出现了两次</source>
+        <translation>[mqtt] appears twice</translation>
+    </message>
+    <message>
+        <source>应为 键 = 值</source>
+        <translation>expected key = value</translation>
+    </message>
+    <message>
+        <source>[mqtt] 节之前有键</source>
+        <translation>key before the [mqtt] section</translation>
+    </message>
+    <message>
+        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
+        <translation>unknown key (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
+    </message>
+    <message>
+        <source>%1 给出了两次</source>
+        <translation>%1 is given twice</translation>
+    </message>
+    <message>
+        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
+        <translation>unknown key %1 (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
+    </message>
+    <message>
+        <source>没有 [mqtt] 节</source>
+        <translation>no [mqtt] section</translation>
+    </message>
+    <message>
+        <source>缺少 url</source>
+        <translation>url is missing</translation>
+    </message>
+    <message>
+        <source>给出了 password 却没有 username</source>
+        <translation>password given without username</translation>
+    </message>
+    <message>
+        <source>ca_file 需要 mqtts:// 的 url</source>
+        <translation>ca_file needs an mqtts:// url</translation>
+    </message>
+    <message>
+        <source>ca_file 无法读取: %1</source>
+        <translation>ca_file cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>topic_prefix 须非空，且不含 +、# 或空的层级</source>
+        <translation>topic_prefix must be non-empty, without +, # or empty levels</translation>
+    </message>
+    <message>
+        <source>laser_id 须非空，且不含 /、+ 或 #</source>
+        <translation>laser_id must be non-empty, without /, + or #</translation>
+    </message>
+    <message>
+        <source>%1: 无法读取</source>
+        <translation>%1: cannot be read</translation>
+    </message>
+    <message>
+        <source>%1: 文件太大，不是设置文件</source>
+        <translation>%1: too large for a settings file</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了协议版本</source>
+        <translation>broker refused the protocol version</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端标识</source>
+        <translation>broker refused the client id</translation>
+    </message>
+    <message>
+        <source>代理服务器不可用</source>
+        <translation>broker unavailable</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝登录: 用户名或密码错误</source>
+        <translation>broker refused the login: bad user name or password</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝登录: 未获授权</source>
+        <translation>broker refused the login: not authorised</translation>
+    </message>
+    <message>
+        <source>此版本的 MQTT 库不支持 TLS</source>
+        <translation>TLS is not available in this build of the MQTT library</translation>
+    </message>
+    <message>
+        <source>无法连接代理服务器，或其证书不受信任</source>
+        <translation>cannot reach the broker or its certificate is not trusted</translation>
+    </message>
+    <message>
+        <source>无法连接代理服务器</source>
+        <translation>cannot reach the broker</translation>
+    </message>
+    <message>
+        <source>密码未加密传输（url 不是 mqtts://）</source>
+        <translation>the password travels unencrypted (the url is not mqtts://)</translation>
+    </message>
+    <message>
+        <source>工厂链路关闭: %1</source>
+        <translation>Plant link off: %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 正在连接 %1</source>
+        <translation>Plant link: connecting to %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 已连接 %1</source>
+        <translation>Plant link: connected to %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 正在重新连接 %1</source>
+        <translation>Plant link: reconnecting to %1</translation>
+    </message>
+    <message>
+        <source>; 缓存 %1 条</source>
+        <translation>; %1 buffered</translation>
+    </message>
+    <message>
+        <source>; 丢弃 %1 条</source>
+        <translation>; %1 dropped</translation>
+    </message>
+    <message>
+        <source>MQTT 库拒绝了该地址（代码 %1）</source>
+        <translation>the MQTT library refused the address (code %1)</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>connection lost</translation>
+    </message>
+    <message>
+        <source>有一条消息未被接受</source>
+        <translation>a message was not accepted</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
     </message>
 </context>
 </TS>

@@ -1,7 +1,10 @@
 #include "plant/config.h"
 
+#include "plant/texts.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 #include <QUrl>
 
@@ -9,6 +12,12 @@ namespace plant {
 
 QString configPath() {
     return QStringLiteral("config/plant.ini");
+}
+
+QString Config::server() const {
+    const QString name =
+        host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+    return name + QLatin1Char(':') + QString::number(port);
 }
 
 namespace {
@@ -34,29 +43,23 @@ bool validTopicPart(const QString &text, bool allowSlash) {
 QString applyUrl(const QString &url, Config &config) {
     const QUrl parsed(url, QUrl::StrictMode);
     if (!parsed.isValid() || parsed.host().isEmpty())
-        return QStringLiteral("url is not a valid address (expected mqtt://host:1883 or "
-                              "mqtts://host:8883)");
+        return Texts::tr("url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）");
     const QString scheme = parsed.scheme().toLower();
     if (scheme != QLatin1String("mqtt") && scheme != QLatin1String("mqtts"))
-        return QStringLiteral("url must start with mqtt:// or mqtts://");
+        return Texts::tr("url 必须以 mqtt:// 或 mqtts:// 开头");
     if (!parsed.userInfo().isEmpty())
-        return QStringLiteral("url must not hold a user name or password; use the username and "
-                              "password keys");
+        return Texts::tr("url 不得含用户名或密码；请用 username 和 password 两个键");
     if (!parsed.path().isEmpty() && parsed.path() != QLatin1String("/"))
-        return QStringLiteral("url must not have a path");
+        return Texts::tr("url 不得含路径");
     if (parsed.hasQuery() || parsed.hasFragment())
-        return QStringLiteral("url must not have a query or fragment");
+        return Texts::tr("url 不得含查询或片段");
     config.tls = scheme == QLatin1String("mqtts");
     config.port = parsed.port(config.tls ? 8883 : 1883);
     if (config.port < 1 || config.port > 65535)
-        return QStringLiteral("url has a port outside 1 to 65535");
+        return Texts::tr("url 的端口不在 1 到 65535 之间");
     config.host = parsed.host();
-    // IPv6 literals go back in brackets.
-    const QString host = config.host.contains(QLatin1Char(':'))
-                             ? QLatin1Char('[') + config.host + QLatin1Char(']')
-                             : config.host;
-    config.serverUri = (config.tls ? QStringLiteral("ssl://") : QStringLiteral("tcp://")) + host +
-                       QLatin1Char(':') + QString::number(config.port);
+    config.serverUri =
+        (config.tls ? QStringLiteral("ssl://") : QStringLiteral("tcp://")) + config.server();
     return QString();
 }
 
@@ -66,25 +69,47 @@ QString unquoted(const QString &value) {
     return value;
 }
 
+// A key is quoted back only when it is a plain name: anything else may be a value typed in the
+// wrong place (a password before a stray '=').
+bool plainName(const QString &key) {
+    if (key.isEmpty() || key.size() > 40)
+        return false;
+    for (const QChar c : key)
+        if (!((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c == QLatin1Char('_')))
+            return false;
+    return true;
+}
+
+// The line of the first byte that is not UTF-8 (or a NUL), or 0 when there is none.
+int firstBadLine(const QByteArray &text) {
+    const QList<QByteArray> lines = text.split('\n');
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines.at(i).contains('\0') ||
+            QString::fromUtf8(lines.at(i)).contains(QChar::ReplacementCharacter))
+            return i + 1;
+    return 0;
+}
+
 } // namespace
 
 ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
     ConfigResult result;
     Config &config = result.config;
     const auto fail = [&](int line, const QString &what) {
-        result.error = line > 0 ? QStringLiteral("%1 line %2: %3").arg(fileName).arg(line).arg(what)
-                                : QStringLiteral("%1: %2").arg(fileName, what);
+        result.error = line > 0
+                           ? Texts::tr("%1 第%2行: %3").arg(fileName, QString::number(line), what)
+                           : QStringLiteral("%1: %2").arg(fileName, what);
         return result;
     };
 
-    const QString decoded = QString::fromUtf8(text);
-    if (decoded.contains(QChar::ReplacementCharacter) || text.contains('\0'))
-        return fail(0, QStringLiteral("not UTF-8 text"));
+    if (const int bad = firstBadLine(text))
+        return fail(bad, Texts::tr("不是 UTF-8 文本"));
 
-    const QStringList lines = decoded.split(QLatin1Char('\n'));
+    const QStringList lines = QString::fromUtf8(text).split(QLatin1Char('\n'));
     QString section;
     bool sawSection = false;
-    QStringList seen;
+    // The line of each key given, for the checks after the last line.
+    QHash<QString, int> lineOf;
     QString url;
     for (int i = 0; i < lines.size(); ++i) {
         const int number = i + 1;
@@ -94,25 +119,28 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             continue;
         if (line.startsWith(QLatin1Char('['))) {
             if (!line.endsWith(QLatin1Char(']')))
-                return fail(number, QStringLiteral("section header without closing ]"));
+                return fail(number, Texts::tr("节标题缺少 ]"));
             section = line.mid(1, line.size() - 2).trimmed();
             if (section != QLatin1String("mqtt"))
-                return fail(number, QStringLiteral("unknown section; the only one is [mqtt]"));
+                return fail(number, Texts::tr("未知的节；唯一的节是 [mqtt]"));
             if (sawSection)
-                return fail(number, QStringLiteral("[mqtt] appears twice"));
+                return fail(number, Texts::tr("[mqtt] 出现了两次"));
             sawSection = true;
             continue;
         }
         const int equals = line.indexOf(QLatin1Char('='));
         if (equals <= 0)
-            return fail(number, QStringLiteral("expected key = value"));
+            return fail(number, Texts::tr("应为 键 = 值"));
         if (!sawSection)
-            return fail(number, QStringLiteral("key before the [mqtt] section"));
+            return fail(number, Texts::tr("[mqtt] 节之前有键"));
         const QString key = line.left(equals).trimmed();
         const QString value = unquoted(line.mid(equals + 1).trimmed());
-        if (seen.contains(key))
-            return fail(number, QStringLiteral("%1 is given twice").arg(key));
-        seen << key;
+        if (!plainName(key))
+            return fail(number, Texts::tr("未知的键（已知: url, username, password, ca_file, "
+                                          "topic_prefix, laser_id）"));
+        if (lineOf.contains(key))
+            return fail(number, Texts::tr("%1 给出了两次").arg(key));
+        lineOf.insert(key, number);
 
         if (key == QLatin1String("url"))
             url = value;
@@ -127,31 +155,44 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
         else if (key == QLatin1String("laser_id"))
             config.laserId = value;
         else
-            return fail(number, QStringLiteral("unknown key %1 (known: url, username, password, "
-                                               "ca_file, topic_prefix, laser_id)")
-                                    .arg(key.left(40)));
+            return fail(number, Texts::tr("未知的键 %1（已知: url, username, password, ca_file, "
+                                          "topic_prefix, laser_id）")
+                                    .arg(key));
     }
 
     if (!sawSection)
-        return fail(0, QStringLiteral("no [mqtt] section"));
+        return fail(0, Texts::tr("没有 [mqtt] 节"));
     if (url.isEmpty())
-        return fail(0, QStringLiteral("url is missing"));
+        return fail(lineOf.value(QStringLiteral("url")), Texts::tr("缺少 url"));
     const QString urlError = applyUrl(url, config);
     if (!urlError.isEmpty())
-        return fail(0, urlError);
+        return fail(lineOf.value(QStringLiteral("url")), urlError);
     if (!config.password.isEmpty() && config.username.isEmpty())
-        return fail(0, QStringLiteral("password given without username"));
+        return fail(lineOf.value(QStringLiteral("password")),
+                    Texts::tr("给出了 password 却没有 username"));
     if (!config.caFile.isEmpty()) {
+        const int line = lineOf.value(QStringLiteral("ca_file"));
         if (!config.tls)
-            return fail(0, QStringLiteral("ca_file needs an mqtts:// url"));
-        if (!QFileInfo(config.caFile).isReadable())
-            return fail(0, QStringLiteral("ca_file %1 cannot be read").arg(config.caFile));
+            return fail(line, Texts::tr("ca_file 需要 mqtts:// 的 url"));
+        // The system's reason, never the path: the line number says where it was written. Only
+        // a missing or unreadable file is opened for the reason (a pipe would block the open).
+        const QFileInfo info(config.caFile);
+        if (!info.isFile() || !info.isReadable()) {
+            QString reason = Texts::tr("不是普通文件");
+            if (!info.exists() || info.isFile()) {
+                QFile ca(config.caFile);
+                if (!ca.open(QIODevice::ReadOnly))
+                    reason = ca.errorString();
+            }
+            return fail(line, Texts::tr("ca_file 无法读取: %1").arg(reason));
+        }
     }
     if (!validTopicPart(config.topicPrefix, true))
-        return fail(0, QStringLiteral("topic_prefix must be non-empty, without +, # or empty "
-                                      "levels"));
-    if (seen.contains(QStringLiteral("laser_id")) && !validTopicPart(config.laserId, false))
-        return fail(0, QStringLiteral("laser_id must be non-empty, without /, + or #"));
+        return fail(lineOf.value(QStringLiteral("topic_prefix")),
+                    Texts::tr("topic_prefix 须非空，且不含 +、# 或空的层级"));
+    if (lineOf.contains(QStringLiteral("laser_id")) && !validTopicPart(config.laserId, false))
+        return fail(lineOf.value(QStringLiteral("laser_id")),
+                    Texts::tr("laser_id 须非空，且不含 /、+ 或 #"));
     return result;
 }
 
@@ -159,14 +200,14 @@ ConfigResult loadConfig(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ConfigResult result;
-        result.error = QStringLiteral("%1: cannot be read").arg(path);
+        result.error = Texts::tr("%1: 无法读取").arg(path);
         return result;
     }
     // A settings file is a few lines; anything far larger is not one.
     const QByteArray text = file.read(64 * 1024 + 1);
     if (text.size() > 64 * 1024) {
         ConfigResult result;
-        result.error = QStringLiteral("%1: too large for a settings file").arg(path);
+        result.error = Texts::tr("%1: 文件太大，不是设置文件").arg(path);
         return result;
     }
     return parseConfig(text, path);

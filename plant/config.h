@@ -20,12 +20,18 @@ struct Config {
     QString topicPrefix = QStringLiteral("laser");
     // Empty: the program makes one from the host name and the port name.
     QString laserId;
+
+    // "host:port" for people, an IPv6 host in brackets.
+    QString server() const;
+    // A password over a url without TLS: it works, and the operator is told.
+    bool passwordInClear() const { return !password.isEmpty() && !tls; }
 };
 
 struct ConfigResult {
     Config config;
-    // Empty when the file is usable; otherwise one line saying what is wrong and where. It never
-    // quotes a value, so a password cannot leak through it.
+    // Empty when the file is usable; otherwise one line, in the current language, naming the
+    // file, the line and what is wrong. It quotes a key only when the key is a plain name
+    // ([a-z_]+) and never any other text of a line, so a password cannot leak through it.
     QString error;
 };
 

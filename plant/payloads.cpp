@@ -1,5 +1,7 @@
 #include "plant/payloads.h"
 
+#include "protocol/describe.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -30,9 +32,19 @@ QByteArray compact(const QJsonObject &object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
+QJsonValue degrees(double received, qint32 shown) {
+    return std::isfinite(received) ? QJsonValue(received) : QJsonValue(shown);
+}
+
 } // namespace
 
-QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link) {
+history::Sample noReadings() {
+    const double none = std::nan("");
+    return history::Sample{0, none, none, none};
+}
+
+QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link,
+                         const history::Sample &readings) {
     const int shown = state.displayModule;
     const bool shownKnown = shown >= 0 && shown < protocol::moduleCount;
     const protocol::ModuleStatus shownModule =
@@ -83,10 +95,10 @@ QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &lin
         {QStringLiteral("modules"), modules},
         {QStringLiteral("temperatures"),
          QJsonObject{
-             {QStringLiteral("water_in"), state.tempWaterIn},
-             {QStringLiteral("water_out"), state.tempWaterOut},
+             {QStringLiteral("water_in"), degrees(readings.waterIn, state.tempWaterIn)},
+             {QStringLiteral("water_out"), degrees(readings.waterOut, state.tempWaterOut)},
              // The float as the CCB sent it, not rounded for display.
-             {QStringLiteral("dew_point"), number(static_cast<double>(state.dewPointTemp))},
+             {QStringLiteral("dew_point"), number(protocol::floatAsDecimal(state.dewPointTemp))},
          }},
         {QStringLiteral("inputs"),
          QJsonObject{

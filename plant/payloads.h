@@ -17,8 +17,14 @@ struct LinkInfo {
     qint64 lastFrameAt = 0;
 };
 
-// What the status page shows, plus the link. Compared to decide whether to publish again.
-QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link);
+// No temperature received at full precision yet.
+history::Sample noReadings();
+
+// What the status page shows, plus the link. Compared to decide whether to publish again. The
+// water temperatures are taken from `readings` (as received, to 0.01 °C) where it has them,
+// else the page's whole degrees.
+QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link,
+                         const history::Sample &readings = noReadings());
 // The retained status message: the object above with the laser id and when it was made.
 QByteArray statusPayload(const QJsonObject &status, const QString &laserId, qint64 at);
 // One events-table row.

@@ -29,7 +29,12 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
     id = config.laserId.isEmpty() ? defaultLaserId(hostName, portName) : config.laserId;
     base = config.topicPrefix + QLatin1Char('/') + id;
     lastReport.state = LinkState::Connecting;
-    lastReport.server = config.host + QLatin1Char(':') + QString::number(config.port);
+    lastReport.server = config.server();
+    if (config.passwordInClear()) {
+        lastReport.notice = passwordInClearNotice();
+        // Once on standard error as well; the status line keeps saying it.
+        qWarning("%s", qPrintable(stateLine()));
+    }
 
     statusTimer = new QTimer(this);
     statusTimer->setSingleShot(true);
@@ -72,10 +77,11 @@ void PlantLink::publishSample(const history::Sample &sample) {
                               Q_ARG(QByteArray, samplePayload(sample)), Q_ARG(int, 0));
 }
 
-void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo &link) {
+void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo &link,
+                             const history::Sample &readings) {
     if (!publisher)
         return;
-    current = statusObject(state, link);
+    current = statusObject(state, link, readings);
     if (anySent && current == sent)
         return;
     if (statusTimer->isActive())

@@ -37,7 +37,9 @@ public slots:
     void publishEvent(const history::Event &event);
     void publishSample(const history::Sample &sample);
     // Called from every refresh pass; publishes when something changed, at most once a second.
-    void updateStatus(const protocol::DeviceState &state, const plant::LinkInfo &link);
+    // `readings` are the temperatures at full precision (see statusObject).
+    void updateStatus(const protocol::DeviceState &state, const plant::LinkInfo &link,
+                      const history::Sample &readings = noReadings());
 
 signals:
     void stateLineChanged(const QString &line);

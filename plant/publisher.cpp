@@ -1,5 +1,7 @@
 #include "plant/publisher.h"
 
+#include "plant/texts.h"
+
 #include <QMetaObject>
 #include <QTimer>
 
@@ -19,22 +21,22 @@ constexpr int longestRetryMs = 5000;
 QString connectError(int code, bool tls) {
     switch (code) {
     case 1:
-        return QStringLiteral("broker refused the protocol version");
+        return Texts::tr("代理服务器拒绝了协议版本");
     case 2:
-        return QStringLiteral("broker refused the client id");
+        return Texts::tr("代理服务器拒绝了客户端标识");
     case 3:
-        return QStringLiteral("broker unavailable");
+        return Texts::tr("代理服务器不可用");
     case 4:
-        return QStringLiteral("broker refused the login: bad user name or password");
+        return Texts::tr("代理服务器拒绝登录: 用户名或密码错误");
     case 5:
-        return QStringLiteral("broker refused the login: not authorised");
+        return Texts::tr("代理服务器拒绝登录: 未获授权");
     case MQTTASYNC_SSL_NOT_SUPPORTED:
-        return QStringLiteral("TLS is not available in this build of the MQTT library");
+        return Texts::tr("此版本的 MQTT 库不支持 TLS");
     default:
         // The library tells no more: no answer, a refused connection, an unknown host name and
         // an untrusted certificate all end here.
-        return tls ? QStringLiteral("cannot reach the broker or its certificate is not trusted")
-                   : QStringLiteral("cannot reach the broker");
+        return tls ? Texts::tr("无法连接代理服务器，或其证书不受信任")
+                   : Texts::tr("无法连接代理服务器");
     }
 }
 
@@ -42,30 +44,36 @@ QString connectError(int code, bool tls) {
 
 bool operator==(const Report &a, const Report &b) {
     return a.state == b.state && a.server == b.server && a.lastError == b.lastError &&
-           a.buffered == b.buffered && a.dropped == b.dropped;
+           a.buffered == b.buffered && a.dropped == b.dropped && a.notice == b.notice;
+}
+
+QString passwordInClearNotice() {
+    return Texts::tr("密码未加密传输（url 不是 mqtts://）");
 }
 
 QString stateLine(const Report &report) {
     QString line;
     switch (report.state) {
     case LinkState::Off:
-        return QStringLiteral("Plant link off: ") + report.lastError;
+        return Texts::tr("工厂链路关闭: %1").arg(report.lastError);
     case LinkState::Connecting:
-        line = QStringLiteral("Plant link: connecting to ") + report.server;
+        line = Texts::tr("工厂链路: 正在连接 %1").arg(report.server);
         break;
     case LinkState::Connected:
-        line = QStringLiteral("Plant link: connected to ") + report.server;
+        line = Texts::tr("工厂链路: 已连接 %1").arg(report.server);
         break;
     case LinkState::Reconnecting:
-        line = QStringLiteral("Plant link: reconnecting to ") + report.server;
+        line = Texts::tr("工厂链路: 正在重新连接 %1").arg(report.server);
         break;
     }
     if (report.state != LinkState::Connected && !report.lastError.isEmpty())
         line += QStringLiteral(" (") + report.lastError + QLatin1Char(')');
     if (report.buffered > 0)
-        line += QStringLiteral("; %1 buffered").arg(report.buffered);
+        line += Texts::tr("; 缓存 %1 条").arg(report.buffered);
     if (report.dropped > 0)
-        line += QStringLiteral("; %1 dropped").arg(report.dropped);
+        line += Texts::tr("; 丢弃 %1 条").arg(report.dropped);
+    if (!report.notice.isEmpty())
+        line += QStringLiteral("; ") + report.notice;
     return line;
 }
 
@@ -130,10 +138,9 @@ Publisher::Publisher(const Config &config, const QString &clientId, const QStrin
                      int bufferCapacity)
     : config(config), clientId(clientId.toUtf8()), topicBase(topicBase.toUtf8()),
       buffer(bufferCapacity) {
-    report.server = config.host + QLatin1Char(':') + QString::number(config.port);
-    if (config.host.contains(QLatin1Char(':')))
-        report.server =
-            QLatin1Char('[') + config.host + QStringLiteral("]:") + QString::number(config.port);
+    report.server = config.server();
+    if (config.passwordInClear())
+        report.notice = passwordInClearNotice();
 }
 
 Publisher::~Publisher() {
@@ -152,8 +159,8 @@ void Publisher::start() {
         client = std::make_unique<mqtt::async_client>(config.serverUri.toStdString(),
                                                       clientId.toStdString(), create, nullptr);
     } catch (const mqtt::exception &e) {
-        setState(LinkState::Off, QStringLiteral("the MQTT library refused the address (code %1)")
-                                     .arg(e.get_return_code()));
+        setState(LinkState::Off,
+                 Texts::tr("MQTT 库拒绝了该地址（代码 %1）").arg(e.get_return_code()));
         return;
     }
     client->set_connection_lost_handler([this](const std::string &) {
@@ -224,7 +231,7 @@ void Publisher::connectFailed(quint64 g, int code) {
 void Publisher::connectionLost(quint64 g) {
     if (g != generation || stopped)
         return;
-    lostConnection(QStringLiteral("connection lost"));
+    lostConnection(Texts::tr("连接中断"));
 }
 
 void Publisher::lostConnection(const QString &why) {
@@ -252,7 +259,7 @@ void Publisher::deliveryFailed(quint64 g) {
         client->disconnect(0, nullptr, listeners->ignore);
     } catch (const mqtt::exception &) {
     }
-    lostConnection(QStringLiteral("a message was not accepted"));
+    lostConnection(Texts::tr("有一条消息未被接受"));
 }
 
 void Publisher::scheduleReconnect() {
@@ -305,7 +312,7 @@ void Publisher::pump() {
                 tag, listeners->delivery);
         } catch (const mqtt::exception &) {
             delete tag;
-            lostConnection(QStringLiteral("connection lost"));
+            lostConnection(Texts::tr("连接中断"));
             return;
         }
     }

@@ -28,15 +28,19 @@ struct Report {
     QString lastError;
     int buffered = 0;
     quint64 dropped = 0;
+    // Said in every line while it holds, e.g. that the password travels unencrypted.
+    QString notice;
 };
 bool operator==(const Report &a, const Report &b);
 inline bool operator!=(const Report &a, const Report &b) {
     return !(a == b);
 }
 
-// One line for the status bar, e.g. "Plant link: reconnecting to broker:1883 (connection
-// refused); 12 buffered".
+// One line for the status bar in the current language, e.g. "Plant link: reconnecting to
+// broker:1883 (connection lost); 12 buffered". Shown as plain text, never rich text.
 QString stateLine(const Report &report);
+// What is said about a password sent without TLS (status line, Link tab, standard error).
+QString passwordInClearNotice();
 
 // The broker connection. Lives on its own thread: the window posts messages to it and never
 // waits. Reconnects by itself with a growing pause; keeps what could not be sent yet in a

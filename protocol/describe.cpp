@@ -2,6 +2,8 @@
 
 #include "protocol/commands.h"
 
+#include <cmath>
+
 namespace protocol {
 
 namespace {
@@ -323,6 +325,19 @@ TemperatureReading readTemperature(const QByteArray &frame) {
     t.channel = int(byteAt(frame, 4) & 7);
     t.hundredths = value14(frame, 2);
     return t;
+}
+
+double floatAsDecimal(float value) {
+    if (!std::isfinite(value))
+        return double(value);
+    // Nine significant digits always read back; the first shorter form that does is the one.
+    for (int digits = 1; digits < 9; ++digits) {
+        const QByteArray text = QByteArray::number(double(value), 'g', digits);
+        const double decimal = text.toDouble();
+        if (float(decimal) == value)
+            return decimal;
+    }
+    return QByteArray::number(double(value), 'g', 9).toDouble();
 }
 
 } // namespace protocol

@@ -35,4 +35,8 @@ struct TemperatureReading {
 };
 TemperatureReading readTemperature(const QByteArray &frame);
 
+// The CCB's float as the shortest decimal that reads back as the same float (12.3, not
+// 12.300000190734863), for everything that passes the value on as a double.
+double floatAsDecimal(float value);
+
 } // namespace protocol

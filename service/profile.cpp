@@ -43,33 +43,33 @@ QString utcText(qint64 ms) {
 QString checkField(const QJsonValue &entry, const protocol::SystemSettings &raw, QStringList *seen,
                    QStringList *disagreements) {
     if (!entry.isObject())
-        return tr("\"fields\" 中有一项不是对象");
+        return Texts::tr("\"fields\" 中有一项不是对象");
     const QJsonObject o = entry.toObject();
     const QString name = o.value(QStringLiteral("name")).toString();
     const SettingsField *field = findSettingsField(name);
     if (!field)
-        return tr("未知字段 \"%1\"").arg(name);
+        return Texts::tr("未知字段 \"%1\"").arg(name);
     if (seen->contains(name))
-        return tr("字段 \"%1\" 出现两次").arg(name);
+        return Texts::tr("字段 \"%1\" 出现两次").arg(name);
     seen->append(name);
     const QJsonValue v = o.value(QStringLiteral("value"));
     int given = 0;
     if (field->kind == SettingsField::Flag) {
         if (!v.isBool())
-            return tr("字段 \"%1\" 的值应为 true 或 false").arg(name);
+            return Texts::tr("字段 \"%1\" 的值应为 true 或 false").arg(name);
         given = v.toBool() ? 1 : 0;
     } else {
         const double d = v.toDouble(-1);
         if (!v.isDouble() || d != double(int(d)) || d < 0)
-            return tr("字段 \"%1\" 的值应为非负整数").arg(name);
+            return Texts::tr("字段 \"%1\" 的值应为非负整数").arg(name);
         given = int(d);
     }
     const int actual = fieldValue(*field, raw);
     if (given != actual)
         disagreements->append(fieldCaption(*field) + QStringLiteral(": ") +
-                              tr("文件写着 %1, 原始值为 %2")
+                              Texts::tr("文件写着 %1, 原始值为 %2")
                                   .arg(field->kind == SettingsField::Flag
-                                           ? (given ? tr("是") : tr("否"))
+                                           ? (given ? Texts::tr("是") : Texts::tr("否"))
                                            : QString::number(given),
                                        fieldText(*field, raw)));
     return QString();
@@ -112,52 +112,52 @@ QByteArray profileJson(const SettingsProfile &p) {
 ProfileLoad parseProfile(const QByteArray &text) {
     if (text.size() > SettingsProfile::maxFileBytes)
         return refused(
-            tr("文件过大 (超过 %1 字节), 不是设定文件").arg(SettingsProfile::maxFileBytes));
+            Texts::tr("文件过大 (超过 %1 字节), 不是设定文件").arg(SettingsProfile::maxFileBytes));
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return refused(tr("不是有效的 JSON (第 %1 字节: %2)")
+        return refused(Texts::tr("不是有效的 JSON (第 %1 字节: %2)")
                            .arg(parseError.offset)
                            .arg(parseError.errorString()));
     if (!doc.isObject())
-        return refused(tr("不是设定文件: 顶层不是对象"));
+        return refused(Texts::tr("不是设定文件: 顶层不是对象"));
     const QJsonObject root = doc.object();
     if (root.value(QStringLiteral("format")).toString() != formatName)
-        return refused(tr("不是设定文件: 缺少 \"format\" 或其值不对"));
+        return refused(Texts::tr("不是设定文件: 缺少 \"format\" 或其值不对"));
     const QJsonValue version = root.value(QStringLiteral("version"));
     if (!version.isDouble() || version.toDouble() != double(version.toInt()) || version.toInt() < 1)
-        return refused(tr("\"version\" 缺失或无效"));
+        return refused(Texts::tr("\"version\" 缺失或无效"));
     if (version.toInt() > SettingsProfile::formatVersion)
-        return refused(tr("文件格式版本 %1 较新, 本程序只能读取版本 %2")
+        return refused(Texts::tr("文件格式版本 %1 较新, 本程序只能读取版本 %2")
                            .arg(version.toInt())
                            .arg(SettingsProfile::formatVersion));
 
     ProfileLoad r;
     const QJsonValue value = root.value(QStringLiteral("value"));
     if (!value.isString())
-        return refused(tr("缺少字段 \"%1\"").arg(QStringLiteral("value")));
+        return refused(Texts::tr("缺少字段 \"%1\"").arg(QStringLiteral("value")));
     r.profile.value = valueFromHex(value.toString());
     if (r.profile.value.isEmpty())
-        return refused(tr("\"value\" 无法解码: 应为 7 个十六进制字节"));
+        return refused(Texts::tr("\"value\" 无法解码: 应为 7 个十六进制字节"));
     for (const char byte : r.profile.value)
         if (byte & 0x80)
-            return refused(tr("\"value\" 无法解码: 字节的第 7 位必须为 0"));
+            return refused(Texts::tr("\"value\" 无法解码: 字节的第 7 位必须为 0"));
 
     for (const TextKey &k : textKeys) {
         const QJsonValue v = root.value(QLatin1String(k.key));
         if (!v.isString())
-            return refused(tr("缺少文本字段 \"%1\"").arg(QLatin1String(k.key)));
+            return refused(Texts::tr("缺少文本字段 \"%1\"").arg(QLatin1String(k.key)));
         r.profile.*k.member = v.toString();
     }
     const QDateTime saved =
         QDateTime::fromString(root.value(QStringLiteral("saved_at")).toString(), Qt::ISODateWithMs);
     if (!saved.isValid())
-        return refused(tr("\"saved_at\" 缺失或不是时间"));
+        return refused(Texts::tr("\"saved_at\" 缺失或不是时间"));
     r.profile.savedAt = saved.toMSecsSinceEpoch();
 
     const QJsonValue fields = root.value(QStringLiteral("fields"));
     if (!fields.isArray())
-        return refused(tr("缺少字段 \"%1\"").arg(QStringLiteral("fields")));
+        return refused(Texts::tr("缺少字段 \"%1\"").arg(QStringLiteral("fields")));
     const protocol::SystemSettings raw = r.profile.settings();
     QStringList seen;
     for (const QJsonValue &entry : fields.toArray()) {
@@ -167,7 +167,7 @@ ProfileLoad parseProfile(const QByteArray &text) {
     }
     for (const SettingsField &f : settingsFields())
         if (!seen.contains(QLatin1String(f.name)))
-            return refused(tr("\"fields\" 缺少 \"%1\"").arg(QLatin1String(f.name)));
+            return refused(Texts::tr("\"fields\" 缺少 \"%1\"").arg(QLatin1String(f.name)));
     r.ok = true;
     return r;
 }
@@ -175,7 +175,7 @@ ProfileLoad parseProfile(const QByteArray &text) {
 ProfileLoad loadProfile(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return refused(tr("无法打开 %1: %2").arg(path, file.errorString()));
+        return refused(Texts::tr("无法打开 %1: %2").arg(path, file.errorString()));
     // One byte more than allowed tells a file that is too large without reading all of it.
     return parseProfile(file.read(SettingsProfile::maxFileBytes + 1));
 }

@@ -75,7 +75,7 @@ QString fieldText(const SettingsField &field, const SystemSettings &s) {
     const int value = fieldValue(field, s);
     switch (field.kind) {
     case SettingsField::Flag:
-        return value ? tr("是") : tr("否");
+        return value ? Texts::tr("是") : Texts::tr("否");
     case SettingsField::Level:
         return QString::number(value);
     case SettingsField::Mode:

@@ -4,11 +4,40 @@
 #include "plant/plant_link.h"
 #include "ui/diagnostics/diagnostics_window.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QSysInfo>
+
+namespace {
+
+// Shows the state line again in the language just chosen.
+class LanguageFollower : public QObject {
+public:
+    LanguageFollower(QMainWindow &window, plant::PlantLink &link, QLabel &label,
+                     diagnostics::Diagnostics &diagnostics)
+        : QObject(&link), link(link), label(label), diagnostics(diagnostics) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::LanguageChange) {
+            label.setText(link.stateLine());
+            diagnostics.setPlantLine(link.stateLine());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    plant::PlantLink &link;
+    QLabel &label;
+    diagnostics::Diagnostics &diagnostics;
+};
+
+} // namespace
 
 plant::PlantLink *startPlantLink(QMainWindow &window, const QString &portName,
                                  history::Recorder &recorder,
@@ -19,11 +48,14 @@ plant::PlantLink *startPlantLink(QMainWindow &window, const QString &portName,
         new plant::PlantLink(plant::configPath(), QSysInfo::machineHostName(), portName, &window);
     auto *label = new QLabel(link->stateLine(), &window);
     label->setObjectName(QStringLiteral("plantLinkState"));
+    // The line may hold what the broker or the library said: never read as markup.
+    label->setTextFormat(Qt::PlainText);
     window.statusBar()->addPermanentWidget(label);
     QObject::connect(link, &plant::PlantLink::stateLineChanged, label, &QLabel::setText);
     diagnostics.setPlantLine(link->stateLine());
     QObject::connect(link, &plant::PlantLink::stateLineChanged, &diagnostics,
                      &diagnostics::Diagnostics::setPlantLine);
+    new LanguageFollower(window, *link, *label, diagnostics);
     // Every history row and sample goes to the broker too.
     QObject::connect(&recorder, &history::Recorder::eventRecorded, link,
                      &plant::PlantLink::publishEvent);

@@ -39,7 +39,8 @@ void Serial::tim1ms_CallBack() {
         uiRefresh(form);
         if (plantLink)
             plantLink->updateStatus(deviceState,
-                                    {port->portName(), portOpen, recorder->figures().lastFrameAt});
+                                    {port->portName(), portOpen, recorder->figures().lastFrameAt},
+                                    recorder->currentValues());
     }
 
     if (d.linkLost) {

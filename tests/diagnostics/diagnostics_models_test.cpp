@@ -93,6 +93,8 @@ private slots:
 
     // --- CSV ---
     void fieldsWithCommasQuotesAndLineBreaksAreQuoted();
+    void aCellASpreadsheetWouldRunAsAFormulaStaysText_data();
+    void aCellASpreadsheetWouldRunAsAFormulaStaysText();
     void aModelExportsItsHeaderAndRowsExactly();
 
     // --- the events table ---
@@ -201,6 +203,38 @@ void DiagnosticsModelsTest::fieldsWithCommasQuotesAndLineBreaksAreQuoted() {
              QStringLiteral("温度 25.91 °C"));
     QCOMPARE(diagnostics::csvLine({QStringLiteral("a"), QString(), QStringLiteral("\"")}),
              QStringLiteral("a,,\"\"\"\"\r\n"));
+}
+
+void DiagnosticsModelsTest::aCellASpreadsheetWouldRunAsAFormulaStaysText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("equals") << "=1+2"
+                            << "'=1+2";
+    QTest::newRow("plus") << "+41 55"
+                          << "'+41 55";
+    QTest::newRow("minus") << "-5.25"
+                           << "'-5.25";
+    QTest::newRow("at") << "@SUM(A1)"
+                        << "'@SUM(A1)";
+    QTest::newRow("tab") << "\t=1"
+                         << "'\t=1";
+    QTest::newRow("carriage return") << "\r=1"
+                                     << "\"'\r=1\"";
+    QTest::newRow("and a comma") << "=A1,B1"
+                                 << "\"'=A1,B1\"";
+    QTest::newRow("and quotes") << "=\"x\""
+                                << "\"'=\"\"x\"\"\"";
+    QTest::newRow("inside") << "a=b-c"
+                            << "a=b-c";
+    QTest::newRow("a blank first") << " =1"
+                                   << "\" =1\"";
+}
+
+void DiagnosticsModelsTest::aCellASpreadsheetWouldRunAsAFormulaStaysText() {
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QCOMPARE(diagnostics::csvField(text), field);
+    QCOMPARE(diagnostics::csvLine({text}), field + QStringLiteral("\r\n"));
 }
 
 void DiagnosticsModelsTest::aModelExportsItsHeaderAndRowsExactly() {

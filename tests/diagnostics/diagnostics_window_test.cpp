@@ -66,6 +66,7 @@ private slots:
     void theStatusBarShowsTheOpenFailureOfABusyPort();
     void textsAreEnglishAfterSwitchingTheLanguage();
     void theHistorysTroubleShowsInTheStatusBarAndTheLinkTab();
+    void aFailedFramesExportIsReportedInTheTab();
 };
 
 void DiagnosticsWindowTest::theMenuSitsBetweenLanguageAndHelp() {
@@ -401,6 +402,30 @@ void DiagnosticsWindowTest::theHistorysTroubleShowsInTheStatusBarAndTheLinkTab()
     const QString shown = d->window()->linkTab()->valueText(diagnostics::LinkTab::TroubleRow);
     QVERIFY(shown != QStringLiteral("正常"));
     QCOMPARE(shown, w.findChild<history::Recorder *>()->lastTrouble());
+}
+
+void DiagnosticsWindowTest::aFailedFramesExportIsReportedInTheTab() {
+    WorkDir dir;
+    Serial w;
+    w.show();
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    diagnostics::FramesTab *frames = d->window()->framesTab();
+    // Nothing can be created in /proc, not even by root.
+    {
+        FileDialogAnswer answer(QStringLiteral("/proc/frames.csv"));
+        frames->exportCsvButton()->click();
+        QVERIFY(answer.wasAnswered());
+    }
+    QVERIFY2(frames->messageLabel()->text().startsWith(QStringLiteral("导出失败: ")),
+             qPrintable(frames->messageLabel()->text()));
+    {
+        FileDialogAnswer answer(dir.path() + QStringLiteral("/frames.csv"));
+        frames->exportCsvButton()->click();
+        QVERIFY(answer.wasAnswered());
+    }
+    QCOMPARE(frames->messageLabel()->text(), QString());
+    QVERIFY(QFile::exists(dir.path() + QStringLiteral("/frames.csv")));
 }
 
 int main(int argc, char **argv) {

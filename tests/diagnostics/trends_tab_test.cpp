@@ -238,7 +238,7 @@ private slots:
         QTest::addColumn<QString>("first");
         QTest::newRow("1 day: samples")
             << int(TrendsTab::Day) << day
-            << QStringLiteral("time,at_ms,water_in,water_out,dew_point");
+            << QStringLiteral("时间,at_ms,T3温度(C),T4温度(C),露点温度(C)");
         QTest::newRow("90 days: hours")
             << int(TrendsTab::NinetyDays) << 90 * day << QStringLiteral("# resolution: 3600 s");
     }
@@ -271,8 +271,10 @@ private slots:
             QVERIFY(lines.last().endsWith(QStringLiteral(",25.50,27.00,12.00")));
         } else {
             QCOMPARE(lines.value(1).section(QLatin1Char(','), 2, 4),
-                     QStringLiteral("water_in_min,water_in_max,water_in_mean"));
+                     QStringLiteral("T3温度(C) 最小,T3温度(C) 最大,T3温度(C) 平均"));
             QCOMPARE(lines.filter(QStringLiteral(",41.50,")).size(), 1);
+            // The program's own numbers stay numbers: no quote before a minus.
+            QCOMPARE(lines.filter(QStringLiteral(",-3.00,")).size(), 1);
             QVERIFY(lines.size() <= 2 + 90 * 24 + 1);
         }
     }

@@ -338,6 +338,9 @@ private slots:
         r.secondElapsed();
         QCOMPARE(rig.samples.size(), size_t(2));
         QCOMPARE(rig.samples[1].dewPoint, 12.34);
+        // What the plant's status takes between samples.
+        QCOMPARE(r.currentValues().waterIn, 25.91);
+        QCOMPARE(r.currentValues().dewPoint, 12.34);
         // A dew-point frame with wrong check bytes is no value.
         rig.feed(corrupted(dewPoint(999)));
         r.secondElapsed();

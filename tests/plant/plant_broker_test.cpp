@@ -1,6 +1,7 @@
 // The plant link against a real mosquitto on a loopback port: what a plant subscriber sees,
 // the last will, a broker that goes away and comes back, and the failures an operator meets.
 #include "plant/plant_link.h"
+#include "support/english.h"
 #include "tests/plant/broker.h"
 
 #include <QJsonDocument>
@@ -39,6 +40,8 @@ QJsonObject json(const QByteArray &payload) {
 class PlantBrokerTest : public QObject {
     Q_OBJECT
 
+    EnglishCatalogue english;
+
 private:
     QTemporaryDir dir;
 
@@ -52,6 +55,7 @@ private:
 
 private slots:
     void initTestCase() {
+        QVERIFY(english.isLoaded());
         if (!Broker::available())
             QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
     }
@@ -92,7 +96,7 @@ private slots:
                      .toObject()
                      .value(QStringLiteral("dew_point"))
                      .toDouble(),
-                 static_cast<double>(12.3f));
+                 12.3); // the CCB's float as the decimal it was sent as
         QCOMPARE(s.value(QStringLiteral("product"))
                      .toObject()
                      .value(QStringLiteral("serial_number"))

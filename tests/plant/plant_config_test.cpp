@@ -1,14 +1,34 @@
 // Reading config/plant.ini: what a usable file gives, and one clear line for each kind of
 // mistake an operator makes, never quoting a value.
 #include "plant/config.h"
+#include "support/english.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+// What an operator might type as a password; no three characters of it in a row may appear in
+// an error.
+const QByteArray secret = "Qz7Xk9Wv";
+
+bool showsSecret(const QString &text) {
+    for (int i = 0; i + 3 <= secret.size(); ++i)
+        if (text.contains(QString::fromLatin1(secret.mid(i, 3))))
+            return true;
+    return false;
+}
+
+} // namespace
+
 class PlantConfigTest : public QObject {
     Q_OBJECT
 
+    EnglishCatalogue english;
+
 private slots:
+    void initTestCase() { QVERIFY(english.isLoaded()); }
+
     void aMinimalFileGetsTheDefaults() {
         const plant::ConfigResult r =
             plant::parseConfig("[mqtt]\nurl = mqtt://broker.plant\n", QStringLiteral("plant.ini"));
@@ -79,42 +99,44 @@ private slots:
         QTest::newRow("key twice") << QByteArray("[mqtt]\nurl = mqtt://h\nurl = mqtt://g\n")
                                    << "plant.ini line 3: url is given twice";
         QTest::newRow("http url") << QByteArray("[mqtt]\nurl = http://h\n")
-                                  << "plant.ini: url must start with mqtt:// or mqtts://";
+                                  << "plant.ini line 2: url must start with mqtt:// or mqtts://";
         QTest::newRow("bare host")
             << QByteArray("[mqtt]\nurl = broker\n")
-            << "plant.ini: url is not a valid address (expected mqtt://host:1883 or "
+            << "plant.ini line 2: url is not a valid address (expected mqtt://host:1883 or "
                "mqtts://host:8883)";
         QTest::newRow("port too large")
             << QByteArray("[mqtt]\nurl = mqtt://h:70000\n")
-            << "plant.ini: url is not a valid address (expected mqtt://host:1883 or "
+            << "plant.ini line 2: url is not a valid address (expected mqtt://host:1883 or "
                "mqtts://host:8883)";
         QTest::newRow("credentials in url")
             << QByteArray("[mqtt]\nurl = mqtt://u:hunter2@h\n")
-            << "plant.ini: url must not hold a user name or password; use the username and "
+            << "plant.ini line 2: url must not hold a user name or password; use the username and "
                "password keys";
         QTest::newRow("path") << QByteArray("[mqtt]\nurl = mqtt://h/x\n")
-                              << "plant.ini: url must not have a path";
+                              << "plant.ini line 2: url must not have a path";
         QTest::newRow("password alone")
             << QByteArray("[mqtt]\nurl = mqtt://h\npassword = hunter2\n")
-            << "plant.ini: password given without username";
+            << "plant.ini line 3: password given without username";
         QTest::newRow("ca file without tls")
             << QByteArray("[mqtt]\nurl = mqtt://h\nca_file = /etc/hostname\n")
-            << "plant.ini: ca_file needs an mqtts:// url";
+            << "plant.ini line 3: ca_file needs an mqtts:// url";
         QTest::newRow("missing ca file")
             << QByteArray("[mqtt]\nurl = mqtts://h\nca_file = /nonexistent/ca.pem\n")
-            << "plant.ini: ca_file /nonexistent/ca.pem cannot be read";
+            << "plant.ini line 3: ca_file cannot be read: No such file or directory";
         QTest::newRow("wildcard prefix")
             << QByteArray("[mqtt]\nurl = mqtt://h\ntopic_prefix = laser/#\n")
-            << "plant.ini: topic_prefix must be non-empty, without +, # or empty levels";
+            << "plant.ini line 3: topic_prefix must be non-empty, without +, # or empty levels";
         QTest::newRow("empty level in prefix")
             << QByteArray("[mqtt]\nurl = mqtt://h\ntopic_prefix = a//b\n")
-            << "plant.ini: topic_prefix must be non-empty, without +, # or empty levels";
-        QTest::newRow("slash in id") << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id = a/b\n")
-                                     << "plant.ini: laser_id must be non-empty, without /, + or #";
-        QTest::newRow("empty id") << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id =\n")
-                                  << "plant.ini: laser_id must be non-empty, without /, + or #";
+            << "plant.ini line 3: topic_prefix must be non-empty, without +, # or empty levels";
+        QTest::newRow("slash in id")
+            << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id = a/b\n")
+            << "plant.ini line 3: laser_id must be non-empty, without /, + or #";
+        QTest::newRow("empty id")
+            << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id =\n")
+            << "plant.ini line 3: laser_id must be non-empty, without /, + or #";
         QTest::newRow("not utf-8")
-            << QByteArray("[mqtt]\nurl = mqtt://h\xff\n") << "plant.ini: not UTF-8 text";
+            << QByteArray("[mqtt]\nurl = mqtt://h\xff\n") << "plant.ini line 2: not UTF-8 text";
     }
     void mistakesGiveOneLineNamingTheFileAndLine() {
         QFETCH(QByteArray, text);
@@ -122,6 +144,41 @@ private slots:
         const plant::ConfigResult r = plant::parseConfig(text, QStringLiteral("plant.ini"));
         QCOMPARE(r.error, error);
         QVERIFY(!r.error.contains(QStringLiteral("hunter2")));
+    }
+
+    void aSecretNeverAppearsInAConfigError_data() {
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray s = secret;
+        const QByteArray head = "[mqtt]\nurl = mqtt://h\n";
+        QTest::newRow("colon for equals") << head + "password: " + s + "=x\n";
+        QTest::newRow("blank in the key") << head + "pass word = " + s + "\n";
+        QTest::newRow("capital key") << head + "Password = " + s + "\n";
+        QTest::newRow("secret as key") << head + s + " = x\n";
+        QTest::newRow("no equals") << head + s + "\n";
+        QTest::newRow("empty key") << head + "= " + s + "\n";
+        QTest::newRow("as a section") << "[" + s + "]\n";
+        QTest::newRow("open section") << "[" + s + "\n";
+        QTest::newRow("before the section") << "password = " + s + "\n[mqtt]\n";
+        QTest::newRow("given twice")
+            << head + "username = u\npassword = " + s + "\npassword = " + s + "\n";
+        QTest::newRow("without user") << head + "password = " + s + "\n";
+        QTest::newRow("in the url") << QByteArray("[mqtt]\nurl = mqtt://u:" + s + "@h\n");
+        QTest::newRow("as the url") << QByteArray("[mqtt]\nurl = " + s + "\n");
+        QTest::newRow("as the port") << QByteArray("[mqtt]\nurl = mqtt://h:" + s + "\n");
+        QTest::newRow("as the path") << QByteArray("[mqtt]\nurl = mqtts://h/" + s + "\n");
+        QTest::newRow("as the query") << QByteArray("[mqtt]\nurl = mqtt://h?" + s + "\n");
+        QTest::newRow("as a ca file") << "[mqtt]\nurl = mqtts://h\nca_file = /tmp/" + s + "\n";
+        QTest::newRow("ca file without tls") << head + "ca_file = " + s + "\n";
+        QTest::newRow("as the prefix") << head + "topic_prefix = " + s + "/#\n";
+        QTest::newRow("as the id") << head + "laser_id = " + s + "/+\n";
+        QTest::newRow("not utf-8") << head + "username = u\npassword = " + s + "\xff\n";
+    }
+    void aSecretNeverAppearsInAConfigError() {
+        QFETCH(QByteArray, text);
+        const plant::ConfigResult r = plant::parseConfig(text, QStringLiteral("plant.ini"));
+        QVERIFY(r.error.startsWith(QStringLiteral("plant.ini")));
+        QVERIFY2(!showsSecret(r.error), qPrintable(r.error));
+        QVERIFY(!r.error.contains(QLatin1Char('\n')));
     }
 
     void aMissingFileIsAnError() {

@@ -1,8 +1,12 @@
 // The messages' JSON and the bounded buffer that holds them while the broker is away.
+#include "history/flag_watch.h"
 #include "plant/out_buffer.h"
 #include "plant/payloads.h"
 #include "plant/publisher.h"
+#include "protocol/describe.h"
+#include "support/english.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QtTest>
@@ -16,12 +20,34 @@ QJsonObject sub(const QJsonObject &o, const char *key) {
 plant::Message message(int n) {
     return plant::Message{"t", QByteArray::number(n), 1, false};
 }
+
+// The JSON block of the README that follows the line starting with `title`.
+QJsonObject readmeExample(const QByteArray &title) {
+    QFile file(QStringLiteral(LASER_SOURCE_DIR "/README.md"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QJsonObject();
+    const QByteArray text = file.readAll();
+    const int at = text.indexOf("\n" + title);
+    const int open = text.indexOf("```json\n", at);
+    const int close = text.indexOf("\n```", open + 8);
+    if (at < 0 || open < 0 || close < 0)
+        return QJsonObject();
+    return QJsonDocument::fromJson(text.mid(open + 8, close - open - 8)).object();
+}
+
+QByteArray sorted(const QJsonObject &o) {
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
 } // namespace
 
 class PlantPayloadTest : public QObject {
     Q_OBJECT
 
+    EnglishCatalogue english;
+
 private slots:
+    void initTestCase() { QVERIFY(english.isLoaded()); }
+
     void statusCarriesWhatTheStatusPageShows() {
         protocol::DeviceState s;
         s.extEStop = true;
@@ -59,9 +85,8 @@ private slots:
                  QJsonValue(true));
         QCOMPARE(sub(o, "temperatures").value(QStringLiteral("water_in")).toInt(), -3);
         QCOMPARE(sub(o, "temperatures").value(QStringLiteral("water_out")).toInt(), 31);
-        // Not the six digits of the label: the value as received.
-        QCOMPARE(sub(o, "temperatures").value(QStringLiteral("dew_point")).toDouble(),
-                 static_cast<double>(12.3f));
+        // Not the six digits of the label, nor the float widened: the shortest decimal.
+        QCOMPARE(sub(o, "temperatures").value(QStringLiteral("dew_point")).toDouble(), 12.3);
         QCOMPARE(sub(o, "inputs").value(QStringLiteral("analog_in_1")).toDouble(), 12.34);
         QCOMPARE(sub(o, "inputs").value(QStringLiteral("pwm_duty")).toInt(), 200);
         QCOMPARE(sub(o, "inputs").value(QStringLiteral("pwm_frequency")).toDouble(), 4294967295.0);
@@ -160,6 +185,57 @@ private slots:
         r.state = plant::LinkState::Off;
         r.lastError = QStringLiteral("f: url is missing");
         QCOMPARE(plant::stateLine(r), QStringLiteral("Plant link off: f: url is missing"));
+        r.state = plant::LinkState::Connected;
+        r.buffered = 0;
+        r.dropped = 0;
+        r.notice = plant::passwordInClearNotice();
+        QCOMPARE(plant::stateLine(r), QStringLiteral("Plant link: connected to b:1883; the "
+                                                     "password travels unencrypted (the url is "
+                                                     "not mqtts://)"));
+    }
+
+    // The README shows what a plant subscriber receives; built here from a known state, the
+    // program's messages must be those, field for field.
+    void theReadmeExamplesAreWhatTheProgramSends() {
+        protocol::DeviceState s;
+        s.chillerFault = true;
+        s.dcOn = true;
+        s.tempWaterIn = 24;
+        s.tempWaterOut = 27;
+        s.dewPointTemp = 12.3f;
+        s.dinPwm = s.dinDcOn = s.doutDcOn = true;
+        s.analogIn1 = 325;
+        s.pwmDuty = 50;
+        s.pwmFreq = 20000;
+        s.ccbVersion = QStringLiteral("V1.0.7");
+        s.driverBoardVersion[0][0] = QStringLiteral("D2.3.1");
+        s.productType = QStringLiteral("FL-SIM-1000");
+        s.serialNumber = QStringLiteral("SIM00000042");
+        s.ccbDateTime = QStringLiteral("2026-12-7 16:53");
+        const history::Sample sample{1796662421000, 24.37, 27.05,
+                                     protocol::floatAsDecimal(s.dewPointTemp)};
+
+        const QJsonObject status =
+            QJsonDocument::fromJson(
+                plant::statusPayload(
+                    plant::statusObject(s, {QStringLiteral("ttyUSB0"), true, 1796662420180},
+                                        sample),
+                    QStringLiteral("cutter-7"), 1796662420295))
+                .object();
+        QCOMPARE(sorted(status), sorted(readmeExample("`laser/cutter-7/status`")));
+
+        // The chiller's row, as the history writes it when the flag comes.
+        history::FlagWatch flags;
+        std::vector<history::Event> rows;
+        flags.frameApplied(0xE6, s, 1796662421000, rows);
+        QCOMPARE(rows.size(), size_t(2)); // the chiller alarm and DC on
+        QCOMPARE(sorted(QJsonDocument::fromJson(plant::eventPayload(rows.at(0))).object()),
+                 sorted(readmeExample("`laser/cutter-7/events`")));
+
+        QCOMPARE(sorted(QJsonDocument::fromJson(plant::samplePayload(sample)).object()),
+                 sorted(readmeExample("`laser/cutter-7/samples`")));
+        // And on the wire the dew point is written short.
+        QVERIFY(plant::samplePayload(sample).contains("\"dew_point\":12.3,"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "support/frames.h"
 
 #include "protocol/commands.h"
+#include "protocol/describe.h"
 #include "protocol/device_state.h"
 #include "protocol/dispatch.h"
 #include "protocol/frame.h"
@@ -296,6 +297,26 @@ private slots:
     void dewPointIsHundredthsOfADegree() { runRow(parseDewPointReply); }
 
     // --- PwmInputReply (0xE5) ---
+    // What the plant and the history pass on: the float as the decimal it was sent as.
+    void theDewPointFloatIsPassedOnAsItsShortestDecimal_data() {
+        QTest::addColumn<float>("value");
+        QTest::addColumn<double>("decimal");
+        QTest::newRow("12.3") << 12.3f << 12.3;
+        QTest::newRow("hundredths") << 0.01f << 0.01;
+        QTest::newRow("the largest the CCB sends") << 163.83f << 163.83;
+        QTest::newRow("negative") << -7.25f << -7.25;
+        QTest::newRow("whole") << 7.0f << 7.0;
+        QTest::newRow("tiny") << 1e-7f << 1e-7;
+        QTest::newRow("nine digits") << 16777217.0f << 16777216.0;
+        QTest::newRow("largest float") << 3.4028235e38f << 3.4028235e38;
+    }
+    void theDewPointFloatIsPassedOnAsItsShortestDecimal() {
+        QFETCH(float, value);
+        QFETCH(double, decimal);
+        QCOMPARE(protocol::floatAsDecimal(value), decimal);
+        QCOMPARE(float(protocol::floatAsDecimal(value)), value);
+    }
+
     void pwmInputGivesDutyAndFrequency_data() {
         addColumns();
         addRow("duty 50, frequency 1000", make(0xE5, hex("7F 32 07 68 7F 7F 7F 7F")),

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
@@ -85,4 +86,29 @@ private:
     QPointer<QMessageBox> handled;
     int boxes = 0;
     QStringList seenTexts;
+};
+
+// Answers the next file dialog (Qt's own, as on the offscreen platform) with `path`, as a user
+// who types the name and presses Save does. Arm it before the click that opens the dialog.
+class FileDialogAnswer {
+public:
+    explicit FileDialogAnswer(const QString &path) : path(path) {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            timer.stop();
+            answered = true;
+            dialog->selectFile(this->path);
+            static_cast<QDialog *>(dialog)->accept(); // the Save button
+        });
+        timer.start();
+    }
+    bool wasAnswered() const { return answered; }
+
+private:
+    QString path;
+    QTimer timer;
+    bool answered = false;
 };

@@ -11,6 +11,8 @@ namespace diagnostics {
 // The cells themselves are written by the history's CSV helper, the one place that does.
 using history::csvField;
 using history::csvLine;
+using history::csvRecord;
+using history::looksLikeFormula;
 using history::writeTextFile;
 
 // The header and every row the model holds (display texts), in its order.

@@ -73,11 +73,11 @@ void DiagnosticsWindow::changeEvent(QEvent *event) {
 }
 
 void DiagnosticsWindow::retranslate() {
-    setWindowTitle(diagnostics::tr("诊断 - LASER SYSTEM"));
-    tabWidget->setTabText(EventsIndex, diagnostics::tr("事件"));
-    tabWidget->setTabText(FramesIndex, diagnostics::tr("报文"));
-    tabWidget->setTabText(TrendsIndex, diagnostics::tr("趋势"));
-    tabWidget->setTabText(LinkIndex, diagnostics::tr("链路"));
+    setWindowTitle(Texts::tr("诊断 - LASER SYSTEM"));
+    tabWidget->setTabText(EventsIndex, Texts::tr("事件"));
+    tabWidget->setTabText(FramesIndex, Texts::tr("报文"));
+    tabWidget->setTabText(TrendsIndex, Texts::tr("趋势"));
+    tabWidget->setTabText(LinkIndex, Texts::tr("链路"));
     events->retranslate();
     frames->retranslate();
     trends->retranslate();
@@ -123,8 +123,8 @@ bool Diagnostics::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void Diagnostics::retranslate() {
-    diagnosticsMenu->setTitle(diagnostics::tr("诊断"));
-    open->setText(diagnostics::tr("链路诊断..."));
+    diagnosticsMenu->setTitle(Texts::tr("诊断"));
+    open->setText(Texts::tr("链路诊断..."));
 }
 
 } // namespace diagnostics

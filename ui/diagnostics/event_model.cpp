@@ -44,7 +44,7 @@ bool EventModel::openDatabase(QString *error) {
     // Read-only never creates the file; a missing file only means nothing was recorded yet.
     if (!QFileInfo(path).isFile()) {
         if (error)
-            *error = diagnostics::tr("尚无历史记录");
+            *error = Texts::tr("尚无历史记录");
         return false;
     }
     db.setDatabaseName(path);
@@ -127,15 +127,15 @@ QVariant EventModel::headerData(int section, Qt::Orientation orientation, int ro
         return QSqlQueryModel::headerData(section, orientation, role);
     switch (section) {
     case At:
-        return diagnostics::tr("时间");
+        return Texts::tr("时间");
     case Category:
-        return diagnostics::tr("类别");
+        return Texts::tr("类别");
     case Name:
-        return diagnostics::tr("名称");
+        return Texts::tr("名称");
     case Value:
-        return diagnostics::tr("值");
+        return Texts::tr("值");
     case Detail:
-        return diagnostics::tr("详情");
+        return Texts::tr("详情");
     default:
         return QVariant();
     }

@@ -69,12 +69,12 @@ EventsTab::EventsTab(const QString &databasePath, QWidget *parent)
     connect(period, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &EventsTab::reload);
     connect(refreshButton, &QPushButton::clicked, this, &EventsTab::reload);
     connect(exportButton, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getSaveFileName(this, diagnostics::tr("导出CSV"),
-                                                          QStringLiteral("events.csv"),
-                                                          QStringLiteral("CSV (*.csv)"));
+        const QString path =
+            QFileDialog::getSaveFileName(this, Texts::tr("导出CSV"), QStringLiteral("events.csv"),
+                                         QStringLiteral("CSV (*.csv)"));
         QString error;
         if (!path.isEmpty() && !exportCsv(path, &error))
-            message->setText(diagnostics::tr("导出失败: %1").arg(error));
+            message->setText(Texts::tr("导出失败: %1").arg(error));
     });
     retranslate();
 }
@@ -120,18 +120,18 @@ void EventsTab::retranslate() {
         QT_TRANSLATE_NOOP("Diagnostics", "状态"), QT_TRANSLATE_NOOP("Diagnostics", "链路"),
         QT_TRANSLATE_NOOP("Diagnostics", "命令"), QT_TRANSLATE_NOOP("Diagnostics", "设置")};
     for (int i = 0; i < category->count(); ++i)
-        category->setItemText(i, diagnostics::tr(categoryNames[i]));
+        category->setItemText(i, Texts::tr(categoryNames[i]));
     const char *const periodNames[] = {QT_TRANSLATE_NOOP("Diagnostics", "最近一小时"),
                                        QT_TRANSLATE_NOOP("Diagnostics", "最近一天"),
                                        QT_TRANSLATE_NOOP("Diagnostics", "最近一周"),
                                        QT_TRANSLATE_NOOP("Diagnostics", "全部")};
     for (int i = 0; i < period->count(); ++i)
-        period->setItemText(i, diagnostics::tr(periodNames[i]));
-    categoryLabel->setText(diagnostics::tr("类别:"));
-    periodLabel->setText(diagnostics::tr("时间:"));
-    textLabel->setText(diagnostics::tr("文字:"));
-    refreshButton->setText(diagnostics::tr("刷新"));
-    exportButton->setText(diagnostics::tr("导出CSV..."));
+        period->setItemText(i, Texts::tr(periodNames[i]));
+    categoryLabel->setText(Texts::tr("类别:"));
+    periodLabel->setText(Texts::tr("时间:"));
+    textLabel->setText(Texts::tr("文字:"));
+    refreshButton->setText(Texts::tr("刷新"));
+    exportButton->setText(Texts::tr("导出CSV..."));
     events->headerDataChanged(Qt::Horizontal, 0, EventModel::ColumnCount - 1);
 }
 

@@ -131,11 +131,11 @@ namespace {
 QString directionText(Direction d) {
     switch (d) {
     case Direction::Received:
-        return tr("接收");
+        return Texts::tr("接收");
     case Direction::Sent:
-        return tr("发送");
+        return Texts::tr("发送");
     case Direction::Skipped:
-        return tr("跳过");
+        return Texts::tr("跳过");
     }
     return QString();
 }
@@ -145,13 +145,13 @@ QString verdictText(const history::JournalEntry &e) {
         return QString();
     switch (e.verdict) {
     case Verdict::CheckOk:
-        return tr("校验正确");
+        return Texts::tr("校验正确");
     case Verdict::CheckFailed:
-        return tr("校验失败");
+        return Texts::tr("校验失败");
     case Verdict::NotChecked:
-        return tr("无校验");
+        return Texts::tr("无校验");
     case Verdict::UnknownCode:
-        return tr("未知代码");
+        return Texts::tr("未知代码");
     }
     return QString();
 }
@@ -194,17 +194,17 @@ QVariant FrameModel::headerData(int section, Qt::Orientation orientation, int ro
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case TimeColumn:
-        return diagnostics::tr("时间");
+        return Texts::tr("时间");
     case DirectionColumn:
-        return diagnostics::tr("方向");
+        return Texts::tr("方向");
     case CodeColumn:
-        return diagnostics::tr("代码");
+        return Texts::tr("代码");
     case HexColumn:
-        return diagnostics::tr("十六进制");
+        return Texts::tr("十六进制");
     case VerdictColumn:
-        return diagnostics::tr("校验");
+        return Texts::tr("校验");
     case TextColumn:
-        return diagnostics::tr("内容");
+        return Texts::tr("内容");
     default:
         return QVariant();
     }

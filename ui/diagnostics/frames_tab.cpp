@@ -22,7 +22,7 @@ FramesTab::FramesTab(const history::Journal &journal, const QString &dir, QWidge
     : DiagnosticsTab(parent), frames(new FrameModel(journal, this)), captureDir(dir),
       view(new QTableView), pause(new QPushButton), code(new QComboBox), failedOnly(new QCheckBox),
       clear(new QPushButton), exportButton(new QPushButton), folderButton(new QPushButton),
-      codeLabel(new QLabel) {
+      codeLabel(new QLabel), message(new QLabel) {
     pause->setCheckable(true);
     code->addItem(QString(), QString());
     code->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -58,8 +58,10 @@ FramesTab::FramesTab(const history::Journal &journal, const QString &dir, QWidge
     view->setColumnWidth(FrameModel::VerdictColumn,
                          fm.horizontalAdvance(QStringLiteral("check failed  ")));
 
+    message->setTextFormat(Qt::PlainText);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addWidget(message);
     layout->addWidget(view, 1);
 
     connect(pause, &QPushButton::toggled, this, [this](bool paused) {
@@ -71,12 +73,16 @@ FramesTab::FramesTab(const history::Journal &journal, const QString &dir, QWidge
     connect(failedOnly, &QCheckBox::toggled, frames, &FrameModel::setFailedOnly);
     connect(clear, &QPushButton::clicked, frames, &FrameModel::clearView);
     connect(exportButton, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getSaveFileName(this, diagnostics::tr("导出CSV"),
-                                                          QStringLiteral("frames.csv"),
-                                                          QStringLiteral("CSV (*.csv)"));
+        const QString path =
+            QFileDialog::getSaveFileName(this, Texts::tr("导出CSV"), QStringLiteral("frames.csv"),
+                                         QStringLiteral("CSV (*.csv)"));
+        if (path.isEmpty())
+            return;
         QString error;
-        if (!path.isEmpty())
-            exportCsv(path, &error);
+        if (exportCsv(path, &error))
+            message->clear();
+        else
+            message->setText(Texts::tr("导出失败: %1").arg(error));
     });
     connect(folderButton, &QPushButton::clicked, this, [this] {
         QDir().mkpath(captureDir);
@@ -122,13 +128,13 @@ bool FramesTab::exportCsv(const QString &path, QString *error) {
 }
 
 void FramesTab::retranslate() {
-    pause->setText(pause->isChecked() ? diagnostics::tr("继续") : diagnostics::tr("暂停"));
-    codeLabel->setText(diagnostics::tr("代码:"));
-    code->setItemText(0, diagnostics::tr("全部"));
-    failedOnly->setText(diagnostics::tr("仅校验失败"));
-    clear->setText(diagnostics::tr("清除"));
-    exportButton->setText(diagnostics::tr("导出CSV..."));
-    folderButton->setText(diagnostics::tr("打开记录文件夹"));
+    pause->setText(pause->isChecked() ? Texts::tr("继续") : Texts::tr("暂停"));
+    codeLabel->setText(Texts::tr("代码:"));
+    code->setItemText(0, Texts::tr("全部"));
+    failedOnly->setText(Texts::tr("仅校验失败"));
+    clear->setText(Texts::tr("清除"));
+    exportButton->setText(Texts::tr("导出CSV..."));
+    folderButton->setText(Texts::tr("打开记录文件夹"));
     frames->headerDataChanged(Qt::Horizontal, 0, FrameModel::ColumnCount - 1);
 }
 

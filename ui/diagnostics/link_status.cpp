@@ -57,33 +57,33 @@ void LinkStatusLine::refresh() {
     QString line;
     switch (current) {
     case State::NotOpened:
-        line = diagnostics::tr("%1 未打开").arg(name);
+        line = Texts::tr("%1 未打开").arg(name);
         break;
     case State::Open: {
         const history::LinkFigures &f = recorder.figures();
-        line = diagnostics::tr("%1 已打开  %2 帧/秒  校验失败 %3")
+        line = Texts::tr("%1 已打开  %2 帧/秒  校验失败 %3")
                    .arg(name)
                    .arg(f.framesPerSecond, 0, 'f', 0)
                    .arg(f.checkFailures);
         if (!error.isEmpty())
-            line += QStringLiteral("  ") + diagnostics::tr("端口错误: %1").arg(error);
+            line += QStringLiteral("  ") + Texts::tr("端口错误: %1").arg(error);
         break;
     }
     case State::OpenFailed:
-        line = diagnostics::tr("%1 打开失败: %2").arg(name, error);
+        line = Texts::tr("%1 打开失败: %2").arg(name, error);
         break;
     case State::Closed:
-        line = diagnostics::tr("%1 已关闭").arg(name);
+        line = Texts::tr("%1 已关闭").arg(name);
         break;
     case State::LinkLost:
-        line = diagnostics::tr("%1 链路中断").arg(name);
+        line = Texts::tr("%1 链路中断").arg(name);
         break;
     case State::DeviceGone:
-        line = diagnostics::tr("%1 设备已断开: %2").arg(name, error);
+        line = Texts::tr("%1 设备已断开: %2").arg(name, error);
         break;
     }
     if (!trouble.isEmpty())
-        line += QStringLiteral("  ") + diagnostics::tr("历史记录: %1").arg(trouble);
+        line += QStringLiteral("  ") + Texts::tr("历史记录: %1").arg(trouble);
     setText(line);
 }
 

@@ -68,6 +68,8 @@ LinkTab::LinkTab(const QSerialPort &p, history::Recorder &r, QWidget *parent)
     for (int i = 0; i < RowCount; ++i) {
         names.push_back(new QLabel);
         values.push_back(new QLabel);
+        // Port errors and the plant line come from outside: never read as markup.
+        values.back()->setTextFormat(Qt::PlainText);
         values.back()->setTextInteractionFlags(Qt::TextSelectableByMouse);
         form->addRow(names.back(), values.back());
     }
@@ -116,7 +118,7 @@ void LinkTab::tick() {
     };
     set(PortRow, port.portName());
     set(SettingsRow, settingsText(port));
-    set(StateRow, port.isOpen() ? diagnostics::tr("已打开") : diagnostics::tr("未打开"));
+    set(StateRow, port.isOpen() ? Texts::tr("已打开") : Texts::tr("未打开"));
     set(BytesInRow, QString::number(f.bytesIn));
     set(BytesOutRow, QString::number(f.bytesOut));
     set(FramesInRow, QString::number(f.framesIn));
@@ -128,14 +130,13 @@ void LinkTab::tick() {
     set(RateRow, QString::number(f.framesPerSecond, 'f', 0));
     const qint64 since = recorder.msSinceLastFrame();
     set(SinceLastRow, since < 0 ? QStringLiteral("-")
-                                : diagnostics::tr("%1 秒").arg(double(since) / 1000.0, 0, 'f', 1));
+                                : Texts::tr("%1 秒").arg(double(since) / 1000.0, 0, 'f', 1));
     set(PortErrorRow, f.lastPortError.isEmpty() ? QStringLiteral("-")
                                                 : QDateTime::fromMSecsSinceEpoch(f.lastPortErrorAt)
                                                           .toString(QStringLiteral("HH:mm:ss ")) +
                                                       f.lastPortError);
-    set(TroubleRow,
-        recorder.lastTrouble().isEmpty() ? diagnostics::tr("正常") : recorder.lastTrouble());
-    set(PlantRow, plantLine.isEmpty() ? diagnostics::tr("未配置") : plantLine);
+    set(TroubleRow, recorder.lastTrouble().isEmpty() ? Texts::tr("正常") : recorder.lastTrouble());
+    set(PlantRow, plantLine.isEmpty() ? Texts::tr("未配置") : plantLine);
 
     int rows = 0;
     for (int c = 0; c < 256; ++c)
@@ -163,10 +164,9 @@ void LinkTab::tick() {
 
 void LinkTab::retranslate() {
     for (int i = 0; i < RowCount; ++i)
-        names[size_t(i)]->setText(diagnostics::tr(rowNames[i]) + QLatin1Char(':'));
-    codes->setHorizontalHeaderLabels(
-        {diagnostics::tr("代码"), diagnostics::tr("名称"), diagnostics::tr("帧数")});
-    reset->setText(diagnostics::tr("计数清零"));
+        names[size_t(i)]->setText(Texts::tr(rowNames[i]) + QLatin1Char(':'));
+    codes->setHorizontalHeaderLabels({Texts::tr("代码"), Texts::tr("名称"), Texts::tr("帧数")});
+    reset->setText(Texts::tr("计数清零"));
     tick();
 }
 

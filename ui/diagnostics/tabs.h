@@ -92,6 +92,9 @@ public:
     QComboBox *codeBox() const { return code; }
     QCheckBox *failedBox() const { return failedOnly; }
     QPushButton *clearButton() const { return clear; }
+    QPushButton *exportCsvButton() const { return exportButton; }
+    // What the last export said: empty, or why it failed.
+    QLabel *messageLabel() const { return message; }
     bool exportCsv(const QString &path, QString *error);
 
 private:
@@ -107,6 +110,7 @@ private:
     QPushButton *exportButton;
     QPushButton *folderButton;
     QLabel *codeLabel;
+    QLabel *message;
     bool active = false;
 };
 

@@ -117,8 +117,8 @@ TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *
         Qt::DirectConnection);
     connect(worker, &TrendsWorker::pictureReady, this, &TrendsTab::pictureArrived);
     connect(worker, &TrendsWorker::exported, this, [this](const QString &file, const QString &e) {
-        message->setText(e.isEmpty() ? diagnostics::tr("已导出 %1").arg(file)
-                                     : diagnostics::tr("导出失败: %1").arg(e));
+        message->setText(e.isEmpty() ? Texts::tr("已导出 %1").arg(file)
+                                     : Texts::tr("导出失败: %1").arg(e));
         emit exported(file, e);
     });
     connect(chart->time, &QDateTimeAxis::rangeChanged, this,
@@ -140,14 +140,14 @@ TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *
             worker->addSample(s);
     });
     connect(pngButton, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, diagnostics::tr("导出PNG"),
+        const QString file = QFileDialog::getSaveFileName(this, Texts::tr("导出PNG"),
                                                           QStringLiteral("trends.png"),
                                                           QStringLiteral("PNG (*.png)"));
         if (!file.isEmpty())
             exportPng(file);
     });
     connect(csvButton, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, diagnostics::tr("导出CSV"),
+        const QString file = QFileDialog::getSaveFileName(this, Texts::tr("导出CSV"),
                                                           QStringLiteral("trends.csv"),
                                                           QStringLiteral("CSV (*.csv)"));
         if (!file.isEmpty())
@@ -206,7 +206,7 @@ void TrendsTab::load() {
         r.from = fromEdit->dateTime().toMSecsSinceEpoch();
         r.to = toEdit->dateTime().toMSecsSinceEpoch();
         if (r.from >= r.to) {
-            message->setText(diagnostics::tr("起始时间须早于结束时间"));
+            message->setText(Texts::tr("起始时间须早于结束时间"));
             return;
         }
     } else {
@@ -214,7 +214,7 @@ void TrendsTab::load() {
     }
     wanted = r;
     loading = true;
-    message->setText(diagnostics::tr("正在读取..."));
+    message->setText(Texts::tr("正在读取..."));
     worker->want(r);
 }
 
@@ -266,13 +266,13 @@ void TrendsTab::pictureArrived(const TrendPicture &picture) {
     drawn = picture;
     switch (picture.outcome) {
     case history::SampleReader::Outcome::NoDatabase:
-        message->setText(diagnostics::tr("尚无历史记录"));
+        message->setText(Texts::tr("尚无历史记录"));
         break;
     case history::SampleReader::Outcome::Failed:
         message->setText(picture.error);
         break;
     default:
-        if (message->text() == diagnostics::tr("正在读取..."))
+        if (message->text() == Texts::tr("正在读取..."))
             message->clear();
     }
     double low = INFINITY, high = -INFINITY;
@@ -329,15 +329,15 @@ void TrendsTab::retranslate() {
                                  QT_TRANSLATE_NOOP("Diagnostics", "最近90天"),
                                  QT_TRANSLATE_NOOP("Diagnostics", "自定义")};
     for (int i = 0; i < range->count(); ++i)
-        range->setItemText(i, diagnostics::tr(names[i]));
-    rangeLabel->setText(diagnostics::tr("时段:"));
-    toLabel->setText(diagnostics::tr("至"));
-    reset->setText(diagnostics::tr("复位"));
-    pngButton->setText(diagnostics::tr("导出PNG..."));
-    csvButton->setText(diagnostics::tr("导出CSV..."));
-    chart->series[0]->setName(diagnostics::tr("T3温度(C)"));
-    chart->series[1]->setName(diagnostics::tr("T4温度(C)"));
-    chart->series[2]->setName(diagnostics::tr("露点温度(C)"));
+        range->setItemText(i, Texts::tr(names[i]));
+    rangeLabel->setText(Texts::tr("时段:"));
+    toLabel->setText(Texts::tr("至"));
+    reset->setText(Texts::tr("复位"));
+    pngButton->setText(Texts::tr("导出PNG..."));
+    csvButton->setText(Texts::tr("导出CSV..."));
+    chart->series[0]->setName(Texts::tr("T3温度(C)"));
+    chart->series[1]->setName(Texts::tr("T4温度(C)"));
+    chart->series[2]->setName(Texts::tr("露点温度(C)"));
 }
 
 } // namespace diagnostics

@@ -23,7 +23,10 @@ constexpr qint64 dayMs = qint64(24) * 3600 * 1000;
 // once a second).
 constexpr size_t recentKept = 16;
 
-const char *const seriesNames[] = {"water_in", "water_out", "dew_point"};
+// The chart's legend, as the header of the exported columns.
+const char *const seriesNames[] = {QT_TRANSLATE_NOOP("Diagnostics", "T3温度(C)"),
+                                   QT_TRANSLATE_NOOP("Diagnostics", "T4温度(C)"),
+                                   QT_TRANSLATE_NOOP("Diagnostics", "露点温度(C)")};
 
 QString number(double v) {
     return std::isnan(v) ? QString() : QString::number(v, 'f', 2);
@@ -48,32 +51,39 @@ void reduceSeries(const SampleSeries &series, qint64 from, qint64 to, int column
     }
 }
 
+// The temperatures are the program's own numbers: written as they are (csvRecord), so that a
+// minus stays a number; the time text goes through csvField like any text.
 QString samplesCsv(const std::vector<Sample> &samples) {
-    QString text =
-        csvLine({QStringLiteral("time"), QStringLiteral("at_ms"), QStringLiteral("water_in"),
-                 QStringLiteral("water_out"), QStringLiteral("dew_point")});
+    QStringList header = {Texts::tr("时间"), QStringLiteral("at_ms")};
+    for (const char *name : seriesNames)
+        header << Texts::tr(name);
+    QString text = csvLine(header);
     for (const Sample &s : samples)
-        text += csvLine({EventModel::timeText(s.at), QString::number(s.at), number(s.waterIn),
-                         number(s.waterOut), number(s.dewPoint)});
+        text += csvRecord({csvField(EventModel::timeText(s.at)), QString::number(s.at),
+                           number(s.waterIn), number(s.waterOut), number(s.dewPoint)});
     return text;
 }
 
 QString seriesCsv(const SampleSeries &series) {
     QString text = QStringLiteral("# resolution: %1 s\r\n")
                        .arg(std::max<qint64>(series.resolutionMs, 1000) / 1000);
-    QStringList header = {QStringLiteral("time"), QStringLiteral("at_ms")};
-    for (const char *name : seriesNames)
-        for (const char *what : {"_min", "_max", "_mean"})
-            header << QLatin1String(name) + QLatin1String(what);
+    QStringList header = {Texts::tr("时间"), QStringLiteral("at_ms")};
+    const QString low = Texts::tr("%1 最小");
+    const QString high = Texts::tr("%1 最大");
+    const QString mean = Texts::tr("%1 平均");
+    for (const char *name : seriesNames) {
+        const QString series = Texts::tr(name);
+        header << low.arg(series) << high.arg(series) << mean.arg(series);
+    }
     text += csvLine(header);
     for (const Bucket &b : series.buckets) {
-        QStringList fields = {EventModel::timeText(b.at), QString::number(b.at)};
+        QStringList fields = {csvField(EventModel::timeText(b.at)), QString::number(b.at)};
         for (int k = 0; k < history::SeriesCount; ++k) {
             const bool any = b.count[k] > 0;
             fields << (any ? number(b.low[k]) : QString()) << (any ? number(b.high[k]) : QString())
                    << number(b.mean(k));
         }
-        text += csvLine(fields);
+        text += csvRecord(fields);
     }
     return text;
 }
@@ -216,8 +226,8 @@ void TrendsWorker::exportPng(const QImage &image, const QString &path) {
     QMetaObject::invokeMethod(
         this,
         [this, image, path] {
-            emit exported(path, image.save(path, "PNG") ? QString()
-                                                        : diagnostics::tr("无法写入 %1").arg(path));
+            emit exported(path,
+                          image.save(path, "PNG") ? QString() : Texts::tr("无法写入 %1").arg(path));
         },
         Qt::QueuedConnection);
 }

@@ -18,21 +18,21 @@ namespace service {
 BundleDialog::BundleDialog(QWidget *parent)
     : QDialog(parent), periods(new QComboBox), file(new QLineEdit) {
     setObjectName(QStringLiteral("bundleDialog"));
-    setWindowTitle(service::tr("导出诊断包"));
+    setWindowTitle(Texts::tr("导出诊断包"));
     periods->setObjectName(QStringLiteral("bundlePeriod"));
-    periods->addItem(service::tr("最近1小时"), int(Period::LastHour));
-    periods->addItem(service::tr("最近1天"), int(Period::LastDay));
-    periods->addItem(service::tr("最近1周"), int(Period::LastWeek));
-    periods->addItem(service::tr("全部"), int(Period::All));
+    periods->addItem(Texts::tr("最近1小时"), int(Period::LastHour));
+    periods->addItem(Texts::tr("最近1天"), int(Period::LastDay));
+    periods->addItem(Texts::tr("最近1周"), int(Period::LastWeek));
+    periods->addItem(Texts::tr("全部"), int(Period::All));
     periods->setCurrentIndex(1);
     file->setObjectName(QStringLiteral("bundlePath"));
     file->setText(QDir::home().filePath(
         QStringLiteral("laser-support-%1.zip")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")))));
-    auto *browse = new QPushButton(service::tr("浏览..."));
+    auto *browse = new QPushButton(Texts::tr("浏览..."));
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString chosen = QFileDialog::getSaveFileName(this, windowTitle(), file->text(),
-                                                            service::tr("Zip 压缩包 (*.zip)"));
+                                                            Texts::tr("Zip 压缩包 (*.zip)"));
         if (!chosen.isEmpty())
             file->setText(chosen);
     });
@@ -46,8 +46,8 @@ BundleDialog::BundleDialog(QWidget *parent)
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *form = new QFormLayout(this);
-    form->addRow(service::tr("时段:"), periods);
-    form->addRow(service::tr("文件:"), row);
+    form->addRow(Texts::tr("时段:"), periods);
+    form->addRow(Texts::tr("文件:"), row);
     form->addRow(buttons);
     resize(560, height());
 }
@@ -64,9 +64,9 @@ BundleJob::BundleJob(BundleInput input, QWidget *parent)
     : QObject(parent), progress(std::make_shared<BundleProgress>()),
       written(std::make_shared<BundleResult>()), dialog(new QProgressDialog(parent)) {
     dialog->setObjectName(QStringLiteral("bundleProgress"));
-    dialog->setWindowTitle(service::tr("导出诊断包"));
-    dialog->setLabelText(service::tr("正在写入 %1 ...").arg(input.outputPath));
-    dialog->setCancelButtonText(service::tr("取消"));
+    dialog->setWindowTitle(Texts::tr("导出诊断包"));
+    dialog->setLabelText(Texts::tr("正在写入 %1 ...").arg(input.outputPath));
+    dialog->setCancelButtonText(Texts::tr("取消"));
     dialog->setRange(0, 1000);
     dialog->setMinimumDuration(0);
     dialog->setAutoClose(false);

@@ -31,12 +31,11 @@ ProfileDialog::ProfileDialog(Mode m, const SettingsProfile &p, const QString &fi
                              const protocol::DeviceState &s, history::Recorder &r, QWidget *parent)
     : QDialog(parent), mode(m), profile(p), path(file), link(l), state(s), recorder(r),
       note(new QLabel), status(new QLabel), differencesTable(new QTableWidget(0, 3)),
-      write(new QPushButton(service::tr("写入"))),
-      closeButton(new QPushButton(service::tr("关闭"))) {
+      write(new QPushButton(Texts::tr("写入"))), closeButton(new QPushButton(Texts::tr("关闭"))) {
     setObjectName(QStringLiteral("profileDialog"));
-    setWindowTitle(mode == Compare ? service::tr("与文件比较") : service::tr("从文件写入"));
+    setWindowTitle(mode == Compare ? Texts::tr("与文件比较") : Texts::tr("从文件写入"));
     auto *header = new QLabel(
-        service::tr("文件: %1<br>产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5")
+        Texts::tr("文件: %1<br>产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5")
             .arg(QFileInfo(path).fileName().toHtmlEscaped(), profile.productType.toHtmlEscaped(),
                  profile.serialNumber.toHtmlEscaped(), profile.ccbVersion.toHtmlEscaped(),
                  QDateTime::fromMSecsSinceEpoch(profile.savedAt)
@@ -50,19 +49,19 @@ ProfileDialog::ProfileDialog(Mode m, const SettingsProfile &p, const QString &fi
     QStringList notes;
     if (otherProductType())
         notes << (state.productType.isEmpty()
-                      ? service::tr("激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。")
+                      ? Texts::tr("激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。")
                             .arg(profile.productType)
-                      : service::tr("此文件来自另一种产品: 文件 %1, 激光器 %2。")
+                      : Texts::tr("此文件来自另一种产品: 文件 %1, 激光器 %2。")
                             .arg(profile.productType, state.productType));
     if (!disagreements.isEmpty())
-        notes << service::tr("文件中的解码字段与原始值不符, 以原始值为准: %1")
+        notes << Texts::tr("文件中的解码字段与原始值不符, 以原始值为准: %1")
                      .arg(disagreements.join(QStringLiteral("; ")));
     note->setText(notes.join(QLatin1Char('\n')));
     note->setVisible(!notes.isEmpty());
 
     differencesTable->setObjectName(QStringLiteral("profileDifferences"));
     differencesTable->setHorizontalHeaderLabels(
-        {service::tr("设定项"), service::tr("文件中"), service::tr("激光器上")});
+        {Texts::tr("设定项"), Texts::tr("文件中"), Texts::tr("激光器上")});
     differencesTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     differencesTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     differencesTable->verticalHeader()->hide();
@@ -95,7 +94,7 @@ ProfileDialog::ProfileDialog(Mode m, const SettingsProfile &p, const QString &fi
         if (now != Step::Compared)
             return;
         write->setEnabled(false);
-        setStatus(Step::Failed, service::tr("串口已关闭") + service::tr("; 未写入任何设定。"));
+        setStatus(Step::Failed, Texts::tr("串口已关闭") + Texts::tr("; 未写入任何设定。"));
     });
 }
 
@@ -118,11 +117,11 @@ void ProfileDialog::setStatus(Step step, const QString &text) {
 }
 
 void ProfileDialog::start() {
-    setStatus(Step::Reading, service::tr("正在读取激光器的设定..."));
+    setStatus(Step::Reading, Texts::tr("正在读取激光器的设定..."));
     if (!link.readBack())
         setStatus(Step::Failed, link.portOpen()
-                                    ? service::tr("另一个请求正在等待回答; 未写入任何设定。")
-                                    : service::tr("串口未打开; 未写入任何设定。"));
+                                    ? Texts::tr("另一个请求正在等待回答; 未写入任何设定。")
+                                    : Texts::tr("串口未打开; 未写入任何设定。"));
 }
 
 void ProfileDialog::record(const QString &name, const QString &value, const QByteArray &after) {
@@ -140,9 +139,9 @@ void ProfileDialog::answered(const QByteArray &value) {
         return;
     case Step::Writing:
         // The CCB answered the write; read it back to see what it holds now.
-        setStatus(Step::Verifying, service::tr("已写入, 正在读回核对..."));
+        setStatus(Step::Verifying, Texts::tr("已写入, 正在读回核对..."));
         if (!link.readBack())
-            failed(service::tr("串口已关闭"));
+            failed(Texts::tr("串口已关闭"));
         return;
     case Step::Verifying: {
         const int left =
@@ -150,11 +149,11 @@ void ProfileDialog::answered(const QByteArray &value) {
                 .size();
         // The write carries the fields; reserved bits go out as 0, so they are not compared.
         if (canonical(value) == canonical(profile.value)) {
-            setStatus(Step::Verified, service::tr("激光器现在的设定与文件完全一致。"));
+            setStatus(Step::Verified, Texts::tr("激光器现在的设定与文件完全一致。"));
             record(QStringLiteral("profileRestored"), QStringLiteral("verified"), value);
         } else {
             setStatus(Step::Differs,
-                      service::tr("核对失败: 激光器读回的设定仍有 %1 项与文件不同。").arg(left));
+                      Texts::tr("核对失败: 激光器读回的设定仍有 %1 项与文件不同。").arg(left));
             record(QStringLiteral("profileRestored"),
                    QStringLiteral("not verified: %1 fields differ").arg(left), value);
         }
@@ -168,11 +167,11 @@ void ProfileDialog::answered(const QByteArray &value) {
 void ProfileDialog::failed(const QString &why) {
     switch (now) {
     case Step::Reading:
-        setStatus(Step::Failed, why + service::tr("; 未写入任何设定。"));
+        setStatus(Step::Failed, why + Texts::tr("; 未写入任何设定。"));
         return;
     case Step::Writing:
     case Step::Verifying:
-        setStatus(Step::Failed, why + service::tr("; 无法确认激光器现在的设定。"));
+        setStatus(Step::Failed, why + Texts::tr("; 无法确认激光器现在的设定。"));
         record(QStringLiteral("profileRestored"), QStringLiteral("unconfirmed: ") + why,
                QByteArray());
         return;
@@ -190,8 +189,8 @@ void ProfileDialog::showDifferences() {
         differencesTable->setItem(row, 1, new QTableWidgetItem(diff[row].inFile));
         differencesTable->setItem(row, 2, new QTableWidgetItem(diff[row].onDevice));
     }
-    setStatus(Step::Compared, diff.isEmpty() ? service::tr("相同: 激光器的设定与文件一致。")
-                                             : service::tr("%1 项不同:").arg(diff.size()));
+    setStatus(Step::Compared, diff.isEmpty() ? Texts::tr("相同: 激光器的设定与文件一致。")
+                                             : Texts::tr("%1 项不同:").arg(diff.size()));
     if (mode == Compare)
         record(QStringLiteral("profileCompared"),
                diff.isEmpty() ? QStringLiteral("identical")
@@ -206,14 +205,14 @@ void ProfileDialog::confirmAndWrite() {
         return;
     const int count = differencesTable->rowCount();
     if (QMessageBox::question(
-            this, windowTitle(), service::tr("将文件中的设定写入激光器 (%1 项不同)？").arg(count),
+            this, windowTitle(), Texts::tr("将文件中的设定写入激光器 (%1 项不同)？").arg(count),
             QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Yes)
         return;
     if (otherProductType() &&
         QMessageBox::warning(
             this, windowTitle(),
-            service::tr("此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: "
-                        "%2)。<br>确实要写入吗？")
+            Texts::tr("此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: "
+                      "%2)。<br>确实要写入吗？")
                 .arg(profile.productType.toHtmlEscaped(), state.productType.toHtmlEscaped()),
             QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Yes)
         return;
@@ -221,9 +220,9 @@ void ProfileDialog::confirmAndWrite() {
     if (now != Step::Compared)
         return;
     write->setEnabled(false);
-    setStatus(Step::Writing, service::tr("正在写入..."));
+    setStatus(Step::Writing, Texts::tr("正在写入..."));
     if (!link.write(profile.settings()))
-        setStatus(Step::Failed, service::tr("串口未打开; 未写入任何设定。"));
+        setStatus(Step::Failed, Texts::tr("串口未打开; 未写入任何设定。"));
 }
 
 void ProfileDialog::done(int result) {

@@ -102,11 +102,11 @@ bool ServiceKit::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void ServiceKit::retranslate() {
-    serviceMenu->setTitle(service::tr("维护"));
-    save->setText(service::tr("保存设定到文件..."));
-    compare->setText(service::tr("与文件比较..."));
-    restore->setText(service::tr("从文件写入..."));
-    bundle->setText(service::tr("导出诊断包..."));
+    serviceMenu->setTitle(Texts::tr("维护"));
+    save->setText(Texts::tr("保存设定到文件..."));
+    compare->setText(Texts::tr("与文件比较..."));
+    restore->setText(Texts::tr("从文件写入..."));
+    bundle->setText(Texts::tr("导出诊断包..."));
 }
 
 void ServiceKit::frameDispatched(const QByteArray &frame) {
@@ -117,13 +117,13 @@ void ServiceKit::chooseAndSave() {
     const QString serial =
         state.serialNumber.isEmpty() ? QStringLiteral("ccb") : state.serialNumber;
     QString path = QFileDialog::getSaveFileName(
-        &main, service::tr("保存设定到文件"),
+        &main, Texts::tr("保存设定到文件"),
         QDir::home().filePath(
             QStringLiteral("%1-%2.%3")
                 .arg(serial,
                      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")),
                      profileSuffix)),
-        service::tr("CCB 设定 (*.ccbsettings)"));
+        Texts::tr("CCB 设定 (*.ccbsettings)"));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -135,7 +135,7 @@ void ServiceKit::saveProfileTo(const QString &path) {
     SettingsProfile profile;
     profile.value = link->readBackValue();
     if (profile.value.isEmpty()) {
-        emit profileSaved(path, false, service::tr("还没有读回的设定"));
+        emit profileSaved(path, false, Texts::tr("还没有读回的设定"));
         return;
     }
     profile.productType = state.productType;
@@ -159,19 +159,18 @@ void ServiceKit::saveProfileTo(const QString &path) {
                               : QStringLiteral("failed: ") + outcome.second,
                 QStringLiteral("file: %1; before: %2; after: %2").arg(path, hex));
             if (outcome.first)
-                main.statusBar()->showMessage(service::tr("设定已保存到 %1").arg(path), 10000);
+                main.statusBar()->showMessage(Texts::tr("设定已保存到 %1").arg(path), 10000);
             else
-                QMessageBox::warning(&main, service::tr("保存设定到文件"),
-                                     service::tr("无法写入 %1:\n%2").arg(path, outcome.second));
+                QMessageBox::warning(&main, Texts::tr("保存设定到文件"),
+                                     Texts::tr("无法写入 %1:\n%2").arg(path, outcome.second));
             emit profileSaved(path, outcome.first, outcome.second);
         });
 }
 
 void ServiceKit::chooseAndOpen(ProfileDialog::Mode mode) {
     const QString path = QFileDialog::getOpenFileName(
-        &main,
-        mode == ProfileDialog::Compare ? service::tr("与文件比较") : service::tr("从文件写入"),
-        QDir::homePath(), service::tr("CCB 设定 (*.ccbsettings);;所有文件 (*)"));
+        &main, mode == ProfileDialog::Compare ? Texts::tr("与文件比较") : Texts::tr("从文件写入"),
+        QDir::homePath(), Texts::tr("CCB 设定 (*.ccbsettings);;所有文件 (*)"));
     if (!path.isEmpty())
         openProfile(mode, path);
 }
@@ -192,18 +191,18 @@ void ServiceKit::openProfile(ProfileDialog::Mode mode, const QString &path) {
 void ServiceKit::profileLoaded(ProfileDialog::Mode mode, const QString &path,
                                const ProfileLoad &load) {
     const QString title =
-        mode == ProfileDialog::Compare ? service::tr("与文件比较") : service::tr("从文件写入");
+        mode == ProfileDialog::Compare ? Texts::tr("与文件比较") : Texts::tr("从文件写入");
     if (!load.ok) {
-        QMessageBox::warning(&main, title,
-                             service::tr("无法使用此文件, 未读取也未写入任何设定。\n%1\n\n%2")
-                                 .arg(path, load.error));
+        QMessageBox::warning(
+            &main, title,
+            Texts::tr("无法使用此文件, 未读取也未写入任何设定。\n%1\n\n%2").arg(path, load.error));
         emit profileRefused(load.error);
         return;
     }
     if (!load.disagreements.isEmpty() &&
         QMessageBox::question(
             &main, title,
-            service::tr("文件中的解码字段与原始值不符, 以原始值为准:\n%1\n\n继续吗？")
+            Texts::tr("文件中的解码字段与原始值不符, 以原始值为准:\n%1\n\n继续吗？")
                 .arg(load.disagreements.join(QLatin1Char('\n'))),
             QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Yes) {
         emit profileRefused(load.disagreements.join(QLatin1Char('\n')));
@@ -270,15 +269,15 @@ void ServiceKit::bundleDone() {
     switch (result.outcome) {
     case BundleResult::Written:
         main.statusBar()->showMessage(
-            service::tr("诊断包已写入 %1 (%2 个文件)").arg(result.path).arg(result.entries.size()),
+            Texts::tr("诊断包已写入 %1 (%2 个文件)").arg(result.path).arg(result.entries.size()),
             10000);
         break;
     case BundleResult::Cancelled:
-        main.statusBar()->showMessage(service::tr("诊断包导出已取消"), 10000);
+        main.statusBar()->showMessage(Texts::tr("诊断包导出已取消"), 10000);
         break;
     case BundleResult::Failed:
-        QMessageBox::warning(&main, service::tr("导出诊断包"),
-                             service::tr("诊断包未能写入:\n%1").arg(result.error));
+        QMessageBox::warning(&main, Texts::tr("导出诊断包"),
+                             Texts::tr("诊断包未能写入:\n%1").arg(result.error));
         break;
     }
     emit bundleFinished(result);

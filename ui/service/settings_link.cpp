@@ -16,7 +16,7 @@ SettingsLink::SettingsLink(QSerialPort &p, const protocol::DeviceState &s, Sende
     timer.setInterval(defaultTimeoutMs);
     connect(&timer, &QTimer::timeout, this, [this] {
         ownReadBack = false;
-        emit failed(service::tr("激光器没有回答"));
+        emit failed(Texts::tr("激光器没有回答"));
     });
     connect(&port, &QIODevice::aboutToClose, this, [this] { portClosing(); });
 }
@@ -69,7 +69,7 @@ void SettingsLink::portClosing() {
         emit readBackValueChanged();
     }
     if (wasWaiting)
-        emit failed(service::tr("串口已关闭"));
+        emit failed(Texts::tr("串口已关闭"));
     emit portClosed();
 }
 
