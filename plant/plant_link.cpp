@@ -1,5 +1,7 @@
 #include "plant/plant_link.h"
 
+#include "plant/broker_connection.h"
+
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QThread>
@@ -29,7 +31,7 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
     id = config.laserId.isEmpty() ? defaultLaserId(hostName, portName) : config.laserId;
     base = config.topicPrefix + QLatin1Char('/') + id;
     lastReport.state = LinkState::Connecting;
-    lastReport.server = config.host + QLatin1Char(':') + QString::number(config.port);
+    lastReport.server = serverText(config);
 
     statusTimer = new QTimer(this);
     statusTimer->setSingleShot(true);

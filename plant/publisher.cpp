@@ -1,5 +1,7 @@
 #include "plant/publisher.h"
 
+#include "plant/broker_connection.h"
+
 #include <QMetaObject>
 #include <QTimer>
 
@@ -12,31 +14,6 @@ namespace plant {
 namespace {
 
 constexpr int maxInFlight = 100;
-constexpr int firstRetryMs = 500;
-constexpr int longestRetryMs = 5000;
-
-// Paho's and the broker's refusal codes as an operator would read them.
-QString connectError(int code, bool tls) {
-    switch (code) {
-    case 1:
-        return QStringLiteral("broker refused the protocol version");
-    case 2:
-        return QStringLiteral("broker refused the client id");
-    case 3:
-        return QStringLiteral("broker unavailable");
-    case 4:
-        return QStringLiteral("broker refused the login: bad user name or password");
-    case 5:
-        return QStringLiteral("broker refused the login: not authorised");
-    case MQTTASYNC_SSL_NOT_SUPPORTED:
-        return QStringLiteral("TLS is not available in this build of the MQTT library");
-    default:
-        // The library tells no more: no answer, a refused connection, an unknown host name and
-        // an untrusted certificate all end here.
-        return tls ? QStringLiteral("cannot reach the broker or its certificate is not trusted")
-                   : QStringLiteral("cannot reach the broker");
-    }
-}
 
 } // namespace
 
@@ -130,10 +107,7 @@ Publisher::Publisher(const Config &config, const QString &clientId, const QStrin
                      int bufferCapacity)
     : config(config), clientId(clientId.toUtf8()), topicBase(topicBase.toUtf8()),
       buffer(bufferCapacity) {
-    report.server = config.host + QLatin1Char(':') + QString::number(config.port);
-    if (config.host.contains(QLatin1Char(':')))
-        report.server =
-            QLatin1Char('[') + config.host + QStringLiteral("]:") + QString::number(config.port);
+    report.server = serverText(config);
 }
 
 Publisher::~Publisher() {
@@ -170,28 +144,11 @@ void Publisher::connectNow() {
         return;
     const quint64 g = ++generation;
 
-    mqtt::connect_options options;
-    options.set_mqtt_version(MQTTVERSION_3_1_1);
-    options.set_clean_session(true);
-    options.set_keep_alive_interval(std::chrono::seconds(20));
-    options.set_connect_timeout(std::chrono::seconds(5));
+    mqtt::connect_options options = connectOptions(config);
     options.set_max_inflight(maxInFlight + 4);
-    options.set_automatic_reconnect(false);
-    if (!config.username.isEmpty())
-        options.set_user_name(config.username.toStdString());
-    if (!config.password.isEmpty())
-        options.set_password(config.password.toStdString());
     mqtt::will_options will(std::string((topicBase + "/online").constData()), std::string("false"),
                             1, true);
     options.set_will(will);
-    if (config.tls) {
-        mqtt::ssl_options ssl;
-        ssl.set_enable_server_cert_auth(true);
-        ssl.set_verify(true);
-        if (!config.caFile.isEmpty())
-            ssl.set_trust_store(config.caFile.toStdString());
-        options.set_ssl(ssl);
-    }
     try {
         client->connect(options, reinterpret_cast<void *>(static_cast<quintptr>(g)),
                         listeners->connect);
@@ -256,7 +213,7 @@ void Publisher::deliveryFailed(quint64 g) {
 }
 
 void Publisher::scheduleReconnect() {
-    retryDelayMs = retryDelayMs == 0 ? firstRetryMs : std::min(retryDelayMs * 2, longestRetryMs);
+    retryDelayMs = nextRetryMs(retryDelayMs);
     retryTimer->start(retryDelayMs);
 }
 

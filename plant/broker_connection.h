@@ -1,0 +1,32 @@
+#pragma once
+
+#include "plant/config.h"
+
+#include <QString>
+
+namespace mqtt {
+class connect_options;
+}
+
+namespace plant {
+
+// What the publisher and the fleet's subscriber share about reaching the broker.
+
+// "host:port", an IPv6 host in brackets: how the state line names the broker.
+QString serverText(const Config &config);
+
+// MQTT 3.1.1, a clean session, the login and TLS of the settings; no last will.
+mqtt::connect_options connectOptions(const Config &config);
+
+// Paho's and the broker's refusal codes as an operator reads them.
+QString connectError(int code, bool tls);
+
+// The first pause before reconnecting and the longest one; the pause doubles in between.
+constexpr int firstRetryMs = 500;
+constexpr int longestRetryMs = 5000;
+inline int nextRetryMs(int previousMs) {
+    return previousMs == 0 ? firstRetryMs
+                           : (previousMs * 2 < longestRetryMs ? previousMs * 2 : longestRetryMs);
+}
+
+} // namespace plant
