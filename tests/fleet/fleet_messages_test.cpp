@@ -68,8 +68,8 @@ private slots:
         QCOMPARE(r.message.laserId, QStringLiteral("bay3"));
         QVERIFY(r.message.retained);
         QCOMPARE(st.at, qint64(1796662420295));
-        QCOMPARE(st.alarms, (QStringList{"chiller_fault", "driver_over_current",
-                                         "module1.pd_fault"}));
+        QCOMPARE(st.alarms,
+                 (QStringList{"chiller_fault", "driver_over_current", "module1.pd_fault"}));
         QVERIFY(st.dcOn);
         QVERIFY(!st.laserReady);
         QVERIFY(st.beamOn);
@@ -118,9 +118,9 @@ private slots:
             << QByteArray("laser/bay3/status")
             << QByteArray(good).append(QByteArray(plant::maxPayloadBytes, ' '))
             << Rejection::TooLarge;
-        QTest::newRow("no alarms") << QByteArray("laser/bay3/status")
-                                   << edited("alarms", nullptr, QJsonValue::Undefined)
-                                   << Rejection::MissingField;
+        QTest::newRow("no alarms")
+            << QByteArray("laser/bay3/status") << edited("alarms", nullptr, QJsonValue::Undefined)
+            << Rejection::MissingField;
         QTest::newRow("an alarm missing")
             << QByteArray("laser/bay3/status")
             << edited("alarms", "chiller_fault", QJsonValue::Undefined) << Rejection::MissingField;
@@ -131,8 +131,7 @@ private slots:
             << QByteArray("laser/bay3/status")
             << edited("temperatures", "water_in", QStringLiteral("24")) << Rejection::WrongType;
         QTest::newRow("a time before 1970")
-            << QByteArray("laser/bay3/status") << edited("at", nullptr, -5)
-            << Rejection::WrongType;
+            << QByteArray("laser/bay3/status") << edited("at", nullptr, -5) << Rejection::WrongType;
         QTest::newRow("modules not a list")
             << QByteArray("laser/bay3/status") << edited("modules", nullptr, 3)
             << Rejection::WrongType;
@@ -142,28 +141,27 @@ private slots:
             << QByteArray("laser/bay3/online") << QByteArray("yes") << Rejection::NotJson;
         QTest::newRow("event without a name")
             << QByteArray("laser/bay3/events")
-            << QByteArray(R"({"at":1,"category":"alarm","value":"on"})")
-            << Rejection::MissingField;
+            << QByteArray(R"({"at":1,"category":"alarm","value":"on"})") << Rejection::MissingField;
         QTest::newRow("event time as text")
             << QByteArray("laser/bay3/events")
             << QByteArray(R"({"at":"1","category":"a","name":"n","value":"on"})")
             << Rejection::WrongType;
-        QTest::newRow("unknown kind") << QByteArray("laser/bay3/samples") << good
-                                      << Rejection::BadTopic;
-        QTest::newRow("an extra level") << QByteArray("laser/bay/3/status") << good
-                                        << Rejection::BadTopic;
-        QTest::newRow("another prefix") << QByteArray("lasers/bay3/status") << good
-                                        << Rejection::BadTopic;
-        QTest::newRow("a control character")
-            << QByteArray("laser/bay\x01" "3/online") << QByteArray("true")
-            << Rejection::OddLaserId;
-        QTest::newRow("a direction override")
-            << QByteArray("laser/bay\xE2\x80\xAE" "3/online") << QByteArray("true")
-            << Rejection::OddLaserId;
-        QTest::newRow("broken utf-8") << QByteArray("laser/bay\xFF/online") << QByteArray("true")
-                                      << Rejection::OddLaserId;
-        QTest::newRow("an empty id") << QByteArray("laser//online") << QByteArray("true")
-                                     << Rejection::OddLaserId;
+        QTest::newRow("unknown kind")
+            << QByteArray("laser/bay3/samples") << good << Rejection::BadTopic;
+        QTest::newRow("an extra level")
+            << QByteArray("laser/bay/3/status") << good << Rejection::BadTopic;
+        QTest::newRow("another prefix")
+            << QByteArray("lasers/bay3/status") << good << Rejection::BadTopic;
+        QTest::newRow("a control character") << QByteArray("laser/bay\x01"
+                                                           "3/online")
+                                             << QByteArray("true") << Rejection::OddLaserId;
+        QTest::newRow("a direction override") << QByteArray("laser/bay\xE2\x80\xAE"
+                                                            "3/online")
+                                              << QByteArray("true") << Rejection::OddLaserId;
+        QTest::newRow("broken utf-8")
+            << QByteArray("laser/bay\xFF/online") << QByteArray("true") << Rejection::OddLaserId;
+        QTest::newRow("an empty id")
+            << QByteArray("laser//online") << QByteArray("true") << Rejection::OddLaserId;
         QTest::newRow("a long id")
             << QByteArray("laser/" + QByteArray(plant::maxLaserIdLength + 1, 'x') + "/online")
             << QByteArray("true") << Rejection::OddLaserId;
@@ -180,9 +178,9 @@ private slots:
         QVERIFY(!parse("laser/bay3/online", "false").message.online);
         QVERIFY(parse("laser/bay3/online", "true").message.online);
 
-        const plant::ParseResult e = parse(
-            "laser/bay3/events",
-            R"({"at":1796662421000,"category":"alarm","name":"chillerFault","value":"on"})");
+        const plant::ParseResult e =
+            parse("laser/bay3/events",
+                  R"({"at":1796662421000,"category":"alarm","name":"chillerFault","value":"on"})");
         QCOMPARE(e.rejection, Rejection::None);
         QCOMPARE(e.message.event.name, QStringLiteral("chillerFault"));
         QCOMPARE(e.message.event.at, qint64(1796662421000));
