@@ -156,8 +156,10 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
                 selectedId = current.data(LaserTable::LaserIdRole).toString();
                 showSelected();
             });
-    connect(acknowledgeButton, &QPushButton::clicked, this,
-            [this] { alarms->acknowledge(alarmView->selectionModel()->selectedRows()); });
+    connect(acknowledgeButton, &QPushButton::clicked, this, [this] {
+        alarms->acknowledge(alarmView->selectionModel()->selectedRows());
+        refresh();
+    });
     connect(acknowledgeAllButton, &QPushButton::clicked, this, [this] {
         alarms->acknowledgeAll();
         refresh();
