@@ -112,6 +112,10 @@ private slots:
                                   << Rejection::NotJson;
         QTest::newRow("an array") << QByteArray("laser/bay3/status") << QByteArray("[1,2]")
                                   << Rejection::NotJson;
+        QTest::newRow("a name given twice")
+            << QByteArray("laser/bay3/status")
+            << QByteArray(good).replace("{\"alarms\":", "{\"link\":{},\"alarms\":")
+            << Rejection::NotJson;
         QTest::newRow("empty retained delete")
             << QByteArray("laser/bay3/status") << QByteArray() << Rejection::EmptyPayload;
         QTest::newRow("over 64 KiB")
