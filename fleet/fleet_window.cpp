@@ -143,6 +143,12 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
     connect(englishAction, &QAction::triggered, this,
             [this] { applyLanguage(preference::english); });
 
+    // Ctrl+Q ends the program as closing the window does.
+    auto *quit = new QAction(this);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
+
     connect(filterBox, &QLineEdit::textChanged, this, [this](const QString &text) {
         table->setFilter(text);
         updateKeptLine();
