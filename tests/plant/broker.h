@@ -111,6 +111,7 @@ public:
     QString caFile() const { return dir.filePath(QStringLiteral("ca.pem")); }
     bool certificatesMade = false;
     QByteArray log() { return process.readAll(); }
+    qint64 pid() const { return process.processId(); }
 
     quint16 port = 0;
 
