@@ -1,6 +1,7 @@
 #include "plant/publisher.h"
 
 #include "plant/broker_connection.h"
+#include "plant/connect_listener.h"
 
 #include <QMetaObject>
 #include <QTimer>
@@ -48,25 +49,7 @@ QString stateLine(const Report &report) {
 
 // Paho calls these on its own threads; each hands the outcome to the publisher's thread.
 struct Publisher::Listeners {
-    // The context of a connect carries its generation.
-    struct Connect : mqtt::iaction_listener {
-        Publisher *p;
-        explicit Connect(Publisher *publisher) : p(publisher) {}
-        static quint64 generationOf(const mqtt::token &token) {
-            return static_cast<quint64>(reinterpret_cast<quintptr>(token.get_user_context()));
-        }
-        void on_success(const mqtt::token &token) override {
-            const quint64 g = generationOf(token);
-            QMetaObject::invokeMethod(
-                p, [this, g] { p->connected(g); }, Qt::QueuedConnection);
-        }
-        void on_failure(const mqtt::token &token) override {
-            const quint64 g = generationOf(token);
-            const int code = token.get_return_code();
-            QMetaObject::invokeMethod(
-                p, [this, g, code] { p->connectFailed(g, code); }, Qt::QueuedConnection);
-        }
-    };
+    using Connect = ConnectListener<Publisher>;
     struct Delivery : mqtt::iaction_listener {
         Publisher *p;
         explicit Delivery(Publisher *publisher) : p(publisher) {}
@@ -150,8 +133,7 @@ void Publisher::connectNow() {
                             1, true);
     options.set_will(will);
     try {
-        client->connect(options, reinterpret_cast<void *>(static_cast<quintptr>(g)),
-                        listeners->connect);
+        client->connect(options, generationContext(g), listeners->connect);
     } catch (const mqtt::exception &e) {
         connectFailed(g, e.get_return_code());
     }

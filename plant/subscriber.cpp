@@ -1,12 +1,14 @@
 #include "plant/subscriber.h"
 
 #include "plant/broker_connection.h"
+#include "plant/connect_listener.h"
 
 #include <QMetaObject>
 #include <QTimer>
 
 #include <mqtt/async_client.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace plant {
@@ -16,27 +18,9 @@ namespace {
 constexpr int batchGatherMs = 100;
 } // namespace
 
-// Paho calls these on its own threads; each hands the outcome to the subscriber's thread. The
-// context of a connect or subscribe carries the generation of the connection.
+// Paho calls these on its own threads; each hands the outcome to the subscriber's thread.
 struct Subscriber::Listeners {
-    static quint64 generationOf(const mqtt::token &token) {
-        return static_cast<quint64>(reinterpret_cast<quintptr>(token.get_user_context()));
-    }
-    struct Connect : mqtt::iaction_listener {
-        Subscriber *s;
-        explicit Connect(Subscriber *subscriber) : s(subscriber) {}
-        void on_success(const mqtt::token &token) override {
-            const quint64 g = generationOf(token);
-            QMetaObject::invokeMethod(
-                s, [this, g] { s->connected(g); }, Qt::QueuedConnection);
-        }
-        void on_failure(const mqtt::token &token) override {
-            const quint64 g = generationOf(token);
-            const int code = token.get_return_code();
-            QMetaObject::invokeMethod(
-                s, [this, g, code] { s->connectFailed(g, code); }, Qt::QueuedConnection);
-        }
-    };
+    using Connect = ConnectListener<Subscriber>;
     struct Subscribe : mqtt::iaction_listener {
         Subscriber *s;
         explicit Subscribe(Subscriber *subscriber) : s(subscriber) {}
@@ -78,7 +62,6 @@ void Subscriber::start() {
     connect(retryTimer, &QTimer::timeout, this, [this] { connectNow(); });
     drainTimer = new QTimer(this);
     drainTimer->setSingleShot(true);
-    drainTimer->setInterval(batchGatherMs);
     connect(drainTimer, &QTimer::timeout, this, [this] { drain(); });
     listeners = std::make_unique<Listeners>(this);
     try {
@@ -123,7 +106,7 @@ void Subscriber::arrived(Raw raw) {
             this,
             [this] {
                 if (!drainTimer->isActive())
-                    drainTimer->start();
+                    drainTimer->start(batchGatherMs);
             },
             Qt::QueuedConnection);
     }
@@ -153,6 +136,7 @@ void Subscriber::drain() {
             ++batch.rejected[static_cast<size_t>(parsed.rejection)];
     }
     batchOut = true;
+    sinceDrain.start();
     emit batchReady(batch);
 }
 
@@ -163,8 +147,10 @@ void Subscriber::batchTaken() {
         std::lock_guard<std::mutex> lock(inboxLock);
         waiting = !inbox.empty() || overrun > 0;
     }
+    // Batches stay a gathering time apart, but no more: one that waited for the window goes now.
     if (waiting && drainTimer && !drainTimer->isActive())
-        drainTimer->start();
+        drainTimer->start(
+            static_cast<int>(std::max<qint64>(0, batchGatherMs - sinceDrain.elapsed())));
 }
 
 void Subscriber::connectNow() {
@@ -172,8 +158,7 @@ void Subscriber::connectNow() {
         return;
     const quint64 g = ++generation;
     try {
-        client->connect(connectOptions(config), reinterpret_cast<void *>(static_cast<quintptr>(g)),
-                        listeners->connect);
+        client->connect(connectOptions(config), generationContext(g), listeners->connect);
     } catch (const mqtt::exception &e) {
         connectFailed(g, e.get_return_code());
     }
@@ -187,8 +172,10 @@ void Subscriber::connected(quint64 g) {
     for (const QString &f : filters)
         topics->push_back(f.toStdString());
     try {
-        client->subscribe(topics, mqtt::iasync_client::qos_collection(filters.size(), 1),
-                          reinterpret_cast<void *>(static_cast<quintptr>(g)), listeners->subscribe);
+        // A live view: no acknowledgement per message, and after a reconnect the retained status
+        // brings every laser up to date.
+        client->subscribe(topics, mqtt::iasync_client::qos_collection(filters.size(), 0),
+                          generationContext(g), listeners->subscribe);
     } catch (const mqtt::exception &) {
         lostConnection(g, QStringLiteral("connection lost"));
     }

@@ -5,6 +5,7 @@
 #include "plant/publisher.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -63,6 +64,7 @@ private:
     void setState(LinkState state, const QString &error);
 
     struct Listeners;
+    template <typename> friend struct ConnectListener;
 
     Config config;
     QByteArray clientId;
@@ -76,6 +78,7 @@ private:
     bool isConnected = false;
     bool stopped = false;
     bool batchOut = false;
+    QElapsedTimer sinceDrain;
     Report report;
 
     std::mutex inboxLock;

@@ -8,6 +8,7 @@
 // the payload.
 
 #include "fleet/fleet_state.h"
+#include "fuzz_check.h"
 #include "plant/fleet_messages.h"
 
 #include <cstddef>
@@ -16,14 +17,6 @@
 #include <cstdlib>
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "invariant broken at line %d: %s\n", __LINE__, #condition);       \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 const fleet::Limits limits{8, 4, 4};
 
