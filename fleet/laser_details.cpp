@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QSplitter>
 #include <QTreeWidget>
@@ -178,7 +179,7 @@ void LaserDetails::showLaser(const Laser *laser, const QString &stateText, qint6
     }
     title->setText(laser->id + QStringLiteral(" — ") + stateText);
     if (laser->hasStatus)
-        fillStatus(laser->status.all, now);
+        fillStatus(QJsonDocument::fromJson(laser->status.payload).object(), now);
 
     QList<QTreeWidgetItem *> rows;
     for (const history::Event &e : laser->events)

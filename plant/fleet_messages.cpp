@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
 
@@ -225,7 +226,7 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
         return problem;
     if (id != laserId)
         return Rejection::IdMismatch;
-    s.all = o;
+    s.payload = payload;
     return Rejection::None;
 }
 
@@ -243,6 +244,11 @@ Rejection parseEvent(const QByteArray &payload, history::Event &e) {
     if (!detail.isUndefined() && !detail.isString())
         r.fail(Rejection::WrongType);
     e.detail = detail.toString();
+    // Kept for the window's whole run: each text within what a real event needs.
+    e.category.truncate(maxEventText);
+    e.name.truncate(maxEventText);
+    e.value.truncate(maxEventText);
+    e.detail.truncate(maxEventDetail);
     return problem;
 }
 

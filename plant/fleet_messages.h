@@ -3,7 +3,6 @@
 #include "history/records.h"
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -18,6 +17,9 @@ namespace plant {
 
 constexpr int maxPayloadBytes = 64 * 1024;
 constexpr int maxLaserIdLength = 128;
+// Event texts longer than these are cut.
+constexpr int maxEventText = 64;
+constexpr int maxEventDetail = 256;
 
 enum class Rejection {
     None,
@@ -34,7 +36,7 @@ constexpr int rejectionKinds = 9;
 
 enum class Kind { Online, Status, Event };
 
-// What a status says, as far as the fleet's table needs it; `all` keeps the whole object.
+// What a status says, as far as the fleet's table needs it.
 struct LaserStatus {
     qint64 at = 0;      // the publisher's clock, ms since 1970
     QStringList alarms; // active alarm keys, in payload order ("chiller_fault", "module1.pd_fault")
@@ -47,7 +49,9 @@ struct LaserStatus {
     QString port;
     bool portOpen = false;
     qint64 lastFrameAt = 0; // 0: no frame yet
-    QJsonObject all;
+    // The whole payload as it came (checked, at most 64 KiB), read again only to show it: a
+    // few bytes a laser instead of a parsed object.
+    QByteArray payload;
 };
 
 struct FleetMessage {

@@ -95,10 +95,12 @@ void Subscriber::start() {
 
 void Subscriber::arrived(Raw raw) {
     std::lock_guard<std::mutex> lock(inboxLock);
-    if (static_cast<int>(inbox.size()) >= inboxCapacity) {
+    const qint64 size = raw.topic.size() + raw.payload.size();
+    if (static_cast<int>(inbox.size()) >= inboxCapacity || inboxBytes + size > inboxByteCapacity) {
         ++overrun;
         return;
     }
+    inboxBytes += size;
     inbox.push_back(std::move(raw));
     if (!drainAsked) {
         drainAsked = true;
@@ -120,6 +122,7 @@ void Subscriber::drain() {
     {
         std::lock_guard<std::mutex> lock(inboxLock);
         taken.swap(inbox);
+        inboxBytes = 0;
         batch.overrun = overrun;
         overrun = 0;
         drainAsked = false;

@@ -32,6 +32,7 @@ class Subscriber : public QObject {
 
 public:
     static constexpr int defaultInboxCapacity = 50000;
+    static constexpr qint64 inboxByteCapacity = 64 * 1024 * 1024;
     Subscriber(const Config &config, const QString &clientId,
                int inboxCapacity = defaultInboxCapacity);
     ~Subscriber() override;
@@ -83,6 +84,7 @@ private:
 
     std::mutex inboxLock;
     std::vector<Raw> inbox;  // guarded
+    qint64 inboxBytes = 0;   // guarded
     quint64 overrun = 0;     // guarded
     bool drainAsked = false; // guarded
 };
