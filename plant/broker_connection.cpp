@@ -35,6 +35,19 @@ mqtt::connect_options connectOptions(const Config &config) {
     return options;
 }
 
+std::unique_ptr<mqtt::async_client> makeClient(const Config &config, const QByteArray &clientId,
+                                               QString &error) {
+    try {
+        mqtt::create_options create(MQTTVERSION_3_1_1);
+        return std::make_unique<mqtt::async_client>(config.serverUri.toStdString(),
+                                                    clientId.toStdString(), create, nullptr);
+    } catch (const mqtt::exception &e) {
+        error = QStringLiteral("the MQTT library refused the address (code %1)")
+                    .arg(e.get_return_code());
+        return nullptr;
+    }
+}
+
 QString connectError(int code, bool tls) {
     switch (code) {
     case 1:

@@ -2,11 +2,15 @@
 
 #include "plant/config.h"
 
+#include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 namespace mqtt {
+class async_client;
 class connect_options;
-}
+} // namespace mqtt
 
 namespace plant {
 
@@ -17,6 +21,11 @@ QString serverText(const Config &config);
 
 // MQTT 3.1.1, a clean session, the login and TLS of the settings; no last will.
 mqtt::connect_options connectOptions(const Config &config);
+
+// The Paho client for the settings' address, MQTT 3.1.1, nothing kept on disk. Null, with
+// `error` saying why, when the library refuses the address.
+std::unique_ptr<mqtt::async_client> makeClient(const Config &config, const QByteArray &clientId,
+                                               QString &error);
 
 // Paho's and the broker's refusal codes as an operator reads them.
 QString connectError(int code, bool tls);

@@ -104,13 +104,10 @@ void Publisher::start() {
     retryTimer->setSingleShot(true);
     connect(retryTimer, &QTimer::timeout, this, [this] { connectNow(); });
     listeners = std::make_unique<Listeners>(this);
-    try {
-        mqtt::create_options create(MQTTVERSION_3_1_1);
-        client = std::make_unique<mqtt::async_client>(config.serverUri.toStdString(),
-                                                      clientId.toStdString(), create, nullptr);
-    } catch (const mqtt::exception &e) {
-        setState(LinkState::Off, QStringLiteral("the MQTT library refused the address (code %1)")
-                                     .arg(e.get_return_code()));
+    QString refused;
+    client = makeClient(config, clientId, refused);
+    if (!client) {
+        setState(LinkState::Off, refused);
         return;
     }
     client->set_connection_lost_handler([this](const std::string &) {
