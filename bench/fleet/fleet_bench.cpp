@@ -3,7 +3,8 @@
 //  1. the real laser-fleet program: its CPU time and peak memory over the measured seconds;
 //  2. the same window in this process: how long after being published a raised alarm is
 //     painted in its row (the first paint of the table after the batch that carries it), and
-//     this process's CPU time and peak memory.
+//     this process's CPU time and peak memory; beside it, how late a plain subscriber gets
+//     the statuses from the broker, the share of the delay that is not the window's.
 //
 //   fleet_bench [--lasers N] [--seconds S] [--warmup W]    (defaults 500, 30, 5)
 //
@@ -26,7 +27,10 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -173,12 +177,34 @@ int main(int argc, char *argv[]) {
         pending.clear();
     };
     view->viewport()->installEventFilter(&watch);
+
+    // A plain subscriber beside the window: how late the broker hands the statuses out.
+    std::mutex plainLock;
+    std::vector<qint64> plainLags;
+    std::atomic<bool> plainMeasuring{false};
+    mqtt::async_client plain("tcp://127.0.0.1:" + std::to_string(broker.port), "bench-plain");
+    plain.set_message_callback([&](mqtt::const_message_ptr m) {
+        const std::string &p = m->get_payload_str();
+        const size_t at = p.find("\"at\":");
+        if (!plainMeasuring || m->is_retained() || at == std::string::npos)
+            return;
+        const qint64 lag =
+            QDateTime::currentMSecsSinceEpoch() - std::strtoll(p.c_str() + at + 5, nullptr, 10);
+        std::lock_guard<std::mutex> lock(plainLock);
+        plainLags.push_back(lag);
+    });
+    plain.connect()->wait_for(std::chrono::seconds(5));
+    plain.subscribe("laser/+/status", 0)->wait_for(std::chrono::seconds(5));
+
     runFor(warmup * 1000);
     measuring = true;
+    plainMeasuring = true;
     const double c0 = ownCpuSeconds();
     runFor(seconds * 1000);
     const double ownCpu = ownCpuSeconds() - c0;
     measuring = false;
+    plainMeasuring = false;
+    plain.disconnect()->wait_for(std::chrono::seconds(2));
     std::printf(
         "N=%d window in-process: alarm to row p50 %.0f ms, p99 %.0f ms, max %.0f ms "
         "(%zu alarms; in the table p50 %.0f ms, p99 %.0f ms); CPU %.1f s in %d s = %.2f core; "
@@ -188,6 +214,12 @@ int main(int argc, char *argv[]) {
         ownCpu / seconds, peakMbOf(QCoreApplication::applicationPid()),
         int(window.state().lasers().size()),
         static_cast<unsigned long long>(window.state().rejectedTotal() + window.state().overrun()));
+    {
+        std::lock_guard<std::mutex> lock(plainLock);
+        std::printf("N=%d plain subscriber: status from broker p50 %.0f ms, p99 %.0f ms (%zu)\n",
+                    lasers, percentile(plainLags, 0.5), percentile(plainLags, 0.99),
+                    plainLags.size());
+    }
     std::printf("N=%d mosquitto CPU %.1f s, fleet_load CPU %.1f s over both parts\n", lasers,
                 cpuSecondsOf(broker.pid()) - brokerCpu0, cpuSecondsOf(load.processId()) - loadCpu0);
     load.kill();
