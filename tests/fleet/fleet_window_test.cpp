@@ -72,6 +72,9 @@ private slots:
                               statusOf(QStringLiteral("welder-1"), {})}));
     }
     void cleanup() {
+        // The filter box's clear button fades in and out for 160 ms with an animation of no
+        // parent, which deletes itself only once it has run to its end.
+        QTest::qWait(200);
         window.reset();
         work.reset();
     }
