@@ -1339,5 +1339,264 @@
         <source>不是普通文件</source>
         <translation>不是普通文件</translation>
     </message>
+    <message>
+        <source>代理服务器拒绝了订阅</source>
+        <translation>代理服务器拒绝了订阅</translation>
+    </message>
+</context>
+<context>
+    <name>Fleet</name>
+    <message>
+        <source> 秒</source>
+        <translation> 秒</translation>
+    </message>
+    <message>
+        <source>%1 分</source>
+        <translation>%1 分</translation>
+    </message>
+    <message>
+        <source>%1 天</source>
+        <translation>%1 天</translation>
+    </message>
+    <message>
+        <source>%1 小时</source>
+        <translation>%1 小时</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>%1 条新报警</source>
+        <translation>%1 条新报警</translation>
+    </message>
+    <message>
+        <source>%1（模块%2）</source>
+        <translation>%1（模块%2）</translation>
+    </message>
+    <message>
+        <source>laser_id与主题不符</source>
+        <translation>laser_id与主题不符</translation>
+    </message>
+    <message>
+        <source>不是JSON</source>
+        <translation>不是JSON</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>主题不符</source>
+        <translation>主题不符</translation>
+    </message>
+    <message>
+        <source>仍在报警</source>
+        <translation>仍在报警</translation>
+    </message>
+    <message>
+        <source>值</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>全部确认</source>
+        <translation>全部确认</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>关</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>开</translation>
+    </message>
+    <message>
+        <source>发布时间</source>
+        <translation>发布时间</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>在线</source>
+        <translation>在线</translation>
+    </message>
+    <message>
+        <source>大于64 KiB</source>
+        <translation>大于64 KiB</translation>
+    </message>
+    <message>
+        <source>字段类型错误</source>
+        <translation>字段类型错误</translation>
+    </message>
+    <message>
+        <source>已忽略 %1 条消息（%2）</source>
+        <translation>已忽略 %1 条消息（%2）</translation>
+    </message>
+    <message>
+        <source>已打开</source>
+        <translation>已打开</translation>
+    </message>
+    <message>
+        <source>已清除 %1</source>
+        <translation>已清除 %1</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>已确认</translation>
+    </message>
+    <message>
+        <source>未确认</source>
+        <translation>未确认</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <source>报警列表已达上限 %1 条：最早的 %2 条已删去</source>
+        <translation>报警列表已达上限 %1 条：最早的 %2 条已删去</translation>
+    </message>
+    <message>
+        <source>报警列表（%1 条未确认）</source>
+        <translation>报警列表（%1 条未确认）</translation>
+    </message>
+    <message>
+        <source>报警（离线 自 %1）</source>
+        <translation>报警（离线 自 %1）</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>显示的模块</source>
+        <translation>显示的模块</translation>
+    </message>
+    <message>
+        <source>最后一帧</source>
+        <translation>最后一帧</translation>
+    </message>
+    <message>
+        <source>来不及处理：%1 条消息丢弃</source>
+        <translation>来不及处理：%1 条消息丢弃</translation>
+    </message>
+    <message>
+        <source>模块</source>
+        <translation>模块</translation>
+    </message>
+    <message>
+        <source>模块%1</source>
+        <translation>模块%1</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>每台激光器保留最新 %1 条事件：%2 条较早的已删去</source>
+        <translation>每台激光器保留最新 %1 条事件：%2 条较早的已删去</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>清除</translation>
+    </message>
+    <message>
+        <source>温度</source>
+        <translation>温度</translation>
+    </message>
+    <message>
+        <source>激光器</source>
+        <translation>激光器</translation>
+    </message>
+    <message>
+        <source>激光器、端口、状态或报警</source>
+        <translation>激光器、端口、状态或报警</translation>
+    </message>
+    <message>
+        <source>激光器已达上限 %1 台：%2 条消息未采用</source>
+        <translation>激光器已达上限 %1 台：%2 条消息未采用</translation>
+    </message>
+    <message>
+        <source>激光器总览</source>
+        <translation>激光器总览</translation>
+    </message>
+    <message>
+        <source>激光器总览 - %1 台激光器：%2 台报警，%3 台离线 - LASER SYSTEM</source>
+        <translation>激光器总览 - %1 台激光器：%2 台报警，%3 台离线 - LASER SYSTEM</translation>
+    </message>
+    <message>
+        <source>激光器报警</source>
+        <translation>激光器报警</translation>
+    </message>
+    <message>
+        <source>激光器标识含异常字符</source>
+        <translation>激光器标识含异常字符</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>状态超过多久算离线:</source>
+        <translation>状态超过多久算离线:</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>确认所选</source>
+        <translation>确认所选</translation>
+    </message>
+    <message>
+        <source>离线 自 %1</source>
+        <translation>离线 自 %1</translation>
+    </message>
+    <message>
+        <source>空消息</source>
+        <translation>空消息</translation>
+    </message>
+    <message>
+        <source>筛选:</source>
+        <translation>筛选:</translation>
+    </message>
+    <message>
+        <source>类别</source>
+        <translation>类别</translation>
+    </message>
+    <message>
+        <source>缺少字段</source>
+        <translation>缺少字段</translation>
+    </message>
+    <message>
+        <source>自本窗口启动以来的事件</source>
+        <translation>自本窗口启动以来的事件</translation>
+    </message>
+    <message>
+        <source>自本窗口启动以来的事件（最新的 %1 条，较早的 %2 条已丢弃）</source>
+        <translation>自本窗口启动以来的事件（最新的 %1 条，较早的 %2 条已丢弃）</translation>
+    </message>
+    <message>
+        <source>详情</source>
+        <translation>详情</translation>
+    </message>
+    <message>
+        <source>选择一台激光器查看详情</source>
+        <translation>选择一台激光器查看详情</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>项目</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>，</translation>
+    </message>
 </context>
 </TS>

@@ -1339,5 +1339,264 @@ Go on?</translation>
         <source>不是普通文件</source>
         <translation>not a regular file</translation>
     </message>
+    <message>
+        <source>代理服务器拒绝了订阅</source>
+        <translation>broker refused the subscription</translation>
+    </message>
+</context>
+<context>
+    <name>Fleet</name>
+    <message>
+        <source> 秒</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>%1 分</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 天</source>
+        <translation>%1 d</translation>
+    </message>
+    <message>
+        <source>%1 小时</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 条新报警</source>
+        <translation>%1 new alarms</translation>
+    </message>
+    <message>
+        <source>%1（模块%2）</source>
+        <translation>%1 (module %2)</translation>
+    </message>
+    <message>
+        <source>laser_id与主题不符</source>
+        <translation>laser_id differs from the topic</translation>
+    </message>
+    <message>
+        <source>不是JSON</source>
+        <translation>not JSON</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>主题不符</source>
+        <translation>unexpected topic</translation>
+    </message>
+    <message>
+        <source>仍在报警</source>
+        <translation>Still active</translation>
+    </message>
+    <message>
+        <source>值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>全部确认</source>
+        <translation>Acknowledge all</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>发布时间</source>
+        <translation>Published at</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>在线</source>
+        <translation>Online</translation>
+    </message>
+    <message>
+        <source>大于64 KiB</source>
+        <translation>larger than 64 KiB</translation>
+    </message>
+    <message>
+        <source>字段类型错误</source>
+        <translation>field of the wrong type</translation>
+    </message>
+    <message>
+        <source>已忽略 %1 条消息（%2）</source>
+        <translation>Ignored %1 messages (%2)</translation>
+    </message>
+    <message>
+        <source>已打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>已清除 %1</source>
+        <translation>Cleared %1</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>未确认</source>
+        <translation>Not acknowledged</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>报警列表已达上限 %1 条：最早的 %2 条已删去</source>
+        <translation>Alarm list full at %1 lines: the oldest %2 removed</translation>
+    </message>
+    <message>
+        <source>报警列表（%1 条未确认）</source>
+        <translation>Alarm list (%1 not acknowledged)</translation>
+    </message>
+    <message>
+        <source>报警（离线 自 %1）</source>
+        <translation>Alarm (offline since %1)</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>显示的模块</source>
+        <translation>Shown module</translation>
+    </message>
+    <message>
+        <source>最后一帧</source>
+        <translation>Last frame</translation>
+    </message>
+    <message>
+        <source>来不及处理：%1 条消息丢弃</source>
+        <translation>Could not keep up: %1 messages dropped</translation>
+    </message>
+    <message>
+        <source>模块</source>
+        <translation>Modules</translation>
+    </message>
+    <message>
+        <source>模块%1</source>
+        <translation>Module %1</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>每台激光器保留最新 %1 条事件：%2 条较早的已删去</source>
+        <translation>The newest %1 events are kept per laser: %2 older ones removed</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Cleared</translation>
+    </message>
+    <message>
+        <source>温度</source>
+        <translation>Temperatures</translation>
+    </message>
+    <message>
+        <source>激光器</source>
+        <translation>Laser</translation>
+    </message>
+    <message>
+        <source>激光器、端口、状态或报警</source>
+        <translation>Laser, port, state or alarm</translation>
+    </message>
+    <message>
+        <source>激光器已达上限 %1 台：%2 条消息未采用</source>
+        <translation>Laser limit of %1 reached: %2 messages not taken</translation>
+    </message>
+    <message>
+        <source>激光器总览</source>
+        <translation>Laser fleet</translation>
+    </message>
+    <message>
+        <source>激光器总览 - %1 台激光器：%2 台报警，%3 台离线 - LASER SYSTEM</source>
+        <translation>Laser fleet - %1 lasers: %2 in alarm, %3 offline - LASER SYSTEM</translation>
+    </message>
+    <message>
+        <source>激光器报警</source>
+        <translation>Laser alarm</translation>
+    </message>
+    <message>
+        <source>激光器标识含异常字符</source>
+        <translation>odd characters in the laser id</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Versions</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>状态超过多久算离线:</source>
+        <translation>Offline when the status is older than:</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>确认所选</source>
+        <translation>Acknowledge selected</translation>
+    </message>
+    <message>
+        <source>离线 自 %1</source>
+        <translation>Offline since %1</translation>
+    </message>
+    <message>
+        <source>空消息</source>
+        <translation>empty</translation>
+    </message>
+    <message>
+        <source>筛选:</source>
+        <translation>Filter:</translation>
+    </message>
+    <message>
+        <source>类别</source>
+        <translation>Category</translation>
+    </message>
+    <message>
+        <source>缺少字段</source>
+        <translation>missing field</translation>
+    </message>
+    <message>
+        <source>自本窗口启动以来的事件</source>
+        <translation>Events since this window started</translation>
+    </message>
+    <message>
+        <source>自本窗口启动以来的事件（最新的 %1 条，较早的 %2 条已丢弃）</source>
+        <translation>Events since this window started (the newest %1; %2 older ones dropped)</translation>
+    </message>
+    <message>
+        <source>详情</source>
+        <translation>Detail</translation>
+    </message>
+    <message>
+        <source>选择一台激光器查看详情</source>
+        <translation>Select a laser to see it in full</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
 </context>
 </TS>

@@ -1,5 +1,7 @@
 #include "plant/plant_link.h"
 
+#include "plant/broker_connection.h"
+
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QThread>

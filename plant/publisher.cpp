@@ -1,5 +1,7 @@
 #include "plant/publisher.h"
 
+#include "plant/broker_connection.h"
+#include "plant/connect_listener.h"
 #include "plant/texts.h"
 
 #include <QMetaObject>
@@ -14,31 +16,6 @@ namespace plant {
 namespace {
 
 constexpr int maxInFlight = 100;
-constexpr int firstRetryMs = 500;
-constexpr int longestRetryMs = 5000;
-
-// Paho's and the broker's refusal codes as an operator would read them.
-QString connectError(int code, bool tls) {
-    switch (code) {
-    case 1:
-        return Texts::tr("代理服务器拒绝了协议版本");
-    case 2:
-        return Texts::tr("代理服务器拒绝了客户端标识");
-    case 3:
-        return Texts::tr("代理服务器不可用");
-    case 4:
-        return Texts::tr("代理服务器拒绝登录: 用户名或密码错误");
-    case 5:
-        return Texts::tr("代理服务器拒绝登录: 未获授权");
-    case MQTTASYNC_SSL_NOT_SUPPORTED:
-        return Texts::tr("此版本的 MQTT 库不支持 TLS");
-    default:
-        // The library tells no more: no answer, a refused connection, an unknown host name and
-        // an untrusted certificate all end here.
-        return tls ? Texts::tr("无法连接代理服务器，或其证书不受信任")
-                   : Texts::tr("无法连接代理服务器");
-    }
-}
 
 } // namespace
 
@@ -79,25 +56,7 @@ QString stateLine(const Report &report) {
 
 // Paho calls these on its own threads; each hands the outcome to the publisher's thread.
 struct Publisher::Listeners {
-    // The context of a connect carries its generation.
-    struct Connect : mqtt::iaction_listener {
-        Publisher *p;
-        explicit Connect(Publisher *publisher) : p(publisher) {}
-        static quint64 generationOf(const mqtt::token &token) {
-            return static_cast<quint64>(reinterpret_cast<quintptr>(token.get_user_context()));
-        }
-        void on_success(const mqtt::token &token) override {
-            const quint64 g = generationOf(token);
-            QMetaObject::invokeMethod(
-                p, [this, g] { p->connected(g); }, Qt::QueuedConnection);
-        }
-        void on_failure(const mqtt::token &token) override {
-            const quint64 g = generationOf(token);
-            const int code = token.get_return_code();
-            QMetaObject::invokeMethod(
-                p, [this, g, code] { p->connectFailed(g, code); }, Qt::QueuedConnection);
-        }
-    };
+    using Connect = ConnectListener<Publisher>;
     struct Delivery : mqtt::iaction_listener {
         Publisher *p;
         explicit Delivery(Publisher *publisher) : p(publisher) {}
@@ -154,13 +113,10 @@ void Publisher::start() {
     retryTimer->setSingleShot(true);
     connect(retryTimer, &QTimer::timeout, this, [this] { connectNow(); });
     listeners = std::make_unique<Listeners>(this);
-    try {
-        mqtt::create_options create(MQTTVERSION_3_1_1);
-        client = std::make_unique<mqtt::async_client>(config.serverUri.toStdString(),
-                                                      clientId.toStdString(), create, nullptr);
-    } catch (const mqtt::exception &e) {
-        setState(LinkState::Off,
-                 Texts::tr("MQTT 库拒绝了该地址（代码 %1）").arg(e.get_return_code()));
+    QString refused;
+    client = makeClient(config, clientId, refused);
+    if (!client) {
+        setState(LinkState::Off, refused);
         return;
     }
     client->set_connection_lost_handler([this](const std::string &) {
@@ -177,31 +133,13 @@ void Publisher::connectNow() {
         return;
     const quint64 g = ++generation;
 
-    mqtt::connect_options options;
-    options.set_mqtt_version(MQTTVERSION_3_1_1);
-    options.set_clean_session(true);
-    options.set_keep_alive_interval(std::chrono::seconds(20));
-    options.set_connect_timeout(std::chrono::seconds(5));
+    mqtt::connect_options options = connectOptions(config);
     options.set_max_inflight(maxInFlight + 4);
-    options.set_automatic_reconnect(false);
-    if (!config.username.isEmpty())
-        options.set_user_name(config.username.toStdString());
-    if (!config.password.isEmpty())
-        options.set_password(config.password.toStdString());
     mqtt::will_options will(std::string((topicBase + "/online").constData()), std::string("false"),
                             1, true);
     options.set_will(will);
-    if (config.tls) {
-        mqtt::ssl_options ssl;
-        ssl.set_enable_server_cert_auth(true);
-        ssl.set_verify(true);
-        if (!config.caFile.isEmpty())
-            ssl.set_trust_store(config.caFile.toStdString());
-        options.set_ssl(ssl);
-    }
     try {
-        client->connect(options, reinterpret_cast<void *>(static_cast<quintptr>(g)),
-                        listeners->connect);
+        client->connect(options, generationContext(g), listeners->connect);
     } catch (const mqtt::exception &e) {
         connectFailed(g, e.get_return_code());
     }
@@ -263,7 +201,7 @@ void Publisher::deliveryFailed(quint64 g) {
 }
 
 void Publisher::scheduleReconnect() {
-    retryDelayMs = retryDelayMs == 0 ? firstRetryMs : std::min(retryDelayMs * 2, longestRetryMs);
+    retryDelayMs = nextRetryMs(retryDelayMs);
     retryTimer->start(retryDelayMs);
 }
 

@@ -82,6 +82,7 @@ private:
     void emitReport();
 
     struct Listeners;
+    template <typename> friend struct ConnectListener;
 
     Config config;
     QByteArray clientId;

@@ -1,7 +1,7 @@
 # The Debian packages the project needs; sourced by the build and test scripts.
 BUILD_PACKAGES=(cmake g++ make dpkg-dev qtbase5-dev libqt5serialport5-dev qttools5-dev
     qttools5-dev-tools libqt5sql5-sqlite libqt5charts5-dev fonts-noto-cjk libpaho-mqtt-dev
-    libpaho-mqttpp-dev libarchive-dev)
+    libpaho-mqttpp-dev libarchive-dev nlohmann-json3-dev)
 # The same program built with Qt 6 (cmake -DLASER_QT=6); the tests build it too.
 QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-charts-dev
     libqt6sql6-sqlite)

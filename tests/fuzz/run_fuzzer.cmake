@@ -8,5 +8,5 @@ execute_process(
             ${WORK}
     RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-    message(FATAL_ERROR "fuzz_receive stopped with ${result}; inputs are in ${ARTIFACTS}")
+    message(FATAL_ERROR "${FUZZER} stopped with ${result}; inputs are in ${ARTIFACTS}")
 endif()

@@ -26,7 +26,13 @@ public:
     // With `tlsAltName` (e.g. "IP:127.0.0.1") it speaks TLS only, with a server certificate for
     // that name signed by a certificate authority of its own (caFile()).
     explicit Broker(const QString &user = QString(), const QString &password = QString(),
-                    const QString &tlsAltName = QString()) {
+                    const QString &tlsAltName = QString())
+        : Broker(user.isEmpty() ? QList<QPair<QString, QString>>()
+                                : QList<QPair<QString, QString>>{{user, password}},
+                 QByteArray(), tlsAltName) {}
+    // Several users, and with `acl` the access rules of an acl_file.
+    Broker(const QList<QPair<QString, QString>> &users, const QByteArray &acl,
+           const QString &tlsAltName = QString()) {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         port = probe.serverPort();
@@ -37,14 +43,22 @@ public:
         // Started as root it would drop to a user that may not read the temporary directory.
         if (geteuid() == 0)
             conf += "user root\n";
-        if (user.isEmpty()) {
+        if (users.isEmpty()) {
             conf += "allow_anonymous true\n";
         } else {
             const QString passwords = dir.filePath(QStringLiteral("passwords"));
-            QProcess::execute(
-                executable("mosquitto_passwd"),
-                {QStringLiteral("-b"), QStringLiteral("-c"), passwords, user, password});
+            for (const auto &user : users)
+                QProcess::execute(
+                    executable("mosquitto_passwd"),
+                    (user == users.first() ? QStringList{QStringLiteral("-c")} : QStringList()) +
+                        QStringList{QStringLiteral("-b"), passwords, user.first, user.second});
             conf += "allow_anonymous false\npassword_file " + passwords.toUtf8() + "\n";
+        }
+        if (!acl.isEmpty()) {
+            QFile aclFile(dir.filePath(QStringLiteral("acl")));
+            aclFile.open(QIODevice::WriteOnly);
+            aclFile.write(acl);
+            conf += "acl_file " + aclFile.fileName().toUtf8() + "\n";
         }
         if (!tlsAltName.isEmpty()) {
             certificatesMade = makeCertificates(tlsAltName);
@@ -97,6 +111,7 @@ public:
     QString caFile() const { return dir.filePath(QStringLiteral("ca.pem")); }
     bool certificatesMade = false;
     QByteArray log() { return process.readAll(); }
+    qint64 pid() const { return process.processId(); }
 
     quint16 port = 0;
 

@@ -1,0 +1,119 @@
+#include "fleet/alarm_list.h"
+
+#include "fleet/fleet_texts.h"
+#include "plant/alarm_names.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QCoreApplication>
+#include <QFont>
+
+namespace fleet {
+
+AlarmList::AlarmList(Fleet &fleet, QObject *parent) : QAbstractTableModel(parent), fleet(fleet) {}
+
+Fleet::ListChange AlarmList::refresh(qint64 time) {
+    now = time;
+    const Fleet::ListChange change = fleet.takeListChange();
+    const int dropped = std::min(change.dropped, shown);
+    if (dropped > 0) {
+        beginRemoveRows(QModelIndex(), shown - dropped, shown - 1);
+        shown -= dropped;
+        endRemoveRows();
+    }
+    if (change.added > 0) {
+        beginInsertRows(QModelIndex(), 0, change.added - 1);
+        shown += change.added;
+        endInsertRows();
+    }
+    if (shown != static_cast<int>(fleet.alarmList().size())) {
+        beginResetModel();
+        shown = static_cast<int>(fleet.alarmList().size());
+        endResetModel();
+    }
+    if (shown > 0)
+        emit dataChanged(index(0, 0), index(shown - 1, ColumnCount - 1));
+    return change;
+}
+
+void AlarmList::acknowledge(const QModelIndexList &indexes) {
+    for (const QModelIndex &i : indexes)
+        fleet.acknowledge(i.data(SerialRole).toULongLong());
+    refresh(now);
+}
+
+void AlarmList::acknowledgeAll() {
+    fleet.acknowledgeAll();
+    refresh(now);
+}
+
+int AlarmList::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : shown;
+}
+
+int AlarmList::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant AlarmList::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(fleet.alarmList().size()))
+        return QVariant();
+    const AlarmEntry &e = fleet.alarmList()[static_cast<size_t>(index.row())];
+    switch (role) {
+    case SerialRole:
+        return e.serial;
+    case LaserIdRole:
+        return e.laserId;
+    case Qt::FontRole:
+        if (!e.acknowledged) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return QVariant();
+    case Qt::BackgroundRole:
+        return e.clearedAt == 0 ? QVariant(QBrush(QColor(255, 205, 205))) : QVariant();
+    case Qt::DisplayRole:
+        break;
+    default:
+        return QVariant();
+    }
+    switch (index.column()) {
+    case Time:
+        return clockText(e.raisedAt, now);
+    case LaserId:
+        return e.laserId;
+    case Alarm:
+        return plant::alarmCaption(e.key);
+    case Acknowledged:
+        return e.acknowledged ? QCoreApplication::translate("Fleet", "已确认")
+                              : QCoreApplication::translate("Fleet", "未确认");
+    case Cleared:
+        return e.clearedAt == 0 ? QCoreApplication::translate("Fleet", "仍在报警")
+                                : QCoreApplication::translate("Fleet", "已清除 %1")
+                                      .arg(clockText(e.clearedAt, now));
+    default:
+        return QVariant();
+    }
+}
+
+QVariant AlarmList::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case Time:
+        return QCoreApplication::translate("Fleet", "时间");
+    case LaserId:
+        return QCoreApplication::translate("Fleet", "激光器");
+    case Alarm:
+        return QCoreApplication::translate("Fleet", "报警");
+    case Acknowledged:
+        return QCoreApplication::translate("Fleet", "确认");
+    case Cleared:
+        return QCoreApplication::translate("Fleet", "清除");
+    default:
+        return QVariant();
+    }
+}
+
+} // namespace fleet

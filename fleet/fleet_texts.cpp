@@ -1,0 +1,46 @@
+#include "fleet/fleet_texts.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include <cmath>
+
+namespace fleet {
+
+QString serialCaption(const char *source) {
+    QString text = QCoreApplication::translate("Serial", source).trimmed();
+    while (text.endsWith(QLatin1Char(':')) || text.endsWith(QChar(0xff1a)))
+        text.chop(1);
+    return text;
+}
+
+QString clockText(qint64 msSince1970, qint64 now) {
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(msSince1970);
+    if (at.date() == QDateTime::fromMSecsSinceEpoch(now).date())
+        return at.toString(QStringLiteral("HH:mm:ss"));
+    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+QString ageText(qint64 ms) {
+    const qint64 s = std::max<qint64>(0, ms) / 1000;
+    if (s < 120)
+        return QCoreApplication::translate("Fleet", "%1 秒").arg(s);
+    if (s < 2 * 3600)
+        return QCoreApplication::translate("Fleet", "%1 分").arg(s / 60);
+    if (s < 2 * 86400)
+        return QCoreApplication::translate("Fleet", "%1 小时").arg(s / 3600);
+    return QCoreApplication::translate("Fleet", "%1 天").arg(s / 86400);
+}
+
+QString numberText(double value) {
+    if (!std::isfinite(value))
+        return QStringLiteral("—");
+    return QString::number(value, 'g', 6);
+}
+
+QString onOffText(bool on) {
+    return on ? QCoreApplication::translate("Fleet", "开")
+              : QCoreApplication::translate("Fleet", "关");
+}
+
+} // namespace fleet

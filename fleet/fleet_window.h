@@ -1,0 +1,95 @@
+#pragma once
+
+#include "fleet/fleet_state.h"
+#include "plant/fleet_messages.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSpinBox;
+class QSystemTrayIcon;
+class QTableView;
+class QTimer;
+class QTranslator;
+
+namespace plant {
+class FleetLink;
+}
+
+namespace fleet {
+
+class AlarmList;
+class LaserDetails;
+class LaserTable;
+
+// The fleet view: every laser on the plant's broker in one table, alarms first; the selected
+// laser in full; the alarm list to acknowledge; the broker's state in the status bar.
+class FleetWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Takes the link's batches and state line; without a link (tests) batches come by take().
+    explicit FleetWindow(plant::FleetLink *link, Limits limits = Limits(),
+                         QWidget *parent = nullptr);
+    ~FleetWindow() override;
+
+    const Fleet &state() const { return fleet; }
+    LaserTable *laserTable() const { return table; }
+    AlarmList *alarmList() const { return alarms; }
+    LaserDetails *details() const { return detailPane; }
+
+public slots:
+    // One batch from the broker: applied, shown, and the link told it may send the next.
+    void take(const plant::FleetBatch &batch);
+    // "chinese" or "english": applied, and kept in config/language.gl.
+    void applyLanguage(const QString &language);
+    // Brings the table, the lists and the title up to date (also once a second by itself).
+    void refresh();
+
+signals:
+    // After a batch is in the table and the lists.
+    void batchShown(const plant::FleetBatch &batch);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void retranslate();
+    void showSelected();
+    void selectLaser(const QString &id);
+    void updateKeptLine();
+    void notify(int added);
+    qint64 now() const;
+
+    Fleet fleet;
+    plant::FleetLink *link;
+    LaserTable *table;
+    AlarmList *alarms;
+    LaserDetails *detailPane;
+    QTableView *laserView;
+    QTableView *alarmView;
+    QLineEdit *filterBox;
+    QLabel *filterLabel;
+    QLabel *staleLabel;
+    QSpinBox *staleBox;
+    QLabel *alarmTitle;
+    QPushButton *acknowledgeButton;
+    QPushButton *acknowledgeAllButton;
+    QLabel *brokerLine;
+    QLabel *keptLine;
+    QMenu *languageMenu;
+    QAction *chineseAction;
+    QAction *englishAction;
+    QTimer *secondTimer;
+    QSystemTrayIcon *tray = nullptr;
+    qint64 lastNotification = 0;
+    int notificationsHeld = 0;
+    QTranslator *translator = nullptr;
+    QString selectedId;
+};
+
+} // namespace fleet

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "fleet/fleet_state.h"
+
+#include <QJsonObject>
+#include <QWidget>
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace fleet {
+
+// One laser in full: its whole last status, field by field under the status page's captions,
+// and the events received for it since the window started, newest first.
+class LaserDetails : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit LaserDetails(QWidget *parent = nullptr);
+
+    // Null: nothing selected.
+    void showLaser(const Laser *laser, const QString &stateText, qint64 now);
+    void retranslate();
+
+    QTreeWidget *statusTree() const { return status; }
+    QTreeWidget *eventTree() const { return events; }
+
+private:
+    void fillStatus(const QJsonObject &all, qint64 now);
+
+    QLabel *title;
+    QTreeWidget *status;
+    QTreeWidget *events;
+    QLabel *eventNote;
+};
+
+// The text of one JSON value of a status: numbers as numbers, flags as on/off (alarms as
+// alarm/normal), null as a dash.
+QString valueText(const QJsonValue &value, bool isAlarm);
+
+} // namespace fleet

@@ -1,0 +1,19 @@
+// laser-fleet: every laser on the plant's broker in one window. Reads config/plant.ini and
+// config/language.gl and the catalogues in language/, relative to the working directory.
+#include "fleet/fleet_window.h"
+#include "fleet/stop_signals.h"
+#include "plant/config.h"
+#include "plant/fleet_link.h"
+
+#include <QApplication>
+#include <QSysInfo>
+
+int main(int argc, char *argv[]) {
+    QApplication application(argc, argv);
+    fleet::quitOnStopSignals(application);
+    // Outlives the window: its destructor closes the broker connection last.
+    plant::FleetLink link(plant::configPath(), QSysInfo::machineHostName());
+    fleet::FleetWindow window(&link);
+    window.show();
+    return application.exec();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+namespace plant {
+
+// The alarm keys of the status payload and the captions the status page gives them. The
+// captions are the source texts of the window's form (context "Serial"), so every program that
+// names an alarm uses the operator's own words in the chosen language.
+struct AlarmName {
+    const char *key;
+    const char *caption;
+};
+
+// The "alarms" object, in the order of the payload.
+extern const std::array<AlarmName, 7> systemAlarms;
+// The alarm flags of each entry of "modules".
+extern const std::array<AlarmName, 5> moduleAlarms;
+
+// "module1.pd_fault" for a module alarm; system alarms keep their key.
+QString moduleAlarmKey(int module, const char *key);
+
+// The caption of a key in the current language: "chiller_fault" gives 水冷机警报 (Chiller alarm),
+// "module1.pd_fault" the photodiode caption with the module's number. A key of no table (a
+// newer publisher's) is shown as it is.
+QString alarmCaption(const QString &key);
+
+} // namespace plant

@@ -1,0 +1,59 @@
+#include "plant/fleet_link.h"
+
+#include "plant/broker_connection.h"
+#include "plant/subscriber.h"
+
+#include <QRandomGenerator>
+#include <QThread>
+
+namespace plant {
+
+FleetLink::FleetLink(const QString &configFile, const QString &hostName, QObject *parent)
+    : QObject(parent) {
+    qRegisterMetaType<plant::Report>();
+    qRegisterMetaType<plant::FleetBatch>();
+
+    const ConfigResult loaded = loadConfig(configFile);
+    if (!loaded.error.isEmpty()) {
+        lastReport.state = LinkState::Off;
+        lastReport.lastError = loaded.error;
+        return;
+    }
+    const Config &config = loaded.config;
+    prefix = config.topicPrefix;
+    lastReport.state = LinkState::Connecting;
+    lastReport.server = config.server();
+
+    // Several fleet windows may watch one broker: each needs a session of its own.
+    const QString clientId = QStringLiteral("laser-fleet-") + topicLevel(hostName) +
+                             QLatin1Char('-') +
+                             QString::number(QRandomGenerator::global()->generate(), 16);
+    thread = new QThread(this);
+    subscriber = new Subscriber(config, clientId);
+    subscriber->moveToThread(thread);
+    connect(thread, &QThread::finished, subscriber, &QObject::deleteLater);
+    connect(subscriber, &Subscriber::batchReady, this, &FleetLink::batchArrived);
+    connect(subscriber, &Subscriber::reportChanged, this, [this](const Report &report) {
+        const QString before = stateLine();
+        lastReport = report;
+        if (stateLine() != before)
+            emit stateLineChanged(stateLine());
+    });
+    thread->start();
+    QMetaObject::invokeMethod(subscriber, &Subscriber::start, Qt::QueuedConnection);
+}
+
+FleetLink::~FleetLink() {
+    if (!thread)
+        return;
+    QMetaObject::invokeMethod(subscriber, &Subscriber::stop, Qt::BlockingQueuedConnection);
+    thread->quit();
+    thread->wait();
+}
+
+void FleetLink::batchTaken() {
+    if (subscriber)
+        QMetaObject::invokeMethod(subscriber, &Subscriber::batchTaken, Qt::QueuedConnection);
+}
+
+} // namespace plant

@@ -1,0 +1,254 @@
+#include "plant/subscriber.h"
+
+#include "plant/texts.h"
+
+#include "plant/broker_connection.h"
+#include "plant/connect_listener.h"
+
+#include <QMetaObject>
+#include <QTimer>
+
+#include <mqtt/async_client.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace plant {
+
+namespace {
+// Batches are gathered for this long: at most ten a second reach the window.
+constexpr int batchGatherMs = 100;
+} // namespace
+
+// Paho calls these on its own threads; each hands the outcome to the subscriber's thread.
+struct Subscriber::Listeners {
+    using Connect = ConnectListener<Subscriber>;
+    struct Subscribe : mqtt::iaction_listener {
+        Subscriber *s;
+        explicit Subscribe(Subscriber *subscriber) : s(subscriber) {}
+        void on_success(const mqtt::token &token) override {
+            bool granted = true;
+            // A refused filter comes back as 0x80 among the granted qualities of service.
+            const mqtt::subscribe_response response = token.get_subscribe_response();
+            for (const mqtt::ReasonCode code : response.get_reason_codes())
+                granted = granted && code < 0x80;
+            report(token, granted);
+        }
+        void on_failure(const mqtt::token &token) override { report(token, false); }
+        void report(const mqtt::token &token, bool ok) {
+            const quint64 g = generationOf(token);
+            QMetaObject::invokeMethod(
+                s, [this, g, ok] { s->subscribed(g, ok); }, Qt::QueuedConnection);
+        }
+    };
+
+    explicit Listeners(Subscriber *s) : connect(s), subscribe(s) {}
+    Connect connect;
+    Subscribe subscribe;
+};
+
+Subscriber::Subscriber(const Config &config, const QString &clientId, int inboxCapacity)
+    : config(config), clientId(clientId.toUtf8()), inboxCapacity(inboxCapacity) {
+    report.server = config.server();
+}
+
+Subscriber::~Subscriber() {
+    stop();
+}
+
+void Subscriber::start() {
+    if (client || stopped)
+        return;
+    retryTimer = new QTimer(this);
+    retryTimer->setSingleShot(true);
+    connect(retryTimer, &QTimer::timeout, this, [this] { connectNow(); });
+    drainTimer = new QTimer(this);
+    drainTimer->setSingleShot(true);
+    connect(drainTimer, &QTimer::timeout, this, [this] { drain(); });
+    listeners = std::make_unique<Listeners>(this);
+    QString refused;
+    client = makeClient(config, clientId, refused);
+    if (!client) {
+        setState(LinkState::Off, refused);
+        return;
+    }
+    client->set_connection_lost_handler([this](const std::string &) {
+        const quint64 g = generation.load();
+        QMetaObject::invokeMethod(
+            this, [this, g] { lostConnection(g, Texts::tr("连接中断")); }, Qt::QueuedConnection);
+    });
+    client->set_message_callback([this](mqtt::const_message_ptr message) {
+        if (!message)
+            return;
+        const std::string &topic = message->get_topic();
+        const mqtt::binary &payload = message->get_payload();
+        // Anything larger is refused unread; the parser counts it from the size alone.
+        const int size = static_cast<int>(std::min<size_t>(payload.size(), maxPayloadBytes + 1));
+        arrived(Raw{QByteArray(topic.data(), static_cast<int>(topic.size())),
+                    QByteArray(payload.data(), size), message->is_retained()});
+    });
+    setState(LinkState::Connecting, QString());
+    connectNow();
+}
+
+void Subscriber::arrived(Raw raw) {
+    std::lock_guard<std::mutex> lock(inboxLock);
+    const qint64 size = raw.topic.size() + raw.payload.size();
+    if (static_cast<int>(inbox.size()) >= inboxCapacity || inboxBytes + size > inboxByteCapacity) {
+        ++overrun;
+        return;
+    }
+    inboxBytes += size;
+    inbox.push_back(std::move(raw));
+    if (!drainAsked) {
+        drainAsked = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!drainTimer->isActive())
+                    drainTimer->start(batchGatherMs);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void Subscriber::drain() {
+    if (batchOut || stopped)
+        return; // batchTaken() comes back here
+    std::vector<Raw> taken;
+    FleetBatch batch;
+    {
+        std::lock_guard<std::mutex> lock(inboxLock);
+        taken.swap(inbox);
+        inboxBytes = 0;
+        batch.overrun = overrun;
+        overrun = 0;
+        drainAsked = false;
+    }
+    if (taken.empty() && batch.overrun == 0)
+        return;
+    const QString prefix = config.topicPrefix;
+    batch.messages.reserve(static_cast<int>(taken.size()));
+    for (const Raw &raw : taken) {
+        ParseResult parsed = parseFleetMessage(prefix, raw.topic, raw.payload, raw.retained);
+        if (parsed.rejection == Rejection::None)
+            batch.messages.push_back(std::move(parsed.message));
+        else
+            ++batch.rejected[static_cast<size_t>(parsed.rejection)];
+    }
+    batchOut = true;
+    sinceDrain.start();
+    emit batchReady(batch);
+}
+
+void Subscriber::batchTaken() {
+    batchOut = false;
+    bool waiting = false;
+    {
+        std::lock_guard<std::mutex> lock(inboxLock);
+        waiting = !inbox.empty() || overrun > 0;
+    }
+    // Batches stay a gathering time apart, but no more: one that waited for the window goes now.
+    if (waiting && drainTimer && !drainTimer->isActive())
+        drainTimer->start(
+            static_cast<int>(std::max<qint64>(0, batchGatherMs - sinceDrain.elapsed())));
+}
+
+void Subscriber::connectNow() {
+    if (!client || stopped)
+        return;
+    const quint64 g = ++generation;
+    try {
+        client->connect(connectOptions(config), generationContext(g), listeners->connect);
+    } catch (const mqtt::exception &e) {
+        connectFailed(g, e.get_return_code());
+    }
+}
+
+void Subscriber::connected(quint64 g) {
+    if (g != generation || stopped)
+        return;
+    const QStringList filters = fleetFilters(config.topicPrefix);
+    auto topics = std::make_shared<mqtt::string_collection>();
+    for (const QString &f : filters)
+        topics->push_back(f.toStdString());
+    try {
+        // A live view: no acknowledgement per message, and after a reconnect the retained status
+        // brings every laser up to date.
+        client->subscribe(topics, mqtt::iasync_client::qos_collection(filters.size(), 0),
+                          generationContext(g), listeners->subscribe);
+    } catch (const mqtt::exception &) {
+        lostConnection(g, Texts::tr("连接中断"));
+    }
+}
+
+void Subscriber::subscribed(quint64 g, bool ok) {
+    if (g != generation || stopped)
+        return;
+    if (!ok) {
+        // Reading is all the fleet does: without it the connection is of no use.
+        try {
+            client->disconnect();
+        } catch (const mqtt::exception &) {
+        }
+        lostConnection(g, Texts::tr("代理服务器拒绝了订阅"));
+        return;
+    }
+    isConnected = true;
+    retryDelayMs = 0;
+    setState(LinkState::Connected, QString());
+}
+
+void Subscriber::connectFailed(quint64 g, int code) {
+    if (g != generation || stopped)
+        return;
+    isConnected = false;
+    setState(report.state == LinkState::Connecting ? LinkState::Connecting
+                                                   : LinkState::Reconnecting,
+             connectError(code, config.tls));
+    retryDelayMs = nextRetryMs(retryDelayMs);
+    retryTimer->start(retryDelayMs);
+}
+
+void Subscriber::lostConnection(quint64 g, const QString &why) {
+    if (g != generation || stopped)
+        return;
+    isConnected = false;
+    ++generation;
+    setState(LinkState::Reconnecting, why);
+    retryDelayMs = nextRetryMs(retryDelayMs);
+    retryTimer->start(retryDelayMs);
+}
+
+void Subscriber::stop() {
+    if (stopped)
+        return;
+    stopped = true;
+    if (retryTimer)
+        retryTimer->stop();
+    if (drainTimer)
+        drainTimer->stop();
+    if (!client)
+        return;
+    try {
+        if (client->is_connected())
+            client->disconnect(std::chrono::milliseconds(300))
+                ->wait_for(std::chrono::milliseconds(500));
+    } catch (const mqtt::exception &) {
+    }
+    isConnected = false;
+    // No callback may reach this object once it is gone.
+    client->set_message_callback([](mqtt::const_message_ptr) {});
+    client->set_connection_lost_handler([](const std::string &) {});
+    client.reset();
+}
+
+void Subscriber::setState(LinkState state, const QString &error) {
+    const Report before = report;
+    report.state = state;
+    report.lastError = error;
+    if (report != before)
+        emit reportChanged(report);
+}
+
+} // namespace plant

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "plant/config.h"
+#include "plant/fleet_messages.h"
+#include "plant/publisher.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class QTimer;
+
+namespace mqtt {
+class async_client;
+}
+
+namespace plant {
+
+// The fleet's read-only broker connection. Lives on its own thread: subscribes to the online,
+// status and events topics of every laser, reconnects by itself like the publisher, parses what
+// arrives and hands it over in batches, at most ten a second. It never publishes and leaves no
+// last will. While the receiver has not taken the last batch, new messages wait in a bounded
+// inbox; beyond it they are counted as overrun.
+class Subscriber : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int defaultInboxCapacity = 50000;
+    static constexpr qint64 inboxByteCapacity = 64 * 1024 * 1024;
+    Subscriber(const Config &config, const QString &clientId,
+               int inboxCapacity = defaultInboxCapacity);
+    ~Subscriber() override;
+
+public slots:
+    void start();
+    // The receiver is done with the last batch: the next one may come.
+    void batchTaken();
+    // Disconnects and drops the client. Waits at most a second.
+    void stop();
+
+signals:
+    void reportChanged(const plant::Report &report);
+    void batchReady(const plant::FleetBatch &batch);
+
+private:
+    struct Raw {
+        QByteArray topic;
+        QByteArray payload;
+        bool retained;
+    };
+    // On Paho's thread.
+    void arrived(Raw raw);
+    void connectNow();
+    void connected(quint64 generation);
+    void connectFailed(quint64 generation, int code);
+    void subscribed(quint64 generation, bool ok);
+    void lostConnection(quint64 generation, const QString &why);
+    void drain();
+    void setState(LinkState state, const QString &error);
+
+    struct Listeners;
+    template <typename> friend struct ConnectListener;
+
+    Config config;
+    QByteArray clientId;
+    int inboxCapacity;
+    std::unique_ptr<mqtt::async_client> client;
+    std::unique_ptr<Listeners> listeners;
+    QTimer *retryTimer = nullptr;
+    QTimer *drainTimer = nullptr;
+    int retryDelayMs = 0;
+    std::atomic<quint64> generation{0};
+    bool isConnected = false;
+    bool stopped = false;
+    bool batchOut = false;
+    QElapsedTimer sinceDrain;
+    Report report;
+
+    std::mutex inboxLock;
+    std::vector<Raw> inbox;  // guarded
+    qint64 inboxBytes = 0;   // guarded
+    quint64 overrun = 0;     // guarded
+    bool drainAsked = false; // guarded
+};
+
+} // namespace plant

@@ -1,0 +1,245 @@
+// The fleet window against a real mosquitto on a loopback port, fed by the project's own plant
+// link: lasers appear with their fields, alarms reach the row and the list and clear, a killed
+// host goes offline through its will, bad messages are counted, the plant's ACL lets the fleet
+// read and nothing more, and the program ends cleanly on SIGTERM and SIGINT.
+#include "fleet/alarm_list.h"
+#include "fleet/fleet_window.h"
+#include "fleet/laser_table.h"
+#include "plant/fleet_link.h"
+#include "plant/plant_link.h"
+#include "support/wait.h"
+#include "support/work_dir.h"
+#include "tests/plant/broker.h"
+
+#include <QLabel>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+QString writeIni(const QString &name, const QByteArray &text) {
+    QDir().mkpath(QStringLiteral("config"));
+    const QString path = QStringLiteral("config/") + name;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(text);
+    return path;
+}
+
+QByteArray iniFor(const Broker &broker, const QByteArray &extra = QByteArray()) {
+    return "[mqtt]\nurl = " + broker.url().toUtf8() + "\n" + extra;
+}
+
+// A host's plant link, publishing as `id`.
+std::unique_ptr<plant::PlantLink> host(const Broker &broker, const QByteArray &id,
+                                       const QByteArray &login = QByteArray()) {
+    return std::make_unique<plant::PlantLink>(
+        writeIni(QStringLiteral("host-") + QString::fromUtf8(id) + QStringLiteral(".ini"),
+                 iniFor(broker, "laser_id = " + id + "\n" + login)),
+        QStringLiteral("pc"), QStringLiteral("ttyUSB0"));
+}
+
+// The fleet window on its own link, and what one of its rows shows.
+struct Fleet {
+    plant::FleetLink link;
+    fleet::FleetWindow window;
+    explicit Fleet(const QString &ini) : link(ini, QStringLiteral("test")), window(&link) {}
+
+    QString cell(const QString &id, int column) const {
+        fleet::LaserTable *t = window.laserTable();
+        const int row = t->rowOf(id);
+        return row < 0 ? QString() : t->index(row, column).data().toString();
+    }
+    bool waitForCell(const QString &id, int column, const QString &start, int ms = 10000) {
+        return fixture::waitUntil([&] { return cell(id, column).startsWith(start); }, ms);
+    }
+    QString line() const {
+        return window.findChild<QLabel *>(QStringLiteral("brokerLine"))->text();
+    }
+};
+
+protocol::DeviceState hostState() {
+    protocol::DeviceState s;
+    s.tempWaterIn = 24;
+    s.tempWaterOut = 27;
+    s.dewPointTemp = 12.5f;
+    s.dcOn = true;
+    s.productType = QStringLiteral("FL-SIM-1000");
+    return s;
+}
+
+} // namespace
+
+class FleetBrokerTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WorkDir> work;
+
+private slots:
+    void initTestCase() {
+        if (!Broker::available())
+            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
+        work = WorkDir::chinese();
+    }
+
+    void aLaserOfThePlantLinkAppearsWithItsFieldsAndItsAlarmComesAndGoes() {
+        Broker broker;
+        QVERIFY(broker.start());
+        auto bay3 = host(broker, "bay3");
+        protocol::DeviceState state = hostState();
+        bay3->updateStatus(state, {QStringLiteral("ttyUSB0"), true, 1796662420180});
+
+        Fleet f(writeIni(QStringLiteral("fleet.ini"), iniFor(broker)));
+        QVERIFY(f.waitForCell(QStringLiteral("bay3"), fleet::LaserTable::State,
+                              QString::fromUtf8("在线")));
+        QCOMPARE(f.line(), QString::fromUtf8("工厂链路: 已连接 127.0.0.1:%1").arg(broker.port));
+        QCOMPARE(f.cell(QStringLiteral("bay3"), fleet::LaserTable::Port),
+                 QStringLiteral("ttyUSB0"));
+        QCOMPARE(f.cell(QStringLiteral("bay3"), fleet::LaserTable::WaterIn), QStringLiteral("24"));
+        QCOMPARE(f.cell(QStringLiteral("bay3"), fleet::LaserTable::DewPoint),
+                 QStringLiteral("12.5"));
+        QCOMPARE(f.cell(QStringLiteral("bay3"), fleet::LaserTable::DcOn), QString::fromUtf8("开"));
+
+        state.chillerFault = true;
+        bay3->updateStatus(state, {QStringLiteral("ttyUSB0"), true, 1796662421180});
+        QVERIFY(f.waitForCell(QStringLiteral("bay3"), fleet::LaserTable::Alarms,
+                              QString::fromUtf8("水冷机警报")));
+        QCOMPARE(f.cell(QStringLiteral("bay3"), fleet::LaserTable::State),
+                 QString::fromUtf8("报警"));
+        fleet::AlarmList *list = f.window.alarmList();
+        QCOMPARE(list->rowCount(), 1);
+        QCOMPARE(list->index(0, fleet::AlarmList::LaserId).data().toString(),
+                 QStringLiteral("bay3"));
+        QCOMPARE(list->index(0, fleet::AlarmList::Alarm).data().toString(),
+                 QString::fromUtf8("水冷机警报"));
+
+        state.chillerFault = false;
+        bay3->updateStatus(state, {QStringLiteral("ttyUSB0"), true, 1796662422180});
+        QVERIFY(fixture::waitUntil(
+            [&] {
+                return list->index(0, fleet::AlarmList::Cleared)
+                    .data()
+                    .toString()
+                    .startsWith(QString::fromUtf8("已清除"));
+            },
+            10000));
+        QCOMPARE(f.cell(QStringLiteral("bay3"), fleet::LaserTable::State),
+                 QString::fromUtf8("在线"));
+        QCOMPARE(list->rowCount(), 1);
+    }
+
+    void aKilledHostGoesOfflineThroughItsLastWill() {
+        Broker broker;
+        QVERIFY(broker.start());
+        Fleet f(writeIni(QStringLiteral("fleet.ini"), iniFor(broker)));
+        QProcess helper;
+        helper.start(QStringLiteral(PLANT_HELPER),
+                     {writeIni(QStringLiteral("helper.ini"), iniFor(broker, "laser_id = bay7\n"))});
+        QVERIFY(helper.waitForStarted());
+        QVERIFY(f.waitForCell(QStringLiteral("bay7"), fleet::LaserTable::State,
+                              QString::fromUtf8("在线")));
+        helper.kill();
+        QVERIFY(helper.waitForFinished());
+        QVERIFY(f.waitForCell(QStringLiteral("bay7"), fleet::LaserTable::State,
+                              QString::fromUtf8("离线 自 ")));
+    }
+
+    void badMessagesAreCountedAndIgnored() {
+        Broker broker;
+        QVERIFY(broker.start());
+        Fleet f(writeIni(QStringLiteral("fleet.ini"), iniFor(broker)));
+        QVERIFY(fixture::waitUntil([&] { return f.line().contains(QString::fromUtf8("已连接")); },
+                                   10000));
+        mqtt::async_client writer("tcp://127.0.0.1:" + std::to_string(broker.port), "bad-writer");
+        writer.connect()->wait_for(std::chrono::seconds(5));
+        const auto send = [&](const std::string &topic, const std::string &payload) {
+            writer.publish(topic, payload.data(), payload.size(), 1, false)
+                ->wait_for(std::chrono::seconds(5));
+        };
+        send("laser/x1/status", "{not json");
+        send("laser/x2/status", std::string(70 * 1024, '{'));
+        send("laser/x\xE2\x80\xAEy/online", "true"); // a direction override
+        send("laser/x3/events", R"({"at":"soon","category":"alarm","name":"n","value":"on"})");
+        send("laser/x4/online", "maybe");
+        // Behind them, one good message: once it is in, the bad ones have been seen.
+        send("laser/marker/online", "true");
+        QVERIFY(f.waitForCell(QStringLiteral("marker"), fleet::LaserTable::State,
+                              QString::fromUtf8("在线")));
+        const fleet::Fleet &s = f.window.state();
+        QCOMPARE(s.lasers().size(), size_t(1));
+        QCOMPARE(s.rejectedTotal(), quint64(5));
+        QCOMPARE(s.rejected()[size_t(plant::Rejection::TooLarge)], quint64(1));
+        QCOMPARE(s.rejected()[size_t(plant::Rejection::OddLaserId)], quint64(1));
+        QCOMPARE(s.rejected()[size_t(plant::Rejection::NotJson)], quint64(2));
+        QCOMPARE(s.rejected()[size_t(plant::Rejection::WrongType)], quint64(1));
+        QVERIFY(f.window.findChild<QLabel *>(QStringLiteral("keptLine"))
+                    ->text()
+                    .startsWith(QString::fromUtf8("已忽略 5 条消息")));
+        writer.disconnect()->wait_for(std::chrono::seconds(2));
+    }
+
+    void underThePlantsAclTheFleetReadsEveryLaserAndAWrongPasswordIsSaid() {
+        // The README's example: each host writes under its own id only, the fleet only reads.
+        Broker broker({{QStringLiteral("bay3"), QStringLiteral("host-secret")},
+                       {QStringLiteral("fleet"), QStringLiteral("fleet-secret")}},
+                      "pattern write laser/%u/#\nuser fleet\ntopic read laser/#\n");
+        QVERIFY(broker.start());
+        auto bay3 = host(broker, "bay3", "username = bay3\npassword = host-secret\n");
+        bay3->updateStatus(hostState(), {QStringLiteral("ttyUSB0"), true, 1796662420180});
+        // The host's name is no licence to write under another laser's id.
+        auto impostor = host(broker, "bay9", "username = bay3\npassword = host-secret\n");
+        impostor->updateStatus(hostState(), {});
+        {
+            Fleet wrong(writeIni(QStringLiteral("fleet.ini"),
+                                 iniFor(broker, "username = fleet\npassword = wrong\n")));
+            QVERIFY(fixture::waitUntil(
+                [&] { return wrong.line().contains(QString::fromUtf8("拒绝登录")); }, 10000));
+        }
+        Fleet f(writeIni(QStringLiteral("fleet.ini"),
+                         iniFor(broker, "username = fleet\npassword = fleet-secret\n")));
+        QVERIFY(f.waitForCell(QStringLiteral("bay3"), fleet::LaserTable::Port,
+                              QStringLiteral("ttyUSB0")));
+        QCOMPARE(f.window.laserTable()->rowOf(QStringLiteral("bay9")), -1);
+    }
+
+    void theProgramEndsCleanlyOnAStopSignal_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void theProgramEndsCleanlyOnAStopSignal() {
+        QFETCH(int, signal);
+        Broker broker;
+        QVERIFY(broker.start());
+        writeIni(QStringLiteral("plant.ini"), iniFor(broker));
+        QProcess program;
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QStringLiteral(LASER_FLEET_BIN), {});
+        QVERIFY(program.waitForStarted());
+        QByteArray log;
+        QVERIFY(fixture::waitUntil(
+            [&] {
+                log += broker.log();
+                return log.contains("laser-fleet-");
+            },
+            10000));
+        ::kill(pid_t(program.processId()), signal);
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        // It said goodbye rather than dropping the connection.
+        QVERIFY(fixture::waitUntil(
+            [&] {
+                log += broker.log();
+                return log.contains(" disconnected.");
+            },
+            5000));
+        QFile::remove(QStringLiteral("config/plant.ini"));
+    }
+};
+
+QTEST_MAIN(FleetBrokerTest)
+#include "fleet_broker_test.moc"

@@ -1,0 +1,219 @@
+// Reading what lasers publish: the host's own payloads read back field by field, and every kind
+// of bad message counted under its reason.
+#include "plant/alarm_names.h"
+#include "plant/fleet_messages.h"
+#include "plant/payloads.h"
+
+#include <QJsonDocument>
+#include <QtTest>
+
+#include <cmath>
+
+using plant::Rejection;
+Q_DECLARE_METATYPE(plant::Rejection)
+
+namespace {
+
+QByteArray hostStatus(const protocol::DeviceState &state, const QString &id = "bay3") {
+    return plant::statusPayload(
+        plant::statusObject(state, {QStringLiteral("ttyUSB0"), true, 1796662420180}), id,
+        1796662420295);
+}
+
+// The host's status with one field replaced (a JSON pointer of two levels at most).
+QByteArray edited(const char *section, const char *field, const QJsonValue &value) {
+    QJsonObject o = QJsonDocument::fromJson(hostStatus({})).object();
+    if (!field) {
+        if (value.isUndefined())
+            o.remove(QLatin1String(section));
+        else
+            o.insert(QLatin1String(section), value);
+    } else {
+        QJsonObject inner = o.value(QLatin1String(section)).toObject();
+        if (value.isUndefined())
+            inner.remove(QLatin1String(field));
+        else
+            inner.insert(QLatin1String(field), value);
+        o.insert(QLatin1String(section), inner);
+    }
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+plant::ParseResult parse(const QByteArray &topic, const QByteArray &payload) {
+    return plant::parseFleetMessage(QStringLiteral("laser"), topic, payload, false);
+}
+
+} // namespace
+
+class FleetMessagesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theHostsStatusIsReadBackFieldByField() {
+        protocol::DeviceState s;
+        s.chillerFault = true;
+        s.dcOn = true;
+        s.tempWaterIn = 24;
+        s.tempWaterOut = -3;
+        s.dewPointTemp = 12.3f;
+        s.moduleStatus[1].pdFault = true;
+        s.moduleStatus[2].beamOn = true;
+        s.driverChannel[1][3].overCurrent2 = true;
+
+        const plant::ParseResult r = plant::parseFleetMessage(
+            QStringLiteral("laser"), "laser/bay3/status", hostStatus(s), true);
+        QCOMPARE(r.rejection, Rejection::None);
+        const plant::LaserStatus &st = r.message.status;
+        QCOMPARE(r.message.kind, plant::Kind::Status);
+        QCOMPARE(r.message.laserId, QStringLiteral("bay3"));
+        QVERIFY(r.message.retained);
+        QCOMPARE(st.at, qint64(1796662420295));
+        QCOMPARE(st.alarms,
+                 (QStringList{"chiller_fault", "driver_over_current", "module1.pd_fault"}));
+        QVERIFY(st.dcOn);
+        QVERIFY(!st.laserReady);
+        QVERIFY(st.beamOn);
+        QCOMPARE(st.waterIn, 24.0);
+        QCOMPARE(st.waterOut, -3.0);
+        // The dew point travels as the shortest decimal of the CCB's float.
+        QCOMPARE(st.dewPoint, 12.3);
+        QCOMPARE(st.port, QStringLiteral("ttyUSB0"));
+        QVERIFY(st.portOpen);
+        QCOMPARE(st.lastFrameAt, qint64(1796662420180));
+        QCOMPARE(st.payload, hostStatus(s));
+    }
+
+    void numbersAreReadWhateverTheirPrecisionAndNullIsNoValue_data() {
+        QTest::addColumn<QJsonValue>("value");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("whole degrees") << QJsonValue(24) << 24.0;
+        QTest::newRow("hundredths") << QJsonValue(24.37) << 24.37;
+        QTest::newRow("a float widened") << QJsonValue(12.300000190734863) << 12.300000190734863;
+        QTest::newRow("below zero") << QJsonValue(-0.05) << -0.05;
+        QTest::newRow("null") << QJsonValue(QJsonValue::Null) << std::nan("");
+    }
+    void numbersAreReadWhateverTheirPrecisionAndNullIsNoValue() {
+        QFETCH(QJsonValue, value);
+        QFETCH(double, expected);
+        const plant::ParseResult r =
+            parse("laser/bay3/status", edited("temperatures", "dew_point", value));
+        QCOMPARE(r.rejection, Rejection::None);
+        if (std::isnan(expected))
+            QVERIFY(std::isnan(r.message.status.dewPoint));
+        else
+            QCOMPARE(r.message.status.dewPoint, expected);
+    }
+
+    void badMessagesAreRefusedWithTheirReason_data() {
+        QTest::addColumn<QByteArray>("topic");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<Rejection>("reason");
+        const QByteArray good = hostStatus({});
+        QTest::newRow("not json") << QByteArray("laser/bay3/status") << QByteArray("{nope")
+                                  << Rejection::NotJson;
+        QTest::newRow("an array") << QByteArray("laser/bay3/status") << QByteArray("[1,2]")
+                                  << Rejection::NotJson;
+        QTest::newRow("a name given twice")
+            << QByteArray("laser/bay3/status")
+            << QByteArray(good).replace("{\"alarms\":", "{\"link\":{},\"alarms\":")
+            << Rejection::NotJson;
+        QTest::newRow("empty retained delete")
+            << QByteArray("laser/bay3/status") << QByteArray() << Rejection::EmptyPayload;
+        QTest::newRow("over 64 KiB")
+            << QByteArray("laser/bay3/status")
+            << QByteArray(good).append(QByteArray(plant::maxPayloadBytes, ' '))
+            << Rejection::TooLarge;
+        QTest::newRow("no alarms")
+            << QByteArray("laser/bay3/status") << edited("alarms", nullptr, QJsonValue::Undefined)
+            << Rejection::MissingField;
+        QTest::newRow("an alarm missing")
+            << QByteArray("laser/bay3/status")
+            << edited("alarms", "chiller_fault", QJsonValue::Undefined) << Rejection::MissingField;
+        QTest::newRow("an alarm as text")
+            << QByteArray("laser/bay3/status")
+            << edited("alarms", "chiller_fault", QStringLiteral("yes")) << Rejection::WrongType;
+        QTest::newRow("a temperature as text")
+            << QByteArray("laser/bay3/status")
+            << edited("temperatures", "water_in", QStringLiteral("24")) << Rejection::WrongType;
+        QTest::newRow("a time before 1970")
+            << QByteArray("laser/bay3/status") << edited("at", nullptr, -5) << Rejection::WrongType;
+        QTest::newRow("modules not a list")
+            << QByteArray("laser/bay3/status") << edited("modules", nullptr, 3)
+            << Rejection::WrongType;
+        QTest::newRow("another laser's id")
+            << QByteArray("laser/bay4/status") << good << Rejection::IdMismatch;
+        QTest::newRow("online not a flag")
+            << QByteArray("laser/bay3/online") << QByteArray("yes") << Rejection::NotJson;
+        QTest::newRow("event without a name")
+            << QByteArray("laser/bay3/events")
+            << QByteArray(R"({"at":1,"category":"alarm","value":"on"})") << Rejection::MissingField;
+        QTest::newRow("event time as text")
+            << QByteArray("laser/bay3/events")
+            << QByteArray(R"({"at":"1","category":"a","name":"n","value":"on"})")
+            << Rejection::WrongType;
+        QTest::newRow("unknown kind")
+            << QByteArray("laser/bay3/samples") << good << Rejection::BadTopic;
+        QTest::newRow("an extra level")
+            << QByteArray("laser/bay/3/status") << good << Rejection::BadTopic;
+        QTest::newRow("another prefix")
+            << QByteArray("lasers/bay3/status") << good << Rejection::BadTopic;
+        QTest::newRow("a control character") << QByteArray("laser/bay\x01"
+                                                           "3/online")
+                                             << QByteArray("true") << Rejection::OddLaserId;
+        QTest::newRow("a direction override") << QByteArray("laser/bay\xE2\x80\xAE"
+                                                            "3/online")
+                                              << QByteArray("true") << Rejection::OddLaserId;
+        QTest::newRow("broken utf-8")
+            << QByteArray("laser/bay\xFF/online") << QByteArray("true") << Rejection::OddLaserId;
+        QTest::newRow("an empty id")
+            << QByteArray("laser//online") << QByteArray("true") << Rejection::OddLaserId;
+        QTest::newRow("a long id")
+            << QByteArray("laser/" + QByteArray(plant::maxLaserIdLength + 1, 'x') + "/online")
+            << QByteArray("true") << Rejection::OddLaserId;
+    }
+    void badMessagesAreRefusedWithTheirReason() {
+        QFETCH(QByteArray, topic);
+        QFETCH(QByteArray, payload);
+        QFETCH(Rejection, reason);
+        QCOMPARE(parse(topic, payload).rejection, reason);
+    }
+
+    void onlineEventsAndANewerPublishersAlarmsAreRead() {
+        QCOMPARE(parse("laser/bay3/online", "false").rejection, Rejection::None);
+        QVERIFY(!parse("laser/bay3/online", "false").message.online);
+        QVERIFY(parse("laser/bay3/online", "true").message.online);
+
+        const plant::ParseResult e =
+            parse("laser/bay3/events",
+                  R"({"at":1796662421000,"category":"alarm","name":"chillerFault","value":"on"})");
+        QCOMPARE(e.rejection, Rejection::None);
+        QCOMPARE(e.message.event.name, QStringLiteral("chillerFault"));
+        QCOMPARE(e.message.event.at, qint64(1796662421000));
+        // What is kept for the whole run has a bound, whatever a publisher writes.
+        const QByteArray longText(5000, 'x');
+        const QByteArray cutEvent = "{\"at\":1,\"category\":\"alarm\",\"name\":\"" + longText +
+                                    "\",\"value\":\"on\",\"detail\":\"" + longText + "\"}";
+        const plant::ParseResult cut = parse("laser/bay3/events", cutEvent);
+        QCOMPARE(cut.message.event.name.size(), plant::maxEventText);
+        QCOMPARE(cut.message.event.detail.size(), plant::maxEventDetail);
+
+        const plant::ParseResult s =
+            parse("laser/bay3/status", edited("alarms", "gas_pressure", true));
+        QCOMPARE(s.rejection, Rejection::None);
+        QCOMPARE(s.message.status.alarms, QStringList{"gas_pressure"});
+        QCOMPARE(plant::alarmCaption(QStringLiteral("gas_pressure")),
+                 QStringLiteral("gas_pressure"));
+    }
+
+    void alarmKeysGetTheStatusPageCaptions() {
+        QCOMPARE(plant::alarmCaption(QStringLiteral("chiller_fault")),
+                 QString::fromUtf8("水冷机警报"));
+        QCOMPARE(plant::alarmCaption(QStringLiteral("module2.qbh_fault")),
+                 QString::fromUtf8("QBH报警（模块2）"));
+        QCOMPARE(plant::alarmCaption(QStringLiteral("moduleX.qbh_fault")),
+                 QStringLiteral("moduleX.qbh_fault"));
+    }
+};
+
+QTEST_GUILESS_MAIN(FleetMessagesTest)
+#include "fleet_messages_test.moc"

@@ -1,0 +1,191 @@
+// The fleet window offscreen, fed batches directly: the filter, the selected laser in full, the
+// alarm list's acknowledgement, the language, and the line that counts what was not kept.
+#include "fleet/alarm_list.h"
+#include "fleet/fleet_window.h"
+#include "fleet/laser_details.h"
+#include "fleet/laser_table.h"
+#include "plant/payloads.h"
+#include "support/work_dir.h"
+
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTranslator>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+plant::FleetMessage statusOf(const QString &id, const protocol::DeviceState &s) {
+    plant::ParseResult r = plant::parseFleetMessage(
+        QStringLiteral("laser"), "laser/" + id.toUtf8() + "/status",
+        plant::statusPayload(plant::statusObject(s, {QStringLiteral("ttyUSB1"), true, 0}), id,
+                             QDateTime::currentMSecsSinceEpoch()),
+        false);
+    return r.message;
+}
+
+plant::FleetBatch batchOf(std::initializer_list<plant::FleetMessage> messages) {
+    plant::FleetBatch b;
+    for (const plant::FleetMessage &m : messages)
+        b.messages << m;
+    return b;
+}
+
+plant::FleetMessage eventOf(const QString &id, qint64 at, const QString &name) {
+    plant::FleetMessage m;
+    m.kind = plant::Kind::Event;
+    m.laserId = id;
+    m.event = history::Event{at, QStringLiteral("alarm"), name, QStringLiteral("on"), QString()};
+    return m;
+}
+
+QStringList column(QAbstractItemModel *model, int c) {
+    QStringList out;
+    for (int r = 0; r < model->rowCount(); ++r)
+        out << model->index(r, c).data().toString();
+    return out;
+}
+
+} // namespace
+
+class FleetWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WorkDir> work;
+    std::unique_ptr<fleet::FleetWindow> window;
+
+private slots:
+    void init() {
+        work = WorkDir::chinese();
+        window = std::make_unique<fleet::FleetWindow>(nullptr);
+        protocol::DeviceState alarm;
+        alarm.doorInterlock = true;
+        window->take(batchOf({statusOf(QStringLiteral("cutter-1"), {}),
+                              statusOf(QStringLiteral("cutter-2"), alarm),
+                              statusOf(QStringLiteral("welder-1"), {})}));
+    }
+    void cleanup() {
+        // The filter box's clear button fades in and out for 160 ms with an animation of no
+        // parent, which deletes itself only once it has run to its end.
+        QTest::qWait(200);
+        window.reset();
+        work.reset();
+    }
+
+    void theFilterNarrowsTheRowsAndTheSelectionStaysOnItsLaser() {
+        auto *view = window->findChild<QTableView *>(QStringLiteral("laserView"));
+        QCOMPARE(column(view->model(), fleet::LaserTable::LaserId),
+                 (QStringList{"cutter-2", "cutter-1", "welder-1"}));
+        view->selectRow(1);
+        window->findChild<QLineEdit *>(QStringLiteral("filterBox"))->setText(QStringLiteral("CUT"));
+        QCOMPARE(column(view->model(), fleet::LaserTable::LaserId),
+                 (QStringList{"cutter-2", "cutter-1"}));
+        // An alarm moves cutter-1 to the top; the selection goes with it.
+        window->findChild<QLineEdit *>(QStringLiteral("filterBox"))->clear();
+        view->selectRow(view->model()->rowCount() - 1);
+        protocol::DeviceState s;
+        s.moduleStatus[0].qbhFault = true;
+        window->take(batchOf({statusOf(QStringLiteral("welder-1"), s)}));
+        QCOMPARE(view->currentIndex().row(), 0);
+        QCOMPARE(view->currentIndex().data(fleet::LaserTable::LaserIdRole).toString(),
+                 QStringLiteral("welder-1"));
+        QCOMPARE(view->model()->index(0, fleet::LaserTable::Alarms).data().toString(),
+                 QString::fromUtf8("QBH报警（模块0）"));
+    }
+
+    void theSelectedLaserShowsItsWholeStatusAndItsEventsNewestFirst() {
+        window->take(
+            batchOf({eventOf(QStringLiteral("cutter-1"), 1000, QStringLiteral("first")),
+                     eventOf(QStringLiteral("cutter-1"), 2000, QStringLiteral("second"))}));
+        auto *view = window->findChild<QTableView *>(QStringLiteral("laserView"));
+        view->selectRow(window->laserTable()->rowOf(QStringLiteral("cutter-1")));
+        QTreeWidget *events = window->details()->eventTree();
+        QCOMPARE(events->topLevelItemCount(), 2);
+        QCOMPARE(events->topLevelItem(0)->text(2), QStringLiteral("second"));
+
+        QTreeWidget *status = window->details()->statusTree();
+        const auto product = status->findItems(QString::fromUtf8("产品信息"), Qt::MatchExactly);
+        QCOMPARE(product.size(), 1);
+        const auto port =
+            status->findItems(QString::fromUtf8("端口号"), Qt::MatchExactly | Qt::MatchRecursive);
+        QCOMPARE(port.size(), 1);
+        QCOMPARE(port[0]->text(1), QStringLiteral("ttyUSB1"));
+        // Every section of the payload is there, the modules one by one.
+        QCOMPARE(status->findItems(QString::fromUtf8("模块2"), Qt::MatchRecursive).size(), 1);
+    }
+
+    void acknowledgingMarksTheLineAndTheCountFalls() {
+        auto *list = window->findChild<QTableView *>(QStringLiteral("alarmView"));
+        QCOMPARE(list->model()->rowCount(), 1);
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("alarmTitle"))->text(),
+                 QString::fromUtf8("报警列表（1 条未确认）"));
+        list->selectRow(0);
+        window->findChild<QPushButton *>(QStringLiteral("acknowledge"))->click();
+        QCOMPARE(list->model()->index(0, fleet::AlarmList::Acknowledged).data().toString(),
+                 QString::fromUtf8("已确认"));
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("alarmTitle"))->text(),
+                 QString::fromUtf8("报警列表（0 条未确认）"));
+    }
+
+    void englishTranslatesTheStatusPageCaptionsAndTheFleetsWordsAndIsKept() {
+        window->applyLanguage(QStringLiteral("english"));
+        fleet::LaserTable *t = window->laserTable();
+        QCOMPARE(t->headerData(fleet::LaserTable::WaterIn, Qt::Horizontal).toString(),
+                 QString::fromUtf8("T3 temp. (°C)"));
+        QCOMPARE(t->headerData(fleet::LaserTable::State, Qt::Horizontal).toString(),
+                 QStringLiteral("State"));
+        QCOMPARE(t->index(0, fleet::LaserTable::Alarms).data().toString(),
+                 QStringLiteral("Door interlock"));
+        QVERIFY(window->windowTitle().startsWith(QStringLiteral("Laser fleet - 3 lasers")));
+        QCOMPARE(WorkDir::readPreference(), QByteArray("language = english"));
+        window->applyLanguage(QStringLiteral("chinese"));
+        QCOMPARE(t->index(0, fleet::LaserTable::Alarms).data().toString(),
+                 QString::fromUtf8("连锁机门"));
+    }
+
+    void everyFleetTextHasAnEnglishTranslation() {
+        QTranslator english;
+        QVERIFY(english.load(QStringLiteral("language/lang_English.qm")));
+        // translate("Fleet", "...") and fleetText("...") in the sources.
+        const QRegularExpression text(
+            QStringLiteral("(?:translate\\(\"Fleet\",\\s*|fleetText\\()\"([^\"]+)\""));
+        int seen = 0;
+        for (const char *folder : {"fleet", "plant"}) {
+            QDirIterator files(QStringLiteral(LASER_SOURCE_DIR "/") + QLatin1String(folder));
+            while (files.hasNext()) {
+                QFile file(files.next());
+                if (!file.open(QIODevice::ReadOnly))
+                    continue;
+                auto matches = text.globalMatch(QString::fromUtf8(file.readAll()));
+                while (matches.hasNext()) {
+                    const QString source = matches.next().captured(1);
+                    ++seen;
+                    QVERIFY2(!english.translate("Fleet", source.toUtf8()).isEmpty(),
+                             qPrintable(source));
+                }
+            }
+        }
+        QVERIFY(seen > 30);
+    }
+
+    void theKeptLineSaysWhatWasNotKept() {
+        plant::FleetBatch batch;
+        batch.rejected[size_t(plant::Rejection::TooLarge)] = 2;
+        batch.rejected[size_t(plant::Rejection::IdMismatch)] = 1;
+        batch.overrun = 4;
+        window->take(batch);
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("keptLine"))->text(),
+                 QString::fromUtf8("已忽略 3 条消息（大于64 KiB 2，laser_id与主题不符 1）; "
+                                   "来不及处理：4 条消息丢弃"));
+    }
+};
+
+QTEST_MAIN(FleetWindowTest)
+#include "fleet_window_test.moc"
