@@ -2,6 +2,7 @@
 // both kinds (whole and split into two bursts), the dispatcher, and every parser called
 // directly. Besides the sanitizers, the invariants below stop the run when they break.
 
+#include "fuzz/fuzz_check.h"
 #include "protocol/device_state.h"
 #include "protocol/dispatch.h"
 #include "protocol/frame.h"
@@ -19,14 +20,6 @@
 using namespace protocol;
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "invariant broken at line %d: %s\n", __LINE__, #condition);       \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 struct Recorder : FrameSink {
     QVector<QByteArray> frames;
