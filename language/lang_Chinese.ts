@@ -659,4 +659,71 @@
         <translation>未配置</translation>
     </message>
 </context>
+<context>
+    <name>History</name>
+    <message>
+        <source>队列已满, %1 行未记录</source>
+        <translation>队列已满, %1 行未记录</translation>
+    </message>
+    <message>
+        <source>队列已满, %1 字节抓包数据未记录</source>
+        <translation>队列已满, %1 字节抓包数据未记录</translation>
+    </message>
+    <message>
+        <source>抓包停止: %1</source>
+        <translation>抓包停止: %1</translation>
+    </message>
+    <message>
+        <source>事件未记录: %1</source>
+        <translation>事件未记录: %1</translation>
+    </message>
+    <message>
+        <source>数据库被其他程序锁定, %1 行等待写入</source>
+        <translation>数据库被其他程序锁定, %1 行等待写入</translation>
+    </message>
+    <message>
+        <source>等待写入的行过多, 最早的 %1 行已放弃</source>
+        <translation>等待写入的行过多, 最早的 %1 行已放弃</translation>
+    </message>
+    <message>
+        <source>抓包文件超出上限 %1 字节: 其他程序正在写入的文件不删除</source>
+        <translation>抓包文件超出上限 %1 字节: 其他程序正在写入的文件不删除</translation>
+    </message>
+    <message>
+        <source>已恢复: 队列重新接收数据行, 共 %1 行未记录</source>
+        <translation>已恢复: 队列重新接收数据行, 共 %1 行未记录</translation>
+    </message>
+    <message>
+        <source>已恢复: 队列重新接收抓包数据, 共 %1 字节未记录</source>
+        <translation>已恢复: 队列重新接收抓包数据, 共 %1 字节未记录</translation>
+    </message>
+    <message>
+        <source>已恢复: 抓包继续写入 %1, 丢失 %2 字节</source>
+        <translation>已恢复: 抓包继续写入 %1, 丢失 %2 字节</translation>
+    </message>
+    <message>
+        <source>已恢复: 事件重新记录, 等待的 %1 行已写入</source>
+        <translation>已恢复: 事件重新记录, 等待的 %1 行已写入</translation>
+    </message>
+    <message>
+        <source>已恢复: 数据库锁已释放, 等待的 %1 行已写入</source>
+        <translation>已恢复: 数据库锁已释放, 等待的 %1 行已写入</translation>
+    </message>
+    <message>
+        <source>已恢复: 数据行重新写入, 共放弃 %1 行</source>
+        <translation>已恢复: 数据行重新写入, 共放弃 %1 行</translation>
+    </message>
+    <message>
+        <source>已恢复: 抓包文件回到上限以内</source>
+        <translation>已恢复: 抓包文件回到上限以内</translation>
+    </message>
+    <message>
+        <source>数据库已损坏, 另存为 %1, 已新建数据库</source>
+        <translation>数据库已损坏, 另存为 %1, 已新建数据库</translation>
+    </message>
+    <message>
+        <source>日志文件夹大小</source>
+        <translation>日志文件夹大小</translation>
+    </message>
+</context>
 </TS>

@@ -659,4 +659,71 @@
         <translation>Not configured</translation>
     </message>
 </context>
+<context>
+    <name>History</name>
+    <message>
+        <source>队列已满, %1 行未记录</source>
+        <translation>The queue was full, %1 rows were not recorded</translation>
+    </message>
+    <message>
+        <source>队列已满, %1 字节抓包数据未记录</source>
+        <translation>The queue was full, %1 captured bytes were not recorded</translation>
+    </message>
+    <message>
+        <source>抓包停止: %1</source>
+        <translation>Capture stopped: %1</translation>
+    </message>
+    <message>
+        <source>事件未记录: %1</source>
+        <translation>Events not recorded: %1</translation>
+    </message>
+    <message>
+        <source>数据库被其他程序锁定, %1 行等待写入</source>
+        <translation>The database is locked by another program, %1 rows waiting</translation>
+    </message>
+    <message>
+        <source>等待写入的行过多, 最早的 %1 行已放弃</source>
+        <translation>More rows waiting than are kept, the %1 oldest given up</translation>
+    </message>
+    <message>
+        <source>抓包文件超出上限 %1 字节: 其他程序正在写入的文件不删除</source>
+        <translation>Captures over their cap by %1 bytes: files other programs are writing are kept</translation>
+    </message>
+    <message>
+        <source>已恢复: 队列重新接收数据行, 共 %1 行未记录</source>
+        <translation>Recovered: the queue takes rows again, %1 rows were not recorded</translation>
+    </message>
+    <message>
+        <source>已恢复: 队列重新接收抓包数据, 共 %1 字节未记录</source>
+        <translation>Recovered: the queue takes capture bytes again, %1 bytes were not recorded</translation>
+    </message>
+    <message>
+        <source>已恢复: 抓包继续写入 %1, 丢失 %2 字节</source>
+        <translation>Recovered: capture goes on in %1, %2 bytes were lost</translation>
+    </message>
+    <message>
+        <source>已恢复: 事件重新记录, 等待的 %1 行已写入</source>
+        <translation>Recovered: events recorded again, %1 waiting rows written</translation>
+    </message>
+    <message>
+        <source>已恢复: 数据库锁已释放, 等待的 %1 行已写入</source>
+        <translation>Recovered: the database lock is free, %1 waiting rows written</translation>
+    </message>
+    <message>
+        <source>已恢复: 数据行重新写入, 共放弃 %1 行</source>
+        <translation>Recovered: rows are written again, %1 rows were given up</translation>
+    </message>
+    <message>
+        <source>已恢复: 抓包文件回到上限以内</source>
+        <translation>Recovered: captures within their cap again</translation>
+    </message>
+    <message>
+        <source>数据库已损坏, 另存为 %1, 已新建数据库</source>
+        <translation>The database was damaged; kept as %1, a fresh one started</translation>
+    </message>
+    <message>
+        <source>日志文件夹大小</source>
+        <translation>Log folder size</translation>
+    </message>
+</context>
 </TS>

@@ -1,8 +1,10 @@
 #include "history/recorder.h"
 #include "protocol/describe.h"
+#include "ui/diagnostics/history_state.h"
 #include "ui/diagnostics/tabs.h"
 #include "ui/diagnostics/texts.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -58,7 +60,8 @@ const char *const rowNames[LinkTab::RowCount] = {QT_TRANSLATE_NOOP("Diagnostics"
                                                  QT_TRANSLATE_NOOP("Diagnostics", "距上一帧"),
                                                  QT_TRANSLATE_NOOP("Diagnostics", "最后端口错误"),
                                                  QT_TRANSLATE_NOOP("Diagnostics", "历史记录"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "工厂链路")};
+                                                 QT_TRANSLATE_NOOP("Diagnostics", "工厂链路"),
+                                                 QT_TRANSLATE_NOOP("History", "日志文件夹大小")};
 
 } // namespace
 
@@ -133,9 +136,10 @@ void LinkTab::tick() {
                                                 : QDateTime::fromMSecsSinceEpoch(f.lastPortErrorAt)
                                                           .toString(QStringLiteral("HH:mm:ss ")) +
                                                       f.lastPortError);
-    set(TroubleRow,
-        recorder.lastTrouble().isEmpty() ? diagnostics::tr("正常") : recorder.lastTrouble());
+    const QString history = historyStateText(recorder);
+    set(TroubleRow, history.isEmpty() ? diagnostics::tr("正常") : history);
     set(PlantRow, plantLine.isEmpty() ? diagnostics::tr("未配置") : plantLine);
+    set(LogSizeRow, sizeText(recorder.logSize()));
 
     int rows = 0;
     for (int c = 0; c < 256; ++c)
@@ -163,7 +167,9 @@ void LinkTab::tick() {
 
 void LinkTab::retranslate() {
     for (int i = 0; i < RowCount; ++i)
-        names[size_t(i)]->setText(diagnostics::tr(rowNames[i]) + QLatin1Char(':'));
+        names[size_t(i)]->setText(
+            QCoreApplication::translate(i == LogSizeRow ? "History" : "Diagnostics", rowNames[i]) +
+            QLatin1Char(':'));
     codes->setHorizontalHeaderLabels(
         {diagnostics::tr("代码"), diagnostics::tr("名称"), diagnostics::tr("帧数")});
     reset->setText(diagnostics::tr("计数清零"));
