@@ -1,4 +1,5 @@
 #include "app/pixel_sizes.h"
+#include "app/signal_exit.h"
 #include "ui/serial.h"
 
 #include <QApplication>
@@ -6,6 +7,7 @@
 int main(int argc, char *argv[]) {
     keepFormPixelSizes();
     QApplication application(argc, argv);
+    const SignalExit signalExit;
     Serial window;
     window.show();
     return application.exec();
