@@ -94,6 +94,12 @@ void HistoryWriter::write(Batch batch, qint64 now) {
     writeRows(now, false);
 }
 
+void HistoryWriter::openExisting(qint64 now) {
+    QString error;
+    if (!store && QFileInfo::exists(QDir(dir).filePath(QStringLiteral("history.sqlite"))))
+        openStore(now, &error);
+}
+
 void HistoryWriter::take(Batch &batch, qint64 now) {
     // Rows and capture bytes are refused apart and said apart.
     if (batch.droppedRows > 0)
@@ -285,6 +291,9 @@ void WriterThread::run() {
         emit trouble(logText(n));
         emit notice(n);
     });
+    // The check of a large database takes seconds: done now, while the window starts, rather
+    // than when the first rows wait for it.
+    writer.openExisting(QDateTime::currentMSecsSinceEpoch());
     qint64 nextSize = 0;
     for (;;) {
         quint64 serving = 0;

@@ -96,6 +96,9 @@ public:
     // Writes one batch: its capture items in order, then its rows (with any held ones) in one
     // transaction. `now` is the wall clock in ms since 1970.
     void write(Batch batch, qint64 now);
+    // Opens the database if there is one already, with its check, before any row waits for
+    // it (a new one is made only for the first rows).
+    void openExisting(qint64 now);
     // The last write of a run: as write(), but the rows never wait for the next try; a lock or
     // a full disk is tried again for up to finalFlushMs. Then the capture closes, and what
     // could not be written is said (RowsAtExit, BytesAtExit).

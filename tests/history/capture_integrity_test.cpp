@@ -189,9 +189,12 @@ private slots:
         QString error;
         QVERIFY(a.start(QStringLiteral("ttyUSB0"), t0, &error));
         QVERIFY(b.start(QStringLiteral("ttyUSB1"), t0, &error));
+        // A quiet line (a) beside a busy one (b): a's one file grows old while b's come and go.
         for (int i = 0; i < 150; ++i) {
             const qint64 at = t0 + i * 1000;
             for (CaptureFiles *program : {&a, &b}) {
+                if (program == &a && i % 10 != 0)
+                    continue;
                 const CaptureChunk c = chunkAt(at, QByteArray(30, char(i)));
                 QVERIFY2(program->append(c, &error), qPrintable(error));
                 // The line just written is in a file that is still there.
