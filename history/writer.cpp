@@ -123,7 +123,7 @@ void HistoryWriter::finish(Batch batch) {
             break;
         // A lock is waited for by the write itself, up to what is left; a full disk or an
         // unwritable folder is tried again a little later.
-        if (store && store->isOpen())
+        if (lockedSince != 0 && store && store->isOpen())
             store->setBusyTimeout(int(qMin<qint64>(left, limits.busyTimeoutMs)));
         else
             QThread::msleep(quint32(qMin<qint64>(left, 200)));
@@ -232,6 +232,7 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
             // A full disk, most likely: the connection stays (the transaction is rolled back),
             // so the next try is a write, not a new open with its check of the whole file.
             lastError = error;
+            lockedSince = 0;
             begin(Notice::Database, 0, error);
             nextAttempt = now + limits.retryMs;
             // A file taken away from under the connection is made afresh.
