@@ -1,5 +1,6 @@
 #include "app/pixel_sizes.h"
 #include "app/support_bundle_command.h"
+#include "app/signal_exit.h"
 #include "ui/serial.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char *argv[]) {
         return *status;
     keepFormPixelSizes();
     QApplication application(argc, argv);
+    const SignalExit signalExit;
     Serial window;
     window.show();
     return application.exec();

@@ -1,5 +1,7 @@
 #include "fleet/alarm_list.h"
 
+#include "fleet/texts.h"
+
 #include "fleet/fleet_texts.h"
 #include "plant/alarm_names.h"
 
@@ -86,12 +88,10 @@ QVariant AlarmList::data(const QModelIndex &index, int role) const {
     case Alarm:
         return plant::alarmCaption(e.key);
     case Acknowledged:
-        return e.acknowledged ? QCoreApplication::translate("Fleet", "已确认")
-                              : QCoreApplication::translate("Fleet", "未确认");
+        return e.acknowledged ? Texts::tr("已确认") : Texts::tr("未确认");
     case Cleared:
-        return e.clearedAt == 0 ? QCoreApplication::translate("Fleet", "仍在报警")
-                                : QCoreApplication::translate("Fleet", "已清除 %1")
-                                      .arg(clockText(e.clearedAt, now));
+        return e.clearedAt == 0 ? Texts::tr("仍在报警")
+                                : Texts::tr("已清除 %1").arg(clockText(e.clearedAt, now));
     default:
         return QVariant();
     }
@@ -102,15 +102,15 @@ QVariant AlarmList::headerData(int section, Qt::Orientation orientation, int rol
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case Time:
-        return QCoreApplication::translate("Fleet", "时间");
+        return Texts::tr("时间");
     case LaserId:
-        return QCoreApplication::translate("Fleet", "激光器");
+        return Texts::tr("激光器");
     case Alarm:
-        return QCoreApplication::translate("Fleet", "报警");
+        return Texts::tr("报警");
     case Acknowledged:
-        return QCoreApplication::translate("Fleet", "确认");
+        return Texts::tr("确认");
     case Cleared:
-        return QCoreApplication::translate("Fleet", "清除");
+        return Texts::tr("清除");
     default:
         return QVariant();
     }

@@ -1,5 +1,7 @@
 #include "fleet/fleet_texts.h"
 
+#include "fleet/texts.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 
@@ -24,12 +26,12 @@ QString clockText(qint64 msSince1970, qint64 now) {
 QString ageText(qint64 ms) {
     const qint64 s = std::max<qint64>(0, ms) / 1000;
     if (s < 120)
-        return QCoreApplication::translate("Fleet", "%1 秒").arg(s);
+        return Texts::tr("%1 秒").arg(s);
     if (s < 2 * 3600)
-        return QCoreApplication::translate("Fleet", "%1 分").arg(s / 60);
+        return Texts::tr("%1 分").arg(s / 60);
     if (s < 2 * 86400)
-        return QCoreApplication::translate("Fleet", "%1 小时").arg(s / 3600);
-    return QCoreApplication::translate("Fleet", "%1 天").arg(s / 86400);
+        return Texts::tr("%1 小时").arg(s / 3600);
+    return Texts::tr("%1 天").arg(s / 86400);
 }
 
 QString numberText(double value) {
@@ -39,8 +41,7 @@ QString numberText(double value) {
 }
 
 QString onOffText(bool on) {
-    return on ? QCoreApplication::translate("Fleet", "开")
-              : QCoreApplication::translate("Fleet", "关");
+    return on ? Texts::tr("开") : Texts::tr("关");
 }
 
 } // namespace fleet

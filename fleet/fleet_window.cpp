@@ -1,5 +1,7 @@
 #include "fleet/fleet_window.h"
 
+#include "fleet/texts.h"
+
 #include "fleet/alarm_list.h"
 #include "fleet/laser_details.h"
 #include "fleet/laser_table.h"
@@ -35,10 +37,6 @@
 namespace fleet {
 
 namespace {
-
-QString fleetText(const char *source) {
-    return QCoreApplication::translate("Fleet", source);
-}
 
 // Tray notifications come at most this often; what comes between is summed up in the next.
 constexpr qint64 notificationGapMs = 5000;
@@ -236,11 +234,11 @@ void FleetWindow::refresh() {
         offline += g == Group::Offline || (g == Group::Alarm && fleet.isOffline(l, t));
     }
     // The title says it on the task bar too, while the window is minimised.
-    setWindowTitle(fleetText("激光器总览 - %1 台激光器：%2 台报警，%3 台离线 - LASER SYSTEM")
+    setWindowTitle(Texts::tr("激光器总览 - %1 台激光器：%2 台报警，%3 台离线 - LASER SYSTEM")
                        .arg(fleet.lasers().size())
                        .arg(inAlarm)
                        .arg(offline));
-    alarmTitle->setText(fleetText("报警列表（%1 条未确认）").arg(fleet.unacknowledged()));
+    alarmTitle->setText(Texts::tr("报警列表（%1 条未确认）").arg(fleet.unacknowledged()));
     updateKeptLine();
 }
 
@@ -257,10 +255,10 @@ void FleetWindow::notify(int added) {
         const AlarmEntry &e = fleet.alarmList().front();
         text = e.laserId + QStringLiteral(": ") + plant::alarmCaption(e.key);
     } else {
-        text = fleetText("%1 条新报警").arg(notificationsHeld);
+        text = Texts::tr("%1 条新报警").arg(notificationsHeld);
     }
     notificationsHeld = 0;
-    tray->showMessage(fleetText("激光器报警"), text, QSystemTrayIcon::Warning);
+    tray->showMessage(Texts::tr("激光器报警"), text, QSystemTrayIcon::Warning);
 }
 
 void FleetWindow::showSelected() {
@@ -297,24 +295,24 @@ void FleetWindow::updateKeptLine() {
         for (int i = 1; i < plant::rejectionKinds; ++i)
             if (fleet.rejected()[static_cast<size_t>(i)] > 0)
                 why << QStringLiteral("%1 %2")
-                           .arg(fleetText(reasons[i]))
+                           .arg(Texts::tr(reasons[i]))
                            .arg(fleet.rejected()[static_cast<size_t>(i)]);
-        parts << fleetText("已忽略 %1 条消息（%2）")
+        parts << Texts::tr("已忽略 %1 条消息（%2）")
                      .arg(fleet.rejectedTotal())
-                     .arg(why.join(fleetText("，")));
+                     .arg(why.join(Texts::tr("，")));
     }
     if (fleet.overLaserCap() > 0)
-        parts << fleetText("激光器已达上限 %1 台：%2 条消息未采用")
+        parts << Texts::tr("激光器已达上限 %1 台：%2 条消息未采用")
                      .arg(fleet.limits().maxLasers)
                      .arg(fleet.overLaserCap());
     if (fleet.overrun() > 0)
-        parts << fleetText("来不及处理：%1 条消息丢弃").arg(fleet.overrun());
+        parts << Texts::tr("来不及处理：%1 条消息丢弃").arg(fleet.overrun());
     if (fleet.alarmEntriesDropped() > 0)
-        parts << fleetText("报警列表已达上限 %1 条：最早的 %2 条已删去")
+        parts << Texts::tr("报警列表已达上限 %1 条：最早的 %2 条已删去")
                      .arg(fleet.limits().maxAlarmEntries)
                      .arg(fleet.alarmEntriesDropped());
     if (fleet.eventsDropped() > 0)
-        parts << fleetText("每台激光器保留最新 %1 条事件：%2 条较早的已删去")
+        parts << Texts::tr("每台激光器保留最新 %1 条事件：%2 条较早的已删去")
                      .arg(fleet.limits().maxEventsPerLaser)
                      .arg(fleet.eventsDropped());
     keptLine->setText(parts.join(QStringLiteral("; ")));
@@ -361,17 +359,17 @@ void FleetWindow::retranslate() {
     languageMenu->setTitle(QCoreApplication::translate("Serial", "语言"));
     chineseAction->setText(QCoreApplication::translate("Serial", "中文"));
     englishAction->setText(QCoreApplication::translate("Serial", "English"));
-    filterLabel->setText(fleetText("筛选:"));
-    filterBox->setPlaceholderText(fleetText("激光器、端口、状态或报警"));
-    staleLabel->setText(fleetText("状态超过多久算离线:"));
-    staleBox->setSuffix(fleetText(" 秒"));
-    acknowledgeButton->setText(fleetText("确认所选"));
-    acknowledgeAllButton->setText(fleetText("全部确认"));
+    filterLabel->setText(Texts::tr("筛选:"));
+    filterBox->setPlaceholderText(Texts::tr("激光器、端口、状态或报警"));
+    staleLabel->setText(Texts::tr("状态超过多久算离线:"));
+    staleBox->setSuffix(Texts::tr(" 秒"));
+    acknowledgeButton->setText(Texts::tr("确认所选"));
+    acknowledgeAllButton->setText(Texts::tr("全部确认"));
     detailPane->retranslate();
     table->headerDataChanged(Qt::Horizontal, 0, LaserTable::ColumnCount - 1);
     alarms->headerDataChanged(Qt::Horizontal, 0, AlarmList::ColumnCount - 1);
     if (tray)
-        tray->setToolTip(fleetText("激光器总览"));
+        tray->setToolTip(Texts::tr("激光器总览"));
     refresh();
     showSelected();
 }

@@ -1,5 +1,7 @@
 #include "fleet/laser_details.h"
 
+#include "fleet/texts.h"
+
 #include "fleet/fleet_texts.h"
 #include "plant/alarm_names.h"
 
@@ -17,10 +19,6 @@
 namespace fleet {
 
 namespace {
-
-QString fleetText(const char *source) {
-    return QCoreApplication::translate("Fleet", source);
-}
 
 // Where a field of the status payload gets its caption: the status page's ("Serial") where it
 // has one, the fleet's own otherwise.
@@ -83,7 +81,7 @@ QString captionOf(const QString &section, const QString &field) {
     for (const Caption &c : captions)
         if (field == QLatin1String(c.field) && section == QLatin1String(c.section))
             return QLatin1String(c.context) == QLatin1String("Serial") ? serialCaption(c.source)
-                                                                       : fleetText(c.source);
+                                                                       : Texts::tr(c.source);
     return field;
 }
 
@@ -114,7 +112,7 @@ QString valueText(const QJsonValue &value, bool isAlarm) {
     switch (value.type()) {
     case QJsonValue::Bool:
         if (isAlarm)
-            return value.toBool() ? fleetText("报警") : fleetText("正常");
+            return value.toBool() ? Texts::tr("报警") : Texts::tr("正常");
         return onOffText(value.toBool());
     case QJsonValue::Double: {
         const double v = value.toDouble();
@@ -164,16 +162,16 @@ LaserDetails::LaserDetails(QWidget *parent) : QWidget(parent) {
 }
 
 void LaserDetails::retranslate() {
-    status->setHeaderLabels({fleetText("项目"), fleetText("值")});
-    events->setHeaderLabels({fleetText("时间"), fleetText("类别"), fleetText("名称"),
-                             fleetText("值"), fleetText("详情")});
+    status->setHeaderLabels({Texts::tr("项目"), Texts::tr("值")});
+    events->setHeaderLabels({Texts::tr("时间"), Texts::tr("类别"), Texts::tr("名称"),
+                             Texts::tr("值"), Texts::tr("详情")});
 }
 
 void LaserDetails::showLaser(const Laser *laser, const QString &stateText, qint64 now) {
     status->clear();
     events->clear();
     if (!laser) {
-        title->setText(fleetText("选择一台激光器查看详情"));
+        title->setText(Texts::tr("选择一台激光器查看详情"));
         eventNote->clear();
         return;
     }
@@ -187,10 +185,10 @@ void LaserDetails::showLaser(const Laser *laser, const QString &stateText, qint6
             QStringList{clockText(e.at, now), e.category, e.name, e.value, e.detail});
     events->addTopLevelItems(rows);
     eventNote->setText(laser->eventsDropped > 0
-                           ? fleetText("自本窗口启动以来的事件（最新的 %1 条，较早的 %2 条已丢弃）")
+                           ? Texts::tr("自本窗口启动以来的事件（最新的 %1 条，较早的 %2 条已丢弃）")
                                  .arg(laser->events.size())
                                  .arg(laser->eventsDropped)
-                           : fleetText("自本窗口启动以来的事件"));
+                           : Texts::tr("自本窗口启动以来的事件"));
 }
 
 void LaserDetails::fillStatus(const QJsonObject &all, qint64 now) {
@@ -203,7 +201,7 @@ void LaserDetails::fillStatus(const QJsonObject &all, qint64 now) {
             const QJsonArray list = it.value().toArray();
             for (int i = 0; i < list.size(); ++i) {
                 auto *child = new QTreeWidgetItem(item);
-                child->setText(0, fleetText("模块%1").arg(i));
+                child->setText(0, Texts::tr("模块%1").arg(i));
                 addFields(child, it.key(), list.at(i).toObject(), now);
             }
         } else if (it.key() == QLatin1String("at") && it.value().isDouble()) {

@@ -1,5 +1,7 @@
 #include "fleet/laser_table.h"
 
+#include "fleet/texts.h"
+
 #include "fleet/fleet_texts.h"
 #include "plant/alarm_names.h"
 
@@ -137,16 +139,15 @@ QString LaserTable::stateText(const Laser &laser) const {
     switch (fleet.group(laser, now)) {
     case Group::Alarm:
         if (fleet.isOffline(laser, now))
-            return QCoreApplication::translate("Fleet", "报警（离线 自 %1）")
+            return Texts::tr("报警（离线 自 %1）")
                 .arg(clockText(fleet.offlineSince(laser, now), now));
-        return QCoreApplication::translate("Fleet", "报警");
+        return Texts::tr("报警");
     case Group::Offline:
-        return QCoreApplication::translate("Fleet", "离线 自 %1")
-            .arg(clockText(fleet.offlineSince(laser, now), now));
+        return Texts::tr("离线 自 %1").arg(clockText(fleet.offlineSince(laser, now), now));
     case Group::Online:
         break;
     }
-    return QCoreApplication::translate("Fleet", "在线");
+    return Texts::tr("在线");
 }
 
 QString LaserTable::alarmsText(const Laser &laser) const {
@@ -236,13 +237,13 @@ QVariant LaserTable::headerData(int section, Qt::Orientation orientation, int ro
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case State:
-        return QCoreApplication::translate("Fleet", "状态");
+        return Texts::tr("状态");
     case LaserId:
-        return QCoreApplication::translate("Fleet", "激光器");
+        return Texts::tr("激光器");
     case Port:
         return serialCaption("端口号：");
     case Alarms:
-        return QCoreApplication::translate("Fleet", "报警");
+        return Texts::tr("报警");
     case WaterIn:
         return serialCaption("T3温度(C):");
     case WaterOut:
@@ -256,7 +257,7 @@ QVariant LaserTable::headerData(int section, Qt::Orientation orientation, int ro
     case BeamOn:
         return serialCaption("激光输出");
     case LastFrame:
-        return QCoreApplication::translate("Fleet", "最后一帧");
+        return Texts::tr("最后一帧");
     default:
         return QVariant();
     }

@@ -1,14 +1,20 @@
 #include "history/capture.h"
 
-#include <QDateTime>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QIODevice>
+#include <QLockFile>
+#include <QTime>
 
 namespace history {
 
 namespace {
 
 const char hexDigits[] = "0123456789ABCDEF";
+constexpr qint64 dayMs = 86400000;
+// The Julian day of 1970-01-01.
+constexpr qint64 epochDay = 2440588;
 
 void appendDigits(QByteArray &out, int value, int width) {
     char buf[8];
@@ -19,14 +25,24 @@ void appendDigits(QByteArray &out, int value, int width) {
     out.append(buf, width);
 }
 
+// Upper-case hex only: the writer writes nothing else.
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
     return -1;
+}
+
+// `width` decimal digits at `p`, or -1.
+int digits(const char *p, int width) {
+    int value = 0;
+    for (int i = 0; i < width; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return -1;
+        value = value * 10 + (p[i] - '0');
+    }
+    return value;
 }
 
 QString safePortName(const QString &port) {
@@ -38,12 +54,30 @@ QString safePortName(const QString &port) {
     return name;
 }
 
+// ".capture-20261207-143745-ttyUSB0.txt.lock" beside the file: left out of listings and of
+// the "capture-*" name pattern.
+QString lockPath(const QString &capture) {
+    const QFileInfo info(capture);
+    return info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".lock"));
+}
+
+bool refuse(QString *reason, const char *text) {
+    if (reason)
+        *reason = QString::fromLatin1(text);
+    return false;
+}
+
 } // namespace
 
 QByteArray captureLine(const CaptureChunk &chunk) {
-    const QDateTime t = QDateTime::fromMSecsSinceEpoch(chunk.at, Qt::UTC);
-    const QDate d = t.date();
-    const QTime h = t.time();
+    qint64 days = chunk.at / dayMs;
+    qint64 ms = chunk.at % dayMs;
+    if (ms < 0) {
+        ms += dayMs;
+        --days;
+    }
+    const QDate d = QDate::fromJulianDay(days + epochDay);
+    const int msOfDay = int(ms);
     QByteArray line;
     line.reserve(28 + chunk.bytes.size() * 3);
     appendDigits(line, d.year(), 4);
@@ -52,13 +86,13 @@ QByteArray captureLine(const CaptureChunk &chunk) {
     line += '-';
     appendDigits(line, d.day(), 2);
     line += 'T';
-    appendDigits(line, h.hour(), 2);
+    appendDigits(line, msOfDay / 3600000, 2);
     line += ':';
-    appendDigits(line, h.minute(), 2);
+    appendDigits(line, msOfDay / 60000 % 60, 2);
     line += ':';
-    appendDigits(line, h.second(), 2);
+    appendDigits(line, msOfDay / 1000 % 60, 2);
     line += '.';
-    appendDigits(line, h.msec(), 3);
+    appendDigits(line, msOfDay % 1000, 3);
     line += chunk.sent ? "Z TX" : "Z RX";
     for (const char c : chunk.bytes) {
         const auto b = static_cast<unsigned char>(c);
@@ -69,50 +103,87 @@ QByteArray captureLine(const CaptureChunk &chunk) {
     return line;
 }
 
-bool parseCaptureLine(const QByteArray &raw, CaptureChunk *chunk) {
-    QByteArray line = raw;
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    if (line.isEmpty() || line.startsWith('#'))
-        return false;
-    const int space = line.indexOf(' ');
-    if (space < 0 || line.size() < space + 3)
-        return false;
-    const QDateTime t =
-        QDateTime::fromString(QString::fromLatin1(line.left(space)), Qt::ISODateWithMs);
-    if (!t.isValid())
-        return false;
-    const QByteArray direction = line.mid(space + 1, 2);
-    if (direction != "RX" && direction != "TX")
-        return false;
-    QByteArray bytes;
-    int k = space + 3;
-    while (k < line.size()) {
-        if (k + 3 > line.size() || line.at(k) != ' ')
-            return false;
-        const int hi = hexValue(line.at(k + 1));
-        const int lo = hexValue(line.at(k + 2));
-        if (hi < 0 || lo < 0)
-            return false;
-        bytes += char((hi << 4) | lo);
-        k += 3;
+bool parseCaptureLine(const QByteArray &raw, CaptureChunk *chunk, QString *reason) {
+    if (reason)
+        reason->clear();
+    int size = raw.size();
+    // The writer ends lines with '\n'; a file passed through Windows may end them with "\r\n".
+    if (size > 0 && raw.at(size - 1) == '\n') {
+        --size;
+        if (size > 0 && raw.at(size - 1) == '\r')
+            --size;
     }
-    if (bytes.isEmpty())
-        return false;
-    chunk->at = t.toMSecsSinceEpoch();
-    chunk->sent = direction == "TX";
+    const char *p = raw.constData();
+    if (size == 0 || p[0] == '#')
+        return false; // empty or a remark: nothing wrong with it
+    // "2026-12-07T14:37:45.123Z RX" and at least one " XX".
+    const char *layout = "dddd-dd-ddTdd:dd:dd.dddZ";
+    const int timeLength = 24;
+    if (size < timeLength)
+        return refuse(reason, "no time in the form YYYY-MM-DDTHH:MM:SS.mmmZ");
+    for (int i = 0; i < timeLength; ++i) {
+        const bool ok = layout[i] == 'd' ? (p[i] >= '0' && p[i] <= '9') : p[i] == layout[i];
+        if (!ok)
+            return refuse(reason, "no time in the form YYYY-MM-DDTHH:MM:SS.mmmZ");
+    }
+    const QDate date(digits(p, 4), digits(p + 5, 2), digits(p + 8, 2));
+    const QTime time(digits(p + 11, 2), digits(p + 14, 2), digits(p + 17, 2), digits(p + 20, 3));
+    if (!date.isValid() || !time.isValid())
+        return refuse(reason, "no such date or time");
+    if (size < timeLength + 3 || p[timeLength] != ' ' ||
+        !((p[25] == 'R' || p[25] == 'T') && p[26] == 'X'))
+        return refuse(reason, "direction not RX or TX");
+    if (size == timeLength + 3)
+        return refuse(reason, "no bytes");
+    QByteArray bytes;
+    bytes.reserve((size - timeLength - 3) / 3);
+    for (int k = timeLength + 3; k < size; k += 3) {
+        const int hi = k + 3 <= size && p[k] == ' ' ? hexValue(p[k + 1]) : -1;
+        const int lo = hi >= 0 ? hexValue(p[k + 2]) : -1;
+        if (lo < 0)
+            return refuse(reason, "bytes not upper-case hex pairs");
+        bytes += char((hi << 4) | lo);
+    }
+    chunk->at = (date.toJulianDay() - epochDay) * dayMs + time.msecsSinceStartOfDay();
+    chunk->sent = p[25] == 'T';
     chunk->bytes = bytes;
     return true;
 }
 
-QString captureFileName(const QString &port, qint64 at) {
-    const QDateTime t = QDateTime::fromMSecsSinceEpoch(at, Qt::UTC);
-    return QStringLiteral("capture-") + t.toString(QStringLiteral("yyyyMMdd-HHmmss")) +
-           QLatin1Char('-') + safePortName(port) + QStringLiteral(".txt");
+CaptureReading readCapture(QIODevice &file) {
+    CaptureReading out;
+    int number = 0;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        ++number;
+        CaptureChunk chunk;
+        QString reason;
+        if (!line.endsWith('\n'))
+            reason = QStringLiteral("cut off (no newline at the end of the file)");
+        else if (parseCaptureLine(line, &chunk, &reason))
+            out.chunks.append(chunk);
+        if (reason.isEmpty())
+            continue;
+        if (out.skipped++ == 0) {
+            out.firstSkippedLine = number;
+            out.firstSkippedReason = reason;
+        }
+        out.skippedLines << QStringLiteral("line %1: %2").arg(number).arg(reason);
+    }
+    return out;
 }
 
-CaptureFiles::CaptureFiles(const QString &dir, qint64 fileLimit, qint64 totalLimit)
-    : dir(dir), fileLimit(fileLimit), totalLimit(totalLimit) {}
+QString captureFileName(const QString &port, qint64 at) {
+    const QByteArray stamp = captureLine({at, false, QByteArray()});
+    // "2026-12-07T14:37:45" -> "20261207-143745"
+    const QString text = QString::fromLatin1(stamp.left(19));
+    return QStringLiteral("capture-") + text.left(10).remove(QLatin1Char('-')) + QLatin1Char('-') +
+           text.mid(11).remove(QLatin1Char(':')) + QLatin1Char('-') + safePortName(port) +
+           QStringLiteral(".txt");
+}
+
+CaptureFiles::CaptureFiles(const QString &dir, qint64 fileLimit, qint64 totalLimit, qint64 retryMs)
+    : dir(dir), fileLimit(fileLimit), totalLimit(totalLimit), retryMs(retryMs) {}
 
 CaptureFiles::~CaptureFiles() {
     stop();
@@ -121,11 +192,23 @@ CaptureFiles::~CaptureFiles() {
 bool CaptureFiles::start(const QString &portName, qint64 at, QString *error) {
     stop();
     port = portName;
-    return openNext(at, error);
+    capturing = true;
+    error->clear();
+    if (openNext(at, error) && resume(error))
+        return true;
+    fail(0, at, *error);
+    return false;
+}
+
+void CaptureFiles::closeFile() {
+    file.close();
+    if (lock)
+        lock->unlock();
+    lock.reset();
 }
 
 bool CaptureFiles::openNext(qint64 at, QString *error) {
-    file.close();
+    closeFile();
     written = 0;
     if (!QDir().mkpath(dir)) {
         *error = QStringLiteral("cannot create %1").arg(QDir(dir).absolutePath());
@@ -138,13 +221,29 @@ bool CaptureFiles::openNext(qint64 at, QString *error) {
         if (attempt > 1)
             // "_2" sorts after ".txt", so name order stays age order within one second.
             name.insert(name.size() - 4, QLatin1Char('_') + QString::number(attempt));
-        file.setFileName(QDir(dir).filePath(name));
+        const QString path = QDir(dir).filePath(name);
+        if (QFile::exists(path))
+            continue;
+        // The lock first: another program's cap never deletes a file whose lock is held.
+        auto held = std::make_unique<QLockFile>(lockPath(path));
+        held->setStaleLockTime(0);
+        if (!held->tryLock(0)) {
+            if (held->error() == QLockFile::LockFailedError)
+                continue;
+            // errno of the failed create or write, as Qt leaves it.
+            *error = QStringLiteral("cannot create %1: %2").arg(lockPath(path), qt_error_string());
+            return false;
+        }
+        file.setFileName(path);
         // NewOnly: another program (or this one within the same second) keeps its own file.
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        // Unbuffered: each line goes to the system whole, in one write.
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            lock = std::move(held);
             return true;
+        }
+        held->unlock();
         if (!file.exists()) {
-            *error =
-                QStringLiteral("cannot create %1: %2").arg(file.fileName(), file.errorString());
+            *error = QStringLiteral("cannot create %1: %2").arg(path, file.errorString());
             return false;
         }
     }
@@ -163,51 +262,95 @@ void CaptureFiles::enforceCap() {
     for (const QFileInfo &f : files) {
         if (total + fileLimit <= totalLimit)
             break;
-        if (f.absoluteFilePath() == QFileInfo(file.fileName()).absoluteFilePath())
-            continue;
-        if (QFile::remove(f.absoluteFilePath()))
+        const QString path = f.absoluteFilePath();
+        // A lock that can be taken belongs to nobody (any more): a program that died leaves
+        // a stale one behind, which QLockFile recognises by its process id.
+        QLockFile other(lockPath(path));
+        other.setStaleLockTime(0);
+        if (!other.tryLock(0))
+            continue; // another program is writing it
+        if (QFile::remove(path))
             total -= f.size();
     }
+    overCap = qMax<qint64>(0, total + fileLimit - totalLimit);
 }
 
-bool CaptureFiles::writeLine(const QByteArray &line, qint64 at, QString *error) {
-    if (!file.isOpen())
-        return true; // stopped after a failure or never started: nothing to do
-    if (written > 0 && written + line.size() > fileLimit && !openNext(at, error))
+bool CaptureFiles::writeWhole(const QByteArray &line, QString *error) {
+    qint64 done = 0;
+    while (done < line.size()) {
+        // Qt gives the system's reason only for a write that wrote nothing: a short write is
+        // followed by another one, which then fails with it.
+        const qint64 n = file.write(line.constData() + done, line.size() - done);
+        if (n <= 0) {
+            *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+            // Cut the torn line off again: the file keeps whole lines only.
+            file.resize(written);
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+void CaptureFiles::fail(quint64 payload, qint64 at, const QString &error) {
+    closeFile();
+    if (reason.isEmpty())
+        reason = error;
+    lost += payload;
+    nextTry = at + retryMs;
+}
+
+bool CaptureFiles::resume(QString *error) {
+    if (reason.isEmpty())
+        return true;
+    // Writing works again: the new file says first what went missing.
+    const QByteArray remark =
+        "# " + QByteArray::number(lost) + " bytes lost: " + reason.toUtf8() + '\n';
+    if (!writeWhole(remark, error))
         return false;
-    if (file.write(line) != line.size()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
-        file.close();
+    written += remark.size();
+    recoveredLoss = lost;
+    lost = 0;
+    reason.clear();
+    return true;
+}
+
+bool CaptureFiles::writeLine(const QByteArray &line, quint64 payload, qint64 at, QString *error) {
+    if (!capturing)
+        return true; // not started, or stopped: nothing to do
+    if (!file.isOpen() && at < nextTry) {
+        // Waiting for the next try: counted, not tried.
+        lost += payload;
+        *error = reason;
         return false;
     }
-    written += line.size();
-    return true;
+    bool ready = file.isOpen();
+    if (!ready)
+        ready = openNext(at, error) && resume(error);
+    else if (written > 0 && written + line.size() > fileLimit)
+        ready = openNext(at, error);
+    if (ready && writeWhole(line, error)) {
+        written += line.size();
+        return true;
+    }
+    fail(payload, at, *error);
+    return false;
 }
 
 bool CaptureFiles::append(const CaptureChunk &chunk, QString *error) {
-    return writeLine(captureLine(chunk), chunk.at, error);
+    error->clear();
+    return writeLine(captureLine(chunk), quint64(chunk.bytes.size()), chunk.at, error);
 }
 
-bool CaptureFiles::appendRemark(const QByteArray &text, QString *error) {
-    return writeLine("# " + text + '\n', QDateTime::currentMSecsSinceEpoch(), error);
-}
-
-bool CaptureFiles::flush(QString *error) {
-    if (!file.isOpen())
-        return true;
-    if (!file.flush()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
-        file.close();
-        return false;
-    }
-    return true;
+bool CaptureFiles::appendRemark(const QByteArray &text, qint64 at, QString *error) {
+    error->clear();
+    return writeLine("# " + text + '\n', 0, at, error);
 }
 
 void CaptureFiles::stop() {
-    if (file.isOpen()) {
-        file.flush();
-        file.close();
-    }
+    // A trouble outlives the stop: the next file that opens says what was lost.
+    closeFile();
+    capturing = false;
 }
 
 } // namespace history

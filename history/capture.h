@@ -2,12 +2,18 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
+#include <memory>
+
+class QIODevice;
+class QLockFile;
+
 // Capture files: every chunk read from or written to the port, one line each:
 //   2026-12-07T14:37:45.123Z RX 80 03 00 33 7B
-// Lines starting with '#' are remarks (e.g. bytes lost to a full queue).
+// Lines starting with '#' are remarks (e.g. bytes lost to a full queue or a full disk).
 namespace history {
 
 struct CaptureChunk {
@@ -18,45 +24,91 @@ struct CaptureChunk {
 
 // One line, newline included.
 QByteArray captureLine(const CaptureChunk &chunk);
-// Reads one line (with or without its newline). False for remarks, empty and malformed lines.
-bool parseCaptureLine(const QByteArray &line, CaptureChunk *chunk);
+// Reads one line (with or without its newline) in exactly the form captureLine() writes: UTC
+// time with milliseconds and 'Z', RX or TX, upper-case hex pairs. False for remarks, empty and
+// malformed lines; for a malformed one `reason` says what is wrong.
+bool parseCaptureLine(const QByteArray &line, CaptureChunk *chunk, QString *reason = nullptr);
+
+// A capture file read back: the chunks of every well-formed line, and what was skipped.
+// Remarks and empty lines are not skipped lines. A last line without its newline was cut off
+// when the file was being written and is skipped, however it reads.
+struct CaptureReading {
+    QList<CaptureChunk> chunks;
+    int skipped = 0;
+    int firstSkippedLine = 0; // 1-based; 0 when nothing was skipped
+    QString firstSkippedReason;
+    // Every skipped line, as "line N: reason", for a report as it goes.
+    QStringList skippedLines;
+};
+CaptureReading readCapture(QIODevice &file);
 
 // "capture-20261207-143745-ttyUSB0.txt" for the port and the time (UTC).
 QString captureFileName(const QString &port, qint64 at);
 
 // The capture files of one program in `dir`: a new file at each start() and whenever the
 // current one would grow past `fileLimit`; before each new file the oldest capture files of
-// the folder (any program's) are deleted until all of them, with the new one full, stay within
-// `totalLimit`. Never opens a file that exists already, so two programs never share one.
+// the folder are deleted until all of them, with the new one full, stay within `totalLimit`.
+// The open file carries a lock (a QLockFile beside it, ".<name>.lock"), and the cap never
+// deletes a file whose lock another running program holds: what it has to keep over the cap is
+// counted (keptOverCap()). Never opens a file that exists already, so two programs never share
+// one.
+//
+// Lines are written whole, straight to the system (no buffer of its own): a line the disk
+// refuses is cut off again, so a file can only end in a torn line when the program dies in the
+// middle of a write. After a failure the file is closed and the chunks that follow are counted
+// as lost; from `retryMs` later a new file is tried at each chunk, and the first line of that
+// file says how many bytes were lost and why.
 class CaptureFiles {
 public:
-    CaptureFiles(const QString &dir, qint64 fileLimit, qint64 totalLimit);
+    CaptureFiles(const QString &dir, qint64 fileLimit, qint64 totalLimit, qint64 retryMs = 3000);
     ~CaptureFiles();
+    CaptureFiles(const CaptureFiles &) = delete;
+    CaptureFiles &operator=(const CaptureFiles &) = delete;
 
-    // False (with the reason) when the file cannot be made; later appends then do nothing.
+    // Capturing for `port` from `at` on, in a new file. False with the reason when it cannot be
+    // made (the capture is in trouble then, see above).
     bool start(const QString &port, qint64 at, QString *error);
     // Writes one chunk, starting the next file first when needed. False with the reason when
-    // the disk refuses; the file is closed then and appends do nothing until the next start().
+    // the disk refuses or the capture is in trouble.
     bool append(const CaptureChunk &chunk, QString *error);
-    bool appendRemark(const QByteArray &text, QString *error);
-    // Pushes written lines to the disk (once a second).
-    bool flush(QString *error);
+    bool appendRemark(const QByteArray &text, qint64 at, QString *error);
     void stop();
 
     bool isOpen() const { return file.isOpen(); }
+    // A write or a new file has failed, and no file has taken a line since.
+    bool inTrouble() const { return !reason.isEmpty(); }
+    // Bytes of chunks not written since the trouble began, and what began it.
+    quint64 lostBytes() const { return lost; }
+    QString troubleReason() const { return reason; }
+    // The bytes lost in the trouble that ended last.
+    quint64 lostBeforeRecovery() const { return recoveredLoss; }
     QString currentPath() const { return file.fileName(); }
+    // Bytes over the cap that the last new file had to leave in place (other programs' files).
+    qint64 keptOverCap() const { return overCap; }
 
 private:
     bool openNext(qint64 at, QString *error);
-    bool writeLine(const QByteArray &line, qint64 at, QString *error);
+    bool writeLine(const QByteArray &line, quint64 payload, qint64 at, QString *error);
+    bool writeWhole(const QByteArray &line, QString *error);
+    void closeFile();
+    bool resume(QString *error);
+    void fail(quint64 payload, qint64 at, const QString &error);
     void enforceCap();
 
     QString dir;
     qint64 fileLimit;
     qint64 totalLimit;
+    qint64 retryMs;
     QString port;
     QFile file;
+    std::unique_ptr<QLockFile> lock;
     qint64 written = 0;
+    bool capturing = false;
+    quint64 lost = 0;
+    quint64 recoveredLoss = 0;
+    QString reason;
+    qint64 nextTry = 0;
+    qint64 overCap = 0;
 };
 
 } // namespace history

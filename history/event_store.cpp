@@ -207,15 +207,29 @@ EventStore::Result EventStore::write(const std::vector<Event> &events,
 }
 
 EventStore::Result EventStore::deleteSamplesBefore(qint64 before, QString *error) {
+    return deleteBefore(QStringLiteral("samples"), before, error);
+}
+
+EventStore::Result EventStore::deleteEventsBefore(qint64 before, QString *error) {
+    return deleteBefore(QStringLiteral("events"), before, error);
+}
+
+EventStore::Result EventStore::deleteBefore(const QString &table, qint64 before, QString *error) {
     if (!isOpen())
         return Result::Failed;
     QSqlQuery q(QSqlDatabase::database(connection, false));
-    q.prepare(QStringLiteral("DELETE FROM samples WHERE at < ?"));
+    q.prepare(QStringLiteral("DELETE FROM %1 WHERE at < ?").arg(table));
     q.bindValue(0, before);
     if (q.exec())
         return Result::Ok;
     *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
     return classify(q.lastError().text());
+}
+
+void EventStore::setBusyTimeout(int ms) {
+    if (isOpen())
+        QSqlQuery(QSqlDatabase::database(connection, false))
+            .exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
 }
 
 void EventStore::close() {

@@ -36,8 +36,11 @@ public:
     // All rows in one transaction; on anything but Ok nothing has been written.
     Result write(const std::vector<Event> &events, const std::vector<Sample> &samples,
                  QString *error);
-    // Deletes samples older than `before` (ms since 1970).
+    // Deletes samples or events older than `before` (ms since 1970).
     Result deleteSamplesBefore(qint64 before, QString *error);
+    Result deleteEventsBefore(qint64 before, QString *error);
+    // How long a write waits for another program's lock from now on.
+    void setBusyTimeout(int ms);
     void close();
 
     QString path() const { return file; }
@@ -47,6 +50,7 @@ private:
     Result classify(const QString &text) const;
     Result prepare(QString *error);
     bool renameAside(QString *error);
+    Result deleteBefore(const QString &table, qint64 before, QString *error);
 
     QString file;
     QString connection;

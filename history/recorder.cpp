@@ -5,7 +5,9 @@
 #include "protocol/describe.h"
 
 #include <QDateTime>
+#include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -34,10 +36,12 @@ Recorder::Recorder(QObject *parent, RecorderOptions opts)
       flags(new FlagWatch), waterIn(noValue), waterOut(noValue), dewPoint(noValue) {
     qRegisterMetaType<history::Event>();
     qRegisterMetaType<history::Sample>();
+    qRegisterMetaType<history::Notice>();
     writer = new WriterThread(queue, options.logDir, options.limits, this);
-    connect(writer, &WriterThread::trouble, this, [this](const QString &text) {
-        troubleText = text;
-        emit trouble(text);
+    connect(writer, &WriterThread::notice, this, &Recorder::noticed);
+    connect(writer, &WriterThread::logSize, this, [this](qint64 bytes) {
+        logBytes = bytes;
+        emit historyChanged();
     });
     writer->start(QThread::LowPriority);
     secondTimer.setInterval(1000);
@@ -46,10 +50,37 @@ Recorder::Recorder(QObject *parent, RecorderOptions opts)
 }
 
 Recorder::~Recorder() {
-    stopCapture();
-    // A normal exit writes what is queued.
-    writer->finish();
+    finish();
+    if (lateRows > 0)
+        qWarning("history: %llu rows after the end of the run were not recorded",
+                 static_cast<unsigned long long>(lateRows));
     delete flags;
+}
+
+void Recorder::finish() {
+    if (ended)
+        return;
+    stopCapture();
+    secondTimer.stop();
+    writer->finish();
+    ended = true;
+}
+
+void Recorder::noticed(const Notice &notice) {
+    const auto same = [&notice](const Notice &n) { return n.kind == notice.kind; };
+    going.erase(std::remove_if(going.begin(), going.end(), same), going.end());
+    if (notice.phase == Notice::Began) {
+        going.push_back(notice);
+    } else {
+        last = notice;
+        hasLast = true;
+    }
+    QStringList texts;
+    for (const Notice &n : going)
+        texts << logText(n);
+    troubleText = texts.isEmpty() ? logText(last) : texts.join(QStringLiteral("; "));
+    emit trouble(logText(notice));
+    emit historyChanged();
 }
 
 qint64 Recorder::now() const {
@@ -57,8 +88,17 @@ qint64 Recorder::now() const {
 }
 
 void Recorder::record(const Event &event) {
-    queue.pushEvent(event);
-    emit eventRecorded(event);
+    if (event.category == linkCategory)
+        emit linkEvent(event);
+    if (ended)
+        ++lateRows;
+    else if (queue.pushEvent(event))
+        emit eventRecorded(event);
+}
+
+void Recorder::pushCapture(CaptureItem item) {
+    if (!ended)
+        queue.pushCapture(std::move(item));
 }
 
 void Recorder::record(const QString &category, const QString &name, const QString &value,
@@ -84,7 +124,7 @@ void Recorder::portOpened(const QString &port, const QString &description) {
     start.kind = CaptureItem::Start;
     start.chunk.at = at;
     start.port = port;
-    queue.pushCapture(std::move(start));
+    pushCapture(std::move(start));
     capturing = true;
     open = true;
     clearValues();
@@ -101,7 +141,7 @@ void Recorder::stopCapture() {
     if (capturing) {
         CaptureItem stop;
         stop.kind = CaptureItem::Stop;
-        queue.pushCapture(std::move(stop));
+        pushCapture(std::move(stop));
         capturing = false;
     }
     open = false;
@@ -153,7 +193,7 @@ void Recorder::bytesReceived(const QByteArray &chunk) {
     CaptureItem item;
     item.chunk.at = now();
     item.chunk.bytes = chunk;
-    queue.pushCapture(std::move(item));
+    pushCapture(std::move(item));
 }
 
 void Recorder::frameReceived(const QByteArray &frame, protocol::Verdict verdict,
@@ -243,7 +283,7 @@ void Recorder::frameSent(const QByteArray &frame, qint64 written) {
         item.chunk.at = at;
         item.chunk.sent = true;
         item.chunk.bytes = bytes;
-        queue.pushCapture(std::move(item));
+        pushCapture(std::move(item));
     }
     const auto code = static_cast<quint8>(frame.at(0));
     JournalEntry entry;
@@ -319,8 +359,8 @@ void Recorder::secondElapsed() {
     s.waterIn = waterIn;
     s.waterOut = waterOut;
     s.dewPoint = dewPoint;
-    queue.pushSample(s);
-    emit sampleRecorded(s);
+    if (!ended && queue.pushSample(s))
+        emit sampleRecorded(s);
 }
 
 Sample Recorder::currentValues() const {

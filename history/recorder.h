@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/journal.h"
+#include "history/notice.h"
 #include "history/records.h"
 #include "history/writer.h"
 #include "protocol/device_state.h"
@@ -82,8 +83,14 @@ public:
     const LinkFigures &figures() const { return counters; }
     qint64 msSinceLastFrame() const;
     void resetFigures();
-    // The last trouble the recorder ran into, or empty.
+    // The history's present state in one English line: the troubles going on, or else what
+    // was said last (a recovery and what it cost); empty while nothing was ever said.
     QString lastTrouble() const { return troubleText; }
+    // The same as notices: the troubles going on, and the last one said.
+    const std::vector<Notice> &troubles() const { return going; }
+    const Notice *lastNotice() const { return hasLast ? &last : nullptr; }
+    // The size of the log folder in bytes as last measured by the writer, or -1.
+    qint64 logSize() const { return logBytes; }
     bool portIsOpen() const { return open; }
     // The temperatures as received since the port opened, to 0.01 °C; NaN where none came yet.
     Sample currentValues() const;
@@ -93,11 +100,22 @@ public:
     // Waits until everything queued so far is on disk. For a normal exit and for tests; the
     // window never calls it while running.
     void flushNow();
+    // The end of the run: the capture closes and the writer writes what is queued, trying a
+    // lock or a full disk for up to five seconds before it says on standard error what it could
+    // not write. Rows that come later are not recorded (and counted on standard error).
+    void finish();
+    // Where the writer's notices arrive (queued from its thread).
+    void noticed(const Notice &notice);
 
 signals:
+    // Rows and samples the writer has taken on (a row the queue refused is not announced).
     void eventRecorded(const history::Event &event);
     void sampleRecorded(const history::Sample &sample);
+    // Every link row (opened, closed, ...), taken on or not: the port's state.
+    void linkEvent(const history::Event &event);
     void trouble(const QString &text);
+    // The troubles, the last notice or the log folder's size changed.
+    void historyChanged();
 
 private:
     qint64 now() const;
@@ -105,6 +123,7 @@ private:
                 const QString &detail, qint64 at);
     void record(const Event &event);
     void stopCapture();
+    void pushCapture(CaptureItem item);
     void clearValues();
 
     RecorderOptions options;
@@ -125,6 +144,12 @@ private:
     double waterOut;
     double dewPoint;
     QString troubleText;
+    std::vector<Notice> going;
+    Notice last;
+    bool hasLast = false;
+    qint64 logBytes = -1;
+    bool ended = false;
+    quint64 lateRows = 0;
 };
 
 } // namespace history

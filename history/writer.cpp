@@ -2,6 +2,9 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMutexLocker>
 
 #include <utility>
@@ -55,7 +58,7 @@ Batch WriterQueue::take() {
 HistoryWriter::HistoryWriter(const QString &logDir, const WriterLimits &limits,
                              std::function<void(const QString &)> trouble)
     : dir(logDir), limits(limits), trouble(std::move(trouble)),
-      capture(logDir, limits.captureFileBytes, limits.captureTotalBytes) {}
+      capture(logDir, limits.captureFileBytes, limits.captureTotalBytes, limits.retryMs) {}
 
 HistoryWriter::~HistoryWriter() {
     capture.stop();
@@ -63,117 +66,194 @@ HistoryWriter::~HistoryWriter() {
         store->close();
 }
 
-void HistoryWriter::say(const QString &kind, const QString &text) {
-    if (said.contains(kind))
-        return;
-    said.insert(kind);
+void HistoryWriter::say(const Notice &notice) {
     if (trouble)
-        trouble(text);
+        trouble(logText(notice));
+    if (notices)
+        notices(notice);
+}
+
+void HistoryWriter::begin(Notice::Kind kind, quint64 count, const QString &text) {
+    tally[kind] += count;
+    if (going[kind])
+        return;
+    going[kind] = true;
+    say({kind, Notice::Began, count, text});
+}
+
+void HistoryWriter::end(Notice::Kind kind, quint64 count, const QString &text) {
+    if (!going[kind])
+        return;
+    going[kind] = false;
+    tally[kind] = 0;
+    say({kind, Notice::Ended, count, text});
 }
 
 void HistoryWriter::write(Batch batch, qint64 now) {
+    take(batch, now);
+    writeRows(now, false);
+}
+
+void HistoryWriter::openExisting(qint64 now) {
+    QString error;
+    if (!store && QFileInfo::exists(QDir(dir).filePath(QStringLiteral("history.sqlite"))))
+        openStore(now, &error);
+}
+
+void HistoryWriter::take(Batch &batch, qint64 now) {
+    // Rows and capture bytes are refused apart and said apart.
     if (batch.droppedRows > 0)
-        say(QStringLiteral("queue"),
-            QStringLiteral("history: the queue was full, %1 rows were not recorded")
-                .arg(batch.droppedRows));
-    writeCapture(batch.capture, batch.droppedBytes);
+        begin(Notice::QueueRows, batch.droppedRows);
+    else
+        end(Notice::QueueRows, tally[Notice::QueueRows]);
+    writeCapture(batch.capture, batch.droppedBytes, now);
     heldEvents.insert(heldEvents.end(), std::make_move_iterator(batch.events.begin()),
                       std::make_move_iterator(batch.events.end()));
     heldSamples.insert(heldSamples.end(), batch.samples.begin(), batch.samples.end());
-    writeRows(now);
 }
 
-void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes) {
+void HistoryWriter::finish(Batch batch) {
+    QElapsedTimer clock;
+    clock.start();
+    take(batch, QDateTime::currentMSecsSinceEpoch());
+    for (;;) {
+        writeRows(QDateTime::currentMSecsSinceEpoch(), true);
+        const qint64 left = limits.finalFlushMs - clock.elapsed();
+        if (heldRows() == 0 || left <= 0)
+            break;
+        // A lock is waited for by the write itself, up to what is left; a full disk or an
+        // unwritable folder is tried again a little later.
+        if (lockedSince != 0 && store && store->isOpen())
+            store->setBusyTimeout(int(qMin<qint64>(left, limits.busyTimeoutMs)));
+        else
+            QThread::msleep(quint32(qMin<qint64>(left, 200)));
+    }
+    capture.stop();
+    if (capture.lostBytes() > 0)
+        say({Notice::BytesAtExit, Notice::Once, capture.lostBytes(), capture.troubleReason()});
+    if (heldRows() > 0)
+        say({Notice::RowsAtExit, Notice::Once, heldRows(), lastError});
+}
+
+void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes,
+                                 qint64 now) {
     QString error;
-    bool ok = true;
     for (CaptureItem &item : items) {
+        const bool troubled = capture.inTrouble();
         switch (item.kind) {
         case CaptureItem::Start:
-            ok = capture.start(item.port, item.chunk.at, &error) && ok;
+            capture.start(item.port, item.chunk.at, &error);
             break;
         case CaptureItem::Stop:
-            ok = capture.flush(&error) && ok;
             capture.stop();
             break;
         case CaptureItem::Chunk:
-            ok = capture.append(item.chunk, &error) && ok;
+            capture.append(item.chunk, &error);
             break;
         }
+        if (!troubled && capture.inTrouble())
+            begin(Notice::Capture, 0, capture.troubleReason());
+        else if (troubled && !capture.inTrouble())
+            end(Notice::Capture, capture.lostBeforeRecovery(), capture.currentPath());
+        if (capture.keptOverCap() > 0)
+            begin(Notice::OverCap, quint64(capture.keptOverCap()));
+        else
+            end(Notice::OverCap, 0);
     }
     // The queue refuses at its end, so the gap is after what it took.
     if (droppedBytes > 0) {
-        say(QStringLiteral("queue"),
-            QStringLiteral("history: the queue was full, %1 captured bytes were not recorded")
-                .arg(droppedBytes));
-        ok = capture.appendRemark(QByteArray::number(droppedBytes) + " bytes lost: queue full",
-                                  &error) &&
-             ok;
+        begin(Notice::QueueBytes, droppedBytes);
+        capture.appendRemark(QByteArray::number(droppedBytes) + " bytes lost: queue full", now,
+                             &error);
+    } else {
+        end(Notice::QueueBytes, tally[Notice::QueueBytes]);
     }
-    ok = capture.flush(&error) && ok;
-    if (!ok)
-        say(QStringLiteral("capture"), QStringLiteral("history: capture stopped, %1").arg(error));
 }
 
-void HistoryWriter::writeRows(qint64 now) {
+bool HistoryWriter::openStore(qint64 now, QString *error) {
+    store = std::make_unique<EventStore>(QDir(dir).filePath(QStringLiteral("history.sqlite")),
+                                         limits.busyTimeoutMs);
+    const EventStore::Result r = store->open(error);
+    if (r == EventStore::Result::Damaged)
+        say({Notice::Damaged, Notice::Once, 0, QFileInfo(store->damagedName()).fileName()});
+    if (r == EventStore::Result::Ok || r == EventStore::Result::Damaged)
+        return true;
+    // Busy while making the tables, an unwritable folder, a full disk: try again later; the
+    // rows wait (within their bound).
+    lastError = *error;
+    if (r == EventStore::Result::Failed)
+        begin(Notice::Database, 0, *error);
+    store.reset();
+    nextAttempt = now + limits.retryMs;
+    return false;
+}
+
+void HistoryWriter::writeRows(qint64 now, bool final) {
     if (heldEvents.empty() && heldSamples.empty())
         return;
-    QString error;
-    if (!store || !store->isOpen()) {
-        if (now < nextOpenAttempt)
-            return;
-        store = std::make_unique<EventStore>(QDir(dir).filePath(QStringLiteral("history.sqlite")),
-                                             limits.busyTimeoutMs);
-        const EventStore::Result r = store->open(&error);
-        if (r == EventStore::Result::Damaged)
-            say(QStringLiteral("damaged"), QStringLiteral("history: %1").arg(error));
-        else if (r != EventStore::Result::Ok) {
-            // Try again in a minute; the rows wait (within their bound).
-            nextOpenAttempt = now + 60000;
-            store.reset();
-            say(QStringLiteral("database"),
-                QStringLiteral("history: events not recorded, %1").arg(error));
-        }
+    // After a failure the next try waits a few seconds, except the last write of a run.
+    if (now < nextAttempt && !final) {
+        giveUpBeyondBound();
+        return;
     }
+    QString error;
+    if (!store || !store->isOpen())
+        openStore(now, &error);
     if (store && store->isOpen()) {
+        const size_t waiting = heldRows();
         EventStore::Result r = store->write(heldEvents, heldSamples, &error);
         if (r == EventStore::Result::Damaged) {
-            say(QStringLiteral("damaged"), QStringLiteral("history: %1").arg(error));
-            store->close();
-            store.reset();
-            nextOpenAttempt = 0;
             // A damaged file found while writing: reopen (renamed aside) and write again.
-            store = std::make_unique<EventStore>(
-                QDir(dir).filePath(QStringLiteral("history.sqlite")), limits.busyTimeoutMs);
-            const EventStore::Result reopened = store->open(&error);
-            r = reopened == EventStore::Result::Ok || reopened == EventStore::Result::Damaged
-                    ? store->write(heldEvents, heldSamples, &error)
-                    : reopened;
+            store->close();
+            r = openStore(now, &error) ? store->write(heldEvents, heldSamples, &error)
+                                       : EventStore::Result::Failed;
         }
         if (r == EventStore::Result::Ok) {
             heldEvents.clear();
             heldSamples.clear();
+            lockedSince = 0;
+            end(Notice::Database, waiting);
+            end(Notice::Locked, waiting);
+            end(Notice::RowsGivenUp, tally[Notice::RowsGivenUp]);
             if (now >= nextRetention) {
                 store->deleteSamplesBefore(now - limits.sampleKeepMs, &error);
+                store->deleteEventsBefore(now - limits.eventKeepMs, &error);
                 nextRetention = now + 3600 * 1000;
             }
+        } else if (r == EventStore::Result::Busy) {
+            // Another program holds the lock beyond the busy time-out; the rows stay held.
+            // How long it has lasted counts from the first attempt that found it.
+            lastError = error;
+            if (lockedSince == 0)
+                lockedSince = now;
+            if (now + limits.busyTimeoutMs - lockedSince >= limits.lockSayMs)
+                begin(Notice::Locked, waiting);
         } else if (r == EventStore::Result::Failed) {
-            say(QStringLiteral("database"),
-                QStringLiteral("history: events not recorded, %1").arg(error));
-            // Reopen later: the disk may have room again.
-            store.reset();
-            nextOpenAttempt = now + 60000;
+            // A full disk, most likely: the connection stays (the transaction is rolled back),
+            // so the next try is a write, not a new open with its check of the whole file.
+            lastError = error;
+            lockedSince = 0;
+            begin(Notice::Database, 0, error);
+            nextAttempt = now + limits.retryMs;
+            // A file taken away from under the connection is made afresh.
+            if (!QFileInfo::exists(store->path()))
+                store.reset();
         }
-        // Busy: another program holds the lock longer than the time-out; the rows stay held.
     }
+    giveUpBeyondBound();
+}
+
+void HistoryWriter::giveUpBeyondBound() {
     // Bounded memory when the database cannot take rows for a long time: oldest go first.
     const size_t held = heldRows();
-    if (held > limits.maxHeldRows) {
-        size_t excess = held - limits.maxHeldRows;
-        const size_t fromSamples = std::min(excess, heldSamples.size());
-        heldSamples.erase(heldSamples.begin(), heldSamples.begin() + long(fromSamples));
-        excess -= fromSamples;
-        heldEvents.erase(heldEvents.begin(), heldEvents.begin() + long(excess));
-    }
+    if (held <= limits.maxHeldRows)
+        return;
+    size_t excess = held - limits.maxHeldRows;
+    const size_t fromSamples = std::min(excess, heldSamples.size());
+    heldSamples.erase(heldSamples.begin(), heldSamples.begin() + long(fromSamples));
+    excess -= fromSamples;
+    heldEvents.erase(heldEvents.begin(), heldEvents.begin() + long(excess));
+    begin(Notice::RowsGivenUp, held - limits.maxHeldRows);
 }
 
 WriterThread::WriterThread(WriterQueue &queue, const QString &logDir, const WriterLimits &limits,
@@ -204,11 +284,18 @@ void WriterThread::finish() {
 }
 
 void WriterThread::run() {
-    HistoryWriter writer(dir, limits, [this](const QString &text) {
-        // Standard error now; the signal reaches whoever shows it in the window.
+    HistoryWriter writer(dir, limits, [](const QString &text) {
+        // Standard error now; the notice reaches whoever shows it in the window.
         qWarning("%s", qPrintable(text));
-        emit trouble(text);
     });
+    writer.setNoticeSink([this](const Notice &n) {
+        emit trouble(logText(n));
+        emit notice(n);
+    });
+    // The check of a large database takes seconds: done now, while the window starts, rather
+    // than when the first rows wait for it.
+    writer.openExisting(QDateTime::currentMSecsSinceEpoch());
+    qint64 nextSize = 0;
     for (;;) {
         quint64 serving = 0;
         bool last = false;
@@ -219,7 +306,15 @@ void WriterThread::run() {
             serving = flushRequested;
             last = stopping;
         }
-        writer.write(queue.take(), QDateTime::currentMSecsSinceEpoch());
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (last)
+            writer.finish(queue.take());
+        else
+            writer.write(queue.take(), now);
+        if (!last && now >= nextSize) {
+            emit logSize(folderSize(dir));
+            nextSize = now + 10000;
+        }
         {
             QMutexLocker lock(&mutex);
             flushDone = serving;
@@ -228,6 +323,16 @@ void WriterThread::run() {
         if (last)
             break;
     }
+}
+
+qint64 folderSize(const QString &dir) {
+    qint64 total = 0;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
+    return total;
 }
 
 } // namespace history

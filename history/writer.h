@@ -2,14 +2,15 @@
 
 #include "history/capture.h"
 #include "history/event_store.h"
+#include "history/notice.h"
 #include "history/records.h"
 
 #include <QMutex>
-#include <QSet>
 #include <QString>
 #include <QThread>
 #include <QWaitCondition>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -21,7 +22,17 @@ struct WriterLimits {
     qint64 captureFileBytes = qint64(16) << 20;
     qint64 captureTotalBytes = qint64(256) << 20;
     qint64 sampleKeepMs = qint64(90) * 24 * 3600 * 1000;
-    int busyTimeoutMs = 5000;
+    qint64 eventKeepMs = qint64(400) * 24 * 3600 * 1000;
+    // How long one write waits for another program's lock. Short: rows that find the lock
+    // wait in memory for the next write a second later, and the last write at exit is not
+    // held up by one that is still waiting.
+    int busyTimeoutMs = 1000;
+    // A lock held this long by another program is said.
+    int lockSayMs = 5000;
+    // After a failed write or open, the next try of the database and of a capture file.
+    int retryMs = 3000;
+    // The last write of a run keeps trying this long before it gives up and says so.
+    int finalFlushMs = 5000;
     // Rows the writer keeps while the database cannot take them (locked, unwritable); beyond
     // this the oldest are given up.
     size_t maxHeldRows = 200000;
@@ -70,35 +81,60 @@ private:
 };
 
 // Writes batches to the capture files and the database; used by one thread. Never throws and
-// never stops the program: trouble goes to `trouble`, once per kind (capture, database, queue).
+// never stops the program. Its trouble is said as notices (history/notice.h): each kind when it
+// begins and again when it ends, to `trouble` as a line of text and to the notice sink.
 class HistoryWriter {
 public:
     HistoryWriter(const QString &logDir, const WriterLimits &limits,
                   std::function<void(const QString &)> trouble);
     ~HistoryWriter();
+    HistoryWriter(const HistoryWriter &) = delete;
+    HistoryWriter &operator=(const HistoryWriter &) = delete;
+
+    void setNoticeSink(std::function<void(const Notice &)> sink) { notices = std::move(sink); }
 
     // Writes one batch: its capture items in order, then its rows (with any held ones) in one
     // transaction. `now` is the wall clock in ms since 1970.
     void write(Batch batch, qint64 now);
+    // Opens the database if there is one already, with its check, before any row waits for
+    // it (a new one is made only for the first rows).
+    void openExisting(qint64 now);
+    // The last write of a run: as write(), but the rows never wait for the next try; a lock or
+    // a full disk is tried again for up to finalFlushMs. Then the capture closes, and what
+    // could not be written is said (RowsAtExit, BytesAtExit).
+    void finish(Batch batch);
     size_t heldRows() const { return heldEvents.size() + heldSamples.size(); }
     QString capturePath() const { return capture.currentPath(); }
 
 private:
-    void writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes);
-    void writeRows(qint64 now);
-    void say(const QString &kind, const QString &text);
+    void take(Batch &batch, qint64 now);
+    void writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes, qint64 now);
+    void writeRows(qint64 now, bool final);
+    bool openStore(qint64 now, QString *error);
+    void giveUpBeyondBound();
+    void say(const Notice &notice);
+    void begin(Notice::Kind kind, quint64 count, const QString &text = QString());
+    void end(Notice::Kind kind, quint64 count, const QString &text = QString());
 
     QString dir;
     WriterLimits limits;
     std::function<void(const QString &)> trouble;
+    std::function<void(const Notice &)> notices;
     CaptureFiles capture;
     std::unique_ptr<EventStore> store;
     std::vector<Event> heldEvents;
     std::vector<Sample> heldSamples;
-    qint64 nextOpenAttempt = 0;
+    qint64 nextAttempt = 0;
     qint64 nextRetention = 0;
-    QSet<QString> said;
+    qint64 lockedSince = 0;
+    QString lastError;
+    // Which kinds of trouble are going on, and what each has cost so far.
+    std::array<bool, Notice::BytesAtExit + 1> going{};
+    std::array<quint64, Notice::BytesAtExit + 1> tally{};
 };
+
+// The bytes of every file in `dir` and below it.
+qint64 folderSize(const QString &dir);
 
 // The writer thread: takes the queue once a second (at most one transaction a second) and at
 // the end. flushNow() waits until everything queued before the call is written.
@@ -114,6 +150,9 @@ public:
 
 signals:
     void trouble(const QString &text);
+    void notice(const history::Notice &notice);
+    // The size of the log folder (database, its journals and the captures), now and then.
+    void logSize(qint64 bytes);
 
 protected:
     void run() override;

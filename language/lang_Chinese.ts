@@ -2,357 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
 <context>
-    <name>Serial</name>
-    <message>
-        <source>LASER SYSTEM_V0.3.10</source>
-        <translation>LASER SYSTEM_V0.3.10</translation>
-    </message>
-    <message>
-        <source>串口配置</source>
-        <translation>串口配置</translation>
-    </message>
-    <message>
-        <source>端口号：</source>
-        <translation>端口号：</translation>
-    </message>
-    <message>
-        <source>刷新串口</source>
-        <translation>刷新串口</translation>
-    </message>
-    <message>
-        <source>打开串口</source>
-        <translation>打开串口</translation>
-    </message>
-    <message>
-        <source>红光开关</source>
-        <translation>红光开关</translation>
-    </message>
-    <message>
-        <source>开 启</source>
-        <translation>开 启</translation>
-    </message>
-    <message>
-        <source>关 闭</source>
-        <translation>关 闭</translation>
-    </message>
-    <message>
-        <source>系统状态</source>
-        <translation>系统状态</translation>
-    </message>
-    <message>
-        <source>指示光标</source>
-        <translation>指示光标</translation>
-    </message>
-    <message>
-        <source>直流开启</source>
-        <translation>直流开启</translation>
-    </message>
-    <message>
-        <source>光闸开启</source>
-        <translation>光闸开启</translation>
-    </message>
-    <message>
-        <source>激光输出</source>
-        <translation>激光输出</translation>
-    </message>
-    <message>
-        <source>驱动温度报警</source>
-        <translation>驱动温度报警</translation>
-    </message>
-    <message>
-        <source>系统异常</source>
-        <translation>系统异常</translation>
-    </message>
-    <message>
-        <source>光感测警报</source>
-        <translation>光感测警报</translation>
-    </message>
-    <message>
-        <source>外部急停</source>
-        <translation>外部急停</translation>
-    </message>
-    <message>
-        <source>连锁机门</source>
-        <translation>连锁机门</translation>
-    </message>
-    <message>
-        <source>水冷机警报</source>
-        <translation>水冷机警报</translation>
-    </message>
-    <message>
-        <source>温度报警</source>
-        <translation>温度报警</translation>
-    </message>
-    <message>
-        <source>T3温度过高</source>
-        <translation>T3温度过高</translation>
-    </message>
-    <message>
-        <source>T4温度过高</source>
-        <translation>T4温度过高</translation>
-    </message>
-    <message>
-        <source>驱动过流报警</source>
-        <translation>驱动过流报警</translation>
-    </message>
-    <message>
-        <source>QBH报警</source>
-        <translation>QBH报警</translation>
-    </message>
-    <message>
-        <source>光纤断裂报警</source>
-        <translation>光纤断裂报警</translation>
-    </message>
-    <message>
-        <source>T3温度(C):</source>
-        <translation>T3温度(C):</translation>
-    </message>
-    <message>
-        <source>T4温度(C):</source>
-        <translation>T4温度(C):</translation>
-    </message>
-    <message>
-        <source>露点温度(C):</source>
-        <translation>露点温度(C):</translation>
-    </message>
-    <message>
-        <source>CCB:</source>
-        <translation>CCB:</translation>
-    </message>
-    <message>
-        <source>DB:</source>
-        <translation>DB:</translation>
-    </message>
-    <message>
-        <source>数字量输入</source>
-        <translation>数字量输入</translation>
-    </message>
-    <message>
-        <source>PWM输入</source>
-        <translation>PWM输入</translation>
-    </message>
-    <message>
-        <source>数字量输出</source>
-        <translation>数字量输出</translation>
-    </message>
-    <message>
-        <source>报警输出</source>
-        <translation>报警输出</translation>
-    </message>
-    <message>
-        <source>模拟量输入/输出</source>
-        <translation>模拟量输入/输出</translation>
-    </message>
-    <message>
-        <source>AI-1:</source>
-        <translation>AI-1:</translation>
-    </message>
-    <message>
-        <source>Freq:</source>
-        <translation>Freq:</translation>
-    </message>
-    <message>
-        <source>Duty:</source>
-        <translation>Duty:</translation>
-    </message>
-    <message>
-        <source>产品信息</source>
-        <translation>产品信息</translation>
-    </message>
-    <message>
-        <source>产品型号：</source>
-        <translation>产品型号：</translation>
-    </message>
-    <message>
-        <source>销售序号：</source>
-        <translation>销售序号：</translation>
-    </message>
-    <message>
-        <source>系统时间：</source>
-        <translation>系统时间：</translation>
-    </message>
-    <message>
-        <source>中央控制板(CCB)参数</source>
-        <translation>中央控制板(CCB)参数</translation>
-    </message>
-    <message>
-        <source>屏蔽冷水机警报</source>
-        <translation>屏蔽冷水机警报</translation>
-    </message>
-    <message>
-        <source>屏蔽电源警报</source>
-        <translation>屏蔽电源警报</translation>
-    </message>
-    <message>
-        <source>屏蔽内部急停</source>
-        <translation>屏蔽内部急停</translation>
-    </message>
-    <message>
-        <source>红光自动</source>
-        <translation>红光自动</translation>
-    </message>
-    <message>
-        <source>屏蔽外部急停</source>
-        <translation>屏蔽外部急停</translation>
-    </message>
-    <message>
-        <source>屏蔽露点警报</source>
-        <translation>屏蔽露点警报</translation>
-    </message>
-    <message>
-        <source>屏蔽门位警报</source>
-        <translation>屏蔽门位警报</translation>
-    </message>
-    <message>
-        <source>红光自动下 依实际出光</source>
-        <translation>红光自动下 依实际出光</translation>
-    </message>
-    <message>
-        <source>屏蔽QBH警报</source>
-        <translation>屏蔽QBH警报</translation>
-    </message>
-    <message>
-        <source>屏蔽光纤断裂警报</source>
-        <translation>屏蔽光纤断裂警报</translation>
-    </message>
-    <message>
-        <source>屏蔽温度警报</source>
-        <translation>屏蔽温度警报</translation>
-    </message>
-    <message>
-        <source>红光外控</source>
-        <translation>红光外控</translation>
-    </message>
-    <message>
-        <source>屏蔽漏光警报</source>
-        <translation>屏蔽漏光警报</translation>
-    </message>
-    <message>
-        <source>屏蔽PD警报</source>
-        <translation>屏蔽PD警报</translation>
-    </message>
-    <message>
-        <source>超调模式HPP</source>
-        <translation>超调模式HPP</translation>
-    </message>
-    <message>
-        <source>工艺程序PgmIO</source>
-        <translation>工艺程序PgmIO</translation>
-    </message>
-    <message>
-        <source>内控光闸失效</source>
-        <translation>内控光闸失效</translation>
-    </message>
-    <message>
-        <source>门位警报低准位</source>
-        <translation>门位警报低准位</translation>
-    </message>
-    <message>
-        <source>数位输出低准位</source>
-        <translation>数位输出低准位</translation>
-    </message>
-    <message>
-        <source>直流电源警报高准位</source>
-        <translation>直流电源警报高准位</translation>
-    </message>
-    <message>
-        <source>自动启动(光闸控制)</source>
-        <translation>自动启动(光闸控制)</translation>
-    </message>
-    <message>
-        <source>输入模拟量埠(备用)</source>
-        <translation>输入模拟量埠(备用)</translation>
-    </message>
-    <message>
-        <source>输出模拟量埠(in PD)</source>
-        <translation>输出模拟量埠(in PD)</translation>
-    </message>
-    <message>
-        <source>读回</source>
-        <translation>读回</translation>
-    </message>
-    <message>
-        <source>设定</source>
-        <translation>设定</translation>
-    </message>
-    <message>
-        <source>控制模式</source>
-        <translation>控制模式</translation>
-    </message>
-    <message>
-        <source>光感测漏光上限值 Pd1 50..4050</source>
-        <translation>光感测漏光上限值 Pd1 50..4050</translation>
-    </message>
-    <message>
-        <source>使用者界面</source>
-        <translation>使用者界面</translation>
-    </message>
-    <message>
-        <source>设置</source>
-        <translation>设置</translation>
-    </message>
-    <message>
-        <source>语言</source>
-        <translation>语言</translation>
-    </message>
-    <message>
-        <source>帮助</source>
-        <translation>帮助</translation>
-    </message>
-    <message>
-        <source>中文</source>
-        <translation>中文</translation>
-    </message>
-    <message>
-        <source>English</source>
-        <translation>English</translation>
-    </message>
-    <message>
-        <source>关于...</source>
-        <translation>关于...</translation>
-    </message>
-    <message>
-        <source>错误</source>
-        <translation>错误</translation>
-    </message>
-    <message>
-        <source>打开文件失败</source>
-        <translation>打开文件失败</translation>
-    </message>
-    <message>
-        <source>新建目录失败</source>
-        <translation>新建目录失败</translation>
-    </message>
-    <message>
-        <source>新建文件失败</source>
-        <translation>新建文件失败</translation>
-    </message>
-    <message>
-        <source>串口错误</source>
-        <translation>串口错误</translation>
-    </message>
-    <message>
-        <source>请检查串口线缆和设置！</source>
-        <translation>请检查串口线缆和设置！</translation>
-    </message>
-    <message>
-        <source>注意</source>
-        <translation>注意</translation>
-    </message>
-    <message>
-        <source>激光器未连接！</source>
-        <translation>激光器未连接！</translation>
-    </message>
-    <message>
-        <source>屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏&lt;br&gt;且不属于激光器保修项目，请确认是否屏蔽？</source>
-        <translation>屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏&lt;br&gt;且不属于激光器保修项目，请确认是否屏蔽？</translation>
-    </message>
-    <message>
-        <source>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</source>
-        <translation>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</translation>
-    </message>
-</context>
-<context>
     <name>Diagnostics</name>
     <message>
         <source>诊断 - LASER SYSTEM</source>
@@ -730,618 +379,9 @@
         <source>%1 平均</source>
         <translation>%1 平均</translation>
     </message>
-</context>
-<context>
-    <name>Service</name>
     <message>
-        <source>"fields" 中有一项不是对象</source>
-        <translation>"fields" 中有一项不是对象</translation>
-    </message>
-    <message>
-        <source>未知字段 "%1"</source>
-        <translation>未知字段 "%1"</translation>
-    </message>
-    <message>
-        <source>字段 "%1" 出现两次</source>
-        <translation>字段 "%1" 出现两次</translation>
-    </message>
-    <message>
-        <source>字段 "%1" 的值应为 true 或 false</source>
-        <translation>字段 "%1" 的值应为 true 或 false</translation>
-    </message>
-    <message>
-        <source>字段 "%1" 的值应为非负整数</source>
-        <translation>字段 "%1" 的值应为非负整数</translation>
-    </message>
-    <message>
-        <source>文件写着 %1, 原始值为 %2</source>
-        <translation>文件写着 %1, 原始值为 %2</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>是</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>否</translation>
-    </message>
-    <message>
-        <source>文件过大 (超过 %1 字节), 不是设定文件</source>
-        <translation>文件过大 (超过 %1 字节), 不是设定文件</translation>
-    </message>
-    <message>
-        <source>不是有效的 JSON (第 %1 字节: %2)</source>
-        <translation>不是有效的 JSON (第 %1 字节: %2)</translation>
-    </message>
-    <message>
-        <source>不是设定文件: 顶层不是对象</source>
-        <translation>不是设定文件: 顶层不是对象</translation>
-    </message>
-    <message>
-        <source>不是设定文件: 缺少 "format" 或其值不对</source>
-        <translation>不是设定文件: 缺少 "format" 或其值不对</translation>
-    </message>
-    <message>
-        <source>"version" 缺失或无效</source>
-        <translation>"version" 缺失或无效</translation>
-    </message>
-    <message>
-        <source>文件格式版本 %1 较新, 本程序只能读取版本 %2</source>
-        <translation>文件格式版本 %1 较新, 本程序只能读取版本 %2</translation>
-    </message>
-    <message>
-        <source>缺少字段 "%1"</source>
-        <translation>缺少字段 "%1"</translation>
-    </message>
-    <message>
-        <source>"value" 无法解码: 应为 7 个十六进制字节</source>
-        <translation>"value" 无法解码: 应为 7 个十六进制字节</translation>
-    </message>
-    <message>
-        <source>"value" 无法解码: 字节的第 7 位必须为 0</source>
-        <translation>"value" 无法解码: 字节的第 7 位必须为 0</translation>
-    </message>
-    <message>
-        <source>缺少文本字段 "%1"</source>
-        <translation>缺少文本字段 "%1"</translation>
-    </message>
-    <message>
-        <source>"saved_at" 缺失或不是时间</source>
-        <translation>"saved_at" 缺失或不是时间</translation>
-    </message>
-    <message>
-        <source>"fields" 缺少 "%1"</source>
-        <translation>"fields" 缺少 "%1"</translation>
-    </message>
-    <message>
-        <source>无法打开 %1: %2</source>
-        <translation>无法打开 %1: %2</translation>
-    </message>
-    <message>
-        <source>导出诊断包</source>
-        <translation>导出诊断包</translation>
-    </message>
-    <message>
-        <source>最近1小时</source>
-        <translation>最近1小时</translation>
-    </message>
-    <message>
-        <source>最近1天</source>
-        <translation>最近1天</translation>
-    </message>
-    <message>
-        <source>最近1周</source>
-        <translation>最近1周</translation>
-    </message>
-    <message>
-        <source>全部</source>
-        <translation>全部</translation>
-    </message>
-    <message>
-        <source>浏览...</source>
-        <translation>浏览...</translation>
-    </message>
-    <message>
-        <source>Zip 压缩包 (*.zip)</source>
-        <translation>Zip 压缩包 (*.zip)</translation>
-    </message>
-    <message>
-        <source>时段:</source>
-        <translation>时段:</translation>
-    </message>
-    <message>
-        <source>文件:</source>
-        <translation>文件:</translation>
-    </message>
-    <message>
-        <source>正在写入 %1 ...</source>
-        <translation>正在写入 %1 ...</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>取消</translation>
-    </message>
-    <message>
-        <source>写入</source>
-        <translation>写入</translation>
-    </message>
-    <message>
-        <source>关闭</source>
-        <translation>关闭</translation>
-    </message>
-    <message>
-        <source>与文件比较</source>
-        <translation>与文件比较</translation>
-    </message>
-    <message>
-        <source>从文件写入</source>
-        <translation>从文件写入</translation>
-    </message>
-    <message>
-        <source>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
-        <translation>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</translation>
-    </message>
-    <message>
-        <source>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</source>
-        <translation>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</translation>
-    </message>
-    <message>
-        <source>此文件来自另一种产品: 文件 %1, 激光器 %2。</source>
-        <translation>此文件来自另一种产品: 文件 %1, 激光器 %2。</translation>
-    </message>
-    <message>
-        <source>文件中的解码字段与原始值不符, 以原始值为准: %1</source>
-        <translation>文件中的解码字段与原始值不符, 以原始值为准: %1</translation>
-    </message>
-    <message>
-        <source>设定项</source>
-        <translation>设定项</translation>
-    </message>
-    <message>
-        <source>文件中</source>
-        <translation>文件中</translation>
-    </message>
-    <message>
-        <source>激光器上</source>
-        <translation>激光器上</translation>
-    </message>
-    <message>
-        <source>串口已关闭</source>
-        <translation>串口已关闭</translation>
-    </message>
-    <message>
-        <source>; 未写入任何设定。</source>
-        <translation>; 未写入任何设定。</translation>
-    </message>
-    <message>
-        <source>正在读取激光器的设定...</source>
-        <translation>正在读取激光器的设定...</translation>
-    </message>
-    <message>
-        <source>另一个请求正在等待回答; 未写入任何设定。</source>
-        <translation>另一个请求正在等待回答; 未写入任何设定。</translation>
-    </message>
-    <message>
-        <source>串口未打开; 未写入任何设定。</source>
-        <translation>串口未打开; 未写入任何设定。</translation>
-    </message>
-    <message>
-        <source>已写入, 正在读回核对...</source>
-        <translation>已写入, 正在读回核对...</translation>
-    </message>
-    <message>
-        <source>激光器现在的设定与文件完全一致。</source>
-        <translation>激光器现在的设定与文件完全一致。</translation>
-    </message>
-    <message>
-        <source>核对失败: 激光器读回的设定仍有 %1 项与文件不同。</source>
-        <translation>核对失败: 激光器读回的设定仍有 %1 项与文件不同。</translation>
-    </message>
-    <message>
-        <source>; 无法确认激光器现在的设定。</source>
-        <translation>; 无法确认激光器现在的设定。</translation>
-    </message>
-    <message>
-        <source>相同: 激光器的设定与文件一致。</source>
-        <translation>相同: 激光器的设定与文件一致。</translation>
-    </message>
-    <message>
-        <source>%1 项不同:</source>
-        <translation>%1 项不同:</translation>
-    </message>
-    <message>
-        <source>将文件中的设定写入激光器 (%1 项不同)？</source>
-        <translation>将文件中的设定写入激光器 (%1 项不同)？</translation>
-    </message>
-    <message>
-        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</source>
-        <translation>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</translation>
-    </message>
-    <message>
-        <source>正在写入...</source>
-        <translation>正在写入...</translation>
-    </message>
-    <message>
-        <source>维护</source>
-        <translation>维护</translation>
-    </message>
-    <message>
-        <source>保存设定到文件...</source>
-        <translation>保存设定到文件...</translation>
-    </message>
-    <message>
-        <source>与文件比较...</source>
-        <translation>与文件比较...</translation>
-    </message>
-    <message>
-        <source>从文件写入...</source>
-        <translation>从文件写入...</translation>
-    </message>
-    <message>
-        <source>导出诊断包...</source>
-        <translation>导出诊断包...</translation>
-    </message>
-    <message>
-        <source>保存设定到文件</source>
-        <translation>保存设定到文件</translation>
-    </message>
-    <message>
-        <source>CCB 设定 (*.ccbsettings)</source>
-        <translation>CCB 设定 (*.ccbsettings)</translation>
-    </message>
-    <message>
-        <source>还没有读回的设定</source>
-        <translation>还没有读回的设定</translation>
-    </message>
-    <message>
-        <source>设定已保存到 %1</source>
-        <translation>设定已保存到 %1</translation>
-    </message>
-    <message>
-        <source>无法写入 %1:
-%2</source>
-        <translation>无法写入 %1:
-%2</translation>
-    </message>
-    <message>
-        <source>CCB 设定 (*.ccbsettings);;所有文件 (*)</source>
-        <translation>CCB 设定 (*.ccbsettings);;所有文件 (*)</translation>
-    </message>
-    <message>
-        <source>无法使用此文件, 未读取也未写入任何设定。
-%1
-
-%2</source>
-        <translation>无法使用此文件, 未读取也未写入任何设定。
-%1
-
-%2</translation>
-    </message>
-    <message>
-        <source>文件中的解码字段与原始值不符, 以原始值为准:
-%1
-
-继续吗？</source>
-        <translation>文件中的解码字段与原始值不符, 以原始值为准:
-%1
-
-继续吗？</translation>
-    </message>
-    <message>
-        <source>诊断包已写入 %1 (%2 个文件)</source>
-        <translation>诊断包已写入 %1 (%2 个文件)</translation>
-    </message>
-    <message>
-        <source>诊断包导出已取消</source>
-        <translation>诊断包导出已取消</translation>
-    </message>
-    <message>
-        <source>诊断包未能写入:
-%1</source>
-        <translation>诊断包未能写入:
-%1</translation>
-    </message>
-    <message>
-        <source>激光器没有回答</source>
-        <translation>激光器没有回答</translation>
-    </message>
-</context>
-<context>
-    <name>History</name>
-    <message>
-        <source>已打开</source>
-        <translation>已打开</translation>
-    </message>
-    <message>
-        <source>打开失败</source>
-        <translation>打开失败</translation>
-    </message>
-    <message>
-        <source>已关闭</source>
-        <translation>已关闭</translation>
-    </message>
-    <message>
-        <source>链路中断</source>
-        <translation>链路中断</translation>
-    </message>
-    <message>
-        <source>设备已拔出</source>
-        <translation>设备已拔出</translation>
-    </message>
-    <message>
-        <source>端口错误</source>
-        <translation>端口错误</translation>
-    </message>
-    <message>
-        <source>状态已清除</source>
-        <translation>状态已清除</translation>
-    </message>
-    <message>
-        <source>清除所有故障</source>
-        <translation>清除所有故障</translation>
-    </message>
-    <message>
-        <source>直流开关</source>
-        <translation>直流开关</translation>
-    </message>
-    <message>
-        <source>读回设置</source>
-        <translation>读回设置</translation>
-    </message>
-    <message>
-        <source>写入设置</source>
-        <translation>写入设置</translation>
-    </message>
-    <message>
-        <source>参数请求</source>
-        <translation>参数请求</translation>
-    </message>
-    <message>
-        <source>设置已读回</source>
-        <translation>设置已读回</translation>
-    </message>
-    <message>
-        <source>设置已写入</source>
-        <translation>设置已写入</translation>
-    </message>
-    <message>
-        <source>开</source>
-        <translation>开</translation>
-    </message>
-    <message>
-        <source>关</source>
-        <translation>关</translation>
-    </message>
-    <message>
-        <source>已发送</source>
-        <translation>已发送</translation>
-    </message>
-    <message>
-        <source>已请求</source>
-        <translation>已请求</translation>
-    </message>
-    <message>
-        <source>出现</source>
-        <translation>出现</translation>
-    </message>
-    <message>
-        <source>消除</source>
-        <translation>消除</translation>
-    </message>
-    <message>
-        <source>%1：%2</source>
-        <translation>%1：%2</translation>
-    </message>
-    <message>
-        <source>模块%1 %2</source>
-        <translation>模块%1 %2</translation>
-    </message>
-    <message>
-        <source>驱动板%1 通道%2 %3</source>
-        <translation>驱动板%1 通道%2 %3</translation>
-    </message>
-    <message>
-        <source>串口</source>
-        <translation>串口</translation>
-    </message>
-    <message>
-        <source>%1 秒</source>
-        <translation>%1 秒</translation>
-    </message>
-    <message>
-        <source>%1 分 %2 秒</source>
-        <translation>%1 分 %2 秒</translation>
-    </message>
-    <message>
-        <source>%1 小时 %2 分</source>
-        <translation>%1 小时 %2 分</translation>
-    </message>
-    <message>
-        <source>%1 天 %2 小时</source>
-        <translation>%1 天 %2 小时</translation>
-    </message>
-</context>
-<context>
-    <name>Plant</name>
-    <message>
-        <source>url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）</source>
-        <translation>url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）</translation>
-    </message>
-    <message>
-        <source>url 必须以 mqtt:// 或 mqtts:// 开头</source>
-        <translation>url 必须以 mqtt:// 或 mqtts:// 开头</translation>
-    </message>
-    <message>
-        <source>url 不得含用户名或密码；请用 username 和 password 两个键</source>
-        <translation>url 不得含用户名或密码；请用 username 和 password 两个键</translation>
-    </message>
-    <message>
-        <source>url 不得含路径</source>
-        <translation>url 不得含路径</translation>
-    </message>
-    <message>
-        <source>url 不得含查询或片段</source>
-        <translation>url 不得含查询或片段</translation>
-    </message>
-    <message>
-        <source>url 的端口不在 1 到 65535 之间</source>
-        <translation>url 的端口不在 1 到 65535 之间</translation>
-    </message>
-    <message>
-        <source>%1 第%2行: %3</source>
-        <translation>%1 第%2行: %3</translation>
-    </message>
-    <message>
-        <source>不是 UTF-8 文本</source>
-        <translation>不是 UTF-8 文本</translation>
-    </message>
-    <message>
-        <source>节标题缺少 ]</source>
-        <translation>节标题缺少 ]</translation>
-    </message>
-    <message>
-        <source>未知的节；唯一的节是 [mqtt]</source>
-        <translation>未知的节；唯一的节是 [mqtt]</translation>
-    </message>
-    <message>
-        <source>[mqtt] 出现了两次</source>
-        <translation>[mqtt] 出现了两次</translation>
-    </message>
-    <message>
-        <source>应为 键 = 值</source>
-        <translation>应为 键 = 值</translation>
-    </message>
-    <message>
-        <source>[mqtt] 节之前有键</source>
-        <translation>[mqtt] 节之前有键</translation>
-    </message>
-    <message>
-        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
-    </message>
-    <message>
-        <source>%1 给出了两次</source>
-        <translation>%1 给出了两次</translation>
-    </message>
-    <message>
-        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
-    </message>
-    <message>
-        <source>没有 [mqtt] 节</source>
-        <translation>没有 [mqtt] 节</translation>
-    </message>
-    <message>
-        <source>缺少 url</source>
-        <translation>缺少 url</translation>
-    </message>
-    <message>
-        <source>给出了 password 却没有 username</source>
-        <translation>给出了 password 却没有 username</translation>
-    </message>
-    <message>
-        <source>ca_file 需要 mqtts:// 的 url</source>
-        <translation>ca_file 需要 mqtts:// 的 url</translation>
-    </message>
-    <message>
-        <source>ca_file 无法读取: %1</source>
-        <translation>ca_file 无法读取: %1</translation>
-    </message>
-    <message>
-        <source>topic_prefix 须非空，且不含 +、# 或空的层级</source>
-        <translation>topic_prefix 须非空，且不含 +、# 或空的层级</translation>
-    </message>
-    <message>
-        <source>laser_id 须非空，且不含 /、+ 或 #</source>
-        <translation>laser_id 须非空，且不含 /、+ 或 #</translation>
-    </message>
-    <message>
-        <source>%1: 无法读取</source>
-        <translation>%1: 无法读取</translation>
-    </message>
-    <message>
-        <source>%1: 文件太大，不是设置文件</source>
-        <translation>%1: 文件太大，不是设置文件</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝了协议版本</source>
-        <translation>代理服务器拒绝了协议版本</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝了客户端标识</source>
-        <translation>代理服务器拒绝了客户端标识</translation>
-    </message>
-    <message>
-        <source>代理服务器不可用</source>
-        <translation>代理服务器不可用</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝登录: 用户名或密码错误</source>
-        <translation>代理服务器拒绝登录: 用户名或密码错误</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝登录: 未获授权</source>
-        <translation>代理服务器拒绝登录: 未获授权</translation>
-    </message>
-    <message>
-        <source>此版本的 MQTT 库不支持 TLS</source>
-        <translation>此版本的 MQTT 库不支持 TLS</translation>
-    </message>
-    <message>
-        <source>无法连接代理服务器，或其证书不受信任</source>
-        <translation>无法连接代理服务器，或其证书不受信任</translation>
-    </message>
-    <message>
-        <source>无法连接代理服务器</source>
-        <translation>无法连接代理服务器</translation>
-    </message>
-    <message>
-        <source>密码未加密传输（url 不是 mqtts://）</source>
-        <translation>密码未加密传输（url 不是 mqtts://）</translation>
-    </message>
-    <message>
-        <source>工厂链路关闭: %1</source>
-        <translation>工厂链路关闭: %1</translation>
-    </message>
-    <message>
-        <source>工厂链路: 正在连接 %1</source>
-        <translation>工厂链路: 正在连接 %1</translation>
-    </message>
-    <message>
-        <source>工厂链路: 已连接 %1</source>
-        <translation>工厂链路: 已连接 %1</translation>
-    </message>
-    <message>
-        <source>工厂链路: 正在重新连接 %1</source>
-        <translation>工厂链路: 正在重新连接 %1</translation>
-    </message>
-    <message>
-        <source>; 缓存 %1 条</source>
-        <translation>; 缓存 %1 条</translation>
-    </message>
-    <message>
-        <source>; 丢弃 %1 条</source>
-        <translation>; 丢弃 %1 条</translation>
-    </message>
-    <message>
-        <source>MQTT 库拒绝了该地址（代码 %1）</source>
-        <translation>MQTT 库拒绝了该地址（代码 %1）</translation>
-    </message>
-    <message>
-        <source>连接中断</source>
-        <translation>连接中断</translation>
-    </message>
-    <message>
-        <source>有一条消息未被接受</source>
-        <translation>有一条消息未被接受</translation>
-    </message>
-    <message>
-        <source>不是普通文件</source>
-        <translation>不是普通文件</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝了订阅</source>
-        <translation>代理服务器拒绝了订阅</translation>
+        <source>日志文件夹大小</source>
+        <translation>日志文件夹大小</translation>
     </message>
 </context>
 <context>
@@ -1597,6 +637,1030 @@
     <message>
         <source>，</source>
         <translation>，</translation>
+    </message>
+</context>
+<context>
+    <name>History</name>
+    <message>
+        <source>已打开</source>
+        <translation>已打开</translation>
+    </message>
+    <message>
+        <source>打开失败</source>
+        <translation>打开失败</translation>
+    </message>
+    <message>
+        <source>已关闭</source>
+        <translation>已关闭</translation>
+    </message>
+    <message>
+        <source>链路中断</source>
+        <translation>链路中断</translation>
+    </message>
+    <message>
+        <source>设备已拔出</source>
+        <translation>设备已拔出</translation>
+    </message>
+    <message>
+        <source>端口错误</source>
+        <translation>端口错误</translation>
+    </message>
+    <message>
+        <source>状态已清除</source>
+        <translation>状态已清除</translation>
+    </message>
+    <message>
+        <source>清除所有故障</source>
+        <translation>清除所有故障</translation>
+    </message>
+    <message>
+        <source>直流开关</source>
+        <translation>直流开关</translation>
+    </message>
+    <message>
+        <source>读回设置</source>
+        <translation>读回设置</translation>
+    </message>
+    <message>
+        <source>写入设置</source>
+        <translation>写入设置</translation>
+    </message>
+    <message>
+        <source>参数请求</source>
+        <translation>参数请求</translation>
+    </message>
+    <message>
+        <source>设置已读回</source>
+        <translation>设置已读回</translation>
+    </message>
+    <message>
+        <source>设置已写入</source>
+        <translation>设置已写入</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>开</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>关</translation>
+    </message>
+    <message>
+        <source>已发送</source>
+        <translation>已发送</translation>
+    </message>
+    <message>
+        <source>已请求</source>
+        <translation>已请求</translation>
+    </message>
+    <message>
+        <source>出现</source>
+        <translation>出现</translation>
+    </message>
+    <message>
+        <source>消除</source>
+        <translation>消除</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>模块%1 %2</source>
+        <translation>模块%1 %2</translation>
+    </message>
+    <message>
+        <source>驱动板%1 通道%2 %3</source>
+        <translation>驱动板%1 通道%2 %3</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>%1 分 %2 秒</source>
+        <translation>%1 分 %2 秒</translation>
+    </message>
+    <message>
+        <source>%1 小时 %2 分</source>
+        <translation>%1 小时 %2 分</translation>
+    </message>
+    <message>
+        <source>%1 天 %2 小时</source>
+        <translation>%1 天 %2 小时</translation>
+    </message>
+    <message>
+        <source>队列已满, %1 行未记录</source>
+        <translation>队列已满, %1 行未记录</translation>
+    </message>
+    <message>
+        <source>队列已满, %1 字节抓包数据未记录</source>
+        <translation>队列已满, %1 字节抓包数据未记录</translation>
+    </message>
+    <message>
+        <source>抓包停止: %1</source>
+        <translation>抓包停止: %1</translation>
+    </message>
+    <message>
+        <source>事件未记录: %1</source>
+        <translation>事件未记录: %1</translation>
+    </message>
+    <message>
+        <source>数据库被其他程序锁定, %1 行等待写入</source>
+        <translation>数据库被其他程序锁定, %1 行等待写入</translation>
+    </message>
+    <message>
+        <source>等待写入的行过多, 最早的 %1 行已放弃</source>
+        <translation>等待写入的行过多, 最早的 %1 行已放弃</translation>
+    </message>
+    <message>
+        <source>抓包文件超出上限 %1 字节: 其他程序正在写入的文件不删除</source>
+        <translation>抓包文件超出上限 %1 字节: 其他程序正在写入的文件不删除</translation>
+    </message>
+    <message>
+        <source>已恢复: 队列重新接收数据行, 共 %1 行未记录</source>
+        <translation>已恢复: 队列重新接收数据行, 共 %1 行未记录</translation>
+    </message>
+    <message>
+        <source>已恢复: 队列重新接收抓包数据, 共 %1 字节未记录</source>
+        <translation>已恢复: 队列重新接收抓包数据, 共 %1 字节未记录</translation>
+    </message>
+    <message>
+        <source>已恢复: 抓包继续写入 %1, 丢失 %2 字节</source>
+        <translation>已恢复: 抓包继续写入 %1, 丢失 %2 字节</translation>
+    </message>
+    <message>
+        <source>已恢复: 事件重新记录, 等待的 %1 行已写入</source>
+        <translation>已恢复: 事件重新记录, 等待的 %1 行已写入</translation>
+    </message>
+    <message>
+        <source>已恢复: 数据库锁已释放, 等待的 %1 行已写入</source>
+        <translation>已恢复: 数据库锁已释放, 等待的 %1 行已写入</translation>
+    </message>
+    <message>
+        <source>已恢复: 数据行重新写入, 共放弃 %1 行</source>
+        <translation>已恢复: 数据行重新写入, 共放弃 %1 行</translation>
+    </message>
+    <message>
+        <source>已恢复: 抓包文件回到上限以内</source>
+        <translation>已恢复: 抓包文件回到上限以内</translation>
+    </message>
+    <message>
+        <source>数据库已损坏, 另存为 %1, 已新建数据库</source>
+        <translation>数据库已损坏, 另存为 %1, 已新建数据库</translation>
+    </message>
+</context>
+<context>
+    <name>Plant</name>
+    <message>
+        <source>url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）</source>
+        <translation>url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）</translation>
+    </message>
+    <message>
+        <source>url 必须以 mqtt:// 或 mqtts:// 开头</source>
+        <translation>url 必须以 mqtt:// 或 mqtts:// 开头</translation>
+    </message>
+    <message>
+        <source>url 不得含用户名或密码；请用 username 和 password 两个键</source>
+        <translation>url 不得含用户名或密码；请用 username 和 password 两个键</translation>
+    </message>
+    <message>
+        <source>url 不得含路径</source>
+        <translation>url 不得含路径</translation>
+    </message>
+    <message>
+        <source>url 不得含查询或片段</source>
+        <translation>url 不得含查询或片段</translation>
+    </message>
+    <message>
+        <source>url 的端口不在 1 到 65535 之间</source>
+        <translation>url 的端口不在 1 到 65535 之间</translation>
+    </message>
+    <message>
+        <source>%1 第%2行: %3</source>
+        <translation>%1 第%2行: %3</translation>
+    </message>
+    <message>
+        <source>不是 UTF-8 文本</source>
+        <translation>不是 UTF-8 文本</translation>
+    </message>
+    <message>
+        <source>节标题缺少 ]</source>
+        <translation>节标题缺少 ]</translation>
+    </message>
+    <message>
+        <source>未知的节；唯一的节是 [mqtt]</source>
+        <translation>未知的节；唯一的节是 [mqtt]</translation>
+    </message>
+    <message>
+        <source>[mqtt] 出现了两次</source>
+        <translation>[mqtt] 出现了两次</translation>
+    </message>
+    <message>
+        <source>应为 键 = 值</source>
+        <translation>应为 键 = 值</translation>
+    </message>
+    <message>
+        <source>[mqtt] 节之前有键</source>
+        <translation>[mqtt] 节之前有键</translation>
+    </message>
+    <message>
+        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
+        <translation>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
+    </message>
+    <message>
+        <source>%1 给出了两次</source>
+        <translation>%1 给出了两次</translation>
+    </message>
+    <message>
+        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
+        <translation>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
+    </message>
+    <message>
+        <source>没有 [mqtt] 节</source>
+        <translation>没有 [mqtt] 节</translation>
+    </message>
+    <message>
+        <source>缺少 url</source>
+        <translation>缺少 url</translation>
+    </message>
+    <message>
+        <source>给出了 password 却没有 username</source>
+        <translation>给出了 password 却没有 username</translation>
+    </message>
+    <message>
+        <source>ca_file 需要 mqtts:// 的 url</source>
+        <translation>ca_file 需要 mqtts:// 的 url</translation>
+    </message>
+    <message>
+        <source>ca_file 无法读取: %1</source>
+        <translation>ca_file 无法读取: %1</translation>
+    </message>
+    <message>
+        <source>topic_prefix 须非空，且不含 +、# 或空的层级</source>
+        <translation>topic_prefix 须非空，且不含 +、# 或空的层级</translation>
+    </message>
+    <message>
+        <source>laser_id 须非空，且不含 /、+ 或 #</source>
+        <translation>laser_id 须非空，且不含 /、+ 或 #</translation>
+    </message>
+    <message>
+        <source>%1: 无法读取</source>
+        <translation>%1: 无法读取</translation>
+    </message>
+    <message>
+        <source>%1: 文件太大，不是设置文件</source>
+        <translation>%1: 文件太大，不是设置文件</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了协议版本</source>
+        <translation>代理服务器拒绝了协议版本</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端标识</source>
+        <translation>代理服务器拒绝了客户端标识</translation>
+    </message>
+    <message>
+        <source>代理服务器不可用</source>
+        <translation>代理服务器不可用</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝登录: 用户名或密码错误</source>
+        <translation>代理服务器拒绝登录: 用户名或密码错误</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝登录: 未获授权</source>
+        <translation>代理服务器拒绝登录: 未获授权</translation>
+    </message>
+    <message>
+        <source>此版本的 MQTT 库不支持 TLS</source>
+        <translation>此版本的 MQTT 库不支持 TLS</translation>
+    </message>
+    <message>
+        <source>无法连接代理服务器，或其证书不受信任</source>
+        <translation>无法连接代理服务器，或其证书不受信任</translation>
+    </message>
+    <message>
+        <source>无法连接代理服务器</source>
+        <translation>无法连接代理服务器</translation>
+    </message>
+    <message>
+        <source>密码未加密传输（url 不是 mqtts://）</source>
+        <translation>密码未加密传输（url 不是 mqtts://）</translation>
+    </message>
+    <message>
+        <source>工厂链路关闭: %1</source>
+        <translation>工厂链路关闭: %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 正在连接 %1</source>
+        <translation>工厂链路: 正在连接 %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 已连接 %1</source>
+        <translation>工厂链路: 已连接 %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 正在重新连接 %1</source>
+        <translation>工厂链路: 正在重新连接 %1</translation>
+    </message>
+    <message>
+        <source>; 缓存 %1 条</source>
+        <translation>; 缓存 %1 条</translation>
+    </message>
+    <message>
+        <source>; 丢弃 %1 条</source>
+        <translation>; 丢弃 %1 条</translation>
+    </message>
+    <message>
+        <source>MQTT 库拒绝了该地址（代码 %1）</source>
+        <translation>MQTT 库拒绝了该地址（代码 %1）</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>连接中断</translation>
+    </message>
+    <message>
+        <source>有一条消息未被接受</source>
+        <translation>有一条消息未被接受</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>不是普通文件</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了订阅</source>
+        <translation>代理服务器拒绝了订阅</translation>
+    </message>
+</context>
+<context>
+    <name>Serial</name>
+    <message>
+        <source>LASER SYSTEM_V0.3.10</source>
+        <translation>LASER SYSTEM_V0.3.10</translation>
+    </message>
+    <message>
+        <source>串口配置</source>
+        <translation>串口配置</translation>
+    </message>
+    <message>
+        <source>端口号：</source>
+        <translation>端口号：</translation>
+    </message>
+    <message>
+        <source>刷新串口</source>
+        <translation>刷新串口</translation>
+    </message>
+    <message>
+        <source>打开串口</source>
+        <translation>打开串口</translation>
+    </message>
+    <message>
+        <source>红光开关</source>
+        <translation>红光开关</translation>
+    </message>
+    <message>
+        <source>开 启</source>
+        <translation>开 启</translation>
+    </message>
+    <message>
+        <source>关 闭</source>
+        <translation>关 闭</translation>
+    </message>
+    <message>
+        <source>系统状态</source>
+        <translation>系统状态</translation>
+    </message>
+    <message>
+        <source>指示光标</source>
+        <translation>指示光标</translation>
+    </message>
+    <message>
+        <source>直流开启</source>
+        <translation>直流开启</translation>
+    </message>
+    <message>
+        <source>光闸开启</source>
+        <translation>光闸开启</translation>
+    </message>
+    <message>
+        <source>激光输出</source>
+        <translation>激光输出</translation>
+    </message>
+    <message>
+        <source>驱动温度报警</source>
+        <translation>驱动温度报警</translation>
+    </message>
+    <message>
+        <source>系统异常</source>
+        <translation>系统异常</translation>
+    </message>
+    <message>
+        <source>光感测警报</source>
+        <translation>光感测警报</translation>
+    </message>
+    <message>
+        <source>外部急停</source>
+        <translation>外部急停</translation>
+    </message>
+    <message>
+        <source>连锁机门</source>
+        <translation>连锁机门</translation>
+    </message>
+    <message>
+        <source>水冷机警报</source>
+        <translation>水冷机警报</translation>
+    </message>
+    <message>
+        <source>温度报警</source>
+        <translation>温度报警</translation>
+    </message>
+    <message>
+        <source>T3温度过高</source>
+        <translation>T3温度过高</translation>
+    </message>
+    <message>
+        <source>T4温度过高</source>
+        <translation>T4温度过高</translation>
+    </message>
+    <message>
+        <source>驱动过流报警</source>
+        <translation>驱动过流报警</translation>
+    </message>
+    <message>
+        <source>QBH报警</source>
+        <translation>QBH报警</translation>
+    </message>
+    <message>
+        <source>光纤断裂报警</source>
+        <translation>光纤断裂报警</translation>
+    </message>
+    <message>
+        <source>T3温度(C):</source>
+        <translation>T3温度(C):</translation>
+    </message>
+    <message>
+        <source>T4温度(C):</source>
+        <translation>T4温度(C):</translation>
+    </message>
+    <message>
+        <source>露点温度(C):</source>
+        <translation>露点温度(C):</translation>
+    </message>
+    <message>
+        <source>CCB:</source>
+        <translation>CCB:</translation>
+    </message>
+    <message>
+        <source>DB:</source>
+        <translation>DB:</translation>
+    </message>
+    <message>
+        <source>数字量输入</source>
+        <translation>数字量输入</translation>
+    </message>
+    <message>
+        <source>PWM输入</source>
+        <translation>PWM输入</translation>
+    </message>
+    <message>
+        <source>数字量输出</source>
+        <translation>数字量输出</translation>
+    </message>
+    <message>
+        <source>报警输出</source>
+        <translation>报警输出</translation>
+    </message>
+    <message>
+        <source>模拟量输入/输出</source>
+        <translation>模拟量输入/输出</translation>
+    </message>
+    <message>
+        <source>AI-1:</source>
+        <translation>AI-1:</translation>
+    </message>
+    <message>
+        <source>Freq:</source>
+        <translation>Freq:</translation>
+    </message>
+    <message>
+        <source>Duty:</source>
+        <translation>Duty:</translation>
+    </message>
+    <message>
+        <source>产品信息</source>
+        <translation>产品信息</translation>
+    </message>
+    <message>
+        <source>产品型号：</source>
+        <translation>产品型号：</translation>
+    </message>
+    <message>
+        <source>销售序号：</source>
+        <translation>销售序号：</translation>
+    </message>
+    <message>
+        <source>系统时间：</source>
+        <translation>系统时间：</translation>
+    </message>
+    <message>
+        <source>中央控制板(CCB)参数</source>
+        <translation>中央控制板(CCB)参数</translation>
+    </message>
+    <message>
+        <source>屏蔽冷水机警报</source>
+        <translation>屏蔽冷水机警报</translation>
+    </message>
+    <message>
+        <source>屏蔽电源警报</source>
+        <translation>屏蔽电源警报</translation>
+    </message>
+    <message>
+        <source>屏蔽内部急停</source>
+        <translation>屏蔽内部急停</translation>
+    </message>
+    <message>
+        <source>红光自动</source>
+        <translation>红光自动</translation>
+    </message>
+    <message>
+        <source>屏蔽外部急停</source>
+        <translation>屏蔽外部急停</translation>
+    </message>
+    <message>
+        <source>屏蔽露点警报</source>
+        <translation>屏蔽露点警报</translation>
+    </message>
+    <message>
+        <source>屏蔽门位警报</source>
+        <translation>屏蔽门位警报</translation>
+    </message>
+    <message>
+        <source>红光自动下 依实际出光</source>
+        <translation>红光自动下 依实际出光</translation>
+    </message>
+    <message>
+        <source>屏蔽QBH警报</source>
+        <translation>屏蔽QBH警报</translation>
+    </message>
+    <message>
+        <source>屏蔽光纤断裂警报</source>
+        <translation>屏蔽光纤断裂警报</translation>
+    </message>
+    <message>
+        <source>屏蔽温度警报</source>
+        <translation>屏蔽温度警报</translation>
+    </message>
+    <message>
+        <source>红光外控</source>
+        <translation>红光外控</translation>
+    </message>
+    <message>
+        <source>屏蔽漏光警报</source>
+        <translation>屏蔽漏光警报</translation>
+    </message>
+    <message>
+        <source>屏蔽PD警报</source>
+        <translation>屏蔽PD警报</translation>
+    </message>
+    <message>
+        <source>超调模式HPP</source>
+        <translation>超调模式HPP</translation>
+    </message>
+    <message>
+        <source>工艺程序PgmIO</source>
+        <translation>工艺程序PgmIO</translation>
+    </message>
+    <message>
+        <source>内控光闸失效</source>
+        <translation>内控光闸失效</translation>
+    </message>
+    <message>
+        <source>门位警报低准位</source>
+        <translation>门位警报低准位</translation>
+    </message>
+    <message>
+        <source>数位输出低准位</source>
+        <translation>数位输出低准位</translation>
+    </message>
+    <message>
+        <source>直流电源警报高准位</source>
+        <translation>直流电源警报高准位</translation>
+    </message>
+    <message>
+        <source>自动启动(光闸控制)</source>
+        <translation>自动启动(光闸控制)</translation>
+    </message>
+    <message>
+        <source>输入模拟量埠(备用)</source>
+        <translation>输入模拟量埠(备用)</translation>
+    </message>
+    <message>
+        <source>输出模拟量埠(in PD)</source>
+        <translation>输出模拟量埠(in PD)</translation>
+    </message>
+    <message>
+        <source>读回</source>
+        <translation>读回</translation>
+    </message>
+    <message>
+        <source>设定</source>
+        <translation>设定</translation>
+    </message>
+    <message>
+        <source>控制模式</source>
+        <translation>控制模式</translation>
+    </message>
+    <message>
+        <source>光感测漏光上限值 Pd1 50..4050</source>
+        <translation>光感测漏光上限值 Pd1 50..4050</translation>
+    </message>
+    <message>
+        <source>使用者界面</source>
+        <translation>使用者界面</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>语言</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>帮助</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>关于...</source>
+        <translation>关于...</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>打开文件失败</source>
+        <translation>打开文件失败</translation>
+    </message>
+    <message>
+        <source>新建目录失败</source>
+        <translation>新建目录失败</translation>
+    </message>
+    <message>
+        <source>新建文件失败</source>
+        <translation>新建文件失败</translation>
+    </message>
+    <message>
+        <source>串口错误</source>
+        <translation>串口错误</translation>
+    </message>
+    <message>
+        <source>请检查串口线缆和设置！</source>
+        <translation>请检查串口线缆和设置！</translation>
+    </message>
+    <message>
+        <source>注意</source>
+        <translation>注意</translation>
+    </message>
+    <message>
+        <source>激光器未连接！</source>
+        <translation>激光器未连接！</translation>
+    </message>
+    <message>
+        <source>屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏&lt;br&gt;且不属于激光器保修项目，请确认是否屏蔽？</source>
+        <translation>屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏&lt;br&gt;且不属于激光器保修项目，请确认是否屏蔽？</translation>
+    </message>
+    <message>
+        <source>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</source>
+        <translation>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</translation>
+    </message>
+</context>
+<context>
+    <name>Service</name>
+    <message>
+        <source>&quot;fields&quot; 中有一项不是对象</source>
+        <translation>&quot;fields&quot; 中有一项不是对象</translation>
+    </message>
+    <message>
+        <source>未知字段 &quot;%1&quot;</source>
+        <translation>未知字段 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>字段 &quot;%1&quot; 出现两次</source>
+        <translation>字段 &quot;%1&quot; 出现两次</translation>
+    </message>
+    <message>
+        <source>字段 &quot;%1&quot; 的值应为 true 或 false</source>
+        <translation>字段 &quot;%1&quot; 的值应为 true 或 false</translation>
+    </message>
+    <message>
+        <source>字段 &quot;%1&quot; 的值应为非负整数</source>
+        <translation>字段 &quot;%1&quot; 的值应为非负整数</translation>
+    </message>
+    <message>
+        <source>文件写着 %1, 原始值为 %2</source>
+        <translation>文件写着 %1, 原始值为 %2</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>文件过大 (超过 %1 字节), 不是设定文件</source>
+        <translation>文件过大 (超过 %1 字节), 不是设定文件</translation>
+    </message>
+    <message>
+        <source>不是有效的 JSON (第 %1 字节: %2)</source>
+        <translation>不是有效的 JSON (第 %1 字节: %2)</translation>
+    </message>
+    <message>
+        <source>不是设定文件: 顶层不是对象</source>
+        <translation>不是设定文件: 顶层不是对象</translation>
+    </message>
+    <message>
+        <source>不是设定文件: 缺少 &quot;format&quot; 或其值不对</source>
+        <translation>不是设定文件: 缺少 &quot;format&quot; 或其值不对</translation>
+    </message>
+    <message>
+        <source>&quot;version&quot; 缺失或无效</source>
+        <translation>&quot;version&quot; 缺失或无效</translation>
+    </message>
+    <message>
+        <source>文件格式版本 %1 较新, 本程序只能读取版本 %2</source>
+        <translation>文件格式版本 %1 较新, 本程序只能读取版本 %2</translation>
+    </message>
+    <message>
+        <source>缺少字段 &quot;%1&quot;</source>
+        <translation>缺少字段 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>&quot;value&quot; 无法解码: 应为 7 个十六进制字节</source>
+        <translation>&quot;value&quot; 无法解码: 应为 7 个十六进制字节</translation>
+    </message>
+    <message>
+        <source>&quot;value&quot; 无法解码: 字节的第 7 位必须为 0</source>
+        <translation>&quot;value&quot; 无法解码: 字节的第 7 位必须为 0</translation>
+    </message>
+    <message>
+        <source>缺少文本字段 &quot;%1&quot;</source>
+        <translation>缺少文本字段 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>&quot;saved_at&quot; 缺失或不是时间</source>
+        <translation>&quot;saved_at&quot; 缺失或不是时间</translation>
+    </message>
+    <message>
+        <source>&quot;fields&quot; 缺少 &quot;%1&quot;</source>
+        <translation>&quot;fields&quot; 缺少 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>无法打开 %1: %2</source>
+        <translation>无法打开 %1: %2</translation>
+    </message>
+    <message>
+        <source>导出诊断包</source>
+        <translation>导出诊断包</translation>
+    </message>
+    <message>
+        <source>最近1小时</source>
+        <translation>最近1小时</translation>
+    </message>
+    <message>
+        <source>最近1天</source>
+        <translation>最近1天</translation>
+    </message>
+    <message>
+        <source>最近1周</source>
+        <translation>最近1周</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>浏览...</source>
+        <translation>浏览...</translation>
+    </message>
+    <message>
+        <source>Zip 压缩包 (*.zip)</source>
+        <translation>Zip 压缩包 (*.zip)</translation>
+    </message>
+    <message>
+        <source>时段:</source>
+        <translation>时段:</translation>
+    </message>
+    <message>
+        <source>文件:</source>
+        <translation>文件:</translation>
+    </message>
+    <message>
+        <source>正在写入 %1 ...</source>
+        <translation>正在写入 %1 ...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>写入</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>与文件比较</source>
+        <translation>与文件比较</translation>
+    </message>
+    <message>
+        <source>从文件写入</source>
+        <translation>从文件写入</translation>
+    </message>
+    <message>
+        <source>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
+        <translation>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</translation>
+    </message>
+    <message>
+        <source>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</source>
+        <translation>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</translation>
+    </message>
+    <message>
+        <source>此文件来自另一种产品: 文件 %1, 激光器 %2。</source>
+        <translation>此文件来自另一种产品: 文件 %1, 激光器 %2。</translation>
+    </message>
+    <message>
+        <source>文件中的解码字段与原始值不符, 以原始值为准: %1</source>
+        <translation>文件中的解码字段与原始值不符, 以原始值为准: %1</translation>
+    </message>
+    <message>
+        <source>设定项</source>
+        <translation>设定项</translation>
+    </message>
+    <message>
+        <source>文件中</source>
+        <translation>文件中</translation>
+    </message>
+    <message>
+        <source>激光器上</source>
+        <translation>激光器上</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>串口已关闭</translation>
+    </message>
+    <message>
+        <source>; 未写入任何设定。</source>
+        <translation>; 未写入任何设定。</translation>
+    </message>
+    <message>
+        <source>正在读取激光器的设定...</source>
+        <translation>正在读取激光器的设定...</translation>
+    </message>
+    <message>
+        <source>另一个请求正在等待回答; 未写入任何设定。</source>
+        <translation>另一个请求正在等待回答; 未写入任何设定。</translation>
+    </message>
+    <message>
+        <source>串口未打开; 未写入任何设定。</source>
+        <translation>串口未打开; 未写入任何设定。</translation>
+    </message>
+    <message>
+        <source>已写入, 正在读回核对...</source>
+        <translation>已写入, 正在读回核对...</translation>
+    </message>
+    <message>
+        <source>激光器现在的设定与文件完全一致。</source>
+        <translation>激光器现在的设定与文件完全一致。</translation>
+    </message>
+    <message>
+        <source>核对失败: 激光器读回的设定仍有 %1 项与文件不同。</source>
+        <translation>核对失败: 激光器读回的设定仍有 %1 项与文件不同。</translation>
+    </message>
+    <message>
+        <source>; 无法确认激光器现在的设定。</source>
+        <translation>; 无法确认激光器现在的设定。</translation>
+    </message>
+    <message>
+        <source>相同: 激光器的设定与文件一致。</source>
+        <translation>相同: 激光器的设定与文件一致。</translation>
+    </message>
+    <message>
+        <source>%1 项不同:</source>
+        <translation>%1 项不同:</translation>
+    </message>
+    <message>
+        <source>将文件中的设定写入激光器 (%1 项不同)？</source>
+        <translation>将文件中的设定写入激光器 (%1 项不同)？</translation>
+    </message>
+    <message>
+        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</source>
+        <translation>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</translation>
+    </message>
+    <message>
+        <source>正在写入...</source>
+        <translation>正在写入...</translation>
+    </message>
+    <message>
+        <source>维护</source>
+        <translation>维护</translation>
+    </message>
+    <message>
+        <source>保存设定到文件...</source>
+        <translation>保存设定到文件...</translation>
+    </message>
+    <message>
+        <source>与文件比较...</source>
+        <translation>与文件比较...</translation>
+    </message>
+    <message>
+        <source>从文件写入...</source>
+        <translation>从文件写入...</translation>
+    </message>
+    <message>
+        <source>导出诊断包...</source>
+        <translation>导出诊断包...</translation>
+    </message>
+    <message>
+        <source>保存设定到文件</source>
+        <translation>保存设定到文件</translation>
+    </message>
+    <message>
+        <source>CCB 设定 (*.ccbsettings)</source>
+        <translation>CCB 设定 (*.ccbsettings)</translation>
+    </message>
+    <message>
+        <source>还没有读回的设定</source>
+        <translation>还没有读回的设定</translation>
+    </message>
+    <message>
+        <source>设定已保存到 %1</source>
+        <translation>设定已保存到 %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1:
+%2</source>
+        <translation>无法写入 %1:
+%2</translation>
+    </message>
+    <message>
+        <source>CCB 设定 (*.ccbsettings);;所有文件 (*)</source>
+        <translation>CCB 设定 (*.ccbsettings);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>无法使用此文件, 未读取也未写入任何设定。
+%1
+
+%2</source>
+        <translation>无法使用此文件, 未读取也未写入任何设定。
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>文件中的解码字段与原始值不符, 以原始值为准:
+%1
+
+继续吗？</source>
+        <translation>文件中的解码字段与原始值不符, 以原始值为准:
+%1
+
+继续吗？</translation>
+    </message>
+    <message>
+        <source>诊断包已写入 %1 (%2 个文件)</source>
+        <translation>诊断包已写入 %1 (%2 个文件)</translation>
+    </message>
+    <message>
+        <source>诊断包导出已取消</source>
+        <translation>诊断包导出已取消</translation>
+    </message>
+    <message>
+        <source>诊断包未能写入:
+%1</source>
+        <translation>诊断包未能写入:
+%1</translation>
+    </message>
+    <message>
+        <source>激光器没有回答</source>
+        <translation>激光器没有回答</translation>
     </message>
 </context>
 </TS>

@@ -2,357 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
-    <name>Serial</name>
-    <message>
-        <source>LASER SYSTEM_V0.3.10</source>
-        <translation>LASER SYSTEM_V0.3.10</translation>
-    </message>
-    <message>
-        <source>串口配置</source>
-        <translation>Serial port settings</translation>
-    </message>
-    <message>
-        <source>端口号：</source>
-        <translation>Port:</translation>
-    </message>
-    <message>
-        <source>刷新串口</source>
-        <translation>Refresh ports</translation>
-    </message>
-    <message>
-        <source>打开串口</source>
-        <translation>Open port</translation>
-    </message>
-    <message>
-        <source>红光开关</source>
-        <translation>Red pilot light</translation>
-    </message>
-    <message>
-        <source>开 启</source>
-        <translation>On</translation>
-    </message>
-    <message>
-        <source>关 闭</source>
-        <translation>Off</translation>
-    </message>
-    <message>
-        <source>系统状态</source>
-        <translation>System status</translation>
-    </message>
-    <message>
-        <source>指示光标</source>
-        <translation>Pilot light</translation>
-    </message>
-    <message>
-        <source>直流开启</source>
-        <translation>DC on</translation>
-    </message>
-    <message>
-        <source>光闸开启</source>
-        <translation>Shutter open</translation>
-    </message>
-    <message>
-        <source>激光输出</source>
-        <translation>Laser emission</translation>
-    </message>
-    <message>
-        <source>驱动温度报警</source>
-        <translation>Driver temp. alarm</translation>
-    </message>
-    <message>
-        <source>系统异常</source>
-        <translation>System fault</translation>
-    </message>
-    <message>
-        <source>光感测警报</source>
-        <translation>Photodiode alarm</translation>
-    </message>
-    <message>
-        <source>外部急停</source>
-        <translation>External E-stop</translation>
-    </message>
-    <message>
-        <source>连锁机门</source>
-        <translation>Door interlock</translation>
-    </message>
-    <message>
-        <source>水冷机警报</source>
-        <translation>Chiller alarm</translation>
-    </message>
-    <message>
-        <source>温度报警</source>
-        <translation>Temperature alarm</translation>
-    </message>
-    <message>
-        <source>T3温度过高</source>
-        <translation>T3 temp. too high</translation>
-    </message>
-    <message>
-        <source>T4温度过高</source>
-        <translation>T4 temp. too high</translation>
-    </message>
-    <message>
-        <source>驱动过流报警</source>
-        <translation>Driver overcurrent</translation>
-    </message>
-    <message>
-        <source>QBH报警</source>
-        <translation>QBH alarm</translation>
-    </message>
-    <message>
-        <source>光纤断裂报警</source>
-        <translation>Fiber break alarm</translation>
-    </message>
-    <message>
-        <source>T3温度(C):</source>
-        <translation>T3 temp. (°C):</translation>
-    </message>
-    <message>
-        <source>T4温度(C):</source>
-        <translation>T4 temp. (°C):</translation>
-    </message>
-    <message>
-        <source>露点温度(C):</source>
-        <translation>Dew point (°C):</translation>
-    </message>
-    <message>
-        <source>CCB:</source>
-        <translation>CCB:</translation>
-    </message>
-    <message>
-        <source>DB:</source>
-        <translation>DB:</translation>
-    </message>
-    <message>
-        <source>数字量输入</source>
-        <translation>Digital inputs</translation>
-    </message>
-    <message>
-        <source>PWM输入</source>
-        <translation>PWM input</translation>
-    </message>
-    <message>
-        <source>数字量输出</source>
-        <translation>Digital outputs</translation>
-    </message>
-    <message>
-        <source>报警输出</source>
-        <translation>Fault out</translation>
-    </message>
-    <message>
-        <source>模拟量输入/输出</source>
-        <translation>Analog I/O</translation>
-    </message>
-    <message>
-        <source>AI-1:</source>
-        <translation>AI-1:</translation>
-    </message>
-    <message>
-        <source>Freq:</source>
-        <translation>Freq:</translation>
-    </message>
-    <message>
-        <source>Duty:</source>
-        <translation>Duty:</translation>
-    </message>
-    <message>
-        <source>产品信息</source>
-        <translation>Product information</translation>
-    </message>
-    <message>
-        <source>产品型号：</source>
-        <translation>Product type:</translation>
-    </message>
-    <message>
-        <source>销售序号：</source>
-        <translation>Serial number:</translation>
-    </message>
-    <message>
-        <source>系统时间：</source>
-        <translation>System time:</translation>
-    </message>
-    <message>
-        <source>中央控制板(CCB)参数</source>
-        <translation>Central control board (CCB) parameters</translation>
-    </message>
-    <message>
-        <source>屏蔽冷水机警报</source>
-        <translation>Mask chiller alarm</translation>
-    </message>
-    <message>
-        <source>屏蔽电源警报</source>
-        <translation>Mask power supply alarm</translation>
-    </message>
-    <message>
-        <source>屏蔽内部急停</source>
-        <translation>Mask internal E-stop</translation>
-    </message>
-    <message>
-        <source>红光自动</source>
-        <translation>Red light auto</translation>
-    </message>
-    <message>
-        <source>屏蔽外部急停</source>
-        <translation>Mask external E-stop</translation>
-    </message>
-    <message>
-        <source>屏蔽露点警报</source>
-        <translation>Mask dew point alarm</translation>
-    </message>
-    <message>
-        <source>屏蔽门位警报</source>
-        <translation>Mask door interlock</translation>
-    </message>
-    <message>
-        <source>红光自动下 依实际出光</source>
-        <translation>Auto red follows beam</translation>
-    </message>
-    <message>
-        <source>屏蔽QBH警报</source>
-        <translation>Mask QBH alarm</translation>
-    </message>
-    <message>
-        <source>屏蔽光纤断裂警报</source>
-        <translation>Mask fiber break alarm</translation>
-    </message>
-    <message>
-        <source>屏蔽温度警报</source>
-        <translation>Mask temperature alarm</translation>
-    </message>
-    <message>
-        <source>红光外控</source>
-        <translation>Red light external</translation>
-    </message>
-    <message>
-        <source>屏蔽漏光警报</source>
-        <translation>Mask leakage alarm</translation>
-    </message>
-    <message>
-        <source>屏蔽PD警报</source>
-        <translation>Mask PD alarm</translation>
-    </message>
-    <message>
-        <source>超调模式HPP</source>
-        <translation>Overdrive mode HPP</translation>
-    </message>
-    <message>
-        <source>工艺程序PgmIO</source>
-        <translation>Process program PgmIO</translation>
-    </message>
-    <message>
-        <source>内控光闸失效</source>
-        <translation>Internal shutter off</translation>
-    </message>
-    <message>
-        <source>门位警报低准位</source>
-        <translation>Door alarm active low</translation>
-    </message>
-    <message>
-        <source>数位输出低准位</source>
-        <translation>Digital out active low</translation>
-    </message>
-    <message>
-        <source>直流电源警报高准位</source>
-        <translation>DC alarm active high</translation>
-    </message>
-    <message>
-        <source>自动启动(光闸控制)</source>
-        <translation>Auto start (shutter)</translation>
-    </message>
-    <message>
-        <source>输入模拟量埠(备用)</source>
-        <translation>Analog input (spare)</translation>
-    </message>
-    <message>
-        <source>输出模拟量埠(in PD)</source>
-        <translation>Analog output (in PD)</translation>
-    </message>
-    <message>
-        <source>读回</source>
-        <translation>Read back</translation>
-    </message>
-    <message>
-        <source>设定</source>
-        <translation>Write</translation>
-    </message>
-    <message>
-        <source>控制模式</source>
-        <translation>Control mode</translation>
-    </message>
-    <message>
-        <source>光感测漏光上限值 Pd1 50..4050</source>
-        <translation>PD leakage limit Pd1 50..4050</translation>
-    </message>
-    <message>
-        <source>使用者界面</source>
-        <translation>User Interface</translation>
-    </message>
-    <message>
-        <source>设置</source>
-        <translation>Settings</translation>
-    </message>
-    <message>
-        <source>语言</source>
-        <translation>Language</translation>
-    </message>
-    <message>
-        <source>帮助</source>
-        <translation>Help</translation>
-    </message>
-    <message>
-        <source>中文</source>
-        <translation>中文 (Chinese)</translation>
-    </message>
-    <message>
-        <source>English</source>
-        <translation>English</translation>
-    </message>
-    <message>
-        <source>关于...</source>
-        <translation>About...</translation>
-    </message>
-    <message>
-        <source>错误</source>
-        <translation>Error</translation>
-    </message>
-    <message>
-        <source>打开文件失败</source>
-        <translation>Failed to open the file.</translation>
-    </message>
-    <message>
-        <source>新建目录失败</source>
-        <translation>Failed to create the directory.</translation>
-    </message>
-    <message>
-        <source>新建文件失败</source>
-        <translation>Failed to create the file.</translation>
-    </message>
-    <message>
-        <source>串口错误</source>
-        <translation>Serial port error</translation>
-    </message>
-    <message>
-        <source>请检查串口线缆和设置！</source>
-        <translation>Please check the serial cable and port settings!</translation>
-    </message>
-    <message>
-        <source>注意</source>
-        <translation>Attention</translation>
-    </message>
-    <message>
-        <source>激光器未连接！</source>
-        <translation>Laser not connected!</translation>
-    </message>
-    <message>
-        <source>屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏&lt;br&gt;且不属于激光器保修项目，请确认是否屏蔽？</source>
-        <translation>Masking the QBH alarm may cause personal injury or damage to the laser or the integrated system&lt;br&gt;and is not covered by the laser warranty. Mask it anyway?</translation>
-    </message>
-    <message>
-        <source>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</source>
-        <translation>Fiber laser host program LASER SYSTEM_V0.3.10&lt;br&gt;Talks to the central control board (CCB) over a serial port.</translation>
-    </message>
-</context>
-<context>
     <name>Diagnostics</name>
     <message>
         <source>诊断 - LASER SYSTEM</source>
@@ -730,618 +379,9 @@
         <source>%1 平均</source>
         <translation>%1 mean</translation>
     </message>
-</context>
-<context>
-    <name>Service</name>
     <message>
-        <source>"fields" 中有一项不是对象</source>
-        <translation>An entry of "fields" is not an object</translation>
-    </message>
-    <message>
-        <source>未知字段 "%1"</source>
-        <translation>Unknown field "%1"</translation>
-    </message>
-    <message>
-        <source>字段 "%1" 出现两次</source>
-        <translation>Field "%1" appears twice</translation>
-    </message>
-    <message>
-        <source>字段 "%1" 的值应为 true 或 false</source>
-        <translation>The value of field "%1" must be true or false</translation>
-    </message>
-    <message>
-        <source>字段 "%1" 的值应为非负整数</source>
-        <translation>The value of field "%1" must be a whole number, not negative</translation>
-    </message>
-    <message>
-        <source>文件写着 %1, 原始值为 %2</source>
-        <translation>the file says %1, the raw value %2</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>yes</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>no</translation>
-    </message>
-    <message>
-        <source>文件过大 (超过 %1 字节), 不是设定文件</source>
-        <translation>The file is too large (over %1 bytes) to be a settings file</translation>
-    </message>
-    <message>
-        <source>不是有效的 JSON (第 %1 字节: %2)</source>
-        <translation>Not valid JSON (byte %1: %2)</translation>
-    </message>
-    <message>
-        <source>不是设定文件: 顶层不是对象</source>
-        <translation>Not a settings file: the top level is not an object</translation>
-    </message>
-    <message>
-        <source>不是设定文件: 缺少 "format" 或其值不对</source>
-        <translation>Not a settings file: "format" is missing or wrong</translation>
-    </message>
-    <message>
-        <source>"version" 缺失或无效</source>
-        <translation>"version" is missing or not valid</translation>
-    </message>
-    <message>
-        <source>文件格式版本 %1 较新, 本程序只能读取版本 %2</source>
-        <translation>The file has the newer format version %1; this program reads version %2</translation>
-    </message>
-    <message>
-        <source>缺少字段 "%1"</source>
-        <translation>Field "%1" is missing</translation>
-    </message>
-    <message>
-        <source>"value" 无法解码: 应为 7 个十六进制字节</source>
-        <translation>"value" does not decode: it must be 7 hexadecimal bytes</translation>
-    </message>
-    <message>
-        <source>"value" 无法解码: 字节的第 7 位必须为 0</source>
-        <translation>"value" does not decode: bit 7 of every byte must be 0</translation>
-    </message>
-    <message>
-        <source>缺少文本字段 "%1"</source>
-        <translation>Text field "%1" is missing</translation>
-    </message>
-    <message>
-        <source>"saved_at" 缺失或不是时间</source>
-        <translation>"saved_at" is missing or not a time</translation>
-    </message>
-    <message>
-        <source>"fields" 缺少 "%1"</source>
-        <translation>"fields" lacks "%1"</translation>
-    </message>
-    <message>
-        <source>无法打开 %1: %2</source>
-        <translation>Cannot open %1: %2</translation>
-    </message>
-    <message>
-        <source>导出诊断包</source>
-        <translation>Export support bundle</translation>
-    </message>
-    <message>
-        <source>最近1小时</source>
-        <translation>Last hour</translation>
-    </message>
-    <message>
-        <source>最近1天</source>
-        <translation>Last day</translation>
-    </message>
-    <message>
-        <source>最近1周</source>
-        <translation>Last week</translation>
-    </message>
-    <message>
-        <source>全部</source>
-        <translation>All</translation>
-    </message>
-    <message>
-        <source>浏览...</source>
-        <translation>Browse...</translation>
-    </message>
-    <message>
-        <source>Zip 压缩包 (*.zip)</source>
-        <translation>Zip archive (*.zip)</translation>
-    </message>
-    <message>
-        <source>时段:</source>
-        <translation>Period:</translation>
-    </message>
-    <message>
-        <source>文件:</source>
-        <translation>File:</translation>
-    </message>
-    <message>
-        <source>正在写入 %1 ...</source>
-        <translation>Writing %1 ...</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>写入</source>
-        <translation>Write</translation>
-    </message>
-    <message>
-        <source>关闭</source>
-        <translation>Close</translation>
-    </message>
-    <message>
-        <source>与文件比较</source>
-        <translation>Compare with file</translation>
-    </message>
-    <message>
-        <source>从文件写入</source>
-        <translation>Write from file</translation>
-    </message>
-    <message>
-        <source>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
-        <translation>File: %1&lt;br&gt;Product type: %2, serial number: %3, CCB version: %4, saved %5</translation>
-    </message>
-    <message>
-        <source>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</source>
-        <translation>The laser has not reported its product type yet; the file (%1) cannot be confirmed to be of the same product.</translation>
-    </message>
-    <message>
-        <source>此文件来自另一种产品: 文件 %1, 激光器 %2。</source>
-        <translation>This file is from another product type: file %1, laser %2.</translation>
-    </message>
-    <message>
-        <source>文件中的解码字段与原始值不符, 以原始值为准: %1</source>
-        <translation>Decoded fields in the file disagree with its raw value; the raw value is used: %1</translation>
-    </message>
-    <message>
-        <source>设定项</source>
-        <translation>Setting</translation>
-    </message>
-    <message>
-        <source>文件中</source>
-        <translation>In the file</translation>
-    </message>
-    <message>
-        <source>激光器上</source>
-        <translation>On the laser</translation>
-    </message>
-    <message>
-        <source>串口已关闭</source>
-        <translation>The port was closed</translation>
-    </message>
-    <message>
-        <source>; 未写入任何设定。</source>
-        <translation>; nothing was written.</translation>
-    </message>
-    <message>
-        <source>正在读取激光器的设定...</source>
-        <translation>Reading the laser's settings...</translation>
-    </message>
-    <message>
-        <source>另一个请求正在等待回答; 未写入任何设定。</source>
-        <translation>Another request is waiting for its answer; nothing was written.</translation>
-    </message>
-    <message>
-        <source>串口未打开; 未写入任何设定。</source>
-        <translation>The port is not open; nothing was written.</translation>
-    </message>
-    <message>
-        <source>已写入, 正在读回核对...</source>
-        <translation>Written; reading back to verify...</translation>
-    </message>
-    <message>
-        <source>激光器现在的设定与文件完全一致。</source>
-        <translation>The laser now holds exactly the file's settings.</translation>
-    </message>
-    <message>
-        <source>核对失败: 激光器读回的设定仍有 %1 项与文件不同。</source>
-        <translation>Verification failed: the settings read back from the laser still differ from the file in %1 fields.</translation>
-    </message>
-    <message>
-        <source>; 无法确认激光器现在的设定。</source>
-        <translation>; what the laser holds now is not confirmed.</translation>
-    </message>
-    <message>
-        <source>相同: 激光器的设定与文件一致。</source>
-        <translation>Identical: the laser's settings match the file.</translation>
-    </message>
-    <message>
-        <source>%1 项不同:</source>
-        <translation>%1 fields differ:</translation>
-    </message>
-    <message>
-        <source>将文件中的设定写入激光器 (%1 项不同)？</source>
-        <translation>Write the file's settings to the laser (%1 fields differ)?</translation>
-    </message>
-    <message>
-        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</source>
-        <translation>This file cannot be confirmed to be of this laser's product type (file: %1, laser: %2).&lt;br&gt;Write it all the same?</translation>
-    </message>
-    <message>
-        <source>正在写入...</source>
-        <translation>Writing...</translation>
-    </message>
-    <message>
-        <source>维护</source>
-        <translation>Service</translation>
-    </message>
-    <message>
-        <source>保存设定到文件...</source>
-        <translation>Save settings to file...</translation>
-    </message>
-    <message>
-        <source>与文件比较...</source>
-        <translation>Compare with file...</translation>
-    </message>
-    <message>
-        <source>从文件写入...</source>
-        <translation>Write from file...</translation>
-    </message>
-    <message>
-        <source>导出诊断包...</source>
-        <translation>Export support bundle...</translation>
-    </message>
-    <message>
-        <source>保存设定到文件</source>
-        <translation>Save settings to file</translation>
-    </message>
-    <message>
-        <source>CCB 设定 (*.ccbsettings)</source>
-        <translation>CCB settings (*.ccbsettings)</translation>
-    </message>
-    <message>
-        <source>还没有读回的设定</source>
-        <translation>No settings have been read back yet</translation>
-    </message>
-    <message>
-        <source>设定已保存到 %1</source>
-        <translation>Settings saved to %1</translation>
-    </message>
-    <message>
-        <source>无法写入 %1:
-%2</source>
-        <translation>Cannot write %1:
-%2</translation>
-    </message>
-    <message>
-        <source>CCB 设定 (*.ccbsettings);;所有文件 (*)</source>
-        <translation>CCB settings (*.ccbsettings);;All files (*)</translation>
-    </message>
-    <message>
-        <source>无法使用此文件, 未读取也未写入任何设定。
-%1
-
-%2</source>
-        <translation>This file cannot be used; nothing was read or written.
-%1
-
-%2</translation>
-    </message>
-    <message>
-        <source>文件中的解码字段与原始值不符, 以原始值为准:
-%1
-
-继续吗？</source>
-        <translation>Decoded fields in the file disagree with its raw value; the raw value is used:
-%1
-
-Go on?</translation>
-    </message>
-    <message>
-        <source>诊断包已写入 %1 (%2 个文件)</source>
-        <translation>Support bundle written to %1 (%2 files)</translation>
-    </message>
-    <message>
-        <source>诊断包导出已取消</source>
-        <translation>Support bundle export cancelled</translation>
-    </message>
-    <message>
-        <source>诊断包未能写入:
-%1</source>
-        <translation>The support bundle was not written:
-%1</translation>
-    </message>
-    <message>
-        <source>激光器没有回答</source>
-        <translation>The laser did not answer</translation>
-    </message>
-</context>
-<context>
-    <name>History</name>
-    <message>
-        <source>已打开</source>
-        <translation>opened</translation>
-    </message>
-    <message>
-        <source>打开失败</source>
-        <translation>open failed</translation>
-    </message>
-    <message>
-        <source>已关闭</source>
-        <translation>closed</translation>
-    </message>
-    <message>
-        <source>链路中断</source>
-        <translation>link lost</translation>
-    </message>
-    <message>
-        <source>设备已拔出</source>
-        <translation>device removed</translation>
-    </message>
-    <message>
-        <source>端口错误</source>
-        <translation>port error</translation>
-    </message>
-    <message>
-        <source>状态已清除</source>
-        <translation>state cleared</translation>
-    </message>
-    <message>
-        <source>清除所有故障</source>
-        <translation>Clear all faults</translation>
-    </message>
-    <message>
-        <source>直流开关</source>
-        <translation>DC switch</translation>
-    </message>
-    <message>
-        <source>读回设置</source>
-        <translation>Read back settings</translation>
-    </message>
-    <message>
-        <source>写入设置</source>
-        <translation>Write settings</translation>
-    </message>
-    <message>
-        <source>参数请求</source>
-        <translation>Parameter request</translation>
-    </message>
-    <message>
-        <source>设置已读回</source>
-        <translation>Settings read back</translation>
-    </message>
-    <message>
-        <source>设置已写入</source>
-        <translation>Settings written</translation>
-    </message>
-    <message>
-        <source>开</source>
-        <translation>on</translation>
-    </message>
-    <message>
-        <source>关</source>
-        <translation>off</translation>
-    </message>
-    <message>
-        <source>已发送</source>
-        <translation>sent</translation>
-    </message>
-    <message>
-        <source>已请求</source>
-        <translation>requested</translation>
-    </message>
-    <message>
-        <source>出现</source>
-        <translation>raised</translation>
-    </message>
-    <message>
-        <source>消除</source>
-        <translation>cleared</translation>
-    </message>
-    <message>
-        <source>%1：%2</source>
-        <translation>%1: %2</translation>
-    </message>
-    <message>
-        <source>模块%1 %2</source>
-        <translation>Module %1 %2</translation>
-    </message>
-    <message>
-        <source>驱动板%1 通道%2 %3</source>
-        <translation>Board %1 channel %2 %3</translation>
-    </message>
-    <message>
-        <source>串口</source>
-        <translation>Serial port</translation>
-    </message>
-    <message>
-        <source>%1 秒</source>
-        <translation>%1 s</translation>
-    </message>
-    <message>
-        <source>%1 分 %2 秒</source>
-        <translation>%1 min %2 s</translation>
-    </message>
-    <message>
-        <source>%1 小时 %2 分</source>
-        <translation>%1 h %2 min</translation>
-    </message>
-    <message>
-        <source>%1 天 %2 小时</source>
-        <translation>%1 d %2 h</translation>
-    </message>
-</context>
-<context>
-    <name>Plant</name>
-    <message>
-        <source>url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）</source>
-        <translation>url is not a valid address (expected mqtt://host:1883 or mqtts://host:8883)</translation>
-    </message>
-    <message>
-        <source>url 必须以 mqtt:// 或 mqtts:// 开头</source>
-        <translation>url must start with mqtt:// or mqtts://</translation>
-    </message>
-    <message>
-        <source>url 不得含用户名或密码；请用 username 和 password 两个键</source>
-        <translation>url must not hold a user name or password; use the username and password keys</translation>
-    </message>
-    <message>
-        <source>url 不得含路径</source>
-        <translation>url must not have a path</translation>
-    </message>
-    <message>
-        <source>url 不得含查询或片段</source>
-        <translation>url must not have a query or fragment</translation>
-    </message>
-    <message>
-        <source>url 的端口不在 1 到 65535 之间</source>
-        <translation>url has a port outside 1 to 65535</translation>
-    </message>
-    <message>
-        <source>%1 第%2行: %3</source>
-        <translation>%1 line %2: %3</translation>
-    </message>
-    <message>
-        <source>不是 UTF-8 文本</source>
-        <translation>not UTF-8 text</translation>
-    </message>
-    <message>
-        <source>节标题缺少 ]</source>
-        <translation>section header without closing ]</translation>
-    </message>
-    <message>
-        <source>未知的节；唯一的节是 [mqtt]</source>
-        <translation>unknown section; the only one is [mqtt]</translation>
-    </message>
-    <message>
-        <source>[mqtt] 出现了两次</source>
-        <translation>[mqtt] appears twice</translation>
-    </message>
-    <message>
-        <source>应为 键 = 值</source>
-        <translation>expected key = value</translation>
-    </message>
-    <message>
-        <source>[mqtt] 节之前有键</source>
-        <translation>key before the [mqtt] section</translation>
-    </message>
-    <message>
-        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>unknown key (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
-    </message>
-    <message>
-        <source>%1 给出了两次</source>
-        <translation>%1 is given twice</translation>
-    </message>
-    <message>
-        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>unknown key %1 (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
-    </message>
-    <message>
-        <source>没有 [mqtt] 节</source>
-        <translation>no [mqtt] section</translation>
-    </message>
-    <message>
-        <source>缺少 url</source>
-        <translation>url is missing</translation>
-    </message>
-    <message>
-        <source>给出了 password 却没有 username</source>
-        <translation>password given without username</translation>
-    </message>
-    <message>
-        <source>ca_file 需要 mqtts:// 的 url</source>
-        <translation>ca_file needs an mqtts:// url</translation>
-    </message>
-    <message>
-        <source>ca_file 无法读取: %1</source>
-        <translation>ca_file cannot be read: %1</translation>
-    </message>
-    <message>
-        <source>topic_prefix 须非空，且不含 +、# 或空的层级</source>
-        <translation>topic_prefix must be non-empty, without +, # or empty levels</translation>
-    </message>
-    <message>
-        <source>laser_id 须非空，且不含 /、+ 或 #</source>
-        <translation>laser_id must be non-empty, without /, + or #</translation>
-    </message>
-    <message>
-        <source>%1: 无法读取</source>
-        <translation>%1: cannot be read</translation>
-    </message>
-    <message>
-        <source>%1: 文件太大，不是设置文件</source>
-        <translation>%1: too large for a settings file</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝了协议版本</source>
-        <translation>broker refused the protocol version</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝了客户端标识</source>
-        <translation>broker refused the client id</translation>
-    </message>
-    <message>
-        <source>代理服务器不可用</source>
-        <translation>broker unavailable</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝登录: 用户名或密码错误</source>
-        <translation>broker refused the login: bad user name or password</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝登录: 未获授权</source>
-        <translation>broker refused the login: not authorised</translation>
-    </message>
-    <message>
-        <source>此版本的 MQTT 库不支持 TLS</source>
-        <translation>TLS is not available in this build of the MQTT library</translation>
-    </message>
-    <message>
-        <source>无法连接代理服务器，或其证书不受信任</source>
-        <translation>cannot reach the broker or its certificate is not trusted</translation>
-    </message>
-    <message>
-        <source>无法连接代理服务器</source>
-        <translation>cannot reach the broker</translation>
-    </message>
-    <message>
-        <source>密码未加密传输（url 不是 mqtts://）</source>
-        <translation>the password travels unencrypted (the url is not mqtts://)</translation>
-    </message>
-    <message>
-        <source>工厂链路关闭: %1</source>
-        <translation>Plant link off: %1</translation>
-    </message>
-    <message>
-        <source>工厂链路: 正在连接 %1</source>
-        <translation>Plant link: connecting to %1</translation>
-    </message>
-    <message>
-        <source>工厂链路: 已连接 %1</source>
-        <translation>Plant link: connected to %1</translation>
-    </message>
-    <message>
-        <source>工厂链路: 正在重新连接 %1</source>
-        <translation>Plant link: reconnecting to %1</translation>
-    </message>
-    <message>
-        <source>; 缓存 %1 条</source>
-        <translation>; %1 buffered</translation>
-    </message>
-    <message>
-        <source>; 丢弃 %1 条</source>
-        <translation>; %1 dropped</translation>
-    </message>
-    <message>
-        <source>MQTT 库拒绝了该地址（代码 %1）</source>
-        <translation>the MQTT library refused the address (code %1)</translation>
-    </message>
-    <message>
-        <source>连接中断</source>
-        <translation>connection lost</translation>
-    </message>
-    <message>
-        <source>有一条消息未被接受</source>
-        <translation>a message was not accepted</translation>
-    </message>
-    <message>
-        <source>不是普通文件</source>
-        <translation>not a regular file</translation>
-    </message>
-    <message>
-        <source>代理服务器拒绝了订阅</source>
-        <translation>broker refused the subscription</translation>
+        <source>日志文件夹大小</source>
+        <translation>Log folder size</translation>
     </message>
 </context>
 <context>
@@ -1597,6 +637,1030 @@ Go on?</translation>
     <message>
         <source>，</source>
         <translation>, </translation>
+    </message>
+</context>
+<context>
+    <name>History</name>
+    <message>
+        <source>已打开</source>
+        <translation>opened</translation>
+    </message>
+    <message>
+        <source>打开失败</source>
+        <translation>open failed</translation>
+    </message>
+    <message>
+        <source>已关闭</source>
+        <translation>closed</translation>
+    </message>
+    <message>
+        <source>链路中断</source>
+        <translation>link lost</translation>
+    </message>
+    <message>
+        <source>设备已拔出</source>
+        <translation>device removed</translation>
+    </message>
+    <message>
+        <source>端口错误</source>
+        <translation>port error</translation>
+    </message>
+    <message>
+        <source>状态已清除</source>
+        <translation>state cleared</translation>
+    </message>
+    <message>
+        <source>清除所有故障</source>
+        <translation>Clear all faults</translation>
+    </message>
+    <message>
+        <source>直流开关</source>
+        <translation>DC switch</translation>
+    </message>
+    <message>
+        <source>读回设置</source>
+        <translation>Read back settings</translation>
+    </message>
+    <message>
+        <source>写入设置</source>
+        <translation>Write settings</translation>
+    </message>
+    <message>
+        <source>参数请求</source>
+        <translation>Parameter request</translation>
+    </message>
+    <message>
+        <source>设置已读回</source>
+        <translation>Settings read back</translation>
+    </message>
+    <message>
+        <source>设置已写入</source>
+        <translation>Settings written</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>已发送</source>
+        <translation>sent</translation>
+    </message>
+    <message>
+        <source>已请求</source>
+        <translation>requested</translation>
+    </message>
+    <message>
+        <source>出现</source>
+        <translation>raised</translation>
+    </message>
+    <message>
+        <source>消除</source>
+        <translation>cleared</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>模块%1 %2</source>
+        <translation>Module %1 %2</translation>
+    </message>
+    <message>
+        <source>驱动板%1 通道%2 %3</source>
+        <translation>Board %1 channel %2 %3</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 分 %2 秒</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 小时 %2 分</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>%1 天 %2 小时</source>
+        <translation>%1 d %2 h</translation>
+    </message>
+    <message>
+        <source>队列已满, %1 行未记录</source>
+        <translation>The queue was full, %1 rows were not recorded</translation>
+    </message>
+    <message>
+        <source>队列已满, %1 字节抓包数据未记录</source>
+        <translation>The queue was full, %1 captured bytes were not recorded</translation>
+    </message>
+    <message>
+        <source>抓包停止: %1</source>
+        <translation>Capture stopped: %1</translation>
+    </message>
+    <message>
+        <source>事件未记录: %1</source>
+        <translation>Events not recorded: %1</translation>
+    </message>
+    <message>
+        <source>数据库被其他程序锁定, %1 行等待写入</source>
+        <translation>The database is locked by another program, %1 rows waiting</translation>
+    </message>
+    <message>
+        <source>等待写入的行过多, 最早的 %1 行已放弃</source>
+        <translation>More rows waiting than are kept, the %1 oldest given up</translation>
+    </message>
+    <message>
+        <source>抓包文件超出上限 %1 字节: 其他程序正在写入的文件不删除</source>
+        <translation>Captures over their cap by %1 bytes: files other programs are writing are kept</translation>
+    </message>
+    <message>
+        <source>已恢复: 队列重新接收数据行, 共 %1 行未记录</source>
+        <translation>Recovered: the queue takes rows again, %1 rows were not recorded</translation>
+    </message>
+    <message>
+        <source>已恢复: 队列重新接收抓包数据, 共 %1 字节未记录</source>
+        <translation>Recovered: the queue takes capture bytes again, %1 bytes were not recorded</translation>
+    </message>
+    <message>
+        <source>已恢复: 抓包继续写入 %1, 丢失 %2 字节</source>
+        <translation>Recovered: capture goes on in %1, %2 bytes were lost</translation>
+    </message>
+    <message>
+        <source>已恢复: 事件重新记录, 等待的 %1 行已写入</source>
+        <translation>Recovered: events recorded again, %1 waiting rows written</translation>
+    </message>
+    <message>
+        <source>已恢复: 数据库锁已释放, 等待的 %1 行已写入</source>
+        <translation>Recovered: the database lock is free, %1 waiting rows written</translation>
+    </message>
+    <message>
+        <source>已恢复: 数据行重新写入, 共放弃 %1 行</source>
+        <translation>Recovered: rows are written again, %1 rows were given up</translation>
+    </message>
+    <message>
+        <source>已恢复: 抓包文件回到上限以内</source>
+        <translation>Recovered: captures within their cap again</translation>
+    </message>
+    <message>
+        <source>数据库已损坏, 另存为 %1, 已新建数据库</source>
+        <translation>The database was damaged; kept as %1, a fresh one started</translation>
+    </message>
+</context>
+<context>
+    <name>Plant</name>
+    <message>
+        <source>url 不是有效的地址（应为 mqtt://host:1883 或 mqtts://host:8883）</source>
+        <translation>url is not a valid address (expected mqtt://host:1883 or mqtts://host:8883)</translation>
+    </message>
+    <message>
+        <source>url 必须以 mqtt:// 或 mqtts:// 开头</source>
+        <translation>url must start with mqtt:// or mqtts://</translation>
+    </message>
+    <message>
+        <source>url 不得含用户名或密码；请用 username 和 password 两个键</source>
+        <translation>url must not hold a user name or password; use the username and password keys</translation>
+    </message>
+    <message>
+        <source>url 不得含路径</source>
+        <translation>url must not have a path</translation>
+    </message>
+    <message>
+        <source>url 不得含查询或片段</source>
+        <translation>url must not have a query or fragment</translation>
+    </message>
+    <message>
+        <source>url 的端口不在 1 到 65535 之间</source>
+        <translation>url has a port outside 1 to 65535</translation>
+    </message>
+    <message>
+        <source>%1 第%2行: %3</source>
+        <translation>%1 line %2: %3</translation>
+    </message>
+    <message>
+        <source>不是 UTF-8 文本</source>
+        <translation>not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>节标题缺少 ]</source>
+        <translation>section header without closing ]</translation>
+    </message>
+    <message>
+        <source>未知的节；唯一的节是 [mqtt]</source>
+        <translation>unknown section; the only one is [mqtt]</translation>
+    </message>
+    <message>
+        <source>[mqtt] 出现了两次</source>
+        <translation>[mqtt] appears twice</translation>
+    </message>
+    <message>
+        <source>应为 键 = 值</source>
+        <translation>expected key = value</translation>
+    </message>
+    <message>
+        <source>[mqtt] 节之前有键</source>
+        <translation>key before the [mqtt] section</translation>
+    </message>
+    <message>
+        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
+        <translation>unknown key (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
+    </message>
+    <message>
+        <source>%1 给出了两次</source>
+        <translation>%1 is given twice</translation>
+    </message>
+    <message>
+        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
+        <translation>unknown key %1 (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
+    </message>
+    <message>
+        <source>没有 [mqtt] 节</source>
+        <translation>no [mqtt] section</translation>
+    </message>
+    <message>
+        <source>缺少 url</source>
+        <translation>url is missing</translation>
+    </message>
+    <message>
+        <source>给出了 password 却没有 username</source>
+        <translation>password given without username</translation>
+    </message>
+    <message>
+        <source>ca_file 需要 mqtts:// 的 url</source>
+        <translation>ca_file needs an mqtts:// url</translation>
+    </message>
+    <message>
+        <source>ca_file 无法读取: %1</source>
+        <translation>ca_file cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>topic_prefix 须非空，且不含 +、# 或空的层级</source>
+        <translation>topic_prefix must be non-empty, without +, # or empty levels</translation>
+    </message>
+    <message>
+        <source>laser_id 须非空，且不含 /、+ 或 #</source>
+        <translation>laser_id must be non-empty, without /, + or #</translation>
+    </message>
+    <message>
+        <source>%1: 无法读取</source>
+        <translation>%1: cannot be read</translation>
+    </message>
+    <message>
+        <source>%1: 文件太大，不是设置文件</source>
+        <translation>%1: too large for a settings file</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了协议版本</source>
+        <translation>broker refused the protocol version</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端标识</source>
+        <translation>broker refused the client id</translation>
+    </message>
+    <message>
+        <source>代理服务器不可用</source>
+        <translation>broker unavailable</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝登录: 用户名或密码错误</source>
+        <translation>broker refused the login: bad user name or password</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝登录: 未获授权</source>
+        <translation>broker refused the login: not authorised</translation>
+    </message>
+    <message>
+        <source>此版本的 MQTT 库不支持 TLS</source>
+        <translation>TLS is not available in this build of the MQTT library</translation>
+    </message>
+    <message>
+        <source>无法连接代理服务器，或其证书不受信任</source>
+        <translation>cannot reach the broker or its certificate is not trusted</translation>
+    </message>
+    <message>
+        <source>无法连接代理服务器</source>
+        <translation>cannot reach the broker</translation>
+    </message>
+    <message>
+        <source>密码未加密传输（url 不是 mqtts://）</source>
+        <translation>the password travels unencrypted (the url is not mqtts://)</translation>
+    </message>
+    <message>
+        <source>工厂链路关闭: %1</source>
+        <translation>Plant link off: %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 正在连接 %1</source>
+        <translation>Plant link: connecting to %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 已连接 %1</source>
+        <translation>Plant link: connected to %1</translation>
+    </message>
+    <message>
+        <source>工厂链路: 正在重新连接 %1</source>
+        <translation>Plant link: reconnecting to %1</translation>
+    </message>
+    <message>
+        <source>; 缓存 %1 条</source>
+        <translation>; %1 buffered</translation>
+    </message>
+    <message>
+        <source>; 丢弃 %1 条</source>
+        <translation>; %1 dropped</translation>
+    </message>
+    <message>
+        <source>MQTT 库拒绝了该地址（代码 %1）</source>
+        <translation>the MQTT library refused the address (code %1)</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>connection lost</translation>
+    </message>
+    <message>
+        <source>有一条消息未被接受</source>
+        <translation>a message was not accepted</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了订阅</source>
+        <translation>broker refused the subscription</translation>
+    </message>
+</context>
+<context>
+    <name>Serial</name>
+    <message>
+        <source>LASER SYSTEM_V0.3.10</source>
+        <translation>LASER SYSTEM_V0.3.10</translation>
+    </message>
+    <message>
+        <source>串口配置</source>
+        <translation>Serial port settings</translation>
+    </message>
+    <message>
+        <source>端口号：</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>刷新串口</source>
+        <translation>Refresh ports</translation>
+    </message>
+    <message>
+        <source>打开串口</source>
+        <translation>Open port</translation>
+    </message>
+    <message>
+        <source>红光开关</source>
+        <translation>Red pilot light</translation>
+    </message>
+    <message>
+        <source>开 启</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>关 闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>系统状态</source>
+        <translation>System status</translation>
+    </message>
+    <message>
+        <source>指示光标</source>
+        <translation>Pilot light</translation>
+    </message>
+    <message>
+        <source>直流开启</source>
+        <translation>DC on</translation>
+    </message>
+    <message>
+        <source>光闸开启</source>
+        <translation>Shutter open</translation>
+    </message>
+    <message>
+        <source>激光输出</source>
+        <translation>Laser emission</translation>
+    </message>
+    <message>
+        <source>驱动温度报警</source>
+        <translation>Driver temp. alarm</translation>
+    </message>
+    <message>
+        <source>系统异常</source>
+        <translation>System fault</translation>
+    </message>
+    <message>
+        <source>光感测警报</source>
+        <translation>Photodiode alarm</translation>
+    </message>
+    <message>
+        <source>外部急停</source>
+        <translation>External E-stop</translation>
+    </message>
+    <message>
+        <source>连锁机门</source>
+        <translation>Door interlock</translation>
+    </message>
+    <message>
+        <source>水冷机警报</source>
+        <translation>Chiller alarm</translation>
+    </message>
+    <message>
+        <source>温度报警</source>
+        <translation>Temperature alarm</translation>
+    </message>
+    <message>
+        <source>T3温度过高</source>
+        <translation>T3 temp. too high</translation>
+    </message>
+    <message>
+        <source>T4温度过高</source>
+        <translation>T4 temp. too high</translation>
+    </message>
+    <message>
+        <source>驱动过流报警</source>
+        <translation>Driver overcurrent</translation>
+    </message>
+    <message>
+        <source>QBH报警</source>
+        <translation>QBH alarm</translation>
+    </message>
+    <message>
+        <source>光纤断裂报警</source>
+        <translation>Fiber break alarm</translation>
+    </message>
+    <message>
+        <source>T3温度(C):</source>
+        <translation>T3 temp. (°C):</translation>
+    </message>
+    <message>
+        <source>T4温度(C):</source>
+        <translation>T4 temp. (°C):</translation>
+    </message>
+    <message>
+        <source>露点温度(C):</source>
+        <translation>Dew point (°C):</translation>
+    </message>
+    <message>
+        <source>CCB:</source>
+        <translation>CCB:</translation>
+    </message>
+    <message>
+        <source>DB:</source>
+        <translation>DB:</translation>
+    </message>
+    <message>
+        <source>数字量输入</source>
+        <translation>Digital inputs</translation>
+    </message>
+    <message>
+        <source>PWM输入</source>
+        <translation>PWM input</translation>
+    </message>
+    <message>
+        <source>数字量输出</source>
+        <translation>Digital outputs</translation>
+    </message>
+    <message>
+        <source>报警输出</source>
+        <translation>Fault out</translation>
+    </message>
+    <message>
+        <source>模拟量输入/输出</source>
+        <translation>Analog I/O</translation>
+    </message>
+    <message>
+        <source>AI-1:</source>
+        <translation>AI-1:</translation>
+    </message>
+    <message>
+        <source>Freq:</source>
+        <translation>Freq:</translation>
+    </message>
+    <message>
+        <source>Duty:</source>
+        <translation>Duty:</translation>
+    </message>
+    <message>
+        <source>产品信息</source>
+        <translation>Product information</translation>
+    </message>
+    <message>
+        <source>产品型号：</source>
+        <translation>Product type:</translation>
+    </message>
+    <message>
+        <source>销售序号：</source>
+        <translation>Serial number:</translation>
+    </message>
+    <message>
+        <source>系统时间：</source>
+        <translation>System time:</translation>
+    </message>
+    <message>
+        <source>中央控制板(CCB)参数</source>
+        <translation>Central control board (CCB) parameters</translation>
+    </message>
+    <message>
+        <source>屏蔽冷水机警报</source>
+        <translation>Mask chiller alarm</translation>
+    </message>
+    <message>
+        <source>屏蔽电源警报</source>
+        <translation>Mask power supply alarm</translation>
+    </message>
+    <message>
+        <source>屏蔽内部急停</source>
+        <translation>Mask internal E-stop</translation>
+    </message>
+    <message>
+        <source>红光自动</source>
+        <translation>Red light auto</translation>
+    </message>
+    <message>
+        <source>屏蔽外部急停</source>
+        <translation>Mask external E-stop</translation>
+    </message>
+    <message>
+        <source>屏蔽露点警报</source>
+        <translation>Mask dew point alarm</translation>
+    </message>
+    <message>
+        <source>屏蔽门位警报</source>
+        <translation>Mask door interlock</translation>
+    </message>
+    <message>
+        <source>红光自动下 依实际出光</source>
+        <translation>Auto red follows beam</translation>
+    </message>
+    <message>
+        <source>屏蔽QBH警报</source>
+        <translation>Mask QBH alarm</translation>
+    </message>
+    <message>
+        <source>屏蔽光纤断裂警报</source>
+        <translation>Mask fiber break alarm</translation>
+    </message>
+    <message>
+        <source>屏蔽温度警报</source>
+        <translation>Mask temperature alarm</translation>
+    </message>
+    <message>
+        <source>红光外控</source>
+        <translation>Red light external</translation>
+    </message>
+    <message>
+        <source>屏蔽漏光警报</source>
+        <translation>Mask leakage alarm</translation>
+    </message>
+    <message>
+        <source>屏蔽PD警报</source>
+        <translation>Mask PD alarm</translation>
+    </message>
+    <message>
+        <source>超调模式HPP</source>
+        <translation>Overdrive mode HPP</translation>
+    </message>
+    <message>
+        <source>工艺程序PgmIO</source>
+        <translation>Process program PgmIO</translation>
+    </message>
+    <message>
+        <source>内控光闸失效</source>
+        <translation>Internal shutter off</translation>
+    </message>
+    <message>
+        <source>门位警报低准位</source>
+        <translation>Door alarm active low</translation>
+    </message>
+    <message>
+        <source>数位输出低准位</source>
+        <translation>Digital out active low</translation>
+    </message>
+    <message>
+        <source>直流电源警报高准位</source>
+        <translation>DC alarm active high</translation>
+    </message>
+    <message>
+        <source>自动启动(光闸控制)</source>
+        <translation>Auto start (shutter)</translation>
+    </message>
+    <message>
+        <source>输入模拟量埠(备用)</source>
+        <translation>Analog input (spare)</translation>
+    </message>
+    <message>
+        <source>输出模拟量埠(in PD)</source>
+        <translation>Analog output (in PD)</translation>
+    </message>
+    <message>
+        <source>读回</source>
+        <translation>Read back</translation>
+    </message>
+    <message>
+        <source>设定</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>控制模式</source>
+        <translation>Control mode</translation>
+    </message>
+    <message>
+        <source>光感测漏光上限值 Pd1 50..4050</source>
+        <translation>PD leakage limit Pd1 50..4050</translation>
+    </message>
+    <message>
+        <source>使用者界面</source>
+        <translation>User Interface</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation>中文 (Chinese)</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>关于...</source>
+        <translation>About...</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>打开文件失败</source>
+        <translation>Failed to open the file.</translation>
+    </message>
+    <message>
+        <source>新建目录失败</source>
+        <translation>Failed to create the directory.</translation>
+    </message>
+    <message>
+        <source>新建文件失败</source>
+        <translation>Failed to create the file.</translation>
+    </message>
+    <message>
+        <source>串口错误</source>
+        <translation>Serial port error</translation>
+    </message>
+    <message>
+        <source>请检查串口线缆和设置！</source>
+        <translation>Please check the serial cable and port settings!</translation>
+    </message>
+    <message>
+        <source>注意</source>
+        <translation>Attention</translation>
+    </message>
+    <message>
+        <source>激光器未连接！</source>
+        <translation>Laser not connected!</translation>
+    </message>
+    <message>
+        <source>屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏&lt;br&gt;且不属于激光器保修项目，请确认是否屏蔽？</source>
+        <translation>Masking the QBH alarm may cause personal injury or damage to the laser or the integrated system&lt;br&gt;and is not covered by the laser warranty. Mask it anyway?</translation>
+    </message>
+    <message>
+        <source>光纤激光器上位机 LASER SYSTEM_V0.3.10&lt;br&gt;通过串口与中央控制板(CCB)通信。</source>
+        <translation>Fiber laser host program LASER SYSTEM_V0.3.10&lt;br&gt;Talks to the central control board (CCB) over a serial port.</translation>
+    </message>
+</context>
+<context>
+    <name>Service</name>
+    <message>
+        <source>&quot;fields&quot; 中有一项不是对象</source>
+        <translation>An entry of &quot;fields&quot; is not an object</translation>
+    </message>
+    <message>
+        <source>未知字段 &quot;%1&quot;</source>
+        <translation>Unknown field &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>字段 &quot;%1&quot; 出现两次</source>
+        <translation>Field &quot;%1&quot; appears twice</translation>
+    </message>
+    <message>
+        <source>字段 &quot;%1&quot; 的值应为 true 或 false</source>
+        <translation>The value of field &quot;%1&quot; must be true or false</translation>
+    </message>
+    <message>
+        <source>字段 &quot;%1&quot; 的值应为非负整数</source>
+        <translation>The value of field &quot;%1&quot; must be a whole number, not negative</translation>
+    </message>
+    <message>
+        <source>文件写着 %1, 原始值为 %2</source>
+        <translation>the file says %1, the raw value %2</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>文件过大 (超过 %1 字节), 不是设定文件</source>
+        <translation>The file is too large (over %1 bytes) to be a settings file</translation>
+    </message>
+    <message>
+        <source>不是有效的 JSON (第 %1 字节: %2)</source>
+        <translation>Not valid JSON (byte %1: %2)</translation>
+    </message>
+    <message>
+        <source>不是设定文件: 顶层不是对象</source>
+        <translation>Not a settings file: the top level is not an object</translation>
+    </message>
+    <message>
+        <source>不是设定文件: 缺少 &quot;format&quot; 或其值不对</source>
+        <translation>Not a settings file: &quot;format&quot; is missing or wrong</translation>
+    </message>
+    <message>
+        <source>&quot;version&quot; 缺失或无效</source>
+        <translation>&quot;version&quot; is missing or not valid</translation>
+    </message>
+    <message>
+        <source>文件格式版本 %1 较新, 本程序只能读取版本 %2</source>
+        <translation>The file has the newer format version %1; this program reads version %2</translation>
+    </message>
+    <message>
+        <source>缺少字段 &quot;%1&quot;</source>
+        <translation>Field &quot;%1&quot; is missing</translation>
+    </message>
+    <message>
+        <source>&quot;value&quot; 无法解码: 应为 7 个十六进制字节</source>
+        <translation>&quot;value&quot; does not decode: it must be 7 hexadecimal bytes</translation>
+    </message>
+    <message>
+        <source>&quot;value&quot; 无法解码: 字节的第 7 位必须为 0</source>
+        <translation>&quot;value&quot; does not decode: bit 7 of every byte must be 0</translation>
+    </message>
+    <message>
+        <source>缺少文本字段 &quot;%1&quot;</source>
+        <translation>Text field &quot;%1&quot; is missing</translation>
+    </message>
+    <message>
+        <source>&quot;saved_at&quot; 缺失或不是时间</source>
+        <translation>&quot;saved_at&quot; is missing or not a time</translation>
+    </message>
+    <message>
+        <source>&quot;fields&quot; 缺少 &quot;%1&quot;</source>
+        <translation>&quot;fields&quot; lacks &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>无法打开 %1: %2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source>导出诊断包</source>
+        <translation>Export support bundle</translation>
+    </message>
+    <message>
+        <source>最近1小时</source>
+        <translation>Last hour</translation>
+    </message>
+    <message>
+        <source>最近1天</source>
+        <translation>Last day</translation>
+    </message>
+    <message>
+        <source>最近1周</source>
+        <translation>Last week</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>浏览...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>Zip 压缩包 (*.zip)</source>
+        <translation>Zip archive (*.zip)</translation>
+    </message>
+    <message>
+        <source>时段:</source>
+        <translation>Period:</translation>
+    </message>
+    <message>
+        <source>文件:</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>正在写入 %1 ...</source>
+        <translation>Writing %1 ...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>与文件比较</source>
+        <translation>Compare with file</translation>
+    </message>
+    <message>
+        <source>从文件写入</source>
+        <translation>Write from file</translation>
+    </message>
+    <message>
+        <source>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
+        <translation>File: %1&lt;br&gt;Product type: %2, serial number: %3, CCB version: %4, saved %5</translation>
+    </message>
+    <message>
+        <source>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</source>
+        <translation>The laser has not reported its product type yet; the file (%1) cannot be confirmed to be of the same product.</translation>
+    </message>
+    <message>
+        <source>此文件来自另一种产品: 文件 %1, 激光器 %2。</source>
+        <translation>This file is from another product type: file %1, laser %2.</translation>
+    </message>
+    <message>
+        <source>文件中的解码字段与原始值不符, 以原始值为准: %1</source>
+        <translation>Decoded fields in the file disagree with its raw value; the raw value is used: %1</translation>
+    </message>
+    <message>
+        <source>设定项</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>文件中</source>
+        <translation>In the file</translation>
+    </message>
+    <message>
+        <source>激光器上</source>
+        <translation>On the laser</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>The port was closed</translation>
+    </message>
+    <message>
+        <source>; 未写入任何设定。</source>
+        <translation>; nothing was written.</translation>
+    </message>
+    <message>
+        <source>正在读取激光器的设定...</source>
+        <translation>Reading the laser&apos;s settings...</translation>
+    </message>
+    <message>
+        <source>另一个请求正在等待回答; 未写入任何设定。</source>
+        <translation>Another request is waiting for its answer; nothing was written.</translation>
+    </message>
+    <message>
+        <source>串口未打开; 未写入任何设定。</source>
+        <translation>The port is not open; nothing was written.</translation>
+    </message>
+    <message>
+        <source>已写入, 正在读回核对...</source>
+        <translation>Written; reading back to verify...</translation>
+    </message>
+    <message>
+        <source>激光器现在的设定与文件完全一致。</source>
+        <translation>The laser now holds exactly the file&apos;s settings.</translation>
+    </message>
+    <message>
+        <source>核对失败: 激光器读回的设定仍有 %1 项与文件不同。</source>
+        <translation>Verification failed: the settings read back from the laser still differ from the file in %1 fields.</translation>
+    </message>
+    <message>
+        <source>; 无法确认激光器现在的设定。</source>
+        <translation>; what the laser holds now is not confirmed.</translation>
+    </message>
+    <message>
+        <source>相同: 激光器的设定与文件一致。</source>
+        <translation>Identical: the laser&apos;s settings match the file.</translation>
+    </message>
+    <message>
+        <source>%1 项不同:</source>
+        <translation>%1 fields differ:</translation>
+    </message>
+    <message>
+        <source>将文件中的设定写入激光器 (%1 项不同)？</source>
+        <translation>Write the file&apos;s settings to the laser (%1 fields differ)?</translation>
+    </message>
+    <message>
+        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</source>
+        <translation>This file cannot be confirmed to be of this laser&apos;s product type (file: %1, laser: %2).&lt;br&gt;Write it all the same?</translation>
+    </message>
+    <message>
+        <source>正在写入...</source>
+        <translation>Writing...</translation>
+    </message>
+    <message>
+        <source>维护</source>
+        <translation>Service</translation>
+    </message>
+    <message>
+        <source>保存设定到文件...</source>
+        <translation>Save settings to file...</translation>
+    </message>
+    <message>
+        <source>与文件比较...</source>
+        <translation>Compare with file...</translation>
+    </message>
+    <message>
+        <source>从文件写入...</source>
+        <translation>Write from file...</translation>
+    </message>
+    <message>
+        <source>导出诊断包...</source>
+        <translation>Export support bundle...</translation>
+    </message>
+    <message>
+        <source>保存设定到文件</source>
+        <translation>Save settings to file</translation>
+    </message>
+    <message>
+        <source>CCB 设定 (*.ccbsettings)</source>
+        <translation>CCB settings (*.ccbsettings)</translation>
+    </message>
+    <message>
+        <source>还没有读回的设定</source>
+        <translation>No settings have been read back yet</translation>
+    </message>
+    <message>
+        <source>设定已保存到 %1</source>
+        <translation>Settings saved to %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1:
+%2</source>
+        <translation>Cannot write %1:
+%2</translation>
+    </message>
+    <message>
+        <source>CCB 设定 (*.ccbsettings);;所有文件 (*)</source>
+        <translation>CCB settings (*.ccbsettings);;All files (*)</translation>
+    </message>
+    <message>
+        <source>无法使用此文件, 未读取也未写入任何设定。
+%1
+
+%2</source>
+        <translation>This file cannot be used; nothing was read or written.
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>文件中的解码字段与原始值不符, 以原始值为准:
+%1
+
+继续吗？</source>
+        <translation>Decoded fields in the file disagree with its raw value; the raw value is used:
+%1
+
+Go on?</translation>
+    </message>
+    <message>
+        <source>诊断包已写入 %1 (%2 个文件)</source>
+        <translation>Support bundle written to %1 (%2 files)</translation>
+    </message>
+    <message>
+        <source>诊断包导出已取消</source>
+        <translation>Support bundle export cancelled</translation>
+    </message>
+    <message>
+        <source>诊断包未能写入:
+%1</source>
+        <translation>The support bundle was not written:
+%1</translation>
+    </message>
+    <message>
+        <source>激光器没有回答</source>
+        <translation>The laser did not answer</translation>
     </message>
 </context>
 </TS>

@@ -55,12 +55,20 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
 }
 
 PlantLink::~PlantLink() {
+    stop();
+}
+
+void PlantLink::stop() {
     if (!thread)
         return;
-    // Says goodbye to the broker; bounded by the publisher's own waits.
+    // Says goodbye to the broker after what is queued; bounded by the publisher's own waits.
     QMetaObject::invokeMethod(publisher, &Publisher::stop, Qt::BlockingQueuedConnection);
     thread->quit();
     thread->wait();
+    thread = nullptr;
+    publisher = nullptr;
+    if (statusTimer)
+        statusTimer->stop();
 }
 
 void PlantLink::publishEvent(const history::Event &event) {

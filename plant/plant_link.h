@@ -32,6 +32,9 @@ public:
     QString topicBase() const { return base; }
     Report report() const { return lastReport; }
     QString stateLine() const { return plant::stateLine(lastReport); }
+    // Sends what is queued, then online=false, and disconnects (bounded by the publisher's own
+    // waits). Nothing is published after it. The destructor does it too.
+    void stop();
 
 public slots:
     void publishEvent(const history::Event &event);

@@ -2,6 +2,7 @@
 
 #include "history/recorder.h"
 #include "link/port_loss.h"
+#include "plant/plant_link.h"
 #include "preference/language_preference.h"
 #include "ui/diagnostics/diagnostics_window.h"
 #include "ui/plant_status.h"
@@ -12,6 +13,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QSerialPort>
 #include <QTimer>
@@ -60,12 +62,32 @@ Serial::Serial(QWidget *parent)
     setupConnections();
     resetDeviceState();
     plantLink = startPlantLink(*this, port->portName(), *recorder, *diagnosticsMenu);
+
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
+            [this] { endRun(); });
+#if QT_CONFIG(sessionmanager)
+    // A session that ends may kill the program right after asking it to save: end the run
+    // now, and quit, as Qt 5's own fallback closes every window at this request.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this] {
+        endRun();
+        QCoreApplication::exit(0);
+    });
+#endif
 }
 
 Serial::~Serial() {
+    endRun();
     delete form;
     // Deleting the port closes it.
     delete port;
+}
+
+void Serial::endRun() {
+    if (portOpen)
+        PortSwitch();
+    recorder->finish();
+    if (plantLink)
+        plantLink->stop();
 }
 
 void Serial::setupConnections() {

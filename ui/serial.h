@@ -83,6 +83,10 @@ private:
     int dispatchFrame(QByteArray frame);
     void resetDeviceState();
     void showAbout();
+    // However the run ends (the window closed, the application told to quit by a signal or by
+    // the session's end), it ends like a click on "关闭串口" followed by closing the window: a
+    // closed row, the capture closed, the queue written, the plant link's online=false. Once.
+    void endRun();
 
     // --- link helpers (ui/serial_port.cpp) ---
     void applyInitialPortSettings();

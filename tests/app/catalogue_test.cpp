@@ -92,6 +92,26 @@ private slots:
                                                     "translate"));
     }
 
+    // A text the catalogue holds but lupdate no longer finds is either gone from the sources or
+    // written through a helper lupdate cannot see (its translation would be lost at the next
+    // update, and the window would show the text untranslated).
+    void everyCatalogueTextIsSeenInTheSources_data() {
+        everySourceTextIsInTheCatalogueAndFinished_data();
+    }
+    void everyCatalogueTextIsSeenInTheSources() {
+        QFETCH(QString, catalogue);
+        QSet<QString> seen;
+        for (const Message &m : readCatalogue(scratch.path() + '/' + catalogue))
+            seen.insert(m.line());
+        QStringList hidden;
+        for (const Message &m : readCatalogue(checkedIn(qPrintable(catalogue))))
+            if (m.current() && !seen.contains(m.line()))
+                hidden << m.line();
+        QVERIFY2(hidden.isEmpty(),
+                 listed(hidden, "texts above are in the catalogue but lupdate finds them in no "
+                                "source: write them Texts::tr(\"...\") or remove them"));
+    }
+
     // The language menu names Chinese in its own script; nothing else of English stays Chinese.
     void chineseGivesEachTextAsItIsAndEnglishNoChinese() {
         const QRegularExpression han(QStringLiteral("\\p{Han}"));

@@ -7,6 +7,7 @@
 #include "support/window_fixture.h"
 #include "support/work_dir.h"
 #include "ui/diagnostics/diagnostics_window.h"
+#include "ui/diagnostics/history_state.h"
 #include "ui/diagnostics/link_status.h"
 #include "ui/diagnostics/tabs.h"
 
@@ -401,7 +402,7 @@ void DiagnosticsWindowTest::theHistorysTroubleShowsInTheStatusBarAndTheLinkTab()
     d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::LinkIndex);
     const QString shown = d->window()->linkTab()->valueText(diagnostics::LinkTab::TroubleRow);
     QVERIFY(shown != QStringLiteral("正常"));
-    QCOMPARE(shown, w.findChild<history::Recorder *>()->lastTrouble());
+    QCOMPARE(shown, diagnostics::historyStateText(*w.findChild<history::Recorder *>()));
 }
 
 void DiagnosticsWindowTest::aFailedFramesExportIsReportedInTheTab() {

@@ -7,11 +7,9 @@
 #include "plant/payloads.h"
 #include "support/work_dir.h"
 
-#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTableView>
 #include <QTranslator>
 #include <QTreeWidget>
@@ -148,31 +146,6 @@ private slots:
         window->applyLanguage(QStringLiteral("chinese"));
         QCOMPARE(t->index(0, fleet::LaserTable::Alarms).data().toString(),
                  QString::fromUtf8("连锁机门"));
-    }
-
-    void everyFleetTextHasAnEnglishTranslation() {
-        QTranslator english;
-        QVERIFY(english.load(QStringLiteral("language/lang_English.qm")));
-        // translate("Fleet", "...") and fleetText("...") in the sources.
-        const QRegularExpression text(
-            QStringLiteral("(?:translate\\(\"Fleet\",\\s*|fleetText\\()\"([^\"]+)\""));
-        int seen = 0;
-        for (const char *folder : {"fleet", "plant"}) {
-            QDirIterator files(QStringLiteral(LASER_SOURCE_DIR "/") + QLatin1String(folder));
-            while (files.hasNext()) {
-                QFile file(files.next());
-                if (!file.open(QIODevice::ReadOnly))
-                    continue;
-                auto matches = text.globalMatch(QString::fromUtf8(file.readAll()));
-                while (matches.hasNext()) {
-                    const QString source = matches.next().captured(1);
-                    ++seen;
-                    QVERIFY2(!english.translate("Fleet", source.toUtf8()).isEmpty(),
-                             qPrintable(source));
-                }
-            }
-        }
-        QVERIFY(seen > 30);
     }
 
     void theKeptLineSaysWhatWasNotKept() {

@@ -8,5 +8,6 @@ execute_process(
             ${WORK}
     RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${FUZZER} stopped with ${result}; inputs are in ${ARTIFACTS}")
+    get_filename_component(name ${FUZZER} NAME)
+    message(FATAL_ERROR "${name} stopped with ${result}; inputs are in ${ARTIFACTS}")
 endif()

@@ -31,9 +31,10 @@ history::Recorder *recorderOf(Serial &w) {
 
 // A window in the current directory, its recorder's rows collected.
 struct Run {
-    std::unique_ptr<Serial> window = std::make_unique<Serial>();
+    // Before the window: its end (a closed row) is still collected while the window goes.
     std::vector<Event> events;
     int passes = 0;
+    std::unique_ptr<Serial> window = std::make_unique<Serial>();
 
     Run() {
         QObject::connect(recorderOf(*window), &history::Recorder::eventRecorded,

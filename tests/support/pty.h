@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -103,6 +104,21 @@ public:
         while (!got.endsWith(end) && clock.elapsed() < timeoutMs)
             got.append(read(1, timeoutMs - int(clock.elapsed())));
         return got;
+    }
+
+    // Waits until the far end (the window, another process) has read everything written on
+    // the master so far.
+    bool waitUntilRead(int timeoutMs = 3000) {
+        QElapsedTimer clock;
+        clock.start();
+        int waiting = 0;
+        while (ioctl(slaveFd, FIONREAD, &waiting) == 0 && waiting > 0) {
+            if (clock.elapsed() > timeoutMs)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            usleep(1000);
+        }
+        return waiting == 0;
     }
 
     // What has arrived on the master by now, without waiting for more.

@@ -8,6 +8,7 @@
 #include "history/capture.h"
 #include "protocol/reassembly.h"
 #include "tools/ccb_sim/ccb_model.h"
+#include "tools/ccb_sim/replay.h"
 #include "tools/ccb_sim/scenario.h"
 
 #include <QCommandLineParser>
@@ -124,26 +125,29 @@ public:
         sendRound();
     }
 
-    // Replay: the RX side of a capture file, with its original timing divided by `speed`.
-    bool loadReplay(const QString &path, double speed) {
+    // Replay: the RX side of a capture file, with its original timing divided by `speed` and
+    // no gap longer than `maxGapMs`.
+    bool loadReplay(const QString &path, double speed, qint64 maxGapMs) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             error(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
             return false;
         }
-        while (!file.atEnd()) {
-            history::CaptureChunk chunk;
-            if (history::parseCaptureLine(file.readLine(), &chunk) && !chunk.sent)
-                replayChunks.append(chunk);
-        }
-        if (replayChunks.isEmpty()) {
-            error(QStringLiteral("%1 holds no received bytes").arg(path));
+        const ccbsim::ReplayPlan plan = ccbsim::planReplay(file, speed, maxGapMs);
+        if (verbosity == Verbosity::Verbose)
+            for (const QString &line : plan.reading.skippedLines)
+                log(QStringLiteral("skipped %1").arg(line));
+        skipped = ccbsim::skippedSummary(plan.reading);
+        if (plan.chunks.isEmpty()) {
+            error(QStringLiteral("%1 holds no received bytes%2")
+                      .arg(path, skipped.isEmpty() ? QString() : QStringLiteral("; ") + skipped));
             return false;
         }
-        replaySpeed = speed > 0 ? speed : 1.0;
+        replayChunks = plan.chunks;
+        replayDue = plan.dueMs;
         replayTimer.setSingleShot(true);
         replayTimer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&replayTimer, &QTimer::timeout, [this] { replayDue(); });
+        QObject::connect(&replayTimer, &QTimer::timeout, [this] { replayNext(); });
         // The capture holds the line's own timing; no pacing on top of it.
         baud = 0;
         return true;
@@ -158,7 +162,7 @@ public:
         QTimer::singleShot(qMax(0, delayMs), [this] {
             log(QStringLiteral("replay started: %1 chunks").arg(replayChunks.size()));
             replayClock.start();
-            replayDue();
+            replayNext();
         });
     }
 
@@ -237,20 +241,26 @@ private:
 
     bool silent() const { return silenceTimer.isActive(); }
 
-    void replayDue() {
-        const qint64 first = replayChunks.first().at;
+    void replayNext() {
         while (replayIndex < replayChunks.size()) {
-            const history::CaptureChunk &c = replayChunks.at(replayIndex);
-            const qint64 due = qint64(double(c.at - first) / replaySpeed);
-            const qint64 wait = due - replayClock.elapsed();
+            const qint64 wait = replayDue.at(replayIndex) - replayClock.elapsed();
             if (wait > 0) {
                 replayTimer.start(int(qMin<qint64>(wait, 1 << 30)));
                 return;
             }
-            enqueue(c.bytes, QString(), false);
+            enqueue(replayChunks.at(replayIndex).bytes, QString(), false);
             ++replayIndex;
         }
-        log(QStringLiteral("replay done"));
+        const QString done = QStringLiteral("replay done: %1 chunks").arg(replayChunks.size());
+        if (skipped.isEmpty()) {
+            log(done);
+        } else {
+            // Said whatever the verbosity: a replay that left lines out is not the capture.
+            std::fprintf(stderr, "%s\n",
+                         qPrintable(ccbsim::logLine(QTime::currentTime(),
+                                                    done + QStringLiteral("; ") + skipped)));
+            std::fflush(stderr);
+        }
     }
 
     void enqueue(const QByteArray &bytes, const QString &tag, bool isFrame = true) {
@@ -523,8 +533,9 @@ private:
     Feed feeds[2];
     QStringList script;
     QList<history::CaptureChunk> replayChunks;
+    QVector<qint64> replayDue;
+    QString skipped;
     int replayIndex = 0;
-    double replaySpeed = 1.0;
     QElapsedTimer replayClock;
     QTimer replayTimer;
 };
@@ -583,9 +594,15 @@ int main(int argc, char **argv) {
         QStringLiteral("replay-wait"),
         QStringLiteral("Start the replay MS ms after start-up (0), e.g. to open the port first."),
         QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption maxGapOption(
+        QStringLiteral("max-gap"),
+        QStringLiteral("Shorten every pause of the capture longer than MS ms to MS (5000), "
+                       "before --speed. Lines that cannot be read are skipped and counted; "
+                       "--verbose names each one."),
+        QStringLiteral("MS"), QStringLiteral("5000"));
     parser.addOptions({portOption, scriptOption, quietOption, verboseOption, periodOption,
                        noDriftOption, seedOption, noStdinOption, replayOption, speedOption,
-                       replayWaitOption});
+                       replayWaitOption, maxGapOption});
     parser.process(app);
     Q_UNUSED(helpOption);
 
@@ -602,7 +619,12 @@ int main(int argc, char **argv) {
             std::fprintf(stderr, "ccb-sim: --speed needs a number above 0\n");
             return 2;
         }
-        if (!sim.loadReplay(parser.value(replayOption), speed))
+        const qint64 maxGap = parser.value(maxGapOption).toLongLong(&ok);
+        if (!ok || maxGap < 0) {
+            std::fprintf(stderr, "ccb-sim: --max-gap needs a number of milliseconds\n");
+            return 2;
+        }
+        if (!sim.loadReplay(parser.value(replayOption), speed, maxGap))
             return 2;
     }
 

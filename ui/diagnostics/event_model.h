@@ -1,8 +1,11 @@
 #pragma once
 
-#include <QSqlQueryModel>
+#include <QAbstractTableModel>
 #include <QString>
+#include <QVariantList>
 #include <QtGlobal>
+
+#include <vector>
 
 namespace diagnostics {
 
@@ -15,28 +18,35 @@ struct EventFilter {
 };
 
 // The events table of the history database, newest first. Opens the file read-only on a
-// connection of its own and lets QSqlQueryModel fetch rows in pages as the view scrolls, so a
-// database of a million rows opens at once.
-class EventModel : public QSqlQueryModel {
+// connection of its own and reads it in pages of `pageRows` as the view scrolls, so a database
+// of a million rows opens at once. Each page is one query that is read to its end and finished
+// before the page is shown: no read transaction outlives a page, so the writer's checkpoints
+// always reach the end of the write-ahead log. The next page starts below the last row shown
+// (by time, then row id), however many rows came since.
+class EventModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { At, Category, Name, Value, Detail, ColumnCount };
+    static constexpr int pageRows = 256;
 
     explicit EventModel(const QString &databasePath, QObject *parent = nullptr);
     ~EventModel() override;
 
-    // Runs the query for `filter` relative to `now` (ms since 1970). False with the reason
-    // when the database cannot be read (not there yet, damaged); the model is empty then.
+    // Reads the first page for `filter` relative to `now` (ms since 1970). False with the
+    // reason when the database cannot be read (not there yet, damaged); the model is empty then.
     bool select(const EventFilter &filter, qint64 now, QString *error = nullptr);
-    // Drops the rows and closes the connection: a query left half fetched would keep a read
-    // transaction open and hold back the writer's checkpoints.
+    // Drops the rows and closes the connection.
     void release();
     // Fetches every row the filter matches (for the export).
     void fetchAll();
 
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex &parent = QModelIndex()) const override;
+    void fetchMore(const QModelIndex &parent = QModelIndex()) override;
 
     // The model's own read-only connection (for tests).
     QString connectionName() const { return connection; }
@@ -45,10 +55,20 @@ public:
     static QString timeText(qint64 at);
 
 private:
+    struct Row {
+        qint64 at;
+        qint64 id;
+        QVariant cells[ColumnCount - 1]; // category, name, value, detail
+    };
     bool openDatabase(QString *error);
+    bool readPage(QString *error);
 
     QString path;
     QString connection;
+    QString where;       // the filter's conditions, or empty
+    QVariantList values; // their bound values
+    std::vector<Row> rows;
+    bool atEnd = true;
 };
 
 } // namespace diagnostics

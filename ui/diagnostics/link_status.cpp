@@ -1,6 +1,7 @@
 #include "ui/diagnostics/link_status.h"
 
 #include "history/recorder.h"
+#include "ui/diagnostics/history_state.h"
 #include "ui/diagnostics/texts.h"
 
 #include <QEvent>
@@ -14,18 +15,13 @@ LinkStatusLine::LinkStatusLine(const QSerialPort &p, history::Recorder &r, QWidg
     setTextFormat(Qt::PlainText);
     counts.setInterval(1000);
     connect(&counts, &QTimer::timeout, this, &LinkStatusLine::refresh);
-    connect(&recorder, &history::Recorder::eventRecorded, this, &LinkStatusLine::linkEvent);
-    connect(&recorder, &history::Recorder::trouble, this, [this](const QString &text) {
-        trouble = text;
-        refresh();
-    });
-    trouble = recorder.lastTrouble();
+    connect(&recorder, &history::Recorder::linkEvent, this, &LinkStatusLine::linkEvent);
+    // The history's present state: its trouble, then its recovery.
+    connect(&recorder, &history::Recorder::historyChanged, this, &LinkStatusLine::refresh);
     refresh();
 }
 
 void LinkStatusLine::linkEvent(const history::Event &event) {
-    if (event.category != QLatin1String("link"))
-        return;
     const QString &name = event.name;
     State next = current;
     if (name == QLatin1String("opened"))
@@ -82,6 +78,7 @@ void LinkStatusLine::refresh() {
         line = Texts::tr("%1 设备已断开: %2").arg(name, error);
         break;
     }
+    const QString trouble = historyStateText(recorder);
     if (!trouble.isEmpty())
         line += QStringLiteral("  ") + Texts::tr("历史记录: %1").arg(trouble);
     setText(line);

@@ -36,7 +36,6 @@ private:
     State current = State::NotOpened;
     QString portName;
     QString error;
-    QString trouble;
     QTimer counts;
 };
 

@@ -1,8 +1,10 @@
 #include "history/recorder.h"
 #include "protocol/describe.h"
+#include "ui/diagnostics/history_state.h"
 #include "ui/diagnostics/tabs.h"
 #include "ui/diagnostics/texts.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -43,22 +45,24 @@ QString settingsText(const QSerialPort &port) {
            QString::number(int(port.dataBits())) + parity + stop;
 }
 
-const char *const rowNames[LinkTab::RowCount] = {QT_TRANSLATE_NOOP("Diagnostics", "端口"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "设置"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "状态"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "接收字节"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "发送字节"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "接收帧"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "发送帧"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "校验失败次数"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "未知代码帧"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "噪声字节"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "提前处理"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "帧/秒"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "距上一帧"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "最后端口错误"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "历史记录"),
-                                                 QT_TRANSLATE_NOOP("Diagnostics", "工厂链路")};
+const char *const rowNames[LinkTab::RowCount] = {
+    QT_TRANSLATE_NOOP("Diagnostics", "端口"),
+    QT_TRANSLATE_NOOP("Diagnostics", "设置"),
+    QT_TRANSLATE_NOOP("Diagnostics", "状态"),
+    QT_TRANSLATE_NOOP("Diagnostics", "接收字节"),
+    QT_TRANSLATE_NOOP("Diagnostics", "发送字节"),
+    QT_TRANSLATE_NOOP("Diagnostics", "接收帧"),
+    QT_TRANSLATE_NOOP("Diagnostics", "发送帧"),
+    QT_TRANSLATE_NOOP("Diagnostics", "校验失败次数"),
+    QT_TRANSLATE_NOOP("Diagnostics", "未知代码帧"),
+    QT_TRANSLATE_NOOP("Diagnostics", "噪声字节"),
+    QT_TRANSLATE_NOOP("Diagnostics", "提前处理"),
+    QT_TRANSLATE_NOOP("Diagnostics", "帧/秒"),
+    QT_TRANSLATE_NOOP("Diagnostics", "距上一帧"),
+    QT_TRANSLATE_NOOP("Diagnostics", "最后端口错误"),
+    QT_TRANSLATE_NOOP("Diagnostics", "历史记录"),
+    QT_TRANSLATE_NOOP("Diagnostics", "工厂链路"),
+    QT_TRANSLATE_NOOP("Diagnostics", "日志文件夹大小")};
 
 } // namespace
 
@@ -135,8 +139,10 @@ void LinkTab::tick() {
                                                 : QDateTime::fromMSecsSinceEpoch(f.lastPortErrorAt)
                                                           .toString(QStringLiteral("HH:mm:ss ")) +
                                                       f.lastPortError);
-    set(TroubleRow, recorder.lastTrouble().isEmpty() ? Texts::tr("正常") : recorder.lastTrouble());
+    const QString history = historyStateText(recorder);
+    set(TroubleRow, history.isEmpty() ? Texts::tr("正常") : history);
     set(PlantRow, plantLine.isEmpty() ? Texts::tr("未配置") : plantLine);
+    set(LogSizeRow, sizeText(recorder.logSize()));
 
     int rows = 0;
     for (int c = 0; c < 256; ++c)

@@ -213,6 +213,7 @@ public:
         PortErrorRow,
         TroubleRow,
         PlantRow,
+        LogSizeRow,
         RowCount
     };
     // The plant link's state line (broker state, last error, buffered and dropped counts);

@@ -1,0 +1,146 @@
+// However the program ends, it ends like a click on "关闭串口" and then closing the window: the
+// closed row after the others, the capture complete, the plant link's own online=false. The
+// window closed, the application quitting (as at the end of a session), SIGTERM and SIGINT.
+
+#include "history/capture.h"
+#include "history_fixture.h"
+#include "plant/broker.h"
+#include "support/program_process.h"
+#include "support/window_fixture.h"
+
+#include <QApplication>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using historyfixture::rows;
+using historyfixture::waitUntil;
+
+namespace {
+
+QStringList linkRows(const QString &dir) {
+    QStringList names;
+    for (const QVariantList &r : rows(dir + QStringLiteral("/log/history.sqlite"),
+                                      QStringLiteral("SELECT name FROM events WHERE category = "
+                                                     "'link' ORDER BY rowid")))
+        names << r.value(0).toString();
+    return names;
+}
+
+const QStringList openedAndClosed = {QStringLiteral("opened"), QStringLiteral("closed")};
+
+// Every received byte of the capture files in `dir`/log, in order.
+QByteArray captured(const QString &dir) {
+    QByteArray rx;
+    const QDir log(dir + QStringLiteral("/log"));
+    for (const QString &name : log.entryList({QStringLiteral("capture-*.txt")})) {
+        QFile f(log.filePath(name));
+        f.open(QIODevice::ReadOnly);
+        for (const history::CaptureChunk &c : history::readCapture(f).chunks)
+            rx += c.sent ? QByteArray() : c.bytes;
+    }
+    return rx;
+}
+
+// What the CCB sends in a second: the chiller alarm and readings.
+QByteArray someFrames(int round) {
+    return frames::systemStatus(0, 0x08, 0) + historyfixture::temperature(2500 + round, 2);
+}
+
+} // namespace
+
+class RunEndTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { Q_INIT_RESOURCE(resources); }
+
+    void closingTheWindowWritesAClosedRowAndTheWholeCapture() {
+        WorkDir work;
+        PtyPair pty;
+        {
+            Serial w;
+            QVERIFY(fixture::openOnPty(w, pty));
+            for (int round = 0; round < 2; ++round)
+                QVERIFY(pty.write(someFrames(round)) && fixture::waitForReceivePass(w));
+        }
+        QCOMPARE(linkRows(work.path()), openedAndClosed);
+        QCOMPARE(captured(work.path()), someFrames(0) + someFrames(1));
+    }
+
+    void theApplicationQuittingEndsTheRunBeforeTheWindowGoes() {
+        WorkDir work;
+        PtyPair pty;
+        Serial w;
+        QVERIFY(fixture::openOnPty(w, pty));
+        QVERIFY(pty.write(someFrames(0)) && fixture::waitForReceivePass(w));
+        // At the end of a session on Windows: aboutToQuit, and then the process is gone.
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        QCOMPARE(linkRows(work.path()), openedAndClosed);
+        QCOMPARE(captured(work.path()), someFrames(0));
+    }
+
+    void aSignalEndsTheRunLikeClosingTheWindow_data() {
+        QTest::addColumn<int>("number");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void aSignalEndsTheRunLikeClosingTheWindow() {
+        QFETCH(int, number);
+        QTemporaryDir work;
+        // With a plant link when there is a broker to talk to.
+        std::unique_ptr<Broker> broker;
+        std::unique_ptr<Subscriber> subscriber;
+        if (Broker::available()) {
+            broker = std::make_unique<Broker>();
+            QVERIFY(broker->start());
+            QDir(work.path()).mkpath(QStringLiteral("config"));
+            QFile ini(work.filePath(QStringLiteral("config/plant.ini")));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[mqtt]\nurl = " + broker->url().toUtf8() + "\nlaser_id = ends-test\n");
+            ini.close();
+            subscriber = std::make_unique<Subscriber>(broker->port, "laser/ends-test/#");
+        }
+        PtyPair pty;
+        ProgramProcess program;
+        QVERIFY2(program.start(work.path(), pty.slavePath()), qPrintable(program.output()));
+        QVERIFY(pty.write(someFrames(0)));
+        // The alarm is a row on disk by now; what follows has only been read.
+        QVERIFY(waitUntil(
+            [&] {
+                return !rows(work.filePath(QStringLiteral("log/history.sqlite")),
+                             QStringLiteral("SELECT 1 FROM events WHERE name = 'chillerFault'"))
+                            .isEmpty();
+            },
+            5000));
+        QVERIFY(pty.write(someFrames(1)) && pty.waitUntilRead());
+        program.signal(number);
+        QVERIFY(program.waitForEnd());
+        QVERIFY2(program.endedBy(number), qPrintable(program.output()));
+        QCOMPARE(linkRows(work.path()), openedAndClosed);
+        QCOMPARE(captured(work.path()), someFrames(0) + someFrames(1));
+        if (!broker)
+            return;
+        const auto online = subscriber->collect(QStringLiteral("online"), 2);
+        QVERIFY(online.size() == 2 && online[1].payload == "false");
+        const auto events =
+            subscriber->collect(QStringLiteral("events"), 3); // opened, the alarm, closed
+        QVERIFY(events.size() == 3 && events.back().payload.contains("\"name\":\"closed\""));
+        // Said by the program on its way out, not by the broker for a client gone dead.
+        QVERIFY(QString::fromUtf8(broker->log())
+                    .contains(QRegularExpression(QStringLiteral("Client ends-test-\\w+ "
+                                                                "disconnected"))));
+    }
+};
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    RunEndTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "run_end_test.moc"

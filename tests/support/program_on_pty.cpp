@@ -1,0 +1,30 @@
+// The program as main() runs it, with its port opened on the pseudo-terminal given as the
+// argument, for tests that end it by a signal or kill it. Prints "open" once the port is open.
+#include "app/signal_exit.h"
+#include "ui/serial.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+
+#include <cstdio>
+
+int main(int argc, char *argv[]) {
+    QApplication application(argc, argv);
+    const SignalExit signalExit;
+    Serial window;
+    window.show();
+    if (argc > 1) {
+        auto *combo = window.findChild<QComboBox *>(QStringLiteral("comboBoxCOM"));
+        combo->addItem(QString::fromLocal8Bit(argv[1]) + QStringLiteral("(test)"));
+        combo->setCurrentIndex(combo->count() - 1);
+        auto *button = window.findChild<QPushButton *>(QStringLiteral("pushButtonSerialSwitch"));
+        button->click();
+        if (button->text() == QStringLiteral("关闭串口"))
+            std::printf("open\n");
+        else
+            std::printf("not open\n");
+        std::fflush(stdout);
+    }
+    return application.exec();
+}
