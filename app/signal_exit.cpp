@@ -60,7 +60,42 @@ SignalExit::~SignalExit() {
 
 #else
 
-SignalExit::SignalExit() {}
-SignalExit::~SignalExit() {}
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <csignal>
+
+namespace {
+
+volatile std::sig_atomic_t caught = 0;
+QTimer *watch = nullptr;
+
+extern "C" void onSignal(int number) {
+    caught = number;
+}
+
+} // namespace
+
+SignalExit::SignalExit() {
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    watch = new QTimer;
+    watch->setInterval(200);
+    QObject::connect(watch, &QTimer::timeout, [] {
+        if (caught != 0)
+            QCoreApplication::exit(0);
+    });
+    watch->start();
+}
+
+SignalExit::~SignalExit() {
+    delete watch;
+    watch = nullptr;
+    const int number = caught;
+    if (number == 0)
+        return;
+    std::signal(number, SIG_DFL);
+    std::raise(number);
+}
 
 #endif

@@ -1,7 +1,7 @@
 // laser-fleet: every laser on the plant's broker in one window. Reads config/plant.ini and
 // config/language.gl and the catalogues in language/, relative to the working directory.
+#include "app/signal_exit.h"
 #include "fleet/fleet_window.h"
-#include "fleet/stop_signals.h"
 #include "plant/config.h"
 #include "plant/fleet_link.h"
 
@@ -10,7 +10,8 @@
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
-    fleet::quitOnStopSignals(application);
+    // SIGTERM and SIGINT end it as closing the window does, then by that signal.
+    const SignalExit signalExit;
     // Outlives the window: its destructor closes the broker connection last.
     plant::FleetLink link(plant::configPath(), QSysInfo::machineHostName());
     fleet::FleetWindow window(&link);
