@@ -7,7 +7,7 @@
 //   program_probe soak    [--seconds 60]
 
 #include "app/pixel_sizes.h"
-#include "tools/harness/harness.h"
+#include "support/e2e/harness.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

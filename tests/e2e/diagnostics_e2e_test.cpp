@@ -3,7 +3,7 @@
 // check bytes turns red, the status bar tells why the port did not open, and the window's
 // title follows the language. Needs DISPLAY, root and xdotool/ImageMagick; skips otherwise.
 #include "support/e2e.h"
-#include "tools/harness/harness.h"
+#include "support/e2e/harness.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 // user's preference says so.
 
 #include "support/display_main.h"
-#include "tools/harness/harness.h"
+#include "support/e2e/harness.h"
 
 #include <QApplication>
 #include <QDir>

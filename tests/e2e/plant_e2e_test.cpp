@@ -3,7 +3,7 @@
 // config/plant.ini. Needs DISPLAY, root and xdotool/ImageMagick; skips otherwise.
 
 #include "tests/plant/broker.h"
-#include "tools/harness/harness.h"
+#include "support/e2e/harness.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "protocol/system_settings.h"
 #include "support/display_main.h"
 #include "support/e2e.h"
-#include "tools/harness/harness.h"
+#include "support/e2e/harness.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 
 #include "history/capture.h"
 #include "support/e2e.h"
-#include "tools/harness/harness.h"
+#include "support/e2e/harness.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/harness/harness.h"
+#include "support/e2e/harness.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
