@@ -42,6 +42,17 @@ quint64 Screen::findWindow(const QString &title, int timeoutMs) {
     return 0;
 }
 
+bool Screen::windowGone(const QString &title, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (findWindow(title, 0) != 0) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        pause(100);
+    }
+    return true;
+}
+
 QString Screen::windowTitle(quint64 window) {
     QByteArray out;
     run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(window)},

@@ -18,6 +18,8 @@ public:
                     int timeoutMs = 15000);
     // The first visible window whose title matches `title` (xdotool search --name), or 0.
     static quint64 findWindow(const QString &title, int timeoutMs);
+    // Waits until no visible window matches `title`; false when one is still there.
+    static bool windowGone(const QString &title, int timeoutMs);
     static QString windowTitle(quint64 window);
     static QRect windowGeometry(quint64 window);
     static QSize screenSize();
