@@ -22,6 +22,9 @@ public:
     void click(const QString &objectName) const;
     void chooseMenu(const QString &actionObjectName) const;
     Lamp lamp(const QString &objectName, const QImage &shot) const;
+    // The widget's area as the X server shows it now, read directly (far cheaper than a
+    // screenshot of the whole screen, so waits can look often).
+    QImage grab(const QString &objectName) const;
     // Waits until the lamp shows `wanted`; gives the last colour seen.
     bool waitForLamp(const QString &objectName, Lamp wanted, int timeoutMs, Lamp *seen = nullptr);
     // Whether the widget on screen looks like the copy drawn with `text` (or as it is).
