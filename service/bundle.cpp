@@ -89,10 +89,14 @@ class ZipWriter {
 public:
     explicit ZipWriter(const QString &path) : file(path), zip(archive_write_new()) {}
     ~ZipWriter() {
-        if (!closed)
-            archive_write_fail(zip);
+        // An archive left mid-entry is closed with its output thrown away: libarchive ends the
+        // entry's deflate stream only on a close, and a failed close would leak it. The
+        // uncommitted QSaveFile then removes its temporary file.
+        if (!closed) {
+            discarding = true;
+            archive_write_close(zip);
+        }
         archive_write_free(zip);
-        // An uncommitted QSaveFile removes its temporary file.
     }
     ZipWriter(const ZipWriter &) = delete;
     ZipWriter &operator=(const ZipWriter &) = delete;
@@ -123,7 +127,7 @@ public:
         archive_entry_set_mtime(entry, time_t(modified / 1000), 0);
         const int r = archive_write_header(zip, entry);
         archive_entry_free(entry);
-        if (r != ARCHIVE_OK)
+        if (r != ARCHIVE_OK || discarding)
             return failArchive();
         names.append(name);
         return true;
@@ -131,15 +135,16 @@ public:
     bool data(const char *bytes, qint64 size) {
         if (size > 0 && archive_write_data(zip, bytes, size_t(size)) != la_ssize_t(size))
             return failArchive();
-        return true;
+        return !discarding;
     }
     bool add(const QString &name, const QByteArray &bytes, qint64 modified) {
         return begin(name, bytes.size(), modified) && data(bytes.constData(), bytes.size());
     }
     bool finish() {
-        if (archive_write_close(zip) != ARCHIVE_OK)
-            return failArchive();
+        const int r = archive_write_close(zip);
         closed = true;
+        if (r != ARCHIVE_OK || discarding)
+            return failArchive();
         if (!file.commit())
             return fail(file.errorString());
         return true;
@@ -149,10 +154,16 @@ public:
     QStringList names;
 
 private:
+    // A refused write is kept as the archive's error and the rest is thrown away: libarchive
+    // that sees a failed write ends in a state where it no longer frees its deflate stream.
     static la_ssize_t writeCallback(archive *, void *self, const void *buffer, size_t length) {
         auto *w = static_cast<ZipWriter *>(self);
-        const qint64 n = w->file.write(static_cast<const char *>(buffer), qint64(length));
-        return n < 0 ? -1 : la_ssize_t(n);
+        if (!w->discarding &&
+            w->file.write(static_cast<const char *>(buffer), qint64(length)) != qint64(length)) {
+            w->fail(w->file.errorString());
+            w->discarding = true;
+        }
+        return la_ssize_t(length);
     }
     bool fail(const QString &why) {
         if (error.isEmpty())
@@ -170,6 +181,7 @@ private:
     QSaveFile file;
     archive *zip;
     bool closed = false;
+    bool discarding = false;
 };
 
 // A consistent copy of the history database while the program keeps writing to it: one read

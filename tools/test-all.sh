@@ -1,53 +1,88 @@
 #!/usr/bin/env bash
-# Runs the whole test suite on a Debian machine: installs what is missing, builds twice
-# (gcc with warnings as errors; clang with AddressSanitizer, LeakSanitizer, UBSan and the fuzz
-# target), gives the window tests an X display (a private Xvfb on a free display when DISPLAY
-# is not set) and runs CTest in both builds; then builds and tests a third time against Qt 6
-# (gcc, warnings as errors, every suite).
+# Runs the whole test suite on a Debian machine: installs what is missing, then three builds and
+# their suites:
+#   build/ci    gcc, Qt 5, warnings as errors: every suite, end to end included
+#   build/asan  clang, AddressSanitizer, LeakSanitizer, UBSan and the fuzz targets: every suite
+#               but the end-to-end ones (label e2e), the bounded fuzz runs (label fuzz) included
+#   build/qt6   gcc, Qt 6, warnings as errors: every suite, end to end included
+# Suites run several at a time (CTest keeps the window suites one at a time, and every
+# end-to-end suite has an X display of its own). While one build's suites run, mostly waiting on
+# timers, ports and X, the next build compiles at a lower priority beside them.
+#
+#   LASER_TEST_JOBS   suites at a time (default: the number of processors plus one)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
+# A step's heading, with the seconds since the start.
+say() {
+    echo "== [${SECONDS} s] $*"
+}
 install_missing_packages "${TEST_PACKAGES[@]}"
 install_sanitizer_runtime
 
 jobs=$(nproc)
+test_jobs=${LASER_TEST_JOBS:-$((jobs + 1))}
 
-echo "== build (gcc, warnings as errors)"
-cmake -S . -B build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLASER_WERROR=ON >/dev/null
-cmake --build build/ci -j"$jobs"
-
-echo "== build (clang, ASan/LSan/UBSan, fuzz target)"
+# The gcc builds are optimised as RelWithDebInfo but carry no debug information: a failing case
+# names its file and line itself, and the many suites link far faster without it. The sanitizer
+# build keeps the line tables its reports are symbolized with.
+say configure
+optimised=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG")
+cmake -S . -B build/ci "${optimised[@]}" -DLASER_WERROR=ON >/dev/null
 cmake -S . -B build/asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=Debug -DLASER_WERROR=ON -DLASER_SANITIZE=ON -DLASER_BUILD_FUZZ=ON \
-    -DLASER_BUILD_BENCH=OFF >/dev/null
-cmake --build build/asan -j"$jobs"
-
-# The end-to-end tests need a real X server; the others run offscreen.
-source tools/xvfb.sh
-trap stop_private_xvfb EXIT
-start_private_xvfb
-echo "== X display $DISPLAY"
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-gline-tables-only -DLASER_WERROR=ON \
+    -DLASER_SANITIZE=ON -DLASER_BUILD_FUZZ=ON -DLASER_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B build/qt6 -DLASER_QT=6 "${optimised[@]}" -DLASER_WERROR=ON >/dev/null
 
 # Leaks are reported; only those inside Qt's and fontconfig's own caches are suppressed.
 export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
 export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-status=0
-echo "== tests (clang, sanitizers)"
-ctest --test-dir build/asan --output-on-failure -LE e2e || status=1
-echo "== tests (gcc)"
-ctest --test-dir build/ci --output-on-failure || status=1
 
-# Configures and builds one build directory, then runs its whole suite (end to end included).
-#   build_and_test <dir> <cmake args...>
-build_and_test() {
-    local dir=$1
-    shift
-    cmake -S . -B "$dir" "$@" >/dev/null
-    cmake --build "$dir" -j"$jobs"
-    ctest --test-dir "$dir" --output-on-failure || status=1
+failed=()
+
+# build <dir> [niceness]: the whole build directory.
+build() {
+    nice -n "${2:-0}" cmake --build "$1" -j"$jobs"
 }
 
-echo "== build and tests (gcc, Qt 6)"
-build_and_test build/qt6 -DLASER_QT=6 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLASER_WERROR=ON
-exit $status
+# suites <dir> [ctest args...]: the suites of a build.
+suites() {
+    local dir=$1
+    shift
+    say "suites of $dir"
+    ctest --test-dir "$dir" --output-on-failure -j"$test_jobs" "$@" || failed+=("suites of $dir")
+    say "suites of $dir ended"
+}
+
+# beside <dir> <command...>: builds <dir> at the lowest priority while the command runs; the
+# build's log follows the command's.
+beside() {
+    local dir=$1 log
+    shift
+    log=$(mktemp)
+    (
+        rc=0
+        build "$dir" 19 || rc=$?
+        say "build $dir ended"
+        exit $rc
+    ) >"$log" 2>&1 &
+    local builder=$!
+    "$@"
+    wait "$builder" || failed+=("build $dir")
+    say "build $dir (beside the suites above)"
+    cat "$log"
+    rm -f "$log"
+}
+
+say "build build/ci (gcc, Qt 5, warnings as errors)"
+build build/ci || failed+=("build build/ci")
+beside build/asan suites build/ci
+beside build/qt6 suites build/asan -LE e2e
+suites build/qt6
+
+if [[ ${#failed[@]} -gt 0 ]]; then
+    say "failed: ${failed[*]}"
+    exit 1
+fi
+say "all builds and suites passed"

@@ -13,7 +13,7 @@
 #include "fleet/fleet_window.h"
 #include "fleet/laser_table.h"
 #include "plant/fleet_link.h"
-#include "tests/plant/broker.h"
+#include "tests/support/broker.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -7,7 +7,7 @@
 //   program_probe soak    [--seconds 60]
 
 #include "app/pixel_sizes.h"
-#include "tools/harness/harness.h"
+#include "support/e2e/harness.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -71,50 +71,39 @@ void out(const QString &line) {
 
 // The simulator, the program and its window, with the port open.
 struct Rig {
-    harness::Paths paths = harness::defaultPaths();
-    harness::WorkDir dir{paths.languageDir};
-    harness::Simulator sim;
-    harness::Program program;
-    harness::FormMap map;
-    harness::Driver driver{map};
-
-    ~Rig() {
-        program.stop();
-        sim.stop();
-    }
+    harness::Session session;
+    harness::Simulator &sim = session.sim;
+    harness::Program &program = session.program;
 
     QString up(const QStringList &simArgs, const QStringList &simCommands = {}) {
         const QString missing = harness::missingPrerequisite();
         if (!missing.isEmpty())
             return missing;
-        if (!sim.start(paths.simulator, simArgs))
-            return QStringLiteral("the simulator did not start");
+        QString why = session.startSimulator(simArgs);
+        if (!why.isEmpty())
+            return why;
         for (const QString &c : simCommands)
             sim.send(c);
         // To measure the plant link: the settings file the program is to read.
         const QString plantIni = qEnvironmentVariable("LASER_BENCH_PLANT_INI");
         if (!plantIni.isEmpty()) {
-            QDir(dir.path()).mkpath(QStringLiteral("config"));
-            if (!QFile::copy(plantIni, dir.path() + QStringLiteral("/config/plant.ini")))
+            QFile file(plantIni);
+            if (!file.open(QIODevice::ReadOnly) ||
+                !session.writeConfig(QStringLiteral("plant.ini"), file.readAll()))
                 return QStringLiteral("cannot copy %1").arg(plantIni);
         }
-        if (!program.start(paths, sim.ptyPath(), dir.path()))
-            return QStringLiteral("the program did not start");
-        if (!driver.attach(15000))
-            return QStringLiteral("no program window");
-        wait(500);
-        driver.click(QStringLiteral("pushButtonSerialSwitch"));
-        if (!driver.waitForText(QStringLiteral("pushButtonSerialSwitch"),
-                                QStringLiteral("关闭串口"), 5000))
+        why = session.start();
+        if (!why.isEmpty())
+            return why;
+        if (!session.openPort())
             return QStringLiteral("the port did not open");
         return QString();
     }
 
     // The lamp's 16x16 area on screen, read straight from the X server.
     Lamp lampNow(const QString &label) {
-        const QRect r = map.rect(label).translated(driver.geometry().topLeft());
-        const QImage img = Screen::grabArea(r);
-        return harness::lampAt(img, QPoint(r.width() / 2, r.height() / 2));
+        const QImage area = session.driver->grab(label);
+        return harness::lampAt(area, QPoint(area.width() / 2, area.height() / 2));
     }
 };
 
@@ -148,10 +137,10 @@ int cpu(int seconds, const QString &barePath, bool lineRate) {
         simPct = (cpuSeconds(simPid) - s0) / elapsed * 100.0;
         programHwm = statusKb(pid, "VmHWM:");
         // The history was recording all along: the size of its capture files says how much.
-        for (const QFileInfo &f : QDir(rig.dir.path() + QStringLiteral("/log"))
-                                      .entryInfoList({QStringLiteral("capture-*.txt")}))
+        for (const QFileInfo &f :
+             QDir(rig.session.logDir()).entryInfoList({QStringLiteral("capture-*.txt")}))
             capturedBytes += quint64(f.size());
-        if (rig.driver.lamp(QStringLiteral("label_DCOn"), Screen::shot()) != Lamp::Green)
+        if (rig.session.driver->lamp(QStringLiteral("label_DCOn"), Screen::shot()) != Lamp::Green)
             out(QStringLiteral("cpu: warning: the program did not show the simulator's state"));
     }
 

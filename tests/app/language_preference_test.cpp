@@ -3,6 +3,7 @@
 #include "preference/language_preference.h"
 #include "support/modal.h"
 #include "support/serial_probe.h"
+#include "support/table.h"
 #include "support/work_dir.h"
 
 #include <QAction>
@@ -82,9 +83,7 @@ private slots:
     }
 
     void startupAppliesTheFirstValidLine_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("english");
-        QTest::addColumn<QString>("language");
+        fixture::columns<QByteArray, bool, QString>("content", "english", "language");
 
         QTest::newRow("no blanks") << QByteArray("language=english") << true << "english";
         QTest::newRow("blanks and CRLF")

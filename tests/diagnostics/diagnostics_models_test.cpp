@@ -1,5 +1,6 @@
 // The models behind the diagnostics window, without the window: the series reduction, CSV,
 // the events query over a fixture database and the frames view over a fixture journal.
+#include "history/event_store.h"
 #include "history/journal.h"
 #include "ui/diagnostics/csv.h"
 #include "ui/diagnostics/event_model.h"
@@ -26,32 +27,20 @@ namespace {
 constexpr qint64 base = 1765100000000; // a December 2025 afternoon, ms since 1970
 constexpr qint64 hour = 3600 * 1000;
 
-// Builds log/history.sqlite as the history writes it: the two tables and the index on `at`.
-bool makeDatabase(const QString &path, int count,
-                  const std::function<void(QSqlQuery &, int)> &row) {
-    const QString name = QStringLiteral("fixture");
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        ok = ok && q.exec(QStringLiteral("CREATE TABLE events(at INTEGER NOT NULL, category TEXT "
-                                         "NOT NULL, name TEXT NOT NULL, value TEXT, detail TEXT)"));
-        ok = ok && q.exec(QStringLiteral("CREATE INDEX events_at ON events(at)"));
-        ok = ok && q.exec(QStringLiteral("CREATE TABLE samples(at INTEGER NOT NULL, water_in "
-                                         "REAL, water_out REAL, dew_point REAL)"));
-        ok = ok && db.transaction();
-        q.prepare(QStringLiteral("INSERT INTO events VALUES(?, ?, ?, ?, ?)"));
-        for (int i = 0; i < count && ok; ++i) {
-            row(q, i);
-            ok = q.exec();
-        }
-        ok = ok && db.commit();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+// log/history.sqlite made by the history's own store, holding `count` events from `row`.
+bool makeDatabase(const QString &path, int count, const std::function<history::Event(int)> &row) {
+    std::vector<history::Event> events;
+    for (int i = 0; i < count; ++i)
+        events.push_back(row(i));
+    history::EventStore store(path);
+    QString error;
+    return store.open(&error) == history::EventStore::Result::Ok &&
+           store.write(events, {}, &error) == history::EventStore::Result::Ok;
+}
+
+// A link row "opened" at base + i.
+history::Event opened(int i) {
+    return {base + i, QStringLiteral("link"), QStringLiteral("opened"), QString(), QString()};
 }
 
 QByteArray fileHash(const QString &path) {
@@ -267,12 +256,10 @@ void DiagnosticsModelsTest::eventsComeNewestFirstAndFilterByCategoryTimeAndText(
     // Ten rows an hour apart over ten hours, oldest first, categories in turn.
     const QStringList categories = {QStringLiteral("alarm"), QStringLiteral("link"),
                                     QStringLiteral("state")};
-    QVERIFY(makeDatabase(path, 10, [&](QSqlQuery &q, int i) {
-        q.addBindValue(base + i * hour);
-        q.addBindValue(categories[i % 3]);
-        q.addBindValue(QStringLiteral("name%1").arg(i));
-        q.addBindValue(i % 2 ? QStringLiteral("on") : QStringLiteral("off"));
-        q.addBindValue(i == 4 ? QStringLiteral("ttyUSB0: Permission denied") : QString());
+    QVERIFY(makeDatabase(path, 10, [&](int i) {
+        return history::Event{base + i * hour, categories[i % 3], QStringLiteral("name%1").arg(i),
+                              i % 2 ? QStringLiteral("on") : QStringLiteral("off"),
+                              i == 4 ? QStringLiteral("ttyUSB0: Permission denied") : QString()};
     }));
     const qint64 now = base + 9 * hour + 1000;
     diagnostics::EventModel model(path);
@@ -312,12 +299,9 @@ void DiagnosticsModelsTest::aTextFilterTakesPercentAndUnderscoreLiterally() {
     const QStringList details = {QStringLiteral("100% duty"), QStringLiteral("100 duty"),
                                  QStringLiteral("a_b"), QStringLiteral("axb"),
                                  QStringLiteral("back\\slash")};
-    QVERIFY(makeDatabase(path, details.size(), [&](QSqlQuery &q, int i) {
-        q.addBindValue(base + i);
-        q.addBindValue(QStringLiteral("settings"));
-        q.addBindValue(QStringLiteral("written"));
-        q.addBindValue(QString());
-        q.addBindValue(details[i]);
+    QVERIFY(makeDatabase(path, details.size(), [&](int i) {
+        return history::Event{base + i, QStringLiteral("settings"), QStringLiteral("written"),
+                              QString(), details[i]};
     }));
     diagnostics::EventModel model(path);
     QVERIFY(model.select({QString(), 0, QStringLiteral("0%")}, base));
@@ -332,12 +316,11 @@ void DiagnosticsModelsTest::aLargeTableIsFetchedInPagesAndExportsEveryMatchingRo
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("history.sqlite"));
     const int total = 5000;
-    QVERIFY(makeDatabase(path, total, [&](QSqlQuery &q, int i) {
-        q.addBindValue(base + i);
-        q.addBindValue(i % 10 == 0 ? QStringLiteral("alarm") : QStringLiteral("state"));
-        q.addBindValue(QStringLiteral("chillerFault"));
-        q.addBindValue(QStringLiteral("on"));
-        q.addBindValue(QStringLiteral("row %1, \"quoted\"").arg(i));
+    QVERIFY(makeDatabase(path, total, [&](int i) {
+        return history::Event{base + i,
+                              i % 10 == 0 ? QStringLiteral("alarm") : QStringLiteral("state"),
+                              QStringLiteral("chillerFault"), QStringLiteral("on"),
+                              QStringLiteral("row %1, \"quoted\"").arg(i)};
     }));
     diagnostics::EventModel model(path);
     QVERIFY(model.select({}, base + total));
@@ -376,13 +359,7 @@ void DiagnosticsModelsTest::aMissingDatabaseIsReportedAndNeverCreated() {
     QVERIFY(!QFile::exists(path));
 
     // Once the history has made it, the same model reads it.
-    QVERIFY(makeDatabase(path, 3, [&](QSqlQuery &q, int i) {
-        q.addBindValue(base + i);
-        q.addBindValue(QStringLiteral("link"));
-        q.addBindValue(QStringLiteral("opened"));
-        q.addBindValue(QString());
-        q.addBindValue(QString());
-    }));
+    QVERIFY(makeDatabase(path, 3, opened));
     QVERIFY(model.select({}, base, &error));
     QCOMPARE(model.rowCount(), 3);
 }
@@ -390,13 +367,7 @@ void DiagnosticsModelsTest::aMissingDatabaseIsReportedAndNeverCreated() {
 void DiagnosticsModelsTest::theDatabaseIsOpenedReadOnly() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("history.sqlite"));
-    QVERIFY(makeDatabase(path, 20, [&](QSqlQuery &q, int i) {
-        q.addBindValue(base + i);
-        q.addBindValue(QStringLiteral("link"));
-        q.addBindValue(QStringLiteral("opened"));
-        q.addBindValue(QString());
-        q.addBindValue(QString());
-    }));
+    QVERIFY(makeDatabase(path, 20, opened));
     const QByteArray before = fileHash(path);
     {
         diagnostics::EventModel model(path);

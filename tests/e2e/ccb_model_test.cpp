@@ -6,6 +6,7 @@
 #include "protocol/dispatch.h"
 #include "protocol/frame.h"
 #include "protocol/reassembly.h"
+#include "support/table.h"
 #include "tools/ccb_sim/ccb_model.h"
 #include "tools/ccb_sim/scenario.h"
 
@@ -115,8 +116,7 @@ private slots:
 
 void CcbModelTest::statusRoundDecodesIntoTheIntendedState_data() {
     using Change = std::function<void(DeviceState &)>;
-    QTest::addColumn<QStringList>("commands");
-    QTest::addColumn<Change>("change");
+    fixture::columns<QStringList, Change>("commands", "change");
 
     QTest::newRow("start values") << QStringList() << Change([](DeviceState &) {});
     QTest::newRow("estop") << QStringList{"alarm estop on"} << Change([](DeviceState &s) {
@@ -268,11 +268,11 @@ void CcbModelTest::settingsReadIsAnsweredWithAFrameTheParsersAccept() {
 }
 
 void CcbModelTest::settingsWriteIsStoredAndAnsweredWithTheStoredValue_data() {
-    QTest::addColumn<QByteArray>("value");
-    QTest::newRow("all clear") << QByteArray(7, '\0');
-    QTest::newRow("every flag") << QByteArray::fromHex("067F7F7F00 0000");
-    QTest::newRow("mode 3, level 127") << QByteArray::fromHex("18000000 7F 0000");
-    QTest::newRow("qbh masked, red on beam") << QByteArray::fromHex("00400220280000");
+    fixture::column<QByteArray>(
+        "value", {{"all clear", QByteArray(7, '\0')},
+                  {"every flag", QByteArray::fromHex("067F7F7F00 0000")},
+                  {"mode 3, level 127", QByteArray::fromHex("18000000 7F 0000")},
+                  {"qbh masked, red on beam", QByteArray::fromHex("00400220280000")}});
 }
 
 void CcbModelTest::settingsWriteIsStoredAndAnsweredWithTheStoredValue() {
@@ -497,9 +497,7 @@ void CcbModelTest::moduleAlarmsBelongToTheReportingModule() {
 }
 
 void CcbModelTest::scenarioCommandsAreParsed_data() {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<ccbsim::Step::Kind>("kind");
-    QTest::addColumn<double>("number");
+    fixture::columns<QString, ccbsim::Step::Kind, double>("line", "kind", "number");
 
     QTest::newRow("alarm") << "alarm estop on" << Step::Done << 0.0;
     QTest::newRow("alarm, upper case") << "ALARM QBH OFF" << Step::Done << 0.0;

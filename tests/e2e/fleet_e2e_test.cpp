@@ -5,8 +5,8 @@
 // the window there. Needs DISPLAY, root and xdotool/ImageMagick; skips otherwise.
 
 #include "plant/plant_link.h"
-#include "support/e2e.h"
-#include "tests/plant/broker.h"
+#include "support/broker.h"
+#include "support/e2e/checks.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,35 +32,12 @@ QByteArray iniFor(const Broker &broker, const QByteArray &id) {
 
 // The host program on the simulator's port, publishing as e2e.
 struct Host {
-    harness::Paths paths = harness::defaultPaths();
-    harness::WorkDir dir{paths.languageDir};
-    harness::Simulator sim;
-    harness::Program program;
-    std::unique_ptr<harness::FormMap> map;
-    std::unique_ptr<harness::Driver> driver;
+    harness::Session session;
 
-    ~Host() {
-        program.stop();
-        sim.stop();
-    }
     QString start(const Broker &broker) {
-        if (!dir.isValid())
-            return QStringLiteral("no working directory");
-        writeFile(dir.path() + QStringLiteral("/config/plant.ini"), iniFor(broker, "e2e"));
-        if (!sim.start(paths.simulator, {QStringLiteral("--no-drift"), QStringLiteral("--period"),
-                                         QStringLiteral("300")}))
-            return QStringLiteral("the simulator did not start");
-        if (!program.start(paths, sim.ptyPath(), dir.path()))
-            return QStringLiteral("the host program did not start");
-        map = std::make_unique<harness::FormMap>();
-        driver = std::make_unique<harness::Driver>(*map);
-        if (!driver->attach(15000))
-            return QStringLiteral("no host window: %1").arg(program.output());
-        driver->click(QStringLiteral("pushButtonSerialSwitch"));
-        if (!driver->waitForText(QStringLiteral("pushButtonSerialSwitch"),
-                                 QString::fromUtf8("关闭串口"), 5000))
-            return QStringLiteral("the port did not open");
-        return QString();
+        if (!session.writeConfig(QStringLiteral("plant.ini"), iniFor(broker, "e2e")))
+            return QStringLiteral("no config/plant.ini");
+        return session.startWithPortOpen();
     }
 };
 
@@ -101,7 +78,7 @@ struct FleetProgram {
         while (t.elapsed() < timeoutMs) {
             if (harness::Screen::windowTitle(window) == wanted)
                 return true;
-            settle(200);
+            QTest::qWait(200);
         }
         qWarning("title: %s", qPrintable(harness::Screen::windowTitle(window)));
         return false;
@@ -110,7 +87,7 @@ struct FleetProgram {
         const QString folder = qEnvironmentVariable("LASER_FLEET_SCREENSHOTS");
         if (folder.isEmpty())
             return;
-        settle(500);
+        QTest::qWait(500);
         harness::Screen::shot()
             .copy(harness::Screen::windowGeometry(window))
             .save(folder + QLatin1Char('/') + name);
@@ -135,7 +112,9 @@ private slots:
         Host host;
         START_SESSION(host, broker);
 
-        // Three more lasers through the project's own plant link: one in alarm, one that ended.
+        // Three more lasers through the project's own plant link: one in alarm, one that ended
+        // once the broker has its status.
+        Subscriber published(broker.port, "laser/+/status");
         QTemporaryDir others;
         std::vector<std::unique_ptr<plant::PlantLink>> links;
         for (const QByteArray id : {"cutter-2", "welder-1", "press-4"}) {
@@ -152,14 +131,14 @@ private slots:
             links.back()->updateStatus(
                 s, {QStringLiteral("ttyUSB0"), true, QDateTime::currentMSecsSinceEpoch()});
         }
-        settle(1000);
+        QCOMPARE(published.collect(QStringLiteral("status"), 4).size(), size_t(4)); // host too
         links.pop_back(); // press-4 ends: its link says offline
 
         FleetProgram fleet;
         START_SESSION(fleet, broker);
         QVERIFY(fleet.waitForTitle(4, 1, 1));
 
-        host.sim.send(QStringLiteral("alarm door on"));
+        host.session.sim.send(QStringLiteral("alarm door on"));
         QVERIFY(fleet.waitForTitle(4, 2, 1));
         fleet.screenshot(QStringLiteral("fleet.png"));
         // The newest alarm's row is on top: a click there shows that laser in full.
@@ -167,10 +146,10 @@ private slots:
         harness::Screen::click(g.topLeft() + QPoint(150, 103));
         fleet.screenshot(QStringLiteral("fleet-selected.png"));
 
-        host.sim.send(QStringLiteral("alarm all off"));
+        host.session.sim.send(QStringLiteral("alarm all off"));
         QVERIFY(fleet.waitForTitle(4, 1, 1));
 
-        host.program.process().kill(); // no goodbye: the broker's last will says it
+        host.session.program.process().kill(); // no goodbye: the broker's last will says it
         QVERIFY(fleet.waitForTitle(4, 1, 2));
         fleet.screenshot(QStringLiteral("fleet-offline.png"));
 
@@ -184,5 +163,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FleetE2eTest)
+LASER_DISPLAY_TEST_MAIN(FleetE2eTest)
 #include "fleet_e2e_test.moc"

@@ -3,8 +3,7 @@
 // the installed catalogues; on an X display the window must then speak English when the
 // user's preference says so.
 
-#include "support/display_main.h"
-#include "tools/harness/harness.h"
+#include "support/e2e/checks.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,9 +4,7 @@
 
 #include "app/pixel_sizes.h"
 #include "protocol/system_settings.h"
-#include "support/display_main.h"
-#include "support/e2e.h"
-#include "tools/harness/harness.h"
+#include "support/e2e/checks.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,90 +23,22 @@ using harness::Driver;
 using harness::FormMap;
 using harness::Lamp;
 using harness::Screen;
+using harness::Session;
 
 namespace {
-
-// A status round every 300 ms keeps the tests quick and still leaves the line quiet for more
-// than the 200 ms the program waits before it cuts frames.
-const QStringList simArgs{QStringLiteral("--no-drift"), QStringLiteral("--period"),
-                          QStringLiteral("300")};
 
 QString lampText(Lamp l) {
     return harness::lampName(l);
 }
 
-// One program run: its own working directory, simulator, program and view of the window.
-struct Session {
-    harness::Paths paths = harness::defaultPaths();
-    harness::WorkDir *dir = nullptr;
-    std::unique_ptr<harness::WorkDir> ownDir;
-    harness::Simulator sim;
-    harness::Program program;
-    std::unique_ptr<FormMap> map;
-    std::unique_ptr<Driver> driver;
-
-    ~Session() {
-        program.stop();
-        sim.stop();
-    }
-
-    // Starts the simulator (unless it runs already) and the program; attaches to its window.
-    QString start(harness::WorkDir *reuse = nullptr, const QString &catalogue = QString(),
-                  const QStringList &programEnv = {}) {
-        if (reuse) {
-            dir = reuse;
-        } else {
-            ownDir = std::make_unique<harness::WorkDir>(paths.languageDir);
-            dir = ownDir.get();
-        }
-        if (!dir->isValid())
-            return QStringLiteral("no working directory");
-        if (sim.ptyPath().isEmpty() && !sim.start(paths.simulator, simArgs))
-            return QStringLiteral("the simulator did not start");
-        if (!program.start(paths, sim.ptyPath(), dir->path(), programEnv))
-            return QStringLiteral("the program did not start");
-        map = std::make_unique<FormMap>(catalogue);
-        driver = std::make_unique<Driver>(*map);
-        if (!driver->attach(15000))
-            return QStringLiteral("no window \"LASER SYSTEM\" appeared: %1").arg(program.output());
-        const QSize screen = Screen::screenSize();
-        if (!QRect(QPoint(0, 0), screen).contains(driver->geometry()))
-            return QStringLiteral("the window %1x%2 does not fit the screen %3x%4; start Xvfb with "
-                                  "-screen 0 1600x1000x24")
-                .arg(driver->geometry().width())
-                .arg(driver->geometry().height())
-                .arg(screen.width())
-                .arg(screen.height());
-        settle(500);
+// The stored value the simulator logs after a parameter-40 write.
+QString storedSettings(harness::Simulator &sim, int from, int timeoutMs) {
+    QString line;
+    if (!sim.waitForLog(QRegularExpression(QStringLiteral("settings stored: (.*)$")), from,
+                        timeoutMs, &line))
         return QString();
-    }
-
-    // One click, as a person gives it; a click that is lost is a fault to see, not to repeat.
-    bool openPort() {
-        const QString name = QStringLiteral("pushButtonSerialSwitch");
-        driver->click(name);
-        if (driver->waitForText(name, QStringLiteral("关闭串口"), 5000))
-            return true;
-        // Keep what the screen showed beside the test's log (CTest runs the test in its build
-        // folder), for whoever reads the failure.
-        const QString path = QDir::current().absoluteFilePath(
-            QStringLiteral("%1-port-not-opened.png")
-                .arg(QString::fromLatin1(QTest::currentTestFunction())));
-        Screen::shot().save(path);
-        qWarning("the port did not open; screen saved to %s; program said: %s", qPrintable(path),
-                 qPrintable(program.output()));
-        return false;
-    }
-
-    // The stored value the simulator logs after a parameter-40 write.
-    QString storedSettings(int from, int timeoutMs) {
-        QString line;
-        if (!sim.waitForLog(QRegularExpression(QStringLiteral("settings stored: (.*)$")), from,
-                            timeoutMs, &line))
-            return QString();
-        return line.section(QStringLiteral("settings stored: "), 1).trimmed();
-    }
-};
+    return line.section(QStringLiteral("settings stored: "), 1).trimmed();
+}
 
 QString hexOf(const QByteArray &bytes) {
     return QString::fromLatin1(bytes.toHex(' ')).toUpper();
@@ -170,9 +100,7 @@ void ProgramE2eTest::simulatorPortIsListedAndOpens() {
 
 void ProgramE2eTest::lampsAndValuesFollowTheSimulator() {
     Session s;
-    START_SESSION(s);
-    QVERIFY(s.openPort());
-    QVERIFY(s.driver->waitForLamp(QStringLiteral("label_DCOn"), Lamp::Green, 3000));
+    VERIFY_STARTED(s.startWithPortOpen());
 
     struct Row {
         const char *command;
@@ -235,9 +163,7 @@ void ProgramE2eTest::lampsAndValuesFollowTheSimulator() {
 
 void ProgramE2eTest::redLightButtonsSwitchTheSimulatorsLight() {
     Session s;
-    START_SESSION(s);
-    QVERIFY(s.openPort());
-    QVERIFY(s.driver->waitForLamp(QStringLiteral("label_DCOn"), Lamp::Green, 3000));
+    VERIFY_STARTED(s.startWithPortOpen());
     QCOMPARE(lampText(s.driver->lamp(QStringLiteral("label_RedOn"), Screen::shot())),
              lampText(Lamp::Gray));
 
@@ -272,7 +198,6 @@ void ProgramE2eTest::readBackThenSetRoundTripsTheSettings() {
     QVERIFY(s.openPort());
 
     s.driver->chooseMenu(QStringLiteral("actionSys_set"));
-    settle(500);
     QVERIFY2(s.driver->waitForLook(QStringLiteral("pushButton_sysSet_readBack1"), nullptr, 3000),
              "the settings page is not shown after 设置");
 
@@ -303,15 +228,14 @@ void ProgramE2eTest::readBackThenSetRoundTripsTheSettings() {
     Screen::run(QStringLiteral("xdotool"),
                 {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(warning),
                  QStringLiteral("key"), QStringLiteral("Return")});
-    QVERIFY(Screen::findWindow(QStringLiteral("警告"), 0) == 0 ||
-            (settle(500), Screen::findWindow(QStringLiteral("警告"), 0) == 0));
+    QVERIFY2(Screen::windowGone(QStringLiteral("警告"), 3000), "the warning box stays open");
 
     mark = s.sim.mark();
     s.driver->click(QStringLiteral("pushButton_sysSet_set1"));
     protocol::SystemSettings expected = stored;
     expected.redOnBeam = true;
     expected.faultDisableFiberInter = true;
-    QCOMPARE(s.storedSettings(mark, 2000), hexOf(protocol::encodeSystemSettings(expected)));
+    QCOMPARE(storedSettings(s.sim, mark, 2000), hexOf(protocol::encodeSystemSettings(expected)));
     // The reply comes back and the page shows the stored flags.
     QVERIFY(s.driver->waitForLamp(QStringLiteral("label_RedOnBeam"), Lamp::Green, 3000, &seen));
     QVERIFY(s.driver->waitForLamp(QStringLiteral("label_FaultDisableFiberInter"), Lamp::Green, 3000,
@@ -328,9 +252,7 @@ void ProgramE2eTest::readBackThenSetRoundTripsTheSettings() {
 
 void ProgramE2eTest::silentLinkRaisesTheLinkLostBoxAndClearsThePage() {
     Session s;
-    START_SESSION(s);
-    QVERIFY(s.openPort());
-    QVERIFY(s.driver->waitForLamp(QStringLiteral("label_DCOn"), Lamp::Green, 3000));
+    VERIFY_STARTED(s.startWithPortOpen());
     QVERIFY(s.driver->waitForText(QStringLiteral("label_TempWaterIn"), QStringLiteral("24"), 2000));
 
     const int mark = s.sim.mark();
@@ -346,15 +268,29 @@ void ProgramE2eTest::silentLinkRaisesTheLinkLostBoxAndClearsThePage() {
     ticker.setInterval(1);
     int ticks = 0;
     QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    // No box within the first 14 s: looked for all along, not only at the end.
+    quint64 early = 0;
+    QTimer look;
+    look.setInterval(500);
+    QEventLoop loop;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        early = Screen::findWindow(QStringLiteral("串口错误"), 0);
+        if (early)
+            loop.quit();
+    });
     QElapsedTimer waited;
     waited.start();
     ticker.start();
-    QEventLoop loop;
+    look.start();
     QTimer::singleShot(14000, &loop, &QEventLoop::quit);
     loop.exec();
     ticker.stop();
+    look.stop();
+    QVERIFY2(
+        !early,
+        qPrintable(
+            QStringLiteral("a 串口错误 box after only %1 ms of silence").arg(waited.elapsed())));
     const double stretch = qMax(1.0, double(waited.elapsed()) / qMax(1, ticks));
-    QCOMPARE(Screen::findWindow(QStringLiteral("串口错误"), 0), quint64(0));
     const quint64 box = Screen::findWindow(QStringLiteral("串口错误"), int(6000 * stretch));
     const double seenAt = harness::wallClockMs();
     QVERIFY2(box, "no 串口错误 box within 20 s of silence");
@@ -388,8 +324,8 @@ void ProgramE2eTest::englishAfterTheMenuChoiceAndAfterARestart() {
     QVERIFY(QFile::exists(english));
 
     {
-        Session s;
-        START_SESSION(s, &dir);
+        Session s(&dir);
+        START_SESSION(s);
         double diff = 1;
         QVERIFY2(
             s.driver->waitForLook(QStringLiteral("pushButtonSerialSwitch"), nullptr, 3000, &diff),
@@ -417,8 +353,8 @@ void ProgramE2eTest::englishAfterTheMenuChoiceAndAfterARestart() {
     }
 
     // A new start reads the preference and comes up in English without a click.
-    Session again;
-    START_SESSION(again, &dir, english);
+    Session again(&dir);
+    START_SESSION(again, english);
     const QString englishTitle = again.map->window()->windowTitle();
     const QString englishSwitch = again.map->text(QStringLiteral("pushButtonSerialSwitch"));
     QVERIFY2(
@@ -438,7 +374,8 @@ void ProgramE2eTest::windowKeepsItsPixelSizeOnADenserScreen() {
     // At 144 dpi Qt 6 would scale the window by one and a half, to 2100x1275 pixels; only the
     // fonts may follow the screen.
     Session dense;
-    START_SESSION(dense, nullptr, QString(), {QStringLiteral("QT_FONT_DPI=144")});
+    dense.waitUntilDrawnAsMap = false;
+    START_SESSION(dense, QString(), {QStringLiteral("QT_FONT_DPI=144")});
     QCOMPARE(dense.driver->geometry().size(), plainSize);
 }
 

@@ -9,7 +9,7 @@
 #include "plant/plant_link.h"
 #include "support/wait.h"
 #include "support/work_dir.h"
-#include "tests/plant/broker.h"
+#include "support/broker.h"
 
 #include <QLabel>
 #include <QtTest>

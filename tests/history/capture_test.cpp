@@ -2,43 +2,22 @@
 // on all capture files, with small sizes instead of 16 and 256 MiB.
 
 #include "history/capture.h"
-#include "history_fixture.h"
 #include "protocol/commands.h"
+#include "support/frames.h"
+#include "support/history.h"
+#include "support/table.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
-using namespace historyfixture;
+using namespace fixture;
+using namespace frames;
 using history::CaptureChunk;
 using history::CaptureFiles;
 
 namespace {
-
-// Every capture file of `dir` in name order, read as chunks; remarks are kept as text.
-QList<CaptureChunk> readCaptures(const QString &dir, QStringList *remarks = nullptr,
-                                 QStringList *names = nullptr) {
-    QList<CaptureChunk> out;
-    const QStringList files =
-        QDir(dir).entryList({QStringLiteral("capture-*.txt")}, QDir::Files, QDir::Name);
-    for (const QString &name : files) {
-        if (names)
-            *names << name;
-        QFile f(QDir(dir).filePath(name));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        while (!f.atEnd()) {
-            const QByteArray line = f.readLine();
-            CaptureChunk c;
-            if (history::parseCaptureLine(line, &c))
-                out << c;
-            else if (remarks)
-                *remarks << QString::fromLatin1(line.trimmed());
-        }
-    }
-    return out;
-}
 
 qint64 totalSize(const QString &dir) {
     qint64 total = 0;
@@ -69,9 +48,7 @@ private slots:
     }
 
     void linesReadBackAsTheChunksTheyWereMadeFrom_data() {
-        QTest::addColumn<qint64>("at");
-        QTest::addColumn<bool>("sent");
-        QTest::addColumn<QByteArray>("data");
+        fixture::columns<qint64, bool, QByteArray>("at", "sent", "data");
         QByteArray all;
         for (int i = 0; i < 256; ++i)
             all.append(char(i));
@@ -96,15 +73,14 @@ private slots:
     }
 
     void malformedLinesAreRefused_data() {
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("remark") << QByteArray("# 12 bytes lost\n");
-        QTest::newRow("empty") << QByteArray("\n");
-        QTest::newRow("no bytes") << QByteArray("2026-12-07T14:37:45.123Z RX\n");
-        QTest::newRow("odd hex") << QByteArray("2026-12-07T14:37:45.123Z RX 8\n");
-        QTest::newRow("not hex") << QByteArray("2026-12-07T14:37:45.123Z RX 8G\n");
-        QTest::newRow("no direction") << QByteArray("2026-12-07T14:37:45.123Z 80 03\n");
-        QTest::newRow("bad time") << QByteArray("2026-13-07T14:37:45.123Z RX 80\n");
-        QTest::newRow("two spaces") << QByteArray("2026-12-07T14:37:45.123Z RX  80\n");
+        fixture::column<QByteArray>("line", {{"remark", "# 12 bytes lost\n"},
+                                             {"empty", "\n"},
+                                             {"no bytes", "2026-12-07T14:37:45.123Z RX\n"},
+                                             {"odd hex", "2026-12-07T14:37:45.123Z RX 8\n"},
+                                             {"not hex", "2026-12-07T14:37:45.123Z RX 8G\n"},
+                                             {"no direction", "2026-12-07T14:37:45.123Z 80 03\n"},
+                                             {"bad time", "2026-13-07T14:37:45.123Z RX 80\n"},
+                                             {"two spaces", "2026-12-07T14:37:45.123Z RX  80\n"}});
     }
     void malformedLinesAreRefused() {
         QFETCH(QByteArray, line);
@@ -116,8 +92,8 @@ private slots:
         QTemporaryDir dir;
         const QString log = dir.filePath(QStringLiteral("log"));
         ManualClock clock;
-        QByteArray stream = systemStatus(0, 0x08, 0) + temperature(2591, 2) + bytes({0x01}) +
-                            moduleStatus(1, 0, 0x40, 0);
+        QByteArray stream = systemStatus(0, 0x08, 0) + temperatureReading(2591, 2) + bytes({0x01}) +
+                            moduleStatus(1, Module::qbh);
         {
             history::RecorderOptions options;
             options.logDir = log;
@@ -142,7 +118,7 @@ private slots:
             QCOMPARE(state.moduleStatus[1].qbhFault, true);
         }
         QStringList names;
-        const QList<CaptureChunk> chunks = readCaptures(log, nullptr, &names);
+        const QList<CaptureChunk> chunks = captureChunks(log, &names);
         QCOMPARE(names,
                  QStringList{history::captureFileName(QStringLiteral("ttyUSB0"), clock.now - 8)});
         QCOMPARE(chunks.size(), 5);
@@ -197,7 +173,7 @@ private slots:
         }
         files.stop();
         QStringList names;
-        const QList<CaptureChunk> chunks = readCaptures(dir.path(), nullptr, &names);
+        const QList<CaptureChunk> chunks = captureChunks(dir.path(), &names);
         QVERIFY2(names.size() >= 4, qPrintable(names.join(',')));
         QByteArray back;
         for (const CaptureChunk &c : chunks)
@@ -245,7 +221,7 @@ private slots:
             !QFile::exists(dir.filePath(QStringLiteral("capture-20250103-000000-ttyUSB1.txt"))));
         // The newest bytes are all there, at the end.
         QByteArray back;
-        for (const CaptureChunk &c : readCaptures(dir.path()))
+        for (const CaptureChunk &c : captureChunks(dir.path()))
             back += c.bytes;
         QVERIFY(back.endsWith(recent));
     }

@@ -4,7 +4,9 @@
 
 #include "history/recorder.h"
 #include "history/writer.h"
-#include "history_fixture.h"
+#include "support/frames.h"
+#include "support/history.h"
+#include "support/wait.h"
 #include "preference/language_preference.h"
 #include "support/window_fixture.h"
 #include "ui/diagnostics/diagnostics_window.h"
@@ -21,8 +23,8 @@
 
 #include <set>
 
-using historyfixture::rows;
-using historyfixture::waitUntil;
+using fixture::rows;
+using fixture::waitUntil;
 
 namespace {
 

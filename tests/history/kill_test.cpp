@@ -4,7 +4,9 @@
 // the most, its last line. LASER_KILLS sets how many kills (5).
 
 #include "history/capture.h"
-#include "history_fixture.h"
+#include "support/frames.h"
+#include "support/history.h"
+#include "support/wait.h"
 #include "support/program_process.h"
 
 #include <QDateTime>
@@ -13,7 +15,7 @@
 #include <QThread>
 #include <QtTest>
 
-using historyfixture::rows;
+using fixture::rows;
 
 class KillTest : public QObject {
     Q_OBJECT

@@ -1,13 +1,16 @@
 // What the receive path itself tells about its bytes: the runs of bytes reassembly skips, in
 // order with the frames, and the dispatcher's verdict for each frame.
 
-#include "history_fixture.h"
 #include "protocol/dispatch.h"
 #include "protocol/reassembly.h"
+#include "support/frames.h"
+#include "support/history.h"
+#include "support/table.h"
 
 #include <QtTest>
 
-using namespace historyfixture;
+using namespace fixture;
+using namespace frames;
 using protocol::Verdict;
 
 namespace {
@@ -38,7 +41,7 @@ class ReceiveOutcomeTest : public QObject {
 private slots:
     void skippedRunsComeInOrderWithTheFrames() {
         const QByteArray a = systemStatus(0, 0, 0);
-        const QByteArray b = temperature(100, 2);
+        const QByteArray b = temperatureReading(100, 2);
         QByteArray buffer = bytes({0x01, 0x7F}) + a + bytes({0x02}) + b;
         Outcome out;
         QCOMPARE(protocol::reassemble(buffer, out), 2);
@@ -62,9 +65,7 @@ private slots:
     }
 
     void anUnfinishedFrameKeptForLaterIsNotSkipped_data() {
-        QTest::addColumn<bool>("early");
-        QTest::addColumn<QByteArray>("tail");
-        QTest::addColumn<bool>("kept");
+        fixture::columns<bool, QByteArray, bool>("early", "tail", "kept");
         QTest::newRow("quiet, length in") << false << bytes({0xE6, 0x05, 0x01}) << true;
         QTest::newRow("quiet, lone code byte") << false << bytes({0xE6}) << false;
         QTest::newRow("early, lone code byte") << true << bytes({0xE6}) << true;
@@ -86,12 +87,11 @@ private slots:
     }
 
     void theVerdictSaysWhatBecameOfTheFrame_data() {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<int>("verdict");
+        fixture::columns<QByteArray, int>("frame", "verdict");
         const QByteArray status = systemStatus(0x04, 0, 0);
         QTest::newRow("checked, right") << status << int(Verdict::CheckOk);
         QTest::newRow("checked, wrong") << corrupted(status) << int(Verdict::CheckFailed);
-        QTest::newRow("temperature") << temperature(100, 2) << int(Verdict::NotChecked);
+        QTest::newRow("temperature") << temperatureReading(100, 2) << int(Verdict::NotChecked);
         QTest::newRow("parameter, wrong bytes")
             << corrupted(parameterReply(4, QByteArray("V1.2.3"))) << int(Verdict::NotChecked);
         QTest::newRow("known code without handler")

@@ -2,17 +2,20 @@
 // and state flag, the module and driver arrays, the reset rule, commands, settings, link rows,
 // samples and the link figures.
 
-#include "history_fixture.h"
 #include "protocol/commands.h"
 #include "protocol/describe.h"
 #include "protocol/device_state.h"
+#include "support/frames.h"
+#include "support/history.h"
+#include "support/table.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
 
-using namespace historyfixture;
+using namespace fixture;
+using namespace frames;
 using history::Event;
 using history::Recorder;
 using protocol::Verdict;
@@ -56,9 +59,7 @@ class RecorderRowsTest : public QObject {
 
 private slots:
     void eachSystemStatusFlagGivesOneRowWhenItComesAndOneWhenItGoes_data() {
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("bit");
-        QTest::addColumn<QString>("row");
+        fixture::columns<int, int, QString>("offset", "bit", "row");
         QTest::newRow("extEStop") << 2 << 2 << "alarm extEStop";
         QTest::newRow("doorInterlock") << 2 << 4 << "alarm doorInterlock";
         QTest::newRow("systemFault") << 2 << 6 << "alarm systemFault";
@@ -99,16 +100,17 @@ private slots:
         Rig rig;
         // Module 1: QBH (bit 6), fibre break (bit 5), water in (bit 2), water out (bit 0),
         // PD (offset 2), beam on (offset 5 bit 3).
-        rig.feed(moduleStatus(1, 0x01, 0x40, 0));
+        rig.feed(moduleStatus(1, Module::qbh | Module::pdFault));
         QCOMPARE(rig.take(),
                  (QStringList{"alarm module1.qbhFault on", "alarm module1.pdFault on"}));
-        rig.feed(moduleStatus(1, 0, 0x25, 0x08));
+        rig.feed(moduleStatus(1, Module::fiberBreak | Module::waterInHi | Module::waterOutHi |
+                                     Module::beamOn));
         QCOMPARE(rig.take(),
                  (QStringList{"alarm module1.qbhFault off", "alarm module1.fiberBreakFault on",
                               "alarm module1.waterInHiFault on", "alarm module1.waterOutHiFault on",
                               "alarm module1.pdFault off", "state module1.beamOn on"}));
         // Another module's frame leaves module 1 as it was.
-        rig.feed(moduleStatus(2, 0, 0x40, 0));
+        rig.feed(moduleStatus(2, Module::qbh));
         QCOMPARE(rig.take(), QStringList{"alarm module2.qbhFault on"});
         // Module 0 from a short frame (no index byte).
         rig.feed(make(0xE2, bytes({0, 0x40})));
@@ -117,15 +119,15 @@ private slots:
 
     void driverChannelFlagsAreNamedByBoardAndChannel() {
         Rig rig;
-        rig.feed(driverBoard(0, 3, 0x02, 0));
+        rig.feed(driverChannel(0, 3, 0x02, 0));
         QCOMPARE(rig.take(), QStringList{"alarm board0.channel3.overTemp2 on"});
-        rig.feed(driverBoard(2, 7, 0x1D, 1));
+        rig.feed(driverChannel(2, 7, 0x1D, 1));
         QCOMPARE(rig.take(), (QStringList{"alarm board2.channel7.overCurrent1 on",
                                           "alarm board2.channel7.overCurrent2 on",
                                           "alarm board2.channel7.overTemp1 on",
                                           "alarm board2.channel7.overTemp3 on",
                                           "alarm board2.channel7.overTemp4 on"}));
-        rig.feed(driverBoard(0, 3, 0, 0));
+        rig.feed(driverChannel(0, 3, 0, 0));
         QCOMPARE(rig.take(), QStringList{"alarm board0.channel3.overTemp2 off"});
     }
 
@@ -142,8 +144,8 @@ private slots:
 
     void aClearedStateIsOneRowAndTheNextFramesStartFromACleanSlate() {
         Rig rig;
-        rig.feed(systemStatus(0x54, 0x48, 0x30) + moduleStatus(0, 0, 0x40, 0) +
-                 driverBoard(1, 2, 0x1F, 1));
+        rig.feed(systemStatus(0x54, 0x48, 0x30) + moduleStatus(0, Module::qbh) +
+                 driverChannel(1, 2, 0x1F, 1));
         QCOMPARE(rig.take().size(), 7 + 1 + 6);
 
         protocol::resetDeviceState(rig.state);
@@ -151,7 +153,7 @@ private slots:
         QCOMPARE(rig.take(), QStringList{"link state_cleared "});
 
         // The same all-clear frames after the reset: no flood of off rows.
-        rig.feed(systemStatus(0, 0, 0) + moduleStatus(0, 0, 0, 0) + driverBoard(1, 2, 0, 0));
+        rig.feed(systemStatus(0, 0, 0) + moduleStatus(0) + driverChannel(1, 2, 0, 0));
         QCOMPARE(rig.take(), QStringList());
         // A flag that comes again is a change again.
         rig.feed(systemStatus(0, 0x08, 0));
@@ -191,7 +193,7 @@ private slots:
         // Noise before, between and after; an abandoned frame (length byte with bit 7 set)
         // joins the noise around it.
         rig.feed(bytes({0x01, 0x02}) + status + bytes({0x03, 0xE6, 0x90, 0x04}) +
-                 temperature(2591, 3) + known + unknown + param + bytes({0x05}));
+                 temperatureReading(2591, 3) + known + unknown + param + bytes({0x05}));
         const history::Journal &j = rig.recorder->journal();
         QCOMPARE(j.size(), 8);
         QCOMPARE(j.at(0).direction, history::Direction::Skipped);
@@ -230,12 +232,12 @@ private slots:
     void theJournalRingKeepsTheNewestEntries() {
         Rig rig(5);
         for (int i = 0; i < 12; ++i)
-            rig.feed(temperature(1000 + i, 2));
+            rig.feed(temperatureReading(1000 + i, 2));
         const history::Journal &j = rig.recorder->journal();
         QCOMPARE(j.size(), 5);
         QCOMPARE(j.appended(), quint64(12));
         for (int k = 0; k < 5; ++k)
-            QCOMPARE(j.at(k).bytes, temperature(1007 + k, 2));
+            QCOMPARE(j.at(k).bytes, temperatureReading(1007 + k, 2));
     }
 
     void sentCommandsGiveCommandRowsAndJournalEntries() {
@@ -320,13 +322,13 @@ private slots:
     void samplesComeOnceASecondWhileOpenWithFullPrecision() {
         Rig rig;
         Recorder &r = *rig.recorder;
-        rig.feed(temperature(2591, 2));
+        rig.feed(temperatureReading(2591, 2));
         r.secondElapsed();
         QVERIFY2(rig.samples.empty(), "no sample while the port is closed");
         r.portOpened(QStringLiteral("ttyUSB0"), QString());
         r.secondElapsed();
         QVERIFY2(rig.samples.empty(), "no sample before values arrived on this open");
-        rig.feed(temperature(2591, 2) + temperature(1805, 3));
+        rig.feed(temperatureReading(2591, 2) + temperatureReading(1805, 3));
         rig.clock.now += 1000;
         r.secondElapsed();
         QCOMPARE(rig.samples.size(), size_t(1));
@@ -369,24 +371,23 @@ private slots:
     }
 
     void describedFramesReadAsDecodedValues_data() {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<QString>("text");
+        fixture::columns<QByteArray, QString>("frame", "text");
         QTest::newRow("status none") << systemStatus(0, 0, 0) << "SystemStatus: no flag set";
         QTest::newRow("status all") << systemStatus(0x54, 0x48, 0x30)
                                     << "SystemStatus: DC on, laser ready, red light on, external "
                                        "e-stop, door interlock, system fault, chiller fault";
-        QTest::newRow("water in") << temperature(10, 2)
+        QTest::newRow("water in") << temperatureReading(10, 2)
                                   << QString::fromUtf8("Temperature T3 0.10 °C");
         QTest::newRow("bad temperature")
             << bytes({0xE0, 0x04, 1, 1, 2, 1}) << "Temperature: malformed";
         QTest::newRow("dew point") << dewPoint(1234) << QString::fromUtf8("DewPoint 12.34 °C");
         QTest::newRow("dew point short")
             << make(0xE4, bytes({0, 0, 0, 1, 2})) << "DewPoint: wrong length 9";
-        QTest::newRow("module") << moduleStatus(2, 0, 0x40, 0x08)
+        QTest::newRow("module") << moduleStatus(2, Module::qbh | Module::beamOn)
                                 << "ModuleStatus module 2: QBH fault, beam on";
-        QTest::newRow("no module") << moduleStatus(5, 0, 0, 0) << "ModuleStatus: no module 5";
+        QTest::newRow("no module") << moduleStatus(5) << "ModuleStatus: no module 5";
         QTest::newRow("driver")
-            << driverBoard(1, 5, 0x02, 0)
+            << driverChannel(1, 5, 0x02, 0)
             << "DriverBoard board 1 channel 5: over-temperature 2, version V1.0.0";
         QTest::newRow("clock") << make(0xEE, bytes({0, 0, 0, 0, 0, 0, 3, 1, 6, 8, 5, 0}))
                                << "Clock 2023-1-6 8:05";

@@ -6,7 +6,9 @@
 #include "history/rollup.h"
 #include "history/sample_reader.h"
 #include "history/writer.h"
-#include "history_fixture.h"
+#include "support/frames.h"
+#include "support/history.h"
+#include "support/wait.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -16,7 +18,7 @@
 
 #include <cmath>
 
-using namespace historyfixture;
+using namespace fixture;
 using history::Batch;
 using history::HistoryWriter;
 using history::Sample;

@@ -3,8 +3,10 @@
 // window closed, the application quitting (as at the end of a session), SIGTERM and SIGINT.
 
 #include "history/capture.h"
-#include "history_fixture.h"
-#include "plant/broker.h"
+#include "support/frames.h"
+#include "support/history.h"
+#include "support/wait.h"
+#include "support/broker.h"
 #include "support/program_process.h"
 #include "support/window_fixture.h"
 
@@ -16,8 +18,8 @@
 
 #include <memory>
 
-using historyfixture::rows;
-using historyfixture::waitUntil;
+using fixture::rows;
+using fixture::waitUntil;
 
 namespace {
 
@@ -47,7 +49,7 @@ QByteArray captured(const QString &dir) {
 
 // What the CCB sends in a second: the chiller alarm and readings.
 QByteArray someFrames(int round) {
-    return frames::systemStatus(0, 0x08, 0) + historyfixture::temperature(2500 + round, 2);
+    return frames::systemStatus(0, 0x08, 0) + frames::temperatureReading(2500 + round, 2);
 }
 
 } // namespace

@@ -4,57 +4,51 @@
 
 #include "history/capture.h"
 #include "history/recorder.h"
-#include "history_fixture.h"
-#include "support/modal.h"
-#include "support/pty.h"
-#include "support/serial_probe.h"
-#include "support/work_dir.h"
+#include "support/history.h"
+#include "support/window_fixture.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
-using namespace historyfixture;
+using namespace fixture;
+using namespace frames;
 using history::Event;
 
 namespace {
 
-history::Recorder *recorderOf(Serial &w) {
-    return w.findChild<history::Recorder *>();
-}
-
-// A window in the current directory, its recorder's rows collected.
-struct Run {
-    // Before the window: its end (a closed row) is still collected while the window goes.
+// A window on its own pseudo-terminal CCB, in the current directory, its recorder's rows
+// collected and its quiet-line passes counted.
+struct Run : PtyWindow {
     std::vector<Event> events;
-    int passes = 0;
-    std::unique_ptr<Serial> window = std::make_unique<Serial>();
+    PassCounter passes{w()};
 
     Run() {
-        QObject::connect(recorderOf(*window), &history::Recorder::eventRecorded,
+        QObject::connect(&recorder(), &history::Recorder::eventRecorded,
                          [this](const Event &e) { events.push_back(e); });
-        QObject::connect(SerialProbe::rxTimer(*window), &QTimer::timeout, [this] { ++passes; });
     }
-    history::Recorder &recorder() { return *recorderOf(*window); }
-    bool open(const QString &path) {
-        QComboBox *combo = SerialProbe::form(*window)->comboBoxCOM;
-        combo->addItem(path + QStringLiteral("(test)"));
-        combo->setCurrentIndex(combo->count() - 1);
-        QTest::mouseClick(SerialProbe::form(*window)->pushButtonSerialSwitch, Qt::LeftButton);
-        return SerialProbe::portOpen(*window);
+    // The window goes first: its end (a closed row) is still collected.
+    ~Run() { window.reset(); }
+    history::Recorder &recorder() { return *w().findChild<history::Recorder *>(); }
+    // Opens another port than the window's own pseudo-terminal.
+    bool openPath(const QString &path) { return openEntry(w(), path + QStringLiteral("(test)")); }
+    void close() { form()->pushButtonSerialSwitch->click(); }
+    bool sendAndPass(const QByteArray &bytes) { return sendAndWaitForPass(*pty, passes, bytes); }
+    // Open, `bytes` taken in, and the rows so far forgotten.
+    bool openWith(const QByteArray &bytes) {
+        if (!open() || !sendAndPass(bytes))
+            return false;
+        events.clear();
+        return true;
     }
-    void close() {
-        QTest::mouseClick(SerialProbe::form(*window)->pushButtonSerialSwitch, Qt::LeftButton);
-    }
-    bool sendAndPass(PtyPair &pty, const QByteArray &bytes) {
-        const int wanted = passes + 1;
-        return pty.write(bytes) && waitUntil([&] { return passes >= wanted; });
+    QStringList names() const {
+        QStringList out;
+        for (const Event &e : events)
+            out << e.name;
+        return out;
     }
     QStringList flagRows() const {
         std::vector<Event> flags;
@@ -65,10 +59,11 @@ struct Run {
     }
 };
 
-QString captureIn(const QString &logDir) {
+QString newestCapture() {
     const QStringList files =
-        QDir(logDir).entryList({QStringLiteral("capture-*.txt")}, QDir::Files, QDir::Name);
-    return files.isEmpty() ? QString() : QDir(logDir).filePath(files.last());
+        QDir(QStringLiteral("log"))
+            .entryList({QStringLiteral("capture-*.txt")}, QDir::Files, QDir::Name);
+    return files.isEmpty() ? QString() : QStringLiteral("log/") + files.last();
 }
 
 } // namespace
@@ -76,21 +71,22 @@ QString captureIn(const QString &logDir) {
 class WindowHistoryTest : public QObject {
     Q_OBJECT
 
+    // Each case in a fresh working directory: its log/ is the case's own.
+    std::unique_ptr<WorkDir> dir;
+
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(resources); }
+    void init() { dir = std::make_unique<WorkDir>(); }
+    void cleanup() { dir.reset(); }
 
     void anAlarmThatComesAndGoesGivesOneOnAndOneOffRowWithinASecond() {
-        WorkDir dir;
-        PtyPair pty;
-        QVERIFY(pty.isValid());
         Run run;
-        QVERIFY(run.open(pty.slavePath()));
+        QVERIFY(run.open());
         const QByteArray on = systemStatus(0, 0x08, 0);
         const QByteArray off = systemStatus(0, 0, 0);
-        QVERIFY(run.sendAndPass(pty, off));
-        QVERIFY(run.sendAndPass(pty, on + on));
-        QVERIFY(run.sendAndPass(pty, on));
-        QVERIFY(run.sendAndPass(pty, off));
+        QVERIFY(run.sendAndPass(off));
+        QVERIFY(run.sendAndPass(on + on));
+        QVERIFY(run.sendAndPass(on));
+        QVERIFY(run.sendAndPass(off));
         QCOMPARE(run.flagRows(), (QStringList{"alarm chillerFault on", "alarm chillerFault off"}));
         run.recorder().flushNow();
         const QList<QVariantList> stored =
@@ -105,33 +101,27 @@ private slots:
     }
 
     void aFrameWithWrongCheckBytesChangesNoFlagButShowsInJournalAndCapture() {
-        WorkDir dir;
-        PtyPair pty;
         Run run;
-        QVERIFY(run.open(pty.slavePath()));
+        QVERIFY(run.open());
         const QByteArray bad = corrupted(systemStatus(0x04, 0x08, 0x30));
-        QVERIFY(run.sendAndPass(pty, bad));
-        QVERIFY(!SerialProbe::state(*run.window).chillerFault);
+        QVERIFY(run.sendAndPass(bad));
+        QVERIFY(!run.state().chillerFault);
         QCOMPARE(run.flagRows(), QStringList());
         const history::Journal &journal = run.recorder().journal();
         QCOMPARE(journal.size(), 1);
         QCOMPARE(journal.at(0).bytes, bad);
         QCOMPARE(journal.at(0).verdict, protocol::Verdict::CheckFailed);
         run.recorder().flushNow();
-        QFile capture(captureIn(QStringLiteral("log")));
-        QVERIFY(capture.open(QIODevice::ReadOnly));
-        history::CaptureChunk chunk;
-        QVERIFY(history::parseCaptureLine(capture.readLine(), &chunk));
-        QCOMPARE(chunk.bytes, bad);
-        QCOMPARE(chunk.sent, false);
+        const QList<history::CaptureChunk> chunks = captureChunks(QStringLiteral("log"));
+        QCOMPARE(chunks.size(), 1);
+        QCOMPARE(chunks[0].bytes, bad);
+        QCOMPARE(chunks[0].sent, false);
     }
 
     void aFailedOpenKeepsTheScreenAndRecordsQtsReason() {
-        WorkDir dir;
         Run run;
-        QVERIFY(!run.open(QStringLiteral("/dev/no-such-port")));
-        QCOMPARE(SerialProbe::form(*run.window)->pushButtonSerialSwitch->text(),
-                 QStringLiteral("打开串口"));
+        QVERIFY(!run.openPath(QStringLiteral("/dev/no-such-port")));
+        QCOMPARE(run.form()->pushButtonSerialSwitch->text(), QStringLiteral("打开串口"));
         QCOMPARE(run.events.size(), size_t(1));
         QCOMPARE(run.events[0].name, QStringLiteral("open_failed"));
         QVERIFY2(run.events[0].detail.startsWith(QStringLiteral("no-such-port: ")),
@@ -140,113 +130,86 @@ private slots:
     }
 
     void aClosedPortGivesOneClearedRowAndNoOffRows() {
-        WorkDir dir;
-        PtyPair pty;
         Run run;
-        QVERIFY(run.open(pty.slavePath()));
-        QVERIFY(run.sendAndPass(pty, systemStatus(0x54, 0x48, 0x30) + moduleStatus(0, 1, 0x65, 8)));
-        run.events.clear();
+        const unsigned everyFlag = Module::pdFault | Module::qbh | Module::fiberBreak |
+                                   Module::waterInHi | Module::waterOutHi | Module::beamOn;
+        QVERIFY(run.openWith(systemStatus(0x54, 0x48, 0x30) + moduleStatus(0, everyFlag)));
         run.close();
         // The state is cleared some 200 to 300 ticks after the close.
-        SerialProbe::ticks(*run.window, 400);
-        QStringList names;
-        for (const Event &e : run.events)
-            names << e.name;
-        QCOMPARE(names, (QStringList{"closed", "state_cleared"}));
+        SerialProbe::ticks(run.w(), 400);
+        QCOMPARE(run.names(), (QStringList{"closed", "state_cleared"}));
     }
 
     void aLostLinkIsOneRowWhenFoundAndItsBytesAreCapturedUntilTheClose() {
-        WorkDir dir;
-        PtyPair pty;
         Run run;
-        QVERIFY(run.open(pty.slavePath()));
-        QVERIFY(run.sendAndPass(pty, systemStatus(0, 0, 0x30)));
-        run.events.clear();
-        // While the box is up the port is still open: bytes arriving then are captured.
-        const QByteArray late = temperature(2000, 2);
-        bool wroteLate = false;
+        QVERIFY(run.openWith(systemStatus(0, 0, 0x30)));
+        // While the box is up the port is still open: bytes arriving then are captured. They
+        // are written once the box is up and read before it is closed.
+        const QByteArray late = temperatureReading(2000, 2);
+        bool lateRead = false;
         QTimer lateWriter;
         lateWriter.setInterval(5);
         QObject::connect(&lateWriter, &QTimer::timeout, [&] {
-            if (!wroteLate && QApplication::activeModalWidget()) {
-                wroteLate = pty.write(late);
-                QTest::qWait(50);
-            }
+            if (lateRead || !QApplication::activeModalWidget())
+                return;
+            const quint64 before = run.recorder().figures().bytesIn;
+            lateRead = run.pty->write(late) && waitUntil([&] {
+                           return run.recorder().figures().bytesIn >= before + quint64(late.size());
+                       });
         });
         lateWriter.start();
         BoxCloser closer;
-        SerialProbe::ticks(*run.window, 17000);
+        SerialProbe::ticks(run.w(), 17000);
         QVERIFY(closer.box().seen);
-        QVERIFY(wroteLate);
-        QStringList names;
-        for (const Event &e : run.events)
-            names << e.name;
-        QCOMPARE(names, (QStringList{"link_lost", "state_cleared"}));
+        QVERIFY(lateRead);
+        QCOMPARE(run.names(), (QStringList{"link_lost", "state_cleared"}));
         run.recorder().flushNow();
-        QFile capture(captureIn(QStringLiteral("log")));
-        QVERIFY(capture.open(QIODevice::ReadOnly));
-        QByteArray rx;
-        while (!capture.atEnd()) {
-            history::CaptureChunk c;
-            if (history::parseCaptureLine(capture.readLine(), &c))
-                rx += c.bytes;
-        }
-        QCOMPARE(rx, systemStatus(0, 0, 0x30) + late);
+        QCOMPARE(receivedBytes(QStringLiteral("log")), systemStatus(0, 0, 0x30) + late);
     }
 
     void aVanishedDeviceIsOneDeviceGoneRowAndNoLinkLostRow() {
-        WorkDir dir;
-        auto pty = std::make_unique<PtyPair>();
         Run run;
-        QVERIFY(run.open(pty->slavePath()));
-        QVERIFY(run.sendAndPass(*pty, systemStatus(0, 0, 0x30)));
-        run.events.clear();
+        QVERIFY(run.openWith(systemStatus(0, 0, 0x30)));
         BoxCloser closer;
         // The far end goes away, as a pulled adapter does.
-        pty->closeMaster();
+        run.pty->closeMaster();
         QVERIFY(waitUntil([&] { return closer.count() > 0; }));
         // The watchdog has nothing left to report afterwards.
-        SerialProbe::ticks(*run.window, 17000);
+        SerialProbe::ticks(run.w(), 17000);
         QCOMPARE(closer.count(), 1);
-        QStringList names;
-        for (const Event &e : run.events)
-            names << e.name;
-        QCOMPARE(names, (QStringList{"device_gone", "state_cleared"}));
-        QVERIFY(run.events.front().detail.startsWith(SerialProbe::port(*run.window)->portName()));
+        QCOMPARE(run.names(), (QStringList{"device_gone", "state_cleared"}));
+        QVERIFY(run.events.front().detail.startsWith(SerialProbe::port(run.w())->portName()));
         QVERIFY(!run.recorder().figures().lastPortError.isEmpty());
     }
 
     void aReplayedCaptureGivesTheSameStateAndTheSameFlagRows() {
-        WorkDir dir;
-        PtyPair pty;
-        protocol::SystemSettings settings;
-        settings.redOnBeam = true;
         // Frames, noise, a frame with wrong check bytes, flags that come and go, cut anywhere.
-        const QByteArray stream = systemStatus(0x04, 0x48, 0x30) + temperature(2591, 2) +
-                                  temperature(1805, 3) + dewPoint(1234) +
-                                  moduleStatus(1, 0, 0x40, 0x08) + bytes({0x01, 0x02}) +
-                                  driverBoard(0, 3, 0x02, 0) + corrupted(systemStatus(0x40, 0, 0)) +
+        const QByteArray stream = systemStatus(0x04, 0x48, 0x30) + temperatureReading(2591, 2) +
+                                  temperatureReading(1805, 3) + dewPoint(1234) +
+                                  moduleStatus(1, Module::qbh | Module::beamOn) +
+                                  bytes({0x01, 0x02}) + driverChannel(0, 3, 0x02, 0) +
+                                  corrupted(systemStatus(0x40, 0, 0)) +
                                   parameterReply(32, bytes({0x24, 0x0C, 0, 0, 0, 0, 0})) +
                                   make(0xEE, bytes({0, 0, 0, 0, 0, 0, 3, 1, 6, 8, 5, 0})) +
-                                  systemStatus(0x04, 0x00, 0x30) + moduleStatus(1, 0, 0x00, 0x08) +
-                                  driverBoard(0, 3, 0x01, 1);
+                                  systemStatus(0x04, 0x00, 0x30) + moduleStatus(1, Module::beamOn) +
+                                  driverChannel(0, 3, 0x01, 1);
         Run first;
-        QVERIFY(first.open(pty.slavePath()));
+        QVERIFY(first.open());
         // No cut right after a code byte: a lone code byte at the end of a quiet line is
         // dropped, and the faster replay would join what the first run saw apart.
         const int cuts[] = {3, 21, 41, 42, 77, 110, 160};
         int from = 0;
         for (const int cut : cuts) {
-            QVERIFY(first.sendAndPass(pty, stream.mid(from, cut - from)));
+            QVERIFY(first.sendAndPass(stream.mid(from, cut - from)));
             from = cut;
         }
-        QVERIFY(first.sendAndPass(pty, stream.mid(from)));
-        const protocol::DeviceState firstState = SerialProbe::state(*first.window);
+        QVERIFY(first.sendAndPass(stream.mid(from)));
+        const protocol::DeviceState firstState = first.state();
         const QStringList firstRows = first.flagRows();
         QVERIFY(firstRows.size() >= 8);
         first.close();
         first.window.reset();
-        const QString capture = captureIn(QStringLiteral("log"));
+        const QString capture = newestCapture();
         QVERIFY(!capture.isEmpty());
 
         QProcess sim;
@@ -258,7 +221,7 @@ private slots:
         QVERIFY(waitUntil([&] { return sim.canReadLine(); }, 5000));
         const QString simPty = QString::fromLocal8Bit(sim.readLine()).trimmed();
         Run second;
-        QVERIFY2(second.open(simPty), qPrintable(simPty));
+        QVERIFY2(second.openPath(simPty), qPrintable(simPty));
         sim.write("replay\n");
         QByteArray simLog;
         QVERIFY(waitUntil(
@@ -267,7 +230,7 @@ private slots:
                 return simLog.contains("replay done");
             },
             5000));
-        QVERIFY(waitUntil([&] { return SerialProbe::state(*second.window) == firstState; }, 5000));
+        QVERIFY(waitUntil([&] { return second.state() == firstState; }, 5000));
         QCOMPARE(second.flagRows(), firstRows);
         second.close();
         second.window.reset();

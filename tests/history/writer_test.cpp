@@ -3,7 +3,10 @@
 
 #include "history/event_store.h"
 #include "history/writer.h"
-#include "history_fixture.h"
+#include "support/frames.h"
+#include "support/history.h"
+#include "support/table.h"
+#include "support/wait.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +20,8 @@
 #include <limits>
 #include <sys/resource.h>
 
-using namespace historyfixture;
+using namespace fixture;
+using namespace frames;
 using history::Batch;
 using history::Event;
 using history::HistoryWriter;
@@ -196,9 +200,7 @@ private slots:
     }
 
     void aDamagedDatabaseIsRenamedAsideAndAFreshOneStarted_data() {
-        QTest::addColumn<bool>("garbage");
-        QTest::newRow("not a database") << true;
-        QTest::newRow("pages overwritten") << false;
+        fixture::column<bool>("garbage", {{"not a database", true}, {"pages overwritten", false}});
     }
     void aDamagedDatabaseIsRenamedAsideAndAFreshOneStarted() {
         QFETCH(bool, garbage);

@@ -4,7 +4,9 @@
 
 #include "history/recorder.h"
 #include "history/writer.h"
-#include "history_fixture.h"
+#include "support/frames.h"
+#include "support/history.h"
+#include "support/wait.h"
 #include "support/small_disk.h"
 
 #include <QAtomicInt>
@@ -17,7 +19,7 @@
 
 #include <memory>
 
-using namespace historyfixture;
+using namespace fixture;
 using history::Batch;
 using history::HistoryWriter;
 using history::WriterLimits;

@@ -1,6 +1,9 @@
 // The port panel of the window: listing, selecting, opening and closing the port, over real
 // pseudo-terminals opened by the window's own QSerialPort.
-#include "link_fixture.h"
+#include "support/ports.h"
+#include "support/table.h"
+#include "support/test_main.h"
+#include "support/window_fixture.h"
 
 #include <QFileInfo>
 #include <QSerialPort>
@@ -8,7 +11,8 @@
 
 #include <memory>
 
-using namespace linkfixture;
+using namespace fixture;
+using namespace frames;
 
 namespace {
 
@@ -21,7 +25,6 @@ class PortPanelTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -41,14 +44,8 @@ private slots:
     void openPortOpensWithoutTouchingTheSwitch();
     void openPortReportsAFailedOpen();
 
-    void setBaudRateFollowsItsTable_data();
-    void setBaudRateFollowsItsTable();
-    void setDataBitFollowsItsTable_data();
-    void setDataBitFollowsItsTable();
-    void setCheckBitFollowsItsTable_data();
-    void setCheckBitFollowsItsTable();
-    void setStopBitFollowsItsTable_data();
-    void setStopBitFollowsItsTable();
+    void eachSettingSlotFollowsItsTable_data();
+    void eachSettingSlotFollowsItsTable();
     void settingsChangedWhileOpenReachTheLineAtOnce();
     void idleSlotsChangeNothing();
 
@@ -59,13 +56,8 @@ private:
     void verifyClosedRow();
     void verifyOpenRow();
 
-    std::unique_ptr<WorkDir> work;
     std::unique_ptr<Serial> window;
 };
-
-void PortPanelTest::initTestCase() {
-    work = WorkDir::chinese();
-}
 
 void PortPanelTest::init() {
     window = std::make_unique<Serial>();
@@ -210,13 +202,11 @@ void PortPanelTest::switchOpensAndClosesFollowingTheStateTable() {
 }
 
 void PortPanelTest::openingUsesTheFixedLineSettings() {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    LineSettings line(pty.slavePath());
-    QVERIFY(line.isValid());
-    QVERIFY(openOnPty(w(), pty));
+    WatchedPty watched;
+    QVERIFY(watched.isValid());
+    QVERIFY(openOnPty(w(), watched.pty));
 
-    const termios tio = line.now();
+    const termios tio = watched.line.now();
     QCOMPARE(cfgetospeed(&tio), speed_t(B115200));
     QCOMPARE(cfgetispeed(&tio), speed_t(B115200));
     QCOMPARE(tio.c_cflag & CSTOPB, tcflag_t(0));
@@ -238,9 +228,8 @@ void PortPanelTest::openingStartsAFreshWatchdogCount() {
 }
 
 void PortPanelTest::failedOpenChangesNothing_data() {
-    QTest::addColumn<bool>("vanished");
-    QTest::newRow("no such terminal") << false;
-    QTest::newRow("terminal gone after listing") << true;
+    fixture::column<bool>("vanished",
+                          {{"no such terminal", false}, {"terminal gone after listing", true}});
 }
 
 void PortPanelTest::failedOpenChangesNothing() {
@@ -352,109 +341,73 @@ void PortPanelTest::openPortReportsAFailedOpen() {
 
 // The setting slots: each row starts from a value the slot would have to change, so a slot
 // that does nothing fails the listed rows, and one that acts on any index fails the others.
-void PortPanelTest::setBaudRateFollowsItsTable_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("rate"); // 0: the index is outside the table
-    const int rates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-    for (int i = 0; i < 8; ++i)
-        QTest::addRow("index %d", i) << i << rates[i];
-    QTest::newRow("index 8") << 8 << 0;
-    QTest::newRow("index -1") << -1 << 0;
+void PortPanelTest::eachSettingSlotFollowsItsTable_data() {
+    addSettingTableRows();
 }
 
-void PortPanelTest::setBaudRateFollowsItsTable() {
+namespace {
+
+// A setting slot of the window, two values to start from, and how the port sets and reads it
+// (the baud rate in both directions at once; -2 when they differ).
+struct SettingSlot {
+    void (*slot)(Serial &, int);
+    int starts[2];
+    bool (*set)(QSerialPort &, int);
+    int (*get)(const QSerialPort &);
+};
+
+SettingSlot settingSlot(const QString &setting) {
+    if (setting == QLatin1String("baud rate"))
+        return {SerialProbe::SetBaudRate,
+                {115200, 1200},
+                [](QSerialPort &p, int v) { return p.setBaudRate(v, QSerialPort::AllDirections); },
+                [](const QSerialPort &p) {
+                    const int in = p.baudRate(QSerialPort::Input);
+                    return in == p.baudRate(QSerialPort::Output) ? in : -2;
+                }};
+    if (setting == QLatin1String("data bits"))
+        return {SerialProbe::SetDataBit,
+                {8, 5},
+                [](QSerialPort &p, int v) { return p.setDataBits(QSerialPort::DataBits(v)); },
+                [](const QSerialPort &p) { return int(p.dataBits()); }};
+    if (setting == QLatin1String("parity"))
+        return {SerialProbe::SetCheckBit,
+                {QSerialPort::NoParity, QSerialPort::MarkParity},
+                [](QSerialPort &p, int v) { return p.setParity(QSerialPort::Parity(v)); },
+                [](const QSerialPort &p) { return int(p.parity()); }};
+    return {SerialProbe::SetStopBit,
+            {QSerialPort::OneStop, QSerialPort::TwoStop},
+            [](QSerialPort &p, int v) { return p.setStopBits(QSerialPort::StopBits(v)); },
+            [](const QSerialPort &p) { return int(p.stopBits()); }};
+}
+
+} // namespace
+
+void PortPanelTest::eachSettingSlotFollowsItsTable() {
+    QFETCH(QString, setting);
     QFETCH(int, index);
-    QFETCH(int, rate);
-    for (int start : {115200, 1200}) {
-        if (start == rate)
+    QFETCH(int, value);
+    const SettingSlot s = settingSlot(setting);
+    for (int start : s.starts) {
+        if (start == value)
             continue;
-        QVERIFY(port()->setBaudRate(start, QSerialPort::AllDirections));
-        SerialProbe::SetBaudRate(w(), index);
-        const int expected = rate ? rate : start;
-        QCOMPARE(port()->baudRate(QSerialPort::Input), expected);
-        QCOMPARE(port()->baudRate(QSerialPort::Output), expected);
-    }
-}
-
-void PortPanelTest::setDataBitFollowsItsTable_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("bits"); // 0: outside the table
-    QTest::newRow("5") << 0 << 5;
-    QTest::newRow("6") << 1 << 6;
-    QTest::newRow("7") << 2 << 7;
-    QTest::newRow("8") << 3 << 8;
-    QTest::newRow("index 4") << 4 << 0;
-    QTest::newRow("index -1") << -1 << 0;
-}
-
-void PortPanelTest::setDataBitFollowsItsTable() {
-    QFETCH(int, index);
-    QFETCH(int, bits);
-    for (int start : {8, 5}) {
-        if (start == bits)
-            continue;
-        QVERIFY(port()->setDataBits(QSerialPort::DataBits(start)));
-        SerialProbe::SetDataBit(w(), index);
-        QCOMPARE(int(port()->dataBits()), bits ? bits : start);
-    }
-}
-
-void PortPanelTest::setCheckBitFollowsItsTable_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("parity"); // -1: outside the table
-    QTest::newRow("none") << 0 << int(QSerialPort::NoParity);
-    QTest::newRow("odd") << 1 << int(QSerialPort::OddParity);
-    QTest::newRow("even") << 2 << int(QSerialPort::EvenParity);
-    QTest::newRow("index 3") << 3 << -1;
-    QTest::newRow("index -1") << -1 << -1;
-}
-
-void PortPanelTest::setCheckBitFollowsItsTable() {
-    QFETCH(int, index);
-    QFETCH(int, parity);
-    for (QSerialPort::Parity start : {QSerialPort::NoParity, QSerialPort::MarkParity}) {
-        if (int(start) == parity)
-            continue;
-        QVERIFY(port()->setParity(start));
-        SerialProbe::SetCheckBit(w(), index);
-        QCOMPARE(int(port()->parity()), parity >= 0 ? parity : int(start));
-    }
-}
-
-void PortPanelTest::setStopBitFollowsItsTable_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("stop"); // -1: outside the table
-    QTest::newRow("one") << 0 << int(QSerialPort::OneStop);
-    QTest::newRow("two") << 1 << int(QSerialPort::TwoStop);
-    QTest::newRow("index 2") << 2 << -1;
-    QTest::newRow("index -1") << -1 << -1;
-}
-
-void PortPanelTest::setStopBitFollowsItsTable() {
-    QFETCH(int, index);
-    QFETCH(int, stop);
-    for (QSerialPort::StopBits start : {QSerialPort::OneStop, QSerialPort::TwoStop}) {
-        if (int(start) == stop)
-            continue;
-        QVERIFY(port()->setStopBits(start));
-        SerialProbe::SetStopBit(w(), index);
-        QCOMPARE(int(port()->stopBits()), stop >= 0 ? stop : int(start));
+        QVERIFY(s.set(*port(), start));
+        s.slot(w(), index);
+        QCOMPARE(s.get(*port()), value >= 0 ? value : start);
     }
 }
 
 void PortPanelTest::settingsChangedWhileOpenReachTheLineAtOnce() {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    LineSettings line(pty.slavePath());
-    QVERIFY(line.isValid());
-    QVERIFY(openOnPty(w(), pty));
+    WatchedPty watched;
+    QVERIFY(watched.isValid());
+    QVERIFY(openOnPty(w(), watched.pty));
 
     // A pseudo-terminal forces 8 data bits and no parity on its line (and Qt refuses a data
     // bit change on it), so the line shows speed and stop bits; parity is read from the port.
     SerialProbe::SetBaudRate(w(), 6);
     SerialProbe::SetStopBit(w(), 1);
     SerialProbe::SetCheckBit(w(), 1);
-    termios tio = line.now();
+    termios tio = watched.line.now();
     QCOMPARE(cfgetospeed(&tio), speed_t(B57600));
     QCOMPARE(cfgetispeed(&tio), speed_t(B57600));
     QCOMPARE(tio.c_cflag & CSTOPB, tcflag_t(CSTOPB));
@@ -464,7 +417,7 @@ void PortPanelTest::settingsChangedWhileOpenReachTheLineAtOnce() {
 
     SerialProbe::SetBaudRate(w(), 3);
     SerialProbe::SetStopBit(w(), 0);
-    tio = line.now();
+    tio = watched.line.now();
     QCOMPARE(cfgetospeed(&tio), speed_t(B9600));
     QCOMPARE(tio.c_cflag & CSTOPB, tcflag_t(0));
 
@@ -472,7 +425,7 @@ void PortPanelTest::settingsChangedWhileOpenReachTheLineAtOnce() {
     SerialProbe::SetBaudRate(w(), 8);
     SerialProbe::SetBaudRate(w(), -1);
     SerialProbe::SetStopBit(w(), 2);
-    tio = line.now();
+    tio = watched.line.now();
     QCOMPARE(cfgetospeed(&tio), speed_t(B9600));
     QCOMPARE(tio.c_cflag & CSTOPB, tcflag_t(0));
     QVERIFY(port()->isOpen());
@@ -494,5 +447,5 @@ void PortPanelTest::idleSlotsChangeNothing() {
     verifyOpenRow();
 }
 
-QTEST_MAIN(PortPanelTest)
+LASER_WINDOW_TEST_MAIN(PortPanelTest)
 #include "port_panel_test.moc"

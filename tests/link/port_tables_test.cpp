@@ -3,18 +3,14 @@
 #include "link/port_list.h"
 #include "link/port_loss.h"
 #include "link/port_settings.h"
-#include "openable_ports.h"
+#include "support/ports.h"
+#include "support/table.h"
 
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QStringList>
 #include <QTest>
 
-#include <optional>
-
-Q_DECLARE_METATYPE(QSerialPort::DataBits)
-Q_DECLARE_METATYPE(QSerialPort::Parity)
-Q_DECLARE_METATYPE(QSerialPort::StopBits)
 Q_DECLARE_METATYPE(QSerialPort::SerialPortError)
 
 class PortTablesTest : public QObject {
@@ -25,17 +21,9 @@ private slots:
     void entryTextIsNameThenDescriptionInParentheses();
     void portNameIsTheEntryCutBeforeItsFirstParenthesis_data();
     void portNameIsTheEntryCutBeforeItsFirstParenthesis();
-    void portNameOfAnEntryTextIsThePortsOwnName_data();
-    void portNameOfAnEntryTextIsThePortsOwnName();
 
-    void baudRateTableMapsIndexToRate_data();
-    void baudRateTableMapsIndexToRate();
-    void dataBitTableMapsIndexToBits_data();
-    void dataBitTableMapsIndexToBits();
-    void parityTableMapsIndexToParity_data();
-    void parityTableMapsIndexToParity();
-    void stopBitTableMapsIndexToBits_data();
-    void stopBitTableMapsIndexToBits();
+    void settingTablesMapIndexToValue_data();
+    void settingTablesMapIndexToValue();
     void fixedSettingsAre115200EightNoneOne();
 
     void onlyAFailedReadOfAnOpenPortMeansTheDeviceIsGone();
@@ -45,22 +33,21 @@ private slots:
     void listingLeavesThePortAtTheLastPortTried();
 };
 
+// Each entry text also gives back the port's own name.
 void PortTablesTest::entryTextIsNameThenDescriptionInParentheses_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QString>("entry");
-    QTest::newRow("usb adapter") << "COM3"
-                                 << "USB Serial Port"
-                                 << "COM3(USB Serial Port)";
-    QTest::newRow("empty description") << "COM3"
-                                       << ""
-                                       << "COM3()";
-    QTest::newRow("device path") << "/dev/pts/7"
-                                 << "test"
-                                 << "/dev/pts/7(test)";
-    QTest::newRow("blanks kept as given") << "ttyUSB0"
-                                          << " FT232R "
-                                          << "ttyUSB0( FT232R )";
+    fixture::columns<QString, QString, QString>("name", "description", "entry");
+    const char *rows[][4] = {
+        {"usb adapter", "COM3", "USB Serial Port", "COM3(USB Serial Port)"},
+        {"empty description", "COM3", "", "COM3()"},
+        {"device path", "/dev/pts/7", "test", "/dev/pts/7(test)"},
+        {"blanks kept as given", "ttyUSB0", " FT232R ", "ttyUSB0( FT232R )"},
+        {"plain", "ttyUSB0", "FT232R USB UART", "ttyUSB0(FT232R USB UART)"},
+        {"empty description, COM1", "COM1", "", "COM1()"},
+        {"description with parentheses", "COM9", "Bridge (COM9)", "COM9(Bridge (COM9))"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r[0]) << QString::fromUtf8(r[1]) << QString::fromUtf8(r[2])
+                            << QString::fromUtf8(r[3]);
 }
 
 void PortTablesTest::entryTextIsNameThenDescriptionInParentheses() {
@@ -68,27 +55,23 @@ void PortTablesTest::entryTextIsNameThenDescriptionInParentheses() {
     QFETCH(QString, description);
     QFETCH(QString, entry);
     QCOMPARE(seriallink::portEntryText(name, description), entry);
+    QCOMPARE(seriallink::portNameFromEntry(entry), name);
 }
 
 void PortTablesTest::portNameIsTheEntryCutBeforeItsFirstParenthesis_data() {
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("name and description") << "COM3(USB Serial Port)"
-                                          << "COM3";
-    QTest::newRow("empty description") << "COM3()"
-                                       << "COM3";
-    QTest::newRow("no parenthesis") << "COM12"
-                                    << "COM12";
-    QTest::newRow("nothing selected") << ""
-                                      << "";
-    QTest::newRow("parenthesis in the description") << "COM4(Port (A))"
-                                                    << "COM4";
-    QTest::newRow("starts with a parenthesis") << "(odd)"
-                                               << "";
-    QTest::newRow("device path") << "/dev/pts/7(test)"
-                                 << "/dev/pts/7";
-    QTest::newRow("unclosed parenthesis") << "ttyS1("
-                                          << "ttyS1";
+    fixture::columns<QString, QString>("entry", "name");
+    const char *rows[][3] = {
+        {"name and description", "COM3(USB Serial Port)", "COM3"},
+        {"empty description", "COM3()", "COM3"},
+        {"no parenthesis", "COM12", "COM12"},
+        {"nothing selected", "", ""},
+        {"parenthesis in the description", "COM4(Port (A))", "COM4"},
+        {"starts with a parenthesis", "(odd)", ""},
+        {"device path", "/dev/pts/7(test)", "/dev/pts/7"},
+        {"unclosed parenthesis", "ttyS1(", "ttyS1"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r[0]) << QString::fromUtf8(r[1]) << QString::fromUtf8(r[2]);
 }
 
 void PortTablesTest::portNameIsTheEntryCutBeforeItsFirstParenthesis() {
@@ -97,107 +80,25 @@ void PortTablesTest::portNameIsTheEntryCutBeforeItsFirstParenthesis() {
     QCOMPARE(seriallink::portNameFromEntry(entry), name);
 }
 
-void PortTablesTest::portNameOfAnEntryTextIsThePortsOwnName_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("description");
-    QTest::newRow("plain") << "ttyUSB0"
-                           << "FT232R USB UART";
-    QTest::newRow("empty description") << "COM1"
-                                       << "";
-    QTest::newRow("description with parentheses") << "COM9"
-                                                  << "Bridge (COM9)";
+void PortTablesTest::settingTablesMapIndexToValue_data() {
+    fixture::addSettingTableRows();
 }
 
-void PortTablesTest::portNameOfAnEntryTextIsThePortsOwnName() {
-    QFETCH(QString, name);
-    QFETCH(QString, description);
-    QCOMPARE(seriallink::portNameFromEntry(seriallink::portEntryText(name, description)), name);
-}
-
-void PortTablesTest::baudRateTableMapsIndexToRate_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("listed");
-    QTest::addColumn<int>("rate");
-    const int rates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-    for (int i = 0; i < 8; ++i)
-        QTest::addRow("index %d", i) << i << true << rates[i];
-    QTest::newRow("index 8") << 8 << false << 0;
-    QTest::newRow("index -1") << -1 << false << 0;
-    QTest::newRow("large index") << 115200 << false << 0;
-}
-
-void PortTablesTest::baudRateTableMapsIndexToRate() {
+void PortTablesTest::settingTablesMapIndexToValue() {
+    QFETCH(QString, setting);
     QFETCH(int, index);
-    QFETCH(bool, listed);
-    QFETCH(int, rate);
-    const std::optional<qint32> got = seriallink::baudRateAt(index);
-    QCOMPARE(got.has_value(), listed);
-    if (listed)
-        QCOMPARE(*got, rate);
-}
-
-void PortTablesTest::dataBitTableMapsIndexToBits_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("listed");
-    QTest::addColumn<QSerialPort::DataBits>("bits");
-    QTest::newRow("5") << 0 << true << QSerialPort::Data5;
-    QTest::newRow("6") << 1 << true << QSerialPort::Data6;
-    QTest::newRow("7") << 2 << true << QSerialPort::Data7;
-    QTest::newRow("8") << 3 << true << QSerialPort::Data8;
-    // Unlisted rows yield nothing, so their value column is never read.
-    QTest::newRow("index 4") << 4 << false << QSerialPort::Data8;
-    QTest::newRow("index -1") << -1 << false << QSerialPort::Data8;
-}
-
-void PortTablesTest::dataBitTableMapsIndexToBits() {
-    QFETCH(int, index);
-    QFETCH(bool, listed);
-    QFETCH(QSerialPort::DataBits, bits);
-    const auto got = seriallink::dataBitsAt(index);
-    QCOMPARE(got.has_value(), listed);
-    if (listed)
-        QCOMPARE(*got, bits);
-}
-
-void PortTablesTest::parityTableMapsIndexToParity_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("listed");
-    QTest::addColumn<QSerialPort::Parity>("parity");
-    QTest::newRow("none") << 0 << true << QSerialPort::NoParity;
-    QTest::newRow("odd") << 1 << true << QSerialPort::OddParity;
-    QTest::newRow("even") << 2 << true << QSerialPort::EvenParity;
-    QTest::newRow("index 3") << 3 << false << QSerialPort::NoParity;
-    QTest::newRow("index -1") << -1 << false << QSerialPort::NoParity;
-}
-
-void PortTablesTest::parityTableMapsIndexToParity() {
-    QFETCH(int, index);
-    QFETCH(bool, listed);
-    QFETCH(QSerialPort::Parity, parity);
-    const auto got = seriallink::parityAt(index);
-    QCOMPARE(got.has_value(), listed);
-    if (listed)
-        QCOMPARE(*got, parity);
-}
-
-void PortTablesTest::stopBitTableMapsIndexToBits_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("listed");
-    QTest::addColumn<QSerialPort::StopBits>("bits");
-    QTest::newRow("one") << 0 << true << QSerialPort::OneStop;
-    QTest::newRow("two") << 1 << true << QSerialPort::TwoStop;
-    QTest::newRow("index 2") << 2 << false << QSerialPort::OneStop;
-    QTest::newRow("index -1") << -1 << false << QSerialPort::OneStop;
-}
-
-void PortTablesTest::stopBitTableMapsIndexToBits() {
-    QFETCH(int, index);
-    QFETCH(bool, listed);
-    QFETCH(QSerialPort::StopBits, bits);
-    const auto got = seriallink::stopBitsAt(index);
-    QCOMPARE(got.has_value(), listed);
-    if (listed)
-        QCOMPARE(*got, bits);
+    QFETCH(int, value);
+    const auto valueOf = [](const auto &got) { return got ? int(*got) : -1; };
+    int got = -2;
+    if (setting == QLatin1String("baud rate"))
+        got = valueOf(seriallink::baudRateAt(index));
+    else if (setting == QLatin1String("data bits"))
+        got = valueOf(seriallink::dataBitsAt(index));
+    else if (setting == QLatin1String("parity"))
+        got = valueOf(seriallink::parityAt(index));
+    else if (setting == QLatin1String("stop bits"))
+        got = valueOf(seriallink::stopBitsAt(index));
+    QCOMPARE(got, value);
 }
 
 void PortTablesTest::fixedSettingsAre115200EightNoneOne() {
@@ -215,21 +116,17 @@ void PortTablesTest::fixedSettingsAre115200EightNoneOne() {
     QCOMPARE(port.flowControl(), QSerialPort::NoFlowControl);
 }
 
-// Another process may hold a reported port for a moment (every window being built opens each
-// one in turn), so a differing list is taken again before it counts as wrong.
 void PortTablesTest::listingReportsExactlyThePortsThatOpen() {
     QSerialPort port;
-    QStringList listed, expected;
     int count = -1;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        listed.clear();
+    const auto list = [&] {
+        QStringList listed;
         count = seriallink::listOpenablePorts(port, [&](const QString &entry) { listed << entry; });
-        expected = portsThatOpenNow();
-        if (listed == expected)
-            break;
-        QTest::qSleep(50);
-    }
-    QCOMPARE(listed, expected);
+        return listed;
+    };
+    QStringList expected;
+    QVERIFY2(fixture::listsTheOpenablePorts(list(), list, &expected),
+             qPrintable(expected.join(QLatin1Char(' '))));
     QCOMPARE(count, expected.size());
     QVERIFY(!port.isOpen());
 }

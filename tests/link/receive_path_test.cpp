@@ -1,19 +1,21 @@
 // The receive path over a real pseudo-terminal: bytes collect in rxBuffer, are cut into frames
 // once the line has been quiet for 200 ms, or at once when the buffer reaches its bound.
-#include "link_fixture.h"
+#include "support/table.h"
+#include "support/test_main.h"
+#include "support/window_fixture.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 
 #include <memory>
 
-using namespace linkfixture;
+using namespace fixture;
+using namespace frames;
 
 class ReceivePathTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -34,40 +36,33 @@ private slots:
     void neverPausingSenderLosesNoByteAndTheBufferStaysBounded();
 
 private:
-    Serial &w() { return *window; }
-    const protocol::DeviceState &state() { return SerialProbe::state(*window); }
-    QByteArray &rxBuffer() { return SerialProbe::rxBuffer(*window); }
-    bool send(const QByteArray &data) { return sendAndWaitForPass(*pty, *passes, data); }
+    Serial &w() { return win->w(); }
+    const protocol::DeviceState &state() { return win->state(); }
+    QByteArray &rxBuffer() { return SerialProbe::rxBuffer(w()); }
+    PtyPair *pty() { return win->pty.get(); }
+    bool send(const QByteArray &data) { return sendAndWaitForPass(*pty(), *passes, data); }
 
-    std::unique_ptr<WorkDir> work;
-    std::unique_ptr<Serial> window;
-    std::unique_ptr<PtyPair> pty;
+    // Each case: a window open on its own pseudo-terminal, its passes counted.
+    std::unique_ptr<PtyWindow> win;
     std::unique_ptr<PassCounter> passes;
 };
 
-void ReceivePathTest::initTestCase() {
-    work = WorkDir::chinese();
-}
-
 void ReceivePathTest::init() {
-    window = std::make_unique<Serial>();
-    pty = std::make_unique<PtyPair>();
-    QVERIFY(pty->isValid());
-    passes = std::make_unique<PassCounter>(*window);
-    QVERIFY(openOnPty(*window, *pty));
+    win = std::make_unique<PtyWindow>();
+    passes = std::make_unique<PassCounter>(win->w());
+    QVERIFY(win->open());
 }
 
 void ReceivePathTest::cleanup() {
     passes.reset();
-    window.reset();
-    pty.reset();
+    win.reset();
 }
 
 void ReceivePathTest::nothingIsDispatchedUntilTheLineIsQuiet() {
     const QByteArray frame = systemStatus(0, 0, dcOnBit);
     QElapsedTimer sinceWrite;
     sinceWrite.start();
-    QVERIFY(pty->write(frame));
+    QVERIFY(pty()->write(frame));
     // No pass can run before 200 ms have passed since the bytes were written.
     bool sawBuffered = false;
     bool earlyDispatch = false;
@@ -89,7 +84,7 @@ void ReceivePathTest::nothingIsDispatchedUntilTheLineIsQuiet() {
 }
 
 void ReceivePathTest::frameSplitAcrossTwoBurstsIsJoined_data() {
-    QTest::addColumn<int>("cut");
+    fixture::columns<int>("cut");
     const QByteArray frame = systemStatus(0, 0, dcOnBit);
     for (int cut = 2; cut < frame.size(); ++cut)
         QTest::addRow("after byte %d of %d", cut, int(frame.size())) << cut;
@@ -212,7 +207,7 @@ void ReceivePathTest::reachingTheBoundCutsAtOnceAndKeepsALoneCodeByte() {
     rxBuffer() = QByteArray(bound - 1 - status.size(), 0x11) + status;
 
     // The arriving code byte fills the buffer to the bound.
-    QVERIFY(pty->write(temp.left(1)));
+    QVERIFY(pty()->write(temp.left(1)));
     QVERIFY(waitUntil([&] { return state().dcOn; }));
     QCOMPARE(rxBuffer(), temp.left(1));
     QCOMPARE(passes->count(), 0);
@@ -227,7 +222,7 @@ void ReceivePathTest::oneByteBelowTheBoundWaitsForTheQuietLine() {
     const QByteArray status = systemStatus(0, 0, dcOnBit);
     rxBuffer() = QByteArray(bound - 2 - status.size(), 0x11) + status;
 
-    QVERIFY(pty->write(bytes({0x11})));
+    QVERIFY(pty()->write(bytes({0x11})));
     QVERIFY(waitUntil([&] { return rxBuffer().size() == bound - 1; }));
     QCOMPARE(state().dcOn, false);
     QVERIFY(passes->waitForCount(1));
@@ -295,7 +290,7 @@ void ReceivePathTest::neverPausingSenderLosesNoByteAndTheBufferStaysBounded() {
             stream += streamFrame(framesBuilt++);
         const int end = (written / frameSize + framesPerChunk) * frameSize + 1;
         beat();
-        QVERIFY(pty->write(stream.mid(written, end - written)));
+        QVERIFY(pty()->write(stream.mid(written, end - written)));
         written = end;
 
         // Wait until the window has taken every byte written: frames applied plus bytes
@@ -341,5 +336,5 @@ void ReceivePathTest::neverPausingSenderLosesNoByteAndTheBufferStaysBounded() {
     QVERIFY(rxBuffer().isEmpty());
 }
 
-QTEST_MAIN(ReceivePathTest)
+LASER_WINDOW_TEST_MAIN(ReceivePathTest)
 #include "receive_path_test.moc"

@@ -2,6 +2,7 @@
 // mistake an operator makes, never quoting a value.
 #include "plant/config.h"
 #include "support/english.h"
+#include "support/table.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -76,8 +77,7 @@ private slots:
     }
 
     void mistakesGiveOneLineNamingTheFileAndLine_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("error");
+        fixture::columns<QByteArray, QString>("text", "error");
         QTest::newRow("empty") << QByteArray() << "plant.ini: no [mqtt] section";
         QTest::newRow("no url") << QByteArray("[mqtt]\nusername = a\n")
                                 << "plant.ini: url is missing";

@@ -1,14 +1,15 @@
 // The window and the plant link: without config/plant.ini the program holds no network socket
 // and shows nothing new; with one it connects out and shows the link's line in the status bar.
 #include "history/recorder.h"
+#include "plant/plant_link.h"
+#include "support/broker.h"
+#include "support/tcp_sockets.h"
 #include "support/window_fixture.h"
-#include "tests/plant/broker.h"
 #include "ui/diagnostics/diagnostics_window.h"
 #include "ui/diagnostics/tabs.h"
 
 #include <QDir>
 #include <QLabel>
-#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStatusBar>
@@ -18,44 +19,20 @@
 
 namespace {
 
-// Inodes of the TCP sockets of this machine (IPv4 and IPv6), from /proc/net.
-QSet<QString> tcpInodes() {
-    QSet<QString> inodes;
-    for (const char *table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
-        QFile file{QString::fromLatin1(table)};
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        file.readLine(); // header
-        while (!file.atEnd()) {
-            const QList<QByteArray> fields = file.readLine().simplified().split(' ');
-            if (fields.size() > 9)
-                inodes.insert(QString::fromLatin1(fields.at(9)));
-        }
-    }
-    return inodes;
-}
-
-// How many of this process's file descriptors are TCP sockets.
-int ownTcpSockets() {
-    const QSet<QString> tcp = tcpInodes();
-    int count = 0;
-    const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QString &fd : fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
-        const QString target = QFile::symLinkTarget(fds.filePath(fd));
-        const QString name = QFileInfo(target).fileName();
-        if (name.startsWith(QStringLiteral("socket:[")) &&
-            tcp.contains(name.mid(8, name.size() - 9)))
-            ++count;
-    }
-    return count;
-}
-
-// config/plant.ini in the current directory, with `content`.
-bool writePlantIni(const QByteArray &content) {
-    QDir().mkpath(QStringLiteral("config"));
-    QFile ini(QStringLiteral("config/plant.ini"));
-    return ini.open(QIODevice::WriteOnly) && ini.write(content) == content.size();
-}
+// A running broker on loopback, a subscriber to `filter` on it, and a fresh working directory
+// whose config/plant.ini names the broker.
+struct PlantSetup {
+    explicit PlantSetup(const std::string &filter)
+        : ready(broker.start() &&
+                WorkDir::writeConfig(QStringLiteral("plant.ini"),
+                                     "[mqtt]\nurl = " + broker.url().toUtf8() + "\n") &&
+                WorkDir::writeConfig(QStringLiteral("language.gl"), "language = english")),
+          sub(broker.port, filter) {}
+    Broker broker;
+    WorkDir work;
+    bool ready;
+    Subscriber sub;
+};
 
 // Everything this process wrote through Qt's message handler (standard error).
 QStringList messages;
@@ -88,12 +65,14 @@ class PlantWindowTest : public QObject {
 private slots:
     void withoutPlantIniTheWindowOpensNoNetworkSocket() {
         WorkDir work;
-        QCOMPARE(ownTcpSockets(), 0);
+        QCOMPARE(fixture::tcpSocketsOf(), 0);
         Serial window;
         window.show();
-        // Long enough for a connection attempt and several refresh passes.
-        QTest::qWait(1500);
-        QCOMPARE(ownTcpSockets(), 0);
+        // No link at all, and none after five refresh passes, where a link would publish.
+        QCOMPARE(window.findChild<plant::PlantLink *>(), nullptr);
+        SerialProbe::ticks(window, 1000);
+        QCoreApplication::processEvents();
+        QCOMPARE(fixture::tcpSocketsOf(), 0);
         QCOMPARE(window.findChild<QLabel *>(QStringLiteral("plantLinkState")), nullptr);
         QVERIFY(!QDir(QStringLiteral("config")).exists(QStringLiteral("plant.ini")));
     }
@@ -101,25 +80,20 @@ private slots:
     void withPlantIniTheWindowConnectsAndShowsTheLinkState() {
         if (!Broker::available())
             QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
-        Broker broker;
-        QVERIFY(broker.start());
-        Subscriber sub(broker.port, "laser/+/status");
-        const int before = ownTcpSockets();
-
-        WorkDir work;
-        WorkDir::writePreference("language = english");
-        QVERIFY(writePlantIni("[mqtt]\nurl = " + broker.url().toUtf8() + "\n"));
+        PlantSetup plant("laser/+/status");
+        QVERIFY(plant.ready);
+        const int before = fixture::tcpSocketsOf();
 
         Serial window;
         window.show();
         auto *label = window.findChild<QLabel *>(QStringLiteral("plantLinkState"));
         QVERIFY(label);
         QTRY_COMPARE_WITH_TIMEOUT(
-            label->text(), QStringLiteral("Plant link: connected to 127.0.0.1:%1").arg(broker.port),
-            10000);
-        QCOMPARE(ownTcpSockets(), before + 1);
+            label->text(),
+            QStringLiteral("Plant link: connected to 127.0.0.1:%1").arg(plant.broker.port), 10000);
+        QCOMPARE(fixture::tcpSocketsOf(), before + 1);
         // The refresh pass feeds the status.
-        const auto status = sub.collect(QStringLiteral("status"), 1);
+        const auto status = plant.sub.collect(QStringLiteral("status"), 1);
         QCOMPARE(status.size(), size_t(1));
         QVERIFY(status[0].payload.contains("\"link\""));
     }
@@ -127,13 +101,8 @@ private slots:
     void theHistorysEventsReachTheBrokerAndTheLinkTabShowsTheLine() {
         if (!Broker::available())
             QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
-        Broker broker;
-        QVERIFY(broker.start());
-        Subscriber sub(broker.port, "laser/+/events");
-
-        WorkDir work;
-        WorkDir::writePreference("language = english");
-        QVERIFY(writePlantIni("[mqtt]\nurl = " + broker.url().toUtf8() + "\n"));
+        PlantSetup plant("laser/+/events");
+        QVERIFY(plant.ready);
 
         PtyPair pty;
         Serial window;
@@ -144,7 +113,7 @@ private slots:
 
         // Opening the port is a history event, and so goes to the broker.
         QVERIFY(fixture::openOnPty(window, pty));
-        const auto events = sub.collect(QStringLiteral("events"), 1);
+        const auto events = plant.sub.collect(QStringLiteral("events"), 1);
         QCOMPARE(events.size(), size_t(1));
         QVERIFY2(events[0].payload.contains("\"name\":\"opened\""), events[0].payload.constData());
         QVERIFY(events[0].payload.contains("\"category\":\"link\""));
@@ -160,16 +129,18 @@ private slots:
     void aMalformedPlantIniShowsOneLineAndTheWindowWorks() {
         WorkDir work;
         WorkDir::writePreference("language = english");
-        QVERIFY(writePlantIni("[mqtt]\nurl = ftp://example\n"));
+        QVERIFY(WorkDir::writeConfig(QStringLiteral("plant.ini"), "[mqtt]\nurl = ftp://example\n"));
         Serial window;
         window.show();
         auto *label = window.findChild<QLabel *>(QStringLiteral("plantLinkState"));
         QVERIFY(label);
         QCOMPARE(label->text(), QStringLiteral("Plant link off: config/plant.ini line 2: url must "
                                                "start with mqtt:// or mqtts://"));
-        QTest::qWait(500);
-        QCOMPARE(ownTcpSockets(), 0);
+        // Off for good: no connection, not even after two refresh passes fed it the status.
         SerialProbe::ticks(window, 400);
+        QCoreApplication::processEvents();
+        QCOMPARE(window.findChild<plant::PlantLink *>()->report().state, plant::LinkState::Off);
+        QCOMPARE(fixture::tcpSocketsOf(), 0);
         QCOMPARE(SerialProbe::form(window)->stackedWidget->currentIndex(), 0);
     }
 
@@ -194,7 +165,7 @@ private slots:
         QFETCH(QString, said);
         WorkDir work;
         WorkDir::writePreference("language = english");
-        QVERIFY(writePlantIni(ini));
+        QVERIFY(WorkDir::writeConfig(QStringLiteral("plant.ini"), ini));
         messages.clear();
         const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
         PtyPair pty;

@@ -1,6 +1,7 @@
 // The frames the program sends to the CCB.
 
 #include "support/frames.h"
+#include "support/table.h"
 
 #include "protocol/commands.h"
 #include "protocol/frame.h"
@@ -35,15 +36,26 @@ class CommandsTest : public QObject {
 
 private slots:
     void commandFramesGoOnTheWireAsDocumented_data() {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<QByteArray>("wire");
+        fixture::columns<QByteArray, QByteArray>("frame", "wire");
         QTest::newRow("clear all faults") << clearAllFaultsFrame() << hex("99 03 00 33 7B");
         QTest::newRow("DC on sends 0") << dcSwitchFrame(true) << hex("B3 03 00 72 7C");
         QTest::newRow("DC off sends 1") << dcSwitchFrame(false) << hex("B3 03 01 62 5D");
-        QTest::newRow("red light on")
-            << redLightFrame(1) << hex("EF 0E 11 00 00 38 32 01 7F 7F 00 00 00 00 1E 71");
-        QTest::newRow("red light off")
-            << redLightFrame(2) << hex("EF 0E 11 00 00 38 32 02 7F 7F 00 00 00 00 46 73");
+        // The red light (parameter 50): only the low three bits of the operation go out.
+        const struct {
+            const char *tag;
+            quint8 operation;
+            const char *rest;
+        } red[] = {
+            {"red light on", 1, "01 7F 7F 00 00 00 00 1E 71"},
+            {"red light off", 2, "02 7F 7F 00 00 00 00 46 73"},
+            {"red light 9 sends 1", 9, "01 7F 7F 00 00 00 00 1E 71"},
+            {"red light 10 sends 2", 10, "02 7F 7F 00 00 00 00 46 73"},
+            {"red light 255 sends 7", 255, "07 7F 7F 00 00 00 00 3F 54"},
+            {"red light 8 sends 0", 8, "00 7F 7F 00 00 00 00 26 10"},
+        };
+        for (const auto &r : red)
+            QTest::newRow(r.tag) << redLightFrame(r.operation)
+                                 << hex("EF 0E 11 00 00 38 32") + hex(r.rest);
         QTest::newRow("settings read-back")
             << settingsReadFrame() << hex("EF 07 09 00 00 00 28 57 5D");
     }
@@ -53,26 +65,8 @@ private slots:
         QCOMPARE(frame.toHex(' '), wire.toHex(' '));
     }
 
-    void redLightKeepsOnlyTheLowThreeBitsOfItsOperation_data() {
-        QTest::addColumn<int>("redOP");
-        QTest::addColumn<int>("valueByte");
-        QTest::newRow("9 sends 1") << 9 << 0x01;
-        QTest::newRow("10 sends 2") << 10 << 0x02;
-        QTest::newRow("255 sends 7") << 255 << 0x07;
-        QTest::newRow("8 sends 0") << 8 << 0x00;
-    }
-    void redLightKeepsOnlyTheLowThreeBitsOfItsOperation() {
-        QFETCH(int, redOP);
-        QFETCH(int, valueByte);
-        const QByteArray frame = redLightFrame(quint8(redOP));
-        QCOMPARE(int(quint8(frame.at(7))), valueByte);
-        QCOMPARE(frame.mid(8, 6), hex("7F 7F 00 00 00 00"));
-        QCOMPARE(checkFrame(frame), frameCrcOk);
-        QCOMPARE(frame, redLightFrame(quint8(valueByte)));
-    }
-
     void everySentFramePassesTheCheckAndCountsItsLength_data() {
-        QTest::addColumn<QByteArray>("frame");
+        fixture::columns<QByteArray>("frame");
         QTest::newRow("clear all faults") << clearAllFaultsFrame();
         QTest::newRow("DC on") << dcSwitchFrame(true);
         QTest::newRow("DC off") << dcSwitchFrame(false);
@@ -102,10 +96,8 @@ private slots:
     }
 
     void parameterRequestHeaderCarriesOperationLengthAndNumber_data() {
-        QTest::addColumn<int>("operation");
-        QTest::addColumn<int>("parameter");
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<QByteArray>("header");
+        fixture::columns<int, int, QByteArray, QByteArray>("operation", "parameter", "value",
+                                                           "header");
         QTest::newRow("read 40") << int(operationRead) << 40 << QByteArray()
                                  << hex("EF 07 09 00 00 00 28");
         QTest::newRow("write 50, 7 bytes")

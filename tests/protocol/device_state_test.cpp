@@ -1,6 +1,7 @@
 // DeviceState: what resetDeviceState clears and keeps, and that comparison sees every field.
 
 #include "support/frames.h"
+#include "support/table.h"
 
 #include "protocol/device_state.h"
 
@@ -45,8 +46,7 @@ class DeviceStateTest : public QObject {
 
 private slots:
     void resetClearsOrKeepsEachField_data() {
-        QTest::addColumn<Change>("change");
-        QTest::addColumn<bool>("cleared");
+        fixture::columns<Change, bool>("change", "cleared");
 
         // texts
         addField(
@@ -81,6 +81,8 @@ private slots:
             "pwmFreq", [](DeviceState &s) { s.pwmFreq = 1; }, true);
         addField(
             "analogIn1", [](DeviceState &s) { s.analogIn1 = 1; }, true);
+        // flags of the state itself
+        auto whole = +[](DeviceState &s) -> DeviceState & { return s; };
         const QVector<QPair<const char *, bool DeviceState::*>> flags = {
             {"dinEStop2", &DeviceState::dinEStop2},
             {"dinPwm", &DeviceState::dinPwm},
@@ -96,11 +98,7 @@ private slots:
             {"laserReady", &DeviceState::laserReady},
             {"dcOn", &DeviceState::dcOn},
         };
-        for (const auto &f : flags) {
-            const auto member = f.second;
-            addField(
-                f.first, [member](DeviceState &s) { s.*member = true; }, true);
-        }
+        addRecordFlags<DeviceState>("", whole, flags, true);
 
         // modules: the shown one goes gray except its PD alarm; the others are not touched
         const QVector<QPair<const char *, bool ModuleStatus::*>> clearedModuleFlags = {
@@ -170,12 +168,8 @@ private slots:
             {"redOnBeam", &SystemSettings::redOnBeam},
             {"redOnExternal", &SystemSettings::redOnExternal},
         };
-        for (const auto &f : settingsFlags) {
-            const auto member = f.second;
-            addField(
-                QByteArray("settings.") + f.first,
-                [member](DeviceState &s) { s.settings.*member = true; }, true);
-        }
+        auto settings = +[](DeviceState &s) -> SystemSettings & { return s.settings; };
+        addRecordFlags<SystemSettings>("settings.", settings, settingsFlags, true);
         addField(
             "settings.opModeUsr", [](DeviceState &s) { s.settings.opModeUsr = 3; }, true);
         addField(
@@ -230,10 +224,7 @@ private slots:
     }
 
     void resetWithAModuleIndexOutsideTheRecordsTouchesNoRecord_data() {
-        QTest::addColumn<int>("index");
-        QTest::newRow("-1") << -1;
-        QTest::newRow("3") << 3;
-        QTest::newRow("127") << 127;
+        fixture::column<int>("index", {{"-1", -1}, {"3", 3}, {"127", 127}});
     }
     void resetWithAModuleIndexOutsideTheRecordsTouchesNoRecord() {
         QFETCH(int, index);

@@ -1,6 +1,7 @@
 // Check bytes of a frame and the seven-byte system settings value.
 
 #include "support/frames.h"
+#include "support/table.h"
 
 #include "protocol/frame.h"
 #include "protocol/system_settings.h"
@@ -76,8 +77,7 @@ private slots:
     }
 
     void crcOfOneByteReadsTheTableEntry_data() {
-        QTest::addColumn<int>("byte");
-        QTest::addColumn<int>("entry");
+        fixture::columns<int, int>("byte", "entry");
         QTest::newRow("entry 0") << 0 << 0x0000;
         QTest::newRow("entry 1") << 1 << 0x1021;
         QTest::newRow("entry 2") << 2 << 0x2042;
@@ -110,8 +110,7 @@ private slots:
     void crcOfClearAllFaultsIsB3FB() { QCOMPARE(crcOf(hex("99 03 00")), quint16(0xB3FB)); }
 
     void appendCheckBytesCompletesTheCommandFrames_data() {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("wire");
+        fixture::columns<QByteArray, QByteArray>("body", "wire");
         QTest::newRow("clear all faults") << hex("99 03 00") << hex("99 03 00 33 7B");
         QTest::newRow("DC on") << hex("B3 03 00") << hex("B3 03 00 72 7C");
         QTest::newRow("DC off") << hex("B3 03 01") << hex("B3 03 01 62 5D");
@@ -145,8 +144,7 @@ private slots:
     }
 
     void checkFrameComparesFourteenBitsOfTheCrc_data() {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<int>("result");
+        fixture::columns<QByteArray, int>("frame", "result");
         QTest::newRow("clear all faults") << hex("99 03 00 33 7B") << int(frameCrcOk);
         QTest::newRow("red light on")
             << hex("EF 0E 11 00 00 38 32 01 7F 7F 00 00 00 00 1E 71") << int(frameCrcOk);
@@ -181,9 +179,7 @@ private slots:
 
     // --- the settings value ---
     void eachFlagTravelsInItsOwnBit_data() {
-        QTest::addColumn<SettingsFlag>("flag");
-        QTest::addColumn<int>("byte");
-        QTest::addColumn<int>("bit");
+        fixture::columns<SettingsFlag, int, int>("flag", "byte", "bit");
         for (const FlagPlace &p : flagPlaces)
             QTest::newRow(p.name) << p.flag << p.byte << p.bit;
     }
@@ -210,52 +206,44 @@ private slots:
         QVERIFY(!(decodeSystemSettings(inverse.constData()).*flag));
     }
 
-    void operatingModeUsesBitsThreeAndFour_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("byte0");
-        QTest::newRow("automatic") << 0 << 0x00;
-        QTest::newRow("forced external") << 1 << 0x08;
-        QTest::newRow("forced internal") << 2 << 0x10;
-        QTest::newRow("mode 3 carried as received") << 3 << 0x18;
+    // The two number fields, each alone in the value: its byte, every other byte zero, and the
+    // number read back from it.
+    void numberFieldsEncodeIntoTheirByte_data() {
+        fixture::columns<QString, int, int, int, int>("field", "number", "index", "byte",
+                                                      "decoded");
+        const QString mode = QStringLiteral("opModeUsr"), leakage = QStringLiteral("leakage");
+        // The operating mode in bits 3 and 4 of byte 0.
+        QTest::newRow("automatic") << mode << 0 << 0 << 0x00 << 0;
+        QTest::newRow("forced external") << mode << 1 << 0 << 0x08 << 1;
+        QTest::newRow("forced internal") << mode << 2 << 0 << 0x10 << 2;
+        QTest::newRow("mode 3 carried as received") << mode << 3 << 0 << 0x18 << 3;
+        QTest::newRow("mode outside two bits is cut") << mode << 5 << 0 << 0x08 << 1;
+        // The leakage level in steps of 50 in byte 4.
+        QTest::newRow("4050") << leakage << 4050 << 4 << 81 << 4050;
+        QTest::newRow("75 rounds down") << leakage << 75 << 4 << 1 << 50;
+        QTest::newRow("49 rounds down to 0") << leakage << 49 << 4 << 0 << 0;
+        QTest::newRow("6350 is the top") << leakage << 6350 << 4 << 127 << 6350;
+        QTest::newRow("6400 wraps to 0") << leakage << 6400 << 4 << 0 << 0;
     }
-    void operatingModeUsesBitsThreeAndFour() {
-        QFETCH(int, mode);
-        QFETCH(int, byte0);
+    void numberFieldsEncodeIntoTheirByte() {
+        QFETCH(QString, field);
+        QFETCH(int, number);
+        QFETCH(int, index);
+        QFETCH(int, byte);
+        QFETCH(int, decoded);
+        const bool isMode = field == QLatin1String("opModeUsr");
         SystemSettings s;
-        s.opModeUsr = mode;
+        (isMode ? s.opModeUsr : s.pdLeakageLevel) = number;
         const QByteArray value = encodeSystemSettings(s);
-        QCOMPARE(int(quint8(value.at(0))), byte0);
-        QCOMPARE(decodeSystemSettings(value.constData()).opModeUsr, mode);
-    }
-
-    void operatingModeOutsideTwoBitsIsCutOnEncoding() {
-        SystemSettings s;
-        s.opModeUsr = 5;
-        QCOMPARE(int(quint8(encodeSystemSettings(s).at(0))), 0x08);
-    }
-
-    void leakageLevelEncodesInStepsOfFifty_data() {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("byte4");
-        QTest::newRow("4050") << 4050 << 81;
-        QTest::newRow("75 rounds down") << 75 << 1;
-        QTest::newRow("49 rounds down to 0") << 49 << 0;
-        QTest::newRow("6350 is the top") << 6350 << 127;
-        QTest::newRow("6400 wraps to 0") << 6400 << 0;
-    }
-    void leakageLevelEncodesInStepsOfFifty() {
-        QFETCH(int, level);
-        QFETCH(int, byte4);
-        SystemSettings s;
-        s.pdLeakageLevel = level;
-        const QByteArray value = encodeSystemSettings(s);
-        QCOMPARE(int(quint8(value.at(4))), byte4);
-        QCOMPARE(value.left(4), QByteArray(4, '\0'));
+        QByteArray expected(systemSettingsSize, '\0');
+        expected[index] = char(byte);
+        QCOMPARE(value.toHex(' '), expected.toHex(' '));
+        const SystemSettings back = decodeSystemSettings(value.constData());
+        QCOMPARE(isMode ? back.opModeUsr : back.pdLeakageLevel, decoded);
     }
 
     void leakageLevelDecodesAsReceived_data() {
-        QTest::addColumn<int>("byte4");
-        QTest::addColumn<int>("level");
+        fixture::columns<int, int>("byte4", "level");
         QTest::newRow("0x7F") << 0x7F << 6350;
         QTest::newRow("100") << 100 << 5000;
         QTest::newRow("1") << 1 << 50;
@@ -278,12 +266,11 @@ private slots:
     }
 
     void unusedBitsAndTrailingBytesChangeNothingOnDecoding_data() {
-        QTest::addColumn<QByteArray>("value");
-        QTest::newRow("byte 0 bit 0") << hex("01 00 00 00 00 00 00");
-        QTest::newRow("byte 0 bit 5") << hex("20 00 00 00 00 00 00");
-        QTest::newRow("byte 0 bit 6") << hex("40 00 00 00 00 00 00");
-        QTest::newRow("bytes 5 and 6") << hex("00 00 00 00 00 7F 7F");
-        QTest::newRow("all of them") << hex("61 00 00 00 00 55 2A");
+        fixture::column<QByteArray>("value", {{"byte 0 bit 0", hex("01 00 00 00 00 00 00")},
+                                              {"byte 0 bit 5", hex("20 00 00 00 00 00 00")},
+                                              {"byte 0 bit 6", hex("40 00 00 00 00 00 00")},
+                                              {"bytes 5 and 6", hex("00 00 00 00 00 7F 7F")},
+                                              {"all of them", hex("61 00 00 00 00 55 2A")}});
     }
     void unusedBitsAndTrailingBytesChangeNothingOnDecoding() {
         QFETCH(QByteArray, value);

@@ -2,6 +2,7 @@
 // routes to it.
 
 #include "support/frames.h"
+#include "support/table.h"
 
 #include "protocol/commands.h"
 #include "protocol/describe.h"
@@ -52,9 +53,7 @@ void addRow(const char *name, const QByteArray &frame, const Change &change) {
 }
 
 void addColumns() {
-    QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<DeviceState>("start");
-    QTest::addColumn<DeviceState>("expected");
+    fixture::columns<QByteArray, DeviceState, DeviceState>("frame", "start", "expected");
 }
 
 void runRow(Parser parse) {
@@ -500,8 +499,7 @@ private slots:
 
     // --- every parser: frames it must refuse ---
     void rejectedFramesLeaveEveryFieldAsItWas_data() {
-        QTest::addColumn<Parser>("parse");
-        QTest::addColumn<QByteArray>("frame");
+        fixture::columns<Parser, QByteArray>("parse", "frame");
         const QByteArray type = QByteArray("T") + zeros(15);
         const QByteArray serial = QByteArray("S") + zeros(11);
         const QByteArray version = QByteArray("V1.2.3");
@@ -660,8 +658,7 @@ private slots:
     }
 
     void dispatchHandsEachCodeToItsOwnParser_data() {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<Parser>("parse");
+        fixture::columns<QByteArray, Parser>("frame", "parse");
         QTest::newRow("0xA2") << productInfo(QByteArray("P") + zeros(15),
                                              QByteArray("S") + zeros(11))
                               << Parser(parseProductInfoReply);

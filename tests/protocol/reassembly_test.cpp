@@ -1,6 +1,7 @@
 // Cutting received bytes into frames, and the frames through the dispatcher.
 
 #include "support/frames.h"
+#include "support/table.h"
 
 #include "protocol/device_state.h"
 #include "protocol/dispatch.h"
@@ -43,10 +44,8 @@ class ReassemblyTest : public QObject {
 
 private slots:
     void passCutsFramesAndKeepsWhatIsUnfinished_data() {
-        QTest::addColumn<QByteArray>("buffer");
-        QTest::addColumn<PassKind>("kind");
-        QTest::addColumn<Frames>("frames");
-        QTest::addColumn<QByteArray>("left");
+        fixture::columns<QByteArray, PassKind, Frames, QByteArray>("buffer", "kind", "frames",
+                                                                   "left");
 
         const PassKind quiet = PassKind::QuietLine;
         const PassKind early = PassKind::Early;
@@ -120,7 +119,7 @@ private slots:
     }
 
     void frameSplitAcrossTwoBurstsIsJoined_data() {
-        QTest::addColumn<int>("split");
+        fixture::columns<int>("split");
         const QByteArray stream = hex("00") + status + dew;
         // Anywhere after the length byte of the dew-point frame.
         for (int split = 1 + status.size() + 2; split < stream.size(); ++split)
@@ -152,7 +151,7 @@ private slots:
     }
 
     void earlyPassAtAnySplitLosesNothing_data() {
-        QTest::addColumn<int>("split");
+        fixture::columns<int>("split");
         const QByteArray stream = status + hex("E6 00") + dew + temp + longest;
         for (int split = 0; split <= stream.size(); ++split)
             QTest::newRow(QByteArray::number(split).constData()) << split;

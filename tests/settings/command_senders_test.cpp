@@ -1,5 +1,7 @@
 // The command senders, seen from the CCB's end of a pseudo-terminal.
 
+#include "support/table.h"
+#include "support/test_main.h"
 #include "support/window_fixture.h"
 
 #include "protocol/device_state.h"
@@ -13,32 +15,23 @@ using frames::sevenBytes;
 
 namespace {
 
-// The senders by name, so that tables can list them.
+// The senders by name, so that tables can list them; redOn(N) takes any operation byte.
 void runSender(Serial &w, const QByteArray &name) {
-    if (name == "clearFaultAll")
-        SerialProbe::cmdSnd_clearFaultAll(w);
-    else if (name == "ccbDcOn(true)")
-        SerialProbe::cmdSnd_ccbDcOn(w, true);
-    else if (name == "ccbDcOn(false)")
-        SerialProbe::cmdSnd_ccbDcOn(w, false);
-    else if (name == "redOn(1)")
-        SerialProbe::cmdSnd_redOn(w, 1);
-    else if (name == "redOn(2)")
-        SerialProbe::cmdSnd_redOn(w, 2);
-    else if (name == "redOn(9)")
-        SerialProbe::cmdSnd_redOn(w, 9);
-    else if (name == "redOn(10)")
-        SerialProbe::cmdSnd_redOn(w, 10);
-    else if (name == "redOn(255)")
-        SerialProbe::cmdSnd_redOn(w, 255);
-    else if (name == "Pgm(1)")
-        SerialProbe::cmdSnd_Pgm(w, 1);
-    else if (name == "sysSet_readBack")
-        SerialProbe::cmdSnd_sysSet_readBack(w);
-    else if (name == "sysSet_Set")
-        SerialProbe::cmdSnd_sysSet_Set(w);
-    else
-        QFAIL(qPrintable("unknown sender " + name));
+    using Sender = void (*)(Serial &);
+    const std::pair<const char *, Sender> senders[] = {
+        {"clearFaultAll", SerialProbe::cmdSnd_clearFaultAll},
+        {"ccbDcOn(true)", [](Serial &s) { SerialProbe::cmdSnd_ccbDcOn(s, true); }},
+        {"ccbDcOn(false)", [](Serial &s) { SerialProbe::cmdSnd_ccbDcOn(s, false); }},
+        {"Pgm(1)", [](Serial &s) { SerialProbe::cmdSnd_Pgm(s, 1); }},
+        {"sysSet_readBack", SerialProbe::cmdSnd_sysSet_readBack},
+        {"sysSet_Set", SerialProbe::cmdSnd_sysSet_Set},
+    };
+    for (const auto &sender : senders)
+        if (name == sender.first)
+            return sender.second(w);
+    if (name.startsWith("redOn(") && name.endsWith(')'))
+        return SerialProbe::cmdSnd_redOn(w, quint8(name.mid(6, name.size() - 7).toInt()));
+    QFAIL(qPrintable("unknown sender " + name));
 }
 
 const char *const allSenders[] = {"clearFaultAll", "ccbDcOn(true)",   "ccbDcOn(false)",
@@ -51,11 +44,9 @@ class CommandFrames : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { workDir = WorkDir::chinese(); }
 
     void redLightButtonsPutTheParameter50WriteOnTheWire_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QByteArray>("frame");
+        fixture::columns<QString, QByteArray>("button", "frame");
         QTest::newRow("on") << "pushButton_redon"
                             << QByteArray::fromHex("EF0E1100003832017F7F000000001E71");
         QTest::newRow("off") << "pushButton_redoff"
@@ -81,8 +72,7 @@ private slots:
     }
 
     void sendersPutTheirExactFramesOnTheWire_data() {
-        QTest::addColumn<QByteArray>("sender");
-        QTest::addColumn<QByteArray>("frame");
+        fixture::columns<QByteArray, QByteArray>("sender", "frame");
         QTest::newRow("clear all faults")
             << QByteArray("clearFaultAll") << QByteArray::fromHex("990300337B");
         // The payload is the inverse of the boolean.
@@ -133,8 +123,7 @@ private slots:
     }
 
     void sendersWithThePortClosedSendNothingAndShowNoBox_data() {
-        QTest::addColumn<QByteArray>("sender");
-        QTest::addColumn<bool>("openedBefore");
+        fixture::columns<QByteArray, bool>("sender", "openedBefore");
         for (const char *name : allSenders) {
             QTest::addRow("%s never opened", name) << QByteArray(name) << false;
             QTest::addRow("%s closed by the user", name) << QByteArray(name) << true;
@@ -182,10 +171,7 @@ private slots:
         QVERIFY(!win.form()->pushButton_sysSet_set1->isEnabled());
         QCOMPARE(guard.count(), 0);
     }
-
-private:
-    std::unique_ptr<WorkDir> workDir;
 };
 
-QTEST_MAIN(CommandFrames)
+LASER_WINDOW_TEST_MAIN(CommandFrames)
 #include "command_senders_test.moc"

@@ -1,6 +1,8 @@
 // The system settings page: read-back and write over a pseudo-terminal CCB, the page pass,
 // the time-outs and the QBH masking warning.
 
+#include "support/table.h"
+#include "support/test_main.h"
 #include "support/window_fixture.h"
 
 #include "protocol/device_state.h"
@@ -70,7 +72,6 @@ class SettingsPage : public QObject {
 
 private slots:
     void initTestCase() {
-        workDir = WorkDir::chinese();
         // The indicator checks below tell green from gray by their pictures, which the
         // window's resources hold.
         Serial registersTheResources;
@@ -162,7 +163,7 @@ private slots:
     }
 
     void eachFlagBitShowsInItsOwnRowOnly_data() {
-        QTest::addColumn<int>("row");
+        fixture::columns<int>("row");
         for (int i = 0; i < int(std::size(flagPlaces)); ++i)
             QTest::newRow(flagPlaces[i].box) << i;
     }
@@ -194,8 +195,7 @@ private slots:
     }
 
     void readBackValueIsWrittenBackAsReceived_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QByteArray>("written");
+        fixture::columns<QByteArray, QByteArray>("reply", "written");
         QTest::newRow("mixed") << mixedValue << mixedValue;
         QTest::newRow("every field set")
             << sevenBytes(0x1E, 0x7F, 0x7F, 0x7F, 0x7F) << sevenBytes(0x1E, 0x7F, 0x7F, 0x7F, 0x7F);
@@ -209,10 +209,7 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(QByteArray, written);
         PtyWindow win;
-        QVERIFY(win.open());
-        win.showSettingsPage();
-        QVERIFY(readBack(win, reply));
-        win.ticksToRefresh();
+        QVERIFY(settingsShown(win, reply));
         BoxCloser guard;
 
         win.form()->pushButton_sysSet_set1->click();
@@ -335,9 +332,8 @@ private slots:
     }
 
     void buttonsAskThePortOpenFlagNotThePort_data() {
-        QTest::addColumn<QString>("button");
-        QTest::newRow("read-back") << "pushButton_sysSet_readBack1";
-        QTest::newRow("set") << "pushButton_sysSet_set1";
+        fixture::column<QString>("button", {{"read-back", "pushButton_sysSet_readBack1"},
+                                            {"set", "pushButton_sysSet_set1"}});
     }
     void buttonsAskThePortOpenFlagNotThePort() {
         QFETCH(QString, button);
@@ -383,11 +379,8 @@ private slots:
 
     void resetClearsThePageAndDisablesSet() {
         PtyWindow win;
-        QVERIFY(win.open());
-        win.showSettingsPage();
         const QByteArray everything = sevenBytes(0x1E, 0x7F, 0x7F, 0x7F, 0x7F);
-        QVERIFY(readBack(win, everything));
-        win.ticksToRefresh();
+        QVERIFY(settingsShown(win, everything));
         for (const FlagPlace &p : flagPlaces)
             QVERIFY2(win.box(p.box)->isChecked(), p.box);
         QVERIFY(win.form()->pushButton_sysSet_set1->isEnabled());
@@ -409,17 +402,12 @@ private slots:
     }
 
     void setNeedsAFreshReadBackAfterTheLinkWasDown_data() {
-        QTest::addColumn<bool>("linkLost");
-        QTest::newRow("closed by the user") << false;
-        QTest::newRow("lost") << true;
+        fixture::column<bool>("linkLost", {{"closed by the user", false}, {"lost", true}});
     }
     void setNeedsAFreshReadBackAfterTheLinkWasDown() {
         QFETCH(bool, linkLost);
         PtyWindow win;
-        QVERIFY(win.open());
-        win.showSettingsPage();
-        QVERIFY(readBack(win, mixedValue));
-        win.ticksToRefresh();
+        QVERIFY(settingsShown(win, mixedValue));
         QVERIFY(win.form()->pushButton_sysSet_set1->isEnabled());
 
         if (linkLost) {
@@ -449,19 +437,14 @@ private slots:
     }
 
     void qbhWarningCancelLeavesTheBoxUncheckedAndSendsNothing_data() {
-        QTest::addColumn<bool>("closeWindow");
-        QTest::newRow("cancel") << false;
         // Closing the box gives the same answer as Cancel.
-        QTest::newRow("closed") << true;
+        fixture::column<bool>("closeWindow", {{"cancel", false}, {"closed", true}});
     }
     void qbhWarningCancelLeavesTheBoxUncheckedAndSendsNothing() {
         QFETCH(bool, closeWindow);
         PtyWindow win;
-        QVERIFY(win.open());
         // Every flag but the QBH mask set, so that the write below shows only that bit clear.
-        win.showSettingsPage();
-        QVERIFY(readBack(win, sevenBytes(0x1E, 0x7F, 0x7D, 0x7F, 0x7F)));
-        win.ticksToRefresh();
+        QVERIFY(settingsShown(win, sevenBytes(0x1E, 0x7F, 0x7D, 0x7F, 0x7F)));
         QSignalSpy clicks(win.form()->checkBox_FaultDisableFiberInter, &QCheckBox::clicked);
         BoxCloser closer(closeWindow ? QMessageBox::NoButton : QMessageBox::Cancel);
 
@@ -581,10 +564,7 @@ private slots:
 
     void levelChangeWithinRangeIsShown() {
         PtyWindow win;
-        QVERIFY(win.open());
-        win.showSettingsPage();
-        QVERIFY(readBack(win, sevenBytes(0, 0, 0, 0, 81)));
-        win.ticksToRefresh();
+        QVERIFY(settingsShown(win, sevenBytes(0, 0, 0, 0, 81)));
         QCOMPARE(win.form()->spinBox_PdLeakageLevel->value(), 4050);
 
         QVERIFY(readBack(win, sevenBytes(0, 0, 0, 0, 1)));
@@ -594,12 +574,8 @@ private slots:
 
     void modeWithoutAnItemShowsNoItemAndIsWrittenBack() {
         PtyWindow win;
-        QVERIFY(win.open());
-        win.showSettingsPage();
-        QVERIFY(readBack(win, sevenBytes(3 << 3, 0, 0, 0, 0)));
+        QVERIFY(settingsShown(win, sevenBytes(3 << 3, 0, 0, 0, 0)));
         QCOMPARE(win.state().settings.opModeUsr, 3);
-
-        win.ticksToRefresh();
         QCOMPARE(win.form()->comboBox_OPModeUsr->currentIndex(), -1);
         QCOMPARE(win.form()->comboBox_OPModeUsr->count(), 3);
         win.ticksToRefresh();
@@ -663,6 +639,17 @@ private slots:
     }
 
 private:
+    // The window open, on the settings page, showing `value` after an answered read-back.
+    static bool settingsShown(PtyWindow &win, const QByteArray &value) {
+        if (!win.open())
+            return false;
+        win.showSettingsPage();
+        if (!readBack(win, value))
+            return false;
+        win.ticksToRefresh();
+        return true;
+    }
+
     // Clicks "读回", checks the request on the wire, answers as the CCB and runs the tick that
     // completes the handshake.
     static bool readBack(PtyWindow &win, const QByteArray &value) {
@@ -684,9 +671,7 @@ private:
         return win.state().sysSetReadBackState == protocol::handshakeIdle &&
                win.form()->pushButton_sysSet_readBack1->isEnabled();
     }
-
-    std::unique_ptr<WorkDir> workDir;
 };
 
-QTEST_MAIN(SettingsPage)
+LASER_WINDOW_TEST_MAIN(SettingsPage)
 #include "settings_page_test.moc"

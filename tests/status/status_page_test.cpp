@@ -1,4 +1,6 @@
 // The status page pass, driven through the window's own tick: indicators, texts and numbers.
+#include "support/table.h"
+#include "support/test_main.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -19,43 +21,43 @@ void flushPaints() {
 }
 
 } // namespace
-using frames::ModuleBits;
 
 namespace {
 
-// A change-detected indicator of page_master with module 0 shown.
+// A change-detected indicator of page_master with module 0 shown: a flag of the state, or of
+// module 0.
 struct Lamp {
     const char *label;
-    void (*set)(protocol::DeviceState &, bool);
+    bool protocol::DeviceState::*flag;
+    bool protocol::ModuleStatus::*moduleFlag;
     const QString *image;
+    void set(protocol::DeviceState &s, bool on) const {
+        (flag ? s.*flag : s.moduleStatus[0].*moduleFlag) = on;
+    }
 };
 
+using protocol::DeviceState;
+using protocol::ModuleStatus;
 const Lamp lamps[] = {
-    {"label_outEstop2", [](protocol::DeviceState &s, bool v) { s.extEStop = v; }, &red},
-    {"label_DoorInterLock", [](protocol::DeviceState &s, bool v) { s.doorInterlock = v; }, &red},
-    {"label_Fault", [](protocol::DeviceState &s, bool v) { s.systemFault = v; }, &red},
-    {"label_FaultChiller", [](protocol::DeviceState &s, bool v) { s.chillerFault = v; }, &red},
-    {"label_DCOn", [](protocol::DeviceState &s, bool v) { s.dcOn = v; }, &green},
-    {"label_LaserReady", [](protocol::DeviceState &s, bool v) { s.laserReady = v; }, &green},
-    {"label_RedOn", [](protocol::DeviceState &s, bool v) { s.redLightOn = v; }, &green},
-    {"label_EStop2Din", [](protocol::DeviceState &s, bool v) { s.dinEStop2 = v; }, &green},
-    {"label_PwmIn", [](protocol::DeviceState &s, bool v) { s.dinPwm = v; }, &green},
-    {"label_DcOnDin", [](protocol::DeviceState &s, bool v) { s.dinDcOn = v; }, &green},
-    {"label_LaserOnDin", [](protocol::DeviceState &s, bool v) { s.dinLaserOn = v; }, &green},
-    {"label_DcOnDOut", [](protocol::DeviceState &s, bool v) { s.doutDcOn = v; }, &green},
-    {"label_FaultCnc", [](protocol::DeviceState &s, bool v) { s.doutFault = v; }, &green},
-    {"label_PDFault", [](protocol::DeviceState &s, bool v) { s.moduleStatus[0].pdFault = v; },
-     &red},
-    {"label_QBH_FiberInterFault",
-     [](protocol::DeviceState &s, bool v) { s.moduleStatus[0].qbhFault = v; }, &red},
-    {"label_BeamOn", [](protocol::DeviceState &s, bool v) { s.moduleStatus[0].beamOn = v; },
-     &orange},
-    {"label_WaterInHiFault",
-     [](protocol::DeviceState &s, bool v) { s.moduleStatus[0].waterInHiFault = v; }, &red},
-    {"label_WaterOutHiFault",
-     [](protocol::DeviceState &s, bool v) { s.moduleStatus[0].waterOutHiFault = v; }, &red},
-    {"label_FiberBreakFault",
-     [](protocol::DeviceState &s, bool v) { s.moduleStatus[0].fiberBreakFault = v; }, &red},
+    {"label_outEstop2", &DeviceState::extEStop, nullptr, &red},
+    {"label_DoorInterLock", &DeviceState::doorInterlock, nullptr, &red},
+    {"label_Fault", &DeviceState::systemFault, nullptr, &red},
+    {"label_FaultChiller", &DeviceState::chillerFault, nullptr, &red},
+    {"label_DCOn", &DeviceState::dcOn, nullptr, &green},
+    {"label_LaserReady", &DeviceState::laserReady, nullptr, &green},
+    {"label_RedOn", &DeviceState::redLightOn, nullptr, &green},
+    {"label_EStop2Din", &DeviceState::dinEStop2, nullptr, &green},
+    {"label_PwmIn", &DeviceState::dinPwm, nullptr, &green},
+    {"label_DcOnDin", &DeviceState::dinDcOn, nullptr, &green},
+    {"label_LaserOnDin", &DeviceState::dinLaserOn, nullptr, &green},
+    {"label_DcOnDOut", &DeviceState::doutDcOn, nullptr, &green},
+    {"label_FaultCnc", &DeviceState::doutFault, nullptr, &green},
+    {"label_PDFault", nullptr, &ModuleStatus::pdFault, &red},
+    {"label_QBH_FiberInterFault", nullptr, &ModuleStatus::qbhFault, &red},
+    {"label_BeamOn", nullptr, &ModuleStatus::beamOn, &orange},
+    {"label_WaterInHiFault", nullptr, &ModuleStatus::waterInHiFault, &red},
+    {"label_WaterOutHiFault", nullptr, &ModuleStatus::waterOutHiFault, &red},
+    {"label_FiberBreakFault", nullptr, &ModuleStatus::fiberBreakFault, &red},
 };
 
 // Written on every pass, without change detection.
@@ -121,7 +123,6 @@ class StatusPageTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void theFourImagesAreTellApart();
     void firstPassAfterStartWritesOnlyTheAlwaysWrittenLamps();
     void lampShowsItsImageWhenSetAndGrayWhenCleared_data();
@@ -139,14 +140,7 @@ private slots:
     void numbersAndTextsAreFormatted_data();
     void numbersAndTextsAreFormatted();
     void unchangedTextIsNotRepainted();
-
-private:
-    std::unique_ptr<WorkDir> work;
 };
-
-void StatusPageTest::initTestCase() {
-    work = WorkDir::chinese();
-}
 
 void StatusPageTest::theFourImagesAreTellApart() {
     // The probes below tell the images apart by their pixels.
@@ -197,7 +191,7 @@ void StatusPageTest::firstPassAfterStartWritesOnlyTheAlwaysWrittenLamps() {
 }
 
 void StatusPageTest::lampShowsItsImageWhenSetAndGrayWhenCleared_data() {
-    QTest::addColumn<int>("row");
+    fixture::columns<int>("row");
     for (int i = 0; i < int(sizeof lamps / sizeof lamps[0]); ++i)
         QTest::newRow(lamps[i].label) << i;
 }
@@ -333,11 +327,8 @@ void StatusPageTest::qbhLampFollowsModuleZeroOnly() {
 }
 
 void StatusPageTest::temperatureLampNeedsBothWaterFlagsOfTheShownModule_data() {
-    QTest::addColumn<int>("module");
-    QTest::addColumn<bool>("waterIn");
-    QTest::addColumn<bool>("waterOut");
-    QTest::addColumn<int>("shown");
-    QTest::addColumn<bool>("expectRed");
+    fixture::columns<int, bool, bool, int, bool>("module", "waterIn", "waterOut", "shown",
+                                                 "expectRed");
     QTest::newRow("neither") << 0 << false << false << 0 << false;
     QTest::newRow("water in only") << 0 << true << false << 0 << false;
     QTest::newRow("water out only") << 0 << false << true << 0 << false;
@@ -372,9 +363,8 @@ void StatusPageTest::temperatureLampNeedsBothWaterFlagsOfTheShownModule() {
 }
 
 void StatusPageTest::driverLampsScanEveryBoardAndChannel_data() {
-    QTest::addColumn<int>("board");
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<int>("flag"); // 0..1 over-current 1, 2; 2..5 over-temperature 1..4
+    // flag 0..1: over-current 1, 2; 2..5: over-temperature 1..4
+    fixture::columns<int, int, int>("board", "channel", "flag");
     QTest::newRow("overCurrent2, board 2, channel 7") << 2 << 7 << 1;
     QTest::newRow("overCurrent1, board 0, channel 0") << 0 << 0 << 0;
     QTest::newRow("overCurrent1, board 1, channel 4") << 1 << 4 << 0;
@@ -442,13 +432,14 @@ void StatusPageTest::settingsPageFreezesStatusPageAndSwitchingBackCatchesUpInOne
     f.actionMasterWindow->trigger();
     QCOMPARE(f.stackedWidget->currentIndex(), 0);
     nextPass(*w);
-    QVERIFY(shows(f.label_DCOn, green));
-    QVERIFY(shows(f.label_BeamOn, orange));
-    QVERIFY(shows(f.label_WaterInHiFault, red));
-    QVERIFY(shows(f.label_WaterOutHiFault, red));
-    QVERIFY(shows(f.label_TemperatureFault, red));
-    QVERIFY(shows(f.label_driverOC_fault, red));
-    QVERIFY(shows(f.label_driverTemp_fault, red));
+    QCOMPARE(wrongLamps({{f.label_DCOn, green},
+                         {f.label_BeamOn, orange},
+                         {f.label_WaterInHiFault, red},
+                         {f.label_WaterOutHiFault, red},
+                         {f.label_TemperatureFault, red},
+                         {f.label_driverOC_fault, red},
+                         {f.label_driverTemp_fault, red}}),
+             QStringList());
     QCOMPARE(f.label_ProductType->text(), QStringLiteral("FL-3000"));
     QCOMPARE(f.label_TempWaterIn->text(), QStringLiteral("40"));
     QCOMPARE(f.label_TempWaterOut->text(), QStringLiteral("12"));
@@ -460,9 +451,7 @@ void StatusPageTest::settingsPageFreezesStatusPageAndSwitchingBackCatchesUpInOne
 
 void StatusPageTest::numbersAndTextsAreFormatted_data() {
     using Set = void (*)(protocol::DeviceState &);
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<quintptr>("setter");
-    QTest::addColumn<QString>("text");
+    fixture::columns<QString, quintptr, QString>("label", "setter", "text");
     auto row = [](const char *name, const char *label, Set set, const char *text) {
         QTest::newRow(name) << QString::fromLatin1(label) << quintptr(set)
                             << QString::fromUtf8(text);
@@ -578,5 +567,5 @@ void StatusPageTest::unchangedTextIsNotRepainted() {
     QVERIFY(paints.count(formOf(*w).label_TempWaterIn) > 0);
 }
 
-QTEST_MAIN(StatusPageTest)
+LASER_WINDOW_TEST_MAIN(StatusPageTest)
 #include "status_page_test.moc"

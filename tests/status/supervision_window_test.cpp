@@ -1,5 +1,7 @@
 // The tick carried out on the window: settings request watches, the reset after a user close
 // and the link watchdog, end to end over a pseudo-terminal CCB where bytes matter.
+#include "support/table.h"
+#include "support/test_main.h"
 #include "support/window_fixture.h"
 
 #include <QApplication>
@@ -11,7 +13,6 @@
 #include <ctime>
 
 using namespace fixture;
-using frames::ModuleBits;
 
 namespace {
 
@@ -31,9 +32,7 @@ void fillResettable(protocol::DeviceState &s) {
 
 // The two settings requests, as rows of a data-driven case.
 void requestRows() {
-    QTest::addColumn<bool>("write");
-    QTest::newRow("read-back") << false;
-    QTest::newRow("write") << true;
+    fixture::column<bool>("write", {{"read-back", false}, {"write", true}});
 }
 
 // CPU time of the whole process, all threads.
@@ -60,7 +59,6 @@ class SupervisionWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
 
     // settings request watches
     void readBackTimesOutOnThe800thTickNotThe799th();
@@ -92,14 +90,7 @@ private slots:
     void otherPortErrorsChangeNothing_data();
     void otherPortErrorsChangeNothing();
     void aLostDeviceAddsNoBoxToAnOpenLinkLostBox();
-
-private:
-    std::unique_ptr<WorkDir> work;
 };
-
-void SupervisionWindowTest::initTestCase() {
-    work = WorkDir::chinese();
-}
 
 void SupervisionWindowTest::readBackTimesOutOnThe800thTickNotThe799th() {
     auto w = quietWindow();
@@ -244,8 +235,7 @@ void SupervisionWindowTest::aRequestSentRightAfterAnAnswerWaitsTheFull800Ticks()
 }
 
 void SupervisionWindowTest::userCloseResetsTheStateAfterMoreThan100AndAtMost300Ticks_data() {
-    QTest::addColumn<int>("closeAfter");
-    QTest::addColumn<bool>("reopen");
+    fixture::columns<int, bool>("closeAfter", "reopen");
     for (int closeAfter : {0, 99, 100, 199, 200, 201, 399, 777}) {
         QTest::addRow("closed after tick %d", closeAfter) << closeAfter << false;
         QTest::addRow("closed after tick %d, reopened", closeAfter) << closeAfter << true;
@@ -384,8 +374,7 @@ void SupervisionWindowTest::reopeningRightAfterALinkLossStartsAFreshCount() {
 }
 
 void SupervisionWindowTest::anyCompleteFrameKeepsTheLinkAlive_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("alive");
+    fixture::columns<QByteArray, bool>("bytes", "alive");
     QByteArray bad = frames::systemStatus(0, 0, frames::dcOnBit);
     bad[bad.size() - 1] = char(bad.at(bad.size() - 1) ^ 0x01);
     QTest::newRow("system status") << frames::systemStatus(0, 0, frames::dcOnBit) << true;
@@ -468,20 +457,18 @@ void SupervisionWindowTest::shownModulesPdFaultSurvivesTheReset() {
     SerialForm &f = formOf(win.w());
     QVERIFY(win.open());
 
-    ModuleBits bits;
-    bits.pdFault = true;
-    bits.beamOn = true;
-    bits.waterInHi = true;
-    bits.waterOutHi = true;
-    QVERIFY(win.pty->write(frames::moduleStatus(0, bits) +
+    using frames::Module;
+    QVERIFY(win.pty->write(frames::moduleStatus(0, Module::pdFault | Module::beamOn |
+                                                       Module::waterInHi | Module::waterOutHi) +
                            frames::systemStatus(0, 0, frames::dcOnBit)));
     QTRY_VERIFY(stateOf(win.w()).moduleStatus[0].pdFault && stateOf(win.w()).dcOn);
     nextPass(win.w());
-    QVERIFY(shows(f.label_PDFault, red));
-    QVERIFY(shows(f.label_BeamOn, orange));
-    QVERIFY(shows(f.label_WaterInHiFault, red));
-    QVERIFY(shows(f.label_TemperatureFault, red));
-    QVERIFY(shows(f.label_DCOn, green));
+    QCOMPARE(wrongLamps({{f.label_PDFault, red},
+                         {f.label_BeamOn, orange},
+                         {f.label_WaterInHiFault, red},
+                         {f.label_TemperatureFault, red},
+                         {f.label_DCOn, green}}),
+             QStringList());
 
     // The user closes the port; the reset comes within 300 ticks and the pass after it shows
     // the cleared state.
@@ -489,12 +476,13 @@ void SupervisionWindowTest::shownModulesPdFaultSurvivesTheReset() {
     SerialProbe::ticks(win.w(), 400);
     QVERIFY(!stateOf(win.w()).dcOn);
     QVERIFY(stateOf(win.w()).moduleStatus[0].pdFault);
-    QVERIFY(shows(f.label_PDFault, red));
-    QVERIFY(shows(f.label_BeamOn, gray));
-    QVERIFY(shows(f.label_WaterInHiFault, gray));
-    QVERIFY(shows(f.label_WaterOutHiFault, gray));
-    QVERIFY(shows(f.label_TemperatureFault, gray));
-    QVERIFY(shows(f.label_DCOn, gray));
+    QCOMPARE(wrongLamps({{f.label_PDFault, red},
+                         {f.label_BeamOn, gray},
+                         {f.label_WaterInHiFault, gray},
+                         {f.label_WaterOutHiFault, gray},
+                         {f.label_TemperatureFault, gray},
+                         {f.label_DCOn, gray}}),
+             QStringList());
 }
 
 void SupervisionWindowTest::bytesInLampImageOut() {
@@ -504,8 +492,7 @@ void SupervisionWindowTest::bytesInLampImageOut() {
 
     // Module 2 reports a QBH fault and becomes the shown module: the QBH label belongs to
     // module 0 and is left alone.
-    ModuleBits qbh;
-    qbh.qbh = true;
+    const unsigned qbh = frames::Module::qbh;
     const qint64 qbhKey = markUntouched(f.label_QBH_FiberInterFault);
     QVERIFY(win.pty->write(frames::moduleStatus(2, qbh)));
     QTRY_COMPARE(stateOf(win.w()).displayModule, qint8(2));
@@ -586,7 +573,7 @@ void SupervisionWindowTest::pulledAdapterIsReportedAtOnceWithoutSpinning() {
 }
 
 void SupervisionWindowTest::otherPortErrorsChangeNothing_data() {
-    QTest::addColumn<int>("error");
+    fixture::columns<int>("error");
     QTest::newRow("write") << int(QSerialPort::WriteError);
     QTest::newRow("time-out") << int(QSerialPort::TimeoutError);
     QTest::newRow("not open") << int(QSerialPort::NotOpenError);
@@ -655,5 +642,5 @@ void SupervisionWindowTest::aLostDeviceAddsNoBoxToAnOpenLinkLostBox() {
     QCOMPARE(boxes, 1);
 }
 
-QTEST_MAIN(SupervisionWindowTest)
+LASER_WINDOW_TEST_MAIN(SupervisionWindowTest)
 #include "supervision_window_test.moc"

@@ -1,6 +1,7 @@
 // The tick's schedule without a window: thousands of ticks per test, no waiting.
 #include "protocol/device_state.h"
 #include "supervision/tick.h"
+#include "support/table.h"
 
 #include <QtTest>
 
@@ -71,9 +72,8 @@ private slots:
 };
 
 void TickScheduleTest::unansweredRequestTimesOutAtTheTimeoutTickAndNotBefore_data() {
-    QTest::addColumn<quint8 protocol::DeviceState::*>("handshake");
-    QTest::addColumn<bool>("isWrite");
-    QTest::addColumn<quint16>("timeout");
+    fixture::columns<quint8 protocol::DeviceState::*, bool, quint16>("handshake", "isWrite",
+                                                                     "timeout");
     QTest::newRow("read-back, 800")
         << &protocol::DeviceState::sysSetReadBackState << false << quint16(800);
     QTest::newRow("write, 800") << &protocol::DeviceState::sysSetWriteState << true << quint16(800);

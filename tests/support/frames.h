@@ -85,19 +85,22 @@ inline QByteArray systemStatus(quint8 b2, quint8 b3, quint8 b4) {
     return make(0xE6, bytes({b2, b3, b4}));
 }
 
-// Module status (0xE2, 11 bytes) for module `index`, with the flags the status page shows.
-struct ModuleBits {
-    bool pdFault = false;
-    bool beamOn = false;
-    bool waterInHi = false;
-    bool waterOutHi = false;
-    bool qbh = false;
+// The flags of a module status frame (0xE2), or-ed together for moduleStatus().
+struct Module {
+    static constexpr unsigned pdFault = 1 << 0;    // offset 2, any of bits 0..3
+    static constexpr unsigned qbh = 1 << 1;        // offset 3 bit 6
+    static constexpr unsigned fiberBreak = 1 << 2; // offset 3 bit 5
+    static constexpr unsigned waterInHi = 1 << 3;  // offset 3 bit 2
+    static constexpr unsigned waterOutHi = 1 << 4; // offset 3 bit 0
+    static constexpr unsigned beamOn = 1 << 5;     // offset 5 bit 3
 };
-inline QByteArray moduleStatus(int index, ModuleBits bits) {
-    return make(0xE2, bytes({bits.pdFault ? 0x02 : 0x00,
-                             (bits.qbh ? 0x40 : 0) | (bits.waterInHi ? 0x04 : 0) |
-                                 (bits.waterOutHi ? 0x01 : 0),
-                             0, bits.beamOn ? 0x08 : 0x00, 0, 0, index}));
+// Module status (0xE2, 11 bytes) for module `index` with the given Module flags.
+inline QByteArray moduleStatus(int index, unsigned flags = 0) {
+    const auto bit = [flags](unsigned flag, int value) { return (flags & flag) ? value : 0; };
+    return make(0xE2, bytes({bit(Module::pdFault, 0x02),
+                             bit(Module::qbh, 0x40) | bit(Module::fiberBreak, 0x20) |
+                                 bit(Module::waterInHi, 0x04) | bit(Module::waterOutHi, 0x01),
+                             0, bit(Module::beamOn, 0x08), 0, 0, index}));
 }
 
 inline QByteArray productInfo(const QByteArray &type16, const QByteArray &serial12,
@@ -118,10 +121,25 @@ inline QByteArray driverBoard(int faults, int faults2, const QByteArray &version
     return withLengthByte(0xD2, lengthByte, payload);
 }
 
+// A driver-board reply for one channel of `board` with its two fault bytes, version V1.0.0.
+inline QByteArray driverChannel(int board, int channel, int faults, int faults2 = 0) {
+    return driverBoard(faults, faults2, "V1.0.0", driverSlot(channel), board);
+}
+
 // Temperature (0xE0) carries no check bytes: a 14-bit value in two bytes, the channel and a
 // zero byte. Channel 2 is water in, value / 100 in whole degrees.
 inline QByteArray temperature(int high, int low, int channel, int last = 0, int lengthByte = 4) {
     return bytes({0xE0, lengthByte, high, low, channel, last});
+}
+
+// The same for a reading in hundredths of a degree (14 bits).
+inline QByteArray temperatureReading(int hundredths, int channel) {
+    return temperature((hundredths >> 7) & 0x7F, hundredths & 0x7F, channel);
+}
+
+// Dew point (0xE4): a 14-bit value in hundredths of a degree at offsets 5 and 6.
+inline QByteArray dewPoint(int hundredths) {
+    return make(0xE4, bytes({0, 0, 0, (hundredths >> 7) & 0x7F, hundredths & 0x7F, 0}));
 }
 
 inline QByteArray clock(int year, int month, int day, int hour, int minute, int lengthByte = 14) {

@@ -24,7 +24,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 namespace fixture {
 
@@ -75,6 +77,15 @@ inline bool shows(const QLabel *label, const QString &path) {
     const QPixmap p = pixmapOf(label);
     return !p.isNull() && p.toImage() == imageOf(path);
 }
+// The object names of the lamps that do not show their image: none when all of them do.
+inline QStringList wrongLamps(std::initializer_list<std::pair<const QLabel *, QString>> lamps) {
+    QStringList wrong;
+    for (const auto &lamp : lamps)
+        if (!shows(lamp.first, lamp.second))
+            wrong << lamp.first->objectName();
+    return wrong;
+}
+
 // Changes whenever setPixmap gives the label a pixmap of other data.
 inline qint64 keyOf(const QLabel *label) {
     return pixmapOf(label).cacheKey();
@@ -89,6 +100,15 @@ inline qint64 markUntouched(QLabel *label) {
     return keyOf(label);
 }
 
+// The entries of comboBoxCOM, in order.
+inline QStringList comboEntries(Serial &w) {
+    QStringList entries;
+    const QComboBox *combo = formOf(w).comboBoxCOM;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
+}
+
 // Puts `entry` into comboBoxCOM and makes it current, as the user would pick it.
 inline void selectEntry(Serial &w, const QString &entry) {
     QComboBox *combo = formOf(w).comboBoxCOM;
@@ -96,12 +116,16 @@ inline void selectEntry(Serial &w, const QString &entry) {
     combo->setCurrentIndex(combo->count() - 1);
 }
 
-// Opens the window's port on the slave side of `pty` the way a user does: pick the entry,
-// click the switch.
-inline bool openOnPty(Serial &w, const PtyPair &pty) {
-    selectEntry(w, pty.entryText());
+// Opens the port of `entry` the way a user does: pick the entry, click the switch.
+inline bool openEntry(Serial &w, const QString &entry) {
+    selectEntry(w, entry);
     formOf(w).pushButtonSerialSwitch->click();
     return SerialProbe::portOpen(w) && SerialProbe::port(w)->isOpen();
+}
+
+// Opens the window's port on the slave side of `pty`.
+inline bool openOnPty(Serial &w, const PtyPair &pty) {
+    return openEntry(w, pty.entryText());
 }
 
 // Waits for the bytes just written on the master to arrive and for the receive pass that

@@ -39,11 +39,15 @@ public:
         return work;
     }
 
-    static void writePreference(const QByteArray &content) {
+    // Writes config/NAME in the current directory (language.gl, plant.ini).
+    static bool writeConfig(const QString &name, const QByteArray &content) {
         QDir().mkpath(QStringLiteral("config"));
-        QFile file(QStringLiteral("config/language.gl"));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(content);
+        QFile file(QStringLiteral("config/") + name);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(content) == content.size();
+    }
+    static void writePreference(const QByteArray &content) {
+        writeConfig(QStringLiteral("language.gl"), content);
     }
     static QByteArray readPreference() {
         QFile file(QStringLiteral("config/language.gl"));

@@ -1,51 +1,27 @@
 #pragma once
 
+// The history without the window: a receive path that feeds a recorder as the window does, a
+// clock the test moves by hand, short forms of the recorded events, and what the capture files
+// and the database of a log folder hold, read by the test itself.
+#include "history/capture.h"
 #include "history/recorder.h"
 #include "history/records.h"
 #include "protocol/dispatch.h"
-#include "protocol/frame.h"
 #include "protocol/reassembly.h"
-#include "support/frames.h"
-#include "support/wait.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
 
-#include <initializer_list>
+#include <functional>
 #include <vector>
 
-// Frames as the CCB writes them, and a receive path like the window's, for the history suites.
-namespace historyfixture {
-
-using frames::bytes;
-using frames::corrupted;
-using frames::make;
-using frames::parameterReply;
-using frames::systemStatus;
-
-// Module status for module `index`: alarms byte (offset 3), PD bits (offset 2), beam (offset 5).
-inline QByteArray moduleStatus(int index, int pd, int alarms, int beam) {
-    return make(0xE2, bytes({pd, alarms, 0, beam, 0, 0, index}));
-}
-
-inline QByteArray driverBoard(int board, int channel, int faults, int overTemp4) {
-    return frames::driverBoard(faults, overTemp4, "V1.0.0", frames::driverSlot(channel), board);
-}
-
-// A 14-bit raw value in hundredths of a degree.
-inline QByteArray temperature(int raw, int channel) {
-    return frames::temperature((raw >> 7) & 0x7F, raw & 0x7F, channel);
-}
-
-inline QByteArray dewPoint(int raw) {
-    return make(0xE4, bytes({0, 0, 0, (raw >> 7) & 0x7F, raw & 0x7F, 0}));
-}
+namespace fixture {
 
 // Reassembly and dispatch as the window runs them, reporting to a recorder.
 class ReceivePath : public protocol::FrameSink {
@@ -89,13 +65,49 @@ inline QStringList summary(const std::vector<history::Event> &events) {
     return out;
 }
 
-// Rows of a table through a connection of the test's own.
+// Every capture file of `dir` in name order, read as chunks (remarks left out); `names` gets the
+// file names.
+inline QList<history::CaptureChunk> captureChunks(const QString &dir,
+                                                  QStringList *names = nullptr) {
+    QList<history::CaptureChunk> out;
+    const QStringList files =
+        QDir(dir).entryList({QStringLiteral("capture-*.txt")}, QDir::Files, QDir::Name);
+    for (const QString &name : files) {
+        if (names)
+            *names << name;
+        QFile f(QDir(dir).filePath(name));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        while (!f.atEnd()) {
+            history::CaptureChunk c;
+            if (history::parseCaptureLine(f.readLine(), &c))
+                out << c;
+        }
+    }
+    return out;
+}
+
+// All received bytes of the capture files in `dir`, in order.
+inline QByteArray receivedBytes(const QString &dir) {
+    QByteArray rx;
+    for (const history::CaptureChunk &c : captureChunks(dir))
+        if (!c.sent)
+            rx += c.bytes;
+    return rx;
+}
+
+// The rows `sql` gives on the database at `dbPath`, through a connection of the test's own; none
+// when there is no database yet (the connection would make an empty one).
 inline QList<QVariantList> rows(const QString &dbPath, const QString &sql) {
     QList<QVariantList> out;
+    if (!QFile::exists(dbPath))
+        return out;
     {
         QSqlDatabase db =
             QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test-reader"));
         db.setDatabaseName(dbPath);
+        // Another program may be writing: wait for its lock as the program would.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
         if (db.open()) {
             QSqlQuery q(db);
             if (q.exec(sql)) {
@@ -113,6 +125,4 @@ inline QList<QVariantList> rows(const QString &dbPath, const QString &sql) {
     return out;
 }
 
-using fixture::waitUntil;
-
-} // namespace historyfixture
+} // namespace fixture

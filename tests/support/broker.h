@@ -110,7 +110,24 @@ public:
     QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(port); }
     QString caFile() const { return dir.filePath(QStringLiteral("ca.pem")); }
     bool certificatesMade = false;
-    QByteArray log() { return process.readAll(); }
+    // What the broker logged so far: each connection, and why it ended.
+    QByteArray log() {
+        logText += process.readAll();
+        return logText;
+    }
+    // Waits until `text` stands in the log `times` times: the marker that clients came and
+    // went, where nothing else tells.
+    bool waitForLog(const QByteArray &text, int times, int timeoutMs = 15000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (log().count(text) < times) {
+            if (timer.elapsed() > timeoutMs)
+                return false;
+            process.waitForReadyRead(50);
+            QCoreApplication::processEvents();
+        }
+        return true;
+    }
     qint64 pid() const { return process.processId(); }
 
     quint16 port = 0;
@@ -152,6 +169,7 @@ private:
 
     QTemporaryDir dir;
     QProcess process;
+    QByteArray logText;
 };
 
 // A plain subscriber that keeps what arrives, in order. With a session name it keeps its

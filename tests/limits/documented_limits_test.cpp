@@ -1,0 +1,164 @@
+// The limits that files and peers rely on, pinned once: each default of the program against
+// its number here and the README's sentence that documents it, and the history database as the
+// program makes it (tables, columns, types, user_version) against the same here and the README.
+// Changing a limit or the schema means changing the code, this file and the README together.
+
+#include "history/event_store.h"
+#include "history/recorder.h"
+#include "history/writer.h"
+#include "plant/out_buffer.h"
+#include "support/history.h"
+#include "support/table.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The database schema the README documents: every table with its columns and their types, and
+// the version in PRAGMA user_version.
+constexpr int schemaVersion = 2;
+struct Column {
+    const char *name;
+    const char *type;
+};
+struct Table {
+    const char *name;
+    std::vector<Column> columns;
+};
+// The minute and hour tables: the start of the interval, the number of samples, and the
+// extremes, sum and count of each series.
+std::vector<Column> rollupColumns() {
+    std::vector<Column> columns = {{"at", "INTEGER"}, {"samples", "INTEGER"}};
+    for (const char *c : {"water_in_min", "water_in_max", "water_in_sum", "water_in_count",
+                          "water_out_min", "water_out_max", "water_out_sum", "water_out_count",
+                          "dew_point_min", "dew_point_max", "dew_point_sum", "dew_point_count"})
+        columns.push_back({c, QByteArray(c).endsWith("_count") ? "INTEGER" : "REAL"});
+    return columns;
+}
+const std::vector<Table> schema = {
+    {"events",
+     {{"at", "INTEGER"},
+      {"category", "TEXT"},
+      {"name", "TEXT"},
+      {"value", "TEXT"},
+      {"detail", "TEXT"}}},
+    {"samples",
+     {{"at", "INTEGER"}, {"water_in", "REAL"}, {"water_out", "REAL"}, {"dew_point", "REAL"}}},
+    {"samples_hour", rollupColumns()},
+    {"samples_minute", rollupColumns()},
+};
+
+// The README with every run of white space as one blank, so that sentences read across lines.
+QString readme() {
+    QFile file(QStringLiteral(LASER_SOURCE_DIR "/README.md"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).simplified()
+                                          : QString();
+}
+
+// "10,000" as the README writes numbers.
+QString written(qint64 number) {
+    return QLocale(QLocale::English).toString(number);
+}
+
+// Table and column names, with their types.
+QStringList describe(const Table &table) {
+    QStringList out;
+    for (const Column &c : table.columns)
+        out << QStringLiteral("%1.%2 %3")
+                   .arg(QLatin1String(table.name), QLatin1String(c.name), QLatin1String(c.type));
+    return out;
+}
+
+} // namespace
+
+class DocumentedLimitsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A row: the program's default, the number it must be in the README's unit, that unit, and
+    // the README's sentence with %1 where the number stands.
+    void eachDefaultIsTheReadmesNumber_data() {
+        fixture::columns<qint64, qint64, qint64, QString>("code", "number", "unit", "sentence");
+        const history::RecorderOptions recorder;
+        const history::WriterLimits &limits = recorder.limits;
+        const qint64 mib = 1 << 20, day = 24 * 3600 * 1000;
+        QTest::newRow("journal ring") << qint64(recorder.journalCapacity) << qint64(10000)
+                                      << qint64(1) << "the last %1 frames received and sent";
+        QTest::newRow("capture rotation") << limits.captureFileBytes << qint64(16) << mib
+                                          << "A new file starts at each open and every %1 MiB";
+        QTest::newRow("capture cap") << limits.captureTotalBytes << qint64(256) << mib
+                                     << "all capture files together are kept within %1 MiB";
+        QTest::newRow("plant buffer") << qint64(plant::OutBuffer::defaultCapacity) << qint64(10000)
+                                      << qint64(1) << "wait in a buffer of %1 messages";
+        QTest::newRow("busy time-out") << qint64(limits.busyTimeoutMs) << qint64(1) << qint64(1000)
+                                       << "waiting up to %1 s at a time for the other's write";
+        QTest::newRow("lock said") << qint64(limits.lockSayMs) << qint64(5) << qint64(1000)
+                                   << "a lock held longer than %1 s is said";
+        QTest::newRow("sample retention")
+            << limits.sampleKeepMs << qint64(90) << day << "samples older than %1 days are deleted";
+    }
+    void eachDefaultIsTheReadmesNumber() {
+        QFETCH(qint64, code);
+        QFETCH(qint64, number);
+        QFETCH(qint64, unit);
+        QFETCH(QString, sentence);
+        QCOMPARE(code, number * unit);
+        const QString documented = sentence.arg(written(number));
+        QVERIFY2(readme().contains(documented), qPrintable(documented));
+    }
+
+    void aFreshDatabaseHasTheDocumentedSchema() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        {
+            history::EventStore store(path);
+            QString error;
+            QCOMPARE(store.open(&error), history::EventStore::Result::Ok);
+        }
+        QCOMPARE(history::EventStore::schemaVersion, schemaVersion);
+        QCOMPARE(
+            fixture::rows(path, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt(),
+            schemaVersion);
+        QStringList tables;
+        for (const QVariantList &row :
+             fixture::rows(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
+                                                "'table' ORDER BY name")))
+            tables << row.value(0).toString();
+        QStringList expected;
+        for (const Table &t : schema)
+            expected << QLatin1String(t.name);
+        expected.sort();
+        QCOMPARE(tables, expected);
+        for (const Table &t : schema) {
+            QStringList made;
+            for (const QVariantList &c : fixture::rows(
+                     path, QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(t.name))))
+                made << QStringLiteral("%1.%2 %3")
+                            .arg(QLatin1String(t.name), c.value(1).toString(),
+                                 c.value(2).toString());
+            QCOMPARE(made, describe(t));
+        }
+    }
+
+    void theReadmeNamesEveryTableItsColumnsAndTheVersion() {
+        const QString text = readme();
+        for (const Table &t : schema) {
+            QStringList names;
+            for (const Column &c : t.columns)
+                names << QLatin1String(c.name);
+            const QString line = QStringLiteral("`%1(%2)`")
+                                     .arg(QLatin1String(t.name), names.join(QStringLiteral(", ")));
+            QVERIFY2(text.contains(line), qPrintable(line));
+        }
+        const QString version =
+            QStringLiteral("`PRAGMA user_version` gives the schema's version, %1")
+                .arg(schemaVersion);
+        QVERIFY2(text.contains(version), qPrintable(version));
+    }
+};
+
+QTEST_GUILESS_MAIN(DocumentedLimitsTest)
+#include "documented_limits_test.moc"

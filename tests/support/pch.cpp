@@ -1,0 +1,1 @@
+// Compiles the suites' precompiled header (pch.h); nothing of its own.
