@@ -102,8 +102,7 @@ class FleetE2eTest : public QObject {
 private slots:
     void initTestCase() {
         SKIP_WITHOUT_PREREQUISITES();
-        if (!Broker::available())
-            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
+        SKIP_WITHOUT_BROKER();
     }
 
     void theHostsAlarmsAndItsDeathReachTheFleetWindowWhichEndsCleanly() {

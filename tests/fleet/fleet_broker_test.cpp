@@ -7,9 +7,10 @@
 #include "fleet/laser_table.h"
 #include "plant/fleet_link.h"
 #include "plant/plant_link.h"
+#include "support/broker.h"
+#include "support/stop_signals.h"
 #include "support/wait.h"
 #include "support/work_dir.h"
-#include "support/broker.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -80,8 +81,7 @@ private:
 
 private slots:
     void initTestCase() {
-        if (!Broker::available())
-            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
+        SKIP_WITHOUT_BROKER();
         work = WorkDir::chinese();
     }
 
@@ -205,11 +205,7 @@ private slots:
         QCOMPARE(f.window.laserTable()->rowOf(QStringLiteral("bay9")), -1);
     }
 
-    void theProgramEndsCleanlyOnAStopSignal_data() {
-        QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-    }
+    void theProgramEndsCleanlyOnAStopSignal_data() { addStopSignalRows(); }
     void theProgramEndsCleanlyOnAStopSignal() {
         QFETCH(int, signal);
         Broker broker;

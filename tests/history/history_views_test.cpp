@@ -4,10 +4,10 @@
 
 #include "history/recorder.h"
 #include "history/writer.h"
+#include "preference/language_preference.h"
 #include "support/frames.h"
 #include "support/history.h"
 #include "support/wait.h"
-#include "preference/language_preference.h"
 #include "support/window_fixture.h"
 #include "ui/diagnostics/diagnostics_window.h"
 #include "ui/diagnostics/event_model.h"

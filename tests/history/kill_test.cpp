@@ -6,8 +6,8 @@
 #include "history/capture.h"
 #include "support/frames.h"
 #include "support/history.h"
-#include "support/wait.h"
 #include "support/program_process.h"
+#include "support/wait.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>

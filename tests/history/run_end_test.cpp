@@ -3,11 +3,12 @@
 // window closed, the application quitting (as at the end of a session), SIGTERM and SIGINT.
 
 #include "history/capture.h"
+#include "support/broker.h"
 #include "support/frames.h"
 #include "support/history.h"
-#include "support/wait.h"
-#include "support/broker.h"
 #include "support/program_process.h"
+#include "support/stop_signals.h"
+#include "support/wait.h"
 #include "support/window_fixture.h"
 
 #include <QApplication>
@@ -86,13 +87,9 @@ private slots:
         QCOMPARE(captured(work.path()), someFrames(0));
     }
 
-    void aSignalEndsTheRunLikeClosingTheWindow_data() {
-        QTest::addColumn<int>("number");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-    }
+    void aSignalEndsTheRunLikeClosingTheWindow_data() { addStopSignalRows(); }
     void aSignalEndsTheRunLikeClosingTheWindow() {
-        QFETCH(int, number);
+        QFETCH(int, signal);
         QTemporaryDir work;
         // With a plant link when there is a broker to talk to.
         std::unique_ptr<Broker> broker;
@@ -120,9 +117,9 @@ private slots:
             },
             5000));
         QVERIFY(pty.write(someFrames(1)) && pty.waitUntilRead());
-        program.signal(number);
+        program.signal(signal);
         QVERIFY(program.waitForEnd());
-        QVERIFY2(program.endedBy(number), qPrintable(program.output()));
+        QVERIFY2(program.endedBy(signal), qPrintable(program.output()));
         QCOMPARE(linkRows(work.path()), openedAndClosed);
         QCOMPARE(captured(work.path()), someFrames(0) + someFrames(1));
         if (!broker)

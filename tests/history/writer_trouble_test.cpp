@@ -6,8 +6,8 @@
 #include "history/writer.h"
 #include "support/frames.h"
 #include "support/history.h"
-#include "support/wait.h"
 #include "support/small_disk.h"
+#include "support/wait.h"
 
 #include <QAtomicInt>
 #include <QDir>

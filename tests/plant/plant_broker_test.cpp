@@ -71,8 +71,7 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(english.isLoaded());
-        if (!Broker::available())
-            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
+        SKIP_WITHOUT_BROKER();
         // The TLS cases make their certificates with it.
         if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
             QSKIP("openssl is not installed (tools/packages.sh lists it)");

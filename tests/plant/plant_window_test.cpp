@@ -78,8 +78,7 @@ private slots:
     }
 
     void withPlantIniTheWindowConnectsAndShowsTheLinkState() {
-        if (!Broker::available())
-            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
+        SKIP_WITHOUT_BROKER();
         PlantSetup plant("laser/+/status");
         QVERIFY(plant.ready);
         const int before = fixture::tcpSocketsOf();
@@ -99,8 +98,7 @@ private slots:
     }
 
     void theHistorysEventsReachTheBrokerAndTheLinkTabShowsTheLine() {
-        if (!Broker::available())
-            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");
+        SKIP_WITHOUT_BROKER();
         PlantSetup plant("laser/+/events");
         QVERIFY(plant.ready);
 

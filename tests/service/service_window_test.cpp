@@ -78,6 +78,11 @@ struct Bench {
         kit->saveProfileTo(file);
         return (saved.count() > 0 || saved.wait(5000)) && saved.first().at(1).toBool();
     }
+    // Open, read back and saved to `name` in the scratch folder: the file's path, or empty.
+    QString savedProfile(const char *name) {
+        const QString file = path(name);
+        return open() && readBackOnPage() && save(file) ? file : QString();
+    }
     // Opens a compare or restore and waits until it shows its table (or gave up).
     ProfileDialog *openAndRead(ProfileDialog::Mode mode, const QString &file) {
         // A closed dialog deletes itself later; a test's own event loop must let it.
@@ -151,10 +156,8 @@ private slots:
 
     void aSavedProfileFindsTheChangedBitAndRestoresExactlyTheFileValue() {
         Bench b;
-        QVERIFY(b.open());
-        QVERIFY(b.readBackOnPage());
-        const QString file = b.path("laser.ccbsettings");
-        QVERIFY(b.save(file));
+        const QString file = b.savedProfile("laser.ccbsettings");
+        QVERIFY(!file.isEmpty());
         const service::ProfileLoad saved = service::loadProfile(file);
         QVERIFY2(saved.ok, qPrintable(saved.error));
         QCOMPARE(saved.profile.value.toHex(' '), deviceValue.toHex(' '));
@@ -289,10 +292,8 @@ private slots:
     void nothingIsWrittenWhenTheReadBackIsNotAnsweredThePortClosesOrTheUserCancels() {
         QFETCH(QString, what);
         Bench b;
-        QVERIFY(b.open());
-        QVERIFY(b.readBackOnPage());
-        const QString file = b.path("laser.ccbsettings");
-        QVERIFY(b.save(file));
+        const QString file = b.savedProfile("laser.ccbsettings");
+        QVERIFY(!file.isEmpty());
         protocol::SystemSettings changed = b.ccb.model.settings();
         changed.redOnExternal = true;
         b.ccb.model.setSettings(changed);
@@ -332,10 +333,8 @@ private slots:
 
     void aProfileOfAnotherProductTypeNeedsASecondConfirmation() {
         Bench b;
-        QVERIFY(b.open());
-        QVERIFY(b.readBackOnPage());
-        const QString file = b.path("other.ccbsettings");
-        QVERIFY(b.save(file));
+        const QString file = b.savedProfile("other.ccbsettings");
+        QVERIFY(!file.isEmpty());
         QVERIFY(b.win.send(productInfo("FL-OTHER-2000")));
         QCOMPARE(b.win.state().productType, QStringLiteral("FL-OTHER-2000"));
         protocol::SystemSettings changed = b.ccb.model.settings();

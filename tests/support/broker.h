@@ -9,6 +9,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <mqtt/async_client.h>
@@ -230,3 +231,10 @@ private:
     mqtt::async_client client;
     std::vector<Received> all;
 };
+
+// Skips the case, or from initTestCase the suite, on a machine without mosquitto.
+#define SKIP_WITHOUT_BROKER()                                                                      \
+    do {                                                                                           \
+        if (!Broker::available())                                                                  \
+            QSKIP("mosquitto is not installed (tools/packages.sh lists it)");                      \
+    } while (false)
