@@ -61,10 +61,10 @@ history::JournalEntry entry(qint64 at, const QString &name, protocol::Verdict ve
     return e;
 }
 
-QStringList column(const QAbstractItemModel &m, int col) {
+QStringList column(const QAbstractItemModel &m, int col, int role = Qt::DisplayRole) {
     QStringList out;
     for (int r = 0; r < m.rowCount(); ++r)
-        out << m.data(m.index(r, col)).toString();
+        out << m.data(m.index(r, col), role).toString();
     return out;
 }
 
@@ -275,7 +275,7 @@ void DiagnosticsModelsTest::eventsComeNewestFirstAndFilterByCategoryTimeAndText(
 
     QVERIFY(model.select({QStringLiteral("link"), 0, QString()}, now));
     QCOMPARE(
-        column(model, diagnostics::EventModel::Name),
+        column(model, diagnostics::EventModel::Name, diagnostics::EventModel::StoredRole),
         QStringList({QStringLiteral("name7"), QStringLiteral("name4"), QStringLiteral("name1")}));
 
     // The last three hours and a bit: rows 7, 8, 9.
@@ -286,7 +286,8 @@ void DiagnosticsModelsTest::eventsComeNewestFirstAndFilterByCategoryTimeAndText(
 
     // Text in the detail, the value or the name.
     QVERIFY(model.select({QString(), 0, QStringLiteral("Permission")}, now));
-    QCOMPARE(column(model, diagnostics::EventModel::Name), QStringList({QStringLiteral("name4")}));
+    QCOMPARE(column(model, diagnostics::EventModel::Name, diagnostics::EventModel::StoredRole),
+             QStringList({QStringLiteral("name4")}));
     QVERIFY(model.select({QString(), 0, QStringLiteral("name1")}, now));
     QCOMPARE(model.rowCount(), 1);
     QVERIFY(model.select({QStringLiteral("state"), 0, QStringLiteral("on")}, now));

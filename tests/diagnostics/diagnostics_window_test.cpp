@@ -292,10 +292,14 @@ void DiagnosticsWindowTest::theEventsTabReadsTheHistoryDatabase() {
     d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::EventsIndex);
     diagnostics::EventsTab *events = d->window()->eventsTab();
     QVERIFY(events->model().rowCount() >= 2);
-    // Newest first: the close, then the open.
-    QCOMPARE(
-        events->model().data(events->model().index(0, diagnostics::EventModel::Name)).toString(),
-        QStringLiteral("closed"));
+    // Newest first: the close, then the open; the port's row in words, its key kept.
+    const auto cell = [&](int column, int role) {
+        return events->model().data(events->model().index(0, column), role).toString();
+    };
+    QCOMPARE(cell(diagnostics::EventModel::Name, diagnostics::EventModel::StoredRole),
+             QStringLiteral("closed"));
+    QCOMPARE(cell(diagnostics::EventModel::Name, Qt::DisplayRole), QStringLiteral("串口"));
+    QCOMPARE(cell(diagnostics::EventModel::Value, Qt::DisplayRole), QStringLiteral("已关闭"));
     events->categoryBox()->setCurrentIndex(
         events->categoryBox()->findData(QStringLiteral("alarm")));
     QCOMPARE(events->model().rowCount(), 0);
