@@ -255,26 +255,37 @@ bool EventModel::matches(const history::Event &e) const {
                        [&](const history::ShownKey &k) { return isShownAs(k, e); });
 }
 
-bool EventModel::holds(const history::Event &e) const {
+int EventModel::held(const history::Event &e) const {
     // Rows of the same time sit together at the top.
+    int count = 0;
     for (const Row &row : rows) {
         if (row.at < e.at)
-            return false;
-        if (row.at == e.at && row.cell(Category) == e.category && row.cell(Name) == e.name &&
-            row.cell(Value) == e.value && row.cell(Detail) == e.detail)
-            return true;
+            break;
+        count += row.at == e.at && row.cell(Category) == e.category && row.cell(Name) == e.name &&
+                 row.cell(Value) == e.value && row.cell(Detail) == e.detail;
     }
-    return false;
+    return count;
 }
 
-int EventModel::addNewest(const std::vector<history::Event> &events) {
+int EventModel::addNewest(const std::vector<history::Event> &events, bool mayHold) {
     std::vector<Row> added; // newest first
-    for (const history::Event &e : events)
-        if (matches(e) && !holds(e) && std::none_of(added.begin(), added.end(), [&](const Row &r) {
-                return r.at == e.at && r.cell(Name) == e.name && r.cell(Value) == e.value &&
-                       r.cell(Category) == e.category && r.cell(Detail) == e.detail;
-            }))
-            added.insert(added.begin(), Row{e.at, -1, {e.category, e.name, e.value, e.detail}});
+    for (size_t i = 0; i < events.size(); ++i) {
+        const history::Event &e = events[i];
+        if (!matches(e))
+            continue;
+        if (mayHold) {
+            // The same row may come twice within a millisecond (a flag that flaps in one
+            // burst): the n-th of equal rows is there when the model holds n of them.
+            int before = 0;
+            for (size_t k = 0; k < i; ++k)
+                before += events[k].at == e.at && events[k].category == e.category &&
+                          events[k].name == e.name && events[k].value == e.value &&
+                          events[k].detail == e.detail;
+            if (before < held(e))
+                continue;
+        }
+        added.insert(added.begin(), Row{e.at, -1, {e.category, e.name, e.value, e.detail}});
+    }
     if (added.empty())
         return 0;
     beginInsertRows(QModelIndex(), 0, int(added.size()) - 1);

@@ -46,9 +46,9 @@ public:
     // Fetches every row the filter matches (for the export).
     void fetchAll();
     // Rows the recorder has just taken on (oldest first), which may not be in the database
-    // yet: those the filter matches and the model does not hold already go on top. Returns
-    // how many did.
-    int addNewest(const std::vector<history::Event> &events);
+    // yet: those the filter matches go on top, except, when the model `mayHold` them (read
+    // since), those it holds already. Returns how many went on top.
+    int addNewest(const std::vector<history::Event> &events, bool mayHold = false);
     // Whether the filter of the last select() takes `event`.
     bool matches(const history::Event &event) const;
     // The words shown change with the language.
@@ -81,7 +81,7 @@ private:
     bool openDatabase(QString *error);
     bool readPage(QString *error);
     QString shown(const Row &row, int column) const;
-    bool holds(const history::Event &event) const;
+    int held(const history::Event &event) const;
 
     QString path;
     QString connection;

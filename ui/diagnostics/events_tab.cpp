@@ -142,7 +142,7 @@ void EventsTab::reload() {
     else
         message->setText(error);
     // What the writer has not written yet.
-    events->addNewest(std::vector<history::Event>(recent.begin(), recent.end()));
+    events->addNewest(std::vector<history::Event>(recent.begin(), recent.end()), true);
     arrived.clear();
     view->resizeColumnsToContents();
     // The detail takes the rest of the width.
