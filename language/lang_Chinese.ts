@@ -383,6 +383,30 @@
         <source>日志文件夹大小</source>
         <translation>日志文件夹大小</translation>
     </message>
+    <message>
+        <source>当前报警: %1</source>
+        <translation>当前报警: %1</translation>
+    </message>
+    <message>
+        <source>当前无报警</source>
+        <translation>当前无报警</translation>
+    </message>
+    <message>
+        <source>当前报警 (%1):</source>
+        <translation>当前报警 (%1):</translation>
+    </message>
+    <message>
+        <source>%1  自 %2  已持续 %3</source>
+        <translation>%1  自 %2  已持续 %3</translation>
+    </message>
+    <message>
+        <source>键</source>
+        <translation>键</translation>
+    </message>
+    <message>
+        <source>存储值</source>
+        <translation>存储值</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>

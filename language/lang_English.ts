@@ -383,6 +383,30 @@
         <source>日志文件夹大小</source>
         <translation>Log folder size</translation>
     </message>
+    <message>
+        <source>当前报警: %1</source>
+        <translation>Active alarms: %1</translation>
+    </message>
+    <message>
+        <source>当前无报警</source>
+        <translation>No active alarms</translation>
+    </message>
+    <message>
+        <source>当前报警 (%1):</source>
+        <translation>Active alarms (%1):</translation>
+    </message>
+    <message>
+        <source>%1  自 %2  已持续 %3</source>
+        <translation>%1  since %2  for %3</translation>
+    </message>
+    <message>
+        <source>键</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>存储值</source>
+        <translation>Stored value</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>

@@ -2,6 +2,7 @@
 // the events query over a fixture database and the frames view over a fixture journal.
 #include "history/event_store.h"
 #include "history/journal.h"
+#include "support/english.h"
 #include "ui/diagnostics/csv.h"
 #include "ui/diagnostics/event_model.h"
 #include "ui/diagnostics/frame_model.h"
@@ -61,10 +62,10 @@ history::JournalEntry entry(qint64 at, const QString &name, protocol::Verdict ve
     return e;
 }
 
-QStringList column(const QAbstractItemModel &m, int col) {
+QStringList column(const QAbstractItemModel &m, int col, int role = Qt::DisplayRole) {
     QStringList out;
     for (int r = 0; r < m.rowCount(); ++r)
-        out << m.data(m.index(r, col)).toString();
+        out << m.data(m.index(r, col), role).toString();
     return out;
 }
 
@@ -92,6 +93,9 @@ private slots:
     void aLargeTableIsFetchedInPagesAndExportsEveryMatchingRow();
     void aMissingDatabaseIsReportedAndNeverCreated();
     void theDatabaseIsOpenedReadOnly();
+    void theTextFilterFindsTheShownWordsAsWellAsTheStoredKeys_data();
+    void theTextFilterFindsTheShownWordsAsWellAsTheStoredKeys();
+    void theExportHasTheStoredAndTheShownWords();
 
     // --- the frames view over the journal ---
     void refreshTakesOnlyTheNewEntriesInBatches();
@@ -275,7 +279,7 @@ void DiagnosticsModelsTest::eventsComeNewestFirstAndFilterByCategoryTimeAndText(
 
     QVERIFY(model.select({QStringLiteral("link"), 0, QString()}, now));
     QCOMPARE(
-        column(model, diagnostics::EventModel::Name),
+        column(model, diagnostics::EventModel::Name, diagnostics::EventModel::StoredRole),
         QStringList({QStringLiteral("name7"), QStringLiteral("name4"), QStringLiteral("name1")}));
 
     // The last three hours and a bit: rows 7, 8, 9.
@@ -286,7 +290,8 @@ void DiagnosticsModelsTest::eventsComeNewestFirstAndFilterByCategoryTimeAndText(
 
     // Text in the detail, the value or the name.
     QVERIFY(model.select({QString(), 0, QStringLiteral("Permission")}, now));
-    QCOMPARE(column(model, diagnostics::EventModel::Name), QStringList({QStringLiteral("name4")}));
+    QCOMPARE(column(model, diagnostics::EventModel::Name, diagnostics::EventModel::StoredRole),
+             QStringList({QStringLiteral("name4")}));
     QVERIFY(model.select({QString(), 0, QStringLiteral("name1")}, now));
     QCOMPARE(model.rowCount(), 1);
     QVERIFY(model.select({QStringLiteral("state"), 0, QStringLiteral("on")}, now));
@@ -362,6 +367,77 @@ void DiagnosticsModelsTest::aMissingDatabaseIsReportedAndNeverCreated() {
     QVERIFY(makeDatabase(path, 3, opened));
     QVERIFY(model.select({}, base, &error));
     QCOMPARE(model.rowCount(), 3);
+}
+
+namespace {
+
+// One row of each kind the filter's shown words can find.
+const history::Event wordRows[] = {
+    {base, "alarm", "chillerFault", "on", ""},
+    {base + 1, "alarm", "module1.qbhFault", "off", ""},
+    {base + 2, "state", "dinPwm", "on", ""},
+    {base + 3, "link", "opened", "", "ttyUSB0"},
+    {base + 4, "command", "redLight", "sent", ""},
+};
+
+} // namespace
+
+void DiagnosticsModelsTest::theTextFilterFindsTheShownWordsAsWellAsTheStoredKeys_data() {
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("found"); // stored names, newest first
+    const QStringList none;
+    QTest::newRow("a caption") << false << "水冷" << QStringList{"chillerFault"};
+    QTest::newRow("a module") << false << "模块1" << QStringList{"module1.qbhFault"};
+    QTest::newRow("an alarm's value") << false << "消除" << QStringList{"module1.qbhFault"};
+    QTest::newRow("the port") << false << "串口" << QStringList{"opened"};
+    QTest::newRow("a stored key") << false << "qbhfault" << QStringList{"module1.qbhFault"};
+    QTest::newRow("English caption") << true << "chiller" << QStringList{"chillerFault"};
+    QTest::newRow("English value") << true << "raised" << QStringList{"chillerFault"};
+    QTest::newRow("Chinese in English") << true << "水冷" << none;
+    QTest::newRow("SQL in the text") << false << "') OR 1=1 --" << none;
+}
+
+// The database's answer and the filter of rows taken on agree.
+void DiagnosticsModelsTest::theTextFilterFindsTheShownWordsAsWellAsTheStoredKeys() {
+    QFETCH(bool, english);
+    QFETCH(QString, text);
+    QFETCH(QStringList, found);
+    std::unique_ptr<EnglishCatalogue> catalogue(english ? new EnglishCatalogue : nullptr);
+    QVERIFY(!english || catalogue->isLoaded());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+    QVERIFY(makeDatabase(path, 5, [](int i) { return wordRows[i]; }));
+    diagnostics::EventModel model(path);
+    QVERIFY(model.select({QString(), 0, text}, base + 5));
+    QCOMPARE(column(model, diagnostics::EventModel::Name, diagnostics::EventModel::StoredRole),
+             found);
+    QStringList taken;
+    for (const history::Event &e : wordRows)
+        if (model.matches(e))
+            taken.prepend(e.name);
+    QCOMPARE(taken, found);
+}
+
+void DiagnosticsModelsTest::theExportHasTheStoredAndTheShownWords() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+    QVERIFY(makeDatabase(path, 1, [](int i) { return wordRows[i]; }));
+    diagnostics::EventModel model(path);
+    QVERIFY(model.select({}, base + 5));
+    // One row taken on since, which the database may not hold yet, and one it holds.
+    QCOMPARE(model.addNewest({wordRows[0], wordRows[4]}, true), 1);
+    const QString time = diagnostics::EventModel::timeText(base);
+    QCOMPARE(model.csvText(), QStringLiteral("时间,类别,键,存储值,名称,值,详情\r\n") +
+                                  diagnostics::EventModel::timeText(base + 4) +
+                                  QStringLiteral(",命令,redLight,sent,红光开关,已发送,\r\n") +
+                                  time +
+                                  QStringLiteral(",报警,chillerFault,on,水冷机警报,出现,\r\n"));
+    EnglishCatalogue english;
+    QVERIFY(model.csvText().startsWith(
+        QStringLiteral("Time,Category,Key,Stored value,Name,Value,Detail\r\n")));
+    QVERIFY(model.csvText().endsWith(
+        QStringLiteral(",Alarm,chillerFault,on,Chiller alarm,raised,\r\n")));
 }
 
 void DiagnosticsModelsTest::theDatabaseIsOpenedReadOnly() {

@@ -2,21 +2,27 @@
 // real pseudo-terminal, the Link and Events tabs, the status line and the English texts.
 #include "history/recorder.h"
 #include "preference/language_preference.h"
+#include "protocol/device_state.h"
 #include "support/pty.h"
 #include "support/serial_probe.h"
 #include "support/window_fixture.h"
 #include "support/work_dir.h"
+#include "ui/diagnostics/alarm_watch.h"
 #include "ui/diagnostics/diagnostics_window.h"
 #include "ui/diagnostics/history_state.h"
 #include "ui/diagnostics/link_status.h"
 #include "ui/diagnostics/tabs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSerialPort>
 #include <QStatusBar>
@@ -51,6 +57,39 @@ bool boxShown() {
     return false;
 }
 
+// Every text a widget under `root` shows: labels, buttons, boxes, tabs, and every cell and
+// header of every list's model.
+QStringList textsUnder(QWidget *root) {
+    QStringList texts{root->windowTitle()};
+    QList<QWidget *> widgets = root->findChildren<QWidget *>();
+    widgets.prepend(root);
+    for (QWidget *widget : widgets) {
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            texts << label->text();
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            texts << button->text();
+        if (auto *group = qobject_cast<QGroupBox *>(widget))
+            texts << group->title();
+        if (auto *line = qobject_cast<QLineEdit *>(widget))
+            texts << line->text() << line->placeholderText();
+        if (auto *combo = qobject_cast<QComboBox *>(widget))
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+        if (auto *tabs = qobject_cast<QTabWidget *>(widget))
+            for (int i = 0; i < tabs->count(); ++i)
+                texts << tabs->tabText(i);
+        if (auto *view = qobject_cast<QAbstractItemView *>(widget)) {
+            const QAbstractItemModel *m = view->model();
+            for (int c = 0; m && c < m->columnCount(); ++c)
+                texts << m->headerData(c, Qt::Horizontal).toString();
+            for (int r = 0; m && r < m->rowCount(); ++r)
+                for (int c = 0; c < m->columnCount(); ++c)
+                    texts << m->data(m->index(r, c)).toString();
+        }
+    }
+    return texts;
+}
+
 } // namespace
 
 class DiagnosticsWindowTest : public QObject {
@@ -68,6 +107,9 @@ private slots:
     void textsAreEnglishAfterSwitchingTheLanguage();
     void theHistorysTroubleShowsInTheStatusBarAndTheLinkTab();
     void aFailedFramesExportIsReportedInTheTab();
+    void theAlarmsOnShowAboveTheEventsAndTheirCountInTheStatusBar();
+    void aNewRowShowsWithinASecondAndAScrolledViewKeepsItsPlace();
+    void inEnglishNothingButTheDevicesOwnDataIsChinese();
 };
 
 void DiagnosticsWindowTest::theMenuSitsBetweenLanguageAndHelp() {
@@ -292,10 +334,14 @@ void DiagnosticsWindowTest::theEventsTabReadsTheHistoryDatabase() {
     d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::EventsIndex);
     diagnostics::EventsTab *events = d->window()->eventsTab();
     QVERIFY(events->model().rowCount() >= 2);
-    // Newest first: the close, then the open.
-    QCOMPARE(
-        events->model().data(events->model().index(0, diagnostics::EventModel::Name)).toString(),
-        QStringLiteral("closed"));
+    // Newest first: the close, then the open; the port's row in words, its key kept.
+    const auto cell = [&](int column, int role) {
+        return events->model().data(events->model().index(0, column), role).toString();
+    };
+    QCOMPARE(cell(diagnostics::EventModel::Name, diagnostics::EventModel::StoredRole),
+             QStringLiteral("closed"));
+    QCOMPARE(cell(diagnostics::EventModel::Name, Qt::DisplayRole), QStringLiteral("串口"));
+    QCOMPARE(cell(diagnostics::EventModel::Value, Qt::DisplayRole), QStringLiteral("已关闭"));
     events->categoryBox()->setCurrentIndex(
         events->categoryBox()->findData(QStringLiteral("alarm")));
     QCOMPARE(events->model().rowCount(), 0);
@@ -429,6 +475,131 @@ void DiagnosticsWindowTest::aFailedFramesExportIsReportedInTheTab() {
     }
     QCOMPARE(frames->messageLabel()->text(), QString());
     QVERIFY(QFile::exists(dir.path() + QStringLiteral("/frames.csv")));
+}
+
+void DiagnosticsWindowTest::theAlarmsOnShowAboveTheEventsAndTheirCountInTheStatusBar() {
+    WorkDir dir;
+    PtyPair pty;
+    Serial w;
+    w.show();
+    QVERIFY(fixture::openOnPty(w, pty));
+    auto *count = w.statusBar()->findChild<diagnostics::ActiveAlarmCount *>();
+    QVERIFY(count && count->isHidden());
+    QVERIFY(
+        pty.write(frames::systemStatus(0, 0x08, 0) + frames::moduleStatus(1, frames::Module::qbh)));
+    QVERIFY(waitUntil([&] { return count->isVisible(); }));
+    QCOMPARE(count->text(), QStringLiteral("当前报警: 2"));
+
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::EventsIndex);
+    QLabel *strip = d->window()->eventsTab()->alarmStrip();
+    QVERIFY2(strip->text().contains(QStringLiteral("水冷机警报  自 ")), qPrintable(strip->text()));
+    QVERIFY(strip->text().contains(QStringLiteral("模块1 QBH报警  自 ")));
+    QVERIFY(strip->text().contains(QStringLiteral("已持续 ")));
+
+    // Cleared on the device, and so gone from both.
+    QVERIFY(pty.write(frames::systemStatus(0, 0, 0) + frames::moduleStatus(1)));
+    QVERIFY(waitUntil([&] { return count->isHidden(); }));
+    QVERIFY(waitUntil([&] { return strip->text() == QStringLiteral("当前无报警"); }));
+}
+
+void DiagnosticsWindowTest::aNewRowShowsWithinASecondAndAScrolledViewKeepsItsPlace() {
+    WorkDir dir;
+    PtyPair pty;
+    Serial w;
+    w.show();
+    auto *recorder = w.findChild<history::Recorder *>();
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::EventsIndex);
+    diagnostics::EventsTab *events = d->window()->eventsTab();
+    diagnostics::EventModel &model = events->model();
+    QVERIFY(fixture::openOnPty(w, pty));
+    const auto toggles = [](int n) {
+        QByteArray bytes;
+        for (int i = 0; i < n; ++i)
+            bytes += frames::moduleStatus(0, frames::Module::qbh) + frames::moduleStatus(0);
+        return bytes;
+    };
+    // The opened row and a few: how long from the recorder taking a row on to its showing.
+    QElapsedTimer taken;
+    connect(recorder, &history::Recorder::eventRecorded, this, [&] { taken.start(); });
+    QVERIFY(pty.write(toggles(1)));
+    QVERIFY(waitUntil([&] { return model.rowCount() == 3; }));
+    const qint64 took = taken.elapsed();
+    QVERIFY2(took < 1000, qPrintable(QString::number(took)));
+
+    QVERIFY(pty.write(toggles(60)));
+    QVERIFY2(waitUntil([&] { return model.rowCount() == 123; }, 5000),
+             qPrintable(QString::number(model.rowCount())));
+    QTableView *view = events->table();
+    QScrollBar *bar = view->verticalScrollBar();
+    QVERIFY(waitUntil([&] { return bar->maximum() > 30; }));
+    bar->setValue(20);
+    const int top = view->rowAt(0);
+    const QVariant at = model.data(model.index(top, diagnostics::EventModel::At), Qt::EditRole);
+    QVERIFY(pty.write(toggles(2)));
+    QVERIFY(waitUntil([&] { return model.rowCount() == 127; }));
+    QCOMPARE(view->rowAt(0), top + 4);
+    QCOMPARE(model.data(model.index(top + 4, diagnostics::EventModel::At), Qt::EditRole), at);
+
+    // At the top, the newest rows come into view.
+    bar->setValue(0);
+    QVERIFY(pty.write(toggles(1)));
+    QVERIFY(waitUntil([&] { return model.rowCount() == 129; }));
+    QCOMPARE(bar->value(), 0);
+}
+
+// After frames of every kind, a failed check, an unknown code and the port's own rows, nothing
+// of the window or the status bar is left in Chinese; the device's product type and serial
+// number are its own.
+void DiagnosticsWindowTest::inEnglishNothingButTheDevicesOwnDataIsChinese() {
+    WorkDir dir;
+    PtyPair pty;
+    Serial w;
+    w.show();
+    SerialProbe::tianslations(w, &preference::english);
+    fixture::selectEntry(w, QStringLiteral("/dev/ttyNOSUCH7(test)"));
+    fixture::formOf(w).pushButtonSerialSwitch->click();
+    QVERIFY(fixture::openOnPty(w, pty));
+    const QByteArray status = frames::systemStatus(0xFF, 0xFF, 0xFF);
+    QVERIFY(pty.write(status + frames::corrupted(status) + frames::make(0x55, frames::zeros(3)) +
+                      frames::moduleStatus(0, 0x3F) + frames::moduleStatus(2, 0x3F) +
+                      frames::driverChannel(1, 5, 0xFF, 0xFF) +
+                      frames::temperatureReading(2591, 2) + frames::dewPoint(1230) +
+                      frames::clock(26, 12, 7, 14, 37)));
+    QVERIFY(fixture::waitForReceivePass(w));
+    // A command, and the port closed and opened again.
+    fixture::formOf(w).pushButton_redon->click();
+    fixture::formOf(w).pushButtonSerialSwitch->click();
+    QVERIFY(fixture::openOnPty(w, pty));
+    QVERIFY(pty.write(
+        frames::systemStatus(0x10, 0, 0) +
+        frames::productInfo(QByteArray("FL-2000W-X").leftJustified(16, '\0'), "SN1234567890")));
+    QVERIFY(fixture::waitForReceivePass(w));
+    w.findChild<history::Recorder *>()->flushNow();
+
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    DiagnosticsWindow *window = d->window();
+    const protocol::DeviceState &state = fixture::stateOf(w);
+    const QRegularExpression han(QStringLiteral("\\p{Han}"));
+    for (int tab = 0; tab < window->tabs()->count(); ++tab) {
+        window->tabs()->setCurrentIndex(tab);
+        if (tab == DiagnosticsWindow::EventsIndex)
+            QVERIFY(waitUntil([&] { return window->eventsTab()->model().rowCount() > 10; }));
+        if (tab == DiagnosticsWindow::TrendsIndex)
+            QVERIFY(waitUntil([&] { return !window->trendsTab()->isLoading(); }));
+        QStringList chinese;
+        for (QString text : textsUnder(window) + textsUnder(w.statusBar())) {
+            text.remove(state.productType).remove(state.serialNumber);
+            if (text.contains(han))
+                chinese << text;
+        }
+        QVERIFY2(chinese.isEmpty(), qPrintable(chinese.join(QLatin1Char('\n'))));
+    }
+    QVERIFY(!state.productType.isEmpty());
 }
 
 int main(int argc, char **argv) {

@@ -9,6 +9,7 @@
 #include "support/history.h"
 #include "support/wait.h"
 #include "support/window_fixture.h"
+#include "ui/diagnostics/alarm_watch.h"
 #include "ui/diagnostics/diagnostics_window.h"
 #include "ui/diagnostics/event_model.h"
 #include "ui/diagnostics/link_status.h"
@@ -77,7 +78,10 @@ private slots:
         const QString db = dir.filePath(QStringLiteral("history.sqlite"));
         history::HistoryWriter writer(dir.path(), history::WriterLimits(), nullptr);
         commit(writer, 1000);
-        diagnostics::EventsTab tab(db);
+        WorkDir work;
+        history::Recorder recorder;
+        diagnostics::AlarmWatch alarms(recorder, db);
+        diagnostics::EventsTab tab(db, recorder, alarms);
         tab.resize(900, 500);
         tab.show();
         tab.setActive(true);
@@ -137,6 +141,48 @@ private slots:
                                "on device; The database is locked by another program, 12 rows "
                                "waiting"));
         }));
+    }
+
+    // An alarm is on from its last `on` row until an `off` or a row of the port that ends
+    // them all; read from the database off the GUI thread, then followed row by row.
+    void theAlarmsOnComeFromTheHistoryAndFollowTheRowsTakenOn() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        {
+            history::HistoryWriter writer(dir.path(), history::WriterLimits(), nullptr);
+            history::Batch b;
+            b.events = {{t0, "alarm", "chillerFault", "on", ""},
+                        {t0 + 1, "link", "opened", "", ""},
+                        {t0 + 2, "alarm", "module1.qbhFault", "on", ""},
+                        {t0 + 3, "alarm", "doorInterlock", "on", ""},
+                        {t0 + 4, "alarm", "doorInterlock", "off", ""},
+                        {t0 + 5, "link", "port_error", "", ""}};
+            writer.write(std::move(b), t0);
+        }
+        WorkDir work;
+        history::Recorder recorder;
+        diagnostics::AlarmWatch watch(recorder, db);
+        QVERIFY(waitUntil([&] { return watch.isLoaded(); }));
+        const auto names = [&] {
+            QStringList out;
+            for (const history::ActiveAlarm &a : watch.alarms())
+                out << QStringLiteral("%1@%2").arg(a.name).arg(a.since - t0);
+            return out;
+        };
+        QCOMPARE(names(), QStringList{"module1.qbhFault@2"});
+        QSignalSpy changed(&watch, &diagnostics::AlarmWatch::changed);
+        emit recorder.eventRecorded({t0 + 6, "alarm", "extEStop", "on", ""});
+        emit recorder.eventRecorded({t0 + 7, "state", "dcOn", "on", ""});
+        QCOMPARE(names(), QStringList({"module1.qbhFault@2", "extEStop@6"}));
+        emit recorder.eventRecorded({t0 + 8, "link", "link_lost", "", ""});
+        QCOMPARE(names(), QStringList());
+        QCOMPARE(changed.count(), 2);
+
+        // No database yet: nothing on, and no error.
+        diagnostics::AlarmWatch none(recorder, dir.filePath(QStringLiteral("none.sqlite")));
+        QVERIFY(waitUntil([&] { return none.isLoaded(); }));
+        QVERIFY(none.alarms().empty());
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("none.sqlite"))));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "ui/diagnostics/diagnostics_window.h"
 
 #include "history/recorder.h"
+#include "ui/diagnostics/alarm_watch.h"
 #include "ui/diagnostics/link_status.h"
 #include "ui/diagnostics/tabs.h"
 #include "ui/diagnostics/texts.h"
@@ -17,9 +18,11 @@
 namespace diagnostics {
 
 DiagnosticsWindow::DiagnosticsWindow(const QSerialPort &port, history::Recorder &recorder,
-                                     const HistoryPaths &paths, QWidget *parent)
+                                     const HistoryPaths &paths, QWidget *parent,
+                                     const AlarmWatch *alarms)
     : QWidget(parent, Qt::Window), tabWidget(new QTabWidget),
-      events(new EventsTab(paths.database())),
+      events(new EventsTab(paths.database(), recorder,
+                           alarms ? *alarms : *new AlarmWatch(recorder, paths.database(), this))),
       frames(new FramesTab(recorder.journal(), paths.logDir)),
       trends(new TrendsTab(paths.database(), recorder)), link(new LinkTab(port, recorder)) {
     setObjectName(QStringLiteral("diagnosticsWindow"));
@@ -88,12 +91,14 @@ Diagnostics::Diagnostics(QMainWindow &window, QAction *before, const QSerialPort
                          history::Recorder &r, const HistoryPaths &hp)
     : QObject(&window), main(window), port(p), recorder(r), paths(hp),
       diagnosticsMenu(new QMenu(window.menuBar())), open(new QAction(diagnosticsMenu)),
-      status(new LinkStatusLine(p, r)) {
+      status(new LinkStatusLine(p, r)), alarms(new AlarmWatch(r, hp.database(), this)),
+      count(new ActiveAlarmCount(*alarms)) {
     diagnosticsMenu->setObjectName(QStringLiteral("menu_Diagnostics"));
     open->setObjectName(QStringLiteral("actionLinkDiagnostics"));
     diagnosticsMenu->addAction(open);
     window.menuBar()->insertMenu(before, diagnosticsMenu);
     // A permanent widget sits at the right end and never covers the form.
+    window.statusBar()->addPermanentWidget(count);
     window.statusBar()->addPermanentWidget(status);
     connect(open, &QAction::triggered, this, &Diagnostics::showWindow);
     window.installEventFilter(this);
@@ -102,7 +107,7 @@ Diagnostics::Diagnostics(QMainWindow &window, QAction *before, const QSerialPort
 
 void Diagnostics::showWindow() {
     if (!shown) {
-        shown = new DiagnosticsWindow(port, recorder, paths, &main);
+        shown = new DiagnosticsWindow(port, recorder, paths, &main, alarms);
         shown->linkTab()->setPlantLine(plantLine);
     }
     shown->show();

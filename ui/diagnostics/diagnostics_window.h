@@ -15,6 +15,8 @@ class Recorder;
 
 namespace diagnostics {
 
+class AlarmWatch;
+class ActiveAlarmCount;
 class EventsTab;
 class FramesTab;
 class TrendsTab;
@@ -32,8 +34,11 @@ struct HistoryPaths {
 class DiagnosticsWindow : public QWidget {
     Q_OBJECT
 public:
+    // `alarms`: the alarms on now, as the status bar follows them; null, the window follows
+    // them itself.
     DiagnosticsWindow(const QSerialPort &port, history::Recorder &recorder,
-                      const HistoryPaths &paths, QWidget *parent = nullptr);
+                      const HistoryPaths &paths, QWidget *parent = nullptr,
+                      const AlarmWatch *alarms = nullptr);
 
     static constexpr int batchMs = 200;
     enum Tab { EventsIndex, FramesIndex, TrendsIndex, LinkIndex };
@@ -76,6 +81,8 @@ public:
     // Null until first opened.
     DiagnosticsWindow *window() const { return shown; }
     LinkStatusLine *statusLine() const { return status; }
+    const AlarmWatch &alarmWatch() const { return *alarms; }
+    ActiveAlarmCount *alarmCount() const { return count; }
     // Shows the window, making it on first use, and raises it.
     void showWindow();
     // The plant link's state line for the Link tab.
@@ -94,6 +101,8 @@ private:
     QMenu *diagnosticsMenu;
     QAction *open;
     LinkStatusLine *status;
+    AlarmWatch *alarms;
+    ActiveAlarmCount *count;
     DiagnosticsWindow *shown = nullptr;
     QString plantLine;
 };

@@ -1,13 +1,18 @@
 #include "ui/diagnostics/event_model.h"
 
+#include "ui/diagnostics/csv.h"
 #include "ui/diagnostics/texts.h"
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QMap>
+#include <QPair>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace diagnostics {
 
@@ -20,6 +25,38 @@ QString likePattern(const QString &text) {
     escaped.replace(QLatin1Char('%'), QLatin1String("\\%"));
     escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
     return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+// The rows the shown words in `keys` stand for, as conditions with bound values: one IN list of
+// names for the keys of one category and value. Nothing of the search text goes into the SQL.
+QString shownCondition(const QVector<history::ShownKey> &keys, QVariantList *values) {
+    QMap<QPair<QString, QString>, QStringList> names; // an empty name: any name
+    for (const history::ShownKey &k : keys)
+        names[qMakePair(k.category, k.value)] << k.name;
+    QStringList any;
+    for (auto it = names.cbegin(); it != names.cend(); ++it) {
+        QString condition = QStringLiteral("(category = ?");
+        *values << it.key().first;
+        if (!it.key().second.isEmpty()) {
+            condition += QStringLiteral(" AND value = ?");
+            *values << it.key().second;
+        }
+        if (!it.value().contains(QString())) {
+            QStringList marks;
+            for (const QString &name : it.value()) {
+                marks << QStringLiteral("?");
+                *values << name;
+            }
+            condition += QStringLiteral(" AND name IN (%1)").arg(marks.join(QLatin1Char(',')));
+        }
+        any << condition + QLatin1Char(')');
+    }
+    return any.join(QStringLiteral(" OR "));
+}
+
+bool isShownAs(const history::ShownKey &k, const history::Event &e) {
+    return k.category == e.category && (k.name.isEmpty() || k.name == e.name) &&
+           (k.value.isEmpty() || k.value == e.value);
 }
 
 } // namespace
@@ -55,7 +92,10 @@ bool EventModel::openDatabase(QString *error) {
     return true;
 }
 
-bool EventModel::select(const EventFilter &filter, qint64 now, QString *error) {
+bool EventModel::select(const EventFilter &wanted, qint64 now, QString *error) {
+    filter = wanted;
+    since = filter.withinMs > 0 ? now - filter.withinMs : 0;
+    shownKeys = history::keysShownAs(filter.text);
     beginResetModel();
     rows.clear();
     atEnd = true;
@@ -70,13 +110,16 @@ bool EventModel::select(const EventFilter &filter, qint64 now, QString *error) {
     }
     if (filter.withinMs > 0) {
         conditions << QStringLiteral("at >= ?");
-        values << now - filter.withinMs;
+        values << since;
     }
     if (!filter.text.isEmpty()) {
-        conditions << QStringLiteral("(name LIKE ? ESCAPE '\\' OR value LIKE ? ESCAPE '\\' "
-                                     "OR detail LIKE ? ESCAPE '\\')");
+        QString condition = QStringLiteral("name LIKE ? ESCAPE '\\' OR value LIKE ? ESCAPE '\\' "
+                                           "OR detail LIKE ? ESCAPE '\\'");
         const QString pattern = likePattern(filter.text);
         values << pattern << pattern << pattern;
+        if (!shownKeys.isEmpty())
+            condition += QStringLiteral(" OR ") + shownCondition(shownKeys, &values);
+        conditions << QLatin1Char('(') + condition + QLatin1Char(')');
     }
     where = conditions.join(QStringLiteral(" AND "));
     atEnd = false;
@@ -176,12 +219,96 @@ QString EventModel::timeText(qint64 at) {
 
 QVariant EventModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || size_t(index.row()) >= rows.size() ||
-        (role != Qt::DisplayRole && role != Qt::EditRole))
+        (role != Qt::DisplayRole && role != Qt::EditRole && role != StoredRole))
         return QVariant();
     const Row &row = rows[size_t(index.row())];
     if (index.column() == At)
         return role == Qt::DisplayRole ? QVariant(timeText(row.at)) : QVariant(row.at);
-    return row.cells[index.column() - 1];
+    if (role == StoredRole || index.column() == Detail)
+        return row.cells[index.column() - 1];
+    return shown(row, index.column());
+}
+
+QString EventModel::shown(const Row &row, int column) const {
+    const QString category = row.cell(Category);
+    switch (column) {
+    case Category:
+        return history::categoryText(category);
+    case Name:
+        return history::eventLabel(category, row.cell(Name));
+    case Value:
+        return history::eventValueText(category, row.cell(Name), row.cell(Value));
+    default:
+        return row.cell(column);
+    }
+}
+
+bool EventModel::matches(const history::Event &e) const {
+    if ((!filter.category.isEmpty() && e.category != filter.category) || e.at < since)
+        return false;
+    if (filter.text.isEmpty())
+        return true;
+    for (const QString &stored : {e.name, e.value, e.detail})
+        if (stored.contains(filter.text, Qt::CaseInsensitive))
+            return true;
+    return std::any_of(shownKeys.cbegin(), shownKeys.cend(),
+                       [&](const history::ShownKey &k) { return isShownAs(k, e); });
+}
+
+int EventModel::held(const history::Event &e) const {
+    // Rows of the same time sit together at the top.
+    int count = 0;
+    for (const Row &row : rows) {
+        if (row.at < e.at)
+            break;
+        count += row.at == e.at && row.cell(Category) == e.category && row.cell(Name) == e.name &&
+                 row.cell(Value) == e.value && row.cell(Detail) == e.detail;
+    }
+    return count;
+}
+
+int EventModel::addNewest(const std::vector<history::Event> &events, bool mayHold) {
+    std::vector<Row> added; // newest first
+    for (size_t i = 0; i < events.size(); ++i) {
+        const history::Event &e = events[i];
+        if (!matches(e))
+            continue;
+        if (mayHold) {
+            // The same row may come twice within a millisecond (a flag that flaps in one
+            // burst): the n-th of equal rows is there when the model holds n of them.
+            int before = 0;
+            for (size_t k = 0; k < i; ++k)
+                before += events[k].at == e.at && events[k].category == e.category &&
+                          events[k].name == e.name && events[k].value == e.value &&
+                          events[k].detail == e.detail;
+            if (before < held(e))
+                continue;
+        }
+        added.insert(added.begin(), Row{e.at, -1, {e.category, e.name, e.value, e.detail}});
+    }
+    if (added.empty())
+        return 0;
+    beginInsertRows(QModelIndex(), 0, int(added.size()) - 1);
+    rows.insert(rows.begin(), std::make_move_iterator(added.begin()),
+                std::make_move_iterator(added.end()));
+    endInsertRows();
+    return int(added.size());
+}
+
+void EventModel::retranslate() {
+    headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+    if (!rows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
+
+QString EventModel::csvText() const {
+    QString out =
+        csvLine({Texts::tr("时间"), Texts::tr("类别"), Texts::tr("键"), Texts::tr("存储值"),
+                 Texts::tr("名称"), Texts::tr("值"), Texts::tr("详情")});
+    for (const Row &row : rows)
+        out += csvLine({timeText(row.at), shown(row, Category), row.cell(Name), row.cell(Value),
+                        shown(row, Name), shown(row, Value), row.cell(Detail)});
+    return out;
 }
 
 QVariant EventModel::headerData(int section, Qt::Orientation orientation, int role) const {

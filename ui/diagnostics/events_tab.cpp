@@ -1,3 +1,5 @@
+#include "history/recorder.h"
+#include "ui/diagnostics/alarm_watch.h"
 #include "ui/diagnostics/csv.h"
 #include "ui/diagnostics/tabs.h"
 #include "ui/diagnostics/texts.h"
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -21,15 +24,19 @@ namespace {
 constexpr qint64 hourMs = 3600 * 1000;
 const char *const categoryKeys[] = {"", "alarm", "state", "link", "command", "settings"};
 const qint64 periodMs[] = {hourMs, 24 * hourMs, 7 * 24 * hourMs, 0};
+// The writer writes once a second; rows this young may not be in the database at a reload.
+constexpr qint64 recentMs = 10 * 1000;
+constexpr size_t recentRows = 1000;
 
 } // namespace
 
-EventsTab::EventsTab(const QString &databasePath, QWidget *parent)
-    : DiagnosticsTab(parent), events(new EventModel(databasePath, this)), category(new QComboBox),
-      period(new QComboBox), text(new QLineEdit), refreshButton(new QPushButton),
-      exportButton(new QPushButton), view(new QTableView), message(new QLabel),
-      categoryLabel(new QLabel), periodLabel(new QLabel), textLabel(new QLabel),
-      typing(new QTimer(this)) {
+EventsTab::EventsTab(const QString &databasePath, history::Recorder &recorder,
+                     const AlarmWatch &alarms, QWidget *parent)
+    : DiagnosticsTab(parent), events(new EventModel(databasePath, this)),
+      strip(new ActiveAlarmStrip(alarms)), category(new QComboBox), period(new QComboBox),
+      text(new QLineEdit), refreshButton(new QPushButton), exportButton(new QPushButton),
+      view(new QTableView), message(new QLabel), categoryLabel(new QLabel), periodLabel(new QLabel),
+      textLabel(new QLabel), typing(new QTimer(this)) {
     for (const char *key : categoryKeys)
         category->addItem(QString(), QString::fromLatin1(key));
     for (qint64 ms : periodMs)
@@ -56,6 +63,7 @@ EventsTab::EventsTab(const QString &databasePath, QWidget *parent)
     view->setWordWrap(false);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(strip);
     layout->addLayout(filters);
     layout->addWidget(view, 1);
     layout->addWidget(message);
@@ -68,6 +76,7 @@ EventsTab::EventsTab(const QString &databasePath, QWidget *parent)
             &EventsTab::reload);
     connect(period, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &EventsTab::reload);
     connect(refreshButton, &QPushButton::clicked, this, &EventsTab::reload);
+    connect(&recorder, &history::Recorder::eventRecorded, this, &EventsTab::taken);
     connect(exportButton, &QPushButton::clicked, this, [this] {
         const QString path =
             QFileDialog::getSaveFileName(this, Texts::tr("导出CSV"), QStringLiteral("events.csv"),
@@ -89,7 +98,35 @@ void EventsTab::setActive(bool on) {
         // Closed, the tab keeps no query, no rows and no connection.
         typing->stop();
         events->release();
+        arrived.clear();
     }
+}
+
+void EventsTab::taken(const history::Event &event) {
+    recent.push_back(event);
+    while (recent.size() > recentRows || recent.front().at < event.at - recentMs)
+        recent.pop_front();
+    if (active)
+        arrived.push_back(event);
+}
+
+void EventsTab::tick() {
+    strip->refresh();
+    if (arrived.empty())
+        return;
+    addNewest(arrived);
+    arrived.clear();
+}
+
+void EventsTab::addNewest(const std::vector<history::Event> &rows) {
+    QScrollBar *bar = view->verticalScrollBar();
+    const int place = bar->value();
+    const int added = events->addNewest(rows);
+    // At the top the newest rows come into view; further down the rows in view stay.
+    if (added > 0 && place > 0)
+        bar->setValue(place + (view->verticalScrollMode() == QAbstractItemView::ScrollPerItem
+                                   ? added
+                                   : added * view->verticalHeader()->defaultSectionSize()));
 }
 
 void EventsTab::reload() {
@@ -104,6 +141,9 @@ void EventsTab::reload() {
         message->clear();
     else
         message->setText(error);
+    // What the writer has not written yet.
+    events->addNewest(std::vector<history::Event>(recent.begin(), recent.end()), true);
+    arrived.clear();
     view->resizeColumnsToContents();
     // The detail takes the rest of the width.
     view->horizontalHeader()->setStretchLastSection(true);
@@ -111,7 +151,7 @@ void EventsTab::reload() {
 
 bool EventsTab::exportCsv(const QString &path, QString *error) {
     events->fetchAll();
-    return writeTextFile(path, modelToCsv(*events), error);
+    return writeTextFile(path, events->csvText(), error);
 }
 
 void EventsTab::retranslate() {
@@ -132,7 +172,8 @@ void EventsTab::retranslate() {
     textLabel->setText(Texts::tr("文字:"));
     refreshButton->setText(Texts::tr("刷新"));
     exportButton->setText(Texts::tr("导出CSV..."));
-    events->headerDataChanged(Qt::Horizontal, 0, EventModel::ColumnCount - 1);
+    events->retranslate();
+    strip->refresh();
 }
 
 } // namespace diagnostics

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -30,6 +31,8 @@ class Recorder;
 
 namespace diagnostics {
 
+class ActiveAlarmStrip;
+class AlarmWatch;
 class TrendChart;
 
 // What the window tells each tab: shown or not, a batch tick (at most 5 a second) while shown,
@@ -43,13 +46,16 @@ public:
     virtual void retranslate() = 0;
 };
 
-// The events table of the history database, newest first, filtered.
+// The events table of the history database, newest first, filtered, under the alarms on now.
+// While shown, the rows the recorder takes on go on top at the next tick (before the writer
+// has them on disk); a user scrolled away from the top keeps the rows in view.
 class EventsTab : public DiagnosticsTab {
     Q_OBJECT
 public:
-    EventsTab(const QString &databasePath, QWidget *parent = nullptr);
+    EventsTab(const QString &databasePath, history::Recorder &recorder, const AlarmWatch &alarms,
+              QWidget *parent = nullptr);
     void setActive(bool active) override;
-    void tick() override {}
+    void tick() override;
     void retranslate() override;
 
     EventModel &model() { return *events; }
@@ -59,9 +65,19 @@ public:
     QComboBox *categoryBox() const { return category; }
     QComboBox *periodBox() const { return period; }
     QLineEdit *textBox() const { return text; }
+    QTableView *table() const { return view; }
+    ActiveAlarmStrip *alarmStrip() const { return strip; }
 
 private:
+    void taken(const history::Event &event);
+    void addNewest(const std::vector<history::Event> &rows);
+
     EventModel *events;
+    ActiveAlarmStrip *strip;
+    // The rows taken on lately, which the database may not hold yet, and those since the last
+    // tick.
+    std::deque<history::Event> recent;
+    std::vector<history::Event> arrived;
     QComboBox *category;
     QComboBox *period;
     QLineEdit *text;

@@ -1,0 +1,111 @@
+#include "history/alarm_rows.h"
+
+#include "history/active_alarms.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariantList>
+
+#include <functional>
+
+namespace history {
+
+namespace {
+
+QAtomicInt connectionCount;
+
+// Runs `sql` with `bound` and hands each row to `take`; the query is finished before it
+// returns, so no read transaction outlives the call.
+bool readRows(QSqlDatabase &db, const QString &sql, const QVariantList &bound,
+              const std::function<void(const QSqlQuery &)> &take, QString *error) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(sql);
+    for (const QVariant &v : bound)
+        query.addBindValue(v);
+    bool ok = query.exec();
+    while (ok && query.next())
+        take(query);
+    if (query.lastError().isValid()) {
+        ok = false;
+        *error = query.lastError().text();
+    }
+    query.finish();
+    return ok;
+}
+
+bool read(QSqlDatabase &db, std::vector<Event> *rows, QString *error) {
+    const QStringList ending = linkNamesEndingAlarms();
+    QVariantList bound;
+    for (const QString &name : ending)
+        bound << name;
+    QStringList marks;
+    for (int i = 0; i < ending.size(); ++i)
+        marks << QStringLiteral("?");
+    // The newest first along the index on `at`: found at once however long the history is.
+    qint64 cutAt = 0;
+    qint64 cutId = 0;
+    bool found = false;
+    if (!readRows(
+            db,
+            QStringLiteral("SELECT at, rowid, category, name, value FROM events "
+                           "WHERE category = 'link' AND name IN (%1) "
+                           "ORDER BY at DESC, rowid DESC LIMIT 1")
+                .arg(marks.join(QLatin1Char(','))),
+            bound,
+            [&](const QSqlQuery &q) {
+                found = true;
+                cutAt = q.value(0).toLongLong();
+                cutId = q.value(1).toLongLong();
+                rows->push_back({cutAt, q.value(2).toString(), q.value(3).toString(),
+                                 q.value(4).toString(), QString()});
+            },
+            error))
+        return false;
+    QString sql = QStringLiteral("SELECT at, category, name, value FROM events "
+                                 "WHERE category = 'alarm'");
+    bound.clear();
+    if (found) {
+        sql += QStringLiteral(" AND (at, rowid) > (?, ?)");
+        bound << cutAt << cutId;
+    }
+    sql += QStringLiteral(" ORDER BY at, rowid");
+    return readRows(
+        db, sql, bound,
+        [&](const QSqlQuery &q) {
+            rows->push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                             q.value(3).toString(), QString()});
+        },
+        error);
+}
+
+} // namespace
+
+bool readAlarmRows(const QString &path, std::vector<Event> *rows, QString *error) {
+    rows->clear();
+    if (!QFileInfo(path).isFile())
+        return true;
+    const QString connection =
+        QStringLiteral("alarm-rows-%1").arg(connectionCount.fetchAndAddRelaxed(1));
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        if (db.open())
+            ok = read(db, rows, error);
+        else
+            *error = db.lastError().text();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    if (!ok)
+        rows->clear();
+    return ok;
+}
+
+} // namespace history

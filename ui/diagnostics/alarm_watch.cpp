@@ -1,0 +1,132 @@
+#include "ui/diagnostics/alarm_watch.h"
+
+#include "history/alarm_rows.h"
+#include "history/event_words.h"
+#include "history/recorder.h"
+#include "ui/diagnostics/event_model.h"
+#include "ui/diagnostics/texts.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QStringList>
+#include <QThread>
+
+#include <algorithm>
+#include <memory>
+
+namespace diagnostics {
+
+AlarmWatch::AlarmWatch(history::Recorder &recorder, const QString &databasePath, QObject *parent)
+    : QObject(parent) {
+    connect(&recorder, &history::Recorder::eventRecorded, this, &AlarmWatch::take);
+    struct Read {
+        std::vector<history::Event> rows;
+        QString error;
+    };
+    auto read = std::make_shared<Read>();
+    reader = QThread::create([read, databasePath] {
+        if (!history::readAlarmRows(databasePath, &read->rows, &read->error))
+            qWarning("history: the alarms on cannot be read: %s", qPrintable(read->error));
+    });
+    connect(reader, &QThread::finished, this, [this, read] {
+        reader->deleteLater();
+        reader = nullptr;
+        loaded = true;
+        read->rows.insert(read->rows.end(), meanwhile.begin(), meanwhile.end());
+        meanwhile.clear();
+        meanwhile.shrink_to_fit();
+        fold(read->rows);
+    });
+    reader->start();
+}
+
+AlarmWatch::~AlarmWatch() {
+    // The read is two short queries; it ends by itself.
+    if (reader) {
+        reader->wait();
+        delete reader;
+    }
+}
+
+void AlarmWatch::take(const history::Event &event) {
+    if (event.category != QLatin1String("alarm") && event.category != QLatin1String("link"))
+        return;
+    if (!loaded) {
+        meanwhile.push_back(event);
+        return;
+    }
+    fold({event});
+}
+
+void AlarmWatch::fold(const std::vector<history::Event> &rows) {
+    // The alarms on so far as `on` rows, then the new rows: the fold of all of them.
+    std::vector<history::Event> all;
+    all.reserve(on.size() + rows.size());
+    for (const history::ActiveAlarm &a : on)
+        all.push_back({a.since, QStringLiteral("alarm"), a.name, QStringLiteral("on"), QString()});
+    all.insert(all.end(), rows.begin(), rows.end());
+    std::vector<history::ActiveAlarm> next = history::activeAlarms(all);
+    const bool same = next.size() == on.size() &&
+                      std::equal(next.begin(), next.end(), on.begin(),
+                                 [](const history::ActiveAlarm &a, const history::ActiveAlarm &b) {
+                                     return a.name == b.name && a.since == b.since;
+                                 });
+    if (same)
+        return;
+    on = std::move(next);
+    emit changed();
+}
+
+ActiveAlarmCount::ActiveAlarmCount(const AlarmWatch &w, QWidget *parent)
+    : QLabel(parent), watch(w) {
+    setObjectName(QStringLiteral("activeAlarmCount"));
+    setTextFormat(Qt::PlainText);
+    setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    connect(&watch, &AlarmWatch::changed, this, &ActiveAlarmCount::refresh);
+    refresh();
+}
+
+void ActiveAlarmCount::refresh() {
+    const int count = int(watch.alarms().size());
+    setText(Texts::tr("当前报警: %1").arg(count));
+    setVisible(count > 0);
+}
+
+void ActiveAlarmCount::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange)
+        refresh();
+    QLabel::changeEvent(event);
+}
+
+ActiveAlarmStrip::ActiveAlarmStrip(const AlarmWatch &w, QWidget *parent, std::function<qint64()> c)
+    : QLabel(parent), watch(w), clock(std::move(c)) {
+    setObjectName(QStringLiteral("activeAlarmStrip"));
+    setTextFormat(Qt::PlainText);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setMargin(4);
+    if (!clock)
+        clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+    connect(&watch, &AlarmWatch::changed, this, &ActiveAlarmStrip::refresh);
+    refresh();
+}
+
+void ActiveAlarmStrip::refresh() {
+    const std::vector<history::ActiveAlarm> &alarms = watch.alarms();
+    if (alarms.empty()) {
+        setStyleSheet(QString());
+        setText(watch.isLoaded() ? Texts::tr("当前无报警") : QString());
+        return;
+    }
+    setStyleSheet(QStringLiteral("background: #fde0e0; color: #900000;"));
+    const qint64 now = clock();
+    QStringList lines{Texts::tr("当前报警 (%1):").arg(alarms.size())};
+    // Newest first, as the list below.
+    for (auto it = alarms.rbegin(); it != alarms.rend(); ++it)
+        lines << Texts::tr("%1  自 %2  已持续 %3")
+                     .arg(history::eventLabel(QStringLiteral("alarm"), it->name),
+                          EventModel::timeText(it->since).left(19),
+                          history::durationText(now - it->since));
+    setText(lines.join(QLatin1Char('\n')));
+}
+
+} // namespace diagnostics
