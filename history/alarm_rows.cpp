@@ -1,8 +1,8 @@
 #include "history/alarm_rows.h"
 
 #include "history/active_alarms.h"
+#include "history/event_store.h"
 
-#include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -15,8 +15,6 @@
 namespace history {
 
 namespace {
-
-QAtomicInt connectionCount;
 
 // Runs `sql` with `bound` and hands each row to `take`; the query is finished before it
 // returns, so no read transaction outlives the call.
@@ -89,8 +87,7 @@ bool readAlarmRows(const QString &path, std::vector<Event> *rows, QString *error
     rows->clear();
     if (!QFileInfo(path).isFile())
         return true;
-    const QString connection =
-        QStringLiteral("alarm-rows-%1").arg(connectionCount.fetchAndAddRelaxed(1));
+    const QString connection = newConnectionName(QStringLiteral("alarm-rows"));
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);

@@ -18,17 +18,19 @@ namespace history {
 
 namespace {
 
-QAtomicInt connectionCount;
-
 QVariant valueOrNull(double v) {
     return std::isnan(v) ? QVariant() : QVariant(v);
 }
 
 } // namespace
 
+QString newConnectionName(const QString &prefix) {
+    static QAtomicInt count;
+    return prefix + QLatin1Char('-') + QString::number(count.fetchAndAddRelaxed(1));
+}
+
 EventStore::EventStore(const QString &path, int busyTimeoutMs)
-    : file(path),
-      connection(QStringLiteral("history-%1").arg(connectionCount.fetchAndAddRelaxed(1))),
+    : file(path), connection(newConnectionName(QStringLiteral("history"))),
       busyTimeoutMs(busyTimeoutMs) {}
 
 EventStore::~EventStore() {

@@ -9,6 +9,10 @@
 
 namespace history {
 
+// A name for a database connection of its own, unique in this process (Qt keeps connections by
+// name, and every thread reads through its own): "<prefix>-<n>".
+QString newConnectionName(const QString &prefix);
+
 // log/history.sqlite through Qt Sql's QSQLITE driver: WAL, a busy time-out so that two
 // programs can share the file, and a schema version (PRAGMA user_version). Used by one thread.
 class EventStore {

@@ -1,8 +1,9 @@
 #include "history/sample_reader.h"
 
+#include "history/event_store.h"
+
 #include "history/rollup.h"
 
-#include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -16,8 +17,6 @@
 namespace history {
 
 namespace {
-
-QAtomicInt connectionCount;
 
 // How many rows pass between two questions whether the read is still wanted.
 constexpr int rowsBetweenChecks = 4096;
@@ -109,8 +108,7 @@ qint64 SampleReader::resolutionFor(qint64 spanMs, int columns) {
 }
 
 SampleReader::SampleReader(const QString &path)
-    : path(path),
-      connection(QStringLiteral("sample-reader-%1").arg(connectionCount.fetchAndAddRelaxed(1))) {}
+    : path(path), connection(newConnectionName(QStringLiteral("sample-reader"))) {}
 
 SampleReader::~SampleReader() {
     close();

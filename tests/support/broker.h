@@ -9,7 +9,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 
 #include <mqtt/async_client.h>
@@ -232,7 +231,8 @@ private:
     std::vector<Received> all;
 };
 
-// Skips the case, or from initTestCase the suite, on a machine without mosquitto.
+// Skips the case, or from initTestCase the suite, on a machine without mosquitto (QtTest
+// included by the suite).
 #define SKIP_WITHOUT_BROKER()                                                                      \
     do {                                                                                           \
         if (!Broker::available())                                                                  \

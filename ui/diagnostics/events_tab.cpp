@@ -1,6 +1,8 @@
 #include "history/recorder.h"
+
 #include "ui/diagnostics/alarm_watch.h"
 #include "ui/diagnostics/csv.h"
+#include "ui/diagnostics/durations.h"
 #include "ui/diagnostics/tabs.h"
 #include "ui/diagnostics/texts.h"
 
@@ -21,7 +23,6 @@ namespace diagnostics {
 
 namespace {
 
-constexpr qint64 hourMs = 3600 * 1000;
 const char *const categoryKeys[] = {"", "alarm", "state", "link", "command", "settings"};
 const qint64 periodMs[] = {hourMs, 24 * hourMs, 7 * 24 * hourMs, 0};
 // The writer writes once a second; rows this young may not be in the database at a reload.

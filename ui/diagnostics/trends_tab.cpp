@@ -1,4 +1,6 @@
 #include "history/recorder.h"
+
+#include "ui/diagnostics/durations.h"
 #include "ui/diagnostics/tabs.h"
 #include "ui/diagnostics/texts.h"
 
@@ -25,9 +27,6 @@ namespace diagnostics {
 
 namespace {
 
-constexpr qint64 minuteMs = 60 * 1000;
-constexpr qint64 hourMs = 60 * minuteMs;
-constexpr qint64 dayMs = 24 * hourMs;
 const qint64 spans[] = {10 * minuteMs, hourMs, dayMs, 7 * dayMs, 30 * dayMs, 90 * dayMs, 0};
 
 } // namespace
@@ -140,16 +139,16 @@ TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *
             worker->addSample(s);
     });
     connect(pngButton, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, Texts::tr("导出PNG"),
-                                                          QStringLiteral("trends.png"),
-                                                          QStringLiteral("PNG (*.png)"));
+        const QString file =
+            QFileDialog::getSaveFileName(this, Texts::tr("导出PNG"), QStringLiteral("trends.png"),
+                                         QStringLiteral("PNG (*.png)"));
         if (!file.isEmpty())
             exportPng(file);
     });
     connect(csvButton, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, Texts::tr("导出CSV"),
-                                                          QStringLiteral("trends.csv"),
-                                                          QStringLiteral("CSV (*.csv)"));
+        const QString file =
+            QFileDialog::getSaveFileName(this, Texts::tr("导出CSV"), QStringLiteral("trends.csv"),
+                                         QStringLiteral("CSV (*.csv)"));
         if (!file.isEmpty())
             exportCsv(file);
     });

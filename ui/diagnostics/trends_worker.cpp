@@ -1,5 +1,7 @@
 #include "ui/diagnostics/trends_worker.h"
 
+#include "ui/diagnostics/durations.h"
+
 #include "ui/diagnostics/csv.h"
 #include "ui/diagnostics/event_model.h"
 #include "ui/diagnostics/texts.h"
@@ -18,7 +20,6 @@ using history::Sample;
 using history::SampleReader;
 using history::SampleSeries;
 
-constexpr qint64 dayMs = qint64(24) * 3600 * 1000;
 // Samples seen live that the writer may not have committed when a read starts (it commits
 // once a second).
 constexpr size_t recentKept = 16;
