@@ -38,6 +38,14 @@ using fixture::waitUntil;
 
 namespace {
 
+// A shown window in a scratch folder, and a pseudo-terminal CCB it can open.
+struct ShownWindow {
+    ShownWindow() { w.show(); }
+    WorkDir dir;
+    PtyPair pty;
+    Serial w;
+};
+
 Diagnostics *diagnosticsOf(Serial &w) {
     return w.findChild<Diagnostics *>();
 }
@@ -285,10 +293,8 @@ void DiagnosticsWindowTest::framesFromThePortShowUpAndAFailedCheckIsFlagged() {
 }
 
 void DiagnosticsWindowTest::theLinkTabCountsAndResets() {
-    WorkDir dir;
-    PtyPair pty;
-    Serial w;
-    w.show();
+    ShownWindow shown;
+    auto &[dir, pty, w] = shown;
     Diagnostics *d = diagnosticsOf(w);
     d->showWindow();
     d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::LinkIndex);
@@ -320,10 +326,8 @@ void DiagnosticsWindowTest::theLinkTabCountsAndResets() {
 }
 
 void DiagnosticsWindowTest::theEventsTabReadsTheHistoryDatabase() {
-    WorkDir dir;
-    PtyPair pty;
-    Serial w;
-    w.show();
+    ShownWindow shown;
+    auto &[dir, pty, w] = shown;
     auto *recorder = w.findChild<history::Recorder *>();
     QVERIFY(fixture::openOnPty(w, pty));
     fixture::formOf(w).pushButtonSerialSwitch->click();
@@ -478,10 +482,8 @@ void DiagnosticsWindowTest::aFailedFramesExportIsReportedInTheTab() {
 }
 
 void DiagnosticsWindowTest::theAlarmsOnShowAboveTheEventsAndTheirCountInTheStatusBar() {
-    WorkDir dir;
-    PtyPair pty;
-    Serial w;
-    w.show();
+    ShownWindow shown;
+    auto &[dir, pty, w] = shown;
     QVERIFY(fixture::openOnPty(w, pty));
     auto *count = w.statusBar()->findChild<diagnostics::ActiveAlarmCount *>();
     QVERIFY(count && count->isHidden());
@@ -505,10 +507,8 @@ void DiagnosticsWindowTest::theAlarmsOnShowAboveTheEventsAndTheirCountInTheStatu
 }
 
 void DiagnosticsWindowTest::aNewRowShowsWithinASecondAndAScrolledViewKeepsItsPlace() {
-    WorkDir dir;
-    PtyPair pty;
-    Serial w;
-    w.show();
+    ShownWindow shown;
+    auto &[dir, pty, w] = shown;
     auto *recorder = w.findChild<history::Recorder *>();
     Diagnostics *d = diagnosticsOf(w);
     d->showWindow();
@@ -555,10 +555,8 @@ void DiagnosticsWindowTest::aNewRowShowsWithinASecondAndAScrolledViewKeepsItsPla
 // of the window or the status bar is left in Chinese; the device's product type and serial
 // number are its own.
 void DiagnosticsWindowTest::inEnglishNothingButTheDevicesOwnDataIsChinese() {
-    WorkDir dir;
-    PtyPair pty;
-    Serial w;
-    w.show();
+    ShownWindow shown;
+    auto &[dir, pty, w] = shown;
     SerialProbe::tianslations(w, &preference::english);
     fixture::selectEntry(w, QStringLiteral("/dev/ttyNOSUCH7(test)"));
     fixture::formOf(w).pushButtonSerialSwitch->click();
