@@ -41,6 +41,8 @@ namespace {
 // A shown window in a scratch folder, and a pseudo-terminal CCB it can open.
 struct ShownWindow {
     ShownWindow() { w.show(); }
+    // The diagnostics window, shown.
+    Diagnostics *openDiagnostics();
     WorkDir dir;
     PtyPair pty;
     Serial w;
@@ -48,6 +50,12 @@ struct ShownWindow {
 
 Diagnostics *diagnosticsOf(Serial &w) {
     return w.findChild<Diagnostics *>();
+}
+
+Diagnostics *ShownWindow::openDiagnostics() {
+    Diagnostics *d = diagnosticsOf(w);
+    d->showWindow();
+    return d;
 }
 
 QStringList menuTitles(Serial &w) {
@@ -404,11 +412,9 @@ void DiagnosticsWindowTest::theStatusBarShowsTheOpenFailureOfABusyPort() {
 }
 
 void DiagnosticsWindowTest::textsAreEnglishAfterSwitchingTheLanguage() {
-    WorkDir dir;
-    Serial w;
-    w.show();
-    Diagnostics *d = diagnosticsOf(w);
-    d->showWindow();
+    ShownWindow shown;
+    auto &[dir, pty, w] = shown;
+    Diagnostics *d = shown.openDiagnostics();
     SerialProbe::tianslations(w, &preference::english);
     QVERIFY(waitUntil([&] { return d->menu()->title() == QStringLiteral("Diagnostics"); }));
     const QStringList titles = menuTitles(w);
@@ -457,11 +463,9 @@ void DiagnosticsWindowTest::theHistorysTroubleShowsInTheStatusBarAndTheLinkTab()
 }
 
 void DiagnosticsWindowTest::aFailedFramesExportIsReportedInTheTab() {
-    WorkDir dir;
-    Serial w;
-    w.show();
-    Diagnostics *d = diagnosticsOf(w);
-    d->showWindow();
+    ShownWindow shown;
+    auto &[dir, pty, w] = shown;
+    Diagnostics *d = shown.openDiagnostics();
     diagnostics::FramesTab *frames = d->window()->framesTab();
     // A folder that does not exist: nothing can be created there, not even by root. (Not /proc,
     // whose thousands of changing entries the dialog's file model would start to read.)
