@@ -31,15 +31,24 @@ mqtt::connect_options connectOptions(const Config &config) {
 }
 
 std::unique_ptr<mqtt::async_client> makeClient(const Config &config, const QByteArray &clientId,
-                                               QString &error) {
+                                               QObject *owner,
+                                               const std::atomic<quint64> &generation,
+                                               std::function<void(quint64)> lost, QString &error) {
+    std::unique_ptr<mqtt::async_client> client;
     try {
         mqtt::create_options create(MQTTVERSION_3_1_1);
-        return std::make_unique<mqtt::async_client>(config.serverUri.toStdString(),
-                                                    clientId.toStdString(), create, nullptr);
+        client = std::make_unique<mqtt::async_client>(config.serverUri.toStdString(),
+                                                      clientId.toStdString(), create, nullptr);
     } catch (const mqtt::exception &e) {
         error = Texts::tr("MQTT 库拒绝了该地址（代码 %1）").arg(e.get_return_code());
         return nullptr;
     }
+    client->set_connection_lost_handler([owner, &generation, lost](const std::string &) {
+        const quint64 g = generation.load();
+        QMetaObject::invokeMethod(
+            owner, [lost, g] { lost(g); }, Qt::QueuedConnection);
+    });
+    return client;
 }
 
 QString connectError(int code, bool tls) {

@@ -10,19 +10,12 @@ namespace plant {
 
 FleetLink::FleetLink(const QString &configFile, const QString &hostName, QObject *parent)
     : QObject(parent) {
-    qRegisterMetaType<plant::Report>();
     qRegisterMetaType<plant::FleetBatch>();
 
-    const ConfigResult loaded = loadConfig(configFile);
-    if (!loaded.error.isEmpty()) {
-        lastReport.state = LinkState::Off;
-        lastReport.lastError = loaded.error;
+    Config config;
+    if (!loadLinkConfig(configFile, &config, &lastReport))
         return;
-    }
-    const Config &config = loaded.config;
     prefix = config.topicPrefix;
-    lastReport.state = LinkState::Connecting;
-    lastReport.server = config.server();
 
     // Several fleet windows may watch one broker: each needs a session of its own.
     const QString clientId = QStringLiteral("laser-fleet-") + topicLevel(hostName) +

@@ -16,22 +16,15 @@ constexpr int statusIntervalMs = 1000;
 PlantLink::PlantLink(const QString &configFile, const QString &hostName, const QString &portName,
                      QObject *parent)
     : QObject(parent) {
-    qRegisterMetaType<plant::Report>();
     // The recorder may emit from its own thread: queued connections need the types known.
     qRegisterMetaType<history::Event>();
     qRegisterMetaType<history::Sample>();
 
-    const ConfigResult loaded = loadConfig(configFile);
-    if (!loaded.error.isEmpty()) {
-        lastReport.state = LinkState::Off;
-        lastReport.lastError = loaded.error;
+    Config config;
+    if (!loadLinkConfig(configFile, &config, &lastReport))
         return;
-    }
-    const Config &config = loaded.config;
     id = config.laserId.isEmpty() ? defaultLaserId(hostName, portName) : config.laserId;
     base = config.topicPrefix + QLatin1Char('/') + id;
-    lastReport.state = LinkState::Connecting;
-    lastReport.server = config.server();
     if (config.passwordInClear()) {
         lastReport.notice = passwordInClearNotice();
         // Once on standard error as well; the status line keeps saying it.

@@ -19,6 +19,20 @@ constexpr int maxInFlight = 100;
 
 } // namespace
 
+bool loadLinkConfig(const QString &file, Config *config, Report *report) {
+    qRegisterMetaType<plant::Report>();
+    const ConfigResult loaded = loadConfig(file);
+    if (!loaded.error.isEmpty()) {
+        report->state = LinkState::Off;
+        report->lastError = loaded.error;
+        return false;
+    }
+    *config = loaded.config;
+    report->state = LinkState::Connecting;
+    report->server = config->server();
+    return true;
+}
+
 bool operator==(const Report &a, const Report &b) {
     return a.state == b.state && a.server == b.server && a.lastError == b.lastError &&
            a.buffered == b.buffered && a.dropped == b.dropped && a.notice == b.notice;
@@ -114,16 +128,12 @@ void Publisher::start() {
     connect(retryTimer, &QTimer::timeout, this, [this] { connectNow(); });
     listeners = std::make_unique<Listeners>(this);
     QString refused;
-    client = makeClient(config, clientId, refused);
+    client = makeClient(
+        config, clientId, this, generation, [this](quint64 g) { connectionLost(g); }, refused);
     if (!client) {
         setState(LinkState::Off, refused);
         return;
     }
-    client->set_connection_lost_handler([this](const std::string &) {
-        const quint64 g = generation.load();
-        QMetaObject::invokeMethod(
-            this, [this, g] { connectionLost(g); }, Qt::QueuedConnection);
-    });
     setState(LinkState::Connecting, QString());
     connectNow();
 }

@@ -32,6 +32,10 @@ struct Report {
     QString notice;
 };
 bool operator==(const Report &a, const Report &b);
+
+// Reads a link's settings file: `config` and a report that is connecting to its server, or
+// false and a report that is off with the file's error (which never quotes a value).
+bool loadLinkConfig(const QString &file, Config *config, Report *report);
 inline bool operator!=(const Report &a, const Report &b) {
     return !(a == b);
 }

@@ -67,16 +67,13 @@ void Subscriber::start() {
     connect(drainTimer, &QTimer::timeout, this, [this] { drain(); });
     listeners = std::make_unique<Listeners>(this);
     QString refused;
-    client = makeClient(config, clientId, refused);
+    client = makeClient(
+        config, clientId, this, generation,
+        [this](quint64 g) { lostConnection(g, Texts::tr("连接中断")); }, refused);
     if (!client) {
         setState(LinkState::Off, refused);
         return;
     }
-    client->set_connection_lost_handler([this](const std::string &) {
-        const quint64 g = generation.load();
-        QMetaObject::invokeMethod(
-            this, [this, g] { lostConnection(g, Texts::tr("连接中断")); }, Qt::QueuedConnection);
-    });
     client->set_message_callback([this](mqtt::const_message_ptr message) {
         if (!message)
             return;
