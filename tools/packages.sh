@@ -5,7 +5,7 @@ BUILD_PACKAGES=(cmake g++ make dpkg-dev qtbase5-dev libqt5serialport5-dev qttool
 # The same program built with Qt 6 (cmake -DLASER_QT=6); the tests build it too.
 QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-charts-dev
     libqt6sql6-sqlite)
-TEST_PACKAGES=("${BUILD_PACKAGES[@]}" "${QT6_PACKAGES[@]}" clang libbenchmark-dev xvfb xdotool
+TEST_PACKAGES=("${BUILD_PACKAGES[@]}" "${QT6_PACKAGES[@]}" ninja-build clang libbenchmark-dev xvfb xdotool
     imagemagick x11-utils util-linux mosquitto mosquitto-clients openssl unzip)
 
 # Installs the packages of the list that are not installed yet (as root, or through sudo).
