@@ -5,11 +5,12 @@
 #   build/asan  clang, AddressSanitizer, LeakSanitizer, UBSan and the fuzz targets: every suite
 #               but the end-to-end ones (label e2e), the bounded fuzz runs (label fuzz) included
 #   build/qt6   gcc, Qt 6, warnings as errors: every suite, end to end included
-# Suites run several at a time (CTest keeps the window suites one at a time, and every
-# end-to-end suite has an X display of its own). While one build's suites run, mostly waiting on
-# timers, ports and X, the next build compiles at a lower priority beside them.
+# Suites run several at a time (CTest keeps the window suites in two lanes of one at a time, and
+# every end-to-end suite has an X display of its own). While one build's suites run, mostly
+# waiting on timers, ports and X, the next build compiles at a lower priority beside them; the
+# fuzz runs go beside the last build's suites.
 #
-#   LASER_TEST_JOBS   suites at a time (default: the number of processors plus two)
+#   LASER_TEST_JOBS   suites at a time (default: the number of processors plus three)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -21,7 +22,7 @@ install_missing_packages "${TEST_PACKAGES[@]}"
 install_sanitizer_runtime
 
 jobs=$(nproc)
-test_jobs=${LASER_TEST_JOBS:-$((jobs + 2))}
+test_jobs=${LASER_TEST_JOBS:-$((jobs + 3))}
 
 # The gcc builds carry no debug information: a failing case names its file and line itself, and
 # the many suites link far faster without it. The Qt 5 build is optimised as a release is (the
@@ -96,8 +97,17 @@ beside() {
 say "build build/ci (gcc, Qt 5, warnings as errors)"
 build build/ci || failed+=("build build/ci")
 beside build/asan suites build/ci
-beside build/qt6 suites build/asan -LE e2e
+beside build/qt6 suites build/asan -LE "e2e|fuzz"
+# The fuzz runs keep a processor busy each; beside the Qt 6 suites, which mostly wait, they take
+# time that would otherwise idle (at a lower priority, so the suites' timers keep theirs).
+fuzz_log=$(mktemp)
+nice -n 10 ctest --test-dir build/asan --output-on-failure -j2 -L fuzz >"$fuzz_log" 2>&1 &
+fuzzer=$!
 suites build/qt6
+wait "$fuzzer" || failed+=("fuzz runs of build/asan")
+say "fuzz runs of build/asan (beside the suites above)"
+cat "$fuzz_log"
+rm -f "$fuzz_log"
 
 if [[ ${#failed[@]} -gt 0 ]]; then
     say "failed: ${failed[*]}"

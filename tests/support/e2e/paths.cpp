@@ -43,7 +43,7 @@ QString missingPrerequisite() {
         return QStringLiteral("DISPLAY is not set (start Xvfb and export DISPLAY)");
     if (geteuid() != 0)
         return QStringLiteral("not root (the virtual serial port needs a mount namespace)");
-    for (const char *tool : {"xdotool", "import", "unshare"})
+    for (const char *tool : {"xdotool", "import", "unshare", "nsenter"})
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             return QStringLiteral("%1 is not installed").arg(QLatin1String(tool));
     const Paths p = defaultPaths();

@@ -35,6 +35,13 @@ QString Program::output() const {
     return QString::fromLocal8Bit(const_cast<QProcess &>(proc).readAll());
 }
 
+bool Program::unplugAdapter() {
+    // The link lives in the program's own mount namespace (see tools/virtual-port.sh).
+    return QProcess::execute(QStringLiteral("nsenter"),
+                             {QStringLiteral("-t"), QString::number(pid()), QStringLiteral("-m"),
+                              QStringLiteral("rm"), QStringLiteral("/dev/ttyUSB0")}) == 0;
+}
+
 void Program::stop(int graceMs) {
     if (!isRunning())
         return;

@@ -17,6 +17,10 @@ public:
                const QStringList &extraEnv = {});
     bool isRunning() const;
     qint64 pid() const;
+    // Takes the adapter away as the program sees it: its /dev/ttyUSB0 is gone while the
+    // simulator keeps its pseudo-terminal. (A stopped simulator would free the terminal's number
+    // for the next suite's simulator, and the program's link would lead to that one.)
+    bool unplugAdapter();
     // Asks the window to close (as the window manager would), then makes sure.
     void stop(int graceMs = 3000);
     QString output() const;
