@@ -80,15 +80,11 @@ class DiagnosticsE2eTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { SKIP_WITHOUT_PREREQUISITES(); }
     void theMenuOpensTheWindowWhereFramesFlowAndFailedChecksTurnRed();
     void theStatusBarTellsWhyThePortDidNotOpen();
     void theWindowTitleIsEnglishAfterSwitchingTheLanguage();
 };
-
-void DiagnosticsE2eTest::initTestCase() {
-    SKIP_WITHOUT_PREREQUISITES();
-}
 
 void DiagnosticsE2eTest::theMenuOpensTheWindowWhereFramesFlowAndFailedChecksTurnRed() {
     Session s;
