@@ -117,3 +117,5 @@ QVariant AlarmList::headerData(int section, Qt::Orientation orientation, int rol
 }
 
 } // namespace fleet
+
+#include "moc_alarm_list.cpp"

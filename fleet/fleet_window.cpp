@@ -375,3 +375,5 @@ void FleetWindow::retranslate() {
 }
 
 } // namespace fleet
+
+#include "moc_fleet_window.cpp"

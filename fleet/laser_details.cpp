@@ -215,3 +215,5 @@ void LaserDetails::fillStatus(const QJsonObject &all, qint64 now) {
 }
 
 } // namespace fleet
+
+#include "moc_laser_details.cpp"

@@ -264,3 +264,5 @@ QVariant LaserTable::headerData(int section, Qt::Orientation orientation, int ro
 }
 
 } // namespace fleet
+
+#include "moc_laser_table.cpp"

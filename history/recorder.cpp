@@ -377,3 +377,5 @@ void Recorder::flushNow() {
 }
 
 } // namespace history
+
+#include "moc_recorder.cpp"

@@ -336,3 +336,5 @@ qint64 folderSize(const QString &dir) {
 }
 
 } // namespace history
+
+#include "moc_writer.cpp"

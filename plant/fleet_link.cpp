@@ -50,3 +50,5 @@ void FleetLink::batchTaken() {
 }
 
 } // namespace plant
+
+#include "moc_fleet_link.cpp"

@@ -117,3 +117,5 @@ void PlantLink::received(const Report &report) {
 }
 
 } // namespace plant
+
+#include "moc_plant_link.cpp"

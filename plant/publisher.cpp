@@ -306,3 +306,5 @@ void Publisher::emitReport() {
 }
 
 } // namespace plant
+
+#include "moc_publisher.cpp"

@@ -249,3 +249,5 @@ void Subscriber::setState(LinkState state, const QString &error) {
 }
 
 } // namespace plant
+
+#include "moc_subscriber.cpp"

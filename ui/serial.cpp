@@ -173,3 +173,5 @@ void Serial::languageFile(const QString *request) {
     if (*request == preference::requestRead)
         language = preference::chinese;
 }
+
+#include "moc_serial.cpp"

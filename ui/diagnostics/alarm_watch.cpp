@@ -130,3 +130,5 @@ void ActiveAlarmStrip::refresh() {
 }
 
 } // namespace diagnostics
+
+#include "moc_alarm_watch.cpp"

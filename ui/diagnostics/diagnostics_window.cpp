@@ -133,3 +133,5 @@ void Diagnostics::retranslate() {
 }
 
 } // namespace diagnostics
+
+#include "moc_diagnostics_window.cpp"

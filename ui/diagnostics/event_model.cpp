@@ -331,3 +331,5 @@ QVariant EventModel::headerData(int section, Qt::Orientation orientation, int ro
 }
 
 } // namespace diagnostics
+
+#include "moc_event_model.cpp"

@@ -178,3 +178,5 @@ void EventsTab::retranslate() {
 }
 
 } // namespace diagnostics
+
+#include "moc_tabs.cpp"

@@ -211,3 +211,5 @@ QVariant FrameModel::headerData(int section, Qt::Orientation orientation, int ro
 }
 
 } // namespace diagnostics
+
+#include "moc_frame_model.cpp"

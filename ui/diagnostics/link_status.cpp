@@ -91,3 +91,5 @@ void LinkStatusLine::changeEvent(QEvent *event) {
 }
 
 } // namespace diagnostics
+
+#include "moc_link_status.cpp"

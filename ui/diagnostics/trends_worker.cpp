@@ -234,3 +234,5 @@ void TrendsWorker::exportPng(const QImage &image, const QString &path) {
 }
 
 } // namespace diagnostics
+
+#include "moc_trends_worker.cpp"

@@ -113,3 +113,5 @@ void BundleJob::showProgress() {
 }
 
 } // namespace service
+
+#include "moc_bundle_dialog.cpp"

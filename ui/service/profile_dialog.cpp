@@ -238,3 +238,5 @@ void ProfileDialog::done(int result) {
 }
 
 } // namespace service
+
+#include "moc_profile_dialog.cpp"

@@ -284,3 +284,5 @@ void ServiceKit::bundleDone() {
 }
 
 } // namespace service
+
+#include "moc_service_kit.cpp"

@@ -74,3 +74,5 @@ void SettingsLink::portClosing() {
 }
 
 } // namespace service
+
+#include "moc_settings_link.cpp"
