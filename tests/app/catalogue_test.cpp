@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 #include <QXmlStreamReader>
-#include <QtTest>
 
 namespace {
 

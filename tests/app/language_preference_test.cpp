@@ -9,7 +9,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>
 #endif

@@ -16,7 +16,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -12,11 +12,12 @@
 #include <QBrush>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 #include <random>

@@ -29,7 +29,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
-#include <QtTest>
+#include <QTest>
 
 using diagnostics::Diagnostics;
 using diagnostics::DiagnosticsWindow;

@@ -12,9 +12,9 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVBoxLayout>
 #include <QtCharts>
-#include <QtTest>
 
 #include <algorithm>
 #include <cmath>

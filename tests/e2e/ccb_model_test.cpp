@@ -10,7 +10,7 @@
 #include "tools/ccb_sim/ccb_model.h"
 #include "tools/ccb_sim/scenario.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <functional>
 

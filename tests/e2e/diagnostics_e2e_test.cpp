@@ -12,8 +12,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTest>
 #include <QThread>
-#include <QtTest>
 
 #include <memory>
 

@@ -11,7 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 #include <vector>

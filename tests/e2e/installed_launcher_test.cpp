@@ -14,8 +14,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #ifndef LASER_BUILD_DIR
 #define LASER_BUILD_DIR ""

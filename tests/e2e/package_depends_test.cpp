@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -13,9 +13,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QMainWindow>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <QtTest>
 
 #include <memory>
 

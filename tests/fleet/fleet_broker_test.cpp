@@ -13,7 +13,7 @@
 #include "support/work_dir.h"
 
 #include <QLabel>
-#include <QtTest>
+#include <QTest>
 
 #include <csignal>
 #include <memory>

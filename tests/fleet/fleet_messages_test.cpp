@@ -5,7 +5,7 @@
 #include "plant/payloads.h"
 
 #include <QJsonDocument>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 

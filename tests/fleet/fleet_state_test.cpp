@@ -2,7 +2,7 @@
 // last will or by silence, and the bounds on what it keeps.
 #include "fleet/fleet_state.h"
 
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTranslator>
 #include <QTreeWidget>
-#include <QtTest>
 
 #include <memory>
 

@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -6,7 +6,7 @@
 #include "history/flag_watch.h"
 #include "support/english.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

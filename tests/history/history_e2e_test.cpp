@@ -8,7 +8,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

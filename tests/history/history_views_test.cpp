@@ -18,9 +18,10 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <set>
 

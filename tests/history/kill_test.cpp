@@ -12,8 +12,8 @@
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
-#include <QtTest>
 
 using fixture::rows;
 

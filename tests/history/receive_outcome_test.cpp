@@ -7,7 +7,7 @@
 #include "support/history.h"
 #include "support/table.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace fixture;
 using namespace frames;

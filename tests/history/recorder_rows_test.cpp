@@ -10,7 +10,7 @@
 #include "support/table.h"
 
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 

@@ -14,8 +14,8 @@
 #include <QApplication>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <memory>
 

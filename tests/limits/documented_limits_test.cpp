@@ -13,7 +13,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

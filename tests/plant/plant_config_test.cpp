@@ -5,7 +5,7 @@
 #include "support/table.h"
 
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

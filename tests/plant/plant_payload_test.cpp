@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 

@@ -13,7 +13,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStatusBar>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -8,7 +8,7 @@
 #include "protocol/messages.h"
 #include "protocol/system_settings.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace protocol;
 using frames::hex;

@@ -5,7 +5,7 @@
 
 #include "protocol/device_state.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <functional>
 

@@ -6,7 +6,7 @@
 #include "protocol/frame.h"
 #include "protocol/system_settings.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace protocol;
 using frames::hex;

@@ -12,7 +12,7 @@
 #include "protocol/messages.h"
 #include "protocol/system_settings.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <functional>
 

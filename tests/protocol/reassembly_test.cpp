@@ -7,7 +7,7 @@
 #include "protocol/dispatch.h"
 #include "protocol/reassembly.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace protocol;
 using frames::bytes;

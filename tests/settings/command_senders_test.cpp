@@ -6,7 +6,7 @@
 
 #include "protocol/device_state.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace fixture;
 using frames::parameterReply;

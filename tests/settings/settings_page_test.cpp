@@ -11,7 +11,7 @@
 
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QtTest>
+#include <QTest>
 
 #include <iterator>
 #include <memory>

@@ -6,7 +6,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QHash>
-#include <QtTest>
+#include <QTest>
 
 #include <cstring>
 

@@ -7,8 +7,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <ctime>
 

@@ -3,7 +3,7 @@
 #include "supervision/tick.h"
 #include "support/table.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <limits>
 #include <vector>
