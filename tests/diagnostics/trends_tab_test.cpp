@@ -7,6 +7,8 @@
 #include "ui/diagnostics/tabs.h"
 
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFile>
@@ -14,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
-#include <QtCharts>
 
 #include <algorithm>
 #include <cmath>
