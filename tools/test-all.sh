@@ -74,40 +74,39 @@ suites() {
     say "suites of $dir ended"
 }
 
-# beside <dir> <command...>: builds <dir> at the lowest priority while the command runs; the
-# build's log follows the command's.
+# beside <label> <work...> -- <command...>: runs the command while the work runs beside it (a
+# build at the lowest priority, the fuzz runs); the work's log follows the command's.
 beside() {
-    local dir=$1 log
+    local label=$1 work=() log
+    shift
+    while [[ $1 != -- ]]; do
+        work+=("$1")
+        shift
+    done
     shift
     log=$(mktemp)
     (
         rc=0
-        build "$dir" 19 || rc=$?
-        say "build $dir ended"
+        "${work[@]}" || rc=$?
+        say "$label ended"
         exit $rc
     ) >"$log" 2>&1 &
-    local builder=$!
+    local worker=$!
     "$@"
-    wait "$builder" || failed+=("build $dir")
-    say "build $dir (beside the suites above)"
+    wait "$worker" || failed+=("$label")
+    say "$label (beside the suites above)"
     cat "$log"
     rm -f "$log"
 }
 
 say "build build/ci (gcc, Qt 5, warnings as errors)"
 build build/ci || failed+=("build build/ci")
-beside build/asan suites build/ci
-beside build/qt6 suites build/asan -LE "e2e|fuzz"
+beside "build build/asan" build build/asan 19 -- suites build/ci
+beside "build build/qt6" build build/qt6 19 -- suites build/asan -LE "e2e|fuzz"
 # The fuzz runs keep a processor busy each; beside the Qt 6 suites, which mostly wait, they take
 # time that would otherwise idle (at a lower priority, so the suites' timers keep theirs).
-fuzz_log=$(mktemp)
-nice -n 10 ctest --test-dir build/asan --output-on-failure -j2 -L fuzz >"$fuzz_log" 2>&1 &
-fuzzer=$!
-suites build/qt6
-wait "$fuzzer" || failed+=("fuzz runs of build/asan")
-say "fuzz runs of build/asan (beside the suites above)"
-cat "$fuzz_log"
-rm -f "$fuzz_log"
+beside "fuzz runs of build/asan" \
+    nice -n 10 ctest --test-dir build/asan --output-on-failure -j2 -L fuzz -- suites build/qt6
 
 if [[ ${#failed[@]} -gt 0 ]]; then
     say "failed: ${failed[*]}"
