@@ -1,11 +1,11 @@
 #include "plant/config.h"
 
+#include "plant/config_lines.h"
 #include "plant/texts.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QStringList>
 #include <QUrl>
 
 namespace plant {
@@ -63,12 +63,6 @@ QString applyUrl(const QString &url, Config &config) {
     return QString();
 }
 
-QString unquoted(const QString &value) {
-    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
-        return value.mid(1, value.size() - 2);
-    return value;
-}
-
 // A key is quoted back only when it is a plain name: anything else may be a value typed in the
 // wrong place (a password before a stray '=').
 bool plainName(const QString &key) {
@@ -80,13 +74,19 @@ bool plainName(const QString &key) {
     return true;
 }
 
-// The line of the first byte that is not UTF-8 (or a NUL), or 0 when there is none.
-int firstBadLine(const QByteArray &text) {
-    const QList<QByteArray> lines = text.split('\n');
-    for (int i = 0; i < lines.size(); ++i)
-        if (lines.at(i).contains('\0') ||
-            QString::fromUtf8(lines.at(i)).contains(QChar::ReplacementCharacter))
-            return i + 1;
+// The line of the first character that is not UTF-8 (or a NUL), or 0 when there is none; lines
+// counted as configLines counts them.
+int firstBadLine(const QString &text) {
+    int line = 1;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isNull() || c == QChar::ReplacementCharacter)
+            return line;
+        if (c == QLatin1Char('\n') ||
+            (c == QLatin1Char('\r') &&
+             (i + 1 == text.size() || text.at(i + 1) != QLatin1Char('\n'))))
+            ++line;
+    }
     return 0;
 }
 
@@ -102,39 +102,34 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
         return result;
     };
 
-    if (const int bad = firstBadLine(text))
+    const QString decoded = QString::fromUtf8(text);
+    if (const int bad = firstBadLine(decoded))
         return fail(bad, Texts::tr("不是 UTF-8 文本"));
 
-    const QStringList lines = QString::fromUtf8(text).split(QLatin1Char('\n'));
-    QString section;
     bool sawSection = false;
     // The line of each key given, for the checks after the last line.
     QHash<QString, int> lineOf;
     QString url;
-    for (int i = 0; i < lines.size(); ++i) {
-        const int number = i + 1;
-        const QString line = lines.at(i).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) ||
-            line.startsWith(QLatin1Char('#')))
+    for (const ConfigLine &line : configLines(decoded)) {
+        const int number = line.number;
+        if (line.kind == ConfigLine::Blank || line.kind == ConfigLine::Remark)
             continue;
-        if (line.startsWith(QLatin1Char('['))) {
-            if (!line.endsWith(QLatin1Char(']')))
-                return fail(number, Texts::tr("节标题缺少 ]"));
-            section = line.mid(1, line.size() - 2).trimmed();
-            if (section != QLatin1String("mqtt"))
+        if (line.kind == ConfigLine::Section) {
+            if (line.key != QLatin1String("mqtt"))
                 return fail(number, Texts::tr("未知的节；唯一的节是 [mqtt]"));
             if (sawSection)
                 return fail(number, Texts::tr("[mqtt] 出现了两次"));
             sawSection = true;
             continue;
         }
-        const int equals = line.indexOf(QLatin1Char('='));
-        if (equals <= 0)
+        if (line.kind == ConfigLine::UnclosedSection)
+            return fail(number, Texts::tr("节标题缺少 ]"));
+        if (line.kind == ConfigLine::NotAnEntry)
             return fail(number, Texts::tr("应为 键 = 值"));
         if (!sawSection)
             return fail(number, Texts::tr("[mqtt] 节之前有键"));
-        const QString key = line.left(equals).trimmed();
-        const QString value = unquoted(line.mid(equals + 1).trimmed());
+        const QString &key = line.key;
+        const QString &value = line.value;
         if (!plainName(key))
             return fail(number, Texts::tr("未知的键（已知: url, username, password, ca_file, "
                                           "topic_prefix, laser_id）"));

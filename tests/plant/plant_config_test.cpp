@@ -137,6 +137,14 @@ private slots:
             << "plant.ini line 3: laser_id must be non-empty, without /, + or #";
         QTest::newRow("not utf-8")
             << QByteArray("[mqtt]\nurl = mqtt://h\xff\n") << "plant.ini line 2: not UTF-8 text";
+        // Every line end an editor writes counts, so the line named is the one the user sees.
+        QTest::newRow("CR-only lines") << QByteArray("[mqtt]\rurl = mqtt://h\rpassword = x\r")
+                                       << "plant.ini line 3: password given without username";
+        QTest::newRow("mixed line ends")
+            << QByteArray("[mqtt]\r\nurl = mqtt://h\r\n\rlaser_id = a/b\n")
+            << "plant.ini line 4: laser_id must be non-empty, without /, + or #";
+        QTest::newRow("not utf-8 after CR lines")
+            << QByteArray("[mqtt]\r\r\xfe\n") << "plant.ini line 3: not UTF-8 text";
     }
     void mistakesGiveOneLineNamingTheFileAndLine() {
         QFETCH(QByteArray, text);
