@@ -5,6 +5,7 @@
 #include "protocol/describe.h"
 
 #include <QDateTime>
+#include <QSqlDatabase>
 #include <QStringList>
 
 #include <algorithm>
@@ -37,6 +38,10 @@ Recorder::Recorder(QObject *parent, RecorderOptions opts)
     qRegisterMetaType<history::Event>();
     qRegisterMetaType<history::Sample>();
     qRegisterMetaType<history::Notice>();
+    // Qt Sql's registry of connections and drivers is made now, before anything registered to
+    // run at exit: an end of the run from there (the display gone) still finds it.
+    QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"));
+    QSqlDatabase::contains(QStringLiteral("history"));
     writer = new WriterThread(queue, options.logDir, options.limits, this);
     connect(writer, &WriterThread::notice, this, &Recorder::noticed);
     connect(writer, &WriterThread::logSize, this, [this](qint64 bytes) {
