@@ -3,23 +3,52 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QString>
 
 #include <csignal>
 
 // The program in a process of its own as main() runs it (program_on_pty.cpp: the same window
-// and the same handling of signals), offscreen, its port opened on a pseudo-terminal, for tests
-// that end it by a signal or kill it. The binary comes from PROGRAM_ON_PTY_BIN.
+// and the same handling of signals), offscreen or on an X server of its own, its port opened on
+// a pseudo-terminal, for tests that end it by a signal, take its display away or kill it. The
+// binary comes from PROGRAM_ON_PTY_BIN.
 class ProgramProcess {
 public:
     ~ProgramProcess() {
         process.kill();
         process.waitForFinished(5000);
+        endDisplay();
+    }
+    // On an Xvfb of its own rather than offscreen; false when there is none to be had.
+    bool useOwnDisplay() {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            return false;
+        // -displayfd: Xvfb takes a free number and writes it once it takes clients.
+        xServer.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!xServer.waitForStarted(5000) || !xServer.waitForReadyRead(10000))
+            return false;
+        display =
+            QStringLiteral(":") + QString::fromLatin1(xServer.readAllStandardOutput().trimmed());
+        return true;
+    }
+    // The X server goes away under the program.
+    void endDisplay() {
+        if (xServer.state() == QProcess::NotRunning)
+            return;
+        xServer.terminate();
+        if (!xServer.waitForFinished(3000)) {
+            xServer.kill();
+            xServer.waitForFinished(2000);
+        }
     }
     // Starts it in `workDir` on `ptyPath`; false (see output()) when the port did not open.
     bool start(const QString &workDir, const QString &ptyPath) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                   display.isEmpty() ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
+        if (!display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), display);
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(workDir);
         process.start(QStringLiteral(PROGRAM_ON_PTY_BIN), {ptyPath});
@@ -37,9 +66,15 @@ public:
     bool endedBy(int number) const {
         return process.exitStatus() == QProcess::CrashExit && process.exitCode() == number;
     }
+    // Ended by exit() with this status.
+    bool exitedWith(int status) const {
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == status;
+    }
     QString output() { return QString::fromLocal8Bit(out + process.readAllStandardError()); }
 
 private:
     QProcess process;
+    QProcess xServer;
+    QString display;
     QByteArray out;
 };
