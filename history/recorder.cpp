@@ -5,7 +5,6 @@
 #include "protocol/describe.h"
 
 #include <QDateTime>
-#include <QSqlDatabase>
 #include <QStringList>
 
 #include <algorithm>
@@ -38,10 +37,6 @@ Recorder::Recorder(QObject *parent, RecorderOptions opts)
     qRegisterMetaType<history::Event>();
     qRegisterMetaType<history::Sample>();
     qRegisterMetaType<history::Notice>();
-    // Qt Sql's registry of connections and drivers is made now, before anything registered to
-    // run at exit: an end of the run from there (the display gone) still finds it.
-    QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"));
-    QSqlDatabase::contains(QStringLiteral("history"));
     writer = new WriterThread(queue, options.logDir, options.limits, this);
     connect(writer, &WriterThread::notice, this, &Recorder::noticed);
     connect(writer, &WriterThread::ownRow, this, &Recorder::eventRecorded);

@@ -109,7 +109,7 @@ void HistoryWriter::write(Batch batch, qint64 now) {
     // The history as the run found it is read before this run's capture begins.
     if (!started && now >= nextAttempt)
         openExisting(now);
-    take(batch, now);
+    take(batch);
     watchClock(now);
     writeRows(now, false);
     retainSome(now);
@@ -178,13 +178,13 @@ void HistoryWriter::startRun(qint64 now) {
     }
 }
 
-void HistoryWriter::take(Batch &batch, qint64 now) {
+void HistoryWriter::take(Batch &batch) {
     // Rows and capture bytes are refused apart and said apart.
     if (batch.droppedRows > 0)
         begin(Notice::QueueRows, batch.droppedRows);
     else
         end(Notice::QueueRows, tally[Notice::QueueRows]);
-    writeCapture(batch.capture, batch.droppedBytes, now);
+    writeCapture(batch.capture, batch.droppedBytes);
     heldEvents.insert(heldEvents.end(), std::make_move_iterator(batch.events.begin()),
                       std::make_move_iterator(batch.events.end()));
     heldSamples.insert(heldSamples.end(), batch.samples.begin(), batch.samples.end());
@@ -193,7 +193,7 @@ void HistoryWriter::take(Batch &batch, qint64 now) {
 void HistoryWriter::finish(Batch batch) {
     QElapsedTimer clock;
     clock.start();
-    take(batch, QDateTime::currentMSecsSinceEpoch());
+    take(batch);
     for (;;) {
         writeRows(QDateTime::currentMSecsSinceEpoch(), true);
         const qint64 left = limits.finalFlushMs - clock.elapsed();
@@ -213,8 +213,7 @@ void HistoryWriter::finish(Batch batch) {
         say({Notice::RowsAtExit, Notice::Once, heldRows(), lastError});
 }
 
-void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes,
-                                 qint64 now) {
+void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes) {
     QString error;
     for (CaptureItem &item : items) {
         const bool troubled = capture.inTrouble();
@@ -243,7 +242,6 @@ void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppe
         else
             end(Notice::OverCap, 0);
     }
-    (void)now;
     if (droppedBytes > 0) {
         begin(Notice::QueueBytes, droppedBytes);
     } else {
@@ -354,6 +352,8 @@ void HistoryWriter::retainSome(qint64 now) {
         samplesLeft = true;
         retaining = true;
         nextRetention = steadyNow + 3600 * 1000;
+        pass = RetentionFigures();
+        passStarted = steadyNow;
     }
     QElapsedTimer spent;
     spent.start();
@@ -371,9 +371,11 @@ bool HistoryWriter::retainSlice() {
     const EventStore::Result r = store->deleteOldest(
         table, samplesLeft ? samplesBefore : eventsBefore, asked, &deleted, &error);
     const qint64 ms = took.elapsed();
-    figures.longestSliceMs = std::max(figures.longestSliceMs, ms);
-    ++figures.slices;
-    figures.deletedRows += quint64(deleted);
+    for (RetentionFigures *f : {&figures, &pass}) {
+        f->longestSliceMs = std::max(f->longestSliceMs, ms);
+        ++f->slices;
+        f->deletedRows += quint64(deleted);
+    }
     if (r != EventStore::Result::Ok) {
         // Locked by another program, or no room for the journal: the rows stay, and the pass
         // begins again a little later. Nothing is lost by waiting.
@@ -392,6 +394,14 @@ bool HistoryWriter::retainSlice() {
         else
             retaining = false;
     }
+    // A long pass (after the program was left unused) is told on standard error.
+    if (!retaining && pass.slices > 2 && trouble)
+        trouble(QStringLiteral("history: %1 rows past their keeping deleted in %2 slices over %3 "
+                               "s, the longest %4 ms")
+                    .arg(pass.deletedRows)
+                    .arg(pass.slices)
+                    .arg(double(steady() - passStarted) / 1000.0, 0, 'f', 1)
+                    .arg(pass.longestSliceMs));
     return retaining;
 }
 

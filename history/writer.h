@@ -48,7 +48,7 @@ struct WriterLimits {
     // Retention deletes in slices of about this long each, for at most the budget in one
     // write; the queue is written between them.
     int retentionSliceMs = 100;
-    int retentionBudgetMs = 500;
+    int retentionBudgetMs = 300;
 };
 
 // What the deletes of retention have cost so far in this run.
@@ -137,8 +137,8 @@ public:
     const RetentionFigures &retentionFigures() const { return figures; }
 
 private:
-    void take(Batch &batch, qint64 now);
-    void writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes, qint64 now);
+    void take(Batch &batch);
+    void writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes);
     void writeRows(qint64 now, bool final);
     bool openStore(qint64 now, QString *error);
     void startRun(qint64 now);
@@ -180,6 +180,8 @@ private:
     qint64 eventsBefore = 0;
     int sliceRows = 2000;
     RetentionFigures figures;
+    RetentionFigures pass; // the pass under way
+    qint64 passStarted = 0;
     // Which kinds of trouble are going on, and what each has cost so far.
     std::array<bool, Notice::KindCount> going{};
     std::array<quint64, Notice::KindCount> tally{};
