@@ -55,12 +55,14 @@ EventStore::Result EventStore::classify(const QString &text) const {
 
 EventStore::Result EventStore::open(QString *error) {
     renamedTo.clear();
+    damaged = false;
     Result r = prepare(error);
     if (r == Result::Ok)
         return r;
     close();
     if (r != Result::Damaged)
         return r;
+    damaged = true;
     if (!renameAside(error))
         return Result::Failed;
     r = prepare(error);
@@ -227,12 +229,13 @@ EventStore::Result EventStore::deleteOldest(const QString &table, qint64 before,
     }
     QSqlQuery q(QSqlDatabase::database(connection, false));
     // Along the index on `at`: the oldest first, however many there are.
-    q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid IN "
-                             "(SELECT rowid FROM %1 WHERE at < ? ORDER BY at LIMIT ?)")
-                  .arg(table));
+    const bool prepared = q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid IN "
+                                                   "(SELECT rowid FROM %1 WHERE at < ? ORDER BY "
+                                                   "at LIMIT ?)")
+                                        .arg(table));
     q.addBindValue(before);
     q.addBindValue(limit);
-    if (!q.exec()) {
+    if (!prepared || !q.exec()) {
         *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
         return classify(q.lastError().text());
     }
@@ -240,7 +243,8 @@ EventStore::Result EventStore::deleteOldest(const QString &table, qint64 before,
     return Result::Ok;
 }
 
-EventStore::Result EventStore::readFacts(qint64 toleranceMs, HistoryFacts *facts, QString *error) {
+EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, HistoryFacts *facts,
+                                         QString *error) {
     *facts = HistoryFacts();
     if (!isOpen()) {
         *error = QStringLiteral("%1 is not open").arg(file);
@@ -253,10 +257,10 @@ EventStore::Result EventStore::readFacts(qint64 toleranceMs, HistoryFacts *facts
         QVariantList row;
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        q.prepare(sql);
+        const bool prepared = q.prepare(sql);
         for (const QVariant &v : bound)
             q.addBindValue(v);
-        if (!q.exec()) {
+        if (!prepared || !q.exec()) {
             ok = false;
             *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
         } else if (q.next()) {
@@ -269,6 +273,10 @@ EventStore::Result EventStore::readFacts(qint64 toleranceMs, HistoryFacts *facts
     facts->lastWrittenAt =
         std::max(time(first(QStringLiteral("SELECT at FROM events ORDER BY rowid DESC LIMIT 1"))),
                  time(first(QStringLiteral("SELECT at FROM samples ORDER BY rowid DESC LIMIT 1"))));
+    const QVariantList notAfter = {now + toleranceMs};
+    facts->newestAt = std::max(
+        time(first(QStringLiteral("SELECT max(at) FROM events WHERE at <= ?"), notAfter)),
+        time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at <= ?"), notAfter)));
     const QVariantList clock = first(QStringLiteral(
         "SELECT at, value FROM events WHERE category = 'clock' ORDER BY rowid DESC LIMIT 1"));
     if (clock.size() == 2 && clock[1].toString() == QLatin1String("forward") &&

@@ -12,8 +12,10 @@ namespace history {
 // What the writer reads of the history before the first row of its run.
 struct HistoryFacts {
     // The time of the last row written (the newest of each table by the order of writing; the
-    // later of the two); 0 when there is none.
+    // later of the two), and the newest time of any row not later than `now` plus the
+    // tolerance; 0 when there is none.
     qint64 lastWrittenAt = 0;
+    qint64 newestAt = 0;
     // The newest clock row, when it is a jump forward less than `toleranceMs` before the last
     // row written (the new time not yet kept for that long): its time, and the newest row
     // before it. 0 otherwise.
@@ -63,13 +65,15 @@ public:
     // `before` (ms since 1970), in a transaction of its own; `deleted` gets how many.
     Result deleteOldest(const QString &table, qint64 before, int limit, int *deleted,
                         QString *error);
-    Result readFacts(qint64 toleranceMs, HistoryFacts *facts, QString *error);
+    Result readFacts(qint64 now, qint64 toleranceMs, HistoryFacts *facts, QString *error);
     // How long a write waits for another program's lock from now on.
     void setBusyTimeout(int ms);
     void close();
 
     QString path() const { return file; }
     QString damagedName() const { return renamedTo; }
+    // The last open found the file damaged (whether or not it could be set aside).
+    bool foundDamaged() const { return damaged; }
 
 private:
     Result classify(const QString &text) const;
@@ -80,6 +84,7 @@ private:
     QString connection;
     int busyTimeoutMs;
     QString renamedTo;
+    bool damaged = false;
 };
 
 } // namespace history

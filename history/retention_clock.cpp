@@ -4,21 +4,18 @@
 
 namespace history {
 
-std::optional<ClockJump> RetentionClock::start(qint64 wall, qint64 steady, qint64 newestRow) {
+void RetentionClock::start(qint64 wall, qint64 steady, qint64 newestRow) {
     started = true;
     lastWall = wall;
     lastSteady = steady;
     anchorSteady = steady;
     anchorWall = wall;
     doubtSince = -1;
-    if (newestRow <= 0 || qAbs(wall - newestRow) <= tolerance)
-        return std::nullopt;
-    if (wall < newestRow)
-        return ClockJump{newestRow, wall}; // behind: deletes less, believed as it is
+    if (newestRow <= 0 || wall - newestRow <= tolerance)
+        return;
     // Past the history by more than the tolerance: unused, or set ahead.
     anchorWall = newestRow;
     doubtSince = steady;
-    return std::nullopt;
 }
 
 std::optional<ClockJump> RetentionClock::observe(qint64 wall, qint64 steady) {

@@ -31,8 +31,8 @@ public:
         : tolerance(toleranceMs) {}
 
     // The first reading. `newestRow`: the newest time of the history that may be believed (0
-    // when there is none). A wall clock more than the tolerance behind it is a jump back.
-    std::optional<ClockJump> start(qint64 wall, qint64 steady, qint64 newestRow);
+    // when there is none). A wall clock behind it is believed as it is (it deletes less).
+    void start(qint64 wall, qint64 steady, qint64 newestRow);
     // Every later reading; a jump when the wall clock stepped more than the tolerance against
     // the steady clock since the last one.
     std::optional<ClockJump> observe(qint64 wall, qint64 steady);

@@ -152,18 +152,22 @@ void HistoryWriter::startRun(qint64 now) {
     started = true;
     HistoryFacts facts;
     QString error;
-    if (store->readFacts(limits.clockToleranceMs, &facts, &error) != EventStore::Result::Ok) {
+    if (store->readFacts(now, limits.clockToleranceMs, &facts, &error) != EventStore::Result::Ok) {
         // Nothing is lost: the run goes on without the start's findings.
         if (trouble)
             trouble(QStringLiteral("history: the start of the history cannot be read, ") + error);
         return;
     }
-    // A forward jump that has not held for the tolerance yet keeps the time before it.
-    const qint64 anchor = facts.unsettledJumpAt ? facts.beforeJumpAt : facts.lastWrittenAt;
-    if (const std::optional<ClockJump> back = clock.start(now, steady(), anchor))
-        sayJump(*back, true);
-    else if (!facts.unsettledJumpAt && anchor > 0 &&
-             now - anchor > std::max(limits.sampleKeepMs, limits.clockToleranceMs))
+    // Behind the last row written (a flat clock battery): said once, at this start; the rows
+    // left in the future are kept by their own time.
+    if (facts.lastWrittenAt > now + limits.clockToleranceMs)
+        sayJump({facts.lastWrittenAt, now}, false);
+    // Ages run from the newest row until the wall clock has held; a forward jump that has not
+    // held for the tolerance yet keeps the time before it.
+    const qint64 anchor = facts.unsettledJumpAt ? facts.beforeJumpAt : facts.newestAt;
+    clock.start(now, steady(), anchor);
+    if (!facts.unsettledJumpAt && anchor > 0 &&
+        now - anchor > std::max(limits.sampleKeepMs, limits.clockToleranceMs))
         // Further past the history than it keeps samples: said, and kept as a jump, so that
         // the next start doubts it as well until it has held.
         sayJump({anchor, now}, true);
@@ -197,7 +201,7 @@ void HistoryWriter::finish(Batch batch) {
     for (;;) {
         writeRows(QDateTime::currentMSecsSinceEpoch(), true);
         const qint64 left = limits.finalFlushMs - clock.elapsed();
-        if (heldRows() == 0 || left <= 0)
+        if (heldRows() == 0 || left <= 0 || damagedStuck)
             break;
         // A lock is waited for by the write itself, up to what is left; a full disk or an
         // unwritable folder is tried again a little later.
@@ -256,11 +260,13 @@ bool HistoryWriter::openStore(qint64 now, QString *error) {
     // Set aside, whether or not a fresh one could be started.
     if (!store->damagedName().isEmpty())
         say({Notice::Damaged, Notice::Once, 0, QFileInfo(store->damagedName()).fileName()});
+    damagedStuck = false;
     if (r == EventStore::Result::Ok || r == EventStore::Result::Damaged) {
         if (!started)
             startRun(now);
         return true;
     }
+    damagedStuck = store->foundDamaged();
     // Another program's lock (while it makes the tables), an unwritable folder, a full disk, a
     // damaged file that cannot be set aside: tried again later; the rows wait (within their
     // bound).
@@ -270,7 +276,7 @@ bool HistoryWriter::openStore(qint64 now, QString *error) {
         lockFound(now, heldRows(), *error);
     else
         begin(Notice::Database, 0, *error);
-    nextAttempt = now + limits.retryMs;
+    nextAttempt = now + (damagedStuck ? 20 * limits.retryMs : limits.retryMs);
     return false;
 }
 

@@ -109,7 +109,7 @@ private slots:
         ProgramProcess program;
         if (cause == displayGone && !program.useOwnDisplay())
             QSKIP("no X server of its own to be had here");
-        QVERIFY2(program.start(work.path(), pty.slavePath()), qPrintable(program.output()));
+        QVERIFY2(program.start(work.path(), pty.slavePath(), true), qPrintable(program.output()));
         QVERIFY(pty.write(someFrames(0)));
         // The alarm is a row on disk by now; what follows has only been read.
         const QString db = work.filePath(QStringLiteral("log/history.sqlite"));
@@ -119,7 +119,8 @@ private slots:
                             .isEmpty();
             },
             5000));
-        QVERIFY(pty.write(someFrames(1)) && pty.waitUntilRead());
+        QVERIFY(pty.write(someFrames(1)));
+        QVERIFY(program.waitForBytesIn(someFrames(0).size() + someFrames(1).size()));
         if (cause == displayGone)
             program.endDisplay();
         else

@@ -266,7 +266,10 @@ private slots:
         else
             QVERIFY(QFile::setPermissions(dir.path(),
                                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        // A damaged file is tried again a minute later: each try checks the whole file.
         writer.write(Batch(), now);
+        QCOMPARE(writer.heldRows(), size_t(6));
+        writer.write(Batch(), t0 + 10000 + 20 * limits.retryMs);
         QCOMPARE(writer.heldRows(), size_t(0));
         QCOMPARE(said.filter(QStringLiteral("the database was damaged; kept as history.sqlite."
                                             "damaged-"))

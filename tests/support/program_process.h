@@ -43,7 +43,8 @@ public:
         }
     }
     // Starts it in `workDir` on `ptyPath`; false (see output()) when the port did not open.
-    bool start(const QString &workDir, const QString &ptyPath) {
+    // `sayBytes`: it tells what it takes from the port, for waitForBytesIn().
+    bool start(const QString &workDir, const QString &ptyPath, bool sayBytes = false) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"),
                    display.isEmpty() ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
@@ -51,7 +52,9 @@ public:
             env.insert(QStringLiteral("DISPLAY"), display);
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(workDir);
-        process.start(QStringLiteral(PROGRAM_ON_PTY_BIN), {ptyPath});
+        process.start(QStringLiteral(PROGRAM_ON_PTY_BIN),
+                      sayBytes ? QStringList{ptyPath, QStringLiteral("--say-bytes")}
+                               : QStringList{ptyPath});
         QElapsedTimer clock;
         clock.start();
         while (!out.contains('\n') && clock.elapsed() < 20000 && process.waitForStarted() &&
@@ -59,6 +62,18 @@ public:
             if (process.waitForReadyRead(100))
                 out += process.readAllStandardOutput();
         return out.startsWith("open\n");
+    }
+    // Waits until the window has taken `count` bytes from its port in all (and so handed them to
+    // the history), as the program started with `sayBytes` says on its output.
+    bool waitForBytesIn(qint64 count) {
+        QElapsedTimer clock;
+        clock.start();
+        const QByteArray said = "in " + QByteArray::number(count) + '\n';
+        while (!out.contains(said) && clock.elapsed() < 10000 &&
+               process.state() == QProcess::Running)
+            if (process.waitForReadyRead(100))
+                out += process.readAllStandardOutput();
+        return out.contains(said);
     }
     void signal(int number) { ::kill(pid_t(process.processId()), number); }
     bool waitForEnd() { return process.waitForFinished(20000); }
