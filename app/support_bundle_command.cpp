@@ -55,14 +55,12 @@ std::optional<int> runSupportBundleCommand(int argc, char **argv) {
         file = QDir(caller).filePath(file);
 
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    service::AboutFacts facts;
-    facts.madeAt = now;
-    facts.madeBy = QStringLiteral("command line");
-    facts.period = service::periodName(*period);
     service::BundleInput input;
     input.outputPath = file;
     input.since = service::periodStart(*period, now);
-    input.about = service::aboutText(facts);
+    input.about.madeAt = now;
+    input.about.madeBy = QStringLiteral("command line");
+    input.about.period = service::periodName(*period);
     service::BundleProgress progress;
     const service::BundleResult result = service::writeBundle(input, progress);
     if (result.outcome != service::BundleResult::Written) {

@@ -243,7 +243,7 @@ BundleInput ServiceKit::bundleInput(const QString &path, Period period) const {
     BundleInput input;
     input.outputPath = path;
     input.since = periodStart(period, now);
-    input.about = aboutText(facts);
+    input.about = facts;
     // A copy: the journal goes on filling while the worker writes.
     const history::Journal &journal = recorder.journal();
     std::vector<history::JournalEntry> entries;
