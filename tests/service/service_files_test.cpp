@@ -193,6 +193,17 @@ private slots:
         }) << "faultDisableDew";
         QTest::newRow("over the size limit")
             << QByteArray(int(SettingsProfile::maxFileBytes) + 1, ' ') << "过大";
+        // JSON keeps the last of two keys silently; a hand edit is not to be guessed at.
+        const QByteArray json = profileJson(sampleProfile());
+        QTest::newRow("value twice")
+            << QByteArray(json).replace("\"value\": \"0A", "\"value\": \"00 00 00 00 00 00 00\", "
+                                                           "\"val\\u0075e\": \"0A")
+            << "value";
+        QTest::newRow("a field's value twice")
+            << QByteArray(json).replace("\"value\": true", "\"value\": false, \"value\": true")
+            << "value";
+        QTest::newRow("a name shown as what it is")
+            << editField(0, "name", QStringLiteral("a\u202Eb\nc")) << "a<U+202E>b<U+000A>c";
     }
     void badProfileFilesAreRefusedWithTheirReason() {
         QFETCH(QByteArray, text);
