@@ -81,8 +81,6 @@ QByteArray journalCsv(const std::vector<history::JournalEntry> &entries) {
 namespace {
 
 constexpr qint64 chunkBytes = 1 << 20;
-// The language file is one line; anything beyond this is not read.
-constexpr qint64 configFileLimit = 1 << 20;
 
 // The archive, written through QSaveFile so that only a complete one gets the chosen name.
 class ZipWriter {
@@ -386,12 +384,15 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
             return finishWith(false);
     }
 
+    // Both settings files are rebuilt from what they are known to hold, never copied: a person
+    // may have pasted anything into them. Only plain files are read (a pipe would block).
     for (const char *name : {"language.gl", "plant.ini"}) {
         const bool plant = QByteArray(name) == "plant.ini";
-        QFile in(config.filePath(QLatin1String(name)));
-        if (!in.open(QIODevice::ReadOnly))
+        const QFileInfo info(config.filePath(QLatin1String(name)));
+        QFile in(info.filePath());
+        if (!info.isFile() || !in.open(QIODevice::ReadOnly))
             continue;
-        QByteArray text = in.read(plant ? plantConfigReadLimit + 1 : configFileLimit);
+        QByteArray text = in.read(plantConfigReadLimit + 1);
         if (plant) {
             const RebuiltConfig rebuilt = rebuiltPlantConfig(text);
             text = rebuilt.text;
@@ -401,9 +402,11 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
                                         "are copied")
                              .arg(rebuilt.leftOut.size())
                              .arg(lineList(rebuilt.leftOut));
+        } else {
+            text = rebuiltLanguageFile(text);
         }
         if (!zip.add(QStringLiteral("config/") + QLatin1String(name), text,
-                     QFileInfo(in).lastModified().toMSecsSinceEpoch()))
+                     info.lastModified().toMSecsSinceEpoch()))
             return finishWith(false);
     }
 

@@ -1,6 +1,7 @@
 #include "service/redact.h"
 
 #include "plant/config_lines.h"
+#include "preference/language_preference.h"
 
 #include <QStringList>
 
@@ -50,6 +51,14 @@ RebuiltConfig rebuiltPlantConfig(const QByteArray &bytes) {
                    .arg(lines.size());
     out.text = (lines + remarks).join(QLatin1Char('\n')).toUtf8() + '\n';
     return out;
+}
+
+QByteArray rebuiltLanguageFile(const QByteArray &bytes) {
+    const QString language =
+        preference::parseLanguage(QString::fromUtf8(bytes.left(plantConfigReadLimit)));
+    return language.isEmpty()
+               ? QByteArrayLiteral("# rebuilt for a support bundle: the file gives no language\n")
+               : preference::fileContent(language) + '\n';
 }
 
 } // namespace service

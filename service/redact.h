@@ -23,4 +23,8 @@ struct RebuiltConfig {
 // plantConfigReadLimit are left out too (the last line cut there with them).
 RebuiltConfig rebuiltPlantConfig(const QByteArray &bytes);
 
+// config/language.gl as the bundle carries it: "language = english" (or chinese) as the program
+// reads it, or a remark that it gives none; nothing else of the file.
+QByteArray rebuiltLanguageFile(const QByteArray &bytes);
+
 } // namespace service

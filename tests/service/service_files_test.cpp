@@ -396,6 +396,8 @@ private slots:
         QCOMPARE(bundle.names(), result.entries);
         QCOMPARE(bundle.entriesContaining(password), QStringList());
         QVERIFY(bundle.entry(QStringLiteral("about.txt")).endsWith("history: ok\n"));
+        QCOMPARE(bundle.entry(QStringLiteral("config/language.gl")),
+                 QByteArray("language = english\n"));
         QCOMPARE(bundle.database(schema),
                  schemaOf(root.filePath(QStringLiteral("log/history.sqlite"))));
         QCOMPARE(bundle.database(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
