@@ -185,16 +185,17 @@ QString programName(Program program) {
 }
 
 QString helpText(Program program) {
-    QStringList qt;
+    // An option stays on one line with its value.
+    QStringList words =
+        Texts::tr("窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):")
+            .split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QtOption &o : qtOptions)
-        qt << (o.value ? QStringLiteral("%1 %2").arg(QLatin1String(o.name), QLatin1String(o.value))
-                       : QLatin1String(o.name)) +
-                  QLatin1Char(',');
-    qt.last().chop(1);
-    const QString qtWords =
-        Texts::tr("窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):") +
-        QLatin1Char(' ') + qt.join(QLatin1Char(' ')) + QStringLiteral(". ") +
-        Texts::tr("其他参数一律拒绝。");
+        words << (o.value
+                      ? QStringLiteral("%1 %2").arg(QLatin1String(o.name), QLatin1String(o.value))
+                      : QLatin1String(o.name)) +
+                     QLatin1Char(',');
+    words.last().replace(QLatin1Char(','), QLatin1Char('.'));
+    words << Texts::tr("其他参数一律拒绝。").split(QLatin1Char(' '), Qt::SkipEmptyParts);
 
     QStringList parts;
     parts << usageLines(program);
@@ -216,7 +217,7 @@ QString helpText(Program program) {
         parts << Texts::tr("  -h, --help             显示本帮助后结束\n"
                            "  --version              显示版本后结束");
     }
-    parts << wrapped(qtWords.split(QLatin1Char(' '), Qt::SkipEmptyParts), 78);
+    parts << wrapped(words, 78);
     parts << (program == Program::Host
                   ? Texts::tr(
                         "退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法\n"
