@@ -4,7 +4,7 @@
 # of its own, which holds language/ (the catalogues) and where config/ and log/ are made:
 #
 #   tools/run.sh [ARGS...]          the host program, in build/release
-#   tools/run.sh --fleet [ARGS...]  the fleet view, in build/release/fleet (config/plant.ini
+#   tools/run.sh --fleet [ARGS...]  the fleet view, in build/release/fleet-view (config/plant.ini
 #                                   there names the broker)
 #   tools/run.sh --build-only       build only (used by tools/demo.sh)
 #
@@ -24,13 +24,13 @@ case "${1:-}" in
     shift
     # A folder of its own, as the installed launcher gives it: the fleet's broker login (read
     # only) is not the host program's, and its language choice is its own.
-    mkdir -p build/release/fleet/config
-    ln -sfn ../language build/release/fleet/language
-    if [[ ! -e build/release/fleet/config/plant.ini ]]; then
-        echo "laser-fleet: no build/release/fleet/config/plant.ini yet; the window says so." \
+    mkdir -p build/release/fleet-view/config
+    ln -sfn ../language build/release/fleet-view/language
+    if [[ ! -e build/release/fleet-view/config/plant.ini ]]; then
+        echo "laser-fleet: no build/release/fleet-view/config/plant.ini yet; the window says so." \
             "How to write one: docs/plant-link.md" >&2
     fi
-    cd build/release/fleet
+    cd build/release/fleet-view
     exec ../laser-fleet "$@"
     ;;
 esac
