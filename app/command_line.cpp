@@ -12,8 +12,6 @@
 
 namespace {
 
-using Texts = CommandLineTexts;
-
 // Qt's options for a window that people pass, each with its value or alone. Qt reads them from
 // the arguments the application object is given; the list is what is said in --help too.
 struct QtOption {
@@ -98,11 +96,12 @@ QString wrapped(const QStringList &words, int width) {
 
 QString usageLines(Program program) {
     return program == Program::Host
-               ? Texts::tr("用法: laser-host [Qt 选项]...\n"
-                           "      laser-host --support-bundle FILE [--since 1h|1d|7d|all]\n"
-                           "      laser-host --help | --version")
-               : Texts::tr("用法: laser-fleet [Qt 选项]...\n"
-                           "      laser-fleet --help | --version");
+               ? CommandLineTexts::tr(
+                     "用法: laser-host [Qt 选项]...\n"
+                     "      laser-host --support-bundle FILE [--since 1h|1d|7d|all]\n"
+                     "      laser-host --help | --version")
+               : CommandLineTexts::tr("用法: laser-fleet [Qt 选项]...\n"
+                                      "      laser-fleet --help | --version");
 }
 
 } // namespace
@@ -187,7 +186,8 @@ QString programName(Program program) {
 QString helpText(Program program) {
     // An option stays on one line with its value.
     QStringList words =
-        Texts::tr("窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):")
+        CommandLineTexts::tr(
+            "窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):")
             .split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QtOption &o : qtOptions)
         words << (o.value
@@ -195,36 +195,39 @@ QString helpText(Program program) {
                       : QLatin1String(o.name)) +
                      QLatin1Char(',');
     words.last().replace(QLatin1Char(','), QLatin1Char('.'));
-    words << Texts::tr("其他参数一律拒绝。").split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    words << CommandLineTexts::tr("其他参数一律拒绝。").split(QLatin1Char(' '), Qt::SkipEmptyParts);
 
     QStringList parts;
     parts << usageLines(program);
     if (program == Program::Host) {
-        parts << Texts::tr("打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,\n"
-                           "历史记在其中的 log/ 里。");
-        parts << Texts::tr(
+        parts << CommandLineTexts::tr(
+            "打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,\n"
+            "历史记在其中的 log/ 里。");
+        parts << CommandLineTexts::tr(
                      "  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;\n"
                      "                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的\n"
                      "                         目录为准\n"
                      "  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件\n"
                      "                         的时段: 1h, 1d (默认), 7d 或 all") +
                      QLatin1Char('\n') +
-                     Texts::tr("  -h, --help             显示本帮助后结束\n"
-                               "  --version              显示版本后结束");
+                     CommandLineTexts::tr("  -h, --help             显示本帮助后结束\n"
+                                          "  --version              显示版本后结束");
     } else {
-        parts << Texts::tr("打开车间总览窗口: 工厂 MQTT 代理上的每台激光器。程序从工作目录读取\n"
-                           "config/plant.ini, config/language.gl 和 language/ 中的译文。");
-        parts << Texts::tr("  -h, --help             显示本帮助后结束\n"
-                           "  --version              显示版本后结束");
+        parts << CommandLineTexts::tr(
+            "打开车间总览窗口: 工厂 MQTT 代理上的每台激光器。程序从工作目录读取\n"
+            "config/plant.ini, config/language.gl 和 language/ 中的译文。");
+        parts << CommandLineTexts::tr("  -h, --help             显示本帮助后结束\n"
+                                      "  --version              显示版本后结束");
     }
     parts << wrapped(words, 78);
     parts << (program == Program::Host
-                  ? Texts::tr(
+                  ? CommandLineTexts::tr(
                         "退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法\n"
                         "启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写诊断包时\n"
                         "收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后以该信号结束。")
-                  : Texts::tr("退出状态: 0 窗口已关闭; 1 窗口无法启动 (原因在标准错误上); 2 参数\n"
-                              "错误 (标准错误上有用法)。"));
+                  : CommandLineTexts::tr(
+                        "退出状态: 0 窗口已关闭; 1 窗口无法启动 (原因在标准错误上); 2 参数\n"
+                        "错误 (标准错误上有用法)。"));
     return parts.join(QStringLiteral("\n\n")) + QLatin1Char('\n');
 }
 
@@ -237,31 +240,32 @@ QString wrongText(Program program, const CommandLine &line) {
     QString why;
     switch (line.problem) {
     case CommandLine::UnknownOption:
-        why = line.option.isEmpty() ? Texts::tr("参数 %1 不是已知的选项").arg(line.position)
-                                    : Texts::tr("未知的选项 %1").arg(line.option);
+        why = line.option.isEmpty()
+                  ? CommandLineTexts::tr("参数 %1 不是已知的选项").arg(line.position)
+                  : CommandLineTexts::tr("未知的选项 %1").arg(line.option);
         break;
     case CommandLine::MissingValue:
-        why = line.option.isEmpty() ? Texts::tr("参数 %1 缺少它的值").arg(line.position)
-                                    : Texts::tr("%1 缺少它的值").arg(line.option);
+        why = line.option.isEmpty() ? CommandLineTexts::tr("参数 %1 缺少它的值").arg(line.position)
+                                    : CommandLineTexts::tr("%1 缺少它的值").arg(line.option);
         break;
     case CommandLine::Repeated:
-        why = Texts::tr("%1 给出了两次").arg(line.option);
+        why = CommandLineTexts::tr("%1 给出了两次").arg(line.option);
         break;
     case CommandLine::StrayArgument:
-        why = Texts::tr("参数 %1 不属于任何选项").arg(line.position);
+        why = CommandLineTexts::tr("参数 %1 不属于任何选项").arg(line.position);
         break;
     case CommandLine::SinceAlone:
-        why = Texts::tr("--since 只能与 --support-bundle 一起使用");
+        why = CommandLineTexts::tr("--since 只能与 --support-bundle 一起使用");
         break;
     case CommandLine::BadPeriod:
-        why = Texts::tr("--since 只接受 1h, 1d, 7d 或 all");
+        why = CommandLineTexts::tr("--since 只接受 1h, 1d, 7d 或 all");
         break;
     case CommandLine::None:
         break;
     }
     return programName(program) + QStringLiteral(": ") + why + QLatin1Char('\n') +
            usageLines(program) + QLatin1Char('\n') +
-           Texts::tr("详见 %1 --help。").arg(programName(program)) + QLatin1Char('\n');
+           CommandLineTexts::tr("详见 %1 --help。").arg(programName(program)) + QLatin1Char('\n');
 }
 
 int sayCommandLine(Program program, const CommandLine &line, int argc, char **argv) {
