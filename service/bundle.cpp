@@ -143,6 +143,11 @@ public:
         closed = true;
         if (r != ARCHIVE_OK || discarding)
             return failArchive();
+        // QSaveFile keeps the last bytes in its buffer, and commit() renames the file into place
+        // even when writing them out fails (a full disk): an empty archive would stand under the
+        // chosen name. They are written out first, and nothing is committed when that fails.
+        if (!file.flush() || file.error() != QFileDevice::NoError)
+            return fail(file.errorString());
         if (!file.commit())
             return fail(file.errorString());
         return true;
@@ -260,10 +265,7 @@ public:
                    .absoluteDir()
                    .filePath(QLatin1Char('.') + QFileInfo(outputPath).fileName() +
                              QStringLiteral(".history-XXXXXX"))) {}
-    ~ScratchCopy() {
-        if (!path.isEmpty())
-            QFile::remove(path + QStringLiteral("-journal"));
-    }
+    ~ScratchCopy() { remove(); }
     ScratchCopy(const ScratchCopy &) = delete;
     ScratchCopy &operator=(const ScratchCopy &) = delete;
 
@@ -275,6 +277,14 @@ public:
         path = QFileInfo(file.fileName()).absoluteFilePath();
         file.close(); // the name stays reserved; SQLite opens it on its own
         return true;
+    }
+    // As soon as it is not needed: on a nearly full disk the rest of the bundle needs the room.
+    void remove() {
+        if (path.isEmpty())
+            return;
+        file.remove();
+        QFile::remove(path + QStringLiteral("-journal"));
+        path.clear();
     }
     QString path;
 
@@ -356,6 +366,7 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
             // Packed: the copy's own size, which differs from the source's.
             progress.total = progress.total.load() - database.size() + QFileInfo(copy.path).size();
         } else {
+            copy.remove();
             // The rest of the bundle is still worth having; the failure is part of it.
             notes << QStringLiteral("history.sqlite left out: the copy failed: %1").arg(error);
             historyTrouble << QStringLiteral("history.sqlite not copied: %1").arg(error);
@@ -369,6 +380,7 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     if (copied && !addFile(zip, QStringLiteral("history.sqlite"), QFileInfo(copy.path), progress,
                            &cancelled, &notes))
         return finishWith(false);
+    copy.remove();
 
     QSet<QString> names;
     for (const QFileInfo &info : captures) {

@@ -246,7 +246,11 @@ ProfileLoad loadProfile(const QString &path) {
 
 bool saveProfile(const QString &path, const SettingsProfile &profile, QString *error) {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(profileJson(profile)) >= 0 && file.commit())
+    const QByteArray json = profileJson(profile);
+    // Written out before commit(), which would rename a file whose last bytes could not be
+    // written (a full disk) into place all the same.
+    if (file.open(QIODevice::WriteOnly) && file.write(json) == json.size() && file.flush() &&
+        file.error() == QFileDevice::NoError && file.commit())
         return true;
     if (error)
         *error = file.errorString();

@@ -8,6 +8,7 @@
 #include "service/redact.h"
 #include "service/settings_fields.h"
 #include "support/frames.h"
+#include "support/small_disk.h"
 #include "support/table.h"
 #include "support/wait.h"
 
@@ -487,7 +488,37 @@ private slots:
         QCOMPARE(out.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
     }
+
+    // A full disk is said, and no empty or cut file stands under the chosen name.
+    void aFullDiskIsSaidAndNothingStandsUnderTheName() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("log")));
+        touch(root.filePath(QStringLiteral("log/capture-20261207-080000-ttyUSB0.txt")), "x\n",
+              QDateTime::currentDateTimeUtc());
+        SmallDisk disk;
+        BundleInput input;
+        input.outputPath = disk.path() + QStringLiteral("/bundle.zip");
+        input.logDir = root.filePath(QStringLiteral("log"));
+        BundleProgress progress;
+        QString error;
+        disk.fill();
+        const BundleResult result = writeBundle(input, progress);
+        const bool saved =
+            saveProfile(disk.path() + QStringLiteral("/p.ccbsettings"), sampleProfile(), &error);
+        disk.free();
+        QCOMPARE(int(result.outcome), int(BundleResult::Failed));
+        QVERIFY2(result.error.contains(disk.fullReason()), qPrintable(result.error));
+        QVERIFY2(!saved && error.contains(disk.fullReason()), qPrintable(error));
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
 };
 
-QTEST_GUILESS_MAIN(ServiceFiles)
+int main(int argc, char **argv) {
+    // Before any thread: the small disk is a mount of this process alone.
+    SmallDisk::enterPrivateMounts();
+    QCoreApplication app(argc, argv);
+    ServiceFiles test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "service_files_test.moc"
