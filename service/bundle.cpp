@@ -260,11 +260,11 @@ QString lineList(const QVector<int> &numbers) {
 // journal is kept beside it (see copyDatabase); one is removed all the same.
 class ScratchCopy {
 public:
-    explicit ScratchCopy(const QString &outputPath)
-        : file(QFileInfo(outputPath)
-                   .absoluteDir()
-                   .filePath(QLatin1Char('.') + QFileInfo(outputPath).fileName() +
-                             QStringLiteral(".history-XXXXXX"))) {}
+    // `target`: the archive's path with its links followed (see targetPath).
+    explicit ScratchCopy(const QString &target)
+        : file(QFileInfo(target).absoluteDir().filePath(QLatin1Char('.') +
+                                                        QFileInfo(target).fileName() +
+                                                        QStringLiteral(".history-XXXXXX"))) {}
     ~ScratchCopy() { remove(); }
     ScratchCopy(const ScratchCopy &) = delete;
     ScratchCopy &operator=(const ScratchCopy &) = delete;
@@ -292,6 +292,13 @@ private:
     QTemporaryFile file;
 };
 
+// The file the archive ends up as: an existing name with its links followed (as QSaveFile
+// follows them), so the scratch copy lies beside the real target.
+QString targetPath(const QString &outputPath) {
+    const QFileInfo info(outputPath);
+    return info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+}
+
 } // namespace
 
 BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
@@ -314,6 +321,26 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
                                  "请在程序的工作目录中运行。")
                            .arg(QDir::toNativeSeparators(QDir::currentPath()),
                                 QDir::toNativeSeparators(database.filePath()));
+        return result;
+    }
+    // An archive is renamed into place over what stands there: never a device (as root,
+    // /dev/null would become a file), a pipe or a folder, and never a file it reads.
+    const QString target = targetPath(input.outputPath);
+    const QFileInfo existing(target);
+    if (existing.exists() && !existing.isFile()) {
+        result.error = Texts::tr("%1 已存在且不是普通文件; 诊断包不写在那里")
+                           .arg(QDir::toNativeSeparators(input.outputPath));
+        return result;
+    }
+    QStringList inputs = {
+        database.canonicalFilePath(),
+        QFileInfo(config.filePath(QStringLiteral("plant.ini"))).canonicalFilePath(),
+        QFileInfo(config.filePath(QStringLiteral("language.gl"))).canonicalFilePath()};
+    for (const QFileInfo &info : captures)
+        inputs << info.canonicalFilePath();
+    if (existing.exists() && inputs.contains(target)) {
+        result.error = Texts::tr("%1 是诊断包要读取的文件; 请另选一个文件名")
+                           .arg(QDir::toNativeSeparators(input.outputPath));
         return result;
     }
     // The database counts twice: once copied, once packed.
@@ -345,7 +372,7 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     QStringList historyTrouble;
     if (!about.historyTrouble.isEmpty())
         historyTrouble << about.historyTrouble;
-    ScratchCopy copy(input.outputPath);
+    ScratchCopy copy(target);
     bool copied = false;
     if (!database.exists()) {
         historyTrouble << QStringLiteral("no history.sqlite, capture files only");

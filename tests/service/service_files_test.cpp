@@ -23,7 +23,9 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <QThread>
+#include <sys/stat.h>
 
 using namespace service;
 
@@ -429,32 +431,38 @@ private slots:
     }
 
     void aCancelledOrFailedExportLeavesNoFileBehind_data() {
-        QTest::addColumn<bool>("cancel");
-        QTest::addColumn<int>("outcome");
-        QTest::newRow("cancelled") << true << int(BundleResult::Cancelled);
-        QTest::newRow("folder missing") << false << int(BundleResult::Failed);
+        fixture::columns<bool, QString, int>("cancel", "target", "outcome");
+        QTest::newRow("cancelled") << true << "bundle.zip" << int(BundleResult::Cancelled);
+        QTest::newRow("folder missing") << false << "gone/bundle.zip" << int(BundleResult::Failed);
+        // Renamed into place, the archive would replace what stands there.
+        QTest::newRow("a file it reads")
+            << false << "log/capture-20261207-080000-ttyUSB0.txt" << int(BundleResult::Failed);
+        QTest::newRow("not a plain file") << false << "pipe" << int(BundleResult::Failed);
     }
     void aCancelledOrFailedExportLeavesNoFileBehind() {
         QFETCH(bool, cancel);
+        QFETCH(QString, target);
         QFETCH(int, outcome);
         QTemporaryDir dir;
         const QDir root(dir.path());
         QVERIFY(root.mkpath(QStringLiteral("log")));
         touch(root.filePath(QStringLiteral("log/capture-20261207-080000-ttyUSB0.txt")),
               QByteArray(3 << 20, 'x'), QDateTime::currentDateTimeUtc());
+        QVERIFY(::mkfifo(QFile::encodeName(root.filePath(QStringLiteral("pipe"))).constData(),
+                         0600) == 0);
         BundleInput input;
-        input.outputPath = root.filePath(cancel ? QStringLiteral("bundle.zip")
-                                                : QStringLiteral("gone/bundle.zip"));
+        input.outputPath = root.filePath(target);
         input.logDir = root.filePath(QStringLiteral("log"));
         BundleProgress progress;
         progress.cancel = cancel;
         const BundleResult result = writeBundle(input, progress);
         QCOMPARE(int(result.outcome), outcome);
         QCOMPARE(result.error.isEmpty(), cancel);
-        QVERIFY(!QFile::exists(input.outputPath));
-        // Nothing but the log folder: no temporary file either.
-        QCOMPARE(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList({QStringLiteral("log")}));
+        QCOMPARE(QFileInfo(input.outputPath).size(), target.startsWith("log/") ? 3 << 20 : 0);
+        // Nothing else: no temporary file either.
+        QCOMPARE(
+            root.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            QStringList({QStringLiteral("log"), QStringLiteral("pipe")}));
     }
 
     void aCancelStopsTheDatabaseCopyWithinASecondAndLeavesNothingBehind() {
