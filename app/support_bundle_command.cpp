@@ -111,19 +111,22 @@ int runSupportBundleCommand(const CommandLine &line, int argc, char **argv) {
         if (caught != 0)
             progress.cancel = true;
     }
+    if (result.outcome == service::BundleResult::Written) {
+        // Complete before the signal was seen: it stands, and is said.
+        say(stdout, service::Texts::tr("诊断包已写入 %1 (%2 个文件)")
+                        .arg(QDir::toNativeSeparators(QDir::cleanPath(file)))
+                        .arg(result.entries.size()));
+        if (caught != 0)
+            StopSignals::endBySignal();
+        return 0;
+    }
     if (caught != 0) {
         say(stderr, QStringLiteral("laser-host: ") +
                         CommandLineTexts::tr("诊断包未写入: 被信号 %1 中止, 已开始写的文件已删除")
                             .arg(int(caught)));
         StopSignals::endBySignal();
     }
-    if (result.outcome != service::BundleResult::Written) {
-        say(stderr, QStringLiteral("laser-host: ") +
-                        CommandLineTexts::tr("诊断包未写入: %1").arg(result.error));
-        return 1;
-    }
-    say(stdout, service::Texts::tr("诊断包已写入 %1 (%2 个文件)")
-                    .arg(QDir::toNativeSeparators(QDir::cleanPath(file)))
-                    .arg(result.entries.size()));
-    return 0;
+    say(stderr, QStringLiteral("laser-host: ") +
+                    CommandLineTexts::tr("诊断包未写入: %1").arg(result.error));
+    return 1;
 }
