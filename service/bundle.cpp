@@ -315,8 +315,10 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     const QFileInfo database(log.filePath(QStringLiteral("history.sqlite")));
     result.path = input.outputPath;
     if (!database.exists() &&
-        log.entryList({QStringLiteral("capture-*.txt")}, QDir::Files).isEmpty()) {
+        log.entryList({QStringLiteral("capture-*.txt")}, QDir::Files).isEmpty() &&
+        (!input.journal || input.journal->empty())) {
         // A bundle of nothing is no bundle: most likely the command was run in another folder.
+        // (The window's frame journal is worth sending even before the history has a file.)
         result.error = Texts::tr("工作目录 %1 中没有历史: 既没有 %2 也没有 capture 文件。"
                                  "请在程序的工作目录中运行。")
                            .arg(QDir::toNativeSeparators(QDir::currentPath()),

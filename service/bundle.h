@@ -54,8 +54,9 @@ struct BundleResult {
 // Writes the archive to a temporary file beside outputPath and renames it into place only when
 // complete: a cancelled or failed export leaves nothing under outputPath. The database copy is
 // taken beside it too (the system's temporary folder may be far too small), and removed before
-// the call returns. A log folder with neither history.sqlite nor a capture file is no bundle:
-// Failed, naming the working directory. Cancel takes effect within a fraction of a second.
+// the call returns. A log folder with neither history.sqlite nor a capture file, and no frame
+// journal, is no bundle: Failed, naming the working directory. Cancel takes effect within a
+// fraction of a second.
 BundleResult writeBundle(const BundleInput &input, BundleProgress &progress);
 
 // A capture file's name as the archive holds it: letters, digits, '.', '-' and '_' only, so no

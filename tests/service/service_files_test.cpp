@@ -465,6 +465,23 @@ private slots:
             QStringList({QStringLiteral("log"), QStringLiteral("pipe")}));
     }
 
+    // A bundle of nothing is no bundle; the window's frame journal is something.
+    void aFolderWithoutHistoryIsNoBundleUnlessTheWindowHasFrames() {
+        QTemporaryDir dir;
+        BundleInput input;
+        input.outputPath = dir.filePath(QStringLiteral("bundle.zip"));
+        input.logDir = dir.filePath(QStringLiteral("log"));
+        BundleProgress progress;
+        const BundleResult none = writeBundle(input, progress);
+        QCOMPARE(int(none.outcome), int(BundleResult::Failed));
+        QVERIFY2(none.error.contains(QDir::toNativeSeparators(QDir::currentPath())),
+                 qPrintable(none.error));
+        QVERIFY(!QFile::exists(input.outputPath));
+        input.journal = std::vector<history::JournalEntry>(1);
+        QCOMPARE(int(writeBundle(input, progress).outcome), int(BundleResult::Written));
+        QCOMPARE(BundleReader(input.outputPath).names(), QStringList({"about.txt", "frames.csv"}));
+    }
+
     void aCancelStopsTheDatabaseCopyWithinASecondAndLeavesNothingBehind() {
         QTemporaryDir dir;
         const QDir root(dir.path());
