@@ -438,11 +438,13 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
             const RebuiltConfig rebuilt = rebuiltPlantConfig(text);
             text = rebuilt.text;
             if (!rebuilt.leftOut.isEmpty())
-                notes << QStringLiteral("config/plant.ini: %1 of its lines left out (line %2): "
+                notes << QStringLiteral("config/plant.ini: %1 of its lines left out (%2 %3): "
                                         "only known keys that hold no secret, with plain values, "
                                         "are copied")
                              .arg(rebuilt.leftOut.size())
-                             .arg(lineList(rebuilt.leftOut));
+                             .arg(rebuilt.leftOut.size() == 1 ? QStringLiteral("line")
+                                                              : QStringLiteral("lines"),
+                                  lineList(rebuilt.leftOut));
         } else {
             text = rebuiltLanguageFile(text);
         }
