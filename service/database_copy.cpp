@@ -97,10 +97,11 @@ private:
             if (item.type == QLatin1String("index") && !exec(item.sql))
                 return CopyOutcome::Failed;
 
-        qint64 total = 0;
+        // Spans of rowids, as doubles: rowids may lie anywhere in 64 bits.
+        double total = 0;
         for (const Table &t : tables)
-            total += t.last - t.first + 1;
-        qint64 done = 0;
+            total += double(t.last) - double(t.first) + 1;
+        double done = 0;
         for (const Table &t : tables) {
             const CopyOutcome outcome = copyRows(t, total, &done);
             if (outcome != CopyOutcome::Copied)
@@ -147,49 +148,53 @@ private:
         return t;
     }
 
-    CopyOutcome copyRows(const Table &t, qint64 total, qint64 *done) {
+    CopyOutcome copyRows(const Table &t, double total, double *done) {
         if (!t.rowid)
             return exec(QStringLiteral("INSERT INTO main.%1(%2) SELECT %2 FROM src.%1")
                             .arg(quoted(t.name), t.columns))
                        ? CopyOutcome::Copied
                        : CopyOutcome::Failed;
-        const qint64 before = *done;
+        const double before = *done;
         const QString step = QStringLiteral("INSERT INTO main.%1(rowid, %2) SELECT rowid, %2 FROM "
-                                            "src.%1 WHERE rowid > ? ORDER BY rowid LIMIT ?")
+                                            "src.%1 WHERE rowid >= ? ORDER BY rowid LIMIT ?")
                                  .arg(quoted(t.name), t.columns);
         const QString reached =
             QStringLiteral("SELECT max(rowid) FROM main.%1").arg(quoted(t.name));
-        qint64 last = t.first - 1;
+        qint64 from = t.first; // the next rowid to copy
         int rows = firstStepRows;
         // Rows the writer adds meanwhile are not in the read transaction: the span stays put.
-        while (last < t.last) {
+        bool more = t.last >= t.first;
+        while (more) {
             if (cancel.load())
                 return CopyOutcome::Cancelled;
             QElapsedTimer clock;
             clock.start();
             q.prepare(step);
-            q.addBindValue(last);
+            q.addBindValue(from);
             q.addBindValue(rows);
             if (!q.exec())
                 return failed();
             q.finish();
             if (!exec(reached))
                 return CopyOutcome::Failed;
-            const qint64 now = q.next() && !q.value(0).isNull() ? q.value(0).toLongLong() : t.last;
+            const bool copied = q.next() && !q.value(0).isNull();
+            const qint64 now = copied ? q.value(0).toLongLong() : t.last;
             q.finish();
-            if (now <= last) // nothing more below the span's end
+            if (!copied || now < from) // nothing more below the span's end
                 break;
-            last = now;
-            *done = before + (last - t.first + 1);
+            more = now < t.last;
+            if (more)
+                from = now + 1;
+            *done = before + (double(now) - double(t.first) + 1);
             if (total > 0)
-                progress(double(*done) / double(total));
+                progress(*done / total);
             const qint64 ms = clock.elapsed();
             if (ms < 20)
                 rows = qMin(rows * 2, mostStepRows);
             else if (ms > 100)
                 rows = qMax(rows / 2, fewestStepRows);
         }
-        *done = before + (t.last - t.first + 1);
+        *done = before + (double(t.last) - double(t.first) + 1);
         return CopyOutcome::Copied;
     }
 
