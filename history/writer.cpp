@@ -401,7 +401,7 @@ bool HistoryWriter::retainSlice() {
             retaining = false;
     }
     // A long pass (after the program was left unused) is told on standard error.
-    if (!retaining && pass.slices > 2 && trouble)
+    if (!retaining && steady() - passStarted >= 5000 && trouble)
         trouble(QStringLiteral("history: %1 rows past their keeping deleted in %2 slices over %3 "
                                "s, the longest %4 ms")
                     .arg(pass.deletedRows)
