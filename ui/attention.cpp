@@ -4,7 +4,6 @@
 #include "ui/texts.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace attention {
 
@@ -42,10 +41,11 @@ void Attention::update(bool open, const QStringList &alarmsOn, bool away) {
     on = onNow;
 }
 
-void Attention::linkLost(bool away) {
+void Attention::linkLost(bool away, const QString &port) {
     if (lost)
         return;
     lost = true;
+    lostPort = port;
     on.clear();
     if (away && enabled)
         hold(QString());
@@ -72,11 +72,11 @@ QString Attention::toolTip(const QString &port) const {
         lines << Texts::tr("%1: 链路中断").arg(visible(port));
         break;
     case LinkState::Alarm:
-        lines << Texts::tr("%1: %2 项报警").arg(visible(port), QString::number(on.size()));
+        lines << Texts::tr("%1: %n 项报警", nullptr, int(on.size())).arg(visible(port));
         for (int i = 0; i < std::min<int>(namedLimit, on.size()); ++i)
             lines << alarmLabel(on[i]);
         if (on.size() > namedLimit)
-            lines << Texts::tr("另有 %1 项").arg(on.size() - namedLimit);
+            lines << Texts::tr("另有 %n 项", nullptr, int(on.size()) - namedLimit);
         break;
     }
     return lines.join(QLatin1Char('\n'));
@@ -103,7 +103,7 @@ void Attention::hold(const QString &key) {
 }
 
 qint64 Attention::dueAt() const {
-    return lastSent ? *lastSent + gapMs : std::numeric_limits<qint64>::min();
+    return lastSent ? *lastSent + gapMs : 0;
 }
 
 std::optional<Notice> Attention::take(qint64 now) {
@@ -123,12 +123,14 @@ std::optional<Notice> Attention::take(qint64 now) {
             more += h.count;
             continue;
         }
-        const QString what = h.key.isEmpty() ? Texts::tr("串口链路中断") : alarmLabel(h.key);
+        const QString what = h.key.isEmpty()
+                                 ? Texts::tr("%1: 链路中断，串口已关闭").arg(visible(lostPort))
+                                 : alarmLabel(h.key);
         lines << (h.count > 1 ? Texts::tr("%1（%2 次）").arg(what, QString::number(h.count))
                               : what);
     }
     if (more > 0)
-        lines << Texts::tr("另有 %1 次").arg(more);
+        lines << Texts::tr("另有 %n 次", nullptr, more);
     notice.text = lines.join(QLatin1Char('\n'));
     held.clear();
     uncounted = 0;

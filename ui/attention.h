@@ -32,9 +32,9 @@ public:
     // "doorInterlock", "module1.qbhFault") and whether the operator is away from the window
     // (minimised or not active). An alarm that was not on at the last refresh has risen.
     void update(bool portOpen, const QStringList &alarmsOn, bool away);
-    // The link was found lost (the watchdog, or the device gone). Lost until the port is
-    // opened again.
-    void linkLost(bool away);
+    // The link of `port` was found lost (the watchdog, or the device gone). Lost until the
+    // port is opened again.
+    void linkLost(bool away, const QString &port);
 
     LinkState state() const;
     const QStringList &alarms() const { return on; }
@@ -45,7 +45,7 @@ public:
     void setNotifications(bool enabled);
     bool notifications() const { return enabled; }
     bool hasHeld() const { return !held.empty() || uncounted > 0; }
-    // When the held things may go out.
+    // When the held things may go out (0 before the first notice).
     qint64 dueAt() const;
     // The notice of what is held, when it may go out now (then it counts as sent).
     std::optional<Notice> take(qint64 now);
@@ -64,6 +64,7 @@ private:
     std::vector<Held> held;
     int uncounted = 0;
     std::optional<qint64> lastSent;
+    QString lostPort;
 };
 
 // The label of an alarm key in the Events tab's words ("模块1 QBH报警").

@@ -95,6 +95,10 @@ OperatorView::OperatorView(QMainWindow &w, Ui::Serial &f)
                 });
         showTray(QString());
         tray->show();
+    } else {
+        // Nothing could carry a notification: the choice is kept but cannot be made here.
+        notifications->setEnabled(false);
+        attention.setNotifications(false);
     }
 
     labelSettingsBoxes(form);
@@ -124,7 +128,7 @@ void OperatorView::linkRefresh(const protocol::DeviceState &state, bool portOpen
 }
 
 void OperatorView::linkLost(const QString &port) {
-    attention.linkLost(away());
+    attention.linkLost(away(), port);
     showTray(port);
     sendDue();
 }
@@ -184,7 +188,7 @@ void OperatorView::setNotifications(bool on) {
     if (choices.notifications == on)
         return;
     choices.notifications = on;
-    attention.setNotifications(on);
+    attention.setNotifications(on && tray);
     sendDue();
     save();
 }

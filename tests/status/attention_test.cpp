@@ -33,7 +33,7 @@ private slots:
         QCOMPARE(a.toolTip(QString::fromUtf8("tty\u202e%2\n")),
                  QString::fromUtf8(
                      "LASER SYSTEM\ntty\ufffd%2\ufffd: 2 项报警\n连锁机门\n模块1 QBH报警"));
-        a.linkLost(false);
+        a.linkLost(false, QStringLiteral("ttyUSB0"));
         QCOMPARE(a.state(), LinkState::Lost);
         // Lost while the port stays open behind the box, and after it is closed, until it
         // opens again.
@@ -57,12 +57,12 @@ private slots:
         QCOMPARE(first->text, QString::fromUtf8("模块1 QBH报警")); // the door was on already
         a.update(true, door, true);
         a.update(true, doorAndQbh, true);
-        a.linkLost(true);
+        a.linkLost(true, QStringLiteral("ttyUSB0"));
         QVERIFY(!a.take(4999));
         QCOMPARE(a.dueAt(), qint64(5000));
         const auto second = a.take(5000);
         QVERIFY(second && second->linkLost);
-        QCOMPARE(second->text, QString::fromUtf8("模块1 QBH报警\n串口链路中断"));
+        QCOMPARE(second->text, QString::fromUtf8("模块1 QBH报警\nttyUSB0: 链路中断，串口已关闭"));
         QVERIFY(!a.hasHeld());
         // Switched off, what was held is dropped and nothing more is held.
         a.update(true, {}, true);
