@@ -72,11 +72,11 @@ QString Attention::toolTip(const QString &port) const {
         lines << Texts::tr("%1: 链路中断").arg(visible(port));
         break;
     case LinkState::Alarm:
-        lines << Texts::tr("%1: %n 项报警", nullptr, int(on.size())).arg(visible(port));
+        lines << Texts::tr("%1: %2 项报警").arg(visible(port), QString::number(on.size()));
         for (int i = 0; i < std::min<int>(namedLimit, on.size()); ++i)
             lines << alarmLabel(on[i]);
         if (on.size() > namedLimit)
-            lines << Texts::tr("另有 %n 项", nullptr, int(on.size()) - namedLimit);
+            lines << Texts::tr("另有 %1 项").arg(on.size() - namedLimit);
         break;
     }
     return lines.join(QLatin1Char('\n'));
@@ -130,7 +130,7 @@ std::optional<Notice> Attention::take(qint64 now) {
                               : what);
     }
     if (more > 0)
-        lines << Texts::tr("另有 %n 次", nullptr, more);
+        lines << Texts::tr("另有 %1 次").arg(more);
     notice.text = lines.join(QLatin1Char('\n'));
     held.clear();
     uncounted = 0;

@@ -106,7 +106,7 @@ private slots:
         const EnglishCatalogue english;
         QVERIFY(english.isLoaded());
         QCOMPARE(a.toolTip(QStringLiteral("ttyUSB0")),
-                 QStringLiteral("LASER SYSTEM\nttyUSB0: 1 alarm\nDoor interlock"));
+                 QStringLiteral("LASER SYSTEM\nttyUSB0: alarms: 1\nDoor interlock"));
         QCOMPARE(a.take(0)->title, QStringLiteral("Laser alarm"));
     }
 };
