@@ -36,7 +36,7 @@ if [[ $(id -u) -ne 0 ]]; then
         "mount namespace, and mounting there needs root. Nothing outside it changes." \
         "Run it again as root (or with sudo -E):   $0 ${*:-}" \
         "(sudo needs -E to keep DISPLAY and XAUTHORITY, so the window can open on your screen.)" \
-        "Without root, use two USB-serial adapters and a null-modem cable instead (README)."
+        "Without root, use two USB-serial adapters and a null-modem cable instead (docs/building.md)."
     exit 1
 fi
 if [[ -z ${DISPLAY:-} ]]; then

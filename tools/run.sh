@@ -1,16 +1,38 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program (and the CCB simulator) and starts the program
-# from the build directory, which holds language/ (the catalogues) and where config/ is created.
+# Installs what is missing, builds both programs (laser-host, laser-fleet), the CCB simulator and
+# the catalogues in build/release, and starts one of them. Each program runs in a working folder
+# of its own, which holds language/ (the catalogues) and where config/ and log/ are made:
 #
-#   tools/run.sh                build and start
-#   tools/run.sh --build-only   build only (used by tools/demo.sh)
+#   tools/run.sh [ARGS...]          the host program, in build/release
+#   tools/run.sh --fleet [ARGS...]  the fleet view, in build/release/fleet-view (config/plant.ini
+#                                   there names the broker)
+#   tools/run.sh --build-only       build only (used by tools/demo.sh)
+#
+# Any other arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 install_missing_packages "${BUILD_PACKAGES[@]}"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DLASER_BUILD_TESTS=OFF \
     -DLASER_BUILD_BENCH=OFF >/dev/null
-cmake --build build/release -j"$(nproc)" --target laser-host ccb-sim translations
-[ "${1:-}" = "--build-only" ] && exit 0
+cmake --build build/release -j"$(nproc)" --target laser-host laser-fleet ccb-sim translations
+case "${1:-}" in
+--build-only)
+    exit 0
+    ;;
+--fleet)
+    shift
+    # A folder of its own, as the installed launcher gives it: the fleet's broker login (read
+    # only) is not the host program's, and its language choice is its own.
+    mkdir -p build/release/fleet-view/config
+    ln -sfn ../language build/release/fleet-view/language
+    if [[ ! -e build/release/fleet-view/config/plant.ini ]]; then
+        echo "laser-fleet: no build/release/fleet-view/config/plant.ini yet; the window says so." \
+            "How to write one: docs/plant-link.md" >&2
+    fi
+    cd build/release/fleet-view
+    exec ../laser-fleet "$@"
+    ;;
+esac
 cd build/release
 exec ./laser-host "$@"

@@ -3,7 +3,8 @@
 # their suites:
 #   build/ci    gcc, Qt 5, warnings as errors: every suite, end to end included
 #   build/asan  clang, AddressSanitizer, LeakSanitizer, UBSan and the fuzz targets: every suite
-#               but the end-to-end ones (label e2e), the bounded fuzz runs (label fuzz) included
+#               but the end-to-end ones (label e2e), the bounded fuzz runs (label fuzz) included;
+#               built with Unix Makefiles (the two others with Ninja)
 #   build/qt6   gcc, Qt 6, warnings as errors: every suite, end to end included
 # Suites run several at a time (CTest keeps the window suites in two lanes of one at a time, and
 # every end-to-end suite has an X display of its own). While one build's suites run, mostly
@@ -34,23 +35,30 @@ test_jobs=${LASER_TEST_JOBS:-$((jobs + 3))}
 # Every build compiles the program's sources in batches (a unity build: Qt's headers read once a
 # batch, not once a file); the suites stay one file each.
 say configure
-# Ninja: no make and cmake processes around each step, and one queue of work across all targets.
-common=(-G Ninja -DCMAKE_UNITY_BUILD=ON)
+# Ninja for the two gcc builds: no make and cmake processes around each step, and one queue of
+# work across all targets. The sanitizer build uses CMake's default generator, Unix Makefiles,
+# as a newcomer's or an IDE's build does, so that the whole tree keeps building with both.
+common=(-DCMAKE_UNITY_BUILD=ON)
 # gold links a suite in a fifth of the time of the default linker (it comes with binutils).
 common+=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=gold)
-# A build folder that an earlier version of this script made with make is made afresh.
-for dir in build/ci build/asan build/qt6; do
-    if grep -qs "^CMAKE_GENERATOR:INTERNAL=Unix Makefiles" "$dir/CMakeCache.txt"; then
+# A build folder made with another generator (an earlier version of this script) is made afresh.
+fresh_for() {
+    local dir=$1 generator=$2
+    if [[ -f $dir/CMakeCache.txt ]] && ! grep -qs "^CMAKE_GENERATOR:INTERNAL=$generator\$" \
+        "$dir/CMakeCache.txt"; then
         rm -rf "$dir"
     fi
-done
-cmake -S . -B build/ci "${common[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+}
+fresh_for build/ci Ninja
+fresh_for build/asan "Unix Makefiles"
+fresh_for build/qt6 Ninja
+cmake -S . -B build/ci -G Ninja "${common[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG" -DLASER_WERROR=ON >/dev/null
-cmake -S . -B build/asan "${common[@]}" -DCMAKE_CXX_COMPILER=clang++ \
+cmake -S . -B build/asan -G "Unix Makefiles" "${common[@]}" -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-gline-tables-only -DLASER_WERROR=ON \
     -DLASER_SANITIZE=ON -DLASER_BUILD_FUZZ=ON -DLASER_BUILD_BENCH=OFF -DLASER_BUILD_E2E=OFF \
     >/dev/null
-cmake -S . -B build/qt6 "${common[@]}" -DLASER_QT=6 -DCMAKE_BUILD_TYPE=Debug \
+cmake -S . -B build/qt6 -G Ninja "${common[@]}" -DLASER_QT=6 -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_FLAGS_DEBUG=-O0 -DLASER_WERROR=ON -DLASER_BUILD_BENCH=OFF >/dev/null
 
 # Leaks are reported; only those inside Qt's and fontconfig's own caches are suppressed.

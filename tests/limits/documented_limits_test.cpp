@@ -1,7 +1,8 @@
 // The limits that files and peers rely on, pinned once: each default of the program against
-// its number here and the README's sentence that documents it, and the history database as the
-// program makes it (tables, columns, types, user_version) against the same here and the README.
-// Changing a limit or the schema means changing the code, this file and the README together.
+// its number here and the documentation's sentence that says it (README.md and the pages of
+// docs/), and the history database as the program makes it (tables, columns, types,
+// user_version) against the same here and in the documentation. Changing a limit or the schema
+// means changing the code, this file and the documentation together.
 
 #include "history/event_store.h"
 #include "history/recorder.h"
@@ -10,6 +11,7 @@
 #include "support/history.h"
 #include "support/table.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -17,7 +19,7 @@
 
 namespace {
 
-// The database schema the README documents: every table with its columns and their types, and
+// The database schema the documentation gives: every table with its columns and their types, and
 // the version in PRAGMA user_version.
 constexpr int schemaVersion = 2;
 struct Column {
@@ -51,11 +53,20 @@ const std::vector<Table> schema = {
     {"samples_minute", rollupColumns()},
 };
 
-// The README with every run of white space as one blank, so that sentences read across lines.
+// README.md and every page of docs/ with every run of white space as one blank, so that
+// sentences read across lines; a sentence may stand on any of the pages.
 QString readme() {
-    QFile file(QStringLiteral(LASER_SOURCE_DIR "/README.md"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).simplified()
-                                          : QString();
+    QStringList files = {QStringLiteral(LASER_SOURCE_DIR "/README.md")};
+    const QDir docs(QStringLiteral(LASER_SOURCE_DIR "/docs"));
+    for (const QString &page : docs.entryList({QStringLiteral("*.md")}, QDir::Files, QDir::Name))
+        files << docs.filePath(page);
+    QString text;
+    for (const QString &name : files) {
+        QFile file(name);
+        if (file.open(QIODevice::ReadOnly))
+            text += QString::fromUtf8(file.readAll()) + QLatin1Char('\n');
+    }
+    return text.simplified();
 }
 
 // "10,000" as the README writes numbers.

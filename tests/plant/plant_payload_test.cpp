@@ -21,9 +21,9 @@ plant::Message message(int n) {
     return plant::Message{"t", QByteArray::number(n), 1, false};
 }
 
-// The JSON block of the README that follows the line starting with `title`.
-QJsonObject readmeExample(const QByteArray &title) {
-    QFile file(QStringLiteral(LASER_SOURCE_DIR "/README.md"));
+// The JSON block of the plant link's page that follows the line starting with `title`.
+QJsonObject documentedExample(const QByteArray &title) {
+    QFile file(QStringLiteral(LASER_SOURCE_DIR "/docs/plant-link.md"));
     if (!file.open(QIODevice::ReadOnly))
         return QJsonObject();
     const QByteArray text = file.readAll();
@@ -194,8 +194,8 @@ private slots:
                                                      "not mqtts://)"));
     }
 
-    // The README shows what a plant subscriber receives; built here from a known state, the
-    // program's messages must be those, field for field.
+    // The plant link's page shows what a plant subscriber receives; built here from a known state,
+    // the program's messages must be those, field for field.
     void theReadmeExamplesAreWhatTheProgramSends() {
         protocol::DeviceState s;
         s.chillerFault = true;
@@ -222,7 +222,7 @@ private slots:
                                         sample),
                     QStringLiteral("cutter-7"), 1796662420295))
                 .object();
-        QCOMPARE(sorted(status), sorted(readmeExample("`laser/cutter-7/status`")));
+        QCOMPARE(sorted(status), sorted(documentedExample("`laser/cutter-7/status`")));
 
         // The chiller's row, as the history writes it when the flag comes.
         history::FlagWatch flags;
@@ -230,10 +230,10 @@ private slots:
         flags.frameApplied(0xE6, s, 1796662421000, rows);
         QCOMPARE(rows.size(), size_t(2)); // the chiller alarm and DC on
         QCOMPARE(sorted(QJsonDocument::fromJson(plant::eventPayload(rows.at(0))).object()),
-                 sorted(readmeExample("`laser/cutter-7/events`")));
+                 sorted(documentedExample("`laser/cutter-7/events`")));
 
         QCOMPARE(sorted(QJsonDocument::fromJson(plant::samplePayload(sample)).object()),
-                 sorted(readmeExample("`laser/cutter-7/samples`")));
+                 sorted(documentedExample("`laser/cutter-7/samples`")));
         // And on the wire the dew point is written short.
         QVERIFY(plant::samplePayload(sample).contains("\"dew_point\":12.3,"));
     }

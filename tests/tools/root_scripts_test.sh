@@ -41,8 +41,8 @@ check virtual-port.sh bash "$SOURCE/tools/virtual-port.sh" /dev/null -- true
 for s in cpu latency soak; do
     check "bench/program/$s.sh" bash "$SOURCE/bench/program/$s.sh" 1
 done
-if grep -n "^sudo \|[^(]sudo -E tools/demo.sh\|\`sudo -E [a-z]" "$SOURCE/README.md"; then
-    echo "FAIL README.md: a command that needs sudo where a root shell has none"
+if grep -n "^sudo \|[^(]sudo -E tools/demo.sh\|\`sudo -E [a-z]" "$SOURCE/README.md" "$SOURCE"/docs/*.md; then
+    echo "FAIL README.md or docs/: a command that needs sudo where a root shell has none"
     failed=1
 fi
 exit $failed

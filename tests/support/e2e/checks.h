@@ -31,8 +31,6 @@
 #define LASER_DISPLAY_TEST_MAIN(TestClass)                                                         \
     int main(int argc, char **argv) {                                                              \
         harness::OwnDisplay display;                                                               \
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))                                                \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
         QApplication app(argc, argv);                                                              \
         TestClass test;                                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

@@ -5,21 +5,46 @@
 
 namespace harness {
 
+namespace {
+
+QString &reason() {
+    static QString text;
+    return text;
+}
+
+} // namespace
+
 OwnDisplay::OwnDisplay() {
-    if (qEnvironmentVariableIsEmpty("LASER_OWN_DISPLAY") ||
-        QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
-        return;
-    // -displayfd: Xvfb takes a free number and writes it on its output once it takes clients.
-    server.start(QStringLiteral("Xvfb"),
-                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                  QStringLiteral("0"), QStringLiteral("1600x1000x24"), QStringLiteral("-nolisten"),
-                  QStringLiteral("tcp")});
-    if (!server.waitForStarted(5000) || !server.waitForReadyRead(10000)) {
-        qWarning("own display: Xvfb did not start: %s", server.readAllStandardError().constData());
-        return;
+    if (!qEnvironmentVariableIsEmpty("LASER_OWN_DISPLAY")) {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
+            reason() = QStringLiteral("Xvfb is not installed (the suite runs on an X server of "
+                                      "its own)");
+        } else {
+            // -displayfd: Xvfb takes a free number and writes it on its output once it takes
+            // clients.
+            server.start(QStringLiteral("Xvfb"),
+                         {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                          QStringLiteral("-screen"), QStringLiteral("0"),
+                          QStringLiteral("1600x1000x24"), QStringLiteral("-nolisten"),
+                          QStringLiteral("tcp")});
+            if (!server.waitForStarted(5000) || !server.waitForReadyRead(10000)) {
+                reason() = QStringLiteral("Xvfb did not start: %1")
+                               .arg(QString::fromLocal8Bit(
+                                   server.readAllStandardError().trimmed().left(300)));
+            } else {
+                qputenv("DISPLAY", ":" + server.readAllStandardOutput().trimmed());
+            }
+        }
+        if (!reason().isEmpty())
+            qunsetenv("DISPLAY");
+    } else if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        reason() = QStringLiteral("DISPLAY is not set (run the suite under CTest, or start Xvfb "
+                                  "and export DISPLAY)");
     }
-    const QByteArray number = server.readAllStandardOutput().trimmed();
-    qputenv("DISPLAY", ":" + number);
+    if (reason().isEmpty())
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    else
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 OwnDisplay::~OwnDisplay() {
@@ -30,6 +55,15 @@ OwnDisplay::~OwnDisplay() {
         server.kill();
         server.waitForFinished(2000);
     }
+}
+
+QString OwnDisplay::unavailable() {
+    if (!reason().isEmpty())
+        return reason();
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QStringLiteral("DISPLAY is not set (run the suite under CTest, or start Xvfb and "
+                              "export DISPLAY)");
+    return QString();
 }
 
 } // namespace harness

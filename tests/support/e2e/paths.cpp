@@ -1,5 +1,7 @@
 #include "support/e2e/paths.h"
 
+#include "support/e2e/own_display.h"
+
 #include <QFile>
 #include <QStandardPaths>
 
@@ -39,8 +41,9 @@ Paths defaultPaths() {
 }
 
 QString missingPrerequisite() {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return QStringLiteral("DISPLAY is not set (start Xvfb and export DISPLAY)");
+    const QString display = OwnDisplay::unavailable();
+    if (!display.isEmpty())
+        return display;
     if (geteuid() != 0)
         return QStringLiteral("not root (the virtual serial port needs a mount namespace)");
     for (const char *tool : {"xdotool", "import", "unshare", "nsenter"})
