@@ -7,6 +7,7 @@
 #include "ui/diagnostics/diagnostics_window.h"
 #include "ui/operator_view.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -39,6 +40,10 @@ private slots:
         QCOMPARE(f.label_DoorInterLock->accessibleName(), QString::fromUtf8("连锁机门"));
         QCOMPARE(f.label_DcOnDin->accessibleName(), QString::fromUtf8("数字量输入：直流开启"));
         QCOMPARE(f.label_TempWaterIn->accessibleName(), QString::fromUtf8("T3温度(C)"));
+        // A settings box has no text: its caption names it.
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.checkBox_FaultDisableDew)
+                     ->text(QAccessible::Name),
+                 QString::fromUtf8("屏蔽露点警报"));
         stateOf(*w).doorInterlock = true;
         stateOf(*w).moduleStatus[0].beamOn = true;
         stateOf(*w).tempWaterIn = -5;
@@ -117,11 +122,15 @@ private slots:
         QCOMPARE(f.stackedWidget->currentIndex(), 1);
         QTest::keyClick(w.get(), Qt::Key_1, Qt::ControlModifier);
         QCOMPARE(f.stackedWidget->currentIndex(), 0);
-        QTest::keyClick(w.get(), Qt::Key_L, Qt::AltModifier);
-        QTRY_VERIFY(f.menu_Language->isVisible());
-        QTest::keyClick(f.menu_Language, Qt::Key_Escape);
-        QTest::keyClick(w.get(), Qt::Key_Escape); // and the menu bar
-        QTRY_VERIFY(!QApplication::activePopupWidget());
+        for (const auto &key : {std::make_pair(Qt::Key_L, f.menu_Language),
+                                std::make_pair(Qt::Key_F10, f.menu_masterWindow)}) {
+            QTest::keyClick(w.get(), key.first,
+                            key.first == Qt::Key_L ? Qt::AltModifier : Qt::NoModifier);
+            QTRY_VERIFY(key.second->isVisible());
+            QTest::keyClick(key.second, Qt::Key_Escape);
+            QTest::keyClick(w.get(), Qt::Key_Escape); // and the menu bar
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+        }
         // The diagnostics window: Ctrl+number picks a tab, Esc closes it.
         auto *d = w->findChild<diagnostics::Diagnostics *>();
         d->showWindow();
