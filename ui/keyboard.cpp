@@ -44,7 +44,7 @@ KeyboardAccess::KeyboardAccess(QMainWindow &w, Ui::Serial &form) : QObject(&w), 
              << form.pushButton_sysSet_readBack1 << form.pushButton_sysSet_set1;
     chain(settings);
 
-    const auto page = [this, &w](const QKeySequence &key, QAction *action) {
+    const auto page = [&w](const QKeySequence &key, QAction *action) {
         auto *shortcut = new QShortcut(key, &w);
         connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
     };

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -85,9 +86,14 @@ private slots:
         QCOMPARE(file.readAll(), QByteArrayLiteral("notifications = on\nlamp_shapes = on\n"));
         auto w = quietWindow();
         QVERIFY(showsShape(formOf(*w).label_RedOn, looks::Lamp::Off));
-        viewOf(*w).shapesAction()->trigger();
-        QVERIFY(shows(formOf(*w).label_RedOn, gray));
+        // A folder in the file's place: the box says so, and the choice holds for the run.
         QVERIFY(QFile::remove(preference::viewFilePath()));
+        QVERIFY(QDir().mkdir(preference::viewFilePath()));
+        BoxCloser closer;
+        viewOf(*w).shapesAction()->trigger();
+        QCOMPARE(closer.box().title, QString::fromUtf8("保存选择"));
+        QVERIFY(shows(formOf(*w).label_RedOn, gray));
+        QVERIFY(QDir().rmdir(preference::viewFilePath()));
     }
 
     void theKeyboardReachesTheButtonsThePagesAndTheMenus() {
