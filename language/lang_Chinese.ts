@@ -2,6 +2,101 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
 <context>
+    <name>Attention</name>
+    <message>
+        <source>%1 °C</source>
+        <translation>%1 °C</translation>
+    </message>
+    <message>
+        <source>%1 V</source>
+        <translation>%1 V</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>串口已关闭</translation>
+    </message>
+    <message>
+        <source>%1: 链路正常，无报警</source>
+        <translation>%1: 链路正常，无报警</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断</source>
+        <translation>%1: 链路中断</translation>
+    </message>
+    <message>
+        <source>%1: %2 项报警</source>
+        <translation>%1: %2 项报警</translation>
+    </message>
+    <message>
+        <source>另有 %1 项</source>
+        <translation>另有 %1 项</translation>
+    </message>
+    <message>
+        <source>激光器报警</source>
+        <translation>激光器报警</translation>
+    </message>
+    <message>
+        <source>串口链路中断</source>
+        <translation>串口链路中断</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断，串口已关闭</source>
+        <translation>%1: 链路中断，串口已关闭</translation>
+    </message>
+    <message>
+        <source>%1（%2 次）</source>
+        <translation>%1（%2 次）</translation>
+    </message>
+    <message>
+        <source>另有 %1 次</source>
+        <translation>另有 %1 次</translation>
+    </message>
+    <message>
+        <source>保存选择</source>
+        <translation>保存选择</translation>
+    </message>
+    <message>
+        <source>无法保存 %1：
+%2
+此选择只在本次运行中有效。</source>
+        <translation>无法保存 %1：
+%2
+此选择只在本次运行中有效。</translation>
+    </message>
+    <message>
+        <source>灯旁显示形状</source>
+        <translation>灯旁显示形状</translation>
+    </message>
+    <message>
+        <source>报警桌面通知</source>
+        <translation>报警桌面通知</translation>
+    </message>
+    <message>
+        <source>显示窗口</source>
+        <translation>显示窗口</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>用法: laser-host [Qt 选项]...
@@ -519,6 +614,18 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>存储值</source>
         <translation>存储值</translation>
+    </message>
+    <message>
+        <source>当前报警数</source>
+        <translation>当前报警数</translation>
+    </message>
+    <message>
+        <source>当前报警</source>
+        <translation>当前报警</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>，</translation>
     </message>
 </context>
 <context>

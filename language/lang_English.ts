@@ -2,6 +2,101 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>Attention</name>
+    <message>
+        <source>%1 °C</source>
+        <translation>%1 °C</translation>
+    </message>
+    <message>
+        <source>%1 V</source>
+        <translation>%1 V</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>Port closed</translation>
+    </message>
+    <message>
+        <source>%1: 链路正常，无报警</source>
+        <translation>%1: link up, no alarm</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断</source>
+        <translation>%1: link lost</translation>
+    </message>
+    <message>
+        <source>%1: %2 项报警</source>
+        <translation>%1: alarms: %2</translation>
+    </message>
+    <message>
+        <source>另有 %1 项</source>
+        <translation>%1 more</translation>
+    </message>
+    <message>
+        <source>激光器报警</source>
+        <translation>Laser alarm</translation>
+    </message>
+    <message>
+        <source>串口链路中断</source>
+        <translation>Serial link lost</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断，串口已关闭</source>
+        <translation>%1: link lost, the port was closed</translation>
+    </message>
+    <message>
+        <source>%1（%2 次）</source>
+        <translation>%1 (%2 times)</translation>
+    </message>
+    <message>
+        <source>另有 %1 次</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>保存选择</source>
+        <translation>Save choice</translation>
+    </message>
+    <message>
+        <source>无法保存 %1：
+%2
+此选择只在本次运行中有效。</source>
+        <translation>Cannot save %1:
+%2
+The choice holds for this run only.</translation>
+    </message>
+    <message>
+        <source>灯旁显示形状</source>
+        <translation>Shapes beside lamp colours</translation>
+    </message>
+    <message>
+        <source>报警桌面通知</source>
+        <translation>Desktop notifications of alarms</translation>
+    </message>
+    <message>
+        <source>显示窗口</source>
+        <translation>Show window</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>用法: laser-host [Qt 选项]...
@@ -524,6 +619,18 @@ error).</translation>
     <message>
         <source>存储值</source>
         <translation>Stored value</translation>
+    </message>
+    <message>
+        <source>当前报警数</source>
+        <translation>Active alarm count</translation>
+    </message>
+    <message>
+        <source>当前报警</source>
+        <translation>Active alarms</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>
