@@ -47,8 +47,8 @@ struct WriterLimits {
     qint64 clockToleranceMs = qint64(24) * 3600 * 1000;
     // Retention deletes in slices of about this long each, for at most the budget in one
     // write; the queue is written between them.
-    int retentionSliceMs = 100;
-    int retentionBudgetMs = 300;
+    int retentionSliceMs = 50;
+    int retentionBudgetMs = 150;
 };
 
 // What the deletes of retention have cost so far in this run.

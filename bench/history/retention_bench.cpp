@@ -102,9 +102,16 @@ public:
         q.exec(QStringLiteral("ROLLBACK"));
         return waited;
     }
+    // Counting reads the whole index: only before and after, never while the deletes run.
     qint64 olderThan(qint64 cut) {
         QSqlQuery q(db);
         q.exec(QStringLiteral("SELECT count(*) FROM samples WHERE at < %1").arg(cut));
+        return q.next() ? q.value(0).toLongLong() : -1;
+    }
+    // The oldest sample: the deletes go from the oldest on, so this is how far they are.
+    qint64 oldest() {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT min(at) FROM samples"));
         return q.next() ? q.value(0).toLongLong() : -1;
     }
 
@@ -177,11 +184,10 @@ int main(int argc, char *argv[]) {
         const qint64 before = probe.olderThan(cut);
         QElapsedTimer all;
         all.start();
-        qint64 longestWait = 0, wal = 0, left = before;
-        while (left > 0 && all.elapsed() < 1800000) {
+        qint64 longestWait = 0, wal = 0;
+        while (probe.oldest() < cut && all.elapsed() < 1800000) {
             longestWait = std::max(longestWait, probe.lockWait());
             wal = std::max(wal, walSize(run.db));
-            left = probe.olderThan(cut);
             QThread::msleep(20);
         }
         const qint64 took = all.elapsed();
@@ -204,9 +210,11 @@ int main(int argc, char *argv[]) {
         Run run(base, dir + QStringLiteral("/stopped"), binary);
         Probe probe(run.db);
         const qint64 before = probe.olderThan(cut);
+        // A tenth of the way: the oldest sample a tenth of the deleted span later.
+        const qint64 start = probe.oldest();
         QElapsedTimer waiting;
         waiting.start();
-        while (probe.olderThan(cut) > before * 9 / 10 && waiting.elapsed() < 600000)
+        while (probe.oldest() < start + (cut - start) / 10 && waiting.elapsed() < 600000)
             QThread::msleep(50);
         const qint64 left = probe.olderThan(cut);
         const qint64 ended = run.endOnSigterm();
