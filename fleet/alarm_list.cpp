@@ -17,21 +17,30 @@ AlarmList::AlarmList(Fleet &fleet, QObject *parent) : QAbstractTableModel(parent
 Fleet::ListChange AlarmList::refresh(qint64 time) {
     now = time;
     const Fleet::ListChange change = fleet.takeListChange();
-    const int dropped = std::min(change.dropped, shown);
-    if (dropped > 0) {
-        beginRemoveRows(QModelIndex(), shown - dropped, shown - 1);
-        shown -= dropped;
-        endRemoveRows();
-    }
-    if (change.added > 0) {
-        beginInsertRows(QModelIndex(), 0, change.added - 1);
-        shown += change.added;
-        endInsertRows();
-    }
-    if (shown != static_cast<int>(fleet.alarmList().size())) {
+    const int size = static_cast<int>(fleet.alarmList().size());
+    if (change.reset) {
         beginResetModel();
-        shown = static_cast<int>(fleet.alarmList().size());
+        shown = size;
         endResetModel();
+    } else {
+        // The list's steps in their order: the rows in between stay where they are, and a
+        // selected line stays on its line.
+        for (const int row : change.removedRows) {
+            if (row < 0) {
+                beginInsertRows(QModelIndex(), 0, 0);
+                ++shown;
+                endInsertRows();
+            } else if (row < shown) {
+                beginRemoveRows(QModelIndex(), row, row);
+                --shown;
+                endRemoveRows();
+            }
+        }
+        if (shown != size) {
+            beginResetModel();
+            shown = size;
+            endResetModel();
+        }
     }
     if (shown > 0)
         emit dataChanged(index(0, 0), index(shown - 1, ColumnCount - 1));
@@ -90,8 +99,12 @@ QVariant AlarmList::data(const QModelIndex &index, int role) const {
     case Acknowledged:
         return e.acknowledged ? Texts::tr("已确认") : Texts::tr("未确认");
     case Cleared:
-        return e.clearedAt == 0 ? Texts::tr("仍在报警")
-                                : Texts::tr("已清除 %1").arg(clockText(e.clearedAt, now));
+        if (e.clearedAt == 0)
+            return Texts::tr("仍在报警");
+        // The laser left the table (its retained topics deleted, or offline too long).
+        if (e.laserGone)
+            return Texts::tr("激光器已移除 %1").arg(clockText(e.clearedAt, now));
+        return Texts::tr("已清除 %1").arg(clockText(e.clearedAt, now));
     default:
         return QVariant();
     }

@@ -151,7 +151,7 @@ int main(int argc, char *argv[]) {
         for (const plant::FleetMessage &m : batch.messages) {
             if (m.kind != plant::Kind::Status)
                 continue;
-            const bool on = m.status.alarms.contains(QStringLiteral("chiller_fault"));
+            const bool on = m.status.alarmKeys().contains(QStringLiteral("chiller_fault"));
             const auto it = alarmed.find(m.laserId);
             if (on && it != alarmed.end() && !it.value() && !m.retained) {
                 pending.push_back(m.status.at);

@@ -15,7 +15,8 @@ plant::FleetMessage status(const QString &id, QStringList alarms, bool retained 
     m.laserId = id;
     m.retained = retained;
     m.status.at = at;
-    m.status.alarms = std::move(alarms);
+    for (const QString &key : alarms)
+        m.status.addAlarm(key);
     return m;
 }
 
@@ -105,9 +106,11 @@ private slots:
         f.apply(online(QStringLiteral("a"), false, true), now);
         QCOMPARE(f.offlineSince(f.lasers()[0], now), t0);
 
-        // A publisher whose clock runs ahead is not taken to be from the future.
+        // A publisher whose clock runs ahead is not taken to be from the future, nor to be online
+        // on its word: its age cannot be told until a live status comes.
         f.apply(status(QStringLiteral("b"), {}, true, now + 99999), now);
-        QCOMPARE(f.lasers()[1].statusTime, now);
+        QCOMPARE(f.lasers()[1].statusTime, fleet::unknownTime);
+        QCOMPARE(f.offlineSince(f.lasers()[1], now), fleet::unknownTime);
     }
 
     void whatIsKeptIsBoundedAndWhatIsNotIsCounted() {
