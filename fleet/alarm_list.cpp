@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QFont>
 
+#include <numeric>
+#include <vector>
+
 namespace fleet {
 
 AlarmList::AlarmList(Fleet &fleet, QObject *parent) : QAbstractTableModel(parent), fleet(fleet) {}
@@ -23,18 +26,42 @@ Fleet::ListChange AlarmList::refresh(qint64 time) {
         shown = size;
         endResetModel();
     } else {
-        // The list's steps in their order: the rows in between stay where they are, and a
-        // selected line stays on its line.
+        // The list's steps in their order, played on the rows the model shows, then told to the
+        // views at once: the lines that went, a run at a time from the bottom, and the new
+        // lines on top in one block. A selected line stays on its line.
+        std::vector<int> rows(static_cast<size_t>(shown));
+        std::iota(rows.begin(), rows.end(), 0);
         for (const int row : change.removedRows) {
-            if (row < 0) {
-                beginInsertRows(QModelIndex(), 0, 0);
-                ++shown;
-                endInsertRows();
-            } else if (row < shown) {
-                beginRemoveRows(QModelIndex(), row, row);
-                --shown;
-                endRemoveRows();
+            if (row < 0)
+                rows.insert(rows.begin(), -1);
+            else if (static_cast<size_t>(row) < rows.size())
+                rows.erase(rows.begin() + row);
+        }
+        std::vector<bool> kept(static_cast<size_t>(shown), false);
+        int added = 0;
+        for (const int origin : rows) {
+            if (origin < 0)
+                ++added;
+            else
+                kept[static_cast<size_t>(origin)] = true;
+        }
+        for (int last = shown - 1; last >= 0;) {
+            if (kept[static_cast<size_t>(last)]) {
+                --last;
+                continue;
             }
+            int first = last;
+            while (first > 0 && !kept[static_cast<size_t>(first - 1)])
+                --first;
+            beginRemoveRows(QModelIndex(), first, last);
+            shown -= last - first + 1;
+            endRemoveRows();
+            last = first - 1;
+        }
+        if (added > 0) {
+            beginInsertRows(QModelIndex(), 0, added - 1);
+            shown += added;
+            endInsertRows();
         }
         if (shown != size) {
             beginResetModel();

@@ -7,6 +7,17 @@
 //     the statuses from the broker, the share of the delay that is not the window's.
 //
 //   fleet_bench [--lasers N] [--seconds S] [--warmup W]    (defaults 500, 30, 5)
+//   fleet_bench --hostile [--lasers N] ...    (N defaults to 2000)
+//   fleet_bench --memory realistic|stuffed|events [--lasers N] [--seconds S]   (4000, 60)
+//
+// --hostile: beside the N lasers one host sends 10 statuses a second, each stuffed with 60 KiB
+// of unknown alarm keys. The latency is that of the other lasers' alarms; after the measured
+// seconds the real program gets SIGTERM under the load, and the time to its end is given.
+// --memory: the real program and the window in this process side by side, fed by N lasers:
+// "realistic" statuses once a second; "stuffed" statuses of 64 KiB each, retained before the
+// fleets start (so they come in one burst at the subscription); "events": one status each,
+// then 200,000 events of 2.3 KB as fast as the broker takes them. Gives the peak memory of
+// both and what the window's state holds and did not keep.
 //
 // Uses DISPLAY when set, the offscreen platform otherwise. Figures taken while other work runs
 // on the machine are inflated; the CPU time is given beside the wall time.
@@ -17,6 +28,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QHash>
@@ -25,6 +37,8 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <atomic>
@@ -81,6 +95,89 @@ double percentile(std::vector<qint64> v, double p) {
     return double(v[std::min(v.size() - 1, size_t(p * double(v.size())))]);
 }
 
+// Until `count` live statuses (or events) have passed the broker: fleet_load takes a while to
+// connect all its clients on a busy machine.
+bool waitForFlow(const Broker &broker, const char *filter, int count, int timeoutMs) {
+    std::atomic<int> seen{0};
+    mqtt::async_client watch("tcp://127.0.0.1:" + std::to_string(broker.port), "bench-watch");
+    watch.set_message_callback([&](mqtt::const_message_ptr m) {
+        if (!m->is_retained())
+            ++seen;
+    });
+    watch.connect()->wait_for(std::chrono::seconds(10));
+    watch.subscribe(filter, 0)->wait_for(std::chrono::seconds(10));
+    QElapsedTimer clock;
+    clock.start();
+    while (seen < count && clock.elapsed() < timeoutMs)
+        runFor(100);
+    watch.disconnect()->wait_for(std::chrono::seconds(2));
+    return seen >= count;
+}
+
+QStringList loadArguments(const Broker &broker, int lasers, int seconds) {
+    return {QStringLiteral("--port"), QString::number(broker.port), QStringLiteral("--lasers"),
+            QString::number(lasers),  QStringLiteral("--seconds"),  QString::number(seconds)};
+}
+
+// SIGTERM to the real program; the ms until it has ended, -1 if it did not within 10 s.
+qint64 stopByTerm(QProcess &program) {
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(program.processId()), SIGTERM);
+    return program.waitForFinished(10000) ? clock.elapsed() : -1;
+}
+
+// The memory modes: both fleets side by side under one kind of load.
+int measureMemory(const QString &mode, const Broker &broker, const QString &workPath, int lasers,
+                  int seconds) {
+    QProcess load;
+    load.setProcessChannelMode(QProcess::ForwardedChannels);
+    if (mode == QLatin1String("stuffed")) {
+        // Retained first: the fleets find them all at once when they subscribe.
+        load.start(QStringLiteral(FLEET_LOAD_BIN),
+                   loadArguments(broker, lasers, 30) +
+                       QStringList{QStringLiteral("--interval"), QStringLiteral("0"),
+                                   QStringLiteral("--stuffed"), QStringLiteral("65000")});
+        load.waitForFinished(120000);
+    }
+    QProcess program;
+    program.setWorkingDirectory(workPath);
+    program.start(QStringLiteral(LASER_FLEET_BIN), {});
+    program.waitForStarted();
+    QDir::setCurrent(workPath);
+    plant::FleetLink link(QStringLiteral("config/plant.ini"), QStringLiteral("bench"));
+    fleet::FleetWindow window(&link);
+    window.show();
+    if (mode == QLatin1String("realistic")) {
+        load.start(QStringLiteral(FLEET_LOAD_BIN), loadArguments(broker, lasers, seconds + 120));
+        waitForFlow(broker, "laser/+/status", lasers, 120000);
+    } else if (mode == QLatin1String("events")) {
+        load.start(QStringLiteral(FLEET_LOAD_BIN),
+                   loadArguments(broker, lasers, seconds + 120) +
+                       QStringList{QStringLiteral("--interval"), QStringLiteral("0"),
+                                   QStringLiteral("--events"), QStringLiteral("200000"),
+                                   QStringLiteral("--event-bytes"), QStringLiteral("2300")});
+        waitForFlow(broker, "laser/+/events", 1000, 120000);
+    }
+    runFor((seconds + 5) * 1000);
+    const fleet::Fleet &state = window.state();
+    std::printf("memory %s, N=%d: laser-fleet peak RSS %.0f MB; window in-process peak RSS %.0f "
+                "MB, %d lasers shown, state holds %.1f MiB, %llu events dropped (per-laser "
+                "bounds), %llu messages overrun, %llu refused, %llu status payloads not kept\n",
+                qPrintable(mode), lasers, peakMbOf(program.processId()),
+                peakMbOf(QCoreApplication::applicationPid()), int(state.lasers().size()),
+                double(state.heldBytes()) / (1024 * 1024),
+                static_cast<unsigned long long>(state.eventsDropped()),
+                static_cast<unsigned long long>(state.overrun()),
+                static_cast<unsigned long long>(state.rejectedTotal()),
+                static_cast<unsigned long long>(state.payloadsNotKept()));
+    std::printf("memory %s, N=%d: laser-fleet ended %lld ms after SIGTERM\n", qPrintable(mode),
+                lasers, static_cast<long long>(stopByTerm(program)));
+    load.kill();
+    load.waitForFinished(3000);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -88,8 +185,11 @@ int main(int argc, char *argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int lasers = option(args, "--lasers", 500);
-    const int seconds = option(args, "--seconds", 30);
+    const bool hostile = args.contains(QStringLiteral("--hostile"));
+    const int memoryAt = args.indexOf(QStringLiteral("--memory"));
+    const QString memory = memoryAt > 0 ? args.value(memoryAt + 1) : QString();
+    const int lasers = option(args, "--lasers", !memory.isEmpty() ? 4000 : hostile ? 2000 : 500);
+    const int seconds = option(args, "--seconds", !memory.isEmpty() ? 60 : 30);
     const int warmup = option(args, "--warmup", 5);
     if (!Broker::available()) {
         std::fprintf(stderr, "fleet_bench: mosquitto is not installed\n");
@@ -106,18 +206,21 @@ int main(int argc, char *argv[]) {
     ini.open(QIODevice::WriteOnly);
     ini.write("[mqtt]\nurl = " + broker.url().toUtf8() + "\n");
     ini.close();
+    if (!memory.isEmpty())
+        return measureMemory(memory, broker, work.path(), lasers, seconds);
 
     QProcess load;
     load.setProcessChannelMode(QProcess::ForwardedChannels);
     load.start(QStringLiteral(FLEET_LOAD_BIN),
-               {QStringLiteral("--port"), QString::number(broker.port), QStringLiteral("--lasers"),
-                QString::number(lasers), QStringLiteral("--seconds"),
-                QString::number(2 * (warmup + seconds) + 5)});
+               loadArguments(broker, lasers, 2 * (warmup + seconds) + 5) +
+                   (hostile ? QStringList{QStringLiteral("--hostile"), QStringLiteral("10")}
+                            : QStringList()));
     if (!load.waitForStarted()) {
         std::fprintf(stderr, "fleet_bench: fleet_load did not start\n");
         return 1;
     }
-    runFor(2000);
+    if (!waitForFlow(broker, "laser/+/status", lasers, 120000))
+        std::fprintf(stderr, "fleet_bench: fleet_load is slow to start\n");
     const double brokerCpu0 = cpuSecondsOf(broker.pid());
     const double loadCpu0 = cpuSecondsOf(load.processId());
 
@@ -131,10 +234,11 @@ int main(int argc, char *argv[]) {
     runFor(seconds * 1000);
     const double programCpu = cpuSecondsOf(program.processId()) - p0;
     const double programPeak = peakMbOf(program.processId());
-    program.terminate();
-    program.waitForFinished(5000);
-    std::printf("N=%d laser-fleet: CPU %.1f s in %d s = %.2f core; peak RSS %.0f MB\n", lasers,
-                programCpu, seconds, programCpu / seconds, programPeak);
+    const qint64 stopMs = stopByTerm(program);
+    std::printf("N=%d%s laser-fleet: CPU %.1f s in %d s = %.2f core; peak RSS %.0f MB; ended %lld "
+                "ms after SIGTERM\n",
+                lasers, hostile ? " +hostile" : "", programCpu, seconds, programCpu / seconds,
+                programPeak, static_cast<long long>(stopMs));
 
     // 2. The window in this process, for the latency.
     QDir::setCurrent(work.path());
@@ -149,7 +253,8 @@ int main(int argc, char *argv[]) {
     bool measuring = false;
     QObject::connect(&window, &fleet::FleetWindow::batchShown, [&](const plant::FleetBatch &batch) {
         for (const plant::FleetMessage &m : batch.messages) {
-            if (m.kind != plant::Kind::Status)
+            // The hostile host's own alarms are not what is measured.
+            if (m.kind != plant::Kind::Status || m.laserId == QLatin1String("hostile"))
                 continue;
             const bool on = m.status.alarmKeys().contains(QStringLiteral("chiller_fault"));
             const auto it = alarmed.find(m.laserId);
@@ -206,14 +311,15 @@ int main(int argc, char *argv[]) {
     plainMeasuring = false;
     plain.disconnect()->wait_for(std::chrono::seconds(2));
     std::printf(
-        "N=%d window in-process: alarm to row p50 %.0f ms, p99 %.0f ms, max %.0f ms "
+        "N=%d%s window in-process: alarm to row p50 %.0f ms, p99 %.0f ms, max %.0f ms "
         "(%zu alarms; in the table p50 %.0f ms, p99 %.0f ms); CPU %.1f s in %d s = %.2f core; "
-        "peak RSS %.0f MB; %d lasers shown, %llu messages not kept\n",
-        lasers, percentile(latencies, 0.5), percentile(latencies, 0.99), percentile(latencies, 1.0),
-        latencies.size(), percentile(inBatch, 0.5), percentile(inBatch, 0.99), ownCpu, seconds,
-        ownCpu / seconds, peakMbOf(QCoreApplication::applicationPid()),
-        int(window.state().lasers().size()),
-        static_cast<unsigned long long>(window.state().rejectedTotal() + window.state().overrun()));
+        "peak RSS %.0f MB; %d lasers shown, %llu messages not kept, %llu unknown alarms ignored\n",
+        lasers, hostile ? " +hostile" : "", percentile(latencies, 0.5), percentile(latencies, 0.99),
+        percentile(latencies, 1.0), latencies.size(), percentile(inBatch, 0.5),
+        percentile(inBatch, 0.99), ownCpu, seconds, ownCpu / seconds,
+        peakMbOf(QCoreApplication::applicationPid()), int(window.state().lasers().size()),
+        static_cast<unsigned long long>(window.state().rejectedTotal() + window.state().overrun()),
+        static_cast<unsigned long long>(window.state().alarmsIgnored()));
     {
         std::lock_guard<std::mutex> lock(plainLock);
         std::printf("N=%d plain subscriber: status from broker p50 %.0f ms, p99 %.0f ms (%zu)\n",
