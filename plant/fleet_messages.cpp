@@ -30,12 +30,23 @@ bool oddCharacter(char32_t c) {
            c == 0xfffd || (c >= 0xfff9 && c <= 0xfffb);
 }
 
+// Read once per key of a status, of which there may be thousands: nothing is copied.
 bool validKey(const QString &id, int maxLength) {
-    if (id.isEmpty() || id.size() > maxLength || id.trimmed() != id)
+    if (id.isEmpty() || id.size() > maxLength || id.front().isSpace() || id.back().isSpace())
         return false;
-    for (const char32_t c : id.toUcs4())
-        if (oddCharacter(c))
+    for (int i = 0; i < id.size(); ++i) {
+        const QChar unit = id.at(i);
+        if (unit.isLowSurrogate())
+            return false; // a second half without its first
+        if (unit.isHighSurrogate()) {
+            if (i + 1 >= id.size() || !id.at(i + 1).isLowSurrogate())
+                return false;
+            if (oddCharacter(QChar::surrogateToUcs4(unit, id.at(++i))))
+                return false;
+        } else if (oddCharacter(unit.unicode())) {
             return false;
+        }
+    }
     return true;
 }
 

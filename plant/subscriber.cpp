@@ -19,8 +19,9 @@ namespace plant {
 namespace {
 // Batches are gathered for this long: at most ten a second reach the window.
 constexpr int batchGatherMs = 100;
-// How long a message from the broker waits for room before it is counted as overrun.
-constexpr auto roomWait = std::chrono::seconds(1);
+// How long a message from the broker waits for room before it is counted as overrun: the
+// time to read a full batch of the largest statuses, well within the broker's keep-alive.
+constexpr auto roomWait = std::chrono::seconds(10);
 } // namespace
 
 // Paho calls these on its own threads; each hands the outcome to the subscriber's thread.

@@ -29,7 +29,7 @@ namespace plant {
 // last will. While the receiver has not taken the last batch, new messages wait in an inbox.
 // The inbox and the batch out hold at most heldByteCapacity bytes together (heldBytes of each
 // message, its copy of the payload included); when they are full, the broker's messages wait
-// in the broker for up to a second (nothing more is read from it), and beyond that they are
+// in the broker for up to ten seconds (nothing more is read from it), and beyond that they are
 // counted as overrun.
 class Subscriber : public QObject {
     Q_OBJECT

@@ -175,6 +175,12 @@ int main(int argc, char *argv[]) {
         }
         QThread::msleep(2);
     }
+    // Everything published reaches the broker before the goodbye, however long that takes.
+    QElapsedTimer draining;
+    draining.start();
+    for (auto &c : clients)
+        while (!c->get_pending_delivery_tokens().empty() && draining.elapsed() < 300000)
+            QThread::msleep(20);
     for (auto &c : clients) {
         try {
             c->disconnect()->wait_for(std::chrono::seconds(5));
