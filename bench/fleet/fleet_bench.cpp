@@ -16,7 +16,7 @@
 // --memory: the real program and the window in this process side by side, fed by N lasers:
 // "realistic" statuses once a second; "stuffed" statuses of 64 KiB each (every 40 s each);
 // "events": one status each,
-// then 200,000 events of 2.3 KB as fast as the broker takes them. Gives the peak memory of
+// then 200,000 events of 2.3 KB as fast as the broker takes them (QoS 0). Gives the peak memory of
 // both and what the window's state holds and did not keep.
 //
 // Uses DISPLAY when set, the offscreen platform otherwise. Figures taken while other work runs
@@ -156,7 +156,8 @@ int measureMemory(const QString &mode, const Broker &broker, const QString &work
                    loadArguments(broker, lasers, seconds + 120) +
                        QStringList{QStringLiteral("--interval"), QStringLiteral("0"),
                                    QStringLiteral("--events"), QStringLiteral("200000"),
-                                   QStringLiteral("--event-bytes"), QStringLiteral("2300")});
+                                   QStringLiteral("--event-bytes"), QStringLiteral("2300"),
+                                   QStringLiteral("--qos"), QStringLiteral("0")});
         waitForFlow(broker, "laser/+/events", 1000, 120000);
     }
     // Every laser's status in the window's state, then the measured time.
@@ -172,12 +173,17 @@ int measureMemory(const QString &mode, const Broker &broker, const QString &work
     std::printf("memory %s, N=%d: %d statuses in the window after %.1f s\n", qPrintable(mode),
                 lasers, int(statuses()), double(filling.elapsed()) / 1000);
     runFor(seconds * 1000);
+    quint64 eventsKept = 0;
+    for (const fleet::Laser &l : state.lasers())
+        eventsKept += l.events.size();
     std::printf("memory %s, N=%d: laser-fleet peak RSS %.0f MB; window in-process peak RSS %.0f "
-                "MB, %d lasers shown, state holds %.1f MiB, %llu events dropped (per-laser "
-                "bounds), %llu messages overrun, %llu refused, %llu status payloads not kept\n",
+                "MB, %d lasers shown, state holds %.1f MiB, %llu events kept and %llu dropped "
+                "(per-laser bounds), %llu messages overrun, %llu refused, %llu status payloads "
+                "not kept\n",
                 qPrintable(mode), lasers, peakMbOf(program.processId()),
                 peakMbOf(QCoreApplication::applicationPid()), int(state.lasers().size()),
                 double(state.heldBytes()) / (1024 * 1024),
+                static_cast<unsigned long long>(eventsKept),
                 static_cast<unsigned long long>(state.eventsDropped()),
                 static_cast<unsigned long long>(state.overrun()),
                 static_cast<unsigned long long>(state.rejectedTotal()),
@@ -313,12 +319,26 @@ int main(int argc, char *argv[]) {
     plain.subscribe("laser/+/status", 0)->wait_for(std::chrono::seconds(5));
 
     runFor(warmup * 1000);
+    // How long the GUI thread was away from its event loop at a time: a timer every 5 ms, and
+    // the gaps between its ticks beyond that.
+    std::vector<qint64> stalls;
+    QElapsedTimer sinceTick;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (sinceTick.isValid())
+            stalls.push_back(std::max<qint64>(0, sinceTick.elapsed() - 5));
+        sinceTick.start();
+    });
+    ticker.start();
     measuring = true;
     plainMeasuring = true;
     const double c0 = ownCpuSeconds();
     runFor(seconds * 1000);
     const double ownCpu = ownCpuSeconds() - c0;
     measuring = false;
+    ticker.stop();
     plainMeasuring = false;
     plain.disconnect()->wait_for(std::chrono::seconds(2));
     std::printf(
@@ -331,6 +351,8 @@ int main(int argc, char *argv[]) {
         peakMbOf(QCoreApplication::applicationPid()), int(window.state().lasers().size()),
         static_cast<unsigned long long>(window.state().rejectedTotal() + window.state().overrun()),
         static_cast<unsigned long long>(window.state().alarmsIgnored()));
+    std::printf("N=%d%s window in-process: event loop stalls p99 %.0f ms, max %.0f ms\n", lasers,
+                hostile ? " +hostile" : "", percentile(stalls, 0.99), percentile(stalls, 1.0));
     {
         std::lock_guard<std::mutex> lock(plainLock);
         std::printf("N=%d plain subscriber: status from broker p50 %.0f ms, p99 %.0f ms (%zu)\n",
