@@ -15,9 +15,8 @@
 // seconds the real program gets SIGTERM under the load, and the time to its end is given.
 // --memory: the real program and the window in this process side by side, fed by N lasers:
 // "realistic" statuses once a second; "stuffed" statuses of 64 KiB each (every 40 s each);
-// "events": one status each,
-// then 200,000 events of 2.3 KB as fast as the broker takes them (QoS 0). Gives the peak memory of
-// both and what the window's state holds and did not keep.
+// "events": one status each, then 200,000 events of 2.3 KB as fast as the broker takes them
+// (QoS 0). Gives the peak memory of both and what the window's state holds and did not keep.
 //
 // Uses DISPLAY when set, the offscreen platform otherwise. Figures taken while other work runs
 // on the machine are inflated; the CPU time is given beside the wall time.
