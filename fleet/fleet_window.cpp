@@ -32,6 +32,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QTranslator>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace fleet {
@@ -313,6 +314,10 @@ void FleetWindow::refresh() {
     const int index = fleet.indexOf(selectedId);
     const Laser *laser = index < 0 ? nullptr : &fleet.lasers()[static_cast<size_t>(index)];
     detailPane->setTitle(laser, laser ? table->stateText(*laser) : QString());
+    // The selected laser left the table: what the details still show of it goes.
+    if (!laser && (detailPane->statusTree()->topLevelItemCount() > 0 ||
+                   detailPane->eventTree()->topLevelItemCount() > 0))
+        detailsDue = true;
     updateKeptLine();
 }
 

@@ -183,7 +183,11 @@ int LaserTable::columnCount(const QModelIndex &parent) const {
 QVariant LaserTable::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows.size()))
         return QVariant();
-    const Laser &l = fleet.lasers()[static_cast<size_t>(rows[static_cast<size_t>(index.row())])];
+    // A laser that left since the last refresh is not read (the refresh comes right after).
+    const size_t laser = static_cast<size_t>(rows[static_cast<size_t>(index.row())]);
+    if (laser >= fleet.lasers().size())
+        return QVariant();
+    const Laser &l = fleet.lasers()[laser];
     const plant::LaserStatus &s = l.status;
     const Group group = fleet.group(l, now);
 
