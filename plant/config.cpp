@@ -1,5 +1,7 @@
 #include "plant/config.h"
 
+#include "plant/client_certificate.h"
+#include "plant/client_files.h"
 #include "plant/config_lines.h"
 #include "plant/texts.h"
 
@@ -7,6 +9,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QUrl>
+
+#include <algorithm>
+#include <memory>
+#include <utility>
 
 namespace plant {
 
@@ -130,9 +136,10 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             return fail(number, Texts::tr("[mqtt] 节之前有键"));
         const QString &key = line.key;
         const QString &value = line.value;
+        const QString known =
+            QStringList(knownKeys().begin(), knownKeys().end()).join(QStringLiteral(", "));
         if (!plainName(key))
-            return fail(number, Texts::tr("未知的键（已知: url, username, password, ca_file, "
-                                          "topic_prefix, laser_id）"));
+            return fail(number, Texts::tr("未知的键（已知: %1）").arg(known));
         if (lineOf.contains(key))
             return fail(number, Texts::tr("%1 给出了两次").arg(key));
         lineOf.insert(key, number);
@@ -149,11 +156,30 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             config.topicPrefix = value;
         else if (key == QLatin1String("laser_id"))
             config.laserId = value;
-        else
-            return fail(number, Texts::tr("未知的键 %1（已知: url, username, password, ca_file, "
-                                          "topic_prefix, laser_id）")
-                                    .arg(key));
+        else if (key == QLatin1String("protocol") || key.endsWith(QLatin1String("_file"))) {
+            // The rest are files and the protocol version: none may be given empty.
+            if (value.isEmpty())
+                return fail(number, Texts::tr("%1 为空").arg(key));
+            if (key == QLatin1String("protocol") && value != QLatin1String("5") &&
+                value != QLatin1String("3.1.1"))
+                return fail(number, Texts::tr("protocol 须为 5 或 3.1.1"));
+            if (key == QLatin1String("protocol"))
+                config.protocol = value == QLatin1String("5") ? Protocol::Mqtt5 : Protocol::Mqtt311;
+            else if (key == QLatin1String("password_file"))
+                config.passwordFile = value;
+            else if (key == QLatin1String("cert_file"))
+                config.certFile = value;
+            else if (key == QLatin1String("key_file"))
+                config.keyFile = value;
+            else if (key == QLatin1String("key_password_file"))
+                config.keyPasswordFile = value;
+            else
+                return fail(number, Texts::tr("未知的键 %1（已知: %2）").arg(key, known));
+        } else
+            return fail(number, Texts::tr("未知的键 %1（已知: %2）").arg(key, known));
     }
+    config.fileName = fileName;
+    config.lines = lineOf;
 
     if (!sawSection)
         return fail(0, Texts::tr("没有 [mqtt] 节"));
@@ -165,6 +191,21 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
     if (!config.password.isEmpty() && config.username.isEmpty())
         return fail(lineOf.value(QStringLiteral("password")),
                     Texts::tr("给出了 password 却没有 username"));
+    const auto given = [&](const char *key) { return lineOf.value(QLatin1String(key)); };
+    if (given("password") && given("password_file"))
+        return fail(std::max(given("password"), given("password_file")),
+                    Texts::tr("password 和 password_file 只能给出一个"));
+    if (given("password_file") && config.username.isEmpty())
+        return fail(given("password_file"), Texts::tr("给出了 password_file 却没有 username"));
+    if (given("cert_file") && !given("key_file"))
+        return fail(given("cert_file"), Texts::tr("给出了 cert_file 却没有 key_file"));
+    if (given("key_file") && !given("cert_file"))
+        return fail(given("key_file"), Texts::tr("给出了 key_file 却没有 cert_file"));
+    if (given("key_password_file") && !given("key_file"))
+        return fail(given("key_password_file"),
+                    Texts::tr("给出了 key_password_file 却没有 key_file"));
+    if (given("cert_file") && !config.tls)
+        return fail(given("cert_file"), Texts::tr("cert_file 需要 mqtts:// 的 url"));
     if (!config.caFile.isEmpty()) {
         const int line = lineOf.value(QStringLiteral("ca_file"));
         if (!config.tls)
@@ -191,6 +232,87 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
     return result;
 }
 
+namespace {
+
+// The largest files read: a certificate with its chain, and a key or a one-line secret.
+constexpr qint64 largestCertificateFile = 1024 * 1024;
+constexpr qint64 largestSecretFile = 64 * 1024;
+
+} // namespace
+
+QString readClientFiles(Config &config) {
+    const auto fail = [&](const QString &key, const QString &what) {
+        return Texts::tr("%1 第%2行: %3")
+            .arg(config.fileName, QString::number(config.lines.value(key)), what);
+    };
+    const auto read = [&](const QString &key, const QString &path, qint64 limit,
+                          QByteArray *bytes) {
+        const QString reason = readSmallFile(path, limit, bytes);
+        return reason.isEmpty() ? QString()
+                                : fail(key, Texts::tr("%1 无法读取: %2").arg(key, reason));
+    };
+    // The first line of a file holding one secret; an empty one is a mistake, not a secret.
+    const auto secretLine = [&](const QString &key, const QString &path, QByteArray *line) {
+        QByteArray bytes;
+        const QString error = read(key, path, largestSecretFile, &bytes);
+        if (!error.isEmpty())
+            return error;
+        *line = firstLine(bytes);
+        return line->isEmpty() ? fail(key, Texts::tr("%1 的第一行为空").arg(key)) : QString();
+    };
+
+    if (!config.passwordFile.isEmpty()) {
+        QByteArray line;
+        const QString error =
+            secretLine(QStringLiteral("password_file"), config.passwordFile, &line);
+        if (!error.isEmpty())
+            return error;
+        config.password = QString::fromUtf8(line);
+    }
+    QByteArray passphrase;
+    if (!config.keyPasswordFile.isEmpty()) {
+        const QString error =
+            secretLine(QStringLiteral("key_password_file"), config.keyPasswordFile, &passphrase);
+        if (!error.isEmpty())
+            return error;
+    }
+    config.keyPassword = QString::fromUtf8(passphrase);
+    config.certificate = ClientCertificate();
+    if (config.certFile.isEmpty())
+        return QString();
+
+    QByteArray certPem;
+    QByteArray keyPem;
+    QString error =
+        read(QStringLiteral("cert_file"), config.certFile, largestCertificateFile, &certPem);
+    if (error.isEmpty())
+        error = read(QStringLiteral("key_file"), config.keyFile, largestSecretFile, &keyPem);
+    if (!error.isEmpty())
+        return error;
+    CertificateProblem problem = CertificateProblem::None;
+    const std::unique_ptr<Credentials> credentials =
+        readCredentials(certPem, keyPem, passphrase, &problem);
+    switch (problem) {
+    case CertificateProblem::None:
+        break;
+    case CertificateProblem::NoCertificate:
+        return fail(QStringLiteral("cert_file"), Texts::tr("cert_file 中没有 PEM 证书"));
+    case CertificateProblem::NoKey:
+        return fail(QStringLiteral("key_file"), Texts::tr("key_file 中没有 PEM 私钥"));
+    case CertificateProblem::PassphraseMissing:
+        return fail(QStringLiteral("key_file"),
+                    Texts::tr("key_file 的私钥已加密，需要 key_password_file"));
+    case CertificateProblem::PassphraseWrong:
+        return fail(QStringLiteral("key_password_file"),
+                    Texts::tr("key_password_file 的口令打不开 key_file 的私钥"));
+    case CertificateProblem::KeyMismatch:
+        return fail(QStringLiteral("key_file"),
+                    Texts::tr("key_file 的私钥不属于 cert_file 的证书"));
+    }
+    config.certificate = describe(credentials->certificate);
+    return QString();
+}
+
 ConfigResult loadConfig(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -205,7 +327,21 @@ ConfigResult loadConfig(const QString &path) {
         result.error = Texts::tr("%1: 文件太大，不是设置文件").arg(path);
         return result;
     }
-    return parseConfig(text, path);
+    ConfigResult result = parseConfig(text, path);
+    if (!result.error.isEmpty())
+        return result;
+    result.error = readClientFiles(result.config);
+    if (!result.error.isEmpty())
+        return result;
+    Config &config = result.config;
+    if (config.lines.contains(QStringLiteral("password")) && readableByOthers(path))
+        config.exposed << path;
+    for (const auto &file : {std::make_pair("password_file", config.passwordFile),
+                             std::make_pair("key_file", config.keyFile),
+                             std::make_pair("key_password_file", config.keyPasswordFile)})
+        if (!file.second.isEmpty() && readableByOthers(file.second))
+            config.exposed << QLatin1String(file.first);
+    return result;
 }
 
 QString topicLevel(const QString &text) {
