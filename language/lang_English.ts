@@ -2,6 +2,124 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --help | --version</source>
+        <translation>Usage: laser-host [QT-OPTION]...
+       laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+       laser-host --help | --version</translation>
+    </message>
+    <message>
+        <source>用法: laser-fleet [Qt 选项]...
+      laser-fleet --help | --version</source>
+        <translation>Usage: laser-fleet [QT-OPTION]...
+       laser-fleet --help | --version</translation>
+    </message>
+    <message>
+        <source>窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):</source>
+        <translation>Qt options for the window, passed on to Qt as they are (-style and -stylesheet also as -style=NAME):</translation>
+    </message>
+    <message>
+        <source>其他参数一律拒绝。</source>
+        <translation>Any other argument is refused.</translation>
+    </message>
+    <message>
+        <source>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
+历史记在其中的 log/ 里。</source>
+        <translation>Opens the window of the fibre laser&apos;s host program. It reads config/ and
+language/ in the working directory and keeps its history in log/ there.</translation>
+    </message>
+    <message>
+        <source>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
+                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
+                         目录为准
+  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
+                         的时段: 1h, 1d (默认), 7d 或 all</source>
+        <translation>  --support-bundle FILE  write the support bundle of the working directory to
+                         FILE (a zip archive) and end; no window, no display
+                         needed; a relative FILE is taken from the folder the
+                         command is typed in
+  --since PERIOD         with --support-bundle: the capture files of the last
+                         hour (1h), day (1d, the default), week (7d) or all</translation>
+    </message>
+    <message>
+        <source>  -h, --help             显示本帮助后结束
+  --version              显示版本后结束</source>
+        <translation>  -h, --help             show this help and end
+  --version              show the version and end</translation>
+    </message>
+    <message>
+        <source>打开车间总览窗口: 工厂 MQTT 代理上的每台激光器。程序从工作目录读取
+config/plant.ini, config/language.gl 和 language/ 中的译文。</source>
+        <translation>Opens the fleet view: every laser on the plant&apos;s broker in one window. It
+reads config/plant.ini, config/language.gl and the catalogues in language/,
+all in the working directory.</translation>
+    </message>
+    <message>
+        <source>退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法
+启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写诊断包时
+收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后以该信号结束。</source>
+        <translation>Exit status: 0 the window was closed, or the bundle was written; 1 the bundle
+was not written, or the window could not start (the reason on standard
+error); 2 wrong arguments (a usage line on standard error). SIGINT, SIGTERM
+or SIGHUP while a bundle is written: what was begun is removed, then the
+program ends by that signal.</translation>
+    </message>
+    <message>
+        <source>退出状态: 0 窗口已关闭; 1 窗口无法启动 (原因在标准错误上); 2 参数
+错误 (标准错误上有用法)。</source>
+        <translation>Exit status: 0 the window was closed; 1 the window could not start (the
+reason on standard error); 2 wrong arguments (a usage line on standard
+error).</translation>
+    </message>
+    <message>
+        <source>参数 %1 不是已知的选项</source>
+        <translation>argument %1 is no known option</translation>
+    </message>
+    <message>
+        <source>未知的选项 %1</source>
+        <translation>unknown option %1</translation>
+    </message>
+    <message>
+        <source>参数 %1 缺少它的值</source>
+        <translation>argument %1 needs a value</translation>
+    </message>
+    <message>
+        <source>%1 缺少它的值</source>
+        <translation>%1 needs a value</translation>
+    </message>
+    <message>
+        <source>%1 给出了两次</source>
+        <translation>%1 is given twice</translation>
+    </message>
+    <message>
+        <source>参数 %1 不属于任何选项</source>
+        <translation>argument %1 belongs to no option</translation>
+    </message>
+    <message>
+        <source>--since 只能与 --support-bundle 一起使用</source>
+        <translation>--since goes only with --support-bundle</translation>
+    </message>
+    <message>
+        <source>--since 只接受 1h, 1d, 7d 或 all</source>
+        <translation>--since takes 1h, 1d, 7d or all</translation>
+    </message>
+    <message>
+        <source>详见 %1 --help。</source>
+        <translation>See %1 --help.</translation>
+    </message>
+    <message>
+        <source>诊断包未写入: 被信号 %1 中止, 已开始写的文件已删除</source>
+        <translation>support bundle not written: stopped by signal %1; what was begun is removed</translation>
+    </message>
+    <message>
+        <source>诊断包未写入: %1</source>
+        <translation>support bundle not written: %1</translation>
+    </message>
+</context>
+<context>
     <name>Diagnostics</name>
     <message>
         <source>诊断 - LASER SYSTEM</source>
@@ -1519,10 +1637,6 @@
         <translation>Write from file</translation>
     </message>
     <message>
-        <source>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
-        <translation>File: %1&lt;br&gt;Product type: %2, serial number: %3, CCB version: %4, saved %5</translation>
-    </message>
-    <message>
         <source>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</source>
         <translation>The laser has not reported its product type yet; the file (%1) cannot be confirmed to be of the same product.</translation>
     </message>
@@ -1593,10 +1707,6 @@
     <message>
         <source>将文件中的设定写入激光器 (%1 项不同)？</source>
         <translation>Write the file&apos;s settings to the laser (%1 fields differ)?</translation>
-    </message>
-    <message>
-        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</source>
-        <translation>This file cannot be confirmed to be of this laser&apos;s product type (file: %1, laser: %2).&lt;br&gt;Write it all the same?</translation>
     </message>
     <message>
         <source>正在写入...</source>
@@ -1685,6 +1795,42 @@ Go on?</translation>
     <message>
         <source>激光器没有回答</source>
         <translation>The laser did not answer</translation>
+    </message>
+    <message>
+        <source>工作目录 %1 中没有历史: 既没有 %2 也没有 capture 文件。请在程序的工作目录中运行。</source>
+        <translation>No history in the working directory %1: neither %2 nor a capture file. Run the command in the program&apos;s working directory.</translation>
+    </message>
+    <message>
+        <source>键 %1 在同一个对象中出现了两次</source>
+        <translation>The key %1 appears twice in one object</translation>
+    </message>
+    <message>
+        <source>文件: %1
+产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
+        <translation>File: %1
+Product type: %2, serial number: %3, CCB version: %4, saved %5</translation>
+    </message>
+    <message>
+        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。
+确实要写入吗？</source>
+        <translation>This file cannot be confirmed to be of this laser&apos;s product type (file: %1, laser: %2).
+Write it all the same?</translation>
+    </message>
+    <message>
+        <source>%1 已存在。要替换它吗？</source>
+        <translation>%1 exists already. Replace it?</translation>
+    </message>
+    <message>
+        <source>未替换已有的文件</source>
+        <translation>The file there was not replaced</translation>
+    </message>
+    <message>
+        <source>%1 已存在且不是普通文件; 诊断包不写在那里</source>
+        <translation>%1 exists and is not a plain file; the bundle is not written there</translation>
+    </message>
+    <message>
+        <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
+        <translation>%1 is a file the bundle reads; choose another name</translation>
     </message>
 </context>
 </TS>
