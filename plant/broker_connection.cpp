@@ -174,7 +174,8 @@ mqtt::connect_options ConnectionSetup::options() const {
             ssl.set_key_store(config.certFile.toStdString());
             ssl.set_private_key(config.keyFile.toStdString());
             if (!config.keyPassword.isEmpty())
-                ssl.set_private_key_password(config.keyPassword.toStdString());
+                ssl.set_private_key_password(
+                    std::string(config.keyPassword.constData(), config.keyPassword.size()));
         }
         options.set_ssl(ssl);
     }

@@ -40,7 +40,7 @@ struct Config {
     QString certFile;
     QString keyFile;
     QString keyPasswordFile;
-    QString keyPassword;
+    QByteArray keyPassword; // as OpenSSL takes it: bytes
     ClientCertificate certificate;
     Protocol protocol = Protocol::Mqtt5;
     QString topicPrefix = QStringLiteral("laser");

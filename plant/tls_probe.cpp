@@ -75,7 +75,7 @@ struct TlsProbe::Session {
                 return false;
             CertificateProblem problem;
             const std::unique_ptr<Credentials> credentials =
-                readCredentials(certPem, keyPem, config.keyPassword.toUtf8(), &problem);
+                readCredentials(certPem, keyPem, config.keyPassword, &problem);
             if (!credentials || SSL_CTX_use_certificate(context, credentials->certificate) != 1 ||
                 SSL_CTX_use_PrivateKey(context, credentials->key) != 1)
                 return false;

@@ -65,6 +65,8 @@ private slots:
         write(QStringLiteral("password"), "\xEF\xBB\xBF" + secret);
         write(QStringLiteral("wrong"), "not-" + secret + "\n");
         write(QStringLiteral("blank"), "\n" + secret + "\n");
+        // Saved as UTF-16 by an editor: the first line is not what a person typed.
+        write(QStringLiteral("utf16"), QByteArray("\xFF\xFEQ\0z\0", 6));
         write(QStringLiteral("binary"), QByteArray(2000, '\x80'));
         write(QStringLiteral("huge.key"), QByteArray(70 * 1024, 'A'));
         QDir(certs->folder()).mkdir(QStringLiteral("folder"));
@@ -81,7 +83,7 @@ private slots:
                  "protocol = 3.1.1\n");
         QCOMPARE(r.error, QString());
         QCOMPARE(r.config.password, QString::fromLatin1(secret));
-        QCOMPARE(r.config.keyPassword, QString::fromLatin1(secret));
+        QCOMPARE(r.config.keyPassword, secret);
         QCOMPARE(r.config.certificate.name, QStringLiteral("bay3"));
         QVERIFY(qAbs(r.config.certificate.notAfter.secsTo(
                     QDateTime::currentDateTimeUtc().addDays(40))) < 600);
@@ -145,6 +147,9 @@ private slots:
         QTest::newRow("passphrase on the second line")
             << cert + key + "key_password_file = DIR/blank\n"
             << "line 6: the first line of key_password_file is empty";
+        QTest::newRow("password saved as UTF-16")
+            << QByteArray("password_file = DIR/utf16\n")
+            << "line 4: the first line of password_file is not UTF-8 text";
         QTest::newRow("certificate without key")
             << cert << "line 4: cert_file given without key_file";
         QTest::newRow("key without certificate")
