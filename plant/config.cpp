@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace plant {
 
 QString configPath() {
@@ -130,9 +132,10 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             return fail(number, Texts::tr("[mqtt] 节之前有键"));
         const QString &key = line.key;
         const QString &value = line.value;
+        const QString known =
+            QStringList(knownKeys().begin(), knownKeys().end()).join(QStringLiteral(", "));
         if (!plainName(key))
-            return fail(number, Texts::tr("未知的键（已知: url, username, password, ca_file, "
-                                          "topic_prefix, laser_id）"));
+            return fail(number, Texts::tr("未知的键（已知: %1）").arg(known));
         if (lineOf.contains(key))
             return fail(number, Texts::tr("%1 给出了两次").arg(key));
         lineOf.insert(key, number);
@@ -149,11 +152,30 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             config.topicPrefix = value;
         else if (key == QLatin1String("laser_id"))
             config.laserId = value;
-        else
-            return fail(number, Texts::tr("未知的键 %1（已知: url, username, password, ca_file, "
-                                          "topic_prefix, laser_id）")
-                                    .arg(key));
+        else if (key == QLatin1String("protocol") || key.endsWith(QLatin1String("_file"))) {
+            // The rest are files and the protocol version: none may be given empty.
+            if (value.isEmpty())
+                return fail(number, Texts::tr("%1 为空").arg(key));
+            if (key == QLatin1String("protocol") && value != QLatin1String("5") &&
+                value != QLatin1String("3.1.1"))
+                return fail(number, Texts::tr("protocol 须为 5 或 3.1.1"));
+            if (key == QLatin1String("protocol"))
+                config.protocol = value == QLatin1String("5") ? Protocol::Mqtt5 : Protocol::Mqtt311;
+            else if (key == QLatin1String("password_file"))
+                config.passwordFile = value;
+            else if (key == QLatin1String("cert_file"))
+                config.certFile = value;
+            else if (key == QLatin1String("key_file"))
+                config.keyFile = value;
+            else if (key == QLatin1String("key_password_file"))
+                config.keyPasswordFile = value;
+            else
+                return fail(number, Texts::tr("未知的键 %1（已知: %2）").arg(key, known));
+        } else
+            return fail(number, Texts::tr("未知的键 %1（已知: %2）").arg(key, known));
     }
+    config.fileName = fileName;
+    config.lines = lineOf;
 
     if (!sawSection)
         return fail(0, Texts::tr("没有 [mqtt] 节"));
@@ -165,6 +187,21 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
     if (!config.password.isEmpty() && config.username.isEmpty())
         return fail(lineOf.value(QStringLiteral("password")),
                     Texts::tr("给出了 password 却没有 username"));
+    const auto given = [&](const char *key) { return lineOf.value(QLatin1String(key)); };
+    if (given("password") && given("password_file"))
+        return fail(std::max(given("password"), given("password_file")),
+                    Texts::tr("password 和 password_file 只能给出一个"));
+    if (given("password_file") && config.username.isEmpty())
+        return fail(given("password_file"), Texts::tr("给出了 password_file 却没有 username"));
+    if (given("cert_file") && !given("key_file"))
+        return fail(given("cert_file"), Texts::tr("给出了 cert_file 却没有 key_file"));
+    if (given("key_file") && !given("cert_file"))
+        return fail(given("key_file"), Texts::tr("给出了 key_file 却没有 cert_file"));
+    if (given("key_password_file") && !given("key_file"))
+        return fail(given("key_password_file"),
+                    Texts::tr("给出了 key_password_file 却没有 key_file"));
+    if (given("cert_file") && !config.tls)
+        return fail(given("cert_file"), Texts::tr("cert_file 需要 mqtts:// 的 url"));
     if (!config.caFile.isEmpty()) {
         const int line = lineOf.value(QStringLiteral("ca_file"));
         if (!config.tls)
@@ -189,23 +226,6 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
         return fail(lineOf.value(QStringLiteral("laser_id")),
                     Texts::tr("laser_id 须非空，且不含 /、+ 或 #"));
     return result;
-}
-
-ConfigResult loadConfig(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ConfigResult result;
-        result.error = Texts::tr("%1: 无法读取").arg(path);
-        return result;
-    }
-    // A settings file is a few lines; anything far larger is not one.
-    const QByteArray text = file.read(64 * 1024 + 1);
-    if (text.size() > 64 * 1024) {
-        ConfigResult result;
-        result.error = Texts::tr("%1: 文件太大，不是设置文件").arg(path);
-        return result;
-    }
-    return parseConfig(text, path);
 }
 
 QString topicLevel(const QString &text) {

@@ -65,8 +65,18 @@ QVector<ConfigLine> configLines(const QString &text) {
 
 const QVector<QString> &knownKeys() {
     static const QVector<QString> keys = {
-        QStringLiteral("url"),     QStringLiteral("username"),     QStringLiteral("password"),
-        QStringLiteral("ca_file"), QStringLiteral("topic_prefix"), QStringLiteral("laser_id"),
+        QStringLiteral("url"),
+        QStringLiteral("username"),
+        QStringLiteral("password"),
+        QStringLiteral("ca_file"),
+        QStringLiteral("topic_prefix"),
+        QStringLiteral("laser_id"),
+        // Paths and a version: the files they name hold secrets, the values do not.
+        QStringLiteral("cert_file"),
+        QStringLiteral("key_file"),
+        QStringLiteral("key_password_file"),
+        QStringLiteral("password_file"),
+        QStringLiteral("protocol"),
     };
     return keys;
 }
