@@ -1,5 +1,6 @@
 #include "plant/config_lines.h"
 
+#include <QFileInfo>
 #include <QUrl>
 
 namespace plant {
@@ -188,7 +189,7 @@ std::optional<KeptValue> keptValue(const QString &key, const QString &value) {
     case ValueForm::Url:
         return keptUrl(value);
     case ValueForm::Path:
-        if (!strictPath(value))
+        if (!strictPath(value) || !QFileInfo::exists(value))
             return std::nullopt;
         break;
     case ValueForm::Word:

@@ -274,6 +274,11 @@ private slots:
             << "\tPassword  =  \"  " + password + " \"" << out << crlf;
         QTest::newRow("misspelt key") << "pasword = " + password << out << crlf;
         QTest::newRow("an unknown file key") << "token_file = /etc/" + password << out << crlf;
+        QTest::newRow("a secret in a path's place")
+            << "key_password_file = " + password << out << crlf;
+        QTest::newRow("a path that names a file stays")
+            << QByteArray("cert_file = " LASER_SOURCE_DIR "/README.md")
+            << QByteArray("cert_file = " LASER_SOURCE_DIR "/README.md") << crlf;
         QTest::newRow("a secret") << "client_secret=" + password << out << crlf;
         QTest::newRow("an equals sign in the value") << "password = a=" + password << out << crlf;
         QTest::newRow("without an equals sign") << "password: " + password << out << crlf;
