@@ -65,15 +65,37 @@ QString applyUrl(const QString &url, Config &config) {
     return QString();
 }
 
-// A key is quoted back only when it is a plain name: anything else may be a value typed in the
-// wrong place (a password before a stray '=').
-bool plainName(const QString &key) {
+// The number of one-character edits between two short texts.
+int editDistance(const QString &a, const QString &b) {
+    QVector<int> row(b.size() + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int above = row[j];
+            row[j] = std::min(
+                {above + 1, row[j - 1] + 1, diagonal + (a.at(i - 1) == b.at(j - 1) ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// An unknown key is quoted back only when it is a known key misspelt (at most two edits away,
+// `a` to `z` and `_` only): anything else may be a value typed in the wrong place (a password
+// before a stray '=', a passphrase on a line of its own with an '=' in it).
+bool misspeltKey(const QString &key) {
     if (key.isEmpty() || key.size() > 40)
         return false;
     for (const QChar c : key)
         if (!((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c == QLatin1Char('_')))
             return false;
-    return true;
+    for (const QString &known : knownKeys())
+        if (editDistance(key, known) <= 2)
+            return true;
+    return false;
 }
 
 // The line of the first character that is not UTF-8 (or a NUL), or 0 when there is none; lines
@@ -134,7 +156,7 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
         const QString &value = line.value;
         const QString known =
             QStringList(knownKeys().begin(), knownKeys().end()).join(QStringLiteral(", "));
-        if (!plainName(key))
+        if (!knownKeys().contains(key) && !misspeltKey(key))
             return fail(number, Texts::tr("未知的键（已知: %1）").arg(known));
         if (lineOf.contains(key))
             return fail(number, Texts::tr("%1 给出了两次").arg(key));

@@ -253,6 +253,12 @@ private slots:
             << "plant.ini line 3: unknown key pasword (known: url, username, password, ca_file, "
                "topic_prefix, laser_id, cert_file, key_file, key_password_file, password_file, "
                "protocol)";
+        // A word far from every key may be a password typed in a key's place: never quoted.
+        QTest::newRow("a word in a key's place")
+            << QByteArray("[mqtt]\nurl = mqtt://h\ncorrecthorsebattery = x\n")
+            << "plant.ini line 3: unknown key (known: url, username, password, ca_file, "
+               "topic_prefix, laser_id, cert_file, key_file, key_password_file, password_file, "
+               "protocol)";
         QTest::newRow("key twice") << QByteArray("[mqtt]\nurl = mqtt://h\nurl = mqtt://g\n")
                                    << "plant.ini line 3: url is given twice";
         QTest::newRow("http url") << QByteArray("[mqtt]\nurl = http://h\n")
