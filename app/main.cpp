@@ -1,16 +1,24 @@
+#include "app/command_line.h"
 #include "app/pixel_sizes.h"
-#include "app/support_bundle_command.h"
 #include "app/signal_exit.h"
+#include "app/support_bundle_command.h"
 #include "ui/serial.h"
 
 #include <QApplication>
 
+#include <optional>
+
 int main(int argc, char *argv[]) {
-    // A support bundle from the command line needs no window (and no display).
-    if (const std::optional<int> status = runSupportBundleCommand(argc, argv))
-        return *status;
+    // Every argument is checked before anything starts; only a plain start opens the window.
+    const CommandLine line = readCommandLine(Program::Host, argc, argv);
+    if (line.action == CommandLine::SupportBundle)
+        return runSupportBundleCommand(line, argc, argv);
+    if (line.action != CommandLine::Window)
+        return sayCommandLine(Program::Host, line, argc, argv);
     keepFormPixelSizes();
+    std::optional<WindowStart> start(std::in_place, Program::Host);
     QApplication application(argc, argv);
+    start.reset();
     const SignalExit signalExit;
     Serial window;
     window.show();

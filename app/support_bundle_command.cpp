@@ -2,75 +2,132 @@
 
 #include "service/about.h"
 #include "service/bundle.h"
+#include "service/texts.h"
 
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QString>
+#include <QThread>
+#include <QTranslator>
 
+#include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <memory>
+#include <vector>
 
 namespace {
 
-int usage(const char *why) {
-    std::fprintf(stderr,
-                 "laser-host: %s\nusage: laser-host --support-bundle FILE [--since 1h|1d|7d|all]\n",
-                 why);
-    return 2;
+// The signals that ask a command to stop: a terminal's Ctrl+C, a service manager's SIGTERM, a
+// terminal closed (SIGHUP). The handler only counts; the waiting loop below does the rest.
+volatile std::sig_atomic_t caught = 0;
+volatile std::sig_atomic_t times = 0;
+
+extern "C" void onStopSignal(int number) {
+    caught = number;
+    times = times + 1;
+}
+
+class StopSignals {
+public:
+    StopSignals() {
+        for (const int number : numbers())
+            install(number, onStopSignal);
+    }
+    // Ends the process by the signal that was caught, as whoever started it expects.
+    [[noreturn]] static void endBySignal() {
+        const int number = caught;
+        for (const int n : numbers())
+            install(n, SIG_DFL);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::raise(number);
+        std::_Exit(128 + number); // only if the signal did not end it
+    }
+
+private:
+    static const std::vector<int> &numbers() {
+#ifdef SIGHUP
+        static const std::vector<int> list = {SIGINT, SIGTERM, SIGHUP};
+#else
+        static const std::vector<int> list = {SIGINT, SIGTERM};
+#endif
+        return list;
+    }
+    static void install(int number, void (*handler)(int)) {
+#ifdef Q_OS_UNIX
+        struct sigaction action {};
+        action.sa_handler = handler;
+        sigemptyset(&action.sa_mask);
+        // The worker's reads and writes go on; only the waiting loop looks at the count.
+        action.sa_flags = SA_RESTART;
+        ::sigaction(number, &action, nullptr);
+#else
+        std::signal(number, handler);
+#endif
+    }
+};
+
+void say(FILE *stream, const QString &text) {
+    std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stream);
+    std::fflush(stream);
 }
 
 } // namespace
 
-std::optional<int> runSupportBundleCommand(int argc, char **argv) {
-    bool asked = false;
-    for (int i = 1; i < argc; ++i)
-        asked = asked || std::strcmp(argv[i], "--support-bundle") == 0;
-    if (!asked)
-        return std::nullopt;
-
-    QString file;
-    QString since = QStringLiteral("1d");
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray name(argv[i]);
-        if (name != "--support-bundle" && name != "--since")
-            return usage("unexpected argument");
-        if (i + 1 >= argc)
-            return usage("an option without its value");
-        (name == "--since" ? since : file) = QString::fromLocal8Bit(argv[++i]);
-    }
-    if (file.isEmpty())
-        return usage("--support-bundle needs a file name");
-    const std::optional<service::Period> period = service::periodFromArgument(since);
-    if (!period)
-        return usage("--since takes 1h, 1d, 7d or all");
-
+int runSupportBundleCommand(const CommandLine &line, int argc, char **argv) {
+    // Before anything is written: a signal from here on cancels and cleans up.
+    const StopSignals stopSignals;
     // Qt Sql needs an application object; no window and no display.
     QCoreApplication application(argc, argv);
+    QTranslator translator;
+    useLanguagePreference(translator);
+
     // The launcher starts the program in its data folder; a relative name means the folder the
     // command was typed in.
+    QString file = line.file;
     const QString caller = qEnvironmentVariable("LASER_HOST_CALLER_DIR");
     if (QDir::isRelativePath(file) && !caller.isEmpty())
         file = QDir(caller).filePath(file);
+    const service::Period period = *service::periodFromArgument(line.since);
 
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    service::AboutFacts facts;
-    facts.madeAt = now;
-    facts.madeBy = QStringLiteral("command line");
-    facts.period = service::periodName(*period);
     service::BundleInput input;
     input.outputPath = file;
-    input.since = service::periodStart(*period, now);
-    input.about = service::aboutText(facts);
+    input.since = service::periodStart(period, now);
+    input.about.madeAt = now;
+    input.about.madeBy = QStringLiteral("command line");
+    input.about.period = service::periodName(period);
+
+    // On a thread of its own, so that this one can watch for a signal meanwhile.
     service::BundleProgress progress;
-    const service::BundleResult result = service::writeBundle(input, progress);
-    if (result.outcome != service::BundleResult::Written) {
-        std::fprintf(stderr, "laser-host: support bundle not written: %s\n",
-                     qPrintable(result.error));
-        return 1;
+    service::BundleResult result;
+    std::unique_ptr<QThread> worker(
+        QThread::create([&input, &progress, &result] { result = writeBundle(input, progress); }));
+    worker->start();
+    while (!worker->wait(100)) {
+        if (times > 1)
+            StopSignals::endBySignal(); // asked twice: no more waiting for the clean-up
+        if (caught != 0)
+            progress.cancel = true;
     }
-    std::printf("support bundle written: %s (%d files)\n", qPrintable(QDir::cleanPath(file)),
-                int(result.entries.size()));
-    return 0;
+    if (result.outcome == service::BundleResult::Written) {
+        // Complete before the signal was seen: it stands, and is said.
+        say(stdout, service::Texts::tr("诊断包已写入 %1 (%2 个文件)")
+                        .arg(QDir::toNativeSeparators(QDir::cleanPath(file)))
+                        .arg(result.entries.size()));
+        if (caught != 0)
+            StopSignals::endBySignal();
+        return 0;
+    }
+    if (caught != 0) {
+        say(stderr, QStringLiteral("laser-host: ") +
+                        CommandLineTexts::tr("诊断包未写入: 被信号 %1 中止, 已开始写的文件已删除")
+                            .arg(int(caught)));
+        StopSignals::endBySignal();
+    }
+    say(stderr, QStringLiteral("laser-host: ") +
+                    CommandLineTexts::tr("诊断包未写入: %1").arg(result.error));
+    return 1;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <optional>
+#include "app/command_line.h"
 
 // laser-host --support-bundle FILE [--since 1h|1d|7d|all]: writes the support bundle of the
 // working directory's log/ and config/ without any window (for a PC reached over a remote
-// shell). Returns the exit status, or nothing when the arguments do not ask for a bundle.
-std::optional<int> runSupportBundleCommand(int argc, char **argv);
+// shell), and returns the exit status: 0 written, 1 not written (the reason on standard error).
+// SIGINT, SIGTERM and SIGHUP cancel it: what it had begun (beside FILE) is removed within a
+// second, then the program ends by that signal.
+int runSupportBundleCommand(const CommandLine &line, int argc, char **argv);

@@ -1,5 +1,6 @@
 // laser-fleet: every laser on the plant's broker in one window. Reads config/plant.ini and
 // config/language.gl and the catalogues in language/, relative to the working directory.
+#include "app/command_line.h"
 #include "app/signal_exit.h"
 #include "fleet/fleet_window.h"
 #include "plant/config.h"
@@ -8,8 +9,16 @@
 #include <QApplication>
 #include <QSysInfo>
 
+#include <optional>
+
 int main(int argc, char *argv[]) {
+    // Every argument is checked before anything starts; only a plain start opens the window.
+    const CommandLine line = readCommandLine(Program::Fleet, argc, argv);
+    if (line.action != CommandLine::Window)
+        return sayCommandLine(Program::Fleet, line, argc, argv);
+    std::optional<WindowStart> start(std::in_place, Program::Fleet);
     QApplication application(argc, argv);
+    start.reset();
     // SIGTERM and SIGINT end it as closing the window does, then by that signal.
     const SignalExit signalExit;
     // Outlives the window: its destructor closes the broker connection last.

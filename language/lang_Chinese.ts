@@ -2,6 +2,214 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
 <context>
+    <name>Attention</name>
+    <message>
+        <source>%1 °C</source>
+        <translation>%1 °C</translation>
+    </message>
+    <message>
+        <source>%1 V</source>
+        <translation>%1 V</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>串口已关闭</translation>
+    </message>
+    <message>
+        <source>%1: 链路正常，无报警</source>
+        <translation>%1: 链路正常，无报警</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断</source>
+        <translation>%1: 链路中断</translation>
+    </message>
+    <message>
+        <source>%1: %2 项报警</source>
+        <translation>%1: %2 项报警</translation>
+    </message>
+    <message>
+        <source>另有 %1 项</source>
+        <translation>另有 %1 项</translation>
+    </message>
+    <message>
+        <source>激光器报警</source>
+        <translation>激光器报警</translation>
+    </message>
+    <message>
+        <source>串口链路中断</source>
+        <translation>串口链路中断</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断，串口已关闭</source>
+        <translation>%1: 链路中断，串口已关闭</translation>
+    </message>
+    <message>
+        <source>%1（%2 次）</source>
+        <translation>%1（%2 次）</translation>
+    </message>
+    <message>
+        <source>另有 %1 次</source>
+        <translation>另有 %1 次</translation>
+    </message>
+    <message>
+        <source>保存选择</source>
+        <translation>保存选择</translation>
+    </message>
+    <message>
+        <source>无法保存 %1：
+%2
+此选择只在本次运行中有效。</source>
+        <translation>无法保存 %1：
+%2
+此选择只在本次运行中有效。</translation>
+    </message>
+    <message>
+        <source>灯旁显示形状</source>
+        <translation>灯旁显示形状</translation>
+    </message>
+    <message>
+        <source>报警桌面通知</source>
+        <translation>报警桌面通知</translation>
+    </message>
+    <message>
+        <source>显示窗口</source>
+        <translation>显示窗口</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --help | --version</source>
+        <translation>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --help | --version</translation>
+    </message>
+    <message>
+        <source>用法: laser-fleet [Qt 选项]...
+      laser-fleet --help | --version</source>
+        <translation>用法: laser-fleet [Qt 选项]...
+      laser-fleet --help | --version</translation>
+    </message>
+    <message>
+        <source>窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):</source>
+        <translation>窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):</translation>
+    </message>
+    <message>
+        <source>其他参数一律拒绝。</source>
+        <translation>其他参数一律拒绝。</translation>
+    </message>
+    <message>
+        <source>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
+历史记在其中的 log/ 里。</source>
+        <translation>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
+历史记在其中的 log/ 里。</translation>
+    </message>
+    <message>
+        <source>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
+                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
+                         目录为准
+  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
+                         的时段: 1h, 1d (默认), 7d 或 all</source>
+        <translation>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
+                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
+                         目录为准
+  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
+                         的时段: 1h, 1d (默认), 7d 或 all</translation>
+    </message>
+    <message>
+        <source>  -h, --help             显示本帮助后结束
+  --version              显示版本后结束</source>
+        <translation>  -h, --help             显示本帮助后结束
+  --version              显示版本后结束</translation>
+    </message>
+    <message>
+        <source>打开车间总览窗口: 工厂 MQTT 代理上的每台激光器。程序从工作目录读取
+config/plant.ini, config/language.gl 和 language/ 中的译文。</source>
+        <translation>打开车间总览窗口: 工厂 MQTT 代理上的每台激光器。程序从工作目录读取
+config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
+    </message>
+    <message>
+        <source>退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法
+启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写诊断包时
+收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后以该信号结束。</source>
+        <translation>退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法
+启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写诊断包时
+收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后以该信号结束。</translation>
+    </message>
+    <message>
+        <source>退出状态: 0 窗口已关闭; 1 窗口无法启动 (原因在标准错误上); 2 参数
+错误 (标准错误上有用法)。</source>
+        <translation>退出状态: 0 窗口已关闭; 1 窗口无法启动 (原因在标准错误上); 2 参数
+错误 (标准错误上有用法)。</translation>
+    </message>
+    <message>
+        <source>参数 %1 不是已知的选项</source>
+        <translation>参数 %1 不是已知的选项</translation>
+    </message>
+    <message>
+        <source>未知的选项 %1</source>
+        <translation>未知的选项 %1</translation>
+    </message>
+    <message>
+        <source>参数 %1 缺少它的值</source>
+        <translation>参数 %1 缺少它的值</translation>
+    </message>
+    <message>
+        <source>%1 缺少它的值</source>
+        <translation>%1 缺少它的值</translation>
+    </message>
+    <message>
+        <source>%1 给出了两次</source>
+        <translation>%1 给出了两次</translation>
+    </message>
+    <message>
+        <source>参数 %1 不属于任何选项</source>
+        <translation>参数 %1 不属于任何选项</translation>
+    </message>
+    <message>
+        <source>--since 只能与 --support-bundle 一起使用</source>
+        <translation>--since 只能与 --support-bundle 一起使用</translation>
+    </message>
+    <message>
+        <source>--since 只接受 1h, 1d, 7d 或 all</source>
+        <translation>--since 只接受 1h, 1d, 7d 或 all</translation>
+    </message>
+    <message>
+        <source>详见 %1 --help。</source>
+        <translation>详见 %1 --help。</translation>
+    </message>
+    <message>
+        <source>诊断包未写入: 被信号 %1 中止, 已开始写的文件已删除</source>
+        <translation>诊断包未写入: 被信号 %1 中止, 已开始写的文件已删除</translation>
+    </message>
+    <message>
+        <source>诊断包未写入: %1</source>
+        <translation>诊断包未写入: %1</translation>
+    </message>
+</context>
+<context>
     <name>Diagnostics</name>
     <message>
         <source>诊断 - LASER SYSTEM</source>
@@ -406,6 +614,18 @@
     <message>
         <source>存储值</source>
         <translation>存储值</translation>
+    </message>
+    <message>
+        <source>当前报警数</source>
+        <translation>当前报警数</translation>
+    </message>
+    <message>
+        <source>当前报警</source>
+        <translation>当前报警</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>，</translation>
     </message>
 </context>
 <context>
@@ -893,16 +1113,8 @@
         <translation>[mqtt] 节之前有键</translation>
     </message>
     <message>
-        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
-    </message>
-    <message>
         <source>%1 给出了两次</source>
         <translation>%1 给出了两次</translation>
-    </message>
-    <message>
-        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
     </message>
     <message>
         <source>没有 [mqtt] 节</source>
@@ -1019,6 +1231,206 @@
     <message>
         <source>代理服务器拒绝了订阅</source>
         <translation>代理服务器拒绝了订阅</translation>
+    </message>
+    <message>
+        <source>代理服务器要求改连另一台服务器</source>
+        <translation>代理服务器要求改连另一台服务器</translation>
+    </message>
+    <message>
+        <source>代理服务器限制了连接频率</source>
+        <translation>代理服务器限制了连接频率</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了连接（原因代码 %1）</source>
+        <translation>代理服务器拒绝了连接（原因代码 %1）</translation>
+    </message>
+    <message>
+        <source>%1 可被其他用户读取（chmod 600）</source>
+        <translation>%1 可被其他用户读取（chmod 600）</translation>
+    </message>
+    <message>
+        <source>客户端证书 %1 起才生效（按本机时钟）</source>
+        <translation>客户端证书 %1 起才生效（按本机时钟）</translation>
+    </message>
+    <message>
+        <source>客户端证书已于 %1 过期</source>
+        <translation>客户端证书已于 %1 过期</translation>
+    </message>
+    <message>
+        <source>客户端证书将于 %1 到期（剩余天数: %2）</source>
+        <translation>客户端证书将于 %1 到期（剩余天数: %2）</translation>
+    </message>
+    <message>
+        <source>客户端证书 %1: 有效期 %2 至 %3</source>
+        <translation>客户端证书 %1: 有效期 %2 至 %3</translation>
+    </message>
+    <message>
+        <source>工厂链路: %1 拒绝了 MQTT 5，改用 3.1.1</source>
+        <translation>工厂链路: %1 拒绝了 MQTT 5，改用 3.1.1</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 MQTT 5，改用 3.1.1</source>
+        <translation>代理服务器拒绝了 MQTT 5，改用 3.1.1</translation>
+    </message>
+    <message>
+        <source>太大（超过 %1 KiB）</source>
+        <translation>太大（超过 %1 KiB）</translation>
+    </message>
+    <message>
+        <source>未知的键（已知: %1）</source>
+        <translation>未知的键（已知: %1）</translation>
+    </message>
+    <message>
+        <source>%1 为空</source>
+        <translation>%1 为空</translation>
+    </message>
+    <message>
+        <source>protocol 须为 5 或 3.1.1</source>
+        <translation>protocol 须为 5 或 3.1.1</translation>
+    </message>
+    <message>
+        <source>未知的键 %1（已知: %2）</source>
+        <translation>未知的键 %1（已知: %2）</translation>
+    </message>
+    <message>
+        <source>password 和 password_file 只能给出一个</source>
+        <translation>password 和 password_file 只能给出一个</translation>
+    </message>
+    <message>
+        <source>给出了 password_file 却没有 username</source>
+        <translation>给出了 password_file 却没有 username</translation>
+    </message>
+    <message>
+        <source>给出了 cert_file 却没有 key_file</source>
+        <translation>给出了 cert_file 却没有 key_file</translation>
+    </message>
+    <message>
+        <source>给出了 key_file 却没有 cert_file</source>
+        <translation>给出了 key_file 却没有 cert_file</translation>
+    </message>
+    <message>
+        <source>给出了 key_password_file 却没有 key_file</source>
+        <translation>给出了 key_password_file 却没有 key_file</translation>
+    </message>
+    <message>
+        <source>cert_file 需要 mqtts:// 的 url</source>
+        <translation>cert_file 需要 mqtts:// 的 url</translation>
+    </message>
+    <message>
+        <source>%1 无法读取: %2</source>
+        <translation>%1 无法读取: %2</translation>
+    </message>
+    <message>
+        <source>%1 的第一行为空</source>
+        <translation>%1 的第一行为空</translation>
+    </message>
+    <message>
+        <source>%1 的第一行不是 UTF-8 文本</source>
+        <translation>%1 的第一行不是 UTF-8 文本</translation>
+    </message>
+    <message>
+        <source>cert_file 中没有 PEM 证书</source>
+        <translation>cert_file 中没有 PEM 证书</translation>
+    </message>
+    <message>
+        <source>key_file 中没有 PEM 私钥</source>
+        <translation>key_file 中没有 PEM 私钥</translation>
+    </message>
+    <message>
+        <source>key_file 的私钥已加密，需要 key_password_file</source>
+        <translation>key_file 的私钥已加密，需要 key_password_file</translation>
+    </message>
+    <message>
+        <source>key_password_file 的口令打不开 key_file 的私钥</source>
+        <translation>key_password_file 的口令打不开 key_file 的私钥</translation>
+    </message>
+    <message>
+        <source>key_file 的私钥不属于 cert_file 的证书</source>
+        <translation>key_file 的私钥不属于 cert_file 的证书</translation>
+    </message>
+    <message>
+        <source>未获授权</source>
+        <translation>未获授权</translation>
+    </message>
+    <message>
+        <source>主题名无效</source>
+        <translation>主题名无效</translation>
+    </message>
+    <message>
+        <source>消息太大</source>
+        <translation>消息太大</translation>
+    </message>
+    <message>
+        <source>超出配额</source>
+        <translation>超出配额</translation>
+    </message>
+    <message>
+        <source>原因代码 %1</source>
+        <translation>原因代码 %1</translation>
+    </message>
+    <message>
+        <source>; 过期未发 %1 条</source>
+        <translation>; 过期未发 %1 条</translation>
+    </message>
+    <message>
+        <source>; 代理服务器拒收 %1 条（%2）</source>
+        <translation>; 代理服务器拒收 %1 条（%2）</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不是为此地址签发的</source>
+        <translation>代理服务器的证书不是为此地址签发的</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书已过期</source>
+        <translation>代理服务器的证书已过期</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书尚未生效（或本机时钟不准）</source>
+        <translation>代理服务器的证书尚未生效（或本机时钟不准）</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不受信任（颁发机构未知，见 ca_file）</source>
+        <translation>代理服务器的证书不受信任（颁发机构未知，见 ca_file）</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不受信任（OpenSSL 验证代码 %1）</source>
+        <translation>代理服务器的证书不受信任（OpenSSL 验证代码 %1）</translation>
+    </message>
+    <message>
+        <source>代理服务器要求客户端证书（plant.ini 中没有 cert_file）</source>
+        <translation>代理服务器要求客户端证书（plant.ini 中没有 cert_file）</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 TLS 握手（也许要求客户端证书: cert_file）</source>
+        <translation>代理服务器拒绝了 TLS 握手（也许要求客户端证书: cert_file）</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 TLS 握手</source>
+        <translation>代理服务器拒绝了 TLS 握手</translation>
+    </message>
+    <message>
+        <source>代理服务器不认识客户端证书的颁发机构</source>
+        <translation>代理服务器不认识客户端证书的颁发机构</translation>
+    </message>
+    <message>
+        <source>代理服务器认为客户端证书已过期（按本机时钟有效至 %1）</source>
+        <translation>代理服务器认为客户端证书已过期（按本机时钟有效至 %1）</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: 已过期</source>
+        <translation>代理服务器拒绝了客户端证书: 已过期</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: 已吊销</source>
+        <translation>代理服务器拒绝了客户端证书: 已吊销</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: %1 起才生效</source>
+        <translation>代理服务器拒绝了客户端证书: %1 起才生效</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书</source>
+        <translation>代理服务器拒绝了客户端证书</translation>
     </message>
 </context>
 <context>
@@ -1519,10 +1931,6 @@
         <translation>从文件写入</translation>
     </message>
     <message>
-        <source>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
-        <translation>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</translation>
-    </message>
-    <message>
         <source>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</source>
         <translation>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</translation>
     </message>
@@ -1593,10 +2001,6 @@
     <message>
         <source>将文件中的设定写入激光器 (%1 项不同)？</source>
         <translation>将文件中的设定写入激光器 (%1 项不同)？</translation>
-    </message>
-    <message>
-        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</source>
-        <translation>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</translation>
     </message>
     <message>
         <source>正在写入...</source>
@@ -1685,6 +2089,42 @@
     <message>
         <source>激光器没有回答</source>
         <translation>激光器没有回答</translation>
+    </message>
+    <message>
+        <source>工作目录 %1 中没有历史: 既没有 %2 也没有 capture 文件。请在程序的工作目录中运行。</source>
+        <translation>工作目录 %1 中没有历史: 既没有 %2 也没有 capture 文件。请在程序的工作目录中运行。</translation>
+    </message>
+    <message>
+        <source>键 %1 在同一个对象中出现了两次</source>
+        <translation>键 %1 在同一个对象中出现了两次</translation>
+    </message>
+    <message>
+        <source>文件: %1
+产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
+        <translation>文件: %1
+产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</translation>
+    </message>
+    <message>
+        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。
+确实要写入吗？</source>
+        <translation>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。
+确实要写入吗？</translation>
+    </message>
+    <message>
+        <source>%1 已存在。要替换它吗？</source>
+        <translation>%1 已存在。要替换它吗？</translation>
+    </message>
+    <message>
+        <source>未替换已有的文件</source>
+        <translation>未替换已有的文件</translation>
+    </message>
+    <message>
+        <source>%1 已存在且不是普通文件; 诊断包不写在那里</source>
+        <translation>%1 已存在且不是普通文件; 诊断包不写在那里</translation>
+    </message>
+    <message>
+        <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
+        <translation>%1 是诊断包要读取的文件; 请另选一个文件名</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,219 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>Attention</name>
+    <message>
+        <source>%1 °C</source>
+        <translation>%1 °C</translation>
+    </message>
+    <message>
+        <source>%1 V</source>
+        <translation>%1 V</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>Port closed</translation>
+    </message>
+    <message>
+        <source>%1: 链路正常，无报警</source>
+        <translation>%1: link up, no alarm</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断</source>
+        <translation>%1: link lost</translation>
+    </message>
+    <message>
+        <source>%1: %2 项报警</source>
+        <translation>%1: alarms: %2</translation>
+    </message>
+    <message>
+        <source>另有 %1 项</source>
+        <translation>%1 more</translation>
+    </message>
+    <message>
+        <source>激光器报警</source>
+        <translation>Laser alarm</translation>
+    </message>
+    <message>
+        <source>串口链路中断</source>
+        <translation>Serial link lost</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断，串口已关闭</source>
+        <translation>%1: link lost, the port was closed</translation>
+    </message>
+    <message>
+        <source>%1（%2 次）</source>
+        <translation>%1 (%2 times)</translation>
+    </message>
+    <message>
+        <source>另有 %1 次</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>保存选择</source>
+        <translation>Save choice</translation>
+    </message>
+    <message>
+        <source>无法保存 %1：
+%2
+此选择只在本次运行中有效。</source>
+        <translation>Cannot save %1:
+%2
+The choice holds for this run only.</translation>
+    </message>
+    <message>
+        <source>灯旁显示形状</source>
+        <translation>Shapes beside lamp colours</translation>
+    </message>
+    <message>
+        <source>报警桌面通知</source>
+        <translation>Desktop notifications of alarms</translation>
+    </message>
+    <message>
+        <source>显示窗口</source>
+        <translation>Show window</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --help | --version</source>
+        <translation>Usage: laser-host [QT-OPTION]...
+       laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+       laser-host --help | --version</translation>
+    </message>
+    <message>
+        <source>用法: laser-fleet [Qt 选项]...
+      laser-fleet --help | --version</source>
+        <translation>Usage: laser-fleet [QT-OPTION]...
+       laser-fleet --help | --version</translation>
+    </message>
+    <message>
+        <source>窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):</source>
+        <translation>Qt options for the window, passed on to Qt as they are (-style and -stylesheet also as -style=NAME):</translation>
+    </message>
+    <message>
+        <source>其他参数一律拒绝。</source>
+        <translation>Any other argument is refused.</translation>
+    </message>
+    <message>
+        <source>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
+历史记在其中的 log/ 里。</source>
+        <translation>Opens the window of the fibre laser&apos;s host program. It reads config/ and
+language/ in the working directory and keeps its history in log/ there.</translation>
+    </message>
+    <message>
+        <source>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
+                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
+                         目录为准
+  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
+                         的时段: 1h, 1d (默认), 7d 或 all</source>
+        <translation>  --support-bundle FILE  write the support bundle of the working directory to
+                         FILE (a zip archive) and end; no window, no display
+                         needed; a relative FILE is taken from the folder the
+                         command is typed in
+  --since PERIOD         with --support-bundle: the capture files of the last
+                         hour (1h), day (1d, the default), week (7d) or all</translation>
+    </message>
+    <message>
+        <source>  -h, --help             显示本帮助后结束
+  --version              显示版本后结束</source>
+        <translation>  -h, --help             show this help and end
+  --version              show the version and end</translation>
+    </message>
+    <message>
+        <source>打开车间总览窗口: 工厂 MQTT 代理上的每台激光器。程序从工作目录读取
+config/plant.ini, config/language.gl 和 language/ 中的译文。</source>
+        <translation>Opens the fleet view: every laser on the plant&apos;s broker in one window. It
+reads config/plant.ini, config/language.gl and the catalogues in language/,
+all in the working directory.</translation>
+    </message>
+    <message>
+        <source>退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法
+启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写诊断包时
+收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后以该信号结束。</source>
+        <translation>Exit status: 0 the window was closed, or the bundle was written; 1 the bundle
+was not written, or the window could not start (the reason on standard
+error); 2 wrong arguments (a usage line on standard error). SIGINT, SIGTERM
+or SIGHUP while a bundle is written: what was begun is removed, then the
+program ends by that signal.</translation>
+    </message>
+    <message>
+        <source>退出状态: 0 窗口已关闭; 1 窗口无法启动 (原因在标准错误上); 2 参数
+错误 (标准错误上有用法)。</source>
+        <translation>Exit status: 0 the window was closed; 1 the window could not start (the
+reason on standard error); 2 wrong arguments (a usage line on standard
+error).</translation>
+    </message>
+    <message>
+        <source>参数 %1 不是已知的选项</source>
+        <translation>argument %1 is no known option</translation>
+    </message>
+    <message>
+        <source>未知的选项 %1</source>
+        <translation>unknown option %1</translation>
+    </message>
+    <message>
+        <source>参数 %1 缺少它的值</source>
+        <translation>argument %1 needs a value</translation>
+    </message>
+    <message>
+        <source>%1 缺少它的值</source>
+        <translation>%1 needs a value</translation>
+    </message>
+    <message>
+        <source>%1 给出了两次</source>
+        <translation>%1 is given twice</translation>
+    </message>
+    <message>
+        <source>参数 %1 不属于任何选项</source>
+        <translation>argument %1 belongs to no option</translation>
+    </message>
+    <message>
+        <source>--since 只能与 --support-bundle 一起使用</source>
+        <translation>--since goes only with --support-bundle</translation>
+    </message>
+    <message>
+        <source>--since 只接受 1h, 1d, 7d 或 all</source>
+        <translation>--since takes 1h, 1d, 7d or all</translation>
+    </message>
+    <message>
+        <source>详见 %1 --help。</source>
+        <translation>See %1 --help.</translation>
+    </message>
+    <message>
+        <source>诊断包未写入: 被信号 %1 中止, 已开始写的文件已删除</source>
+        <translation>support bundle not written: stopped by signal %1; what was begun is removed</translation>
+    </message>
+    <message>
+        <source>诊断包未写入: %1</source>
+        <translation>support bundle not written: %1</translation>
+    </message>
+</context>
+<context>
     <name>Diagnostics</name>
     <message>
         <source>诊断 - LASER SYSTEM</source>
@@ -406,6 +619,18 @@
     <message>
         <source>存储值</source>
         <translation>Stored value</translation>
+    </message>
+    <message>
+        <source>当前报警数</source>
+        <translation>Active alarm count</translation>
+    </message>
+    <message>
+        <source>当前报警</source>
+        <translation>Active alarms</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>
@@ -893,16 +1118,8 @@
         <translation>key before the [mqtt] section</translation>
     </message>
     <message>
-        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>unknown key (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
-    </message>
-    <message>
         <source>%1 给出了两次</source>
         <translation>%1 is given twice</translation>
-    </message>
-    <message>
-        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>unknown key %1 (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
     </message>
     <message>
         <source>没有 [mqtt] 节</source>
@@ -1019,6 +1236,206 @@
     <message>
         <source>代理服务器拒绝了订阅</source>
         <translation>broker refused the subscription</translation>
+    </message>
+    <message>
+        <source>代理服务器要求改连另一台服务器</source>
+        <translation>broker sends clients to another server</translation>
+    </message>
+    <message>
+        <source>代理服务器限制了连接频率</source>
+        <translation>broker limits the connection rate</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了连接（原因代码 %1）</source>
+        <translation>broker refused the connection (reason code %1)</translation>
+    </message>
+    <message>
+        <source>%1 可被其他用户读取（chmod 600）</source>
+        <translation>%1 can be read by other users (chmod 600)</translation>
+    </message>
+    <message>
+        <source>客户端证书 %1 起才生效（按本机时钟）</source>
+        <translation>the client certificate is valid only from %1 (by this PC&apos;s clock)</translation>
+    </message>
+    <message>
+        <source>客户端证书已于 %1 过期</source>
+        <translation>the client certificate expired on %1</translation>
+    </message>
+    <message>
+        <source>客户端证书将于 %1 到期（剩余天数: %2）</source>
+        <translation>the client certificate expires on %1 (days left: %2)</translation>
+    </message>
+    <message>
+        <source>客户端证书 %1: 有效期 %2 至 %3</source>
+        <translation>Client certificate %1: valid from %2 to %3</translation>
+    </message>
+    <message>
+        <source>工厂链路: %1 拒绝了 MQTT 5，改用 3.1.1</source>
+        <translation>Plant link: %1 refused MQTT 5; using 3.1.1</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 MQTT 5，改用 3.1.1</source>
+        <translation>the broker refused MQTT 5: using 3.1.1</translation>
+    </message>
+    <message>
+        <source>太大（超过 %1 KiB）</source>
+        <translation>too large (over %1 KiB)</translation>
+    </message>
+    <message>
+        <source>未知的键（已知: %1）</source>
+        <translation>unknown key (known: %1)</translation>
+    </message>
+    <message>
+        <source>%1 为空</source>
+        <translation>%1 is empty</translation>
+    </message>
+    <message>
+        <source>protocol 须为 5 或 3.1.1</source>
+        <translation>protocol must be 5 or 3.1.1</translation>
+    </message>
+    <message>
+        <source>未知的键 %1（已知: %2）</source>
+        <translation>unknown key %1 (known: %2)</translation>
+    </message>
+    <message>
+        <source>password 和 password_file 只能给出一个</source>
+        <translation>give password or password_file, not both</translation>
+    </message>
+    <message>
+        <source>给出了 password_file 却没有 username</source>
+        <translation>password_file given without username</translation>
+    </message>
+    <message>
+        <source>给出了 cert_file 却没有 key_file</source>
+        <translation>cert_file given without key_file</translation>
+    </message>
+    <message>
+        <source>给出了 key_file 却没有 cert_file</source>
+        <translation>key_file given without cert_file</translation>
+    </message>
+    <message>
+        <source>给出了 key_password_file 却没有 key_file</source>
+        <translation>key_password_file given without key_file</translation>
+    </message>
+    <message>
+        <source>cert_file 需要 mqtts:// 的 url</source>
+        <translation>cert_file needs an mqtts:// url</translation>
+    </message>
+    <message>
+        <source>%1 无法读取: %2</source>
+        <translation>%1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>%1 的第一行为空</source>
+        <translation>the first line of %1 is empty</translation>
+    </message>
+    <message>
+        <source>%1 的第一行不是 UTF-8 文本</source>
+        <translation>the first line of %1 is not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>cert_file 中没有 PEM 证书</source>
+        <translation>cert_file holds no PEM certificate</translation>
+    </message>
+    <message>
+        <source>key_file 中没有 PEM 私钥</source>
+        <translation>key_file holds no PEM private key</translation>
+    </message>
+    <message>
+        <source>key_file 的私钥已加密，需要 key_password_file</source>
+        <translation>the key in key_file is encrypted and needs key_password_file</translation>
+    </message>
+    <message>
+        <source>key_password_file 的口令打不开 key_file 的私钥</source>
+        <translation>the passphrase in key_password_file does not open the key in key_file</translation>
+    </message>
+    <message>
+        <source>key_file 的私钥不属于 cert_file 的证书</source>
+        <translation>the key in key_file does not belong to the certificate in cert_file</translation>
+    </message>
+    <message>
+        <source>未获授权</source>
+        <translation>not authorised</translation>
+    </message>
+    <message>
+        <source>主题名无效</source>
+        <translation>topic name not valid</translation>
+    </message>
+    <message>
+        <source>消息太大</source>
+        <translation>message too large</translation>
+    </message>
+    <message>
+        <source>超出配额</source>
+        <translation>quota exceeded</translation>
+    </message>
+    <message>
+        <source>原因代码 %1</source>
+        <translation>reason code %1</translation>
+    </message>
+    <message>
+        <source>; 过期未发 %1 条</source>
+        <translation>; %1 expired unsent</translation>
+    </message>
+    <message>
+        <source>; 代理服务器拒收 %1 条（%2）</source>
+        <translation>; %1 refused by the broker (%2)</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不是为此地址签发的</source>
+        <translation>the broker&apos;s certificate was made for another name</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书已过期</source>
+        <translation>the broker&apos;s certificate has expired</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书尚未生效（或本机时钟不准）</source>
+        <translation>the broker&apos;s certificate is not valid yet (or this PC&apos;s clock is wrong)</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不受信任（颁发机构未知，见 ca_file）</source>
+        <translation>the broker&apos;s certificate is not trusted (unknown authority; see ca_file)</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不受信任（OpenSSL 验证代码 %1）</source>
+        <translation>the broker&apos;s certificate is not trusted (OpenSSL verify code %1)</translation>
+    </message>
+    <message>
+        <source>代理服务器要求客户端证书（plant.ini 中没有 cert_file）</source>
+        <translation>the broker requires a client certificate (plant.ini has no cert_file)</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 TLS 握手（也许要求客户端证书: cert_file）</source>
+        <translation>the broker refused the TLS handshake (it may require a client certificate: cert_file)</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 TLS 握手</source>
+        <translation>the broker refused the TLS handshake</translation>
+    </message>
+    <message>
+        <source>代理服务器不认识客户端证书的颁发机构</source>
+        <translation>the broker does not know the authority of the client certificate</translation>
+    </message>
+    <message>
+        <source>代理服务器认为客户端证书已过期（按本机时钟有效至 %1）</source>
+        <translation>the broker finds the client certificate expired (valid until %1 by this PC&apos;s clock)</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: 已过期</source>
+        <translation>the broker refused the client certificate: expired</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: 已吊销</source>
+        <translation>the broker refused the client certificate: revoked</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: %1 起才生效</source>
+        <translation>the broker refused the client certificate: valid only from %1</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书</source>
+        <translation>the broker refused the client certificate</translation>
     </message>
 </context>
 <context>
@@ -1519,10 +1936,6 @@
         <translation>Write from file</translation>
     </message>
     <message>
-        <source>文件: %1&lt;br&gt;产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
-        <translation>File: %1&lt;br&gt;Product type: %2, serial number: %3, CCB version: %4, saved %5</translation>
-    </message>
-    <message>
         <source>激光器尚未报告产品型号, 无法确认文件 (%1) 属于同一种产品。</source>
         <translation>The laser has not reported its product type yet; the file (%1) cannot be confirmed to be of the same product.</translation>
     </message>
@@ -1593,10 +2006,6 @@
     <message>
         <source>将文件中的设定写入激光器 (%1 项不同)？</source>
         <translation>Write the file&apos;s settings to the laser (%1 fields differ)?</translation>
-    </message>
-    <message>
-        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。&lt;br&gt;确实要写入吗？</source>
-        <translation>This file cannot be confirmed to be of this laser&apos;s product type (file: %1, laser: %2).&lt;br&gt;Write it all the same?</translation>
     </message>
     <message>
         <source>正在写入...</source>
@@ -1685,6 +2094,42 @@ Go on?</translation>
     <message>
         <source>激光器没有回答</source>
         <translation>The laser did not answer</translation>
+    </message>
+    <message>
+        <source>工作目录 %1 中没有历史: 既没有 %2 也没有 capture 文件。请在程序的工作目录中运行。</source>
+        <translation>No history in the working directory %1: neither %2 nor a capture file. Run the command in the program&apos;s working directory.</translation>
+    </message>
+    <message>
+        <source>键 %1 在同一个对象中出现了两次</source>
+        <translation>The key %1 appears twice in one object</translation>
+    </message>
+    <message>
+        <source>文件: %1
+产品型号: %2, 序列号: %3, CCB版本: %4, 保存于 %5</source>
+        <translation>File: %1
+Product type: %2, serial number: %3, CCB version: %4, saved %5</translation>
+    </message>
+    <message>
+        <source>此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: %2)。
+确实要写入吗？</source>
+        <translation>This file cannot be confirmed to be of this laser&apos;s product type (file: %1, laser: %2).
+Write it all the same?</translation>
+    </message>
+    <message>
+        <source>%1 已存在。要替换它吗？</source>
+        <translation>%1 exists already. Replace it?</translation>
+    </message>
+    <message>
+        <source>未替换已有的文件</source>
+        <translation>The file there was not replaced</translation>
+    </message>
+    <message>
+        <source>%1 已存在且不是普通文件; 诊断包不写在那里</source>
+        <translation>%1 exists and is not a plain file; the bundle is not written there</translation>
+    </message>
+    <message>
+        <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
+        <translation>%1 is a file the bundle reads; choose another name</translation>
     </message>
 </context>
 </TS>

@@ -1,5 +1,8 @@
 #include "plant/config_lines.h"
 
+#include <QFileInfo>
+#include <QUrl>
+
 namespace plant {
 
 namespace {
@@ -63,14 +66,140 @@ QVector<ConfigLine> configLines(const QString &text) {
 
 const QVector<QString> &knownKeys() {
     static const QVector<QString> keys = {
-        QStringLiteral("url"),     QStringLiteral("username"),     QStringLiteral("password"),
-        QStringLiteral("ca_file"), QStringLiteral("topic_prefix"), QStringLiteral("laser_id"),
+        QStringLiteral("url"),
+        QStringLiteral("username"),
+        QStringLiteral("password"),
+        QStringLiteral("ca_file"),
+        QStringLiteral("topic_prefix"),
+        QStringLiteral("laser_id"),
+        // Paths and a version: the files they name hold secrets, the values do not.
+        QStringLiteral("cert_file"),
+        QStringLiteral("key_file"),
+        QStringLiteral("key_password_file"),
+        QStringLiteral("password_file"),
+        QStringLiteral("protocol"),
     };
     return keys;
 }
 
 bool isSecretKey(const QString &key) {
     return key == QLatin1String("password");
+}
+
+ValueForm valueForm(const QString &key) {
+    if (key == QLatin1String("url"))
+        return ValueForm::Url;
+    return key.endsWith(QLatin1String("_file")) ? ValueForm::Path : ValueForm::Word;
+}
+
+namespace {
+
+// Longer than any host, path or name a plant uses: anything beyond is not copied.
+constexpr int longestKeptValue = 1024;
+
+// A character a value may hold when it is copied: nothing that ends a value or starts a remark
+// elsewhere, nothing invisible and nothing that turns text around.
+bool plainCharacter(QChar c) {
+    switch (c.category()) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return false;
+    default:
+        break;
+    }
+    return c != QChar::ReplacementCharacter && !QStringLiteral("=;#\"'`").contains(c);
+}
+
+bool strictWord(const QString &value) {
+    for (const QChar c : value)
+        if (c.isSpace() || !plainCharacter(c))
+            return false;
+    return true;
+}
+
+// A path may hold single blanks inside it ("C:\Program Files\..."), no other space.
+bool strictPath(const QString &value) {
+    for (int i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == QLatin1Char(' ')) {
+            if (i == 0 || i + 1 == value.size() || value.at(i + 1) == QLatin1Char(' '))
+                return false;
+        } else if (c.isSpace() || !plainCharacter(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool hostCharacters(const QString &host, bool ipv6) {
+    for (const QChar c : host) {
+        const char l = c.toLatin1();
+        const bool digit = l >= '0' && l <= '9';
+        const bool ok = ipv6 ? digit || (l >= 'a' && l <= 'f') || l == ':' || l == '.'
+                             : digit || (l >= 'a' && l <= 'z') || l == '.' || l == '-' || l == '_';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+std::optional<KeptValue> keptUrl(const QString &value) {
+    const QUrl url(value, QUrl::StrictMode);
+    if (!url.isValid())
+        return std::nullopt;
+    const QString scheme = url.scheme().toLower();
+    static const QStringList schemes = {QStringLiteral("mqtt"), QStringLiteral("mqtts"),
+                                        QStringLiteral("tcp"),  QStringLiteral("ssl"),
+                                        QStringLiteral("ws"),   QStringLiteral("wss")};
+    if (!schemes.contains(scheme))
+        return std::nullopt;
+    const QString host = url.host(QUrl::FullyEncoded).toLower();
+    const bool ipv6 = host.contains(QLatin1Char(':'));
+    if (host.isEmpty() || !hostCharacters(host, ipv6))
+        return std::nullopt;
+    KeptValue kept;
+    kept.text =
+        scheme + QStringLiteral("://") + (ipv6 ? QLatin1Char('[') + host + QLatin1Char(']') : host);
+    if (url.port() >= 0)
+        kept.text += QLatin1Char(':') + QString::number(url.port());
+    if (url.authority(QUrl::FullyEncoded).contains(QLatin1Char('@')))
+        kept.leftOut << QStringLiteral("user part");
+    if (!url.path().isEmpty() && url.path() != QLatin1String("/"))
+        kept.leftOut << QStringLiteral("path");
+    if (url.hasQuery())
+        kept.leftOut << QStringLiteral("query");
+    if (url.hasFragment())
+        kept.leftOut << QStringLiteral("fragment");
+    return kept;
+}
+
+} // namespace
+
+std::optional<KeptValue> keptValue(const QString &key, const QString &value) {
+    if (!knownKeys().contains(key) || isSecretKey(key) || value.size() > longestKeptValue)
+        return std::nullopt;
+    if (value.isEmpty())
+        return KeptValue();
+    switch (valueForm(key)) {
+    case ValueForm::Url:
+        return keptUrl(value);
+    case ValueForm::Path:
+        if (!strictPath(value) || !QFileInfo::exists(value))
+            return std::nullopt;
+        break;
+    case ValueForm::Word:
+        if (!strictWord(value))
+            return std::nullopt;
+        break;
+    }
+    KeptValue kept;
+    kept.text = value;
+    return kept;
 }
 
 } // namespace plant

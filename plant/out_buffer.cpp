@@ -39,4 +39,11 @@ void OutBuffer::requeueInFlight() {
     inFlight.clear();
 }
 
+void OutBuffer::dropExpired(qint64 now) {
+    const auto expired = [now](const Message &m) { return m.expiresAt > 0 && now >= m.expiresAt; };
+    const auto end = std::remove_if(waiting.begin(), waiting.end(), expired);
+    expiredCount += static_cast<quint64>(waiting.end() - end);
+    waiting.erase(end, waiting.end());
+}
+
 } // namespace plant

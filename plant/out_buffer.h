@@ -13,6 +13,8 @@ struct Message {
     QByteArray payload;
     int qos = 0;
     bool retained = false;
+    // On the steady clock, in ms: not sent from then on. 0: never expires.
+    qint64 expiresAt = 0;
 };
 
 // The messages not yet confirmed by the broker, oldest first: those waiting to be sent and
@@ -32,15 +34,19 @@ public:
     void confirm(quint64 id);
     // The connection dropped: everything in flight waits again, in its order.
     void requeueInFlight();
+    // Drops the waiting messages that expired by `now` (the steady clock, in ms), counting them.
+    void dropExpired(qint64 now);
 
     int size() const { return static_cast<int>(waiting.size() + inFlight.size()); }
     int inFlightCount() const { return static_cast<int>(inFlight.size()); }
     quint64 dropped() const { return droppedCount; }
+    quint64 expired() const { return expiredCount; }
 
 private:
     int capacity;
     quint64 nextId = 1;
     quint64 droppedCount = 0;
+    quint64 expiredCount = 0;
     std::deque<Message> waiting;
     std::deque<std::pair<quint64, Message>> inFlight;
 };

@@ -52,8 +52,11 @@ struct Subscriber::Listeners {
 };
 
 Subscriber::Subscriber(const Config &config, const QString &clientId, int inboxCapacity)
-    : config(config), clientId(clientId.toUtf8()), inboxCapacity(inboxCapacity) {
+    : config(config), setup(config, Role::Reader), clientId(clientId.toUtf8()),
+      inboxCapacity(inboxCapacity) {
     report.server = config.server();
+    report.notice = setup.notice();
+    report.certificate = setup.certificate();
 }
 
 Subscriber::~Subscriber() {
@@ -206,8 +209,17 @@ void Subscriber::connectNow() {
     if (!client || stopped)
         return;
     const quint64 g = ++generation;
+    const QString unusable = setup.prepare();
+    if (!unusable.isEmpty()) {
+        setState(report.state == LinkState::Connecting ? LinkState::Connecting
+                                                       : LinkState::Reconnecting,
+                 unusable);
+        retryDelayMs = nextRetryMs(retryDelayMs);
+        retryTimer->start(retryDelayMs);
+        return;
+    }
     try {
-        client->connect(connectOptions(config), generationContext(g), listeners->connect);
+        client->connect(setup.options(), generationContext(g), listeners->connect);
     } catch (const mqtt::exception &e) {
         connectFailed(g, e.get_return_code());
     }
@@ -244,6 +256,7 @@ void Subscriber::subscribed(quint64 g, bool ok) {
     }
     isConnected = true;
     retryDelayMs = 0;
+    setup.succeeded();
     setState(LinkState::Connected, QString());
 }
 
@@ -251,9 +264,13 @@ void Subscriber::connectFailed(quint64 g, int code) {
     if (g != generation || stopped)
         return;
     isConnected = false;
+    const QString why = setup.failed(code, this, [this](const QString &reason) {
+        if (!isConnected && !stopped)
+            setState(report.state, reason);
+    });
     setState(report.state == LinkState::Connecting ? LinkState::Connecting
                                                    : LinkState::Reconnecting,
-             connectError(code, config.tls));
+             why);
     retryDelayMs = nextRetryMs(retryDelayMs);
     retryTimer->start(retryDelayMs);
 }
@@ -273,6 +290,7 @@ void Subscriber::stop() {
         return;
     requestStop();
     stopped = true;
+    setup.cancel();
     if (retryTimer)
         retryTimer->stop();
     if (drainTimer)
@@ -296,6 +314,8 @@ void Subscriber::setState(LinkState state, const QString &error) {
     const Report before = report;
     report.state = state;
     report.lastError = error;
+    report.notice = setup.notice();
+    report.certificate = setup.certificate();
     if (report != before)
         emit reportChanged(report);
 }

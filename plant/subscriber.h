@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plant/broker_connection.h"
 #include "plant/config.h"
 #include "plant/fleet_messages.h"
 #include "plant/publisher.h"
@@ -79,6 +80,7 @@ private:
     template <typename> friend struct ConnectListener;
 
     Config config;
+    ConnectionSetup setup;
     QByteArray clientId;
     int inboxCapacity;
     std::unique_ptr<mqtt::async_client> client;

@@ -1,6 +1,7 @@
 #include "service/about.h"
 
 #include "protocol/describe.h"
+#include "service/profile.h"
 #include "service/settings_fields.h"
 
 #include <QDateTime>
@@ -51,11 +52,13 @@ QByteArray aboutText(const AboutFacts &f) {
 
     if (f.device) {
         const protocol::DeviceState &d = *f.device;
-        out << "product type: " << orDash(d.productType) << "\n";
-        out << "serial number: " << orDash(d.serialNumber) << "\n";
-        out << "CCB version: " << orDash(d.ccbVersion) << "\n";
-        out << "driver board version: " << orDash(d.driverBoardVersion[0][0]) << "\n";
-        out << "CCB date and time: " << orDash(d.ccbDateTime) << "\n\n";
+        // The CCB's own texts, each on its line as what it is (no control or direction
+        // character can pass for another line or turn the text around).
+        out << "product type: " << orDash(visibleText(d.productType)) << "\n";
+        out << "serial number: " << orDash(visibleText(d.serialNumber)) << "\n";
+        out << "CCB version: " << orDash(visibleText(d.ccbVersion)) << "\n";
+        out << "driver board version: " << orDash(visibleText(d.driverBoardVersion[0][0])) << "\n";
+        out << "CCB date and time: " << orDash(visibleText(d.ccbDateTime)) << "\n\n";
     } else {
         out << "product data: not known here (made without the window)\n\n";
     }

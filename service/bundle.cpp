@@ -1,18 +1,18 @@
 #include "service/bundle.h"
 
 #include "history/csv.h"
+#include "service/database_copy.h"
 #include "service/redact.h"
+#include "service/texts.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QVariant>
+#include <QSet>
+#include <QTemporaryFile>
+#include <QUrl>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -81,8 +81,6 @@ QByteArray journalCsv(const std::vector<history::JournalEntry> &entries) {
 namespace {
 
 constexpr qint64 chunkBytes = 1 << 20;
-// The settings files are a few lines; anything beyond this is not read.
-constexpr qint64 configFileLimit = 1 << 20;
 
 // The archive, written through QSaveFile so that only a complete one gets the chosen name.
 class ZipWriter {
@@ -145,6 +143,11 @@ public:
         closed = true;
         if (r != ARCHIVE_OK || discarding)
             return failArchive();
+        // QSaveFile keeps the last bytes in its buffer, and commit() renames the file into place
+        // even when writing them out fails (a full disk): an empty archive would stand under the
+        // chosen name. They are written out first, and nothing is committed when that fails.
+        if (!file.flush() || file.error() != QFileDevice::NoError)
+            return fail(file.errorString());
         if (!file.commit())
             return fail(file.errorString());
         return true;
@@ -183,33 +186,6 @@ private:
     bool closed = false;
     bool discarding = false;
 };
-
-// A consistent copy of the history database while the program keeps writing to it: one read
-// transaction of SQLite's VACUUM INTO (the writer, in WAL mode, is never held up by it).
-bool copyDatabase(const QString &source, const QString &target, QString *error) {
-    static std::atomic<int> serial{0};
-    const QString connection = QStringLiteral("support-bundle-%1").arg(++serial);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(source);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) {
-            *error = db.lastError().text();
-        } else {
-            QSqlQuery q(db);
-            q.prepare(QStringLiteral("VACUUM INTO ?"));
-            q.addBindValue(target);
-            ok = q.exec();
-            if (!ok)
-                *error = q.lastError().text();
-            q.finish();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return ok;
-}
 
 // Adds a file of the disk, `size` bytes of it (a capture file may still grow meanwhile). A file
 // that cannot be read (the capture cap deleted it since) is left out and said in `notes`.
@@ -254,6 +230,77 @@ bool addFile(ZipWriter &zip, const QString &name, const QFileInfo &info, BundleP
 
 } // namespace
 
+QString archiveName(const QString &fileName) {
+    QString name = fileName;
+    for (QChar &c : name) {
+        const char l = c.toLatin1();
+        if (!((l >= 'a' && l <= 'z') || (l >= 'A' && l <= 'Z') || (l >= '0' && l <= '9') ||
+              l == '.' || l == '-' || l == '_'))
+            c = QLatin1Char('_');
+    }
+    // Never ".", ".." or a name that starts as one.
+    if (name.startsWith(QLatin1Char('.')))
+        name[0] = QLatin1Char('_');
+    return name;
+}
+
+namespace {
+
+// "3, 5, 9" (at most twenty of them, then "...").
+QString lineList(const QVector<int> &numbers) {
+    QStringList out;
+    for (int i = 0; i < numbers.size() && i < 20; ++i)
+        out << QString::number(numbers[i]);
+    if (numbers.size() > 20)
+        out << QStringLiteral("...");
+    return out.join(QStringLiteral(", "));
+}
+
+// The database copy's scratch file: beside the archive, hidden, removed with this object. No
+// journal is kept beside it (see copyDatabase); one is removed all the same.
+class ScratchCopy {
+public:
+    // `target`: the archive's path with its links followed (see targetPath).
+    explicit ScratchCopy(const QString &target)
+        : file(QFileInfo(target).absoluteDir().filePath(QLatin1Char('.') +
+                                                        QFileInfo(target).fileName() +
+                                                        QStringLiteral(".history-XXXXXX"))) {}
+    ~ScratchCopy() { remove(); }
+    ScratchCopy(const ScratchCopy &) = delete;
+    ScratchCopy &operator=(const ScratchCopy &) = delete;
+
+    bool create(QString *error) {
+        if (!file.open()) {
+            *error = file.errorString();
+            return false;
+        }
+        path = QFileInfo(file.fileName()).absoluteFilePath();
+        file.close(); // the name stays reserved; SQLite opens it on its own
+        return true;
+    }
+    // As soon as it is not needed: on a nearly full disk the rest of the bundle needs the room.
+    void remove() {
+        if (path.isEmpty())
+            return;
+        file.remove();
+        QFile::remove(path + QStringLiteral("-journal"));
+        path.clear();
+    }
+    QString path;
+
+private:
+    QTemporaryFile file;
+};
+
+// The file the archive ends up as: an existing name with its links followed (as QSaveFile
+// follows them), so the scratch copy lies beside the real target.
+QString targetPath(const QString &outputPath) {
+    const QFileInfo info(outputPath);
+    return info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+}
+
+} // namespace
+
 BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     BundleResult result;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
@@ -266,7 +313,40 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
         if (input.since == 0 || info.lastModified().toMSecsSinceEpoch() >= input.since)
             captures.append(info);
     const QFileInfo database(log.filePath(QStringLiteral("history.sqlite")));
-    qint64 total = database.exists() ? database.size() : 0;
+    result.path = input.outputPath;
+    if (!database.exists() &&
+        log.entryList({QStringLiteral("capture-*.txt")}, QDir::Files).isEmpty() &&
+        (!input.journal || input.journal->empty())) {
+        // A bundle of nothing is no bundle: most likely the command was run in another folder.
+        // (The window's frame journal is worth sending even before the history has a file.)
+        result.error = Texts::tr("工作目录 %1 中没有历史: 既没有 %2 也没有 capture 文件。"
+                                 "请在程序的工作目录中运行。")
+                           .arg(QDir::toNativeSeparators(QDir::currentPath()),
+                                QDir::toNativeSeparators(database.filePath()));
+        return result;
+    }
+    // An archive is renamed into place over what stands there: never a device (as root,
+    // /dev/null would become a file), a pipe or a folder, and never a file it reads.
+    const QString target = targetPath(input.outputPath);
+    const QFileInfo existing(target);
+    if (existing.exists() && !existing.isFile()) {
+        result.error = Texts::tr("%1 已存在且不是普通文件; 诊断包不写在那里")
+                           .arg(QDir::toNativeSeparators(input.outputPath));
+        return result;
+    }
+    QStringList inputs = {
+        database.canonicalFilePath(),
+        QFileInfo(config.filePath(QStringLiteral("plant.ini"))).canonicalFilePath(),
+        QFileInfo(config.filePath(QStringLiteral("language.gl"))).canonicalFilePath()};
+    for (const QFileInfo &info : captures)
+        inputs << info.canonicalFilePath();
+    if (existing.exists() && inputs.contains(target)) {
+        result.error = Texts::tr("%1 是诊断包要读取的文件; 请另选一个文件名")
+                           .arg(QDir::toNativeSeparators(input.outputPath));
+        return result;
+    }
+    // The database counts twice: once copied, once packed.
+    qint64 total = database.exists() ? 2 * database.size() : 0;
     for (const QFileInfo &info : captures)
         total += info.size();
     progress.total = total;
@@ -277,7 +357,6 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     QStringList notes; // what the bundle could not hold as it was
     const auto finishWith = [&](bool ok) {
         result.entries = zip.names;
-        result.path = input.outputPath;
         if (cancelled || progress.cancel.load()) {
             result.outcome = BundleResult::Cancelled;
         } else if (!ok) {
@@ -291,39 +370,86 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     if (!zip.open())
         return finishWith(false);
 
-    if (!zip.add(QStringLiteral("about.txt"), input.about, now))
+    AboutFacts about = input.about;
+    QStringList historyTrouble;
+    if (!about.historyTrouble.isEmpty())
+        historyTrouble << about.historyTrouble;
+    ScratchCopy copy(target);
+    bool copied = false;
+    if (!database.exists()) {
+        historyTrouble << QStringLiteral("no history.sqlite, capture files only");
+    } else {
+        QString error;
+        CopyOutcome outcome = CopyOutcome::Failed;
+        if (copy.create(&error)) {
+            const qint64 weight = database.size();
+            outcome = copyDatabase(
+                database.filePath(), copy.path, progress.cancel,
+                [&](double share) { progress.done = qint64(share * double(weight)); }, &error);
+        }
+        if (outcome == CopyOutcome::Cancelled || progress.cancel.load())
+            return finishWith(false);
+        progress.done = database.size();
+        copied = outcome == CopyOutcome::Copied;
+        if (copied) {
+            // Packed: the copy's own size, which differs from the source's.
+            progress.total = progress.total.load() - database.size() + QFileInfo(copy.path).size();
+        } else {
+            copy.remove();
+            // The rest of the bundle is still worth having; the failure is part of it.
+            notes << QStringLiteral("history.sqlite left out: the copy failed: %1").arg(error);
+            historyTrouble << QStringLiteral("history.sqlite not copied: %1").arg(error);
+            progress.total = progress.total.load() - database.size();
+        }
+    }
+    about.historyTrouble = historyTrouble.join(QStringLiteral("; "));
+    if (!zip.add(QStringLiteral("about.txt"), aboutText(about), now))
         return finishWith(false);
 
-    if (database.exists()) {
-        QTemporaryDir scratch;
-        const QString copy = scratch.filePath(QStringLiteral("history.sqlite"));
-        QString error;
-        if (!scratch.isValid() || !copyDatabase(database.filePath(), copy, &error)) {
-            // The rest of the bundle is still worth having; the failure is part of it.
-            notes << QStringLiteral("history.sqlite left out: the copy failed: %1")
-                         .arg(scratch.isValid() ? error : scratch.errorString());
-            progress.done += database.size();
-        } else if (!addFile(zip, QStringLiteral("history.sqlite"), QFileInfo(copy), progress,
-                            &cancelled, &notes)) {
-            return finishWith(false);
-        }
-        if (progress.cancel.load())
+    if (copied && !addFile(zip, QStringLiteral("history.sqlite"), QFileInfo(copy.path), progress,
+                           &cancelled, &notes))
+        return finishWith(false);
+    copy.remove();
+
+    QSet<QString> names;
+    for (const QFileInfo &info : captures) {
+        QString name = archiveName(info.fileName());
+        for (int n = 2; names.contains(name); ++n)
+            name = archiveName(info.completeBaseName()) + QStringLiteral("-%1.txt").arg(n);
+        names.insert(name);
+        if (name != info.fileName())
+            notes << QStringLiteral("capture/%1 is the file %2 (percent-encoded; the archive keeps "
+                                    "names to safe characters)")
+                         .arg(name, QString::fromLatin1(QUrl::toPercentEncoding(info.fileName())));
+        if (!addFile(zip, QStringLiteral("capture/") + name, info, progress, &cancelled, &notes))
             return finishWith(false);
     }
 
-    for (const QFileInfo &info : captures)
-        if (!addFile(zip, QStringLiteral("capture/") + info.fileName(), info, progress, &cancelled,
-                     &notes))
-            return finishWith(false);
-
+    // Both settings files are rebuilt from what they are known to hold, never copied: a person
+    // may have pasted anything into them. Only plain files are read (a pipe would block).
     for (const char *name : {"language.gl", "plant.ini"}) {
-        QFile in(config.filePath(QLatin1String(name)));
-        if (!in.open(QIODevice::ReadOnly))
+        const bool plant = QByteArray(name) == "plant.ini";
+        const QFileInfo info(config.filePath(QLatin1String(name)));
+        QFile in(info.filePath());
+        if (!info.isFile() || !in.open(QIODevice::ReadOnly))
             continue;
-        const QByteArray text = in.read(configFileLimit);
-        if (!zip.add(QStringLiteral("config/") + QLatin1String(name),
-                     QByteArray(name) == "plant.ini" ? redactPlantConfig(text) : text,
-                     QFileInfo(in).lastModified().toMSecsSinceEpoch()))
+        QByteArray text = in.read(plantConfigReadLimit + 1);
+        if (plant) {
+            const RebuiltConfig rebuilt = rebuiltPlantConfig(text);
+            text = rebuilt.text;
+            if (!rebuilt.leftOut.isEmpty())
+                notes << QStringLiteral("config/plant.ini: %1 of its lines left out (%2 %3): "
+                                        "only known keys that hold no secret, with plain values, "
+                                        "are copied")
+                             .arg(rebuilt.leftOut.size())
+                             .arg(rebuilt.leftOut.size() == 1 ? QStringLiteral("line")
+                                                              : QStringLiteral("lines"),
+                                  lineList(rebuilt.leftOut));
+        } else {
+            text = rebuiltLanguageFile(text);
+        }
+        if (!zip.add(QStringLiteral("config/") + QLatin1String(name), text,
+                     info.lastModified().toMSecsSinceEpoch()))
             return finishWith(false);
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/journal.h"
+#include "service/about.h"
 
 #include <QByteArray>
 #include <QMetaType>
@@ -29,7 +30,8 @@ struct BundleInput {
     QString logDir = QStringLiteral("log");
     QString configDir = QStringLiteral("config");
     qint64 since = 0; // capture files last written before this are left out; 0: all
-    QByteArray about; // about.txt
+    // about.txt, with what the bundle finds of the history added to historyTrouble.
+    AboutFacts about;
     // The frame journal, copied out of the window; absent from the command line.
     std::optional<std::vector<history::JournalEntry>> journal;
 };
@@ -50,8 +52,16 @@ struct BundleResult {
 };
 
 // Writes the archive to a temporary file beside outputPath and renames it into place only when
-// complete: a cancelled or failed export leaves nothing under outputPath.
+// complete: a cancelled or failed export leaves nothing under outputPath. The database copy is
+// taken beside it too (the system's temporary folder may be far too small), and removed before
+// the call returns. A log folder with neither history.sqlite nor a capture file, and no frame
+// journal, is no bundle: Failed, naming the working directory. Cancel takes effect within a
+// fraction of a second.
 BundleResult writeBundle(const BundleInput &input, BundleProgress &progress);
+
+// A capture file's name as the archive holds it: letters, digits, '.', '-' and '_' only, so no
+// unzip reads a part of it as a folder.
+QString archiveName(const QString &fileName);
 
 // The frame journal as CSV: UTC time, direction, code name, bytes, verdict, decoded line.
 QByteArray journalCsv(const std::vector<history::JournalEntry> &entries);

@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QSaveFile>
+#include <QSet>
+#include <QVector>
 
 namespace service {
 
@@ -48,7 +50,7 @@ QString checkField(const QJsonValue &entry, const protocol::SystemSettings &raw,
     const QString name = o.value(QStringLiteral("name")).toString();
     const SettingsField *field = findSettingsField(name);
     if (!field)
-        return Texts::tr("未知字段 \"%1\"").arg(name);
+        return Texts::tr("未知字段 \"%1\"").arg(visibleText(name));
     if (seen->contains(name))
         return Texts::tr("字段 \"%1\" 出现两次").arg(name);
     seen->append(name);
@@ -76,6 +78,66 @@ QString checkField(const QJsonValue &entry, const protocol::SystemSettings &raw,
 }
 
 } // namespace
+
+QString visibleText(const QString &text, int most) {
+    QString out;
+    for (const QChar c : text) {
+        if (out.size() >= most) {
+            out += QStringLiteral("...");
+            break;
+        }
+        switch (c.category()) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            out +=
+                QStringLiteral("<U+%1>").arg(uint(c.unicode()), 4, 16, QLatin1Char('0')).toUpper();
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString repeatedJsonKey(const QByteArray &text) {
+    // One set of keys per open object; an array's level holds none.
+    struct Level {
+        bool object;
+        bool expectKey;
+        QSet<QByteArray> keys;
+    };
+    QVector<Level> levels;
+    for (int i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        if (c == '{' || c == '[') {
+            levels.append({c == '{', c == '{', {}});
+        } else if (c == '}' || c == ']') {
+            if (!levels.isEmpty())
+                levels.removeLast();
+        } else if (c == ',' && !levels.isEmpty()) {
+            levels.last().expectKey = levels.last().object;
+        } else if (c == '"') {
+            const int start = i;
+            for (++i; i < text.size() && text.at(i) != '"'; ++i)
+                if (text.at(i) == '\\')
+                    ++i;
+            if (levels.isEmpty() || !levels.last().expectKey)
+                continue;
+            levels.last().expectKey = false;
+            QByteArray key = text.mid(start + 1, i - start - 1);
+            // A key written with escapes is compared as the text they stand for.
+            if (key.contains('\\'))
+                key =
+                    QJsonDocument::fromJson("[\"" + key + "\"]").array().at(0).toString().toUtf8();
+            if (levels.last().keys.contains(key))
+                return QString::fromUtf8(key);
+            levels.last().keys.insert(key);
+        }
+    }
+    return QString();
+}
 
 protocol::SystemSettings SettingsProfile::settings() const {
     return value.size() == protocol::systemSettingsSize
@@ -121,6 +183,9 @@ ProfileLoad parseProfile(const QByteArray &text) {
                            .arg(parseError.errorString()));
     if (!doc.isObject())
         return refused(Texts::tr("不是设定文件: 顶层不是对象"));
+    const QString repeated = repeatedJsonKey(text);
+    if (!repeated.isEmpty())
+        return refused(Texts::tr("键 %1 在同一个对象中出现了两次").arg(visibleText(repeated)));
     const QJsonObject root = doc.object();
     if (root.value(QStringLiteral("format")).toString() != formatName)
         return refused(Texts::tr("不是设定文件: 缺少 \"format\" 或其值不对"));
@@ -182,7 +247,11 @@ ProfileLoad loadProfile(const QString &path) {
 
 bool saveProfile(const QString &path, const SettingsProfile &profile, QString *error) {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(profileJson(profile)) >= 0 && file.commit())
+    const QByteArray json = profileJson(profile);
+    // Written out before commit(), which would rename a file whose last bytes could not be
+    // written (a full disk) into place all the same.
+    if (file.open(QIODevice::WriteOnly) && file.write(json) == json.size() && file.flush() &&
+        file.error() == QFileDevice::NoError && file.commit())
         return true;
     if (error)
         *error = file.errorString();

@@ -41,6 +41,15 @@ struct ProfileLoad {
 ProfileLoad parseProfile(const QByteArray &text);
 // Reads the file (never more than maxFileBytes + 1 bytes of it).
 ProfileLoad loadProfile(const QString &path);
+// A text from a file as it may be shown to a person: control, format and separator characters
+// (a newline, a direction override U+202E) written as <U+202E>, and at most `most` characters,
+// then "...". Shown as plain text, so it cannot pass for something else.
+QString visibleText(const QString &text, int most = 80);
+
+// The first key that appears twice in one object of a JSON text (JSON itself would keep the
+// last silently), as written; empty when there is none. `text` is valid JSON.
+QString repeatedJsonKey(const QByteArray &text);
+
 // Writes the file safely: a half-written file never stands under `path`.
 bool saveProfile(const QString &path, const SettingsProfile &profile, QString *error);
 

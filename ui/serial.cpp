@@ -5,6 +5,7 @@
 #include "plant/plant_link.h"
 #include "preference/language_preference.h"
 #include "ui/diagnostics/diagnostics_window.h"
+#include "ui/operator_view.h"
 #include "ui/plant_status.h"
 #include "ui/port_history.h"
 #include "ui/service/service_kit.h"
@@ -38,6 +39,8 @@ Serial::Serial(QWidget *parent)
     serviceKit =
         new service::ServiceKit(*this, form->menu_Help->menuAction(), *port, deviceState, *recorder,
                                 [this](const QByteArray &frame) { sendFrame(frame); });
+    // The lamp look is in place before any pass.
+    operatorView = new OperatorView(*this, *form);
 
     languageFile(&preference::requestRead);
     tianslations(&language);
@@ -138,6 +141,7 @@ void Serial::tianslations(const QString *lang) {
     if (translator->load(preference::catalogueFor(*lang)))
         QCoreApplication::installTranslator(translator);
     form->retranslateUi(this);
+    operatorView->retranslate();
     languageFile(lang);
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 
+class OperatorView;
 class QSerialPort;
 class QTimer;
 namespace history {
@@ -136,6 +137,9 @@ private:
 
     // The service menu: settings profiles and the support bundle.
     service::ServiceKit *serviceKit = nullptr;
+
+    // The lamp shapes, the tray, the screen reader's texts and the keyboard's ways in.
+    OperatorView *operatorView = nullptr;
 
     // Tests reach the private members through this one friend.
     friend struct SerialProbe;

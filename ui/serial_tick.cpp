@@ -1,6 +1,7 @@
 #include "ui/serial.h"
 
 #include "history/recorder.h"
+#include "ui/operator_view.h"
 #include "ui_serial.h"
 
 #include "plant/plant_link.h"
@@ -37,6 +38,7 @@ void Serial::tim1ms_CallBack() {
 
     if (d.refreshNow) {
         uiRefresh(form);
+        operatorView->linkRefresh(deviceState, portOpen, port->portName());
         if (plantLink)
             plantLink->updateStatus(deviceState,
                                     {port->portName(), portOpen, recorder->figures().lastFrameAt},
@@ -53,10 +55,12 @@ void Serial::tim1ms_CallBack() {
 void Serial::uiRefresh(SerialForm *target) {
     switch (target->stackedWidget->currentIndex()) {
     case 0:
-        statusPagePass(*target, deviceState, statusShown);
+        statusPagePass(*target, deviceState, statusShown, operatorView->look());
+        if (target == form)
+            operatorView->statusPassDone();
         break;
     case 1:
-        settingsPagePass(*target, deviceState, settingsShown);
+        settingsPagePass(*target, deviceState, settingsShown, operatorView->look());
         break;
     default:
         break;
@@ -81,6 +85,8 @@ void Serial::reportLinkLost() {
     // is open neither the watchdog nor a lost device opens another one. The port is closed only
     // after the box is dismissed, and only the user opens it again.
     tick.linkLostReporting();
+    // The tray says it too, and a notification goes out while the window is away.
+    operatorView->linkLost(port->portName());
     QMessageBox::critical(this, tr("串口错误"), tr("请检查串口线缆和设置！"), QMessageBox::Ok,
                           QMessageBox::NoButton);
     recorder->portClosedAfterLoss();

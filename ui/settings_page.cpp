@@ -76,7 +76,7 @@ static_assert(sizeof flagRows / sizeof flagRows[0] == 23, "the settings value ha
 } // namespace
 
 void settingsPagePass(Ui::Serial &form, const protocol::DeviceState &state,
-                      SettingsPageCopies &shown) {
+                      SettingsPageCopies &shown, const looks::LampImages &look) {
     const SystemSettings &settings = state.settings;
 
     for (const FlagRow &row : flagRows) {
@@ -85,9 +85,7 @@ void settingsPagePass(Ui::Serial &form, const protocol::DeviceState &state,
             continue;
         shown.*row.copy = value;
         // setCheckState emits stateChanged but not clicked: no QBH warning from here.
-        (form.*row.indicator)
-            ->setPixmap(
-                QPixmap(value ? QStringLiteral(":/green.png") : QStringLiteral(":/gray.png")));
+        (form.*row.indicator)->setPixmap(value ? look.on : look.off);
         (form.*row.box)->setCheckState(value ? Qt::Checked : Qt::Unchecked);
     }
 
@@ -100,4 +98,23 @@ void settingsPagePass(Ui::Serial &form, const protocol::DeviceState &state,
     // Compared with the widget on every pass: mode 3 has no item and leaves no current item.
     if (form.comboBox_OPModeUsr->currentIndex() != settings.opModeUsr)
         form.comboBox_OPModeUsr->setCurrentIndex(settings.opModeUsr);
+}
+
+QList<QLabel *> settingsLamps(Ui::Serial &form) {
+    QList<QLabel *> lamps;
+    for (const FlagRow &row : flagRows)
+        lamps << form.*row.indicator;
+    return lamps;
+}
+
+void labelSettingsBoxes(Ui::Serial &form) {
+    // Each box shares its cell with its lamp and its caption; the caption, made the box's buddy,
+    // names the box for a screen reader (in the language shown) without changing the page.
+    for (const FlagRow &row : flagRows) {
+        QCheckBox *box = form.*row.box;
+        for (QLabel *label :
+             box->parentWidget()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
+            if (label != form.*row.indicator)
+                label->setBuddy(box);
+    }
 }

@@ -1,8 +1,13 @@
 #pragma once
 
 #include "protocol/device_state.h"
+#include "ui/lamp_look.h"
+
+#include <QList>
 
 #include <QtGlobal>
+
+class QLabel;
 
 namespace Ui {
 class Serial;
@@ -42,4 +47,10 @@ struct SettingsPageCopies {
 // One refresh of page_SysSet from the device state. Never emits clicked, so it never raises
 // the QBH masking warning.
 void settingsPagePass(Ui::Serial &form, const protocol::DeviceState &state,
-                      SettingsPageCopies &shown);
+                      SettingsPageCopies &shown,
+                      const looks::LampImages &look = looks::images(false));
+
+// The page's 23 lamps, in the order of the pass.
+QList<QLabel *> settingsLamps(Ui::Serial &form);
+// Makes each caption the buddy of its check box (the boxes have no text of their own).
+void labelSettingsBoxes(Ui::Serial &form);

@@ -2,44 +2,21 @@
 
 #include "ui_serial.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QString>
 
 namespace {
 
-// The four indicator images, loaded once. Building a QPixmap from a resource path costs a
-// file lookup even when Qt's pixmap cache spares the decode, and three lamps are written on
-// every pass. Released before the application object goes away.
-struct Images {
-    QPixmap red{QStringLiteral(":/red.png")};
-    QPixmap green{QStringLiteral(":/green.png")};
-    QPixmap orange{QStringLiteral(":/orange.png")};
-    QPixmap gray{QStringLiteral(":/gray.png")};
-};
-
-Images *loadedImages = nullptr;
-
-const Images &images() {
-    if (!loadedImages) {
-        loadedImages = new Images;
-        qAddPostRoutine([] {
-            delete loadedImages;
-            loadedImages = nullptr;
-        });
-    }
-    return *loadedImages;
-}
-
 // Rewrites the indicator only when its value differs from what it last showed: this spares
 // loading the image and repainting the label on the passes where nothing changed.
-void showChanged(QLabel *label, bool value, quint8 &copy, const QPixmap &setImage) {
+void showFlag(QLabel *label, bool value, quint8 &copy, const QPixmap &setImage,
+              const QPixmap &offImage) {
     const quint8 v = value ? 1 : 0;
     if (v == copy)
         return;
     copy = v;
-    label->setPixmap(v ? setImage : images().gray);
+    label->setPixmap(v ? setImage : offImage);
 }
 
 // The lamps written on every pass: handing a label the picture it already shows would still
@@ -67,12 +44,19 @@ template <typename Pick> bool anyDriverChannel(const protocol::DeviceState &stat
 
 } // namespace
 
-void statusPagePass(Ui::Serial &form, const protocol::DeviceState &state, StatusPageCopies &shown) {
-    const Images &img = images();
-    const QPixmap &redImage = img.red;
-    const QPixmap &greenImage = img.green;
-    const QPixmap &orangeImage = img.orange;
-    const QPixmap &grayImage = img.gray;
+void statusPagePass(Ui::Serial &form, const protocol::DeviceState &state, StatusPageCopies &shown,
+                    const looks::LampImages &look) {
+    // The plain look's images are loaded once: building a QPixmap from a resource path costs a
+    // file lookup even when Qt's pixmap cache spares the decode, and three lamps are written on
+    // every pass.
+    const QPixmap &redImage = look.alarm;
+    const QPixmap &greenImage = look.on;
+    const QPixmap &orangeImage = look.beam;
+    const QPixmap &grayImage = look.off;
+    const auto showChanged = [&grayImage](QLabel *label, bool value, quint8 &copy,
+                                          const QPixmap &setImage) {
+        showFlag(label, value, copy, setImage, grayImage);
+    };
 
     // system status
     showChanged(form.label_outEstop2, state.extEStop, shown.extEStop, redImage);
@@ -147,3 +131,34 @@ void statusPagePass(Ui::Serial &form, const protocol::DeviceState &state, Status
     showText(form.label_Duty, QString::number(static_cast<uint>(state.pwmDuty)));
     showText(form.label_Freq, QString::number(static_cast<quint32>(state.pwmFreq)));
 }
+
+using Form = Ui::Serial;
+
+const StatusLamp statusLamps[22] = {
+    // row 1
+    {&Form::label_RedOn, &Form::label_16, false},
+    {&Form::label_DCOn, &Form::label_32, false},
+    {&Form::label_LaserReady, &Form::label_42, false},
+    {&Form::label_BeamOn, &Form::label_52, false},
+    {&Form::label_driverTemp_fault, &Form::label_40, true},
+    // row 2
+    {&Form::label_Fault, &Form::label_19, true},
+    {&Form::label_PDFault, &Form::label_23, true},
+    {&Form::label_outEstop2, &Form::label_41, true},
+    {&Form::label_DoorInterLock, &Form::label_51, true},
+    {&Form::label_FaultChiller, &Form::label_61, true},
+    {&Form::label_TemperatureFault, &Form::label_71, true},
+    // row 3
+    {&Form::label_WaterInHiFault, &Form::label_21, true},
+    {&Form::label_WaterOutHiFault, &Form::label_44, true},
+    {&Form::label_driverOC_fault, &Form::label_30, true},
+    {&Form::label_QBH_FiberInterFault, &Form::label_64, true},
+    {&Form::label_FiberBreakFault, &Form::label_74, true},
+    // digital inputs and outputs
+    {&Form::label_PwmIn, &Form::label_239, false, &Form::groupBox_digital_IN},
+    {&Form::label_DcOnDin, &Form::label_220, false, &Form::groupBox_digital_IN},
+    {&Form::label_EStop2Din, &Form::label_234, false, &Form::groupBox_digital_IN},
+    {&Form::label_LaserOnDin, &Form::label_222, false, &Form::groupBox_digital_IN},
+    {&Form::label_DcOnDOut, &Form::label_235, false, &Form::groupBox_digital_out},
+    {&Form::label_FaultCnc, &Form::label_237, false, &Form::groupBox_digital_out},
+};

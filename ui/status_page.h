@@ -1,8 +1,12 @@
 #pragma once
 
 #include "protocol/device_state.h"
+#include "ui/lamp_look.h"
 
 #include <QtGlobal>
+
+class QGroupBox;
+class QLabel;
 
 namespace Ui {
 class Serial;
@@ -42,5 +46,18 @@ struct StatusPageCopies {
     quint8 qbhFault = 0;
 };
 
-// One refresh of page_master from the device state.
-void statusPagePass(Ui::Serial &form, const protocol::DeviceState &state, StatusPageCopies &shown);
+// One refresh of page_master from the device state, in the plain look or the shapes look.
+void statusPagePass(Ui::Serial &form, const protocol::DeviceState &state, StatusPageCopies &shown,
+                    const looks::LampImages &look = looks::images(false));
+
+// The lamps of page_master, each with its caption label and whether it tells an alarm (red
+// when set) or a state (green or orange when set), in the order of the page's rows.
+struct StatusLamp {
+    QLabel *Ui::Serial::*lamp;
+    QLabel *Ui::Serial::*caption;
+    bool alarm;
+    // The group box that tells the digital inputs from the outputs (their captions repeat
+    // the system status's); null for the system status.
+    QGroupBox *Ui::Serial::*group = nullptr;
+};
+extern const StatusLamp statusLamps[22];

@@ -4,6 +4,7 @@
 
 #include "bundle_reader.h"
 #include "support/answering_ccb.h"
+#include "support/table.h"
 #include "support/window_fixture.h"
 
 #include "history/recorder.h"
@@ -14,6 +15,7 @@
 #include "ui/service/service_kit.h"
 #include "ui/service/settings_link.h"
 
+#include <QLabel>
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QSignalSpy>
@@ -203,6 +205,90 @@ private slots:
                                                               "after: 0A 41 02 20 06 00 00")),
                  qPrintable(b.rows.last().detail));
         QVERIFY(b.rows.last().detail.contains(file));
+        QCOMPARE(b.rows.first().detail,
+                 QStringLiteral("file: %1; file value: 0A 41 02 20 06 00 00; "
+                                "before: 0A 41 02 20 06 00 00; after: 0A 41 "
+                                "02 20 06 00 00")
+                     .arg(file));
+    }
+
+    void saveAfterAWriteWaitsForAFreshReadBack() {
+        Bench b;
+        QVERIFY(b.open());
+        QVERIFY(b.readBackOnPage());
+        // The page's 设定: the CCB answers the write, and that answer is not a read-back.
+        b.win.form()->checkBox_RedOnBeam->setChecked(
+            !b.win.form()->checkBox_RedOnBeam->isChecked());
+        SerialProbe::ticks(b.win.w(), 1); // the tick gives 设定 back after the read-back
+        b.win.form()->pushButton_sysSet_set1->click();
+        QVERIFY(waitUntil([&] { return b.ccb.model.counters().settingsWrites == 1; }));
+        QVERIFY(waitUntil([&] { return !b.kit->saveAction()->isEnabled(); }));
+        QSignalSpy saved(b.kit, &service::ServiceKit::profileSaved);
+        b.kit->saveProfileTo(b.path("stale.ccbsettings"));
+        QVERIFY(!saved.first().at(1).toBool());
+        QCOMPARE(b.rows.last().value, QStringLiteral("not saved: no fresh read-back"));
+        // A read-back after the write gives the laser's present value.
+        QVERIFY(b.readBackOnPage());
+        QVERIFY(b.save(b.path("fresh.ccbsettings")));
+        QCOMPARE(service::loadProfile(b.path("fresh.ccbsettings")).profile.value.toHex(' '),
+                 b.ccb.model.settingsBytes().toHex(' '));
+    }
+
+    void theOverwriteQuestionIsAboutTheNameReallyWritten() {
+        Bench b;
+        QVERIFY(b.open() && b.readBackOnPage());
+        QFile existing(b.path("laser.ccbsettings"));
+        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("mine") == 4);
+        existing.close();
+        QSignalSpy saved(b.kit, &service::ServiceKit::profileSaved);
+        {
+            BoxCloser no(QMessageBox::Cancel);
+            b.kit->saveProfileAs(b.path("laser"));
+            QVERIFY(saved.wait(5000));
+            QVERIFY2(no.box().text.contains(b.path("laser.ccbsettings")),
+                     qPrintable(no.box().text));
+        }
+        QVERIFY(existing.open(QIODevice::ReadOnly) && existing.readAll() == "mine");
+        QCOMPARE(b.rows.last().value, QStringLiteral("not saved: overwrite declined"));
+        BoxCloser yes(QMessageBox::Yes);
+        b.kit->saveProfileAs(b.path("laser"));
+        QVERIFY(saved.wait(5000) && saved.last().at(1).toBool());
+        QVERIFY(service::loadProfile(b.path("laser.ccbsettings")).ok);
+    }
+
+    void aFailedVerificationShowsTheFileAgainstTheLaserAfterTheWrite() {
+        Bench b;
+        QVERIFY(b.open());
+        service::SettingsProfile profile = profileOf(deviceValue);
+        profile.productType = QStringLiteral("<b>FL</b>\u202E");
+        profile.value[0] = char(profile.value.at(0) ^ 0x02); // one more flag than the laser has
+        QFile file(b.path("other.ccbsettings"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(service::profileJson(profile)) > 0);
+        file.close();
+        ProfileDialog *d = b.openAndRead(ProfileDialog::Restore, file.fileName());
+        QVERIFY(d);
+        // Text from the file is shown as what it is.
+        QVERIFY2(d->noteText().contains(QStringLiteral("<b>FL</b><U+202E>")),
+                 qPrintable(d->noteText()));
+        QCOMPARE(d->findChild<QLabel *>(QStringLiteral("profileNote"))->textFormat(),
+                 Qt::PlainText);
+        // The CCB answers the write but keeps what it had.
+        b.ccb.silent = true;
+        BoxCloser yes(QMessageBox::Yes);
+        d->writeButton()->click();
+        QVERIFY(waitUntil([&] {
+            return std::any_of(b.ccb.received.begin(), b.ccb.received.end(),
+                               Bench::isSettingsWrite);
+        }));
+        b.ccb.silent = false;
+        b.ccb.send(frames::parameterReply(40, deviceValue));
+        protocol::SystemSettings changed = b.ccb.model.settings();
+        changed.pdLeakageLevel = 4050;
+        b.ccb.model.setSettings(changed);
+        QVERIFY(waitUntil([&] { return d->step() == Step::Differs; }, 5000));
+        QCOMPARE(d->table()->rowCount(), 2);
+        QCOMPARE(d->table()->item(1, 2)->text(), QStringLiteral("4050"));
+        QVERIFY(b.rows.last().value.startsWith(QStringLiteral("not verified: 2 fields differ")));
     }
 
     void everyBadFileChangesNothingAndSendsNothing_data() {
@@ -281,16 +367,21 @@ private slots:
         QCOMPARE(d->step(), Step::Compared);
         QCOMPARE(d->table()->rowCount(), 0);
         QVERIFY(!d->writeButton()->isEnabled());
+        QCOMPARE(b.rows.last().value, QStringLiteral("identical: nothing written"));
     }
 
     void nothingIsWrittenWhenTheReadBackIsNotAnsweredThePortClosesOrTheUserCancels_data() {
-        QTest::addColumn<QString>("what");
-        QTest::newRow("no answer") << "no answer";
-        QTest::newRow("port closed") << "port closed";
-        QTest::newRow("user cancels") << "user cancels";
+        fixture::columns<QString, QString>("what", "row");
+        QTest::newRow("no answer") << "no answer"
+                                   << "not read: 激光器没有回答";
+        QTest::newRow("port closed") << "port closed"
+                                     << "not written: the port closed";
+        QTest::newRow("user cancels") << "user cancels"
+                                      << "declined: nothing written";
     }
     void nothingIsWrittenWhenTheReadBackIsNotAnsweredThePortClosesOrTheUserCancels() {
         QFETCH(QString, what);
+        QFETCH(QString, row);
         Bench b;
         const QString file = b.savedProfile("laser.ccbsettings");
         QVERIFY(!file.isEmpty());
@@ -321,6 +412,9 @@ private slots:
         }
         if (what != QLatin1String("user cancels"))
             QVERIFY(!d->writeButton()->isEnabled());
+        // Every outcome is a row of the history.
+        QCOMPARE(b.rows.last().name + QLatin1Char(' ') + b.rows.last().value,
+                 QStringLiteral("profileRestored ") + row);
         d->writeButton()->click();
         b.ccb.silent = false;
         if (!SerialProbe::portOpen(b.win.w()))

@@ -62,7 +62,11 @@ private slots:
         QCOMPARE(bundle.test(), 0);
         QCOMPARE(bundle.names(),
                  QStringList({"about.txt", "capture/capture-20261207-080000-ttyUSB0.txt",
-                              "config/plant.ini"}));
+                              "config/plant.ini", "notes.txt"}));
+        // The password's line is left out and said; about.txt says there is no database.
+        QVERIFY(bundle.entry(QStringLiteral("notes.txt")).startsWith("config/plant.ini: 1 of"));
+        QVERIFY(bundle.entry(QStringLiteral("about.txt"))
+                    .contains("history: no history.sqlite, capture files only"));
         QCOMPARE(bundle.entriesContaining("Pw-7f3k!x"), QStringList());
         QVERIFY(bundle.entry(QStringLiteral("about.txt")).contains("made by: command line"));
     }

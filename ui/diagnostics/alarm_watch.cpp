@@ -16,6 +16,19 @@
 
 namespace diagnostics {
 
+namespace {
+
+// For a screen reader: a name that says what the widget is and a description of what it holds
+// now, set only when they change (each set is announced).
+void describe(QWidget *widget, const QString &name, const QString &description) {
+    if (widget->accessibleName() != name)
+        widget->setAccessibleName(name);
+    if (widget->accessibleDescription() != description)
+        widget->setAccessibleDescription(description);
+}
+
+} // namespace
+
 AlarmWatch::AlarmWatch(history::Recorder &recorder, const QString &databasePath, QObject *parent)
     : QObject(parent) {
     connect(&recorder, &history::Recorder::eventRecorded, this, &AlarmWatch::take);
@@ -90,6 +103,7 @@ void ActiveAlarmCount::refresh() {
     const int count = int(watch.alarms().size());
     setText(Texts::tr("当前报警: %1").arg(count));
     setVisible(count > 0);
+    describe(this, Texts::tr("当前报警数"), QString::number(count));
 }
 
 void ActiveAlarmCount::changeEvent(QEvent *event) {
@@ -112,9 +126,15 @@ ActiveAlarmStrip::ActiveAlarmStrip(const AlarmWatch &w, QWidget *parent, std::fu
 
 void ActiveAlarmStrip::refresh() {
     const std::vector<history::ActiveAlarm> &alarms = watch.alarms();
+    // The alarms without their running durations: what a screen reader says changes with them.
+    QStringList names;
+    for (auto it = alarms.rbegin(); it != alarms.rend(); ++it)
+        names << history::eventLabel(QStringLiteral("alarm"), it->name);
+    const QString none = watch.isLoaded() ? Texts::tr("当前无报警") : QString();
+    describe(this, Texts::tr("当前报警"), alarms.empty() ? none : names.join(Texts::tr("，")));
     if (alarms.empty()) {
         setStyleSheet(QString());
-        setText(watch.isLoaded() ? Texts::tr("当前无报警") : QString());
+        setText(none);
         return;
     }
     setStyleSheet(QStringLiteral("background: #fde0e0; color: #900000;"));

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -45,6 +46,14 @@ DiagnosticsWindow::DiagnosticsWindow(const QSerialPort &port, history::Recorder 
         if (isVisible())
             activate(index);
     });
+    // From the keyboard: Ctrl+1 to Ctrl+4 show a tab (Ctrl+Tab goes round them), Esc closes.
+    for (int i = 0; i < tabWidget->count(); ++i) {
+        auto *key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this);
+        connect(key, &QShortcut::activated, tabWidget,
+                [this, i] { tabWidget->setCurrentIndex(i); });
+    }
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
     retranslate();
 }
 

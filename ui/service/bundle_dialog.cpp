@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -65,7 +66,10 @@ BundleJob::BundleJob(BundleInput input, QWidget *parent)
       written(std::make_shared<BundleResult>()), dialog(new QProgressDialog(parent)) {
     dialog->setObjectName(QStringLiteral("bundleProgress"));
     dialog->setWindowTitle(Texts::tr("导出诊断包"));
-    dialog->setLabelText(Texts::tr("正在写入 %1 ...").arg(input.outputPath));
+    // The path as typed, shown as plain text.
+    auto *label = new QLabel(Texts::tr("正在写入 %1 ...").arg(input.outputPath));
+    label->setTextFormat(Qt::PlainText);
+    dialog->setLabel(label);
     dialog->setCancelButtonText(Texts::tr("取消"));
     dialog->setRange(0, 1000);
     dialog->setMinimumDuration(0);

@@ -52,9 +52,12 @@ private:
     void answered(const QByteArray &value);
     void failed(const QString &why);
     void showDifferences();
+    // The fields in which the file and `device` differ; their count.
+    int showTable(const protocol::SystemSettings &device);
     void confirmAndWrite();
     void setStatus(Step step, const QString &text);
-    void record(const QString &name, const QString &value, const QByteArray &after);
+    // The history's settings row of this compare or restore, one for every outcome.
+    void record(const QString &value, const QByteArray &after);
 
     Mode mode;
     SettingsProfile profile;
@@ -68,7 +71,8 @@ private:
     QPushButton *write;
     QPushButton *closeButton;
     Step now = Step::Reading;
-    QByteArray before; // the device's value before any write
+    QByteArray before;        // the device's value before any write
+    bool outcomeSaid = false; // since the table was shown
 };
 
 } // namespace service

@@ -5,6 +5,7 @@
 #include "service/settings_fields.h"
 #include "service/texts.h"
 #include "ui/service/bundle_dialog.h"
+#include "ui/service/plain_boxes.h"
 #include "ui/service/settings_link.h"
 
 #include <QAction>
@@ -61,9 +62,10 @@ ServiceKit::ServiceKit(QMainWindow &window, QAction *before, QSerialPort &p,
                        const protocol::DeviceState &s, history::Recorder &r,
                        std::function<void(const QByteArray &)> send)
     : QObject(&window), main(window), port(p), state(s), recorder(r),
-      link(new SettingsLink(p, s, std::move(send), this)), serviceMenu(new QMenu(window.menuBar())),
-      save(new QAction(serviceMenu)), compare(new QAction(serviceMenu)),
-      restore(new QAction(serviceMenu)), bundle(new QAction(serviceMenu)) {
+      link(new SettingsLink(p, s, r.journal(), std::move(send), this)),
+      serviceMenu(new QMenu(window.menuBar())), save(new QAction(serviceMenu)),
+      compare(new QAction(serviceMenu)), restore(new QAction(serviceMenu)),
+      bundle(new QAction(serviceMenu)) {
     setObjectName(QStringLiteral("serviceKit"));
     qRegisterMetaType<service::BundleResult>();
     serviceMenu->setObjectName(QStringLiteral("menu_Service"));
@@ -78,10 +80,12 @@ ServiceKit::ServiceKit(QMainWindow &window, QAction *before, QSerialPort &p,
     serviceMenu->addAction(bundle);
     window.menuBar()->insertMenu(before, serviceMenu);
 
-    // Saving needs a value the CCB has answered with since the port was opened.
+    // Saving needs the laser's present value: a read-back answered since the port was opened,
+    // with no settings write since (looked at again whenever the menu opens).
     save->setEnabled(false);
-    connect(link, &SettingsLink::readBackValueChanged, this,
-            [this] { save->setEnabled(!link->readBackValue().isEmpty()); });
+    const auto offerSave = [this] { save->setEnabled(!link->readBackValue().isEmpty()); };
+    connect(link, &SettingsLink::readBackValueChanged, this, offerSave);
+    connect(serviceMenu, &QMenu::aboutToShow, this, offerSave);
     connect(save, &QAction::triggered, this, [this] { chooseAndSave(); });
     connect(compare, &QAction::triggered, this, [this] { chooseAndOpen(ProfileDialog::Compare); });
     connect(restore, &QAction::triggered, this, [this] { chooseAndOpen(ProfileDialog::Restore); });
@@ -116,25 +120,53 @@ void ServiceKit::frameDispatched(const QByteArray &frame) {
 void ServiceKit::chooseAndSave() {
     const QString serial =
         state.serialNumber.isEmpty() ? QStringLiteral("ccb") : state.serialNumber;
-    QString path = QFileDialog::getSaveFileName(
+    // The overwrite question comes after the suffix is added, about the name really written.
+    const QString path = QFileDialog::getSaveFileName(
         &main, Texts::tr("保存设定到文件"),
         QDir::home().filePath(
             QStringLiteral("%1-%2.%3")
                 .arg(serial,
                      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")),
                      profileSuffix)),
-        Texts::tr("CCB 设定 (*.ccbsettings)"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QLatin1Char('.') + profileSuffix;
-    saveProfileTo(path);
+        Texts::tr("CCB 设定 (*.ccbsettings)"), nullptr, QFileDialog::DontConfirmOverwrite);
+    if (!path.isEmpty())
+        saveProfileAs(path);
+}
+
+QString ServiceKit::profileFileName(const QString &chosen) {
+    return chosen.endsWith(QLatin1Char('.') + profileSuffix, Qt::CaseInsensitive)
+               ? chosen
+               : chosen + QLatin1Char('.') + profileSuffix;
+}
+
+void ServiceKit::saveProfileAs(const QString &chosen) {
+    const QString path = profileFileName(chosen);
+    inBackground<bool>(
+        this, [path] { return QFileInfo::exists(path); },
+        [this, path](bool exists) {
+            if (exists && !plainQuestion(&main, Texts::tr("保存设定到文件"),
+                                         Texts::tr("%1 已存在。要替换它吗？").arg(path))) {
+                recordSave(path, QStringLiteral("not saved: overwrite declined"), QByteArray());
+                emit profileSaved(path, false, Texts::tr("未替换已有的文件"));
+                return;
+            }
+            saveProfileTo(path);
+        });
+}
+
+void ServiceKit::recordSave(const QString &path, const QString &value, const QByteArray &saved) {
+    const QString hex = saved.isEmpty() ? QStringLiteral("-") : valueHex(saved);
+    recorder.settingsProfile(
+        QStringLiteral("profileSaved"), value,
+        QStringLiteral("file: %1; file value: %2; before: %2; after: %2").arg(path, hex));
 }
 
 void ServiceKit::saveProfileTo(const QString &path) {
     SettingsProfile profile;
     profile.value = link->readBackValue();
     if (profile.value.isEmpty()) {
+        // The port closed, or a write went out, while the file was chosen.
+        recordSave(path, QStringLiteral("not saved: no fresh read-back"), QByteArray());
         emit profileSaved(path, false, Texts::tr("还没有读回的设定"));
         return;
     }
@@ -152,17 +184,15 @@ void ServiceKit::saveProfileTo(const QString &path) {
             return Outcome(ok, error);
         },
         [this, path, profile](const Outcome &outcome) {
-            const QString hex = valueHex(profile.value);
-            recorder.settingsProfile(
-                QStringLiteral("profileSaved"),
-                outcome.first ? QStringLiteral("saved")
-                              : QStringLiteral("failed: ") + outcome.second,
-                QStringLiteral("file: %1; before: %2; after: %2").arg(path, hex));
+            recordSave(path,
+                       outcome.first ? QStringLiteral("saved")
+                                     : QStringLiteral("failed: ") + outcome.second,
+                       profile.value);
             if (outcome.first)
                 main.statusBar()->showMessage(Texts::tr("设定已保存到 %1").arg(path), 10000);
             else
-                QMessageBox::warning(&main, Texts::tr("保存设定到文件"),
-                                     Texts::tr("无法写入 %1:\n%2").arg(path, outcome.second));
+                plainWarning(&main, Texts::tr("保存设定到文件"),
+                             Texts::tr("无法写入 %1:\n%2").arg(path, outcome.second));
             emit profileSaved(path, outcome.first, outcome.second);
         });
 }
@@ -193,18 +223,16 @@ void ServiceKit::profileLoaded(ProfileDialog::Mode mode, const QString &path,
     const QString title =
         mode == ProfileDialog::Compare ? Texts::tr("与文件比较") : Texts::tr("从文件写入");
     if (!load.ok) {
-        QMessageBox::warning(
+        plainWarning(
             &main, title,
             Texts::tr("无法使用此文件, 未读取也未写入任何设定。\n%1\n\n%2").arg(path, load.error));
         emit profileRefused(load.error);
         return;
     }
     if (!load.disagreements.isEmpty() &&
-        QMessageBox::question(
-            &main, title,
-            Texts::tr("文件中的解码字段与原始值不符, 以原始值为准:\n%1\n\n继续吗？")
-                .arg(load.disagreements.join(QLatin1Char('\n'))),
-            QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Yes) {
+        !plainQuestion(&main, title,
+                       Texts::tr("文件中的解码字段与原始值不符, 以原始值为准:\n%1\n\n继续吗？")
+                           .arg(load.disagreements.join(QLatin1Char('\n'))))) {
         emit profileRefused(load.disagreements.join(QLatin1Char('\n')));
         return;
     }
@@ -243,7 +271,7 @@ BundleInput ServiceKit::bundleInput(const QString &path, Period period) const {
     BundleInput input;
     input.outputPath = path;
     input.since = periodStart(period, now);
-    input.about = aboutText(facts);
+    input.about = facts;
     // A copy: the journal goes on filling while the worker writes.
     const history::Journal &journal = recorder.journal();
     std::vector<history::JournalEntry> entries;
@@ -276,8 +304,8 @@ void ServiceKit::bundleDone() {
         main.statusBar()->showMessage(Texts::tr("诊断包导出已取消"), 10000);
         break;
     case BundleResult::Failed:
-        QMessageBox::warning(&main, Texts::tr("导出诊断包"),
-                             Texts::tr("诊断包未能写入:\n%1").arg(result.error));
+        plainWarning(&main, Texts::tr("导出诊断包"),
+                     Texts::tr("诊断包未能写入:\n%1").arg(result.error));
         break;
     }
     emit bundleFinished(result);

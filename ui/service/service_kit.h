@@ -42,8 +42,12 @@ public:
     QAction *bundleAction() const { return bundle; }
     SettingsLink &settingsLink() const { return *link; }
 
-    // What the actions do once the file is chosen; tests call these directly.
+    // What the actions do once the file is chosen; tests call these directly. saveProfileAs
+    // adds the suffix to the chosen name and asks before it replaces a file of that name.
+    void saveProfileAs(const QString &chosen);
     void saveProfileTo(const QString &path);
+    // "name" -> "name.ccbsettings"; a name that ends so stays.
+    static QString profileFileName(const QString &chosen);
     void openProfile(ProfileDialog::Mode mode, const QString &path);
     BundleJob *exportBundle(const QString &path, Period period);
 
@@ -73,6 +77,8 @@ private:
     void chooseAndOpen(ProfileDialog::Mode mode);
     void chooseAndExport();
     void profileLoaded(ProfileDialog::Mode mode, const QString &path, const ProfileLoad &load);
+    // The history's profileSaved row, one for every outcome of a save.
+    void recordSave(const QString &path, const QString &value, const QByteArray &saved);
     void bundleDone();
 
     QMainWindow &main;

@@ -1,0 +1,109 @@
+#include "preference/view_preference.h"
+
+#include "preference/language_preference.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QSaveFile>
+
+namespace preference {
+
+namespace {
+
+const QByteArray notificationsKey = QByteArrayLiteral("notifications");
+const QByteArray lampShapesKey = QByteArrayLiteral("lamp_shapes");
+
+QByteArray onOff(bool on) {
+    return on ? QByteArrayLiteral("on") : QByteArrayLiteral("off");
+}
+
+} // namespace
+
+QString viewFilePath() {
+    return QStringLiteral("./config/view.gl");
+}
+
+ViewChoices parseViewChoices(const QByteArray &content) {
+    ViewChoices choices;
+    bool notificationsSeen = false;
+    bool shapesSeen = false;
+    const QByteArray text = content.startsWith("\xEF\xBB\xBF") ? content.mid(3) : content;
+    for (QByteArray line : text.split('\n')) {
+        if (notificationsSeen && shapesSeen)
+            break;
+        const int eq = line.indexOf('=');
+        if (eq < 0)
+            continue;
+        const QByteArray key = line.left(eq).simplified();
+        const QByteArray value = line.mid(eq + 1).simplified();
+        if (value != "on" && value != "off")
+            continue;
+        if (key == notificationsKey && !notificationsSeen) {
+            choices.notifications = value == "on";
+            notificationsSeen = true;
+        } else if (key == lampShapesKey && !shapesSeen) {
+            choices.lampShapes = value == "on";
+            shapesSeen = true;
+        }
+    }
+    return choices;
+}
+
+QByteArray viewFileContent(const ViewChoices &choices) {
+    return notificationsKey + " = " + onOff(choices.notifications) + '\n' + lampShapesKey + " = " +
+           onOff(choices.lampShapes) + '\n';
+}
+
+ViewChoices readViewChoices(QString *problem) {
+    if (problem)
+        problem->clear();
+    const QFileInfo info(viewFilePath());
+    if (!info.exists())
+        return ViewChoices();
+    // A folder, a device or a pipe in its place would block or read without end.
+    if (!info.isFile()) {
+        if (problem)
+            *problem = QStringLiteral("%1 is not a regular file").arg(viewFilePath());
+        return ViewChoices();
+    }
+    QFile file(viewFilePath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (problem)
+            *problem = QStringLiteral("%1: %2").arg(viewFilePath(), file.errorString());
+        return ViewChoices();
+    }
+    const QByteArray content = file.read(viewFileReadLimit);
+    if (problem && !file.atEnd())
+        *problem = QStringLiteral("%1 is longer than %2 bytes; only its start was read")
+                       .arg(viewFilePath())
+                       .arg(viewFileReadLimit);
+    return parseViewChoices(content);
+}
+
+bool writeViewChoices(const ViewChoices &choices, QString *error) {
+    if (!QFileInfo(configDirectory()).isDir() && !QDir().mkdir(configDirectory())) {
+        if (error)
+            *error = QStringLiteral("cannot create the folder %1").arg(configDirectory());
+        return false;
+    }
+    // Written beside and renamed over: a failed write keeps the choices saved before.
+    // Unbuffered, so that a failed write is seen by commit() and not lost in a final flush.
+    QSaveFile file(viewFilePath());
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const QByteArray content = viewFileContent(choices);
+    if (file.write(content) != content.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace preference

@@ -1,0 +1,38 @@
+#pragma once
+
+class QString;
+class QWidget;
+
+namespace Ui {
+class Serial;
+}
+
+// What a screen reader finds in the status page: each lamp and value has its caption as its
+// accessible name and what it shows as its accessible description (报警 / 正常 for an alarm lamp,
+// 开 / 关 for a state lamp, a value with its unit), in the language shown.
+namespace accessible {
+
+// Sets the accessible name or description only when it differs: each set is announced.
+void setName(QWidget *widget, const QString &name);
+void setDescription(QWidget *widget, const QString &description);
+
+// A caption as a name: "T3温度(C):" gives "T3温度(C)".
+QString captionName(const QString &caption);
+
+// The words of a lamp's state in the current language.
+QString alarmWord(bool alarm);
+QString onOffWord(bool on);
+
+class StatusPageTexts {
+public:
+    explicit StatusPageTexts(Ui::Serial &form) : form(form) {}
+    // Names and descriptions again, from the captions now shown (after a language change).
+    void retranslate();
+    // After a status page pass: the descriptions of the lamps and values that changed.
+    void refresh();
+
+private:
+    Ui::Serial &form;
+};
+
+} // namespace accessible
