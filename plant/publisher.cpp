@@ -307,8 +307,10 @@ void Publisher::enqueue(const QByteArray &topicLevel, const QByteArray &payload,
                         int expirySeconds) {
     if (stopped)
         return;
+    const qint64 now = steadyMs();
     buffer.push(Message{topicBase + '/' + topicLevel, payload, qos, false,
-                        expirySeconds > 0 ? steadyMs() + qint64(expirySeconds) * 1000 : 0});
+                        expirySeconds > 0 ? now + qint64(expirySeconds) * 1000 : 0},
+                now);
     pump();
     emitReport();
 }
