@@ -16,7 +16,6 @@ namespace plant {
 namespace {
 
 constexpr int maxInFlight = 100;
-constexpr int noticeRefreshMs = 60 * 60 * 1000;
 
 qint64 steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
