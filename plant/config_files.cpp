@@ -46,6 +46,14 @@ QString readClientFiles(Config &config) {
         return QString();
     };
 
+    // The TLS library opens it by name on every attempt, on a thread that cannot be told to stop:
+    // a pipe put in its place since the start would hold that thread, and the program's end.
+    if (!config.caFile.isEmpty()) {
+        const QString reason = plainFileProblem(config.caFile);
+        if (!reason.isEmpty())
+            return fail(QStringLiteral("ca_file"),
+                        Texts::tr("%1 无法读取: %2").arg(QStringLiteral("ca_file"), reason));
+    }
     if (!config.passwordFile.isEmpty()) {
         QByteArray line;
         const QString error =
