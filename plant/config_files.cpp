@@ -108,7 +108,8 @@ QString readClientFiles(Config &config) {
 
 ConfigResult loadConfig(const QString &path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A pipe in its place would hold the window before it ever shows.
+    if (!plainFileProblem(path).isEmpty() || !file.open(QIODevice::ReadOnly)) {
         ConfigResult result;
         result.error = Texts::tr("%1: 无法读取").arg(path);
         return result;

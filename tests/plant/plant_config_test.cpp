@@ -376,6 +376,10 @@ private slots:
         file.close();
         QCOMPARE(plant::loadConfig(path).error,
                  path + QStringLiteral(": too large for a settings file"));
+#ifdef Q_OS_UNIX
+        QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        QCOMPARE(plant::loadConfig(path).error, path + QStringLiteral(": cannot be read"));
+#endif
     }
 
     void theDefaultLaserIdIsOneTopicLevel() {
