@@ -175,6 +175,20 @@ private slots:
         QVERIFY2(!showsSecret(r.error), qPrintable(r.error));
     }
 
+    void aCaFileReplacedByAPipeSinceTheStartIsRefusedBeforeTheNextAttempt() {
+#ifdef Q_OS_UNIX
+        const QString ca = write(QStringLiteral("ca-now"), "not read here\n");
+        plant::ConfigResult r = load("[mqtt]\nurl = mqtts://h\nca_file = DIR/ca-now\n");
+        QCOMPARE(r.error, QString());
+        QVERIFY(QFile::remove(ca) && ::mkfifo(QFile::encodeName(ca).constData(), 0600) == 0);
+        QCOMPARE(plant::readClientFiles(r.config),
+                 certs->path(QStringLiteral("plant.ini")) +
+                     QStringLiteral(" line 3: ca_file cannot be read: not a regular file"));
+#else
+        QSKIP("pipes in the file system are Unix's");
+#endif
+    }
+
     void aCertificateOverPlainMqttOrAPasswordFileWithoutUserIsRefused() {
         QCOMPARE(plant::parseConfig("[mqtt]\nurl = mqtt://h\ncert_file = c\nkey_file = k\n",
                                     QStringLiteral("f"))
@@ -362,6 +376,10 @@ private slots:
         file.close();
         QCOMPARE(plant::loadConfig(path).error,
                  path + QStringLiteral(": too large for a settings file"));
+#ifdef Q_OS_UNIX
+        QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        QCOMPARE(plant::loadConfig(path).error, path + QStringLiteral(": cannot be read"));
+#endif
     }
 
     void theDefaultLaserIdIsOneTopicLevel() {
