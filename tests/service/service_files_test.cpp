@@ -309,6 +309,8 @@ private slots:
             << QByteArray("username = \"laser7\"") << QByteArray("username = laser7") << crlf;
         QTest::newRow("a direction override")
             << "laser_id = c7\xE2\x80\xAE" + password << out << crlf;
+        QTest::newRow("behind a NUL")
+            << "username = laser7" + QByteArray(1, '\0') + password << out << crlf;
     }
     void thePlantFileKeepsNoByteOfASecret() {
         QFETCH(QByteArray, line);
