@@ -355,15 +355,16 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     ZipWriter zip(input.outputPath);
     bool cancelled = false;
     QStringList notes; // what the bundle could not hold as it was
+    // `ok` only once the archive stands under its name: a cancel that comes later is too late.
     const auto finishWith = [&](bool ok) {
         result.entries = zip.names;
-        if (cancelled || progress.cancel.load()) {
+        if (ok) {
+            result.outcome = BundleResult::Written;
+        } else if (cancelled || progress.cancel.load()) {
             result.outcome = BundleResult::Cancelled;
-        } else if (!ok) {
+        } else {
             result.outcome = BundleResult::Failed;
             result.error = zip.error;
-        } else {
-            result.outcome = BundleResult::Written;
         }
         return result;
     };

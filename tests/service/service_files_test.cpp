@@ -472,6 +472,33 @@ private slots:
             QStringList({QStringLiteral("log"), QStringLiteral("pipe")}));
     }
 
+    // A cancel (or a signal) that comes as the archive gets its name is too late: the archive
+    // stands, and is said to stand.
+    void aCancelTooLateToStopTheArchiveSaysItWasWritten() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("log")));
+        touch(root.filePath(QStringLiteral("log/capture-20261207-080000-ttyUSB0.txt")), "x\n",
+              QDateTime::currentDateTimeUtc());
+        BundleInput input;
+        input.outputPath = root.filePath(QStringLiteral("bundle.zip"));
+        input.logDir = root.filePath(QStringLiteral("log"));
+        for (int i = 0; i < 20; ++i) {
+            QFile::remove(input.outputPath);
+            BundleProgress progress;
+            BundleResult result;
+            std::unique_ptr<QThread> worker(
+                QThread::create([&] { result = writeBundle(input, progress); }));
+            worker->start();
+            // Cancelled the moment the name stands, before the worker has returned.
+            while (!worker->isFinished() && !QFileInfo::exists(input.outputPath))
+                ;
+            progress.cancel = true;
+            QVERIFY(worker->wait(10000));
+            QCOMPARE(result.outcome == BundleResult::Written, QFile::exists(input.outputPath));
+        }
+    }
+
     // A bundle of nothing is no bundle; the window's frame journal is something.
     void aFolderWithoutHistoryIsNoBundleUnlessTheWindowHasFrames() {
         QTemporaryDir dir;
