@@ -137,11 +137,16 @@ private slots:
     // Ctrl+C, SIGTERM or a closed terminal in the middle of a large bundle: nothing is left
     // beside the target, and the command ends by that signal.
     void aSignalDuringALargeBundleLeavesNothingAndEndsByIt_data() {
-        fixture::column<int>("signal",
-                             {{"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}});
+        fixture::columns<int, int>("signal", "then");
+        QTest::newRow("SIGINT") << SIGINT << 0;
+        QTest::newRow("SIGTERM") << SIGTERM << 0;
+        QTest::newRow("SIGHUP") << SIGHUP << 0;
+        // A second signal while the first is being handled does not leave the scratch copy.
+        QTest::newRow("Ctrl+C, then the terminal closed") << SIGINT << SIGHUP;
     }
     void aSignalDuringALargeBundleLeavesNothingAndEndsByIt() {
         QFETCH(int, signal);
+        QFETCH(int, then);
         QDir root(large.path());
         const QString history = root.filePath(QStringLiteral("log/history.sqlite"));
         if (!QFile::exists(history)) {
@@ -164,9 +169,11 @@ private slots:
         QVERIFY(fixture::waitUntil(
             [&] { return !QDir(out.path()).isEmpty(QDir::Files | QDir::Hidden); }, 20000));
         ::kill(pid_t(p.processId()), signal);
+        if (then != 0)
+            ::kill(pid_t(p.processId()), then);
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::CrashExit);
-        QCOMPARE(p.exitCode(), signal);
+        QVERIFY(p.exitCode() == signal || p.exitCode() == then);
         QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
     }
