@@ -340,6 +340,10 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
         QFileInfo(config.filePath(QStringLiteral("language.gl"))).canonicalFilePath()};
     for (const QFileInfo &info : captures)
         inputs << info.canonicalFilePath();
+    // The history's own files beside it: replaced, they would lose what the writer has not
+    // yet moved into the database.
+    for (const char *suffix : {"-wal", "-shm", "-journal"})
+        inputs << QFileInfo(database.filePath() + QLatin1String(suffix)).canonicalFilePath();
     if (existing.exists() && inputs.contains(target)) {
         result.error = Texts::tr("%1 是诊断包要读取的文件; 请另选一个文件名")
                            .arg(QDir::toNativeSeparators(input.outputPath));

@@ -444,6 +444,8 @@ private slots:
         // Renamed into place, the archive would replace what stands there.
         QTest::newRow("a file it reads")
             << false << "log/capture-20261207-080000-ttyUSB0.txt" << int(BundleResult::Failed);
+        QTest::newRow("the history's write-ahead log")
+            << false << "log/history.sqlite-wal" << int(BundleResult::Failed);
         QTest::newRow("not a plain file") << false << "pipe" << int(BundleResult::Failed);
     }
     void aCancelledOrFailedExportLeavesNoFileBehind() {
@@ -453,8 +455,10 @@ private slots:
         QTemporaryDir dir;
         const QDir root(dir.path());
         QVERIFY(root.mkpath(QStringLiteral("log")));
-        touch(root.filePath(QStringLiteral("log/capture-20261207-080000-ttyUSB0.txt")),
-              QByteArray(3 << 20, 'x'), QDateTime::currentDateTimeUtc());
+        for (const char *name :
+             {"log/capture-20261207-080000-ttyUSB0.txt", "log/history.sqlite-wal"})
+            touch(root.filePath(QLatin1String(name)), QByteArray(3 << 20, 'x'),
+                  QDateTime::currentDateTimeUtc());
         QVERIFY(::mkfifo(QFile::encodeName(root.filePath(QStringLiteral("pipe"))).constData(),
                          0600) == 0);
         BundleInput input;
