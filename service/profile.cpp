@@ -13,6 +13,8 @@
 #include <QSet>
 #include <QVector>
 
+#include <limits>
+
 namespace service {
 
 namespace {
@@ -62,7 +64,9 @@ QString checkField(const QJsonValue &entry, const protocol::SystemSettings &raw,
         given = v.toBool() ? 1 : 0;
     } else {
         const double d = v.toDouble(-1);
-        if (!v.isDouble() || d != double(int(d)) || d < 0)
+        // The range before the cast: a number beyond int (1e300) has no int to compare with.
+        if (!v.isDouble() || !(d >= 0 && d <= double(std::numeric_limits<int>::max())) ||
+            d != double(int(d)))
             return Texts::tr("字段 \"%1\" 的值应为非负整数").arg(name);
         given = int(d);
     }

@@ -189,6 +189,7 @@ private slots:
         QTest::newRow("flag not a bool") << editField(0, "value", 1) << "true";
         QTest::newRow("level negative") << editField(23, "value", -50) << "非负整数";
         QTest::newRow("mode a fraction") << editField(24, "value", 1.5) << "非负整数";
+        QTest::newRow("level out of range") << editField(23, "value", 1e300) << "非负整数";
         QTest::newRow("a field missing") << editedJson([](O &o) {
             QJsonArray fields = o[QStringLiteral("fields")].toArray();
             fields.removeAt(3);
