@@ -112,6 +112,11 @@ CommandLine readCommandLine(Program program, int argc, char **argv) {
     bool version = false;
     bool sinceGiven = false;
     bool bundle = false;
+    // Bytes that are no text here (a Latin-1 name typed in a UTF-8 terminal) would become other
+    // characters: a bundle written under a name nobody typed.
+    for (int i = 1; i < argc; ++i)
+        if (QString::fromLocal8Bit(argv[i]).toLocal8Bit() != argv[i])
+            return wrong(CommandLine::NotText, QString(), i);
     for (int i = 1; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
         // The value of an option: inline after '=', or the next argument unless that is an
@@ -259,6 +264,9 @@ QString wrongText(Program program, const CommandLine &line) {
         break;
     case CommandLine::BadPeriod:
         why = CommandLineTexts::tr("--since 只接受 1h, 1d, 7d 或 all");
+        break;
+    case CommandLine::NotText:
+        why = CommandLineTexts::tr("参数 %1 不是本系统编码的文字").arg(line.position);
         break;
     case CommandLine::None:
         break;

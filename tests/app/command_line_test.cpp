@@ -75,6 +75,10 @@ private slots:
         row("given twice", host, {"--support-bundle=a.zip", "--support-bundle", "x.zip"}, 2,
             "given twice");
         row("a stray word", host, {"x.zip"}, 2, "argument 1 belongs to no option");
+        // Bytes no terminal of this system sends as text: never written under another name.
+        row("a name that is no text here", QStringLiteral("/bin/sh"),
+            {"-c", "exec \"$0\" --support-bundle \"$(printf '\\351.zip')\"", host}, 2,
+            "argument 2 is not text");
         row("a value is never said back", host, {"--password=Pw-7f3k!x"}, 2,
             "unknown option --password\n");
         row("nor a word that is no option name", host, {"-Pw-7f3k!x"}, 2,
