@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -242,6 +243,10 @@ ProfileLoad parseProfile(const QByteArray &text) {
 }
 
 ProfileLoad loadProfile(const QString &path) {
+    // A plain file only: opening a pipe waits, holding this thread, for something to write.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return refused(Texts::tr("%1 不是普通文件").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return refused(Texts::tr("无法打开 %1: %2").arg(path, file.errorString()));

@@ -228,6 +228,24 @@ private slots:
         QVERIFY2(load.error.contains(QStringLiteral("过大")), qPrintable(load.error));
     }
 
+    // A pipe chosen in the file dialog would hold the reading thread, and the program's end,
+    // until something writes to it.
+    void aPipeIsRefusedWithoutWaitingOnIt() {
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath(QStringLiteral("p.ccbsettings"));
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        ProfileLoad load;
+        std::unique_ptr<QThread> reader(QThread::create([&] { load = loadProfile(pipe); }));
+        reader->start();
+        const bool returned = reader->wait(5000);
+        QFile writer(pipe); // one that opens and closes the pipe lets the reader go
+        if (!returned)
+            QVERIFY(writer.open(QIODevice::WriteOnly));
+        writer.close();
+        QVERIFY(reader->wait(5000) && returned);
+        QVERIFY2(load.error.contains(QStringLiteral("不是普通文件")), qPrintable(load.error));
+    }
+
     void aHandEditedFieldThatDisagreesIsNamedAndTheRawValueWins() {
         // faultDisablePd is set in the raw value (byte 1, bit 6); the file says it is not.
         QByteArray text = profileJson(sampleProfile());
