@@ -3,6 +3,7 @@
 #include "preference/language_preference.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTranslator>
@@ -175,7 +176,8 @@ CommandLine readCommandLine(Program program, int argc, char **argv) {
 void useLanguagePreference(QTranslator &translator) {
     QFile file(preference::languageFilePath());
     QString language = preference::chinese;
-    if (file.open(QIODevice::ReadOnly)) {
+    // A plain file only, as the window reads it: opening a pipe would wait for a writer.
+    if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
         const QString given = preference::parseLanguage(QString::fromUtf8(file.read(4096)));
         if (!given.isEmpty())
             language = given;

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -120,6 +121,19 @@ private slots:
             QVERIFY2(err.contains(QDir::toNativeSeparators(work.path())), qPrintable(err));
         QVERIFY(!err.contains(QStringLiteral("Pw-7f3k!x")));
         QVERIFY(!QFile::exists(QDir(work.path()).filePath(QStringLiteral("x.zip"))));
+    }
+
+    // A pipe in the language file's place is no preference: opening it would wait for ever (a
+    // bundle's Ctrl+C included), where the window passes it by.
+    void aPipeForTheLanguageFileIsPassedBy() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("config")));
+        const QString pipe = dir.filePath(QStringLiteral("config/language.gl"));
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        QProcess p;
+        startWithoutDisplay(p, host, {QStringLiteral("--help")}, dir.path());
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
     }
 
     // The usage in the docs is the program's own --help, word for word.
