@@ -322,6 +322,8 @@ private slots:
             << "plant.ini line 4: laser_id must be non-empty, without /, + or #";
         QTest::newRow("not utf-8 after CR lines")
             << QByteArray("[mqtt]\r\r\xfe\n") << "plant.ini line 3: not UTF-8 text";
+        QTest::newRow("a NUL") << QByteArray("[mqtt]\nurl = mqtt://h\0x\n", 24)
+                               << "plant.ini line 2: not UTF-8 text";
     }
     void mistakesGiveOneLineNamingTheFileAndLine() {
         QFETCH(QByteArray, text);
