@@ -208,6 +208,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>诊断包未写入: %1</source>
         <translation>诊断包未写入: %1</translation>
     </message>
+    <message>
+        <source>参数 %1 不是本系统编码的文字</source>
+        <translation>参数 %1 不是本系统编码的文字</translation>
+    </message>
 </context>
 <context>
     <name>Diagnostics</name>
@@ -2125,6 +2129,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
         <translation>%1 是诊断包要读取的文件; 请另选一个文件名</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件</source>
+        <translation>%1 不是普通文件</translation>
     </message>
 </context>
 </TS>

@@ -213,6 +213,10 @@ error).</translation>
         <source>诊断包未写入: %1</source>
         <translation>support bundle not written: %1</translation>
     </message>
+    <message>
+        <source>参数 %1 不是本系统编码的文字</source>
+        <translation>argument %1 is not text in this system&apos;s encoding</translation>
+    </message>
 </context>
 <context>
     <name>Diagnostics</name>
@@ -2130,6 +2134,10 @@ Write it all the same?</translation>
     <message>
         <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
         <translation>%1 is a file the bundle reads; choose another name</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件</source>
+        <translation>%1 is not a plain file</translation>
     </message>
 </context>
 </TS>

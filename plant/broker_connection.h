@@ -89,6 +89,10 @@ QString passwordInClearNotice();
 // the password sent without TLS, files others can read, the certificate's dates.
 QStringList settingsNotices(const Config &config);
 
+// How often an owner says its notice again while nothing else changes: the certificate's
+// dates come nearer while a connection holds for weeks.
+constexpr int noticeRefreshMs = 60 * 60 * 1000;
+
 // The status line's word on the client certificate's dates, at `now`: its end within 30 days
 // or past, or its start still ahead; empty otherwise.
 QString certificateNotice(const ClientCertificate &certificate, const QDateTime &now);

@@ -50,6 +50,24 @@ QString readSmallFile(const QString &path, qint64 limit, QByteArray *bytes) {
     return QString();
 }
 
+QString plainFileProblem(const QString &path) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return qt_error_string(errno);
+    struct stat st;
+    const bool plain = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return plain ? QString() : Texts::tr("不是普通文件");
+#else
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return Texts::tr("不是普通文件");
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString() : file.errorString();
+#endif
+}
+
 QByteArray firstLine(const QByteArray &bytes) {
     int start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     int end = start;

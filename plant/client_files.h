@@ -13,6 +13,10 @@ namespace plant {
 // a device is refused without being opened for reading.
 QString readSmallFile(const QString &path, qint64 limit, QByteArray *bytes);
 
+// Empty when `path` is a plain file that can be opened for reading, or why not, found without
+// waiting on a pipe or a device.
+QString plainFileProblem(const QString &path);
+
 // The first line of a file a person wrote: without a leading byte-order mark and without its
 // line end, whichever an editor wrote ("\r\n", "\n", a lone "\r" or none).
 QByteArray firstLine(const QByteArray &bytes);

@@ -126,7 +126,8 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
         return result;
     };
 
-    const QString decoded = QString::fromUtf8(text);
+    // Every byte (Qt 5's fromUtf8 of a QByteArray stops at a NUL), so that a NUL is refused.
+    const QString decoded = QString::fromUtf8(text.constData(), text.size());
     if (const int bad = firstBadLine(decoded))
         return fail(bad, Texts::tr("不是 UTF-8 文本"));
 

@@ -46,6 +46,14 @@ QString readClientFiles(Config &config) {
         return QString();
     };
 
+    // The TLS library opens it by name on every attempt, on a thread that cannot be told to stop:
+    // a pipe put in its place since the start would hold that thread, and the program's end.
+    if (!config.caFile.isEmpty()) {
+        const QString reason = plainFileProblem(config.caFile);
+        if (!reason.isEmpty())
+            return fail(QStringLiteral("ca_file"),
+                        Texts::tr("%1 无法读取: %2").arg(QStringLiteral("ca_file"), reason));
+    }
     if (!config.passwordFile.isEmpty()) {
         QByteArray line;
         const QString error =
@@ -100,7 +108,8 @@ QString readClientFiles(Config &config) {
 
 ConfigResult loadConfig(const QString &path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A pipe in its place would hold the window before it ever shows.
+    if (!plainFileProblem(path).isEmpty() || !file.open(QIODevice::ReadOnly)) {
         ConfigResult result;
         result.error = Texts::tr("%1: 无法读取").arg(path);
         return result;

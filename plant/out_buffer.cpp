@@ -6,7 +6,8 @@ namespace plant {
 
 OutBuffer::OutBuffer(int capacity) : capacity(std::max(1, capacity)) {}
 
-void OutBuffer::push(Message message) {
+void OutBuffer::push(Message message, qint64 now) {
+    dropExpired(now);
     while (size() >= capacity) {
         // The oldest message is in flight when any is; it goes first.
         if (!inFlight.empty())

@@ -26,7 +26,9 @@ public:
     static constexpr int defaultCapacity = 10000;
     explicit OutBuffer(int capacity = defaultCapacity);
 
-    void push(Message message);
+    // Messages that expired by `now` (the steady clock, in ms) leave first, counted as expired:
+    // while the broker is away they must not take the room of those still worth sending.
+    void push(Message message, qint64 now = 0);
     bool hasWaiting() const { return !waiting.empty(); }
     // Moves the oldest waiting message into flight; the id confirms it later.
     std::pair<quint64, Message> takeNext();

@@ -16,7 +16,6 @@ namespace plant {
 namespace {
 
 constexpr int maxInFlight = 100;
-constexpr int noticeRefreshMs = 60 * 60 * 1000;
 
 qint64 steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -307,8 +306,10 @@ void Publisher::enqueue(const QByteArray &topicLevel, const QByteArray &payload,
                         int expirySeconds) {
     if (stopped)
         return;
+    const qint64 now = steadyMs();
     buffer.push(Message{topicBase + '/' + topicLevel, payload, qos, false,
-                        expirySeconds > 0 ? steadyMs() + qint64(expirySeconds) * 1000 : 0});
+                        expirySeconds > 0 ? now + qint64(expirySeconds) * 1000 : 0},
+                now);
     pump();
     emitReport();
 }

@@ -72,6 +72,10 @@ void Subscriber::start() {
     drainTimer = new QTimer(this);
     drainTimer->setSingleShot(true);
     connect(drainTimer, &QTimer::timeout, this, [this] { drain(); });
+    noticeTimer = new QTimer(this);
+    connect(noticeTimer, &QTimer::timeout, this,
+            [this] { setState(report.state, report.lastError); });
+    noticeTimer->start(noticeRefreshMs);
     listeners = std::make_unique<Listeners>(this);
     QString refused;
     client = makeClient(
@@ -295,6 +299,8 @@ void Subscriber::stop() {
         retryTimer->stop();
     if (drainTimer)
         drainTimer->stop();
+    if (noticeTimer)
+        noticeTimer->stop();
     if (!client)
         return;
     try {

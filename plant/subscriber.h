@@ -87,6 +87,8 @@ private:
     std::unique_ptr<Listeners> listeners;
     QTimer *retryTimer = nullptr;
     QTimer *drainTimer = nullptr;
+    // Says the certificate's dates again as days pass.
+    QTimer *noticeTimer = nullptr;
     int retryDelayMs = 0;
     std::atomic<quint64> generation{0};
     bool isConnected = false;

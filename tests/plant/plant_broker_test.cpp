@@ -2,6 +2,7 @@
 // the last will, a broker that goes away and comes back, and the failures an operator meets.
 #include "plant/fleet_link.h"
 #include "plant/plant_link.h"
+#include "plant/subscriber.h"
 #include "support/broker.h"
 #include "support/english.h"
 
@@ -397,6 +398,42 @@ private slots:
             QVERIFY(link.report().state != plant::LinkState::Connected);
         }
         QCOMPARE(messagesFrom(seen, "bay4"), 0);
+    }
+
+    // A fleet stays connected for weeks: the end of its certificate is said as it comes near.
+    void aConnectedFleetSaysItsCertificatesEndOnceItIsThirtyDaysAway() {
+        Certificates certs(QStringLiteral("IP:127.0.0.1"));
+        const QDateTime warnFrom = QDateTime::currentDateTimeUtc().addSecs(2);
+        certs.issue(QStringLiteral("fleet"), QStringLiteral("fleet"), Certificates::Plant, -1, 31,
+                    {QStringLiteral("-enddate"),
+                     warnFrom.addDays(30).toString(QStringLiteral("yyyyMMddHHmmss'Z'"))});
+        QVERIFY(certs.made);
+        Broker broker(certs, "user fleet\ntopic read laser/#\n");
+        QVERIFY(broker.start());
+        const QString name = certs.path(QStringLiteral("fleet"));
+        const plant::ConfigResult loaded = plant::loadConfig(writeIni(
+            dir, "[mqtt]\nurl = " + broker.tlsUrl().toUtf8() +
+                     "\nca_file = " + broker.caFile().toUtf8() + "\ncert_file = " + name.toUtf8() +
+                     ".pem\nkey_file = " + name.toUtf8() + ".key\n"));
+        QCOMPARE(loaded.error, QString());
+        plant::Subscriber fleet(loaded.config, QStringLiteral("fleet-watch"));
+        plant::Report report;
+        connect(&fleet, &plant::Subscriber::reportChanged, this,
+                [&](const plant::Report &r) { report = r; });
+        fleet.start();
+        QTRY_COMPARE_WITH_TIMEOUT(report.state, plant::LinkState::Connected, 10000);
+        QCOMPARE(report.notice, QString());
+        QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentDateTimeUtc() > warnFrom, 5000);
+        // Nothing else happens on the connection; the hourly look at the dates comes now.
+        const auto timers = fleet.findChildren<QTimer *>();
+        const auto hourly = std::find_if(timers.begin(), timers.end(), [](const QTimer *t) {
+            return t->interval() == plant::noticeRefreshMs && t->isActive();
+        });
+        QVERIFY(hourly != timers.end());
+        QMetaObject::invokeMethod(*hourly, "timeout");
+        QTRY_VERIFY2(report.notice.contains(QStringLiteral("the client certificate expires on")),
+                     qPrintable(report.notice));
+        QCOMPARE(report.state, plant::LinkState::Connected);
     }
 
     void aBrokerThatRefusesMqtt5GetsMqtt311AndTheLineSaysSo() {

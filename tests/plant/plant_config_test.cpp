@@ -175,6 +175,20 @@ private slots:
         QVERIFY2(!showsSecret(r.error), qPrintable(r.error));
     }
 
+    void aCaFileReplacedByAPipeSinceTheStartIsRefusedBeforeTheNextAttempt() {
+#ifdef Q_OS_UNIX
+        const QString ca = write(QStringLiteral("ca-now"), "not read here\n");
+        plant::ConfigResult r = load("[mqtt]\nurl = mqtts://h\nca_file = DIR/ca-now\n");
+        QCOMPARE(r.error, QString());
+        QVERIFY(QFile::remove(ca) && ::mkfifo(QFile::encodeName(ca).constData(), 0600) == 0);
+        QCOMPARE(plant::readClientFiles(r.config),
+                 certs->path(QStringLiteral("plant.ini")) +
+                     QStringLiteral(" line 3: ca_file cannot be read: not a regular file"));
+#else
+        QSKIP("pipes in the file system are Unix's");
+#endif
+    }
+
     void aCertificateOverPlainMqttOrAPasswordFileWithoutUserIsRefused() {
         QCOMPARE(plant::parseConfig("[mqtt]\nurl = mqtt://h\ncert_file = c\nkey_file = k\n",
                                     QStringLiteral("f"))
@@ -308,6 +322,8 @@ private slots:
             << "plant.ini line 4: laser_id must be non-empty, without /, + or #";
         QTest::newRow("not utf-8 after CR lines")
             << QByteArray("[mqtt]\r\r\xfe\n") << "plant.ini line 3: not UTF-8 text";
+        QTest::newRow("a NUL") << QByteArray("[mqtt]\nurl = mqtt://h\0x\n", 24)
+                               << "plant.ini line 2: not UTF-8 text";
     }
     void mistakesGiveOneLineNamingTheFileAndLine() {
         QFETCH(QByteArray, text);
@@ -362,6 +378,10 @@ private slots:
         file.close();
         QCOMPARE(plant::loadConfig(path).error,
                  path + QStringLiteral(": too large for a settings file"));
+#ifdef Q_OS_UNIX
+        QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        QCOMPARE(plant::loadConfig(path).error, path + QStringLiteral(": cannot be read"));
+#endif
     }
 
     void theDefaultLaserIdIsOneTopicLevel() {

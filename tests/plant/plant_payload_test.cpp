@@ -187,6 +187,19 @@ private slots:
         QCOMPARE(buffer.takeNext().second.payload, QByteArray("3"));
     }
 
+    void samplesThatExpiredWhileTheBrokerWasAwayMakeRoomBeforeAnEventIsDropped() {
+        plant::OutBuffer buffer(2);
+        plant::Message sample = message(1);
+        sample.expiresAt = 5000;
+        buffer.push(sample, 1000);
+        buffer.push(message(2), 2000);
+        buffer.push(message(3), 5000);
+        QCOMPARE(buffer.dropped(), quint64(0));
+        QCOMPARE(buffer.expired(), quint64(1));
+        QCOMPARE(buffer.takeNext().second.payload, QByteArray("2"));
+        QCOMPARE(buffer.takeNext().second.payload, QByteArray("3"));
+    }
+
     void theCertificatesEndIsSaidFromThirtyDaysBefore_data() {
         fixture::columns<int, int, QString>("fromDays", "toDays", "said");
         QTest::newRow("31 days left") << -1 << 31 << QString();
