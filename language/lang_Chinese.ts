@@ -783,10 +783,6 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>正常</translation>
     </message>
     <message>
-        <source>每台激光器保留最新 %1 条事件：%2 条较早的已删去</source>
-        <translation>每台激光器保留最新 %1 条事件：%2 条较早的已删去</translation>
-    </message>
-    <message>
         <source>清除</source>
         <translation>清除</translation>
     </message>
@@ -885,6 +881,62 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>，</source>
         <translation>，</translation>
+    </message>
+    <message>
+        <source>激光器已移除 %1</source>
+        <translation>激光器已移除 %1</translation>
+    </message>
+    <message>
+        <source>无效</source>
+        <translation>无效</translation>
+    </message>
+    <message>
+        <source>激光器已达上限 %1 台：%2 台离线最久的已移除</source>
+        <translation>激光器已达上限 %1 台：%2 台离线最久的已移除</translation>
+    </message>
+    <message>
+        <source>离线超过 %1 天：%2 台激光器已移除</source>
+        <translation>离线超过 %1 天：%2 台激光器已移除</translation>
+    </message>
+    <message>
+        <source>每条状态至多显示 %1 个未知报警：%2 个未显示</source>
+        <translation>每条状态至多显示 %1 个未知报警：%2 个未显示</translation>
+    </message>
+    <message>
+        <source>内存上限 %1 MiB：%2 条状态内容未保留</source>
+        <translation>内存上限 %1 MiB：%2 条状态内容未保留</translation>
+    </message>
+    <message>
+        <source>每台激光器保留最新 %1 条事件（至多 %2 KiB）：%3 条较早的已删去</source>
+        <translation>每台激光器保留最新 %1 条事件（至多 %2 KiB）：%3 条较早的已删去</translation>
+    </message>
+    <message>
+        <source>另有 %1 项未显示</source>
+        <translation>另有 %1 项未显示</translation>
+    </message>
+    <message>
+        <source>状态内容未保留（已达内存上限）</source>
+        <translation>状态内容未保留（已达内存上限）</translation>
+    </message>
+    <message>
+        <source>主机时钟比本机快 %1</source>
+        <translation>主机时钟比本机快 %1</translation>
+    </message>
+    <message>
+        <source>主机时钟比本机慢 %1</source>
+        <translation>主机时钟比本机慢 %1</translation>
+    </message>
+    <message>
+        <source>报警（离线，时间不明）</source>
+        <translation>报警（离线，时间不明）</translation>
+    </message>
+    <message>
+        <source>离线（时间不明）</source>
+        <translation>离线（时间不明）</translation>
+    </message>
+    <message>
+        <source>另有 %1 个未知报警</source>
+        <translation>另有 %1 个未知报警</translation>
     </message>
 </context>
 <context>

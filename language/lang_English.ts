@@ -788,10 +788,6 @@ error).</translation>
         <translation>Normal</translation>
     </message>
     <message>
-        <source>每台激光器保留最新 %1 条事件：%2 条较早的已删去</source>
-        <translation>The newest %1 events are kept per laser: %2 older ones removed</translation>
-    </message>
-    <message>
         <source>清除</source>
         <translation>Cleared</translation>
     </message>
@@ -890,6 +886,62 @@ error).</translation>
     <message>
         <source>，</source>
         <translation>, </translation>
+    </message>
+    <message>
+        <source>激光器已移除 %1</source>
+        <translation>Laser removed %1</translation>
+    </message>
+    <message>
+        <source>无效</source>
+        <translation>Invalid</translation>
+    </message>
+    <message>
+        <source>激光器已达上限 %1 台：%2 台离线最久的已移除</source>
+        <translation>Laser limit of %1 reached: %2 offline the longest removed</translation>
+    </message>
+    <message>
+        <source>离线超过 %1 天：%2 台激光器已移除</source>
+        <translation>Offline over %1 days: %2 lasers removed</translation>
+    </message>
+    <message>
+        <source>每条状态至多显示 %1 个未知报警：%2 个未显示</source>
+        <translation>At most %1 unknown alarms shown per status: %2 not shown</translation>
+    </message>
+    <message>
+        <source>内存上限 %1 MiB：%2 条状态内容未保留</source>
+        <translation>Memory limit of %1 MiB: %2 statuses kept without their content</translation>
+    </message>
+    <message>
+        <source>每台激光器保留最新 %1 条事件（至多 %2 KiB）：%3 条较早的已删去</source>
+        <translation>The newest %1 events (at most %2 KiB) are kept per laser: %3 older ones removed</translation>
+    </message>
+    <message>
+        <source>另有 %1 项未显示</source>
+        <translation>%1 more lines not shown</translation>
+    </message>
+    <message>
+        <source>状态内容未保留（已达内存上限）</source>
+        <translation>Status content not kept (memory limit reached)</translation>
+    </message>
+    <message>
+        <source>主机时钟比本机快 %1</source>
+        <translation>Host clock %1 ahead</translation>
+    </message>
+    <message>
+        <source>主机时钟比本机慢 %1</source>
+        <translation>Host clock %1 behind</translation>
+    </message>
+    <message>
+        <source>报警（离线，时间不明）</source>
+        <translation>Alarm (offline, time unknown)</translation>
+    </message>
+    <message>
+        <source>离线（时间不明）</source>
+        <translation>Offline (time unknown)</translation>
+    </message>
+    <message>
+        <source>另有 %1 个未知报警</source>
+        <translation>%1 more unknown alarms</translation>
     </message>
 </context>
 <context>
