@@ -71,7 +71,8 @@ public:
             QFile aclFile(dir.filePath(QStringLiteral("acl")));
             aclFile.open(QIODevice::WriteOnly);
             aclFile.write(acl);
-            conf += "acl_file " + aclFile.fileName().toUtf8() + "\n";
+            // The documented deployment's queue: every laser's retained topics at a subscribe.
+            conf += "acl_file " + aclFile.fileName().toUtf8() + "\nmax_queued_messages 10000\n";
         }
         if (!tlsAltName.isEmpty())
             own = std::make_unique<Certificates>(tlsAltName);
