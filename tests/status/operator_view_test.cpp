@@ -48,7 +48,12 @@ private slots:
         stateOf(*w).doorInterlock = true;
         stateOf(*w).moduleStatus[0].beamOn = true;
         stateOf(*w).tempWaterIn = -5;
+        stateOf(*w).serialNumber = QString::fromLatin1("SN\r\x1b\x85\xad"
+                                                       "42");
         nextPass(*w);
+        QCOMPARE(f.label_SerialNumber->accessibleDescription(),
+                 QString::fromUtf8("SN\ufffd\ufffd\ufffd\ufffd"
+                                   "42"));
         QCOMPARE(f.label_DoorInterLock->accessibleDescription(), QString::fromUtf8("报警"));
         QCOMPARE(f.label_BeamOn->accessibleDescription(), QString::fromUtf8("开"));
         QCOMPARE(f.label_DCOn->accessibleDescription(), QString::fromUtf8("关"));
