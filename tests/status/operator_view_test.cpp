@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
@@ -150,6 +151,14 @@ private slots:
         QTest::keyClick(d->window(), Qt::Key_4, Qt::ControlModifier);
         QCOMPARE(d->window()->tabs()->currentIndex(),
                  int(diagnostics::DiagnosticsWindow::LinkIndex));
+        // Esc with a list open closes the list, not the window.
+        QTest::keyClick(d->window(), Qt::Key_2, Qt::ControlModifier);
+        QComboBox *list = d->window()->tabs()->currentWidget()->findChild<QComboBox *>();
+        list->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget()->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(d->window()->isVisible());
         QTest::keyClick(d->window(), Qt::Key_Escape);
         QVERIFY(!d->window()->isVisible());
     }
