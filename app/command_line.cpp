@@ -3,6 +3,7 @@
 #include "preference/language_preference.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTranslator>
@@ -112,6 +113,11 @@ CommandLine readCommandLine(Program program, int argc, char **argv) {
     bool version = false;
     bool sinceGiven = false;
     bool bundle = false;
+    // Bytes that are no text here (a Latin-1 name typed in a UTF-8 terminal) would become other
+    // characters: a bundle written under a name nobody typed.
+    for (int i = 1; i < argc; ++i)
+        if (QString::fromLocal8Bit(argv[i]).toLocal8Bit() != argv[i])
+            return wrong(CommandLine::NotText, QString(), i);
     for (int i = 1; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
         // The value of an option: inline after '=', or the next argument unless that is an
@@ -170,7 +176,8 @@ CommandLine readCommandLine(Program program, int argc, char **argv) {
 void useLanguagePreference(QTranslator &translator) {
     QFile file(preference::languageFilePath());
     QString language = preference::chinese;
-    if (file.open(QIODevice::ReadOnly)) {
+    // A plain file only, as the window reads it: opening a pipe would wait for a writer.
+    if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
         const QString given = preference::parseLanguage(QString::fromUtf8(file.read(4096)));
         if (!given.isEmpty())
             language = given;
@@ -259,6 +266,9 @@ QString wrongText(Program program, const CommandLine &line) {
         break;
     case CommandLine::BadPeriod:
         why = CommandLineTexts::tr("--since 只接受 1h, 1d, 7d 或 all");
+        break;
+    case CommandLine::NotText:
+        why = CommandLineTexts::tr("参数 %1 不是本系统编码的文字").arg(line.position);
         break;
     case CommandLine::None:
         break;

@@ -21,7 +21,8 @@ struct CommandLine {
         Repeated,
         StrayArgument,
         SinceAlone,
-        BadPeriod
+        BadPeriod,
+        NotText
     };
     Action action = Window;
     QString file; // SupportBundle: as typed

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QString>
 #include <QThread>
 #include <QTranslator>
@@ -106,11 +107,16 @@ int runSupportBundleCommand(const CommandLine &line, int argc, char **argv) {
     std::unique_ptr<QThread> worker(
         QThread::create([&input, &progress, &result] { result = writeBundle(input, progress); }));
     worker->start();
+    QElapsedTimer stopping; // since the first signal
     while (!worker->wait(100)) {
-        if (times > 1)
-            StopSignals::endBySignal(); // asked twice: no more waiting for the clean-up
-        if (caught != 0)
+        if (caught != 0 && !stopping.isValid()) {
             progress.cancel = true;
+            stopping.start();
+        }
+        // Asked again: the clean-up (well within a second) is still waited for, so a second
+        // Ctrl+C leaves nothing behind; only one that hangs is given up.
+        if (times > 1 && stopping.hasExpired(3000))
+            StopSignals::endBySignal();
     }
     if (result.outcome == service::BundleResult::Written) {
         // Complete before the signal was seen: it stands, and is said.

@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QFont>
 
+#include <numeric>
+#include <vector>
+
 namespace fleet {
 
 AlarmList::AlarmList(Fleet &fleet, QObject *parent) : QAbstractTableModel(parent), fleet(fleet) {}
@@ -17,21 +20,54 @@ AlarmList::AlarmList(Fleet &fleet, QObject *parent) : QAbstractTableModel(parent
 Fleet::ListChange AlarmList::refresh(qint64 time) {
     now = time;
     const Fleet::ListChange change = fleet.takeListChange();
-    const int dropped = std::min(change.dropped, shown);
-    if (dropped > 0) {
-        beginRemoveRows(QModelIndex(), shown - dropped, shown - 1);
-        shown -= dropped;
-        endRemoveRows();
-    }
-    if (change.added > 0) {
-        beginInsertRows(QModelIndex(), 0, change.added - 1);
-        shown += change.added;
-        endInsertRows();
-    }
-    if (shown != static_cast<int>(fleet.alarmList().size())) {
+    const int size = static_cast<int>(fleet.alarmList().size());
+    if (change.reset) {
         beginResetModel();
-        shown = static_cast<int>(fleet.alarmList().size());
+        shown = size;
         endResetModel();
+    } else {
+        // The list's steps in their order, played on the rows the model shows, then told to the
+        // views at once: the lines that went, a run at a time from the bottom, and the new
+        // lines on top in one block. A selected line stays on its line.
+        std::vector<int> rows(static_cast<size_t>(shown));
+        std::iota(rows.begin(), rows.end(), 0);
+        for (const int row : change.removedRows) {
+            if (row < 0)
+                rows.insert(rows.begin(), -1);
+            else if (static_cast<size_t>(row) < rows.size())
+                rows.erase(rows.begin() + row);
+        }
+        std::vector<bool> kept(static_cast<size_t>(shown), false);
+        int added = 0;
+        for (const int origin : rows) {
+            if (origin < 0)
+                ++added;
+            else
+                kept[static_cast<size_t>(origin)] = true;
+        }
+        for (int last = shown - 1; last >= 0;) {
+            if (kept[static_cast<size_t>(last)]) {
+                --last;
+                continue;
+            }
+            int first = last;
+            while (first > 0 && !kept[static_cast<size_t>(first - 1)])
+                --first;
+            beginRemoveRows(QModelIndex(), first, last);
+            shown -= last - first + 1;
+            endRemoveRows();
+            last = first - 1;
+        }
+        if (added > 0) {
+            beginInsertRows(QModelIndex(), 0, added - 1);
+            shown += added;
+            endInsertRows();
+        }
+        if (shown != size) {
+            beginResetModel();
+            shown = size;
+            endResetModel();
+        }
     }
     if (shown > 0)
         emit dataChanged(index(0, 0), index(shown - 1, ColumnCount - 1));
@@ -90,8 +126,12 @@ QVariant AlarmList::data(const QModelIndex &index, int role) const {
     case Acknowledged:
         return e.acknowledged ? Texts::tr("已确认") : Texts::tr("未确认");
     case Cleared:
-        return e.clearedAt == 0 ? Texts::tr("仍在报警")
-                                : Texts::tr("已清除 %1").arg(clockText(e.clearedAt, now));
+        if (e.clearedAt == 0)
+            return Texts::tr("仍在报警");
+        // The laser left the table (its retained topics deleted, or offline too long).
+        if (e.laserGone)
+            return Texts::tr("激光器已移除 %1").arg(clockText(e.clearedAt, now));
+        return Texts::tr("已清除 %1").arg(clockText(e.clearedAt, now));
     default:
         return QVariant();
     }

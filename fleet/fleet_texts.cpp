@@ -35,8 +35,12 @@ QString ageText(qint64 ms) {
 }
 
 QString numberText(double value) {
+    if (std::isinf(value))
+        return Texts::tr("无效");
     if (!std::isfinite(value))
         return QStringLiteral("—");
+    if (value == 0)
+        return QStringLiteral("0"); // -0 too
     return QString::number(value, 'g', 6);
 }
 

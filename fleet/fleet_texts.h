@@ -13,7 +13,7 @@ QString serialCaption(const char *source);
 QString clockText(qint64 msSince1970, qint64 now);
 // "5 s", "3 min", "2 h", "4 d".
 QString ageText(qint64 ms);
-// A temperature as received; "—" for none.
+// A temperature as received; "—" for none, 无效 (invalid) for infinity (a number beyond sense).
 QString numberText(double value);
 QString onOffText(bool on);
 

@@ -32,14 +32,22 @@
 #include <QTableView>
 #include <QTimer>
 #include <QTranslator>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace fleet {
 
 namespace {
 
-// Tray notifications come at most this often; what comes between is summed up in the next.
+// Tray notifications come at most this often; what comes between is summed up in the next,
+// which comes when the time has passed.
 constexpr qint64 notificationGapMs = 5000;
+// The window's share of the GUI thread per turn for applying messages; the table's refresh
+// after them comes on top (a few ms with 4,000 lasers).
+constexpr qint64 sliceMs = 15;
+// How often offline lasers are counted on towards being forgotten.
+constexpr int sweepIntervalMs = 60 * 1000;
+constexpr qint64 detailsIntervalMs = 500;
 
 QTableView *makeView(QAbstractItemModel *model, const char *name, QWidget *parent) {
     auto *view = new QTableView(parent);
@@ -157,7 +165,11 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
     });
     connect(laserView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                selectedId = current.data(LaserTable::LaserIdRole).toString();
+                const QString id = current.data(LaserTable::LaserIdRole).toString();
+                // The same laser found again after the table was read anew: nothing to build.
+                if (id == selectedId || (id.isEmpty() && !current.isValid()))
+                    return;
+                selectedId = id;
                 showSelected();
             });
     connect(acknowledgeButton, &QPushButton::clicked, this, [this] {
@@ -174,8 +186,24 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
 
     secondTimer = new QTimer(this);
     secondTimer->setInterval(1000);
-    connect(secondTimer, &QTimer::timeout, this, [this] { refresh(); });
+    connect(secondTimer, &QTimer::timeout, this, [this] {
+        refresh();
+        if (detailsDue)
+            showSelected();
+    });
     secondTimer->start();
+    // Offline time is counted by this timer, not by the wall clock, which may jump.
+    sweepTimer = new QTimer(this);
+    sweepTimer->setInterval(sweepIntervalMs);
+    connect(sweepTimer, &QTimer::timeout, this, [this] {
+        fleet.sweep(now(), sinceSweep.restart());
+        refresh();
+    });
+    sinceSweep.start();
+    sweepTimer->start();
+    notificationTimer = new QTimer(this);
+    notificationTimer->setSingleShot(true);
+    connect(notificationTimer, &QTimer::timeout, this, [this] { sendNotification(); });
 
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         tray = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning), this);
@@ -203,26 +231,69 @@ qint64 FleetWindow::now() const {
 }
 
 void FleetWindow::take(const plant::FleetBatch &batch) {
-    fleet.apply(batch, now());
-    refresh();
-    for (const plant::FleetMessage &m : batch.messages)
-        if (m.laserId == selectedId) {
-            showSelected();
-            break;
+    fleet.count(batch);
+    pending.push_back(batch);
+    if (!continuing)
+        applyPending();
+}
+
+void FleetWindow::applyPending() {
+    continuing = false;
+    QElapsedTimer spent;
+    spent.start();
+    const qint64 t = now();
+    bool selectedChanged = false;
+    std::vector<plant::FleetBatch> done;
+    while (!pending.empty() && spent.elapsed() < sliceMs) {
+        const plant::FleetBatch &batch = pending.front();
+        const int size = batch.messages.size();
+        for (int n = 0; pendingAt < size && (n % 32 != 0 || spent.elapsed() < sliceMs); ++n) {
+            const plant::FleetMessage &m = batch.messages.at(pendingAt++);
+            fleet.apply(m, t);
+            selectedChanged = selectedChanged || m.laserId == selectedId;
         }
-    if (link)
-        link->batchTaken();
-    emit batchShown(batch);
+        if (pendingAt < size)
+            break;
+        done.push_back(pending.front());
+        pending.pop_front();
+        pendingAt = 0;
+    }
+    refresh();
+    if (selectedChanged)
+        detailsDue = true;
+    if (detailsDue && (!sinceDetails.isValid() || sinceDetails.elapsed() >= detailsIntervalMs))
+        showSelected();
+    for (const plant::FleetBatch &batch : done) {
+        if (link)
+            link->batchTaken();
+        emit batchShown(batch);
+    }
+    if (!pending.empty()) {
+        // The rest after whatever else waits: a paint, a click, the end of the program.
+        continuing = true;
+        QTimer::singleShot(0, this, [this] { applyPending(); });
+    }
 }
 
 void FleetWindow::refresh() {
     const qint64 t = now();
+    fleet.advanceTo(t);
     table->refresh(t);
     const Fleet::ListChange change = alarms->refresh(t);
     if (change.added > 0)
         notify(change.added);
-    // The row stays selected on its laser; keep it in sight when it moves.
-    const QModelIndex current = laserView->selectionModel()->currentIndex();
+    // The row stays selected on its laser; keep it in sight when it moves, and find it again
+    // when the table was read anew.
+    QModelIndex current = laserView->selectionModel()->currentIndex();
+    if (!selectedId.isEmpty() && current.data(LaserTable::LaserIdRole).toString() != selectedId) {
+        const int row = table->rowOf(selectedId);
+        if (row >= 0) {
+            laserView->selectionModel()->setCurrentIndex(table->index(row, 0),
+                                                         QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows);
+            current = laserView->selectionModel()->currentIndex();
+        }
+    }
     if (current.isValid() && change.added > 0)
         laserView->scrollTo(current);
 
@@ -239,6 +310,14 @@ void FleetWindow::refresh() {
                        .arg(inAlarm)
                        .arg(offline));
     alarmTitle->setText(Texts::tr("报警列表（%1 条未确认）").arg(fleet.unacknowledged()));
+    // The selected laser's state word follows its row.
+    const int index = fleet.indexOf(selectedId);
+    const Laser *laser = index < 0 ? nullptr : &fleet.lasers()[static_cast<size_t>(index)];
+    detailPane->setTitle(laser, laser ? table->stateText(*laser) : QString());
+    // The selected laser left the table: what the details still show of it goes.
+    if (!laser && (detailPane->statusTree()->topLevelItemCount() > 0 ||
+                   detailPane->eventTree()->topLevelItemCount() > 0))
+        detailsDue = true;
     updateKeptLine();
 }
 
@@ -246,10 +325,21 @@ void FleetWindow::notify(int added) {
     if (!tray)
         return;
     notificationsHeld += added;
-    const qint64 t = now();
-    if (t - lastNotification < notificationGapMs)
+    const qint64 wait =
+        sinceNotification.isValid() ? notificationGapMs - sinceNotification.elapsed() : 0;
+    if (wait > 0) {
+        // Sent when the gap has passed, not held until the next alarm.
+        if (!notificationTimer->isActive())
+            notificationTimer->start(static_cast<int>(wait));
         return;
-    lastNotification = t;
+    }
+    sendNotification();
+}
+
+void FleetWindow::sendNotification() {
+    if (!tray || notificationsHeld <= 0)
+        return;
+    sinceNotification.start();
     QString text;
     if (notificationsHeld == 1 && !fleet.alarmList().empty()) {
         const AlarmEntry &e = fleet.alarmList().front();
@@ -262,6 +352,8 @@ void FleetWindow::notify(int added) {
 }
 
 void FleetWindow::showSelected() {
+    detailsDue = false;
+    sinceDetails.start();
     const int index = fleet.indexOf(selectedId);
     const Laser *laser = index < 0 ? nullptr : &fleet.lasers()[static_cast<size_t>(index)];
     detailPane->showLaser(laser, laser ? table->stateText(*laser) : QString(), now());
@@ -305,6 +397,22 @@ void FleetWindow::updateKeptLine() {
         parts << Texts::tr("激光器已达上限 %1 台：%2 条消息未采用")
                      .arg(fleet.limits().maxLasers)
                      .arg(fleet.overLaserCap());
+    if (fleet.madeRoom() > 0)
+        parts << Texts::tr("激光器已达上限 %1 台：%2 台离线最久的已移除")
+                     .arg(fleet.limits().maxLasers)
+                     .arg(fleet.madeRoom());
+    if (fleet.forgotten() > 0)
+        parts << Texts::tr("离线超过 %1 天：%2 台激光器已移除")
+                     .arg(fleet.limits().forgetOfflineMs / (24 * 3600 * 1000))
+                     .arg(fleet.forgotten());
+    if (fleet.alarmsIgnored() > 0)
+        parts << Texts::tr("每条状态至多显示 %1 个未知报警：%2 个未显示")
+                     .arg(plant::maxUnknownAlarms)
+                     .arg(fleet.alarmsIgnored());
+    if (fleet.payloadsNotKept() > 0)
+        parts << Texts::tr("内存上限 %1 MiB：%2 条状态内容未保留")
+                     .arg(fleet.limits().stateBytes / (1024 * 1024))
+                     .arg(fleet.payloadsNotKept());
     if (fleet.overrun() > 0)
         parts << Texts::tr("来不及处理：%1 条消息丢弃").arg(fleet.overrun());
     if (fleet.alarmEntriesDropped() > 0)
@@ -312,8 +420,9 @@ void FleetWindow::updateKeptLine() {
                      .arg(fleet.limits().maxAlarmEntries)
                      .arg(fleet.alarmEntriesDropped());
     if (fleet.eventsDropped() > 0)
-        parts << Texts::tr("每台激光器保留最新 %1 条事件：%2 条较早的已删去")
+        parts << Texts::tr("每台激光器保留最新 %1 条事件（至多 %2 KiB）：%3 条较早的已删去")
                      .arg(fleet.limits().maxEventsPerLaser)
+                     .arg(fleet.limits().maxEventBytesPerLaser / 1024)
                      .arg(fleet.eventsDropped());
     keptLine->setText(parts.join(QStringLiteral("; ")));
 }

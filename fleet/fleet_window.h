@@ -3,8 +3,11 @@
 #include "fleet/fleet_state.h"
 #include "plant/fleet_messages.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
+
+#include <deque>
 
 class QLabel;
 class QLineEdit;
@@ -43,7 +46,9 @@ public:
     LaserDetails *details() const { return detailPane; }
 
 public slots:
-    // One batch from the broker: applied, shown, and the link told it may send the next.
+    // One batch from the broker: applied, shown, and the link told it may send the next. The
+    // window spends at most about 20 ms on it at a time; the rest waits for the next turn of
+    // the event loop, and so does the next batch.
     void take(const plant::FleetBatch &batch);
     // "chinese" or "english": applied, and kept in config/language.gl.
     void applyLanguage(const QString &language);
@@ -63,6 +68,8 @@ private:
     void selectLaser(const QString &id);
     void updateKeptLine();
     void notify(int added);
+    void sendNotification();
+    void applyPending();
     qint64 now() const;
 
     Fleet fleet;
@@ -85,9 +92,19 @@ private:
     QAction *chineseAction;
     QAction *englishAction;
     QTimer *secondTimer;
+    QTimer *sweepTimer;
+    QElapsedTimer sinceSweep;
     QSystemTrayIcon *tray = nullptr;
-    qint64 lastNotification = 0;
+    QTimer *notificationTimer;
+    QElapsedTimer sinceNotification;
     int notificationsHeld = 0;
+    // Batches taken but not yet applied in full: the first from message `pendingAt` on.
+    std::deque<plant::FleetBatch> pending;
+    int pendingAt = 0;
+    bool continuing = false;
+    // The selected laser in full is built again at most twice a second.
+    QElapsedTimer sinceDetails;
+    bool detailsDue = false;
     QTranslator *translator = nullptr;
     QString selectedId;
 };

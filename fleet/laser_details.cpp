@@ -3,7 +3,9 @@
 #include "fleet/texts.h"
 
 #include "fleet/fleet_texts.h"
+#include "history/event_words.h"
 #include "plant/alarm_names.h"
+#include "plant/fleet_messages.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -68,12 +70,27 @@ const Caption captions[] = {
     {"link", "last_frame_at", "Fleet", QT_TRANSLATE_NOOP("Fleet", "最后一帧")},
 };
 
+// At most this many lines of a status are shown; a payload of thousands of fields would cost
+// the window more than it tells.
+constexpr int maxStatusItems = 500;
+// Names and texts longer than these are cut where they are shown.
+constexpr int maxShownName = 64;
+constexpr int maxShownValue = 256;
+
+// A text of the payload as it may be shown: cut, marked where cut, every hidden character
+// visible.
+QString shown(const QString &text, int maxLength) {
+    QString out = plant::visibleText(text, maxLength);
+    if (text.size() > maxLength)
+        out += QChar(0x2026);
+    return out;
+}
+
 QString captionOf(const QString &section, const QString &field) {
     // Alarm flags, of the system and of each module, have their own table.
     if (section == QLatin1String("alarms") || section == QLatin1String("modules")) {
-        const QString caption = plant::alarmCaption(field);
-        if (caption != field)
-            return caption;
+        if (plant::alarmBit(field) >= 0)
+            return plant::alarmCaption(field);
         for (const plant::AlarmName &a : plant::moduleAlarms)
             if (field == QLatin1String(a.key))
                 return serialCaption(a.caption);
@@ -82,7 +99,7 @@ QString captionOf(const QString &section, const QString &field) {
         if (field == QLatin1String(c.field) && section == QLatin1String(c.section))
             return QLatin1String(c.context) == QLatin1String("Serial") ? serialCaption(c.source)
                                                                        : Texts::tr(c.source);
-    return field;
+    return shown(field, maxShownName);
 }
 
 bool isAlarmField(const QString &section, const QString &field) {
@@ -90,23 +107,87 @@ bool isAlarmField(const QString &section, const QString &field) {
            (section == QLatin1String("modules") && field != QLatin1String("beam_on"));
 }
 
-void addFields(QTreeWidgetItem *parent, const QString &section, const QJsonObject &object,
-               qint64 now) {
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        auto *item = new QTreeWidgetItem(parent);
-        item->setText(0, captionOf(section, it.key()));
-        if (it.value().isObject()) {
-            addFields(item, section, it.value().toObject(), now);
-            continue;
+// Fills the status tree within maxStatusItems lines and counts what did not fit.
+class StatusFill {
+public:
+    StatusFill(QTreeWidget *tree, qint64 now) : tree(tree), now(now) {}
+
+    void all(const QJsonObject &status) {
+        for (auto it = status.begin(); it != status.end(); ++it)
+            value(nullptr, QString(), it.key(), it.value());
+        if (skipped > 0) {
+            auto *more = new QTreeWidgetItem(tree);
+            more->setText(0, Texts::tr("另有 %1 项未显示").arg(skipped));
         }
-        QString text = valueText(it.value(), isAlarmField(section, it.key()));
-        if (it.key().endsWith(QLatin1String("_at")) && it.value().isDouble())
-            text = clockText(static_cast<qint64>(it.value().toDouble()), now);
-        item->setText(1, text);
     }
-}
+
+private:
+    QTreeWidgetItem *line(QTreeWidgetItem *parent, const QString &caption) {
+        if (left <= 0) {
+            ++skipped;
+            return nullptr;
+        }
+        --left;
+        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+        item->setText(0, caption);
+        return item;
+    }
+
+    // One field: `section` is the top-level field it is in (empty at the top).
+    void value(QTreeWidgetItem *parent, const QString &section, const QString &key,
+               const QJsonValue &v) {
+        QTreeWidgetItem *item = line(parent, captionOf(section, key));
+        if (!item) {
+            // Its own lines are not shown either; counted as one.
+            return;
+        }
+        const QString inner = section.isEmpty() ? key : section;
+        if (v.isObject()) {
+            const QJsonObject o = v.toObject();
+            for (auto it = o.begin(); it != o.end(); ++it)
+                value(item, inner, it.key(), it.value());
+        } else if (v.isArray()) {
+            const QJsonArray list = v.toArray();
+            // The modules are numbered as the status page numbers them; any other list by place.
+            const bool modules = section.isEmpty() && key == QLatin1String("modules");
+            for (int i = 0; i < list.size(); ++i) {
+                if (modules && list.at(i).isObject()) {
+                    QTreeWidgetItem *module = line(item, Texts::tr("模块%1").arg(i));
+                    if (!module)
+                        continue;
+                    const QJsonObject o = list.at(i).toObject();
+                    for (auto it = o.begin(); it != o.end(); ++it)
+                        value(module, inner, it.key(), it.value());
+                } else {
+                    value(item, inner, QStringLiteral("[%1]").arg(i), list.at(i));
+                }
+            }
+        } else {
+            item->setText(1, fieldText(section, key, v, now));
+        }
+    }
+
+    QTreeWidget *tree;
+    qint64 now;
+    int left = maxStatusItems;
+    int skipped = 0;
+};
 
 } // namespace
+
+QString fieldText(const QString &section, const QString &key, const QJsonValue &value, qint64 now) {
+    if (value.isDouble()) {
+        const double v = value.toDouble();
+        // Times are range-checked before they become integers; temperatures beyond physical
+        // sense are no readings.
+        if (key == QLatin1String("at") || key.endsWith(QLatin1String("_at")))
+            return plant::timeInRange(v) ? clockText(static_cast<qint64>(v), now)
+                                         : Texts::tr("无效");
+        if (section == QLatin1String("temperatures"))
+            return plant::temperatureInRange(v) ? numberText(v) : Texts::tr("无效");
+    }
+    return valueText(value, isAlarmField(section, key));
+}
 
 QString valueText(const QJsonValue &value, bool isAlarm) {
     switch (value.type()) {
@@ -118,10 +199,10 @@ QString valueText(const QJsonValue &value, bool isAlarm) {
         const double v = value.toDouble();
         if (std::floor(v) == v && std::fabs(v) < 9007199254740992.0)
             return QString::number(static_cast<qint64>(v));
-        return numberText(v);
+        return QString::number(v, 'g', 6);
     }
     case QJsonValue::String:
-        return value.toString();
+        return shown(value.toString(), maxShownValue);
     case QJsonValue::Null:
         return QStringLiteral("—");
     default:
@@ -170,19 +251,27 @@ void LaserDetails::retranslate() {
 void LaserDetails::showLaser(const Laser *laser, const QString &stateText, qint64 now) {
     status->clear();
     events->clear();
+    setTitle(laser, stateText);
     if (!laser) {
-        title->setText(Texts::tr("选择一台激光器查看详情"));
         eventNote->clear();
         return;
     }
-    title->setText(laser->id + QStringLiteral(" — ") + stateText);
-    if (laser->hasStatus)
-        fillStatus(QJsonDocument::fromJson(laser->status.payload).object(), now);
+    if (laser->hasStatus && laser->status.payload.isEmpty()) {
+        auto *note = new QTreeWidgetItem(status);
+        note->setText(0, Texts::tr("状态内容未保留（已达内存上限）"));
+    } else if (laser->hasStatus) {
+        // Read again only now: the fleet keeps each laser's payload and a summary of it.
+        StatusFill(status, now).all(QJsonDocument::fromJson(laser->status.payload).object());
+        status->expandAll();
+    }
 
+    // In the operator's words, as the host's Events tab shows them.
     QList<QTreeWidgetItem *> rows;
     for (const history::Event &e : laser->events)
         rows << new QTreeWidgetItem(
-            QStringList{clockText(e.at, now), e.category, e.name, e.value, e.detail});
+            QStringList{clockText(e.at, now), history::categoryText(e.category),
+                        history::eventLabel(e.category, e.name),
+                        history::eventValueText(e.category, e.name, e.value), e.detail});
     events->addTopLevelItems(rows);
     eventNote->setText(laser->eventsDropped > 0
                            ? Texts::tr("自本窗口启动以来的事件（最新的 %1 条，较早的 %2 条已丢弃）")
@@ -191,27 +280,19 @@ void LaserDetails::showLaser(const Laser *laser, const QString &stateText, qint6
                            : Texts::tr("自本窗口启动以来的事件"));
 }
 
-void LaserDetails::fillStatus(const QJsonObject &all, qint64 now) {
-    for (auto it = all.begin(); it != all.end(); ++it) {
-        auto *item = new QTreeWidgetItem(status);
-        item->setText(0, captionOf(QString(), it.key()));
-        if (it.value().isObject()) {
-            addFields(item, it.key(), it.value().toObject(), now);
-        } else if (it.value().isArray()) {
-            const QJsonArray list = it.value().toArray();
-            for (int i = 0; i < list.size(); ++i) {
-                auto *child = new QTreeWidgetItem(item);
-                child->setText(0, Texts::tr("模块%1").arg(i));
-                addFields(child, it.key(), list.at(i).toObject(), now);
-            }
-        } else if (it.key() == QLatin1String("at") && it.value().isDouble()) {
-            const auto at = static_cast<qint64>(it.value().toDouble());
-            item->setText(1, clockText(at, now));
-        } else {
-            item->setText(1, valueText(it.value(), false));
-        }
+void LaserDetails::setTitle(const Laser *laser, const QString &stateText) {
+    if (!laser) {
+        title->setText(Texts::tr("选择一台激光器查看详情"));
+        return;
     }
-    status->expandAll();
+    QString text = laser->id + QStringLiteral(" — ") + stateText;
+    // Its times are its own clock's: said when that clock is off.
+    if (Fleet::clockDiffers(*laser))
+        text += QStringLiteral(" — ") +
+                (laser->clockSkew > 0
+                     ? Texts::tr("主机时钟比本机快 %1").arg(ageText(laser->clockSkew))
+                     : Texts::tr("主机时钟比本机慢 %1").arg(ageText(-laser->clockSkew)));
+    title->setText(text);
 }
 
 } // namespace fleet

@@ -21,14 +21,14 @@ public:
 
     // Null: nothing selected.
     void showLaser(const Laser *laser, const QString &stateText, qint64 now);
+    // Only the title line: the state may change while the rest stays.
+    void setTitle(const Laser *laser, const QString &stateText);
     void retranslate();
 
     QTreeWidget *statusTree() const { return status; }
     QTreeWidget *eventTree() const { return events; }
 
 private:
-    void fillStatus(const QJsonObject &all, qint64 now);
-
     QLabel *title;
     QTreeWidget *status;
     QTreeWidget *events;
@@ -36,7 +36,10 @@ private:
 };
 
 // The text of one JSON value of a status: numbers as numbers, flags as on/off (alarms as
-// alarm/normal), null as a dash.
+// alarm/normal), null as a dash, texts cut and with every hidden character made visible.
 QString valueText(const QJsonValue &value, bool isAlarm);
+// A field's value: times (`at`, `*_at`) and temperatures out of range as invalid, the rest as
+// valueText.
+QString fieldText(const QString &section, const QString &key, const QJsonValue &value, qint64 now);
 
 } // namespace fleet

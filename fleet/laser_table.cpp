@@ -87,6 +87,14 @@ std::vector<int> LaserTable::visibleOrder() const {
 void LaserTable::refresh(qint64 time) {
     now = time;
     std::vector<int> next = visibleOrder();
+    if (fleet.membership() != membership) {
+        // Lasers came or went: their indexes may have moved.
+        membership = fleet.membership();
+        beginResetModel();
+        rows = std::move(next);
+        endResetModel();
+        return;
+    }
     if (next == rows) {
         if (!rows.empty())
             emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
@@ -138,11 +146,16 @@ QString LaserTable::rowText(int laserIndex) const {
 QString LaserTable::stateText(const Laser &laser) const {
     switch (fleet.group(laser, now)) {
     case Group::Alarm:
+        if (fleet.offlineSince(laser, now) == unknownTime)
+            return Texts::tr("报警（离线，时间不明）");
         if (fleet.isOffline(laser, now))
             return Texts::tr("报警（离线 自 %1）")
                 .arg(clockText(fleet.offlineSince(laser, now), now));
         return Texts::tr("报警");
     case Group::Offline:
+        // A retained status whose own time cannot be believed.
+        if (fleet.offlineSince(laser, now) == unknownTime)
+            return Texts::tr("离线（时间不明）");
         return Texts::tr("离线 自 %1").arg(clockText(fleet.offlineSince(laser, now), now));
     case Group::Online:
         break;
@@ -152,8 +165,10 @@ QString LaserTable::stateText(const Laser &laser) const {
 
 QString LaserTable::alarmsText(const Laser &laser) const {
     QStringList captions;
-    for (const QString &key : laser.status.alarms)
+    for (const QString &key : laser.status.alarmKeys())
         captions << plant::alarmCaption(key);
+    if (laser.status.alarmsIgnored > 0)
+        captions << Texts::tr("另有 %1 个未知报警").arg(laser.status.alarmsIgnored);
     return captions.join(QStringLiteral(", "));
 }
 
@@ -168,7 +183,11 @@ int LaserTable::columnCount(const QModelIndex &parent) const {
 QVariant LaserTable::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows.size()))
         return QVariant();
-    const Laser &l = fleet.lasers()[static_cast<size_t>(rows[static_cast<size_t>(index.row())])];
+    // A laser that left since the last refresh is not read (the refresh comes right after).
+    const size_t laser = static_cast<size_t>(rows[static_cast<size_t>(index.row())]);
+    if (laser >= fleet.lasers().size())
+        return QVariant();
+    const Laser &l = fleet.lasers()[laser];
     const plant::LaserStatus &s = l.status;
     const Group group = fleet.group(l, now);
 
@@ -225,8 +244,10 @@ QVariant LaserTable::data(const QModelIndex &index, int role) const {
         return onOffText(s.laserReady);
     case BeamOn:
         return onOffText(s.beamOn);
-    case LastFrame:
-        return s.lastFrameAt > 0 ? ageText(now - s.lastFrameAt) : QStringLiteral("—");
+    case LastFrame: {
+        const qint64 age = fleet.lastFrameAge(l, now);
+        return age >= 0 ? ageText(age) : QStringLiteral("—");
+    }
     default:
         return QVariant();
     }

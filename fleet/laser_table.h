@@ -56,6 +56,7 @@ private:
 
     const Fleet &fleet;
     std::vector<int> rows; // laser indexes
+    quint64 membership = 0;
     QString filter;
     qint64 now = 0;
 };

@@ -208,6 +208,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>诊断包未写入: %1</source>
         <translation>诊断包未写入: %1</translation>
     </message>
+    <message>
+        <source>参数 %1 不是本系统编码的文字</source>
+        <translation>参数 %1 不是本系统编码的文字</translation>
+    </message>
 </context>
 <context>
     <name>Diagnostics</name>
@@ -779,10 +783,6 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>正常</translation>
     </message>
     <message>
-        <source>每台激光器保留最新 %1 条事件：%2 条较早的已删去</source>
-        <translation>每台激光器保留最新 %1 条事件：%2 条较早的已删去</translation>
-    </message>
-    <message>
         <source>清除</source>
         <translation>清除</translation>
     </message>
@@ -881,6 +881,62 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>，</source>
         <translation>，</translation>
+    </message>
+    <message>
+        <source>激光器已移除 %1</source>
+        <translation>激光器已移除 %1</translation>
+    </message>
+    <message>
+        <source>无效</source>
+        <translation>无效</translation>
+    </message>
+    <message>
+        <source>激光器已达上限 %1 台：%2 台离线最久的已移除</source>
+        <translation>激光器已达上限 %1 台：%2 台离线最久的已移除</translation>
+    </message>
+    <message>
+        <source>离线超过 %1 天：%2 台激光器已移除</source>
+        <translation>离线超过 %1 天：%2 台激光器已移除</translation>
+    </message>
+    <message>
+        <source>每条状态至多显示 %1 个未知报警：%2 个未显示</source>
+        <translation>每条状态至多显示 %1 个未知报警：%2 个未显示</translation>
+    </message>
+    <message>
+        <source>内存上限 %1 MiB：%2 条状态内容未保留</source>
+        <translation>内存上限 %1 MiB：%2 条状态内容未保留</translation>
+    </message>
+    <message>
+        <source>每台激光器保留最新 %1 条事件（至多 %2 KiB）：%3 条较早的已删去</source>
+        <translation>每台激光器保留最新 %1 条事件（至多 %2 KiB）：%3 条较早的已删去</translation>
+    </message>
+    <message>
+        <source>另有 %1 项未显示</source>
+        <translation>另有 %1 项未显示</translation>
+    </message>
+    <message>
+        <source>状态内容未保留（已达内存上限）</source>
+        <translation>状态内容未保留（已达内存上限）</translation>
+    </message>
+    <message>
+        <source>主机时钟比本机快 %1</source>
+        <translation>主机时钟比本机快 %1</translation>
+    </message>
+    <message>
+        <source>主机时钟比本机慢 %1</source>
+        <translation>主机时钟比本机慢 %1</translation>
+    </message>
+    <message>
+        <source>报警（离线，时间不明）</source>
+        <translation>报警（离线，时间不明）</translation>
+    </message>
+    <message>
+        <source>离线（时间不明）</source>
+        <translation>离线（时间不明）</translation>
+    </message>
+    <message>
+        <source>另有 %1 个未知报警</source>
+        <translation>另有 %1 个未知报警</translation>
     </message>
 </context>
 <context>
@@ -1113,16 +1169,8 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>[mqtt] 节之前有键</translation>
     </message>
     <message>
-        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
-    </message>
-    <message>
         <source>%1 给出了两次</source>
         <translation>%1 给出了两次</translation>
-    </message>
-    <message>
-        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</translation>
     </message>
     <message>
         <source>没有 [mqtt] 节</source>
@@ -1239,6 +1287,206 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>代理服务器拒绝了订阅</source>
         <translation>代理服务器拒绝了订阅</translation>
+    </message>
+    <message>
+        <source>代理服务器要求改连另一台服务器</source>
+        <translation>代理服务器要求改连另一台服务器</translation>
+    </message>
+    <message>
+        <source>代理服务器限制了连接频率</source>
+        <translation>代理服务器限制了连接频率</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了连接（原因代码 %1）</source>
+        <translation>代理服务器拒绝了连接（原因代码 %1）</translation>
+    </message>
+    <message>
+        <source>%1 可被其他用户读取（chmod 600）</source>
+        <translation>%1 可被其他用户读取（chmod 600）</translation>
+    </message>
+    <message>
+        <source>客户端证书 %1 起才生效（按本机时钟）</source>
+        <translation>客户端证书 %1 起才生效（按本机时钟）</translation>
+    </message>
+    <message>
+        <source>客户端证书已于 %1 过期</source>
+        <translation>客户端证书已于 %1 过期</translation>
+    </message>
+    <message>
+        <source>客户端证书将于 %1 到期（剩余天数: %2）</source>
+        <translation>客户端证书将于 %1 到期（剩余天数: %2）</translation>
+    </message>
+    <message>
+        <source>客户端证书 %1: 有效期 %2 至 %3</source>
+        <translation>客户端证书 %1: 有效期 %2 至 %3</translation>
+    </message>
+    <message>
+        <source>工厂链路: %1 拒绝了 MQTT 5，改用 3.1.1</source>
+        <translation>工厂链路: %1 拒绝了 MQTT 5，改用 3.1.1</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 MQTT 5，改用 3.1.1</source>
+        <translation>代理服务器拒绝了 MQTT 5，改用 3.1.1</translation>
+    </message>
+    <message>
+        <source>太大（超过 %1 KiB）</source>
+        <translation>太大（超过 %1 KiB）</translation>
+    </message>
+    <message>
+        <source>未知的键（已知: %1）</source>
+        <translation>未知的键（已知: %1）</translation>
+    </message>
+    <message>
+        <source>%1 为空</source>
+        <translation>%1 为空</translation>
+    </message>
+    <message>
+        <source>protocol 须为 5 或 3.1.1</source>
+        <translation>protocol 须为 5 或 3.1.1</translation>
+    </message>
+    <message>
+        <source>未知的键 %1（已知: %2）</source>
+        <translation>未知的键 %1（已知: %2）</translation>
+    </message>
+    <message>
+        <source>password 和 password_file 只能给出一个</source>
+        <translation>password 和 password_file 只能给出一个</translation>
+    </message>
+    <message>
+        <source>给出了 password_file 却没有 username</source>
+        <translation>给出了 password_file 却没有 username</translation>
+    </message>
+    <message>
+        <source>给出了 cert_file 却没有 key_file</source>
+        <translation>给出了 cert_file 却没有 key_file</translation>
+    </message>
+    <message>
+        <source>给出了 key_file 却没有 cert_file</source>
+        <translation>给出了 key_file 却没有 cert_file</translation>
+    </message>
+    <message>
+        <source>给出了 key_password_file 却没有 key_file</source>
+        <translation>给出了 key_password_file 却没有 key_file</translation>
+    </message>
+    <message>
+        <source>cert_file 需要 mqtts:// 的 url</source>
+        <translation>cert_file 需要 mqtts:// 的 url</translation>
+    </message>
+    <message>
+        <source>%1 无法读取: %2</source>
+        <translation>%1 无法读取: %2</translation>
+    </message>
+    <message>
+        <source>%1 的第一行为空</source>
+        <translation>%1 的第一行为空</translation>
+    </message>
+    <message>
+        <source>%1 的第一行不是 UTF-8 文本</source>
+        <translation>%1 的第一行不是 UTF-8 文本</translation>
+    </message>
+    <message>
+        <source>cert_file 中没有 PEM 证书</source>
+        <translation>cert_file 中没有 PEM 证书</translation>
+    </message>
+    <message>
+        <source>key_file 中没有 PEM 私钥</source>
+        <translation>key_file 中没有 PEM 私钥</translation>
+    </message>
+    <message>
+        <source>key_file 的私钥已加密，需要 key_password_file</source>
+        <translation>key_file 的私钥已加密，需要 key_password_file</translation>
+    </message>
+    <message>
+        <source>key_password_file 的口令打不开 key_file 的私钥</source>
+        <translation>key_password_file 的口令打不开 key_file 的私钥</translation>
+    </message>
+    <message>
+        <source>key_file 的私钥不属于 cert_file 的证书</source>
+        <translation>key_file 的私钥不属于 cert_file 的证书</translation>
+    </message>
+    <message>
+        <source>未获授权</source>
+        <translation>未获授权</translation>
+    </message>
+    <message>
+        <source>主题名无效</source>
+        <translation>主题名无效</translation>
+    </message>
+    <message>
+        <source>消息太大</source>
+        <translation>消息太大</translation>
+    </message>
+    <message>
+        <source>超出配额</source>
+        <translation>超出配额</translation>
+    </message>
+    <message>
+        <source>原因代码 %1</source>
+        <translation>原因代码 %1</translation>
+    </message>
+    <message>
+        <source>; 过期未发 %1 条</source>
+        <translation>; 过期未发 %1 条</translation>
+    </message>
+    <message>
+        <source>; 代理服务器拒收 %1 条（%2）</source>
+        <translation>; 代理服务器拒收 %1 条（%2）</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不是为此地址签发的</source>
+        <translation>代理服务器的证书不是为此地址签发的</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书已过期</source>
+        <translation>代理服务器的证书已过期</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书尚未生效（或本机时钟不准）</source>
+        <translation>代理服务器的证书尚未生效（或本机时钟不准）</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不受信任（颁发机构未知，见 ca_file）</source>
+        <translation>代理服务器的证书不受信任（颁发机构未知，见 ca_file）</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不受信任（OpenSSL 验证代码 %1）</source>
+        <translation>代理服务器的证书不受信任（OpenSSL 验证代码 %1）</translation>
+    </message>
+    <message>
+        <source>代理服务器要求客户端证书（plant.ini 中没有 cert_file）</source>
+        <translation>代理服务器要求客户端证书（plant.ini 中没有 cert_file）</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 TLS 握手（也许要求客户端证书: cert_file）</source>
+        <translation>代理服务器拒绝了 TLS 握手（也许要求客户端证书: cert_file）</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 TLS 握手</source>
+        <translation>代理服务器拒绝了 TLS 握手</translation>
+    </message>
+    <message>
+        <source>代理服务器不认识客户端证书的颁发机构</source>
+        <translation>代理服务器不认识客户端证书的颁发机构</translation>
+    </message>
+    <message>
+        <source>代理服务器认为客户端证书已过期（按本机时钟有效至 %1）</source>
+        <translation>代理服务器认为客户端证书已过期（按本机时钟有效至 %1）</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: 已过期</source>
+        <translation>代理服务器拒绝了客户端证书: 已过期</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: 已吊销</source>
+        <translation>代理服务器拒绝了客户端证书: 已吊销</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: %1 起才生效</source>
+        <translation>代理服务器拒绝了客户端证书: %1 起才生效</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书</source>
+        <translation>代理服务器拒绝了客户端证书</translation>
     </message>
 </context>
 <context>
@@ -1933,6 +2181,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
         <translation>%1 是诊断包要读取的文件; 请另选一个文件名</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件</source>
+        <translation>%1 不是普通文件</translation>
     </message>
 </context>
 </TS>

@@ -213,6 +213,10 @@ error).</translation>
         <source>诊断包未写入: %1</source>
         <translation>support bundle not written: %1</translation>
     </message>
+    <message>
+        <source>参数 %1 不是本系统编码的文字</source>
+        <translation>argument %1 is not text in this system&apos;s encoding</translation>
+    </message>
 </context>
 <context>
     <name>Diagnostics</name>
@@ -784,10 +788,6 @@ error).</translation>
         <translation>Normal</translation>
     </message>
     <message>
-        <source>每台激光器保留最新 %1 条事件：%2 条较早的已删去</source>
-        <translation>The newest %1 events are kept per laser: %2 older ones removed</translation>
-    </message>
-    <message>
         <source>清除</source>
         <translation>Cleared</translation>
     </message>
@@ -886,6 +886,62 @@ error).</translation>
     <message>
         <source>，</source>
         <translation>, </translation>
+    </message>
+    <message>
+        <source>激光器已移除 %1</source>
+        <translation>Laser removed %1</translation>
+    </message>
+    <message>
+        <source>无效</source>
+        <translation>Invalid</translation>
+    </message>
+    <message>
+        <source>激光器已达上限 %1 台：%2 台离线最久的已移除</source>
+        <translation>Laser limit of %1 reached: %2 offline the longest removed</translation>
+    </message>
+    <message>
+        <source>离线超过 %1 天：%2 台激光器已移除</source>
+        <translation>Offline over %1 days: %2 lasers removed</translation>
+    </message>
+    <message>
+        <source>每条状态至多显示 %1 个未知报警：%2 个未显示</source>
+        <translation>At most %1 unknown alarms shown per status: %2 not shown</translation>
+    </message>
+    <message>
+        <source>内存上限 %1 MiB：%2 条状态内容未保留</source>
+        <translation>Memory limit of %1 MiB: %2 statuses kept without their content</translation>
+    </message>
+    <message>
+        <source>每台激光器保留最新 %1 条事件（至多 %2 KiB）：%3 条较早的已删去</source>
+        <translation>The newest %1 events (at most %2 KiB) are kept per laser: %3 older ones removed</translation>
+    </message>
+    <message>
+        <source>另有 %1 项未显示</source>
+        <translation>%1 more lines not shown</translation>
+    </message>
+    <message>
+        <source>状态内容未保留（已达内存上限）</source>
+        <translation>Status content not kept (memory limit reached)</translation>
+    </message>
+    <message>
+        <source>主机时钟比本机快 %1</source>
+        <translation>Host clock %1 ahead</translation>
+    </message>
+    <message>
+        <source>主机时钟比本机慢 %1</source>
+        <translation>Host clock %1 behind</translation>
+    </message>
+    <message>
+        <source>报警（离线，时间不明）</source>
+        <translation>Alarm (offline, time unknown)</translation>
+    </message>
+    <message>
+        <source>离线（时间不明）</source>
+        <translation>Offline (time unknown)</translation>
+    </message>
+    <message>
+        <source>另有 %1 个未知报警</source>
+        <translation>%1 more unknown alarms</translation>
     </message>
 </context>
 <context>
@@ -1118,16 +1174,8 @@ error).</translation>
         <translation>key before the [mqtt] section</translation>
     </message>
     <message>
-        <source>未知的键（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>unknown key (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
-    </message>
-    <message>
         <source>%1 给出了两次</source>
         <translation>%1 is given twice</translation>
-    </message>
-    <message>
-        <source>未知的键 %1（已知: url, username, password, ca_file, topic_prefix, laser_id）</source>
-        <translation>unknown key %1 (known: url, username, password, ca_file, topic_prefix, laser_id)</translation>
     </message>
     <message>
         <source>没有 [mqtt] 节</source>
@@ -1244,6 +1292,206 @@ error).</translation>
     <message>
         <source>代理服务器拒绝了订阅</source>
         <translation>broker refused the subscription</translation>
+    </message>
+    <message>
+        <source>代理服务器要求改连另一台服务器</source>
+        <translation>broker sends clients to another server</translation>
+    </message>
+    <message>
+        <source>代理服务器限制了连接频率</source>
+        <translation>broker limits the connection rate</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了连接（原因代码 %1）</source>
+        <translation>broker refused the connection (reason code %1)</translation>
+    </message>
+    <message>
+        <source>%1 可被其他用户读取（chmod 600）</source>
+        <translation>%1 can be read by other users (chmod 600)</translation>
+    </message>
+    <message>
+        <source>客户端证书 %1 起才生效（按本机时钟）</source>
+        <translation>the client certificate is valid only from %1 (by this PC&apos;s clock)</translation>
+    </message>
+    <message>
+        <source>客户端证书已于 %1 过期</source>
+        <translation>the client certificate expired on %1</translation>
+    </message>
+    <message>
+        <source>客户端证书将于 %1 到期（剩余天数: %2）</source>
+        <translation>the client certificate expires on %1 (days left: %2)</translation>
+    </message>
+    <message>
+        <source>客户端证书 %1: 有效期 %2 至 %3</source>
+        <translation>Client certificate %1: valid from %2 to %3</translation>
+    </message>
+    <message>
+        <source>工厂链路: %1 拒绝了 MQTT 5，改用 3.1.1</source>
+        <translation>Plant link: %1 refused MQTT 5; using 3.1.1</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 MQTT 5，改用 3.1.1</source>
+        <translation>the broker refused MQTT 5: using 3.1.1</translation>
+    </message>
+    <message>
+        <source>太大（超过 %1 KiB）</source>
+        <translation>too large (over %1 KiB)</translation>
+    </message>
+    <message>
+        <source>未知的键（已知: %1）</source>
+        <translation>unknown key (known: %1)</translation>
+    </message>
+    <message>
+        <source>%1 为空</source>
+        <translation>%1 is empty</translation>
+    </message>
+    <message>
+        <source>protocol 须为 5 或 3.1.1</source>
+        <translation>protocol must be 5 or 3.1.1</translation>
+    </message>
+    <message>
+        <source>未知的键 %1（已知: %2）</source>
+        <translation>unknown key %1 (known: %2)</translation>
+    </message>
+    <message>
+        <source>password 和 password_file 只能给出一个</source>
+        <translation>give password or password_file, not both</translation>
+    </message>
+    <message>
+        <source>给出了 password_file 却没有 username</source>
+        <translation>password_file given without username</translation>
+    </message>
+    <message>
+        <source>给出了 cert_file 却没有 key_file</source>
+        <translation>cert_file given without key_file</translation>
+    </message>
+    <message>
+        <source>给出了 key_file 却没有 cert_file</source>
+        <translation>key_file given without cert_file</translation>
+    </message>
+    <message>
+        <source>给出了 key_password_file 却没有 key_file</source>
+        <translation>key_password_file given without key_file</translation>
+    </message>
+    <message>
+        <source>cert_file 需要 mqtts:// 的 url</source>
+        <translation>cert_file needs an mqtts:// url</translation>
+    </message>
+    <message>
+        <source>%1 无法读取: %2</source>
+        <translation>%1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>%1 的第一行为空</source>
+        <translation>the first line of %1 is empty</translation>
+    </message>
+    <message>
+        <source>%1 的第一行不是 UTF-8 文本</source>
+        <translation>the first line of %1 is not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>cert_file 中没有 PEM 证书</source>
+        <translation>cert_file holds no PEM certificate</translation>
+    </message>
+    <message>
+        <source>key_file 中没有 PEM 私钥</source>
+        <translation>key_file holds no PEM private key</translation>
+    </message>
+    <message>
+        <source>key_file 的私钥已加密，需要 key_password_file</source>
+        <translation>the key in key_file is encrypted and needs key_password_file</translation>
+    </message>
+    <message>
+        <source>key_password_file 的口令打不开 key_file 的私钥</source>
+        <translation>the passphrase in key_password_file does not open the key in key_file</translation>
+    </message>
+    <message>
+        <source>key_file 的私钥不属于 cert_file 的证书</source>
+        <translation>the key in key_file does not belong to the certificate in cert_file</translation>
+    </message>
+    <message>
+        <source>未获授权</source>
+        <translation>not authorised</translation>
+    </message>
+    <message>
+        <source>主题名无效</source>
+        <translation>topic name not valid</translation>
+    </message>
+    <message>
+        <source>消息太大</source>
+        <translation>message too large</translation>
+    </message>
+    <message>
+        <source>超出配额</source>
+        <translation>quota exceeded</translation>
+    </message>
+    <message>
+        <source>原因代码 %1</source>
+        <translation>reason code %1</translation>
+    </message>
+    <message>
+        <source>; 过期未发 %1 条</source>
+        <translation>; %1 expired unsent</translation>
+    </message>
+    <message>
+        <source>; 代理服务器拒收 %1 条（%2）</source>
+        <translation>; %1 refused by the broker (%2)</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不是为此地址签发的</source>
+        <translation>the broker&apos;s certificate was made for another name</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书已过期</source>
+        <translation>the broker&apos;s certificate has expired</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书尚未生效（或本机时钟不准）</source>
+        <translation>the broker&apos;s certificate is not valid yet (or this PC&apos;s clock is wrong)</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不受信任（颁发机构未知，见 ca_file）</source>
+        <translation>the broker&apos;s certificate is not trusted (unknown authority; see ca_file)</translation>
+    </message>
+    <message>
+        <source>代理服务器的证书不受信任（OpenSSL 验证代码 %1）</source>
+        <translation>the broker&apos;s certificate is not trusted (OpenSSL verify code %1)</translation>
+    </message>
+    <message>
+        <source>代理服务器要求客户端证书（plant.ini 中没有 cert_file）</source>
+        <translation>the broker requires a client certificate (plant.ini has no cert_file)</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 TLS 握手（也许要求客户端证书: cert_file）</source>
+        <translation>the broker refused the TLS handshake (it may require a client certificate: cert_file)</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了 TLS 握手</source>
+        <translation>the broker refused the TLS handshake</translation>
+    </message>
+    <message>
+        <source>代理服务器不认识客户端证书的颁发机构</source>
+        <translation>the broker does not know the authority of the client certificate</translation>
+    </message>
+    <message>
+        <source>代理服务器认为客户端证书已过期（按本机时钟有效至 %1）</source>
+        <translation>the broker finds the client certificate expired (valid until %1 by this PC&apos;s clock)</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: 已过期</source>
+        <translation>the broker refused the client certificate: expired</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: 已吊销</source>
+        <translation>the broker refused the client certificate: revoked</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书: %1 起才生效</source>
+        <translation>the broker refused the client certificate: valid only from %1</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝了客户端证书</source>
+        <translation>the broker refused the client certificate</translation>
     </message>
 </context>
 <context>
@@ -1938,6 +2186,10 @@ Write it all the same?</translation>
     <message>
         <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
         <translation>%1 is a file the bundle reads; choose another name</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件</source>
+        <translation>%1 is not a plain file</translation>
     </message>
 </context>
 </TS>

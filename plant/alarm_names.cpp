@@ -1,6 +1,7 @@
 #include "plant/alarm_names.h"
 
 #include <QCoreApplication>
+#include <QHash>
 
 namespace plant {
 
@@ -24,6 +25,37 @@ const std::array<AlarmName, 5> moduleAlarms{{
 
 QString moduleAlarmKey(int module, const char *key) {
     return QStringLiteral("module%1.").arg(module) + QLatin1String(key);
+}
+
+static_assert(knownAlarmBits ==
+                  int(systemAlarms.size()) + maxAlarmModules * int(moduleAlarms.size()),
+              "one bit per known key");
+static_assert(knownAlarmBits <= 64, "the known keys fit a 64-bit set");
+
+namespace {
+
+const QHash<QString, int> &bitsByKey() {
+    static const QHash<QString, int> bits = [] {
+        QHash<QString, int> b;
+        for (int bit = 0; bit < knownAlarmBits; ++bit)
+            b.insert(alarmKeyOfBit(bit), bit);
+        return b;
+    }();
+    return bits;
+}
+
+} // namespace
+
+int alarmBit(const QString &key) {
+    return bitsByKey().value(key, -1);
+}
+
+QString alarmKeyOfBit(int bit) {
+    const int system = int(systemAlarms.size());
+    if (bit < system)
+        return QLatin1String(systemAlarms[size_t(bit)].key);
+    const int m = (bit - system) / int(moduleAlarms.size());
+    return moduleAlarmKey(m, moduleAlarms[size_t((bit - system) % int(moduleAlarms.size()))].key);
 }
 
 QString alarmCaption(const QString &key) {

@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace plant {
 
 QString configPath() {
@@ -63,15 +65,37 @@ QString applyUrl(const QString &url, Config &config) {
     return QString();
 }
 
-// A key is quoted back only when it is a plain name: anything else may be a value typed in the
-// wrong place (a password before a stray '=').
-bool plainName(const QString &key) {
+// The number of one-character edits between two short texts.
+int editDistance(const QString &a, const QString &b) {
+    QVector<int> row(b.size() + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int above = row[j];
+            row[j] = std::min(
+                {above + 1, row[j - 1] + 1, diagonal + (a.at(i - 1) == b.at(j - 1) ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// An unknown key is quoted back only when it is a known key misspelt (at most two edits away,
+// `a` to `z` and `_` only): anything else may be a value typed in the wrong place (a password
+// before a stray '=', a passphrase on a line of its own with an '=' in it).
+bool misspeltKey(const QString &key) {
     if (key.isEmpty() || key.size() > 40)
         return false;
     for (const QChar c : key)
         if (!((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c == QLatin1Char('_')))
             return false;
-    return true;
+    for (const QString &known : knownKeys())
+        if (editDistance(key, known) <= 2)
+            return true;
+    return false;
 }
 
 // The line of the first character that is not UTF-8 (or a NUL), or 0 when there is none; lines
@@ -102,7 +126,8 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
         return result;
     };
 
-    const QString decoded = QString::fromUtf8(text);
+    // Every byte (Qt 5's fromUtf8 of a QByteArray stops at a NUL), so that a NUL is refused.
+    const QString decoded = QString::fromUtf8(text.constData(), text.size());
     if (const int bad = firstBadLine(decoded))
         return fail(bad, Texts::tr("不是 UTF-8 文本"));
 
@@ -130,9 +155,10 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             return fail(number, Texts::tr("[mqtt] 节之前有键"));
         const QString &key = line.key;
         const QString &value = line.value;
-        if (!plainName(key))
-            return fail(number, Texts::tr("未知的键（已知: url, username, password, ca_file, "
-                                          "topic_prefix, laser_id）"));
+        const QString known =
+            QStringList(knownKeys().begin(), knownKeys().end()).join(QStringLiteral(", "));
+        if (!knownKeys().contains(key) && !misspeltKey(key))
+            return fail(number, Texts::tr("未知的键（已知: %1）").arg(known));
         if (lineOf.contains(key))
             return fail(number, Texts::tr("%1 给出了两次").arg(key));
         lineOf.insert(key, number);
@@ -149,11 +175,30 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             config.topicPrefix = value;
         else if (key == QLatin1String("laser_id"))
             config.laserId = value;
-        else
-            return fail(number, Texts::tr("未知的键 %1（已知: url, username, password, ca_file, "
-                                          "topic_prefix, laser_id）")
-                                    .arg(key));
+        else if (key == QLatin1String("protocol") || key.endsWith(QLatin1String("_file"))) {
+            // The rest are files and the protocol version: none may be given empty.
+            if (value.isEmpty())
+                return fail(number, Texts::tr("%1 为空").arg(key));
+            if (key == QLatin1String("protocol") && value != QLatin1String("5") &&
+                value != QLatin1String("3.1.1"))
+                return fail(number, Texts::tr("protocol 须为 5 或 3.1.1"));
+            if (key == QLatin1String("protocol"))
+                config.protocol = value == QLatin1String("5") ? Protocol::Mqtt5 : Protocol::Mqtt311;
+            else if (key == QLatin1String("password_file"))
+                config.passwordFile = value;
+            else if (key == QLatin1String("cert_file"))
+                config.certFile = value;
+            else if (key == QLatin1String("key_file"))
+                config.keyFile = value;
+            else if (key == QLatin1String("key_password_file"))
+                config.keyPasswordFile = value;
+            else
+                return fail(number, Texts::tr("未知的键 %1（已知: %2）").arg(key, known));
+        } else
+            return fail(number, Texts::tr("未知的键 %1（已知: %2）").arg(key, known));
     }
+    config.fileName = fileName;
+    config.lines = lineOf;
 
     if (!sawSection)
         return fail(0, Texts::tr("没有 [mqtt] 节"));
@@ -165,6 +210,21 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
     if (!config.password.isEmpty() && config.username.isEmpty())
         return fail(lineOf.value(QStringLiteral("password")),
                     Texts::tr("给出了 password 却没有 username"));
+    const auto given = [&](const char *key) { return lineOf.value(QLatin1String(key)); };
+    if (given("password") && given("password_file"))
+        return fail(std::max(given("password"), given("password_file")),
+                    Texts::tr("password 和 password_file 只能给出一个"));
+    if (given("password_file") && config.username.isEmpty())
+        return fail(given("password_file"), Texts::tr("给出了 password_file 却没有 username"));
+    if (given("cert_file") && !given("key_file"))
+        return fail(given("cert_file"), Texts::tr("给出了 cert_file 却没有 key_file"));
+    if (given("key_file") && !given("cert_file"))
+        return fail(given("key_file"), Texts::tr("给出了 key_file 却没有 cert_file"));
+    if (given("key_password_file") && !given("key_file"))
+        return fail(given("key_password_file"),
+                    Texts::tr("给出了 key_password_file 却没有 key_file"));
+    if (given("cert_file") && !config.tls)
+        return fail(given("cert_file"), Texts::tr("cert_file 需要 mqtts:// 的 url"));
     if (!config.caFile.isEmpty()) {
         const int line = lineOf.value(QStringLiteral("ca_file"));
         if (!config.tls)
@@ -189,23 +249,6 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
         return fail(lineOf.value(QStringLiteral("laser_id")),
                     Texts::tr("laser_id 须非空，且不含 /、+ 或 #"));
     return result;
-}
-
-ConfigResult loadConfig(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ConfigResult result;
-        result.error = Texts::tr("%1: 无法读取").arg(path);
-        return result;
-    }
-    // A settings file is a few lines; anything far larger is not one.
-    const QByteArray text = file.read(64 * 1024 + 1);
-    if (text.size() > 64 * 1024) {
-        ConfigResult result;
-        result.error = Texts::tr("%1: 文件太大，不是设置文件").arg(path);
-        return result;
-    }
-    return parseConfig(text, path);
 }
 
 QString topicLevel(const QString &text) {

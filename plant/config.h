@@ -1,11 +1,27 @@
 #pragma once
 
+#include <QDateTime>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 namespace plant {
 
 // Where the program looks for the plant link settings, relative to the working directory.
 QString configPath();
+
+// What the program shows of its client certificate (never the key).
+struct ClientCertificate {
+    QString name; // the subject's common name, control and direction characters made visible
+    QDateTime notBefore;
+    QDateTime notAfter; // UTC; invalid while no certificate is configured
+    bool isNull() const { return !notAfter.isValid(); }
+    bool operator==(const ClientCertificate &o) const {
+        return name == o.name && notBefore == o.notBefore && notAfter == o.notAfter;
+    }
+};
+
+enum class Protocol { Mqtt5, Mqtt311 };
 
 // The [mqtt] section of config/plant.ini.
 struct Config {
@@ -16,10 +32,26 @@ struct Config {
     int port = 0;
     QString caFile;
     QString username;
+    // From `password`, or from the first line of `password_file` once the files are read.
     QString password;
+    QString passwordFile;
+    // The client certificate (PEM) and its key; an encrypted key's passphrase is the first line
+    // of `keyPasswordFile`, read into `keyPassword`.
+    QString certFile;
+    QString keyFile;
+    QString keyPasswordFile;
+    QByteArray keyPassword; // as OpenSSL takes it: bytes
+    ClientCertificate certificate;
+    Protocol protocol = Protocol::Mqtt5;
     QString topicPrefix = QStringLiteral("laser");
     // Empty: the program makes one from the host name and the port name.
     QString laserId;
+    // The settings file's name and the line of each key given, for what is found later.
+    QString fileName;
+    QHash<QString, int> lines;
+    // What holds a secret and can be read by other users: the keys of the files, or the
+    // settings file's own name when it holds the password.
+    QStringList exposed;
 
     // "host:port" for people, an IPv6 host in brackets.
     QString server() const;
@@ -35,10 +67,17 @@ struct ConfigResult {
     QString error;
 };
 
-// Reads the settings text. `fileName` only names the file in error texts.
+// Reads the settings text. `fileName` only names the file in error texts. Reads none of the
+// files the text names but checks that ca_file is a readable file.
 ConfigResult parseConfig(const QByteArray &text, const QString &fileName);
-// Reads the file; a missing or unreadable file is an error too.
+// Reads the file, then the files it names (readClientFiles); a missing or unreadable file is an
+// error too. Says which files holding a secret other users can read in `exposed`.
 ConfigResult loadConfig(const QString &path);
+// Reads password_file, key_password_file, cert_file and key_file into `config` and checks that
+// the key opens and belongs to the certificate. An error names the settings file, the line and
+// the reason, never what a file holds; empty when all is usable. Done again before each
+// connection attempt, so a renewed certificate is taken up.
+QString readClientFiles(Config &config);
 
 // A laser id that is safe as one topic level: no '/', '+', '#' or control characters.
 QString topicLevel(const QString &text);

@@ -1,5 +1,6 @@
 #include "plant/config_lines.h"
 
+#include <QFileInfo>
 #include <QUrl>
 
 namespace plant {
@@ -65,8 +66,18 @@ QVector<ConfigLine> configLines(const QString &text) {
 
 const QVector<QString> &knownKeys() {
     static const QVector<QString> keys = {
-        QStringLiteral("url"),     QStringLiteral("username"),     QStringLiteral("password"),
-        QStringLiteral("ca_file"), QStringLiteral("topic_prefix"), QStringLiteral("laser_id"),
+        QStringLiteral("url"),
+        QStringLiteral("username"),
+        QStringLiteral("password"),
+        QStringLiteral("ca_file"),
+        QStringLiteral("topic_prefix"),
+        QStringLiteral("laser_id"),
+        // Paths and a version: the files they name hold secrets, the values do not.
+        QStringLiteral("cert_file"),
+        QStringLiteral("key_file"),
+        QStringLiteral("key_password_file"),
+        QStringLiteral("password_file"),
+        QStringLiteral("protocol"),
     };
     return keys;
 }
@@ -178,7 +189,7 @@ std::optional<KeptValue> keptValue(const QString &key, const QString &value) {
     case ValueForm::Url:
         return keptUrl(value);
     case ValueForm::Path:
-        if (!strictPath(value))
+        if (!strictPath(value) || !QFileInfo::exists(value))
             return std::nullopt;
         break;
     case ValueForm::Word:

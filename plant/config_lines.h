@@ -50,7 +50,9 @@ struct KeptValue {
     QStringList leftOut;
 };
 // Nothing for a secret or unknown key, or a value not in its key's form: the line is then left
-// out whole, never cut down to a part that looks safe.
+// out whole, never cut down to a part that looks safe. A path is kept only when it names
+// something on this PC (looked up, never opened): a secret typed in a path's place
+// (`key_password_file = the passphrase`) is a path to nothing.
 std::optional<KeptValue> keptValue(const QString &key, const QString &value);
 
 } // namespace plant

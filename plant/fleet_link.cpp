@@ -39,6 +39,8 @@ FleetLink::FleetLink(const QString &configFile, const QString &hostName, QObject
 FleetLink::~FleetLink() {
     if (!thread)
         return;
+    // Whatever the subscriber is doing ends first, so the stop below does not wait behind it.
+    subscriber->requestStop();
     QMetaObject::invokeMethod(subscriber, &Subscriber::stop, Qt::BlockingQueuedConnection);
     thread->quit();
     thread->wait();

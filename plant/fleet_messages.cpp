@@ -20,9 +20,7 @@ namespace plant {
 
 namespace {
 
-constexpr int maxModules = 8;
-// Whole milliseconds a double holds exactly.
-constexpr double largestTime = 9007199254740992.0;
+constexpr int maxModules = maxAlarmModules;
 
 // Characters that have no business in a laser id: controls, invisible and direction marks
 // (which could make one id look like another), and what stands for broken UTF-8.
@@ -32,13 +30,51 @@ bool oddCharacter(char32_t c) {
            c == 0xfffd || (c >= 0xfff9 && c <= 0xfffb);
 }
 
-bool validLaserId(const QString &id) {
-    if (id.isEmpty() || id.size() > maxLaserIdLength || id.trimmed() != id)
+// Read once per key of a status, of which there may be thousands: nothing is copied.
+bool validKey(const QString &id, int maxLength) {
+    if (id.isEmpty() || id.size() > maxLength || id.front().isSpace() || id.back().isSpace())
         return false;
-    for (const char32_t c : id.toUcs4())
-        if (oddCharacter(c))
+    for (int i = 0; i < id.size(); ++i) {
+        const QChar unit = id.at(i);
+        if (unit.isLowSurrogate())
+            return false; // a second half without its first
+        if (unit.isHighSurrogate()) {
+            if (i + 1 >= id.size() || !id.at(i + 1).isLowSurrogate())
+                return false;
+            if (oddCharacter(QChar::surrogateToUcs4(unit, id.at(++i))))
+                return false;
+        } else if (oddCharacter(unit.unicode())) {
             return false;
+        }
+    }
     return true;
+}
+
+bool validLaserId(const QString &id) {
+    return validKey(id, maxLaserIdLength);
+}
+
+// Hidden when shown as it is: it steers, joins, breaks or is not there at all.
+bool hidden(uint c) {
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The first `n` UTF-16 units of `text`, never ending in the first half of a pair.
+QString cut(const QString &text, int n) {
+    if (text.size() <= n)
+        return text;
+    if (n > 0 && text.at(n - 1).isHighSurrogate())
+        --n;
+    return text.left(n);
 }
 
 // Reads fields of one JSON object; the first problem sticks.
@@ -70,14 +106,16 @@ public:
             fail(Rejection::WrongType);
         return v.toObject();
     }
-    // Any number, whatever its precision; null gives NaN.
-    double numberOrNull(const QJsonObject &o, const char *key) {
+    // A temperature, whatever its precision; null gives NaN, a number beyond physical sense
+    // infinity (shown as invalid).
+    double temperature(const QJsonObject &o, const char *key) {
         const QJsonValue v = field(o, key);
         if (v.isNull())
             return std::numeric_limits<double>::quiet_NaN();
         if (!v.isUndefined() && !v.isDouble())
             fail(Rejection::WrongType);
-        return v.toDouble();
+        const double t = v.toDouble();
+        return temperatureInRange(t) ? t : std::numeric_limits<double>::infinity();
     }
     // ms since 1970; null gives 0 when allowed.
     qint64 time(const QJsonObject &o, const char *key, bool nullable) {
@@ -87,7 +125,7 @@ public:
         if (nullable && v.isNull())
             return 0;
         const double t = v.toDouble(-1);
-        if (!v.isDouble() || !(t >= 0 && t <= largestTime)) {
+        if (!v.isDouble() || !timeInRange(t)) {
             fail(Rejection::WrongType);
             return 0;
         }
@@ -172,18 +210,18 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
     const QJsonObject alarms = r.object(o, "alarms");
     for (const AlarmName &a : systemAlarms)
         if (r.flag(alarms, a.key))
-            s.alarms << QLatin1String(a.key);
-    // A newer publisher's alarms are shown by their key.
-    for (auto it = alarms.begin(); it != alarms.end(); ++it) {
-        bool known = false;
-        for (const AlarmName &a : systemAlarms)
-            known = known || it.key() == QLatin1String(a.key);
-        if (known)
-            continue;
-        if (!it.value().isBool() || !validLaserId(it.key()) || it.key().size() > 64)
+            s.addAlarm(QLatin1String(a.key));
+    // A newer publisher's alarms are shown by their key, a few of them: the others are counted.
+    // Each key is looked up once, by hash.
+    for (auto it = alarms.begin(); it != alarms.end() && r.ok(); ++it) {
+        const QString key = it.key();
+        const int bit = alarmBit(key);
+        if (bit >= 0 && bit < int(systemAlarms.size()))
+            continue; // read above
+        if (!it.value().isBool() || !validKey(key, maxAlarmKeyLength))
             r.fail(Rejection::WrongType);
         else if (it.value().toBool())
-            s.alarms << it.key();
+            s.addAlarm(key);
     }
 
     const QJsonObject states = r.object(o, "states");
@@ -202,17 +240,17 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
         const QJsonObject module = moduleList.at(m).toObject();
         for (const AlarmName &a : moduleAlarms)
             if (r.flag(module, a.key))
-                s.alarms << moduleAlarmKey(m, a.key);
+                s.addAlarm(moduleAlarmKey(m, a.key));
         s.beamOn = r.flag(module, "beam_on") || s.beamOn;
     }
 
     const QJsonObject temperatures = r.object(o, "temperatures");
-    s.waterIn = r.numberOrNull(temperatures, "water_in");
-    s.waterOut = r.numberOrNull(temperatures, "water_out");
-    s.dewPoint = r.numberOrNull(temperatures, "dew_point");
+    s.waterIn = r.temperature(temperatures, "water_in");
+    s.waterOut = r.temperature(temperatures, "water_out");
+    s.dewPoint = r.temperature(temperatures, "dew_point");
 
     const QJsonObject link = r.object(o, "link");
-    s.port = r.text(link, "port");
+    s.port = visibleText(r.text(link, "port"), maxPortText);
     s.portOpen = r.flag(link, "open");
     s.lastFrameAt = r.time(link, "last_frame_at", true);
 
@@ -244,11 +282,12 @@ Rejection parseEvent(const QByteArray &payload, history::Event &e) {
     if (!detail.isUndefined() && !detail.isString())
         r.fail(Rejection::WrongType);
     e.detail = detail.toString();
-    // Kept for the window's whole run: each text within what a real event needs.
-    e.category.truncate(maxEventText);
-    e.name.truncate(maxEventText);
-    e.value.truncate(maxEventText);
-    e.detail.truncate(maxEventDetail);
+    // Kept for the window's whole run: each text within what a real event needs, and shown as
+    // what it is.
+    e.category = visibleText(e.category, maxEventText);
+    e.name = visibleText(e.name, maxEventText);
+    e.value = visibleText(e.value, maxEventText);
+    e.detail = visibleText(e.detail, maxEventDetail);
     return problem;
 }
 
@@ -265,13 +304,96 @@ Rejection parseOnline(const QByteArray &payload, bool &online) {
 
 } // namespace
 
+bool timeInRange(double ms) {
+    return ms >= 0 && ms <= double(latestTime);
+}
+
+bool temperatureInRange(double celsius) {
+    return celsius >= lowestTemperature && celsius <= highestTemperature;
+}
+
+QString visibleText(const QString &text) {
+    QString out;
+    out.reserve(text.size());
+    bool changed = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar unit = text.at(i);
+        const bool pair =
+            unit.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const uint c = pair ? QChar::surrogateToUcs4(unit, text.at(i + 1)) : unit.unicode();
+        if (hidden(c)) {
+            out += QStringLiteral("<U+%1>").arg(c, 4, 16, QLatin1Char('0')).toUpper();
+            changed = true;
+        } else {
+            out += unit;
+            if (pair)
+                out += text.at(i + 1);
+        }
+        if (pair)
+            ++i;
+    }
+    return changed ? out : text;
+}
+
+QString visibleText(const QString &text, int maxLength) {
+    return visibleText(cut(text, maxLength));
+}
+
+QStringList LaserStatus::alarmKeys() const {
+    QStringList keys;
+    for (int bit = 0; bit < knownAlarmBits; ++bit)
+        if (knownAlarms & (quint64(1) << bit))
+            keys << alarmKeyOfBit(bit);
+    return keys + otherAlarms;
+}
+
+void LaserStatus::addAlarm(const QString &key) {
+    const int bit = alarmBit(key);
+    if (bit >= 0)
+        knownAlarms |= quint64(1) << bit;
+    else if (otherAlarms.contains(key))
+        return;
+    else if (otherAlarms.size() < maxUnknownAlarms)
+        otherAlarms << key;
+    else
+        ++alarmsIgnored;
+}
+
+qint64 heldBytes(const QString &text) {
+    // A shared empty text holds nothing of its own; else its header and UTF-16 units.
+    return text.isEmpty() ? 0 : 32 + 2 * qint64(text.capacity());
+}
+
+qint64 heldBytes(const history::Event &event) {
+    return qint64(sizeof(history::Event)) + heldBytes(event.category) + heldBytes(event.name) +
+           heldBytes(event.value) + heldBytes(event.detail);
+}
+
+qint64 heldBytes(const FleetMessage &m) {
+    qint64 bytes = qint64(sizeof(FleetMessage)) + heldBytes(m.laserId);
+    switch (m.kind) {
+    case Kind::Online:
+        break;
+    case Kind::Status:
+        bytes += heldBytes(m.status.port) +
+                 (m.status.payload.isEmpty() ? 0 : 32 + m.status.payload.capacity());
+        for (const QString &key : m.status.otherAlarms)
+            bytes += 8 + heldBytes(key);
+        break;
+    case Kind::Event:
+        bytes += heldBytes(m.event) - qint64(sizeof(history::Event));
+        break;
+    }
+    return bytes;
+}
+
 QStringList fleetFilters(const QString &prefix) {
     return {prefix + QStringLiteral("/+/online"), prefix + QStringLiteral("/+/status"),
             prefix + QStringLiteral("/+/events")};
 }
 
 ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
-                              const QByteArray &payload, bool retained) {
+                              const QByteArray &payload, bool retained, qint64 fullSize) {
     ParseResult result;
     FleetMessage &m = result.message;
     m.retained = retained;
@@ -298,8 +420,13 @@ ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
     m.laserId = QString::fromUtf8(levels.at(0));
     if (!validLaserId(m.laserId))
         return reject(Rejection::OddLaserId);
-    if (payload.size() > maxPayloadBytes)
+    if (payload.size() > maxPayloadBytes || fullSize > maxPayloadBytes)
         return reject(Rejection::TooLarge);
+    // Deleting a retained message publishes an empty one: the laser's status or flag is gone.
+    if (payload.isEmpty() && fullSize <= 0 && m.kind != Kind::Event) {
+        m.cleared = true;
+        return result;
+    }
 
     switch (m.kind) {
     case Kind::Online:

@@ -15,18 +15,42 @@ namespace plant {
 // status and events. Everything here is a pure function of the bytes: it never trusts them,
 // and a message it cannot use comes back as a reason, to be counted.
 
+// The largest payload the fleet reads; anything longer is refused unread, counted as too large.
+// A broker that is told the fleet's maximum packet size never sends more than this and its
+// topic.
 constexpr int maxPayloadBytes = 64 * 1024;
 constexpr int maxLaserIdLength = 128;
 // Event texts longer than these are cut.
 constexpr int maxEventText = 64;
 constexpr int maxEventDetail = 256;
+// A status names at most this many active alarms of keys the fleet does not know (a newer
+// publisher's); further ones are counted as ignored. The known keys are a fixed set.
+constexpr int maxUnknownAlarms = 8;
+constexpr int maxAlarmKeyLength = 64;
+// The port text is cut to this.
+constexpr int maxPortText = 64;
+// Times on the wire are ms since 1970 up to the end of the year 9999; any other number is no
+// time (and is never converted to an integer).
+constexpr qint64 latestTime = 253402300799999;
+bool timeInRange(double ms);
+// Temperatures in °C outside this range make no physical sense: shown as invalid.
+constexpr double lowestTemperature = -100;
+constexpr double highestTemperature = 200;
+bool temperatureInRange(double celsius);
+
+// A text from the broker as a person may see it: every control, format (direction marks and
+// overrides, zero-width and invisible characters), line or paragraph separator and lone
+// surrogate is written as <U+XXXX>, so that nothing can hide, reorder or break a line.
+QString visibleText(const QString &text);
+// The first `maxLength` characters (never half a surrogate pair), made visible.
+QString visibleText(const QString &text, int maxLength);
 
 enum class Rejection {
     None,
     TooLarge,     // more than 64 KiB
     BadTopic,     // not PREFIX/ID/online, status or events
     OddLaserId,   // control, invisible or direction characters, or too long
-    EmptyPayload, // a retained message being deleted, or nothing at all
+    EmptyPayload, // an event with nothing in it
     NotJson,      // not a JSON object (online: not true or false)
     MissingField,
     WrongType,  // a field of the wrong JSON type or out of range
@@ -36,32 +60,53 @@ constexpr int rejectionKinds = 9;
 
 enum class Kind { Online, Status, Event };
 
-// What a status says, as far as the fleet's table needs it.
+// What a status says, as far as the fleet's table needs it: a compact summary beside the payload
+// as it came, which is read again only to show the laser in full.
 struct LaserStatus {
-    qint64 at = 0;      // the publisher's clock, ms since 1970
-    QStringList alarms; // active alarm keys, in payload order ("chiller_fault", "module1.pd_fault")
+    qint64 at = 0; // the publisher's clock, ms since 1970
+    // Active alarms of known keys, one bit each (plant::alarmBit).
+    quint64 knownAlarms = 0;
+    // Active alarms of other keys, in the payload's order, at most maxUnknownAlarms.
+    QStringList otherAlarms;
+    int alarmsIgnored = 0; // active alarms of other keys beyond those
     bool dcOn = false;
     bool laserReady = false;
     bool beamOn = false; // any module
-    double waterIn = 0;  // NaN where the payload has null
+    // NaN where the payload has null; infinity where the number makes no physical sense.
+    double waterIn = 0;
     double waterOut = 0;
     double dewPoint = 0;
-    QString port;
+    QString port; // visible, cut to maxPortText
     bool portOpen = false;
     qint64 lastFrameAt = 0; // 0: no frame yet
-    // The whole payload as it came (checked, at most 64 KiB), read again only to show it: a
-    // few bytes a laser instead of a parsed object.
+    // The whole payload as it came (checked, at most 64 KiB), read again only to show it.
     QByteArray payload;
+
+    bool hasAlarms() const { return knownAlarms != 0 || !otherAlarms.isEmpty(); }
+    // Every active alarm key: the known ones in their order, then the others.
+    QStringList alarmKeys() const;
+    // Sets a key active: a known key by its bit, another if there is room, else counted.
+    void addAlarm(const QString &key);
 };
 
 struct FleetMessage {
     Kind kind = Kind::Online;
     QString laserId;
     bool retained = false;
+    // Online and Status: an empty payload, which is how a retained message is deleted.
+    bool cleared = false;
     bool online = false;  // Kind::Online
     LaserStatus status;   // Kind::Status
-    history::Event event; // Kind::Event
+    history::Event event; // Kind::Event, its texts visible and cut
+    // The fleet's own clock (ms since 1970) when the message came from the broker; 0 unknown.
+    qint64 receivedAt = 0;
 };
+
+// What a message holds in memory, its payload and texts included: every queue and state of
+// the fleet counts its messages by this.
+qint64 heldBytes(const FleetMessage &message);
+qint64 heldBytes(const QString &text);
+qint64 heldBytes(const history::Event &event);
 
 struct ParseResult {
     Rejection rejection = Rejection::None;
@@ -72,8 +117,9 @@ struct ParseResult {
 QStringList fleetFilters(const QString &prefix);
 
 // One message from the broker. `prefix` is the topic prefix of the settings ("laser").
+// `fullSize` is the payload's size where only its beginning was copied (-1: `payload` is all).
 ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
-                              const QByteArray &payload, bool retained);
+                              const QByteArray &payload, bool retained, qint64 fullSize = -1);
 
 // What arrived from the broker since the last batch: the messages that can be used, in order,
 // and how many were not, by reason (index: Rejection) and because they came faster than the
@@ -82,6 +128,7 @@ struct FleetBatch {
     QVector<FleetMessage> messages;
     std::array<quint64, rejectionKinds> rejected{};
     quint64 overrun = 0;
+    qint64 bytes = 0; // heldBytes of the messages
 };
 
 } // namespace plant

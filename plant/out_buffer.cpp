@@ -6,7 +6,8 @@ namespace plant {
 
 OutBuffer::OutBuffer(int capacity) : capacity(std::max(1, capacity)) {}
 
-void OutBuffer::push(Message message) {
+void OutBuffer::push(Message message, qint64 now) {
+    dropExpired(now);
     while (size() >= capacity) {
         // The oldest message is in flight when any is; it goes first.
         if (!inFlight.empty())
@@ -37,6 +38,13 @@ void OutBuffer::requeueInFlight() {
     for (auto it = inFlight.rbegin(); it != inFlight.rend(); ++it)
         waiting.push_front(std::move(it->second));
     inFlight.clear();
+}
+
+void OutBuffer::dropExpired(qint64 now) {
+    const auto expired = [now](const Message &m) { return m.expiresAt > 0 && now >= m.expiresAt; };
+    const auto end = std::remove_if(waiting.begin(), waiting.end(), expired);
+    expiredCount += static_cast<quint64>(waiting.end() - end);
+    waiting.erase(end, waiting.end());
 }
 
 } // namespace plant

@@ -13,6 +13,8 @@ struct Message {
     QByteArray payload;
     int qos = 0;
     bool retained = false;
+    // On the steady clock, in ms: not sent from then on. 0: never expires.
+    qint64 expiresAt = 0;
 };
 
 // The messages not yet confirmed by the broker, oldest first: those waiting to be sent and
@@ -24,7 +26,9 @@ public:
     static constexpr int defaultCapacity = 10000;
     explicit OutBuffer(int capacity = defaultCapacity);
 
-    void push(Message message);
+    // Messages that expired by `now` (the steady clock, in ms) leave first, counted as expired:
+    // while the broker is away they must not take the room of those still worth sending.
+    void push(Message message, qint64 now = 0);
     bool hasWaiting() const { return !waiting.empty(); }
     // Moves the oldest waiting message into flight; the id confirms it later.
     std::pair<quint64, Message> takeNext();
@@ -32,15 +36,19 @@ public:
     void confirm(quint64 id);
     // The connection dropped: everything in flight waits again, in its order.
     void requeueInFlight();
+    // Drops the waiting messages that expired by `now` (the steady clock, in ms), counting them.
+    void dropExpired(qint64 now);
 
     int size() const { return static_cast<int>(waiting.size() + inFlight.size()); }
     int inFlightCount() const { return static_cast<int>(inFlight.size()); }
     quint64 dropped() const { return droppedCount; }
+    quint64 expired() const { return expiredCount; }
 
 private:
     int capacity;
     quint64 nextId = 1;
     quint64 droppedCount = 0;
+    quint64 expiredCount = 0;
     std::deque<Message> waiting;
     std::deque<std::pair<quint64, Message>> inFlight;
 };

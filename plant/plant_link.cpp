@@ -25,11 +25,6 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
         return;
     id = config.laserId.isEmpty() ? defaultLaserId(hostName, portName) : config.laserId;
     base = config.topicPrefix + QLatin1Char('/') + id;
-    if (config.passwordInClear()) {
-        lastReport.notice = passwordInClearNotice();
-        // Once on standard error as well; the status line keeps saying it.
-        qWarning("%s", qPrintable(stateLine()));
-    }
 
     statusTimer = new QTimer(this);
     statusTimer->setSingleShot(true);
@@ -69,7 +64,7 @@ void PlantLink::publishEvent(const history::Event &event) {
         return;
     QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,
                               Q_ARG(QByteArray, QByteArrayLiteral("events")),
-                              Q_ARG(QByteArray, eventPayload(event)), Q_ARG(int, 1));
+                              Q_ARG(QByteArray, eventPayload(event)), Q_ARG(int, 1), Q_ARG(int, 0));
 }
 
 void PlantLink::publishSample(const history::Sample &sample) {
@@ -77,7 +72,8 @@ void PlantLink::publishSample(const history::Sample &sample) {
         return;
     QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,
                               Q_ARG(QByteArray, QByteArrayLiteral("samples")),
-                              Q_ARG(QByteArray, samplePayload(sample)), Q_ARG(int, 0));
+                              Q_ARG(QByteArray, samplePayload(sample)), Q_ARG(int, 0),
+                              Q_ARG(int, Publisher::sampleExpirySeconds));
 }
 
 void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo &link,

@@ -32,6 +32,8 @@ public:
     QString topicBase() const { return base; }
     Report report() const { return lastReport; }
     QString stateLine() const { return plant::stateLine(lastReport); }
+    // The state line and the client certificate's dates, for the diagnostics window.
+    QString linkTabText() const { return plant::linkTabText(lastReport); }
     // Sends what is queued, then online=false, and disconnects (bounded by the publisher's own
     // waits). Nothing is published after it. The destructor does it too.
     void stop();

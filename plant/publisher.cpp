@@ -17,6 +17,28 @@ namespace {
 
 constexpr int maxInFlight = 100;
 
+qint64 steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Why the broker refused a message, from an MQTT 5 acknowledgement's reason code.
+QString publishRefusal(int reason) {
+    switch (reason) {
+    case 135:
+        return Texts::tr("未获授权");
+    case 144:
+        return Texts::tr("主题名无效");
+    case 149:
+        return Texts::tr("消息太大");
+    case 151:
+        return Texts::tr("超出配额");
+    default:
+        return Texts::tr("原因代码 %1").arg(reason);
+    }
+}
+
 } // namespace
 
 bool loadLinkConfig(const QString &file, Config *config, Report *report) {
@@ -30,16 +52,19 @@ bool loadLinkConfig(const QString &file, Config *config, Report *report) {
     *config = loaded.config;
     report->state = LinkState::Connecting;
     report->server = config->server();
+    report->certificate = config->certificate;
+    report->notice = settingsNotices(*config).join(QStringLiteral("; "));
+    // Once on standard error as well; the status line keeps saying it.
+    if (!report->notice.isEmpty())
+        qWarning("%s", qPrintable(stateLine(*report)));
     return true;
 }
 
 bool operator==(const Report &a, const Report &b) {
     return a.state == b.state && a.server == b.server && a.lastError == b.lastError &&
-           a.buffered == b.buffered && a.dropped == b.dropped && a.notice == b.notice;
-}
-
-QString passwordInClearNotice() {
-    return Texts::tr("密码未加密传输（url 不是 mqtts://）");
+           a.buffered == b.buffered && a.dropped == b.dropped && a.expired == b.expired &&
+           a.refused == b.refused && a.refusedWhy == b.refusedWhy && a.notice == b.notice &&
+           a.certificate == b.certificate;
 }
 
 QString stateLine(const Report &report) {
@@ -63,9 +88,20 @@ QString stateLine(const Report &report) {
         line += Texts::tr("; 缓存 %1 条").arg(report.buffered);
     if (report.dropped > 0)
         line += Texts::tr("; 丢弃 %1 条").arg(report.dropped);
+    if (report.expired > 0)
+        line += Texts::tr("; 过期未发 %1 条").arg(report.expired);
+    if (report.refused > 0)
+        line +=
+            Texts::tr("; 代理服务器拒收 %1 条（%2）").arg(report.refused).arg(report.refusedWhy);
     if (!report.notice.isEmpty())
         line += QStringLiteral("; ") + report.notice;
     return line;
+}
+
+QString linkTabText(const Report &report) {
+    const QString certificate = certificateLine(report.certificate);
+    return certificate.isEmpty() ? stateLine(report)
+                                 : stateLine(report) + QLatin1Char('\n') + certificate;
 }
 
 // Paho calls these on its own threads; each hands the outcome to the publisher's thread.
@@ -90,10 +126,31 @@ struct Publisher::Listeners {
                 static_cast<const std::pair<quint64, quint64> *>(token.get_user_context());
             if (!tag)
                 return;
-            const quint64 g = tag->first;
+            const std::pair<quint64, quint64> t = *tag;
             delete tag;
-            QMetaObject::invokeMethod(
-                p, [this, g] { p->deliveryFailed(g); }, Qt::QueuedConnection);
+            // An MQTT 5 broker that refuses the message says so in its acknowledgement; sending
+            // it again would be refused again.
+            const int reason = token.get_reason_code();
+            if (reason >= 0x80)
+                QMetaObject::invokeMethod(
+                    p, [this, t, reason] { p->refusedByBroker(t.first, t.second, reason); },
+                    Qt::QueuedConnection);
+            else
+                QMetaObject::invokeMethod(
+                    p, [this, t] { p->deliveryFailed(t.first); }, Qt::QueuedConnection);
+        }
+    };
+    // For online and the status, which are sent again on every connect: only a refusal counts.
+    struct Direct : mqtt::iaction_listener {
+        Publisher *p;
+        explicit Direct(Publisher *publisher) : p(publisher) {}
+        void on_success(const mqtt::token &) override {}
+        void on_failure(const mqtt::token &token) override {
+            const int reason = token.get_reason_code();
+            if (reason >= 0x80)
+                QMetaObject::invokeMethod(
+                    p, [this, reason] { p->refusedByBroker(p->generation, 0, reason); },
+                    Qt::QueuedConnection);
         }
     };
     struct Ignore : mqtt::iaction_listener {
@@ -101,19 +158,20 @@ struct Publisher::Listeners {
         void on_failure(const mqtt::token &) override {}
     };
 
-    explicit Listeners(Publisher *p) : connect(p), delivery(p) {}
+    explicit Listeners(Publisher *p) : connect(p), delivery(p), direct(p) {}
     Connect connect;
     Delivery delivery;
+    Direct direct;
     Ignore ignore;
 };
 
 Publisher::Publisher(const Config &config, const QString &clientId, const QString &topicBase,
                      int bufferCapacity)
-    : config(config), clientId(clientId.toUtf8()), topicBase(topicBase.toUtf8()),
-      buffer(bufferCapacity) {
+    : config(config), setup(config, Role::Publisher), clientId(clientId.toUtf8()),
+      topicBase(topicBase.toUtf8()), buffer(bufferCapacity) {
     report.server = config.server();
-    if (config.passwordInClear())
-        report.notice = passwordInClearNotice();
+    report.notice = setup.notice();
+    report.certificate = setup.certificate();
 }
 
 Publisher::~Publisher() {
@@ -126,6 +184,9 @@ void Publisher::start() {
     retryTimer = new QTimer(this);
     retryTimer->setSingleShot(true);
     connect(retryTimer, &QTimer::timeout, this, [this] { connectNow(); });
+    noticeTimer = new QTimer(this);
+    connect(noticeTimer, &QTimer::timeout, this, [this] { emitReport(); });
+    noticeTimer->start(noticeRefreshMs);
     listeners = std::make_unique<Listeners>(this);
     QString refused;
     client = makeClient(
@@ -142,8 +203,18 @@ void Publisher::connectNow() {
     if (!client || stopped)
         return;
     const quint64 g = ++generation;
+    const QString unusable = setup.prepare();
+    if (!unusable.isEmpty()) {
+        // The files changed since the start: said, and tried again as any failed attempt.
+        isConnected = false;
+        setState(report.state == LinkState::Connecting ? LinkState::Connecting
+                                                       : LinkState::Reconnecting,
+                 unusable);
+        scheduleReconnect();
+        return;
+    }
 
-    mqtt::connect_options options = connectOptions(config);
+    mqtt::connect_options options = setup.options();
     options.set_max_inflight(maxInFlight + 4);
     mqtt::will_options will(std::string((topicBase + "/online").constData()), std::string("false"),
                             1, true);
@@ -160,6 +231,7 @@ void Publisher::connected(quint64 g) {
         return;
     isConnected = true;
     retryDelayMs = 0;
+    setup.succeeded();
     publishDirect("online", "true", true);
     publishStatus();
     setState(LinkState::Connected, QString());
@@ -170,9 +242,14 @@ void Publisher::connectFailed(quint64 g, int code) {
     if (g != generation || stopped)
         return;
     isConnected = false;
+    const QString why = setup.failed(code, this, [this](const QString &reason) {
+        // Found by a handshake of its own, later: said while the link is still down.
+        if (!isConnected && !stopped && report.state != LinkState::Off)
+            setState(report.state, reason);
+    });
     setState(report.state == LinkState::Connecting ? LinkState::Connecting
                                                    : LinkState::Reconnecting,
-             connectError(code, config.tls));
+             why);
     scheduleReconnect();
 }
 
@@ -210,15 +287,29 @@ void Publisher::deliveryFailed(quint64 g) {
     lostConnection(Texts::tr("有一条消息未被接受"));
 }
 
+void Publisher::refusedByBroker(quint64 g, quint64 id, int reason) {
+    if (g != generation)
+        return;
+    buffer.confirm(id);
+    ++report.refused;
+    report.refusedWhy = publishRefusal(reason);
+    pump();
+    emitReport();
+}
+
 void Publisher::scheduleReconnect() {
     retryDelayMs = nextRetryMs(retryDelayMs);
     retryTimer->start(retryDelayMs);
 }
 
-void Publisher::enqueue(const QByteArray &topicLevel, const QByteArray &payload, int qos) {
+void Publisher::enqueue(const QByteArray &topicLevel, const QByteArray &payload, int qos,
+                        int expirySeconds) {
     if (stopped)
         return;
-    buffer.push(Message{topicBase + '/' + topicLevel, payload, qos, false});
+    const qint64 now = steadyMs();
+    buffer.push(Message{topicBase + '/' + topicLevel, payload, qos, false,
+                        expirySeconds > 0 ? now + qint64(expirySeconds) * 1000 : 0},
+                now);
     pump();
     emitReport();
 }
@@ -240,7 +331,7 @@ void Publisher::publishDirect(const QByteArray &topicLevel, const QByteArray &pa
         client->publish(mqtt::make_message(std::string((topicBase + '/' + topicLevel).constData()),
                                            payload.constData(), static_cast<size_t>(payload.size()),
                                            1, retained),
-                        nullptr, listeners->ignore);
+                        nullptr, listeners->direct);
     } catch (const mqtt::exception &) {
         // Not connected after all: the connection-lost callback follows and resends on connect.
     }
@@ -249,15 +340,22 @@ void Publisher::publishDirect(const QByteArray &topicLevel, const QByteArray &pa
 void Publisher::pump() {
     if (!isConnected || !client)
         return;
+    const qint64 now = steadyMs();
+    buffer.dropExpired(now);
     while (buffer.hasWaiting() && buffer.inFlightCount() < maxInFlight) {
         const std::pair<quint64, Message> next = buffer.takeNext();
         const Message &m = next.second;
+        mqtt::message_ptr message =
+            mqtt::make_message(std::string(m.topic.constData()), m.payload.constData(),
+                               static_cast<size_t>(m.payload.size()), m.qos, m.retained);
+        // The time it waited here counts: the broker keeps it for what is left.
+        if (m.expiresAt > 0 && setup.mqtt5())
+            message->set_properties(
+                mqtt::properties{{mqtt::property::MESSAGE_EXPIRY_INTERVAL,
+                                  static_cast<int>((m.expiresAt - now + 999) / 1000)}});
         auto *tag = new std::pair<quint64, quint64>(generation.load(), next.first);
         try {
-            client->publish(
-                mqtt::make_message(std::string(m.topic.constData()), m.payload.constData(),
-                                   static_cast<size_t>(m.payload.size()), m.qos, m.retained),
-                tag, listeners->delivery);
+            client->publish(message, tag, listeners->delivery);
         } catch (const mqtt::exception &) {
             delete tag;
             lostConnection(Texts::tr("连接中断"));
@@ -270,8 +368,11 @@ void Publisher::stop() {
     if (stopped)
         return;
     stopped = true;
+    setup.cancel();
     if (retryTimer)
         retryTimer->stop();
+    if (noticeTimer)
+        noticeTimer->stop();
     if (!client)
         return;
     try {
@@ -298,6 +399,9 @@ void Publisher::setState(LinkState state, const QString &error) {
 void Publisher::emitReport() {
     report.buffered = buffer.size();
     report.dropped = buffer.dropped();
+    report.expired = buffer.expired();
+    report.notice = setup.notice();
+    report.certificate = setup.certificate();
     if (reported && report == lastReport)
         return;
     reported = true;

@@ -5,6 +5,7 @@
 #include "plant/broker_connection.h"
 #include "plant/connect_listener.h"
 
+#include <QDateTime>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -18,6 +19,9 @@ namespace plant {
 namespace {
 // Batches are gathered for this long: at most ten a second reach the window.
 constexpr int batchGatherMs = 100;
+// How long a message from the broker waits for room before it is counted as overrun: the
+// time to read a full batch of the largest statuses, well within the broker's keep-alive.
+constexpr auto roomWait = std::chrono::seconds(10);
 } // namespace
 
 // Paho calls these on its own threads; each hands the outcome to the subscriber's thread.
@@ -48,8 +52,11 @@ struct Subscriber::Listeners {
 };
 
 Subscriber::Subscriber(const Config &config, const QString &clientId, int inboxCapacity)
-    : config(config), clientId(clientId.toUtf8()), inboxCapacity(inboxCapacity) {
+    : config(config), setup(config, Role::Reader), clientId(clientId.toUtf8()),
+      inboxCapacity(inboxCapacity) {
     report.server = config.server();
+    report.notice = setup.notice();
+    report.certificate = setup.certificate();
 }
 
 Subscriber::~Subscriber() {
@@ -65,6 +72,10 @@ void Subscriber::start() {
     drainTimer = new QTimer(this);
     drainTimer->setSingleShot(true);
     connect(drainTimer, &QTimer::timeout, this, [this] { drain(); });
+    noticeTimer = new QTimer(this);
+    connect(noticeTimer, &QTimer::timeout, this,
+            [this] { setState(report.state, report.lastError); });
+    noticeTimer->start(noticeRefreshMs);
     listeners = std::make_unique<Listeners>(this);
     QString refused;
     client = makeClient(
@@ -77,36 +88,58 @@ void Subscriber::start() {
     client->set_message_callback([this](mqtt::const_message_ptr message) {
         if (!message)
             return;
+        const qint64 receivedAt = QDateTime::currentMSecsSinceEpoch();
         const std::string &topic = message->get_topic();
         const mqtt::binary &payload = message->get_payload();
         // Anything larger is refused unread; the parser counts it from the size alone.
-        const int size = static_cast<int>(std::min<size_t>(payload.size(), maxPayloadBytes + 1));
+        const bool tooLarge = payload.size() > size_t(maxPayloadBytes);
         arrived(Raw{QByteArray(topic.data(), static_cast<int>(topic.size())),
-                    QByteArray(payload.data(), size), message->is_retained()});
+                    tooLarge ? QByteArray()
+                             : QByteArray(payload.data(), static_cast<int>(payload.size())),
+                    qint64(payload.size()), message->is_retained(), receivedAt});
     });
     setState(LinkState::Connecting, QString());
     connectNow();
 }
 
+qint64 Subscriber::heldBytes(const Raw &raw) {
+    return qint64(sizeof(Raw)) + 64 + raw.topic.capacity() + raw.payload.capacity();
+}
+
 void Subscriber::arrived(Raw raw) {
-    std::lock_guard<std::mutex> lock(inboxLock);
-    const qint64 size = raw.topic.size() + raw.payload.size();
-    if (static_cast<int>(inbox.size()) >= inboxCapacity || inboxBytes + size > inboxByteCapacity) {
+    std::unique_lock<std::mutex> lock(inboxLock);
+    const qint64 size = heldBytes(raw);
+    const auto full = [&] {
+        return static_cast<int>(inbox.size()) >= inboxCapacity ||
+               inboxBytes + batchOutBytes + size > heldByteCapacity;
+    };
+    // Nothing more is read from the broker while the window catches up, for a while.
+    if (full() && !stopping)
+        roomMade.wait_for(lock, roomWait, [&] { return !full() || stopping; });
+    if (full() || stopping) {
         ++overrun;
         return;
     }
     inboxBytes += size;
     inbox.push_back(std::move(raw));
-    if (!drainAsked) {
-        drainAsked = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!drainTimer->isActive())
-                    drainTimer->start(batchGatherMs);
-            },
-            Qt::QueuedConnection);
-    }
+    // Half full: no gathering time, the next batch goes as soon as the last one is taken.
+    const bool now = inboxBytes + batchOutBytes > heldByteCapacity / 2 ||
+                     static_cast<int>(inbox.size()) > inboxCapacity / 2;
+    if (drainAsked && !(now && !drainNowAsked))
+        return;
+    drainAsked = true;
+    drainNowAsked = drainNowAsked || now;
+    QMetaObject::invokeMethod(
+        this,
+        [this, now] {
+            if (!drainTimer)
+                return;
+            if (now)
+                drainTimer->start(0);
+            else if (!drainTimer->isActive())
+                drainTimer->start(batchGatherMs);
+        },
+        Qt::QueuedConnection);
 }
 
 void Subscriber::drain() {
@@ -117,22 +150,37 @@ void Subscriber::drain() {
     {
         std::lock_guard<std::mutex> lock(inboxLock);
         taken.swap(inbox);
+        // Counted as the batch until it is read.
+        batchOutBytes = inboxBytes;
         inboxBytes = 0;
         batch.overrun = overrun;
         overrun = 0;
         drainAsked = false;
+        drainNowAsked = false;
     }
     if (taken.empty() && batch.overrun == 0)
         return;
     const QString prefix = config.topicPrefix;
     batch.messages.reserve(static_cast<int>(taken.size()));
     for (const Raw &raw : taken) {
-        ParseResult parsed = parseFleetMessage(prefix, raw.topic, raw.payload, raw.retained);
-        if (parsed.rejection == Rejection::None)
+        if (stopping)
+            return;
+        ParseResult parsed = parseFleetMessage(prefix, raw.topic, raw.payload, raw.retained,
+                                               raw.payload.isEmpty() ? raw.fullSize : -1);
+        if (parsed.rejection == Rejection::None) {
+            parsed.message.receivedAt = raw.receivedAt;
+            batch.bytes += plant::heldBytes(parsed.message);
             batch.messages.push_back(std::move(parsed.message));
-        else
+        } else {
             ++batch.rejected[static_cast<size_t>(parsed.rejection)];
+        }
     }
+    {
+        // The raw copies go with `taken`; what the batch holds is counted until it is taken.
+        std::lock_guard<std::mutex> lock(inboxLock);
+        batchOutBytes = batch.bytes;
+    }
+    roomMade.notify_all();
     batchOut = true;
     sinceDrain.start();
     emit batchReady(batch);
@@ -141,22 +189,41 @@ void Subscriber::drain() {
 void Subscriber::batchTaken() {
     batchOut = false;
     bool waiting = false;
+    bool now = false;
     {
         std::lock_guard<std::mutex> lock(inboxLock);
+        batchOutBytes = 0;
         waiting = !inbox.empty() || overrun > 0;
+        now = drainNowAsked;
     }
+    roomMade.notify_all();
     // Batches stay a gathering time apart, but no more: one that waited for the window goes now.
     if (waiting && drainTimer && !drainTimer->isActive())
         drainTimer->start(
-            static_cast<int>(std::max<qint64>(0, batchGatherMs - sinceDrain.elapsed())));
+            now ? 0 : static_cast<int>(std::max<qint64>(0, batchGatherMs - sinceDrain.elapsed())));
+}
+
+void Subscriber::requestStop() {
+    stopping = true;
+    std::lock_guard<std::mutex> lock(inboxLock);
+    roomMade.notify_all();
 }
 
 void Subscriber::connectNow() {
     if (!client || stopped)
         return;
     const quint64 g = ++generation;
+    const QString unusable = setup.prepare();
+    if (!unusable.isEmpty()) {
+        setState(report.state == LinkState::Connecting ? LinkState::Connecting
+                                                       : LinkState::Reconnecting,
+                 unusable);
+        retryDelayMs = nextRetryMs(retryDelayMs);
+        retryTimer->start(retryDelayMs);
+        return;
+    }
     try {
-        client->connect(connectOptions(config), generationContext(g), listeners->connect);
+        client->connect(setup.options(), generationContext(g), listeners->connect);
     } catch (const mqtt::exception &e) {
         connectFailed(g, e.get_return_code());
     }
@@ -193,6 +260,7 @@ void Subscriber::subscribed(quint64 g, bool ok) {
     }
     isConnected = true;
     retryDelayMs = 0;
+    setup.succeeded();
     setState(LinkState::Connected, QString());
 }
 
@@ -200,9 +268,13 @@ void Subscriber::connectFailed(quint64 g, int code) {
     if (g != generation || stopped)
         return;
     isConnected = false;
+    const QString why = setup.failed(code, this, [this](const QString &reason) {
+        if (!isConnected && !stopped)
+            setState(report.state, reason);
+    });
     setState(report.state == LinkState::Connecting ? LinkState::Connecting
                                                    : LinkState::Reconnecting,
-             connectError(code, config.tls));
+             why);
     retryDelayMs = nextRetryMs(retryDelayMs);
     retryTimer->start(retryDelayMs);
 }
@@ -220,11 +292,15 @@ void Subscriber::lostConnection(quint64 g, const QString &why) {
 void Subscriber::stop() {
     if (stopped)
         return;
+    requestStop();
     stopped = true;
+    setup.cancel();
     if (retryTimer)
         retryTimer->stop();
     if (drainTimer)
         drainTimer->stop();
+    if (noticeTimer)
+        noticeTimer->stop();
     if (!client)
         return;
     try {
@@ -244,6 +320,8 @@ void Subscriber::setState(LinkState state, const QString &error) {
     const Report before = report;
     report.state = state;
     report.lastError = error;
+    report.notice = setup.notice();
+    report.certificate = setup.certificate();
     if (report != before)
         emit reportChanged(report);
 }

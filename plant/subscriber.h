@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plant/broker_connection.h"
 #include "plant/config.h"
 #include "plant/fleet_messages.h"
 #include "plant/publisher.h"
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -25,17 +27,24 @@ namespace plant {
 // The fleet's read-only broker connection. Lives on its own thread: subscribes to the online,
 // status and events topics of every laser, reconnects by itself like the publisher, parses what
 // arrives and hands it over in batches, at most ten a second. It never publishes and leaves no
-// last will. While the receiver has not taken the last batch, new messages wait in a bounded
-// inbox; beyond it they are counted as overrun.
+// last will. While the receiver has not taken the last batch, new messages wait in an inbox.
+// The inbox and the batch out hold at most heldByteCapacity bytes together (heldBytes of each
+// message, its copy of the payload included); when they are full, the broker's messages wait
+// in the broker for up to ten seconds (nothing more is read from it), and beyond that they are
+// counted as overrun.
 class Subscriber : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int defaultInboxCapacity = 50000;
-    static constexpr qint64 inboxByteCapacity = 64 * 1024 * 1024;
+    static constexpr qint64 heldByteCapacity = 32 * 1024 * 1024;
     Subscriber(const Config &config, const QString &clientId,
                int inboxCapacity = defaultInboxCapacity);
     ~Subscriber() override;
+
+    // From any thread: stop() is coming. Work under way (a wait for room, a batch being read)
+    // ends at once.
+    void requestStop();
 
 public slots:
     void start();
@@ -51,9 +60,12 @@ signals:
 private:
     struct Raw {
         QByteArray topic;
-        QByteArray payload;
+        QByteArray payload; // empty when over maxPayloadBytes: not copied
+        qint64 fullSize;
         bool retained;
+        qint64 receivedAt;
     };
+    static qint64 heldBytes(const Raw &raw);
     // On Paho's thread.
     void arrived(Raw raw);
     void connectNow();
@@ -68,12 +80,15 @@ private:
     template <typename> friend struct ConnectListener;
 
     Config config;
+    ConnectionSetup setup;
     QByteArray clientId;
     int inboxCapacity;
     std::unique_ptr<mqtt::async_client> client;
     std::unique_ptr<Listeners> listeners;
     QTimer *retryTimer = nullptr;
     QTimer *drainTimer = nullptr;
+    // Says the certificate's dates again as days pass.
+    QTimer *noticeTimer = nullptr;
     int retryDelayMs = 0;
     std::atomic<quint64> generation{0};
     bool isConnected = false;
@@ -82,11 +97,15 @@ private:
     QElapsedTimer sinceDrain;
     Report report;
 
+    std::atomic<bool> stopping{false};
     std::mutex inboxLock;
-    std::vector<Raw> inbox;  // guarded
-    qint64 inboxBytes = 0;   // guarded
-    quint64 overrun = 0;     // guarded
-    bool drainAsked = false; // guarded
+    std::condition_variable roomMade;
+    std::vector<Raw> inbox;     // guarded
+    qint64 inboxBytes = 0;      // guarded
+    qint64 batchOutBytes = 0;   // guarded
+    quint64 overrun = 0;        // guarded
+    bool drainAsked = false;    // guarded
+    bool drainNowAsked = false; // guarded
 };
 
 } // namespace plant

@@ -88,6 +88,14 @@ bool writeViewChoices(const ViewChoices &choices, QString *error) {
             *error = QStringLiteral("cannot create the folder %1").arg(configDirectory());
         return false;
     }
+    // The new file is renamed over what the name leads to: never a device (as root, a link to
+    // /dev/zero would make it a file), a pipe or a folder.
+    const QFileInfo existing(viewFilePath());
+    if (existing.exists() && !existing.isFile()) {
+        if (error)
+            *error = QStringLiteral("%1 is not a regular file").arg(viewFilePath());
+        return false;
+    }
     // Written beside and renamed over: a failed write keeps the choices saved before.
     // Unbuffered, so that a failed write is seen by commit() and not lost in a final flush.
     QSaveFile file(viewFilePath());

@@ -340,6 +340,10 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
         QFileInfo(config.filePath(QStringLiteral("language.gl"))).canonicalFilePath()};
     for (const QFileInfo &info : captures)
         inputs << info.canonicalFilePath();
+    // The history's own files beside it: replaced, they would lose what the writer has not
+    // yet moved into the database.
+    for (const char *suffix : {"-wal", "-shm", "-journal"})
+        inputs << QFileInfo(database.filePath() + QLatin1String(suffix)).canonicalFilePath();
     if (existing.exists() && inputs.contains(target)) {
         result.error = Texts::tr("%1 是诊断包要读取的文件; 请另选一个文件名")
                            .arg(QDir::toNativeSeparators(input.outputPath));
@@ -355,15 +359,16 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     ZipWriter zip(input.outputPath);
     bool cancelled = false;
     QStringList notes; // what the bundle could not hold as it was
+    // `ok` only once the archive stands under its name: a cancel that comes later is too late.
     const auto finishWith = [&](bool ok) {
         result.entries = zip.names;
-        if (cancelled || progress.cancel.load()) {
+        if (ok) {
+            result.outcome = BundleResult::Written;
+        } else if (cancelled || progress.cancel.load()) {
             result.outcome = BundleResult::Cancelled;
-        } else if (!ok) {
+        } else {
             result.outcome = BundleResult::Failed;
             result.error = zip.error;
-        } else {
-            result.outcome = BundleResult::Written;
         }
         return result;
     };

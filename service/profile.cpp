@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,6 +13,8 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QVector>
+
+#include <limits>
 
 namespace service {
 
@@ -62,7 +65,9 @@ QString checkField(const QJsonValue &entry, const protocol::SystemSettings &raw,
         given = v.toBool() ? 1 : 0;
     } else {
         const double d = v.toDouble(-1);
-        if (!v.isDouble() || d != double(int(d)) || d < 0)
+        // The range before the cast: a number beyond int (1e300) has no int to compare with.
+        if (!v.isDouble() || !(d >= 0 && d <= double(std::numeric_limits<int>::max())) ||
+            d != double(int(d)))
             return Texts::tr("字段 \"%1\" 的值应为非负整数").arg(name);
         given = int(d);
     }
@@ -238,6 +243,10 @@ ProfileLoad parseProfile(const QByteArray &text) {
 }
 
 ProfileLoad loadProfile(const QString &path) {
+    // A plain file only: opening a pipe waits, holding this thread, for something to write.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return refused(Texts::tr("%1 不是普通文件").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return refused(Texts::tr("无法打开 %1: %2").arg(path, file.errorString()));

@@ -18,7 +18,10 @@ RebuiltConfig rebuiltPlantConfig(const QByteArray &bytes) {
     RebuiltConfig out;
     QStringList lines;
     QStringList remarks;
-    for (const plant::ConfigLine &line : plant::configLines(QString::fromUtf8(text))) {
+    // Every byte decoded (Qt 5's fromUtf8 of a QByteArray stops at a NUL): a NUL is then a
+    // control character in its line, which is left out, and the lines after it are counted.
+    const QString decoded = QString::fromUtf8(text.constData(), text.size());
+    for (const plant::ConfigLine &line : plant::configLines(decoded)) {
         std::optional<plant::KeptValue> kept;
         if (line.kind == plant::ConfigLine::Entry)
             kept = plant::keptValue(line.key, line.value);

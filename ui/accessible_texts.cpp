@@ -1,6 +1,7 @@
 #include "ui/accessible_texts.h"
 
 #include "history/event_words.h"
+#include "ui/attention.h"
 #include "ui/lamp_look.h"
 #include "ui/status_page.h"
 #include "ui/texts.h"
@@ -45,7 +46,11 @@ QString lampText(const StatusLamp &lamp, const Form &form) {
 
 QString valueText(const Value &v, const Form &form) {
     const QString text = (form.*v.value)->text();
-    if (!v.unit || text.isEmpty())
+    // A text from the CCB (product type, serial number) is read as what it holds: a control
+    // character in it is said, not passed to the screen reader to act on or drop.
+    if (!v.unit)
+        return attention::visible(text);
+    if (text.isEmpty())
         return text;
     return Texts::tr(v.unit).arg(text);
 }

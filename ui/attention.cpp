@@ -138,4 +138,9 @@ std::optional<Notice> Attention::take(qint64 now) {
     return notice;
 }
 
+std::optional<Notice> Attention::takeLast(qint64 now) {
+    lastSent.reset();
+    return take(now);
+}
+
 } // namespace attention

@@ -49,6 +49,8 @@ public:
     qint64 dueAt() const;
     // The notice of what is held, when it may go out now (then it counts as sent).
     std::optional<Notice> take(qint64 now);
+    // The notice of what is held, whatever the gap: the program ends, and later never comes.
+    std::optional<Notice> takeLast(qint64 now);
 
 private:
     void hold(const QString &key);

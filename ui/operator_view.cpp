@@ -77,6 +77,9 @@ OperatorView::OperatorView(QMainWindow &w, Ui::Serial &f)
 
     heldTimer.setSingleShot(true);
     connect(&heldTimer, &QTimer::timeout, this, &OperatorView::sendDue);
+    // The window closed or a stop signal: what is held goes now, as its five seconds never
+    // pass.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &OperatorView::sendHeldAtEnd);
 
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         tray = new QSystemTrayIcon(this);
@@ -150,15 +153,24 @@ void OperatorView::showTray(const QString &port) {
 void OperatorView::sendDue() {
     const qint64 now = clock.elapsed();
     if (const std::optional<attention::Notice> notice = attention.take(now))
-        if (tray)
-            tray->showMessage(notice->title, notice->text,
-                              notice->linkLost ? QSystemTrayIcon::Critical
-                                               : QSystemTrayIcon::Warning);
+        show(*notice);
     // What came within the five seconds goes when they pass, whether or not more comes.
     if (attention.hasHeld())
         heldTimer.start(int(qBound<qint64>(0, attention.dueAt() - now, attention.gapMs)));
     else
         heldTimer.stop();
+}
+
+void OperatorView::sendHeldAtEnd() {
+    heldTimer.stop();
+    if (const std::optional<attention::Notice> notice = attention.takeLast(clock.elapsed()))
+        show(*notice);
+}
+
+void OperatorView::show(const attention::Notice &notice) {
+    if (tray)
+        tray->showMessage(notice.title, notice.text,
+                          notice.linkLost ? QSystemTrayIcon::Critical : QSystemTrayIcon::Warning);
 }
 
 void OperatorView::bringToFront() {

@@ -57,6 +57,8 @@ private:
     bool away() const;
     void showTray(const QString &port);
     void sendDue();
+    void sendHeldAtEnd();
+    void show(const attention::Notice &notice);
     void bringToFront();
     void save();
 

@@ -26,7 +26,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == QEvent::LanguageChange) {
             label.setText(link.stateLine());
-            diagnostics.setPlantLine(link.stateLine());
+            diagnostics.setPlantLine(link.linkTabText());
         }
         return QObject::eventFilter(watched, event);
     }
@@ -52,9 +52,13 @@ plant::PlantLink *startPlantLink(QMainWindow &window, const QString &portName,
     label->setTextFormat(Qt::PlainText);
     window.statusBar()->addPermanentWidget(label);
     QObject::connect(link, &plant::PlantLink::stateLineChanged, label, &QLabel::setText);
-    diagnostics.setPlantLine(link->stateLine());
-    QObject::connect(link, &plant::PlantLink::stateLineChanged, &diagnostics,
-                     &diagnostics::Diagnostics::setPlantLine);
+    // The Link tab adds the client certificate's dates on a line of their own.
+    diagnostics.setPlantLine(link->linkTabText());
+    QObject::connect(link, &plant::PlantLink::reportChanged, &diagnostics,
+                     [link, &diagnostics, shown = link->linkTabText()]() mutable {
+                         if (link->linkTabText() != shown)
+                             diagnostics.setPlantLine(shown = link->linkTabText());
+                     });
     new LanguageFollower(window, *link, *label, diagnostics);
     // Every history row and sample goes to the broker too.
     QObject::connect(&recorder, &history::Recorder::eventRecorded, link,

@@ -2,6 +2,7 @@
 //   status_bench --benchmark_min_time=0.5
 #include "protocol/device_state.h"
 #include "supervision/tick.h"
+#include "ui/operator_view.h"
 #include "ui/status_page.h"
 #include "ui_serial.h"
 
@@ -87,6 +88,26 @@ void BM_StatusPassEveryLampChanges(benchmark::State &st) {
     }
 }
 BENCHMARK(BM_StatusPassEveryLampChanges);
+
+// The pass with what the window runs after it: the screen reader's texts and the tray's view
+// of the link (state, tool tip, notices), with nothing changed and with every lamp changing.
+void BM_StatusPassWithScreenReaderAndTray(benchmark::State &st) {
+    Page page(false);
+    OperatorView view(page.window, page.form);
+    view.retranslate();
+    const bool changing = st.range(0) != 0;
+    bool on = false;
+    for (auto _ : st) {
+        if (changing) {
+            on = !on;
+            setAllFlags(page.state, on);
+        }
+        statusPagePass(page.form, page.state, page.shown, view.look());
+        view.statusPassDone();
+        view.linkRefresh(page.state, true, QStringLiteral("ttyUSB0"));
+    }
+}
+BENCHMARK(BM_StatusPassWithScreenReaderAndTray)->Arg(0)->Arg(1);
 
 // The same with the window shown and the repaints the pass causes processed.
 void BM_StatusPassNothingChangedShownWithRepaint(benchmark::State &st) {

@@ -5,7 +5,10 @@
 #include "support/work_dir.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using preference::ViewChoices;
 
@@ -64,6 +67,13 @@ private slots:
         QVERIFY(!preference::writeViewChoices({}, &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(QDir().rmdir(preference::viewFilePath()));
+        // A link to a pipe (or a device) in its place: the pipe stays a pipe.
+        QVERIFY(::mkfifo("pipe", 0600) == 0);
+        QVERIFY(QFile::link(QStringLiteral("../pipe"), preference::viewFilePath()));
+        QVERIFY(!preference::writeViewChoices({}, &error));
+        QVERIFY(error.contains(QStringLiteral("not a regular file")));
+        QVERIFY(!QFileInfo(QStringLiteral("pipe")).isFile());
+        QVERIFY(QFile::remove(preference::viewFilePath()) && QFile::remove(QStringLiteral("pipe")));
         QVERIFY(QDir().rmdir(QStringLiteral("config")));
         QFile notAFolder(QStringLiteral("config"));
         QVERIFY(notAFolder.open(QIODevice::WriteOnly));

@@ -6,6 +6,7 @@
 #include "fleet/fleet_window.h"
 #include "fleet/laser_table.h"
 #include "plant/fleet_link.h"
+#include "plant/payloads.h"
 #include "plant/plant_link.h"
 #include "support/broker.h"
 #include "support/stop_signals.h"
@@ -160,7 +161,8 @@ private slots:
                 ->wait_for(std::chrono::seconds(5));
         };
         send("laser/x1/status", "{not json");
-        send("laser/x2/status", std::string(70 * 1024, '{'));
+        // Over the 64 KiB the fleet reads, within the packet size it tells the broker it takes.
+        send("laser/x2/status", std::string(64 * 1024 + 100, '{'));
         send("laser/x\xE2\x80\xAEy/online", "true"); // a direction override
         send("laser/x3/events", R"({"at":"soon","category":"alarm","name":"n","value":"on"})");
         send("laser/x4/online", "maybe");
@@ -178,6 +180,32 @@ private slots:
         QVERIFY(f.window.findChild<QLabel *>(QStringLiteral("keptLine"))
                     ->text()
                     .startsWith(QString::fromUtf8("已忽略 5 条消息")));
+        writer.disconnect()->wait_for(std::chrono::seconds(2));
+    }
+
+    void aLaserWhoseRetainedTopicsAreDeletedLeavesTheTable() {
+        Broker broker;
+        QVERIFY(broker.start());
+        Fleet f(writeIni(QStringLiteral("fleet.ini"), iniFor(broker)));
+        mqtt::async_client writer("tcp://127.0.0.1:" + std::to_string(broker.port), "cleaner");
+        writer.connect()->wait_for(std::chrono::seconds(5));
+        const auto send = [&](const std::string &topic, const QByteArray &payload) {
+            writer.publish(topic, payload.constData(), size_t(payload.size()), 1, true)
+                ->wait_for(std::chrono::seconds(5));
+        };
+        send("laser/junk/online", "true");
+        send("laser/junk/status",
+             plant::statusPayload(plant::statusObject(hostState(), {}), QStringLiteral("junk"),
+                                  QDateTime::currentMSecsSinceEpoch()));
+        QVERIFY(f.waitForCell(QStringLiteral("junk"), fleet::LaserTable::State,
+                              QString::fromUtf8("在线")));
+        // How a retained message is deleted: an empty one in its place.
+        send("laser/junk/status", QByteArray());
+        send("laser/junk/online", QByteArray());
+        QVERIFY(fixture::waitUntil(
+            [&] { return f.window.laserTable()->rowOf(QStringLiteral("junk")) < 0; }, 10000));
+        QCOMPARE(f.window.state().lasers().size(), size_t(0));
+        QCOMPARE(f.window.state().rejectedTotal(), quint64(0));
         writer.disconnect()->wait_for(std::chrono::seconds(2));
     }
 

@@ -3,7 +3,9 @@
 #include "plant/alarm_names.h"
 #include "plant/fleet_messages.h"
 #include "plant/payloads.h"
+#include "support/table.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -43,6 +45,34 @@ plant::ParseResult parse(const QByteArray &topic, const QByteArray &payload) {
     return plant::parseFleetMessage(QStringLiteral("laser"), topic, payload, false);
 }
 
+// The host's status with `count` unknown alarm keys, all set to `raised`.
+QByteArray stuffed(int count, bool raised) {
+    QJsonObject o = QJsonDocument::fromJson(hostStatus({})).object();
+    QJsonObject alarms = o.value(QLatin1String("alarms")).toObject();
+    for (int k = 0; k < count; ++k)
+        alarms.insert(QString::number(k), raised);
+    o.insert(QLatin1String("alarms"), alarms);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+// What the fleet keeps of a message, in one line.
+QString summary(const plant::ParseResult &r) {
+    const plant::FleetMessage &m = r.message;
+    if (r.rejection != Rejection::None)
+        return QStringLiteral("refused");
+    if (m.cleared)
+        return QStringLiteral("cleared");
+    if (m.kind == plant::Kind::Event)
+        return QStringLiteral("%1|%2|%3").arg(m.event.name, m.event.detail).arg(m.event.at);
+    const plant::LaserStatus &s = m.status;
+    return QStringLiteral("%1|+%2|%3|%4|%5")
+        .arg(s.alarmKeys().join(QLatin1Char(',')))
+        .arg(s.alarmsIgnored)
+        .arg(s.port)
+        .arg(s.waterIn)
+        .arg(s.at);
+}
+
 } // namespace
 
 class FleetMessagesTest : public QObject {
@@ -68,7 +98,7 @@ private slots:
         QCOMPARE(r.message.laserId, QStringLiteral("bay3"));
         QVERIFY(r.message.retained);
         QCOMPARE(st.at, qint64(1796662420295));
-        QCOMPARE(st.alarms,
+        QCOMPARE(st.alarmKeys(),
                  (QStringList{"chiller_fault", "driver_over_current", "module1.pd_fault"}));
         QVERIFY(st.dcOn);
         QVERIFY(!st.laserReady);
@@ -117,8 +147,8 @@ private slots:
             << QByteArray("laser/bay3/status")
             << QByteArray(good).replace("{\"alarms\":", "{\"link\":{},\"alarms\":")
             << Rejection::NotJson;
-        QTest::newRow("empty retained delete")
-            << QByteArray("laser/bay3/status") << QByteArray() << Rejection::EmptyPayload;
+        QTest::newRow("an empty event")
+            << QByteArray("laser/bay3/events") << QByteArray() << Rejection::EmptyPayload;
         QTest::newRow("over 64 KiB")
             << QByteArray("laser/bay3/status")
             << QByteArray(good).append(QByteArray(plant::maxPayloadBytes, ' '))
@@ -178,6 +208,80 @@ private slots:
         QCOMPARE(parse(topic, payload).rejection, reason);
     }
 
+    // What one faulty or hostile host may write: refused with its reason, or kept within bounds
+    // and with every hidden character visible.
+    void hostilePayloadsAreBoundedAndShownAsWhatTheyAre_data() {
+        fixture::columns<QByteArray, QByteArray, Rejection, QString>("topic", "payload", "reason",
+                                                                     "kept");
+        const QByteArray status("laser/bay3/status");
+        const QByteArray events("laser/bay3/events");
+        const QString ok = QStringLiteral("|+0|ttyUSB0|0|1796662420295");
+        const auto event = [](const char *name, const char *detail, const char *at) {
+            return QByteArray("{\"at\":") + at + ",\"category\":\"alarm\",\"name\":\"" + name +
+                   "\",\"value\":\"on\",\"detail\":\"" + detail + "\"}";
+        };
+        QTest::newRow("5,000 unknown alarms raised")
+            << status << stuffed(5000, true) << Rejection::None
+            << QStringLiteral("0,1,10,100,1000,1001,1002,1003|+4992|ttyUSB0|0|1796662420295");
+        QTest::newRow("5,000 unknown keys, none raised")
+            << status << stuffed(5000, false) << Rejection::None << ok;
+        QTest::newRow("an unknown key with a direction override")
+            << status << edited("alarms", "x\u202ey", true) << Rejection::WrongType << "refused";
+        QTest::newRow("a port reversed by U+202E")
+            << status << edited("link", "port", QString::fromUtf8("\u202e0BSUytt"))
+            << Rejection::None << QStringLiteral("|+0|<U+202E>0BSUytt|0|1796662420295");
+        QTest::newRow("a port with a newline, BEL, ESC and a line separator")
+            << status << edited("link", "port", QString::fromUtf8("a\nb\x07\x1b\u2028"))
+            << Rejection::None
+            << QStringLiteral("|+0|a<U+000A>b<U+0007><U+001B><U+2028>|0|1796662420295");
+        QTest::newRow("a port of 10,000 characters")
+            << status << edited("link", "port", QString(10000, QLatin1Char('p'))) << Rejection::None
+            << QStringLiteral("|+0|%1|0|1796662420295").arg(QString(plant::maxPortText, 'p'));
+        QTest::newRow("a temperature of 1.7e308")
+            << status << edited("temperatures", "water_in", 1.7e308) << Rejection::None
+            << QStringLiteral("|+0|ttyUSB0|inf|1796662420295");
+        QTest::newRow("a temperature below absolute zero")
+            << status << edited("temperatures", "water_in", -300) << Rejection::None
+            << QStringLiteral("|+0|ttyUSB0|inf|1796662420295");
+        QTest::newRow("at 1e300") << status << edited("at", nullptr, 1e300) << Rejection::WrongType
+                                  << "refused";
+        QTest::newRow("last frame at 1e19")
+            << status << edited("link", "last_frame_at", 1e19) << Rejection::WrongType << "refused";
+        QTest::newRow("at after the year 9999")
+            << status << edited("at", nullptr, 253402300800000.0) << Rejection::WrongType
+            << "refused";
+        QTest::newRow("at -0") << status << edited("at", nullptr, -0.0) << Rejection::None
+                               << QStringLiteral("|+0|ttyUSB0|0|0");
+        QTest::newRow("made at 1e300, a field only shown")
+            << status << edited("product", "made_at", 1e300) << Rejection::None << ok;
+        QTest::newRow("an empty status: its retained topic deleted")
+            << status << QByteArray() << Rejection::None << "cleared";
+        QTest::newRow("an empty online flag")
+            << QByteArray("laser/bay3/online") << QByteArray() << Rejection::None << "cleared";
+        QTest::newRow("an event with hidden characters, cut")
+            << events << event("a\\u202eb", "\\u0000\\u200b\\u2029", "5") << Rejection::None
+            << QStringLiteral("a<U+202E>b|<U+0000><U+200B><U+2029>|5");
+        QTest::newRow("an event at 1e300")
+            << events << event("n", "", "1e300") << Rejection::WrongType << "refused";
+    }
+    void hostilePayloadsAreBoundedAndShownAsWhatTheyAre() {
+        QFETCH(QByteArray, topic);
+        QFETCH(QByteArray, payload);
+        QFETCH(Rejection, reason);
+        QFETCH(QString, kept);
+        QVERIFY(payload.size() <= plant::maxPayloadBytes);
+        const plant::ParseResult r = parse(topic, payload);
+        QCOMPARE(int(r.rejection), int(reason));
+        QCOMPARE(summary(r), kept);
+    }
+
+    void aPayloadOverTheLimitIsRefusedFromItsSizeAlone() {
+        // The subscriber copies nothing of it; the size it reports is enough.
+        const plant::ParseResult r = plant::parseFleetMessage(
+            QStringLiteral("laser"), "laser/bay3/status", QByteArray(), true, 100 * 1024 * 1024);
+        QCOMPARE(r.rejection, Rejection::TooLarge);
+    }
+
     void onlineEventsAndANewerPublishersAlarmsAreRead() {
         QCOMPARE(parse("laser/bay3/online", "false").rejection, Rejection::None);
         QVERIFY(!parse("laser/bay3/online", "false").message.online);
@@ -200,7 +304,7 @@ private slots:
         const plant::ParseResult s =
             parse("laser/bay3/status", edited("alarms", "gas_pressure", true));
         QCOMPARE(s.rejection, Rejection::None);
-        QCOMPARE(s.message.status.alarms, QStringList{"gas_pressure"});
+        QCOMPARE(s.message.status.alarmKeys(), QStringList{"gas_pressure"});
         QCOMPARE(plant::alarmCaption(QStringLiteral("gas_pressure")),
                  QStringLiteral("gas_pressure"));
     }

@@ -15,7 +15,17 @@ plant::FleetMessage status(const QString &id, QStringList alarms, bool retained 
     m.laserId = id;
     m.retained = retained;
     m.status.at = at;
-    m.status.alarms = std::move(alarms);
+    for (const QString &key : alarms)
+        m.status.addAlarm(key);
+    return m;
+}
+
+plant::FleetMessage cleared(const QString &id, plant::Kind kind) {
+    plant::FleetMessage m;
+    m.kind = kind;
+    m.laserId = id;
+    m.retained = true;
+    m.cleared = true;
     return m;
 }
 
@@ -105,9 +115,11 @@ private slots:
         f.apply(online(QStringLiteral("a"), false, true), now);
         QCOMPARE(f.offlineSince(f.lasers()[0], now), t0);
 
-        // A publisher whose clock runs ahead is not taken to be from the future.
+        // A publisher whose clock runs ahead is not taken to be from the future, nor to be online
+        // on its word: its age cannot be told until a live status comes.
         f.apply(status(QStringLiteral("b"), {}, true, now + 99999), now);
-        QCOMPARE(f.lasers()[1].statusTime, now);
+        QCOMPARE(f.lasers()[1].statusTime, fleet::unknownTime);
+        QCOMPARE(f.offlineSince(f.lasers()[1], now), fleet::unknownTime);
     }
 
     void whatIsKeptIsBoundedAndWhatIsNotIsCounted() {
@@ -130,12 +142,121 @@ private slots:
         QCOMPARE(f.lasers()[0].events.front().at, t0 + 3);
         QCOMPARE(f.lasers()[0].eventsDropped, quint64(2));
 
+        // Events are bounded in bytes as well as in number.
+        fleet::Fleet small(fleet::Limits{3, 100, 10, 4096});
+        plant::FleetMessage big = eventOf(QStringLiteral("a"), t0);
+        big.event.detail = QString(plant::maxEventDetail, QLatin1Char('d'));
+        for (int i = 0; i < 20; ++i)
+            small.apply(big, t0);
+        QVERIFY(small.lasers()[0].eventBytes <= 4096);
+        QCOMPARE(small.lasers()[0].events.size() + small.lasers()[0].eventsDropped, size_t(20));
+
+        // Within the whole budget a status keeps its summary; a payload beyond it is not kept.
+        fleet::Fleet tight(fleet::Limits{3, 2, 2, 4096, 100, 1000, 20000});
+        plant::FleetMessage heavy = status(QStringLiteral("a"), {"chiller_fault"});
+        heavy.status.payload = QByteArray(16000, 'x');
+        tight.apply(heavy, t0);
+        heavy.laserId = QStringLiteral("b");
+        tight.apply(heavy, t0);
+        QCOMPARE(tight.payloadsNotKept(), quint64(1));
+        QVERIFY(tight.lasers()[1].status.payload.isEmpty());
+        QCOMPARE(int(tight.group(tight.lasers()[1], t0)), int(fleet::Group::Alarm));
+        QVERIFY(tight.heldBytes() <= 20000);
+
         plant::FleetBatch batch;
         batch.rejected[size_t(plant::Rejection::NotJson)] = 4;
         batch.overrun = 7;
         f.apply(batch, t0);
         QCOMPARE(f.rejectedTotal(), quint64(4));
         QCOMPARE(f.overrun(), quint64(7));
+    }
+
+    void theLaserListFollowsTheBroker() {
+        fleet::Fleet f(fleet::Limits{2, 2, 10});
+        f.apply(status(QStringLiteral("a"), {"chiller_fault"}), t0);
+        f.apply(online(QStringLiteral("a"), true), t0);
+        // Its status deleted: still there by its flag, its alarm cleared.
+        f.apply(cleared(QStringLiteral("a"), plant::Kind::Status), t0 + 1);
+        QCOMPARE(f.lasers().size(), size_t(1));
+        QCOMPARE(f.alarmList().front().clearedAt, t0 + 1);
+        // Both retained topics deleted: it leaves the table.
+        f.apply(cleared(QStringLiteral("a"), plant::Kind::Online), t0 + 2);
+        QCOMPARE(f.lasers().size(), size_t(0));
+        QCOMPARE(f.indexOf(QStringLiteral("a")), -1);
+
+        // At the cap, the laser offline the longest makes room; with none offline, refused.
+        f.apply(status(QStringLiteral("b"), {"door_interlock"}), t0);
+        f.apply(online(QStringLiteral("b"), false), t0 + 10);
+        f.apply(status(QStringLiteral("c"), {}), t0 + 20);
+        f.apply(status(QStringLiteral("d"), {}), t0 + 30);
+        QCOMPARE(f.indexOf(QStringLiteral("b")), -1);
+        QCOMPARE(f.madeRoom(), quint64(1));
+        QVERIFY(f.alarmList().front().laserGone);
+        f.apply(status(QStringLiteral("e"), {}), t0 + 40);
+        QCOMPARE(f.indexOf(QStringLiteral("e")), -1);
+        QCOMPARE(f.overLaserCap(), quint64(1));
+        for (size_t i = 0; i < f.lasers().size(); ++i)
+            QCOMPARE(f.indexOf(f.lasers()[i].id), int(i));
+
+        // Offline for the time set, counted by the sweeps' steady clock: forgotten.
+        const qint64 later = t0 + 60000;
+        f.apply(status(QStringLiteral("d"), {}), later);
+        f.sweep(later, f.limits().forgetOfflineMs - 1);
+        QCOMPARE(f.lasers().size(), size_t(2));
+        f.sweep(later, 1);
+        QCOMPARE(f.lasers().size(), size_t(1));
+        QCOMPARE(f.lasers()[0].id, QStringLiteral("d"));
+        QCOMPARE(f.forgotten(), quint64(1));
+    }
+
+    void theFleetsOwnClockDecidesAge() {
+        fleet::Fleet f;
+        // A live status is as old as the time since it came, whatever its own time; a host
+        // 45 s behind is marked.
+        plant::FleetMessage behind = status(QStringLiteral("a"), {}, false, t0 - 45000);
+        behind.receivedAt = t0;
+        behind.status.lastFrameAt = t0 - 45000 - 300;
+        f.apply(behind, t0 + 50);
+        const fleet::Laser &a = f.lasers()[0];
+        QCOMPARE(a.statusTime, t0);
+        QVERIFY(fleet::Fleet::clockDiffers(a));
+        QCOMPARE(a.clockSkew, qint64(-45000));
+        QCOMPARE(f.lastFrameAge(a, t0 + 1000), qint64(1300));
+        QVERIFY(!f.isOffline(a, t0 + 30000));
+        // Its retained will dates from its status, the host's time put right.
+        plant::FleetMessage again = status(QStringLiteral("a"), {}, true, t0 - 45000 + 5000);
+        f.apply(again, t0 + 6000);
+        QCOMPARE(f.lasers()[0].statusTime, t0 + 5000);
+
+        // A retained time of 0 is a clock never set: no telling when.
+        f.apply(status(QStringLiteral("b"), {}, true, 0), t0);
+        QCOMPARE(f.offlineSince(f.lasers()[1], t0), fleet::unknownTime);
+
+        // The fleet's clock set back an hour: nothing looks newer than now, so a silent laser
+        // still goes offline after the limit.
+        f.advanceTo(t0 - 3600000);
+        QVERIFY(!f.isOffline(f.lasers()[0], t0 - 3600000));
+        QVERIFY(f.isOffline(f.lasers()[0], t0 - 3600000 + 31000));
+    }
+
+    void anAlarmThatComesAndGoesKeepsToItsShareOfTheList() {
+        fleet::Fleet f(fleet::Limits{4, 2, 10, 4096, 3});
+        f.apply(status(QStringLiteral("steady"), {"chiller_fault"}), t0);
+        for (int i = 0; i < 20; ++i)
+            f.apply(status(QStringLiteral("flapping"), i % 2 ? QStringList() : QStringList{"x"}),
+                    t0 + i);
+        int flapping = 0;
+        for (const fleet::AlarmEntry &e : f.alarmList())
+            flapping += e.laserId == QLatin1String("flapping");
+        QCOMPARE(flapping, 3);
+        QCOMPARE(f.alarmList().back().laserId, QStringLiteral("steady"));
+        // The steps for the list's model end where the list is.
+        const fleet::Fleet::ListChange change = f.takeListChange();
+        QCOMPARE(change.added - change.dropped, int(f.alarmList().size()));
+        int rows = 0;
+        for (const int row : change.removedRows)
+            rows += row < 0 ? 1 : -1;
+        QCOMPARE(rows, int(f.alarmList().size()));
     }
 };
 

@@ -7,6 +7,9 @@
 #include "plant/payloads.h"
 #include "support/work_dir.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -117,6 +120,53 @@ private slots:
         QCOMPARE(port[0]->text(1), QStringLiteral("ttyUSB1"));
         // Every section of the payload is there, the modules one by one.
         QCOMPARE(status->findItems(QString::fromUtf8("模块2"), Qt::MatchRecursive).size(), 1);
+    }
+
+    void theSelectedLaserShowsBrokerTextsAsWhatTheyAreAndEventsInTheOperatorsWords() {
+        QJsonObject o = QJsonDocument::fromJson(
+                            plant::statusPayload(plant::statusObject({}, {}), "odd", 1796662420295))
+                            .object();
+        QJsonObject product = o.value(QLatin1String("product")).toObject();
+        product.insert(QStringLiteral("serial_number"), QString::fromUtf8("\u202e123-NS"));
+        product.insert(QStringLiteral("made_at"), 1e300);
+        product.insert(QStringLiteral("two\nlines"), true);
+        o.insert(QLatin1String("product"), product);
+        o.insert(QStringLiteral("extras"), QJsonArray{1, 2});
+        const plant::ParseResult r =
+            plant::parseFleetMessage(QStringLiteral("laser"), "laser/odd/status",
+                                     QJsonDocument(o).toJson(QJsonDocument::Compact), false);
+        QCOMPARE(r.rejection, plant::Rejection::None);
+        plant::FleetMessage words =
+            eventOf(QStringLiteral("odd"), 1000, QStringLiteral("chillerFault"));
+        window->take(batchOf({r.message, words}));
+        window->findChild<QTableView *>(QStringLiteral("laserView"))
+            ->selectRow(window->laserTable()->rowOf(QStringLiteral("odd")));
+
+        QTreeWidget *status = window->details()->statusTree();
+        const auto item = [&](const QString &caption) {
+            const auto found = status->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+            return found.size() == 1 ? found[0]->text(1)
+                                     : QStringLiteral("(%1 found)").arg(found.size());
+        };
+        QCOMPARE(item(QString::fromUtf8("销售序号")), QStringLiteral("<U+202E>123-NS"));
+        QCOMPARE(item(QStringLiteral("made_at")), QString::fromUtf8("无效"));
+        QCOMPARE(item(QStringLiteral("two<U+000A>lines")), QString::fromUtf8("开"));
+        // A list other than the modules is shown by place, not as modules.
+        QCOMPARE(item(QStringLiteral("[1]")), QStringLiteral("2"));
+        QCOMPARE(status->findItems(QString::fromUtf8("模块0"), Qt::MatchRecursive).size(), 1);
+
+        QTreeWidgetItem *event = window->details()->eventTree()->topLevelItem(0);
+        QCOMPARE(event->text(1), QString::fromUtf8("报警"));
+        QCOMPARE(event->text(2), QString::fromUtf8("水冷机警报"));
+        QCOMPARE(event->text(3), QString::fromUtf8("出现"));
+
+        // The title follows the row when the laser goes offline.
+        plant::FleetMessage gone;
+        gone.laserId = QStringLiteral("odd");
+        window->take(batchOf({gone}));
+        QVERIFY(window->findChild<QLabel *>(QStringLiteral("detailsTitle"))
+                    ->text()
+                    .startsWith(QString::fromUtf8("odd — 离线 自 ")));
     }
 
     void acknowledgingMarksTheLineAndTheCountFalls() {

@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     // The bundle reads as far as the plant link does; so does this reading.
     bytes.truncate(service::plantConfigReadLimit);
-    FUZZ_CHECK(markers(out) <= markersAllowed(QString::fromUtf8(bytes)));
+    FUZZ_CHECK(markers(out) <= markersAllowed(QString::fromUtf8(bytes.constData(), bytes.size())));
     const QStringList lines = out.split(QLatin1Char('\n'));
     for (const QString &line : lines.mid(0, lines.size() - 1)) {
         FUZZ_CHECK(wellFormed(line));

@@ -65,5 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(order.size() == f.lasers().size());
     const fleet::Fleet::ListChange change = f.takeListChange();
     FUZZ_CHECK(change.added - change.dropped == static_cast<int>(f.alarmList().size()));
+    FUZZ_CHECK(f.heldBytes() > 0 || f.lasers().empty());
+
+    // Offline for the whole time a sweep may count: those lasers are forgotten, the others stay,
+    // each found by its id.
+    f.sweep(now, f.limits().forgetOfflineMs);
+    for (size_t i = 0; i < f.lasers().size(); ++i) {
+        FUZZ_CHECK(f.indexOf(f.lasers()[i].id) == static_cast<int>(i));
+        FUZZ_CHECK(!f.isOffline(f.lasers()[i], now));
+    }
     return 0;
 }

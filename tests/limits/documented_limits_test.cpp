@@ -4,10 +4,12 @@
 // user_version) against the same here and in the documentation. Changing a limit or the schema
 // means changing the code, this file and the documentation together.
 
+#include "fleet/fleet_state.h"
 #include "history/event_store.h"
 #include "history/recorder.h"
 #include "history/writer.h"
 #include "plant/out_buffer.h"
+#include "plant/subscriber.h"
 #include "support/history.h"
 #include "support/table.h"
 
@@ -110,6 +112,22 @@ private slots:
                                    << "a lock held longer than %1 s is said";
         QTest::newRow("sample retention")
             << limits.sampleKeepMs << qint64(90) << day << "samples older than %1 days are deleted";
+        const fleet::Limits fleet;
+        const qint64 kib = 1024;
+        QTest::newRow("fleet payload")
+            << qint64(plant::maxPayloadBytes) << qint64(64) << kib << "a payload over %1 KiB";
+        QTest::newRow("fleet lasers")
+            << qint64(fleet.maxLasers) << qint64(4000) << qint64(1) << "It keeps at most %1 lasers";
+        QTest::newRow("fleet events")
+            << fleet.maxEventBytesPerLaser << qint64(24) << kib << "and at most %1 KiB of them";
+        QTest::newRow("fleet unknown alarms") << qint64(plant::maxUnknownAlarms) << qint64(8)
+                                              << qint64(1) << "A status shows at most %1 alarms";
+        QTest::newRow("fleet forgets") << fleet.forgetOfflineMs << qint64(7) << day
+                                       << "A laser offline for %1 days is forgotten";
+        QTest::newRow("fleet queue") << qint64(plant::Subscriber::heldByteCapacity) << qint64(32)
+                                     << mib << "hold at most %1 MiB together";
+        QTest::newRow("fleet state")
+            << fleet.stateBytes << qint64(320) << mib << "all of it within %1 MiB";
     }
     void eachDefaultIsTheReadmesNumber() {
         QFETCH(qint64, code);

@@ -1,6 +1,8 @@
 // The plant link against a real mosquitto on a loopback port: what a plant subscriber sees,
 // the last will, a broker that goes away and comes back, and the failures an operator meets.
+#include "plant/fleet_link.h"
 #include "plant/plant_link.h"
+#include "plant/subscriber.h"
 #include "support/broker.h"
 #include "support/english.h"
 
@@ -9,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -39,6 +42,13 @@ QJsonObject json(const QByteArray &payload) {
 QJsonValue at(const QJsonObject &object, const QString &path) {
     const QString outer = path.section(QLatin1Char('/'), 0, 0);
     return object.value(outer).toObject().value(path.section(QLatin1Char('/'), 1));
+}
+
+// What the fleet took from one laser.
+long messagesFrom(const QVector<plant::FleetMessage> &seen, const char *id) {
+    return std::count_if(seen.begin(), seen.end(), [id](const plant::FleetMessage &m) {
+        return m.laserId == QLatin1String(id);
+    });
 }
 
 } // namespace
@@ -305,12 +315,185 @@ private slots:
             writeIni(dir, iniFor(QStringLiteral("mqtts://127.0.0.1:%1").arg(broker.port),
                                  "ca_file = " + broker.caFile().toUtf8())),
             QString(), QString());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            link.report().lastError.contains(QStringLiteral("certificate is not trusted")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(link.report().lastError.contains(
+                                     QStringLiteral("certificate was made for another name")),
+                                 10000);
         // Refused again on the next attempt, too.
         const int attempts = broker.log().count("New connection from");
         QVERIFY(broker.waitForLog("New connection from", attempts + 1));
         QVERIFY(link.report().state != plant::LinkState::Connected);
+    }
+
+    // The deployment of docs/plant-link.md, with certificates made as it says.
+    void withCertificatesAHostWritesOnlyBelowItsOwnIdAndTheRefusedAreTold() {
+        Certificates certs(QStringLiteral("IP:127.0.0.1"));
+        certs.issue(QStringLiteral("fleet"), QStringLiteral("fleet"));
+        // The host's key encrypted, as a plant keeps it; the others as openssl writes them.
+        certs.issue(QStringLiteral("bay3"), QStringLiteral("bay3"), Certificates::Plant, -1, 2, {},
+                    "Qz7Xk9Wv");
+        certs.issue(QStringLiteral("expired"), QStringLiteral("bay3"), Certificates::Plant, -9, -1);
+        certs.issue(QStringLiteral("early"), QStringLiteral("bay3"), Certificates::Plant, 1, 9);
+        certs.issue(QStringLiteral("stranger"), QStringLiteral("bay3"), Certificates::Other);
+        QVERIFY(certs.made);
+        QFile pass(certs.path(QStringLiteral("pass")));
+        QVERIFY(pass.open(QIODevice::WriteOnly) && pass.write("Qz7Xk9Wv\r\n") == 10);
+        pass.close();
+        Broker broker(certs, "pattern write laser/%u/#\nuser fleet\ntopic read laser/#\n");
+        QVERIFY(broker.start());
+        const auto ini = [&](const char *file, const QByteArray &more) {
+            const QByteArray name = certs.path(QLatin1String(file)).toUtf8();
+            return "[mqtt]\nurl = " + broker.tlsUrl().toUtf8() +
+                   "\nca_file = " + broker.caFile().toUtf8() +
+                   (*file ? "\ncert_file = " + name + ".pem\nkey_file = " + name + ".key\n"
+                          : QByteArray("\n")) +
+                   more;
+        };
+
+        QTemporaryDir fleetDir;
+        plant::FleetLink fleet(writeIni(fleetDir, ini("fleet", "")), QStringLiteral("pc9"));
+        QVector<plant::FleetMessage> seen;
+        connect(&fleet, &plant::FleetLink::batchArrived, this, [&](const plant::FleetBatch &b) {
+            seen += b.messages;
+            fleet.batchTaken();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(fleet.stateLine().contains(QStringLiteral("connected to")), 10000);
+
+        QTemporaryDir hostDir;
+        plant::PlantLink host(
+            writeIni(hostDir, ini("bay3", "laser_id = bay3\nkey_password_file = " +
+                                              certs.path(QStringLiteral("pass")).toUtf8() + "\n")),
+            QString(), QString());
+        QVERIFY(waitForState(host, plant::LinkState::Connected));
+        QVERIFY2(
+            host.linkTabText().contains(QStringLiteral("\nClient certificate bay3: valid from")),
+            qPrintable(host.linkTabText()));
+        host.updateStatus(protocol::DeviceState{}, {});
+        QTRY_VERIFY_WITH_TIMEOUT(messagesFrom(seen, "bay3") >= 2, 10000); // online and the status
+
+        // Its certificate says bay3: the broker takes nothing below bay4 from it, and says so.
+        QTemporaryDir otherDir;
+        plant::PlantLink other(
+            writeIni(otherDir, ini("bay3", "laser_id = bay4\nkey_password_file = " +
+                                               certs.path(QStringLiteral("pass")).toUtf8() + "\n")),
+            QString(), QString());
+        other.publishEvent(alarm(1000, "raised"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            other.stateLine().contains(QStringLiteral("refused by the broker (not authorised)")),
+            10000);
+        host.publishEvent(alarm(2000, "raised")); // the marker: it comes after bay4's
+        QTRY_VERIFY_WITH_TIMEOUT(messagesFrom(seen, "bay3") >= 3, 10000);
+        QCOMPARE(messagesFrom(seen, "bay4"), 0);
+
+        const std::pair<const char *, const char *> refused[] = {
+            {"", "the broker requires a client certificate"},
+            {"expired", "the broker refused the client certificate: expired"},
+            {"early", "the broker refused the client certificate: valid only from"},
+            {"stranger", "the broker does not know the authority of the client certificate"},
+        };
+        for (const auto &row : refused) {
+            QTemporaryDir dir;
+            plant::PlantLink link(writeIni(dir, ini(row.first, "")), QString(), QString());
+            QTRY_VERIFY2_WITH_TIMEOUT(link.report().lastError.contains(QLatin1String(row.second)),
+                                      qPrintable(row.first + (": " + link.stateLine())), 10000);
+            QVERIFY(link.report().state != plant::LinkState::Connected);
+        }
+        QCOMPARE(messagesFrom(seen, "bay4"), 0);
+    }
+
+    // A fleet stays connected for weeks: the end of its certificate is said as it comes near.
+    void aConnectedFleetSaysItsCertificatesEndOnceItIsThirtyDaysAway() {
+        Certificates certs(QStringLiteral("IP:127.0.0.1"));
+        Broker broker(certs, "user fleet\ntopic read laser/#\n");
+        QVERIFY(broker.start());
+        // Made once the broker runs, with time to connect before its last 30 days begin even on
+        // a loaded machine.
+        const QDateTime warnFrom = QDateTime::currentDateTimeUtc().addSecs(6);
+        certs.issue(QStringLiteral("fleet"), QStringLiteral("fleet"), Certificates::Plant, -1, 31,
+                    {QStringLiteral("-enddate"),
+                     warnFrom.addDays(30).toString(QStringLiteral("yyyyMMddHHmmss'Z'"))});
+        QVERIFY(certs.made);
+        const QString name = certs.path(QStringLiteral("fleet"));
+        const plant::ConfigResult loaded = plant::loadConfig(writeIni(
+            dir, "[mqtt]\nurl = " + broker.tlsUrl().toUtf8() +
+                     "\nca_file = " + broker.caFile().toUtf8() + "\ncert_file = " + name.toUtf8() +
+                     ".pem\nkey_file = " + name.toUtf8() + ".key\n"));
+        QCOMPARE(loaded.error, QString());
+        plant::Subscriber fleet(loaded.config, QStringLiteral("fleet-watch"));
+        plant::Report report;
+        connect(&fleet, &plant::Subscriber::reportChanged, this,
+                [&](const plant::Report &r) { report = r; });
+        fleet.start();
+        QTRY_COMPARE_WITH_TIMEOUT(report.state, plant::LinkState::Connected, 10000);
+        QCOMPARE(report.notice, QString());
+        QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentDateTimeUtc() > warnFrom, 8000);
+        // Nothing else happens on the connection; the hourly look at the dates comes now.
+        const auto timers = fleet.findChildren<QTimer *>();
+        const auto hourly = std::find_if(timers.begin(), timers.end(), [](const QTimer *t) {
+            return t->interval() == plant::noticeRefreshMs && t->isActive();
+        });
+        QVERIFY(hourly != timers.end());
+        QMetaObject::invokeMethod(*hourly, "timeout");
+        QTRY_VERIFY2(report.notice.contains(QStringLiteral("the client certificate expires on")),
+                     qPrintable(report.notice));
+        QCOMPARE(report.state, plant::LinkState::Connected);
+    }
+
+    void aBrokerThatRefusesMqtt5GetsMqtt311AndTheLineSaysSo() {
+        Broker broker;
+        QVERIFY(broker.start());
+        Mqtt311Front front(broker.port);
+        Subscriber sub(broker.port, "laser/bay3/events");
+        plant::PlantLink link(writeIni(dir, iniFor(front.url())), QString(), QString());
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        QCOMPARE(front.refused, 1);
+        QVERIFY2(
+            link.stateLine().endsWith(QStringLiteral("; the broker refused MQTT 5: using 3.1.1")),
+            qPrintable(link.stateLine()));
+        link.publishEvent(alarm(1000, "raised"));
+        QCOMPARE(sub.collect(QStringLiteral("events"), 1).size(), size_t(1));
+    }
+
+    void samplesCarryAnExpiryAndTheFleetIsNeverSentMoreThanItReads() {
+        Broker broker;
+        QVERIFY(broker.start());
+        Subscriber sub(broker.port, "laser/bay3/#", {}, true);
+        plant::PlantLink link(writeIni(dir, iniFor(broker.url())), QString(), QString());
+        QVERIFY(waitForState(link, plant::LinkState::Connected));
+        link.publishEvent(alarm(1000, "raised"));
+        link.publishSample(history::Sample{3000, 21.5, 23.25, std::nan("")});
+        const auto samples = sub.collect(QStringLiteral("samples"), 1);
+        QCOMPARE(samples.size(), size_t(1));
+        QVERIFY2(samples[0].expiry > 590 && samples[0].expiry <= 600,
+                 qPrintable(QString::number(samples[0].expiry)));
+        QCOMPARE(sub.collect(QStringLiteral("events"), 1).at(0).expiry, -1);
+
+        QTemporaryDir fleetDir;
+        plant::FleetLink fleet(writeIni(fleetDir, iniFor(broker.url())), QStringLiteral("pc9"));
+        QVector<plant::FleetMessage> seen;
+        quint64 tooLarge = 0;
+        connect(&fleet, &plant::FleetLink::batchArrived, this, [&](const plant::FleetBatch &b) {
+            seen += b.messages;
+            tooLarge += b.rejected[size_t(plant::Rejection::TooLarge)];
+            fleet.batchTaken();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(fleet.stateLine().contains(QStringLiteral("connected to")), 10000);
+        // A plain subscriber gets all 8 MB; the fleet is never sent it, only the marker after.
+        Subscriber plain(broker.port, "laser/huge/status");
+        mqtt::async_client big(QStringLiteral("tcp://127.0.0.1:%1").arg(broker.port).toStdString(),
+                               "big-publisher");
+        QVERIFY(big.connect()->wait_for(std::chrono::seconds(5)));
+        const std::string huge(8 << 20, 'x');
+        QVERIFY(big.publish("laser/huge/status", huge.data(), huge.size(), 1, false)
+                    ->wait_for(std::chrono::seconds(20)));
+        QVERIFY(big.publish("laser/marker/online", "true", 4, 1, false)
+                    ->wait_for(std::chrono::seconds(5)));
+        QTRY_VERIFY_WITH_TIMEOUT(messagesFrom(seen, "marker") == 1, 10000);
+        QCOMPARE(tooLarge, quint64(0));
+        QCOMPARE(messagesFrom(seen, "huge"), 0);
+        const auto got = plain.collect(QStringLiteral("status"), 1);
+        QCOMPARE(got.size(), size_t(1));
+        QCOMPARE(got[0].payload.size(), 8 << 20);
+        big.disconnect()->wait_for(std::chrono::seconds(2));
     }
 
     void aMalformedFileLeavesTheLinkOffWithOneLine() {

@@ -1,11 +1,18 @@
 // Reading config/plant.ini: what a usable file gives, and one clear line for each kind of
 // mistake an operator makes, never quoting a value.
 #include "plant/config.h"
+#include "support/certificates.h"
 #include "support/english.h"
 #include "support/table.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -26,9 +33,172 @@ class PlantConfigTest : public QObject {
     Q_OBJECT
 
     EnglishCatalogue english;
+    // bay3 with an encrypted key (passphrase: the secret), other from another authority, and
+    // the files a person gets wrong beside them.
+    std::unique_ptr<Certificates> certs;
+
+    QString write(const QString &file, const QByteArray &bytes) {
+        QFile f(certs->path(file));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    }
+    // The settings with DIR/ standing for the certificates' folder, read as the programs do.
+    plant::ConfigResult load(const QByteArray &text) {
+        const QString ini = write(QStringLiteral("plant.ini"),
+                                  QByteArray(text).replace("DIR/", certs->folder().toUtf8() + '/'));
+        return plant::loadConfig(ini);
+    }
 
 private slots:
-    void initTestCase() { QVERIFY(english.isLoaded()); }
+    void initTestCase() {
+        QVERIFY(english.isLoaded());
+        if (!Certificates::available())
+            QSKIP("openssl is not installed (tools/packages.sh lists it)");
+        certs = std::make_unique<Certificates>();
+        certs->issue(QStringLiteral("bay3"), QStringLiteral("bay3"), Certificates::Plant, -1, 40,
+                     {}, secret);
+        certs->issue(QStringLiteral("other"), QStringLiteral("bay3"), Certificates::Other);
+        QVERIFY(certs->made);
+        // A passphrase and a password as editors leave them: CRLF, no line end, a BOM.
+        write(QStringLiteral("pass"), secret + "\r\n");
+        write(QStringLiteral("password"), "\xEF\xBB\xBF" + secret);
+        write(QStringLiteral("wrong"), "not-" + secret + "\n");
+        write(QStringLiteral("blank"), "\n" + secret + "\n");
+        // Saved as UTF-16 by an editor: the first line is not what a person typed.
+        write(QStringLiteral("utf16"), QByteArray("\xFF\xFEQ\0z\0", 6));
+        write(QStringLiteral("binary"), QByteArray(2000, '\x80'));
+        write(QStringLiteral("huge.key"), QByteArray(70 * 1024, 'A'));
+        QDir(certs->folder()).mkdir(QStringLiteral("folder"));
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(certs->path(QStringLiteral("fifo"))).constData(), 0600),
+                 0);
+#endif
+    }
+
+    void clientFilesAreReadWithEveryLineEnd() {
+        const plant::ConfigResult r =
+            load("[mqtt]\nurl = mqtts://h\nusername = u\npassword_file = DIR/password\n"
+                 "cert_file = DIR/bay3.pem\nkey_file = DIR/bay3.key\nkey_password_file = DIR/pass\n"
+                 "protocol = 3.1.1\n");
+        QCOMPARE(r.error, QString());
+        QCOMPARE(r.config.password, QString::fromLatin1(secret));
+        QCOMPARE(r.config.keyPassword, secret);
+        QCOMPARE(r.config.certificate.name, QStringLiteral("bay3"));
+        QVERIFY(qAbs(r.config.certificate.notAfter.secsTo(
+                    QDateTime::currentDateTimeUtc().addDays(40))) < 600);
+        QCOMPARE(r.config.protocol, plant::Protocol::Mqtt311);
+        QCOMPARE(plant::parseConfig("[mqtt]\nurl = mqtt://h\n", QString()).config.protocol,
+                 plant::Protocol::Mqtt5);
+    }
+
+    void filesHoldingASecretThatOthersCanReadAreNamed() {
+#ifdef Q_OS_UNIX
+        for (const char *file : {"plant.ini", "pass", "password", "bay3.key"})
+            QFile::setPermissions(certs->path(QLatin1String(file)),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::setPermissions(certs->path(QStringLiteral("pass")),
+                              QFileDevice::ReadOwner | QFileDevice::ReadOther);
+        const QByteArray tail = "cert_file = DIR/bay3.pem\nkey_file = DIR/bay3.key\n"
+                                "key_password_file = DIR/pass\n";
+        plant::ConfigResult r = load("[mqtt]\nurl = mqtts://h\nusername = u\n"
+                                     "password_file = DIR/password\n" +
+                                     tail);
+        QCOMPARE(r.config.exposed, QStringList{QStringLiteral("key_password_file")});
+        // The settings file itself, when the password stands in it (written 0644 by default).
+        QFile::setPermissions(certs->path(QStringLiteral("plant.ini")),
+                              QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        r = load("[mqtt]\nurl = mqtts://h\nusername = u\npassword = x\n" + tail);
+        QCOMPARE(r.config.exposed, QStringList({certs->path(QStringLiteral("plant.ini")),
+                                                QStringLiteral("key_password_file")}));
+#else
+        QSKIP("only where a file's mode tells who may read it");
+#endif
+    }
+
+    void unusableClientFilesAreRefusedWithTheLineAndTheReason_data() {
+        fixture::columns<QByteArray, QString>("lines", "error");
+        const QByteArray cert = "cert_file = DIR/bay3.pem\n";
+        const QByteArray key = "key_file = DIR/bay3.key\n";
+        const QByteArray pass = "key_password_file = DIR/pass\n";
+        QTest::newRow("no such certificate")
+            << "cert_file = DIR/none.pem\n" + key + pass
+            << "line 4: cert_file cannot be read: No such file or directory";
+        QTest::newRow("a folder") << "cert_file = DIR/folder\n" + key + pass
+                                  << "line 4: cert_file cannot be read: not a regular file";
+#ifdef Q_OS_UNIX
+        QTest::newRow("a pipe") << cert + "key_file = DIR/fifo\n" + pass
+                                << "line 5: key_file cannot be read: not a regular file";
+#endif
+        QTest::newRow("not PEM") << "cert_file = DIR/binary\n" + key + pass
+                                 << "line 4: cert_file holds no PEM certificate";
+        QTest::newRow("a certificate as the key") << cert + "key_file = DIR/bay3.pem\n" + pass
+                                                  << "line 5: key_file holds no PEM private key";
+        QTest::newRow("a huge key") << cert + "key_file = DIR/huge.key\n" + pass
+                                    << "line 5: key_file cannot be read: too large (over 64 KiB)";
+        QTest::newRow("another certificate's key")
+            << cert + "key_file = DIR/other.key\n"
+            << "line 5: the key in key_file does not belong to the certificate in cert_file";
+        QTest::newRow("no passphrase")
+            << cert + key << "line 5: the key in key_file is encrypted and needs key_password_file";
+        QTest::newRow("wrong passphrase")
+            << cert + key + "key_password_file = DIR/wrong\n"
+            << "line 6: the passphrase in key_password_file does not open the key in key_file";
+        QTest::newRow("passphrase on the second line")
+            << cert + key + "key_password_file = DIR/blank\n"
+            << "line 6: the first line of key_password_file is empty";
+        QTest::newRow("password saved as UTF-16")
+            << QByteArray("password_file = DIR/utf16\n")
+            << "line 4: the first line of password_file is not UTF-8 text";
+        QTest::newRow("certificate without key")
+            << cert << "line 4: cert_file given without key_file";
+        QTest::newRow("key without certificate")
+            << key << "line 4: key_file given without cert_file";
+        QTest::newRow("passphrase without key")
+            << pass << "line 4: key_password_file given without key_file";
+        QTest::newRow("both passwords")
+            << "password = " + secret + "\npassword_file = DIR/password\n"
+            << "line 5: give password or password_file, not both";
+        QTest::newRow("no password file")
+            << QByteArray("password_file = DIR/none\n")
+            << "line 4: password_file cannot be read: No such file or directory";
+        QTest::newRow("empty path")
+            << QByteArray("password_file =\n") << "line 4: password_file is empty";
+        QTest::newRow("protocol 4")
+            << QByteArray("protocol = 4\n") << "line 4: protocol must be 5 or 3.1.1";
+    }
+    void unusableClientFilesAreRefusedWithTheLineAndTheReason() {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, error);
+        const plant::ConfigResult r = load("[mqtt]\nurl = mqtts://h\nusername = u\n" + lines);
+        QCOMPARE(r.error, certs->path(QStringLiteral("plant.ini")) + QStringLiteral(" ") + error);
+        QVERIFY2(!showsSecret(r.error), qPrintable(r.error));
+    }
+
+    void aCaFileReplacedByAPipeSinceTheStartIsRefusedBeforeTheNextAttempt() {
+#ifdef Q_OS_UNIX
+        const QString ca = write(QStringLiteral("ca-now"), "not read here\n");
+        plant::ConfigResult r = load("[mqtt]\nurl = mqtts://h\nca_file = DIR/ca-now\n");
+        QCOMPARE(r.error, QString());
+        QVERIFY(QFile::remove(ca) && ::mkfifo(QFile::encodeName(ca).constData(), 0600) == 0);
+        QCOMPARE(plant::readClientFiles(r.config),
+                 certs->path(QStringLiteral("plant.ini")) +
+                     QStringLiteral(" line 3: ca_file cannot be read: not a regular file"));
+#else
+        QSKIP("pipes in the file system are Unix's");
+#endif
+    }
+
+    void aCertificateOverPlainMqttOrAPasswordFileWithoutUserIsRefused() {
+        QCOMPARE(plant::parseConfig("[mqtt]\nurl = mqtt://h\ncert_file = c\nkey_file = k\n",
+                                    QStringLiteral("f"))
+                     .error,
+                 QStringLiteral("f line 3: cert_file needs an mqtts:// url"));
+        QCOMPARE(
+            plant::parseConfig("[mqtt]\nurl = mqtt://h\npassword_file = p\n", QStringLiteral("f"))
+                .error,
+            QStringLiteral("f line 3: password_file given without username"));
+    }
 
     void aMinimalFileGetsTheDefaults() {
         const plant::ConfigResult r =
@@ -95,7 +265,14 @@ private slots:
         QTest::newRow("typo in key")
             << QByteArray("[mqtt]\nurl = mqtt://h\npasword = hunter2\n")
             << "plant.ini line 3: unknown key pasword (known: url, username, password, ca_file, "
-               "topic_prefix, laser_id)";
+               "topic_prefix, laser_id, cert_file, key_file, key_password_file, password_file, "
+               "protocol)";
+        // A word far from every key may be a password typed in a key's place: never quoted.
+        QTest::newRow("a word in a key's place")
+            << QByteArray("[mqtt]\nurl = mqtt://h\ncorrecthorsebattery = x\n")
+            << "plant.ini line 3: unknown key (known: url, username, password, ca_file, "
+               "topic_prefix, laser_id, cert_file, key_file, key_password_file, password_file, "
+               "protocol)";
         QTest::newRow("key twice") << QByteArray("[mqtt]\nurl = mqtt://h\nurl = mqtt://g\n")
                                    << "plant.ini line 3: url is given twice";
         QTest::newRow("http url") << QByteArray("[mqtt]\nurl = http://h\n")
@@ -145,6 +322,8 @@ private slots:
             << "plant.ini line 4: laser_id must be non-empty, without /, + or #";
         QTest::newRow("not utf-8 after CR lines")
             << QByteArray("[mqtt]\r\r\xfe\n") << "plant.ini line 3: not UTF-8 text";
+        QTest::newRow("a NUL") << QByteArray("[mqtt]\nurl = mqtt://h\0x\n", 24)
+                               << "plant.ini line 2: not UTF-8 text";
     }
     void mistakesGiveOneLineNamingTheFileAndLine() {
         QFETCH(QByteArray, text);
@@ -199,6 +378,10 @@ private slots:
         file.close();
         QCOMPARE(plant::loadConfig(path).error,
                  path + QStringLiteral(": too large for a settings file"));
+#ifdef Q_OS_UNIX
+        QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        QCOMPARE(plant::loadConfig(path).error, path + QStringLiteral(": cannot be read"));
+#endif
     }
 
     void theDefaultLaserIdIsOneTopicLevel() {

@@ -5,6 +5,7 @@
 #include "plant/publisher.h"
 #include "protocol/describe.h"
 #include "support/english.h"
+#include "support/table.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -171,6 +172,67 @@ private slots:
         QCOMPARE(buffer.dropped(), quint64(0));
     }
 
+    void samplesPastTheirExpiryLeaveTheBufferCountedAndTheRestKeepTheirOrder() {
+        plant::OutBuffer buffer(10);
+        plant::Message sample = message(2);
+        sample.expiresAt = 5000;
+        buffer.push(message(1));
+        buffer.push(sample);
+        buffer.push(message(3));
+        buffer.dropExpired(4999);
+        QCOMPARE(buffer.size(), 3);
+        buffer.dropExpired(5000);
+        QCOMPARE(buffer.expired(), quint64(1));
+        QCOMPARE(buffer.takeNext().second.payload, QByteArray("1"));
+        QCOMPARE(buffer.takeNext().second.payload, QByteArray("3"));
+    }
+
+    void samplesThatExpiredWhileTheBrokerWasAwayMakeRoomBeforeAnEventIsDropped() {
+        plant::OutBuffer buffer(2);
+        plant::Message sample = message(1);
+        sample.expiresAt = 5000;
+        buffer.push(sample, 1000);
+        buffer.push(message(2), 2000);
+        buffer.push(message(3), 5000);
+        QCOMPARE(buffer.dropped(), quint64(0));
+        QCOMPARE(buffer.expired(), quint64(1));
+        QCOMPARE(buffer.takeNext().second.payload, QByteArray("2"));
+        QCOMPARE(buffer.takeNext().second.payload, QByteArray("3"));
+    }
+
+    void theCertificatesEndIsSaidFromThirtyDaysBefore_data() {
+        fixture::columns<int, int, QString>("fromDays", "toDays", "said");
+        QTest::newRow("31 days left") << -1 << 31 << QString();
+        QTest::newRow("30 days left")
+            << -1 << 30 << "the client certificate expires on %2 (days left: 30)";
+        QTest::newRow("hours left")
+            << -1 << 0 << "the client certificate expires on %2 (days left: 1)";
+        QTest::newRow("expired") << -9 << -1 << "the client certificate expired on %2";
+        QTest::newRow("not yet valid")
+            << 1 << 9 << "the client certificate is valid only from %1 (by this PC's clock)";
+    }
+    void theCertificatesEndIsSaidFromThirtyDaysBefore() {
+        QFETCH(int, fromDays);
+        QFETCH(int, toDays);
+        QFETCH(QString, said);
+        const QDateTime now(QDate(2031, 3, 1), QTime(12, 0), Qt::UTC);
+        plant::ClientCertificate c{QStringLiteral("bay3"), now.addDays(fromDays),
+                                   toDays ? now.addDays(toDays) : now.addSecs(3600)};
+        const auto local = [](const QDateTime &t) {
+            return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        };
+        QCOMPARE(plant::certificateNotice(c, now),
+                 said.replace(QStringLiteral("%1"), local(c.notBefore))
+                     .replace(QStringLiteral("%2"), local(c.notAfter)));
+        // The Link tab names it and its dates below the state line, always.
+        plant::Report r;
+        r.server = QStringLiteral("b:8883");
+        r.certificate = c;
+        QCOMPARE(plant::linkTabText(r),
+                 QStringLiteral("Plant link off: \nClient certificate bay3: valid from %1 to %2")
+                     .arg(local(c.notBefore), local(c.notAfter)));
+    }
+
     void theStateLineSaysStateErrorAndCounts() {
         plant::Report r;
         r.server = QStringLiteral("b:1883");
@@ -188,6 +250,13 @@ private slots:
         r.state = plant::LinkState::Connected;
         r.buffered = 0;
         r.dropped = 0;
+        r.expired = 2;
+        r.refused = 4;
+        r.refusedWhy = QStringLiteral("not authorised");
+        QCOMPARE(plant::stateLine(r),
+                 QStringLiteral("Plant link: connected to b:1883; 2 expired unsent; 4 refused by "
+                                "the broker (not authorised)"));
+        r.expired = r.refused = 0;
         r.notice = plant::passwordInClearNotice();
         QCOMPARE(plant::stateLine(r), QStringLiteral("Plant link: connected to b:1883; the "
                                                      "password travels unencrypted (the url is "

@@ -189,6 +189,7 @@ private slots:
         QTest::newRow("flag not a bool") << editField(0, "value", 1) << "true";
         QTest::newRow("level negative") << editField(23, "value", -50) << "非负整数";
         QTest::newRow("mode a fraction") << editField(24, "value", 1.5) << "非负整数";
+        QTest::newRow("level out of range") << editField(23, "value", 1e300) << "非负整数";
         QTest::newRow("a field missing") << editedJson([](O &o) {
             QJsonArray fields = o[QStringLiteral("fields")].toArray();
             fields.removeAt(3);
@@ -225,6 +226,24 @@ private slots:
         const ProfileLoad load = loadProfile(big.fileName());
         QVERIFY(!load.ok);
         QVERIFY2(load.error.contains(QStringLiteral("过大")), qPrintable(load.error));
+    }
+
+    // A pipe chosen in the file dialog would hold the reading thread, and the program's end,
+    // until something writes to it.
+    void aPipeIsRefusedWithoutWaitingOnIt() {
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath(QStringLiteral("p.ccbsettings"));
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        ProfileLoad load;
+        std::unique_ptr<QThread> reader(QThread::create([&] { load = loadProfile(pipe); }));
+        reader->start();
+        const bool returned = reader->wait(5000);
+        QFile writer(pipe); // one that opens and closes the pipe lets the reader go
+        if (!returned)
+            QVERIFY(writer.open(QIODevice::WriteOnly));
+        writer.close();
+        QVERIFY(reader->wait(5000) && returned);
+        QVERIFY2(load.error.contains(QStringLiteral("不是普通文件")), qPrintable(load.error));
     }
 
     void aHandEditedFieldThatDisagreesIsNamedAndTheRawValueWins() {
@@ -274,6 +293,11 @@ private slots:
             << "\tPassword  =  \"  " + password + " \"" << out << crlf;
         QTest::newRow("misspelt key") << "pasword = " + password << out << crlf;
         QTest::newRow("an unknown file key") << "token_file = /etc/" + password << out << crlf;
+        QTest::newRow("a secret in a path's place")
+            << "key_password_file = " + password << out << crlf;
+        QTest::newRow("a path that names a file stays")
+            << QByteArray("cert_file = " LASER_SOURCE_DIR "/README.md")
+            << QByteArray("cert_file = " LASER_SOURCE_DIR "/README.md") << crlf;
         QTest::newRow("a secret") << "client_secret=" + password << out << crlf;
         QTest::newRow("an equals sign in the value") << "password = a=" + password << out << crlf;
         QTest::newRow("without an equals sign") << "password: " + password << out << crlf;
@@ -304,6 +328,8 @@ private slots:
             << QByteArray("username = \"laser7\"") << QByteArray("username = laser7") << crlf;
         QTest::newRow("a direction override")
             << "laser_id = c7\xE2\x80\xAE" + password << out << crlf;
+        QTest::newRow("behind a NUL")
+            << "username = laser7" + QByteArray(1, '\0') + password << out << crlf;
     }
     void thePlantFileKeepsNoByteOfASecret() {
         QFETCH(QByteArray, line);
@@ -437,6 +463,8 @@ private slots:
         // Renamed into place, the archive would replace what stands there.
         QTest::newRow("a file it reads")
             << false << "log/capture-20261207-080000-ttyUSB0.txt" << int(BundleResult::Failed);
+        QTest::newRow("the history's write-ahead log")
+            << false << "log/history.sqlite-wal" << int(BundleResult::Failed);
         QTest::newRow("not a plain file") << false << "pipe" << int(BundleResult::Failed);
     }
     void aCancelledOrFailedExportLeavesNoFileBehind() {
@@ -446,8 +474,10 @@ private slots:
         QTemporaryDir dir;
         const QDir root(dir.path());
         QVERIFY(root.mkpath(QStringLiteral("log")));
-        touch(root.filePath(QStringLiteral("log/capture-20261207-080000-ttyUSB0.txt")),
-              QByteArray(3 << 20, 'x'), QDateTime::currentDateTimeUtc());
+        for (const char *name :
+             {"log/capture-20261207-080000-ttyUSB0.txt", "log/history.sqlite-wal"})
+            touch(root.filePath(QLatin1String(name)), QByteArray(3 << 20, 'x'),
+                  QDateTime::currentDateTimeUtc());
         QVERIFY(::mkfifo(QFile::encodeName(root.filePath(QStringLiteral("pipe"))).constData(),
                          0600) == 0);
         BundleInput input;
@@ -463,6 +493,33 @@ private slots:
         QCOMPARE(
             root.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
             QStringList({QStringLiteral("log"), QStringLiteral("pipe")}));
+    }
+
+    // A cancel (or a signal) that comes as the archive gets its name is too late: the archive
+    // stands, and is said to stand.
+    void aCancelTooLateToStopTheArchiveSaysItWasWritten() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("log")));
+        touch(root.filePath(QStringLiteral("log/capture-20261207-080000-ttyUSB0.txt")), "x\n",
+              QDateTime::currentDateTimeUtc());
+        BundleInput input;
+        input.outputPath = root.filePath(QStringLiteral("bundle.zip"));
+        input.logDir = root.filePath(QStringLiteral("log"));
+        for (int i = 0; i < 20; ++i) {
+            QFile::remove(input.outputPath);
+            BundleProgress progress;
+            BundleResult result;
+            std::unique_ptr<QThread> worker(
+                QThread::create([&] { result = writeBundle(input, progress); }));
+            worker->start();
+            // Cancelled the moment the name stands, before the worker has returned.
+            while (!worker->isFinished() && !QFileInfo::exists(input.outputPath))
+                ;
+            progress.cancel = true;
+            QVERIFY(worker->wait(10000));
+            QCOMPARE(result.outcome == BundleResult::Written, QFile::exists(input.outputPath));
+        }
     }
 
     // A bundle of nothing is no bundle; the window's frame journal is something.

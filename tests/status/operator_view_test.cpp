@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
@@ -48,7 +49,12 @@ private slots:
         stateOf(*w).doorInterlock = true;
         stateOf(*w).moduleStatus[0].beamOn = true;
         stateOf(*w).tempWaterIn = -5;
+        stateOf(*w).serialNumber = QString::fromLatin1("SN\r\x1b\x85\xad"
+                                                       "42");
         nextPass(*w);
+        QCOMPARE(f.label_SerialNumber->accessibleDescription(),
+                 QString::fromUtf8("SN\ufffd\ufffd\ufffd\ufffd"
+                                   "42"));
         QCOMPARE(f.label_DoorInterLock->accessibleDescription(), QString::fromUtf8("报警"));
         QCOMPARE(f.label_BeamOn->accessibleDescription(), QString::fromUtf8("开"));
         QCOMPARE(f.label_DCOn->accessibleDescription(), QString::fromUtf8("关"));
@@ -145,6 +151,14 @@ private slots:
         QTest::keyClick(d->window(), Qt::Key_4, Qt::ControlModifier);
         QCOMPARE(d->window()->tabs()->currentIndex(),
                  int(diagnostics::DiagnosticsWindow::LinkIndex));
+        // Esc with a list open closes the list, not the window.
+        QTest::keyClick(d->window(), Qt::Key_2, Qt::ControlModifier);
+        QComboBox *list = d->window()->tabs()->currentWidget()->findChild<QComboBox *>();
+        list->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget()->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(d->window()->isVisible());
         QTest::keyClick(d->window(), Qt::Key_Escape);
         QVERIFY(!d->window()->isVisible());
     }

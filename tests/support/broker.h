@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/certificates.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,12 +19,19 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <vector>
 
 // A real mosquitto on a free loopback port, with a configuration of its own in a temporary
 // directory. With a user it refuses anonymous clients and knows that one user's password.
 class Broker {
 public:
+    // The deployment of docs/plant-link.md: TLS only, with the broker certificate of
+    // `certificates` (made for IP:127.0.0.1); only clients with a certificate of the plant's
+    // authority are taken, each with its certificate's common name as user name, which `acl`
+    // may use in its patterns.
+    Broker(const Certificates &certificates, const QByteArray &acl)
+        : Broker(QList<QPair<QString, QString>>(), acl, QString(), &certificates) {}
     // With `tlsAltName` (e.g. "IP:127.0.0.1") it speaks TLS only, with a server certificate for
     // that name signed by a certificate authority of its own (caFile()).
     explicit Broker(const QString &user = QString(), const QString &password = QString(),
@@ -32,7 +41,8 @@ public:
                  QByteArray(), tlsAltName) {}
     // Several users, and with `acl` the access rules of an acl_file.
     Broker(const QList<QPair<QString, QString>> &users, const QByteArray &acl,
-           const QString &tlsAltName = QString()) {
+           const QString &tlsAltName = QString(),
+           const Certificates *clientCertificates = nullptr) {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         port = probe.serverPort();
@@ -43,7 +53,10 @@ public:
         // Started as root it would drop to a user that may not read the temporary directory.
         if (geteuid() == 0)
             conf += "user root\n";
-        if (users.isEmpty()) {
+        if (clientCertificates) {
+            conf += "allow_anonymous false\nrequire_certificate true\n"
+                    "use_identity_as_username true\n";
+        } else if (users.isEmpty()) {
             conf += "allow_anonymous true\n";
         } else {
             const QString passwords = dir.filePath(QStringLiteral("passwords"));
@@ -58,13 +71,17 @@ public:
             QFile aclFile(dir.filePath(QStringLiteral("acl")));
             aclFile.open(QIODevice::WriteOnly);
             aclFile.write(acl);
-            conf += "acl_file " + aclFile.fileName().toUtf8() + "\n";
+            // The documented deployment's queue: every laser's retained topics at a subscribe.
+            conf += "acl_file " + aclFile.fileName().toUtf8() + "\nmax_queued_messages 10000\n";
         }
-        if (!tlsAltName.isEmpty()) {
-            certificatesMade = makeCertificates(tlsAltName);
+        if (!tlsAltName.isEmpty())
+            own = std::make_unique<Certificates>(tlsAltName);
+        certificates = clientCertificates ? clientCertificates : own.get();
+        if (certificates) {
+            certificatesMade = certificates->made;
             conf += "cafile " + caFile().toUtf8() + "\ncertfile " +
-                    dir.filePath(QStringLiteral("server.pem")).toUtf8() + "\nkeyfile " +
-                    dir.filePath(QStringLiteral("server.key")).toUtf8() + "\n";
+                    certificates->brokerCert().toUtf8() + "\nkeyfile " +
+                    certificates->brokerKey().toUtf8() + "\n";
         }
         QFile file(dir.filePath(QStringLiteral("mosquitto.conf")));
         file.open(QIODevice::WriteOnly);
@@ -108,7 +125,8 @@ public:
         process.waitForFinished(2000);
     }
     QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(port); }
-    QString caFile() const { return dir.filePath(QStringLiteral("ca.pem")); }
+    QString tlsUrl() const { return QStringLiteral("mqtts://127.0.0.1:%1").arg(port); }
+    QString caFile() const { return certificates ? certificates->caFile() : QString(); }
     bool certificatesMade = false;
     // What the broker logged so far: each connection, and why it ended.
     QByteArray log() {
@@ -133,55 +151,30 @@ public:
     quint16 port = 0;
 
 private:
-    bool openssl(const QStringList &args) {
-        QProcess p;
-        p.setWorkingDirectory(dir.path());
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral("openssl"), args);
-        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
-               p.exitCode() == 0;
-    }
-    bool makeCertificates(const QString &altName) {
-        const QStringList key{
-            QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-            QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
-        QFile ext(dir.filePath(QStringLiteral("ext.cnf")));
-        ext.open(QIODevice::WriteOnly);
-        ext.write("subjectAltName=" + altName.toUtf8() + "\n");
-        ext.close();
-        return openssl(QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + key +
-                       QStringList{QStringLiteral("-keyout"), QStringLiteral("ca.key"),
-                                   QStringLiteral("-out"), QStringLiteral("ca.pem"),
-                                   QStringLiteral("-days"), QStringLiteral("2"),
-                                   QStringLiteral("-subj"), QStringLiteral("/CN=plant test CA")}) &&
-               openssl(QStringList{QStringLiteral("req")} + key +
-                       QStringList{QStringLiteral("-keyout"), QStringLiteral("server.key"),
-                                   QStringLiteral("-out"), QStringLiteral("server.csr"),
-                                   QStringLiteral("-subj"), QStringLiteral("/CN=plant broker")}) &&
-               openssl({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
-                        QStringLiteral("server.csr"), QStringLiteral("-CA"),
-                        QStringLiteral("ca.pem"), QStringLiteral("-CAkey"),
-                        QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
-                        QStringLiteral("-out"), QStringLiteral("server.pem"),
-                        QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"),
-                        QStringLiteral("ext.cnf")});
-    }
-
+    std::unique_ptr<Certificates> own;
+    const Certificates *certificates = nullptr;
     QTemporaryDir dir;
     QProcess process;
     QByteArray logText;
 };
 
 // A plain subscriber that keeps what arrives, in order. With a session name it keeps its
-// session on the broker: what arrives while it is away waits for it.
+// session on the broker: what arrives while it is away waits for it. With `mqtt5` it speaks
+// MQTT 5 and sees each message's expiry.
 class Subscriber {
 public:
-    Subscriber(quint16 port, const std::string &filter, const std::string &session = {})
+    Subscriber(quint16 port, const std::string &filter, const std::string &session = {},
+               bool mqtt5 = false)
         : client("tcp://127.0.0.1:" + std::to_string(port),
-                 session.empty() ? "test-subscriber-" + std::to_string(++count) : session) {
+                 session.empty() ? "test-subscriber-" + std::to_string(++count) : session,
+                 mqtt::create_options(mqtt5 ? MQTTVERSION_5 : MQTTVERSION_3_1_1), nullptr) {
         client.start_consuming();
         mqtt::connect_options options;
-        options.set_clean_session(session.empty());
+        options.set_mqtt_version(mqtt5 ? MQTTVERSION_5 : MQTTVERSION_3_1_1);
+        if (mqtt5)
+            options.set_clean_start(session.empty());
+        else
+            options.set_clean_session(session.empty());
         client.connect(options)->wait_for(std::chrono::seconds(5));
         client.subscribe(filter, 1)->wait_for(std::chrono::seconds(5));
     }
@@ -198,6 +191,8 @@ public:
         QString topic;
         QByteArray payload;
         bool retained;
+        // The seconds left of its expiry when it arrived; -1 without one.
+        int expiry = -1;
     };
     // Collects until `n` messages have arrived on topics ending in `level`, or the time is up.
     // Lets the calling thread's events run meanwhile.
@@ -215,9 +210,13 @@ public:
                 !message)
                 continue;
             const std::string &payload = message->get_payload_str();
+            const mqtt::properties &properties = message->get_properties();
             Received r{QString::fromStdString(message->get_topic()),
                        QByteArray(payload.data(), static_cast<int>(payload.size())),
-                       message->is_retained()};
+                       message->is_retained(),
+                       properties.contains(mqtt::property::MESSAGE_EXPIRY_INTERVAL)
+                           ? mqtt::get<int>(properties, mqtt::property::MESSAGE_EXPIRY_INTERVAL)
+                           : -1};
             all.push_back(r);
             if (r.topic.endsWith(QLatin1Char('/') + level))
                 found.push_back(r);
@@ -229,6 +228,70 @@ private:
     static inline std::atomic<int> count{0};
     mqtt::async_client client;
     std::vector<Received> all;
+};
+
+// In front of a broker, a broker that knows only MQTT 3.1.1: a client's MQTT 5 CONNECT gets
+// "unacceptable protocol version" and the end of the connection, as such a broker answers;
+// anything else passes through to the broker and back. Works while the thread that made it
+// processes its events.
+class Mqtt311Front {
+public:
+    explicit Mqtt311Front(quint16 brokerPort) {
+        server.listen(QHostAddress::LocalHost, 0);
+        port = server.serverPort();
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this, brokerPort] {
+            while (QTcpSocket *client = server.nextPendingConnection())
+                pass(client, brokerPort);
+        });
+    }
+    quint16 port = 0;
+    int refused = 0;
+    QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(port); }
+
+private:
+    void pass(QTcpSocket *client, quint16 brokerPort) {
+        auto *broker = new QTcpSocket(client);
+        broker->connectToHost(QHostAddress::LocalHost, brokerPort);
+        if (!broker->waitForConnected(5000)) {
+            client->deleteLater();
+            return;
+        }
+        QObject::connect(client, &QTcpSocket::readyRead, client, [this, client, broker] {
+            if (!client->property("looked").toBool()) {
+                // CONNECT: the type byte, the remaining length (1 to 4 bytes), "\0\4MQTT", the
+                // protocol level.
+                const QByteArray head = client->peek(12);
+                int at = 1;
+                while (at < head.size() && (quint8(head.at(at)) & 0x80))
+                    ++at;
+                at += 7;
+                if (at >= head.size())
+                    return; // more to come
+                client->setProperty("looked", true);
+                if (quint8(head.at(at)) == 5) {
+                    ++refused;
+                    client->readAll();
+                    client->write(QByteArray("\x20\x02\x00\x01", 4));
+                    client->disconnectFromHost();
+                    return;
+                }
+            }
+            broker->write(client->readAll());
+        });
+        QObject::connect(broker, &QTcpSocket::readyRead, client,
+                         [client, broker] { client->write(broker->readAll()); });
+        QObject::connect(broker, &QTcpSocket::disconnected, client,
+                         [client] { client->disconnectFromHost(); });
+        QObject::connect(client, &QTcpSocket::disconnected, client, [client, broker] {
+            broker->disconnectFromHost();
+            client->deleteLater();
+        });
+        // Whatever came before the connections were made.
+        if (client->bytesAvailable() > 0)
+            QMetaObject::invokeMethod(client, "readyRead", Qt::QueuedConnection);
+    }
+
+    QTcpServer server;
 };
 
 // Skips the case, or from initTestCase the suite, on a machine without mosquitto (QtTest

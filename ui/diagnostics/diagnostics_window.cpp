@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -46,15 +47,23 @@ DiagnosticsWindow::DiagnosticsWindow(const QSerialPort &port, history::Recorder 
         if (isVisible())
             activate(index);
     });
-    // From the keyboard: Ctrl+1 to Ctrl+4 show a tab (Ctrl+Tab goes round them), Esc closes.
+    // From the keyboard: Ctrl+1 to Ctrl+4 show a tab (Ctrl+Tab goes round them), Esc closes
+    // (keyPressEvent).
     for (int i = 0; i < tabWidget->count(); ++i) {
         auto *key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this);
         connect(key, &QShortcut::activated, tabWidget,
                 [this, i] { tabWidget->setCurrentIndex(i); });
     }
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &QWidget::close);
     retranslate();
+}
+
+void DiagnosticsWindow::keyPressEvent(QKeyEvent *event) {
+    // Esc comes here only when no child took it: an open list or an editor closes first, as
+    // in a dialog. A shortcut would take it from them and close the window with them.
+    if (event->matches(QKeySequence::Cancel))
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void DiagnosticsWindow::activate(int index) {
