@@ -1,13 +1,62 @@
 #include "app/signal_exit.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <QTimer>
 #include <QtGlobal>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+
+// True while the event loop of the program runs: an exit() then comes from inside it.
+bool looping = false;
+
+void endRunBeforeExit() {
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!looping || !application || QThread::currentThread() != application->thread())
+        return;
+    looping = false;
+    // What the end of the event loop would have said: whoever ends its run at aboutToQuit
+    // ends it now (the window: closed row, capture, queue, plant link).
+    QMetaObject::invokeMethod(application, "aboutToQuit", Qt::DirectConnection);
+}
+
+QtMessageHandler previousHandler = nullptr;
+
+// Qt's display plugins say the connection broke on the warning channel and then call exit()
+// (xcb: "The X11 connection broke (error 1). Did the X11 server die?", or from Xlib's handler
+// of a broken connection). Registered then, the end of the run is the first thing exit() does,
+// before the destructors of any static the run has made.
+void watchMessages(QtMsgType type, const QMessageLogContext &context, const QString &text) {
+    if (type != QtDebugMsg && type != QtInfoMsg &&
+        (text.startsWith(QLatin1String("The X11 connection broke")) ||
+         text.startsWith(QLatin1String("The Wayland connection broke"))))
+        std::atexit(endRunBeforeExit);
+    // Qt hands back its own default handler when none was installed.
+    if (previousHandler)
+        previousHandler(type, context, text);
+}
+
+void watchExitOnceLooping() {
+    previousHandler = qInstallMessageHandler(watchMessages);
+    QTimer::singleShot(0, [] { looping = true; });
+}
+
+void stopWatching() {
+    looping = false;
+    qInstallMessageHandler(previousHandler);
+}
+
+} // namespace
 
 #ifdef Q_OS_UNIX
 
-#include <QCoreApplication>
 #include <QSocketNotifier>
 
-#include <csignal>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,15 +68,19 @@ volatile std::sig_atomic_t caught = 0;
 QSocketNotifier *notifier = nullptr;
 
 void onSignal(int number) {
+    // The interrupted code may be about to read errno.
+    const int savedErrno = errno;
     caught = number;
     const char byte = 1;
     const ssize_t ignored = ::write(pipeEnds[1], &byte, 1);
     (void)ignored;
+    errno = savedErrno;
 }
 
 } // namespace
 
 SignalExit::SignalExit() {
+    watchExitOnceLooping();
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeEnds) != 0)
         return;
     // A handler never blocks on a full pipe.
@@ -44,11 +97,17 @@ SignalExit::SignalExit() {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        // Started with it ignored (nohup, a background job): it stays ignored.
+        struct sigaction before {};
+        if (::sigaction(number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(number, &action, nullptr);
+    }
 }
 
 SignalExit::~SignalExit() {
+    stopWatching();
     delete notifier;
     notifier = nullptr;
     const int number = caught;
@@ -59,11 +118,6 @@ SignalExit::~SignalExit() {
 }
 
 #else
-
-#include <QCoreApplication>
-#include <QTimer>
-
-#include <csignal>
 
 namespace {
 
@@ -77,8 +131,10 @@ extern "C" void onSignal(int number) {
 } // namespace
 
 SignalExit::SignalExit() {
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    watchExitOnceLooping();
+    for (const int number : {SIGINT, SIGTERM})
+        if (std::signal(number, onSignal) == SIG_IGN)
+            std::signal(number, SIG_IGN);
     watch = new QTimer;
     watch->setInterval(200);
     QObject::connect(watch, &QTimer::timeout, [] {
@@ -89,6 +145,7 @@ SignalExit::SignalExit() {
 }
 
 SignalExit::~SignalExit() {
+    stopWatching();
     delete watch;
     watch = nullptr;
     const int number = caught;

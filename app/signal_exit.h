@@ -1,13 +1,19 @@
 #pragma once
 
-// SIGTERM and SIGINT end the program the way closing its window does: the event loop is left,
-// the window ends its run (closed row, capture, queue, plant link), and only then is the
-// process ended by the same signal, so whoever started it sees the usual status (143, 130).
-// A signal handler may do almost nothing, so it only writes a byte to a pipe that the event
-// loop watches (the self-pipe pattern). Where there is no such pipe (Windows), the handler
-// only sets a flag that the event loop looks at five times a second, which still ends a
-// console's Ctrl+C cleanly; the session's end reaches the program through Qt. Both programs
-// of the package (laser-host, laser-fleet) use it.
+// SIGTERM, SIGINT and SIGHUP (the terminal closed, the session ended) end the program the way
+// closing its window does: the event loop is left, the window ends its run (closed row, capture,
+// queue, plant link), and only then is the process ended by the same signal, so whoever started
+// it sees the usual status (143, 130, 129). A signal the program was started with ignored (nohup,
+// a background job) stays ignored. A signal handler may do almost nothing, so it only writes a
+// byte to a pipe that the event loop watches (the self-pipe pattern). Where there is no such
+// pipe (Windows), the handler only sets a flag that the event loop looks at five times a second,
+// which still ends a console's Ctrl+C cleanly; the session's end reaches the program through Qt.
+//
+// The display going away (the X server ended or its connection broken) makes Qt's platform
+// plugin call exit() from inside the event loop, so neither the loop's end nor the window's
+// destructor comes. A function run at exit() therefore tells the application it is about to
+// quit (aboutToQuit) when exit() is called while the event loop still runs, so that the window
+// ends its run there the same way. Both programs of the package (laser-host, laser-fleet) use it.
 class SignalExit {
 public:
     // After the application object, before the window.

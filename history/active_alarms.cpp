@@ -3,12 +3,14 @@
 #include <QHash>
 
 #include <algorithm>
+#include <iterator>
 
 namespace history {
 
 QStringList linkNamesEndingAlarms() {
-    return {QStringLiteral("opened"), QStringLiteral("closed"), QStringLiteral("link_lost"),
-            QStringLiteral("device_gone"), QStringLiteral("state_cleared")};
+    return {QStringLiteral("opened"),        QStringLiteral("closed"),
+            QStringLiteral("link_lost"),     QStringLiteral("device_gone"),
+            QStringLiteral("state_cleared"), QStringLiteral("ended_unexpectedly")};
 }
 
 std::vector<ActiveAlarm> activeAlarms(const std::vector<Event> &rows) {
@@ -20,6 +22,12 @@ std::vector<ActiveAlarm> activeAlarms(const std::vector<Event> &rows) {
                 on.insert(e.name, e.at);
             else if (e.value == QLatin1String("off"))
                 on.remove(e.name);
+        } else if (e.category == QLatin1String("link") &&
+                   e.name == QLatin1String("ended_unexpectedly")) {
+            // Written at the next start, at the time of the dead run's newest row: it ends the
+            // alarms of that run, not those of the run that wrote it.
+            for (auto it = on.begin(); it != on.end();)
+                it = it.value() <= e.at ? on.erase(it) : std::next(it);
         } else if (e.category == QLatin1String("link") && ending.contains(e.name)) {
             on.clear();
         }

@@ -17,8 +17,9 @@ struct ActiveAlarm {
 };
 
 // The link rows after which no alarm is known to be on: the port opened anew (the flags start
-// again from nothing and an alarm still on gives a fresh row), closed, lost or gone, or the
-// state cleared.
+// again from nothing and an alarm still on gives a fresh row), closed, lost or gone, the state
+// cleared, or the run ended unexpectedly (written at the next start; it ends the alarms raised
+// up to its time).
 QStringList linkNamesEndingAlarms();
 
 // The alarms on after `rows` (oldest first, as written): an alarm is on from its last `on`

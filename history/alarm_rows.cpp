@@ -22,7 +22,11 @@ bool readRows(QSqlDatabase &db, const QString &sql, const QVariantList &bound,
               const std::function<void(const QSqlQuery &)> &take, QString *error) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(sql);
+    // A file that is no database fails here, with the reason that says so.
+    if (!query.prepare(sql)) {
+        *error = query.lastError().text();
+        return false;
+    }
     for (const QVariant &v : bound)
         query.addBindValue(v);
     bool ok = query.exec();

@@ -61,6 +61,19 @@ QString lockPath(const QString &capture) {
     return info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".lock"));
 }
 
+// Takes the lock of a capture file when nobody holds it: free, or left by a program that is
+// gone. Qt judges a lock it finds by the process id, name and boot written in it, and takes a
+// dead program's id given to a running one (a restart after a power cut) for alive; the system's
+// own lock on the file, which Qt holds for as long as the program holds the lock, says whether
+// its owner still runs, so such a lock is removed and taken.
+bool takeUnlessHeld(QLockFile &lock) {
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        return true;
+    return lock.error() == QLockFile::LockFailedError && lock.removeStaleLockFile() &&
+           lock.tryLock(0);
+}
+
 bool refuse(QString *reason, const char *text) {
     if (reason)
         *reason = QString::fromLatin1(text);
@@ -263,11 +276,9 @@ void CaptureFiles::enforceCap() {
         if (total + fileLimit <= totalLimit)
             break;
         const QString path = f.absoluteFilePath();
-        // A lock that can be taken belongs to nobody (any more): a program that died leaves
-        // a stale one behind, which QLockFile recognises by its process id.
+        // A lock that can be taken belongs to nobody (any more).
         QLockFile other(lockPath(path));
-        other.setStaleLockTime(0);
-        if (!other.tryLock(0))
+        if (!takeUnlessHeld(other))
             continue; // another program is writing it
         if (QFile::remove(path))
             total -= f.size();
@@ -342,9 +353,27 @@ bool CaptureFiles::append(const CaptureChunk &chunk, QString *error) {
     return writeLine(captureLine(chunk), quint64(chunk.bytes.size()), chunk.at, error);
 }
 
-bool CaptureFiles::appendRemark(const QByteArray &text, qint64 at, QString *error) {
+bool CaptureFiles::appendRemark(const QByteArray &text, qint64 at, QString *error,
+                                quint64 lostBytes) {
     error->clear();
-    return writeLine("# " + text + '\n', 0, at, error);
+    return writeLine("# " + text + '\n', lostBytes, at, error);
+}
+
+bool CaptureFiles::isCapturing(const QString &dir, const QString &port, const QString &except) {
+    const QString safe = safePortName(port);
+    const QDir folder(dir);
+    for (const QString &name :
+         folder.entryList({QStringLiteral("capture-*-") + safe + QStringLiteral(".txt"),
+                           QStringLiteral("capture-*-") + safe + QStringLiteral("_*.txt")},
+                          QDir::Files)) {
+        const QString path = folder.filePath(name);
+        if (QFileInfo(path) == QFileInfo(except) || !QFileInfo::exists(lockPath(path)))
+            continue;
+        QLockFile lock(lockPath(path));
+        if (!takeUnlessHeld(lock))
+            return true;
+    }
+    return false;
 }
 
 void CaptureFiles::stop() {

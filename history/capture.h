@@ -50,8 +50,10 @@ QString captureFileName(const QString &port, qint64 at);
 // the folder are deleted until all of them, with the new one full, stay within `totalLimit`.
 // The open file carries a lock (a QLockFile beside it, ".<name>.lock"), and the cap never
 // deletes a file whose lock another running program holds: what it has to keep over the cap is
-// counted (keptOverCap()). Never opens a file that exists already, so two programs never share
-// one.
+// counted (keptOverCap()). A lock left by a program that died is known by more than its process
+// id (which a program started after a power cut may have again): nobody holds the system's lock
+// on the file any more (Qt's QLockFile keeps one for as long as it holds the lock). Never opens a
+// file that exists already, so two programs never share one.
 //
 // Lines are written whole, straight to the system (no buffer of its own): a line the disk
 // refuses is cut off again, so a file can only end in a torn line when the program dies in the
@@ -71,7 +73,9 @@ public:
     // Writes one chunk, starting the next file first when needed. False with the reason when
     // the disk refuses or the capture is in trouble.
     bool append(const CaptureChunk &chunk, QString *error);
-    bool appendRemark(const QByteArray &text, qint64 at, QString *error);
+    // A remark line; `lostBytes`: bytes it reports missing, counted as lost when the line
+    // cannot be written either (the next file's first line then says them).
+    bool appendRemark(const QByteArray &text, qint64 at, QString *error, quint64 lostBytes = 0);
     void stop();
 
     bool isOpen() const { return file.isOpen(); }
@@ -85,6 +89,10 @@ public:
     QString currentPath() const { return file.fileName(); }
     // Bytes over the cap that the last new file had to leave in place (other programs' files).
     qint64 keptOverCap() const { return overCap; }
+
+    // Whether a running program writes a capture of `port` in `dir` now (its lock is held),
+    // the file `except` (this program's own) left out.
+    static bool isCapturing(const QString &dir, const QString &port, const QString &except);
 
 private:
     bool openNext(qint64 at, QString *error);

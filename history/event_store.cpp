@@ -7,11 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 
 namespace history {
@@ -53,15 +56,22 @@ EventStore::Result EventStore::classify(const QString &text) const {
 
 EventStore::Result EventStore::open(QString *error) {
     renamedTo.clear();
+    damaged = false;
     Result r = prepare(error);
-    if (r != Result::Damaged)
+    if (r == Result::Ok)
         return r;
     close();
+    if (r != Result::Damaged)
+        return r;
+    damaged = true;
     if (!renameAside(error))
         return Result::Failed;
     r = prepare(error);
-    if (r != Result::Ok)
-        return r;
+    if (r != Result::Ok) {
+        close();
+        // Not even a fresh file is sound: a failure like any other, said with its reason.
+        return r == Result::Damaged ? Result::Failed : r;
+    }
     *error = QStringLiteral("%1 was damaged; kept as %2, a fresh one started")
                  .arg(QFileInfo(file).fileName(), QFileInfo(renamedTo).fileName());
     return Result::Damaged;
@@ -101,6 +111,9 @@ EventStore::Result EventStore::prepare(QString *error) {
         q.finish();
         // A few rows a second need no big page cache; keeps the program's memory flat.
         run(QStringLiteral("PRAGMA cache_size=-256"));
+        q.finish();
+        // The -wal file shrinks back to this after a checkpoint, whatever a big delete made of it.
+        run(QStringLiteral("PRAGMA journal_size_limit=4194304"));
         q.finish();
         if (!run(QStringLiteral("PRAGMA user_version")))
             return classify(q.lastError().text());
@@ -208,24 +221,91 @@ EventStore::Result EventStore::write(const std::vector<Event> &events,
     return Result::Ok;
 }
 
-EventStore::Result EventStore::deleteSamplesBefore(qint64 before, QString *error) {
-    return deleteBefore(QStringLiteral("samples"), before, error);
-}
-
-EventStore::Result EventStore::deleteEventsBefore(qint64 before, QString *error) {
-    return deleteBefore(QStringLiteral("events"), before, error);
-}
-
-EventStore::Result EventStore::deleteBefore(const QString &table, qint64 before, QString *error) {
-    if (!isOpen())
+EventStore::Result EventStore::deleteOldest(const QString &table, qint64 before, int limit,
+                                            int *deleted, QString *error) {
+    *deleted = 0;
+    if (!isOpen()) {
+        *error = QStringLiteral("%1 is not open").arg(file);
         return Result::Failed;
+    }
     QSqlQuery q(QSqlDatabase::database(connection, false));
-    q.prepare(QStringLiteral("DELETE FROM %1 WHERE at < ?").arg(table));
-    q.bindValue(0, before);
-    if (q.exec())
-        return Result::Ok;
-    *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
-    return classify(q.lastError().text());
+    // A delete need not reach the disk before the next one: its commit waits for no sync (the
+    // database stays sound; after a power cut the rows are deleted again), so that one slice
+    // is not held up by a disk busy with others.
+    q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    const auto restore = qScopeGuard([&q] { q.exec(QStringLiteral("PRAGMA synchronous=FULL")); });
+    // Along the index on `at`: the oldest first, however many there are.
+    const bool prepared = q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid IN "
+                                                   "(SELECT rowid FROM %1 WHERE at < ? ORDER BY "
+                                                   "at LIMIT ?)")
+                                        .arg(table));
+    q.addBindValue(before);
+    q.addBindValue(limit);
+    if (!prepared || !q.exec()) {
+        *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
+        return classify(q.lastError().text());
+    }
+    *deleted = q.numRowsAffected();
+    return Result::Ok;
+}
+
+EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, HistoryFacts *facts,
+                                         QString *error) {
+    *facts = HistoryFacts();
+    if (!isOpen()) {
+        *error = QStringLiteral("%1 is not open").arg(file);
+        return Result::Failed;
+    }
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    bool ok = true;
+    // The first row `sql` gives, each query finished before the next.
+    const auto first = [&](const QString &sql, const QVariantList &bound = {}) {
+        QVariantList row;
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        const bool prepared = q.prepare(sql);
+        for (const QVariant &v : bound)
+            q.addBindValue(v);
+        if (!prepared || !q.exec()) {
+            ok = false;
+            *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
+        } else if (q.next()) {
+            for (int i = 0; i < q.record().count(); ++i)
+                row << q.value(i);
+        }
+        return row;
+    };
+    const auto time = [](const QVariantList &row) { return row.value(0).toLongLong(); };
+    facts->lastWrittenAt =
+        std::max(time(first(QStringLiteral("SELECT at FROM events ORDER BY rowid DESC LIMIT 1"))),
+                 time(first(QStringLiteral("SELECT at FROM samples ORDER BY rowid DESC LIMIT 1"))));
+    const QVariantList notAfter = {now + toleranceMs};
+    facts->newestAt = std::max(
+        time(first(QStringLiteral("SELECT max(at) FROM events WHERE at <= ?"), notAfter)),
+        time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at <= ?"), notAfter)));
+    const QVariantList clock = first(QStringLiteral(
+        "SELECT at, value FROM events WHERE category = 'clock' ORDER BY rowid DESC LIMIT 1"));
+    if (clock.size() == 2 && clock[1].toString() == QLatin1String("forward") &&
+        facts->lastWrittenAt - time(clock) < toleranceMs) {
+        facts->unsettledJumpAt = time(clock);
+        const QVariantList before = {facts->unsettledJumpAt - toleranceMs};
+        facts->beforeJumpAt = std::max(
+            time(first(QStringLiteral("SELECT max(at) FROM events WHERE at < ?"), before)),
+            time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at < ?"), before)));
+    }
+    const QVariantList port = first(QStringLiteral(
+        "SELECT rowid, at, name, detail FROM events WHERE category = 'link' AND name IN "
+        "('opened', 'closed', 'link_lost', 'device_gone', 'ended_unexpectedly') "
+        "ORDER BY rowid DESC LIMIT 1"));
+    if (port.size() == 4 && port[2].toString() == QLatin1String("opened")) {
+        facts->endedOpen = true;
+        facts->openDetail = port[3].toString();
+        facts->openRunNewestAt = std::max(
+            {time(port.mid(1)),
+             time(first(QStringLiteral("SELECT max(at) FROM events WHERE rowid >= ?"), {port[0]})),
+             time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at >= ?"), {port[1]}))});
+    }
+    return ok ? Result::Ok : classify(*error);
 }
 
 void EventStore::setBusyTimeout(int ms) {

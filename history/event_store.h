@@ -9,6 +9,26 @@
 
 namespace history {
 
+// What the writer reads of the history before the first row of its run.
+struct HistoryFacts {
+    // The time of the last row written (the newest of each table by the order of writing; the
+    // later of the two), and the newest time of any row not later than `now` plus the
+    // tolerance; 0 when there is none.
+    qint64 lastWrittenAt = 0;
+    qint64 newestAt = 0;
+    // The newest clock row, when it is a jump forward less than `toleranceMs` before the last
+    // row written (the new time not yet kept for that long): its time, and the newest row
+    // before it. 0 otherwise.
+    qint64 unsettledJumpAt = 0;
+    qint64 beforeJumpAt = 0;
+    // The last port row (opened, closed, link_lost, device_gone, ended_unexpectedly) when it is
+    // an `opened`: the run that wrote it ended with its port open. Its port and detail, and the
+    // newest row of that run.
+    bool endedOpen = false;
+    QString openDetail;
+    qint64 openRunNewestAt = 0;
+};
+
 // A name for a database connection of its own, unique in this process (Qt keeps connections by
 // name, and every thread reads through its own): "<prefix>-<n>".
 QString newConnectionName(const QString &prefix);
@@ -33,33 +53,38 @@ public:
 
     // Opens (or creates) the database. A damaged file is renamed to
     // history.sqlite.damaged-<yyyyMMdd-HHmmss> and a fresh database started (Result::Damaged
-    // with `error` naming the new name, the store is open then).
+    // with `error` naming the new name, the store is open then). Any other result leaves the
+    // store closed; damagedName() says whether a damaged file was set aside all the same.
     Result open(QString *error);
     bool isOpen() const;
 
     // All rows in one transaction; on anything but Ok nothing has been written.
     Result write(const std::vector<Event> &events, const std::vector<Sample> &samples,
                  QString *error);
-    // Deletes samples or events older than `before` (ms since 1970).
-    Result deleteSamplesBefore(qint64 before, QString *error);
-    Result deleteEventsBefore(qint64 before, QString *error);
+    // Deletes at most `limit` of the oldest rows of `table` ("samples" or "events") older than
+    // `before` (ms since 1970), in a transaction of its own; `deleted` gets how many.
+    Result deleteOldest(const QString &table, qint64 before, int limit, int *deleted,
+                        QString *error);
+    Result readFacts(qint64 now, qint64 toleranceMs, HistoryFacts *facts, QString *error);
     // How long a write waits for another program's lock from now on.
     void setBusyTimeout(int ms);
     void close();
 
     QString path() const { return file; }
     QString damagedName() const { return renamedTo; }
+    // The last open found the file damaged (whether or not it could be set aside).
+    bool foundDamaged() const { return damaged; }
 
 private:
     Result classify(const QString &text) const;
     Result prepare(QString *error);
     bool renameAside(QString *error);
-    Result deleteBefore(const QString &table, qint64 before, QString *error);
 
     QString file;
     QString connection;
     int busyTimeoutMs;
     QString renamedTo;
+    bool damaged = false;
 };
 
 } // namespace history

@@ -74,6 +74,7 @@ const Word linkWords[] = {
     {"device_gone", "History", QT_TRANSLATE_NOOP("History", "设备已拔出")},
     {"port_error", "History", QT_TRANSLATE_NOOP("History", "端口错误")},
     {"state_cleared", "History", QT_TRANSLATE_NOOP("History", "状态已清除")},
+    {"ended_unexpectedly", "History", QT_TRANSLATE_NOOP("History", "程序意外结束")},
 };
 
 const Word commandWords[] = {
@@ -97,6 +98,13 @@ const Word categoryWords[] = {
     {"link", "Diagnostics", QT_TRANSLATE_NOOP("Diagnostics", "链路")},
     {"command", "Diagnostics", QT_TRANSLATE_NOOP("Diagnostics", "命令")},
     {"settings", "Diagnostics", QT_TRANSLATE_NOOP("Diagnostics", "设置")},
+    {"clock", "Diagnostics", QT_TRANSLATE_NOOP("Diagnostics", "时钟")},
+};
+
+// What a jump of the wall clock reads as.
+const Word clockValueWords[] = {
+    {"forward", "History", QT_TRANSLATE_NOOP("History", "向前跳变")},
+    {"back", "History", QT_TRANSLATE_NOOP("History", "向后跳变")},
 };
 
 // What a command or state value reads as.
@@ -207,6 +215,8 @@ QString eventLabel(const QString &category, const QString &name) {
         return wordFor(commandWords, name);
     if (category == QLatin1String("settings"))
         return wordFor(settingsWords, name);
+    if (category == QLatin1String("clock"))
+        return Texts::tr("系统时钟");
     return flagLabel(name);
 }
 
@@ -217,6 +227,8 @@ QString eventValueText(const QString &category, const QString &name, const QStri
         return find(linkWords, name) ? wordFor(linkWords, name) : value;
     if (category == QLatin1String("state") || category == QLatin1String("command"))
         return wordFor(valueWords, value);
+    if (category == QLatin1String("clock"))
+        return wordFor(clockValueWords, value);
     return value;
 }
 
@@ -285,6 +297,11 @@ QVector<ShownKey> keysShownAs(const QString &text) {
     for (const Word &w : alarmValueWords)
         if (shows(wordFor(alarmValueWords, QLatin1String(w.key)), text))
             keys.append({QStringLiteral("alarm"), QString(), QLatin1String(w.key)});
+    if (shows(eventLabel(QStringLiteral("clock"), QString()), text))
+        keys.append({QStringLiteral("clock"), QString(), QString()});
+    for (const Word &w : clockValueWords)
+        if (shows(wordFor(clockValueWords, QLatin1String(w.key)), text))
+            keys.append({QStringLiteral("clock"), QString(), QLatin1String(w.key)});
     for (const char *category : {"state", "command"})
         for (const Word &w : valueWords)
             if (shows(wordFor(valueWords, QLatin1String(w.key)), text))

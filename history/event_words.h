@@ -12,12 +12,14 @@
 namespace history {
 
 // "水冷机警报", "模块1 QBH报警", "驱动板0 通道3 驱动温度报警 2", "串口" for the link's rows,
-// the command for a command; a key it does not know, as it is.
+// "系统时钟" for a jump of the clock, the command for a command; a key it does not know, as it
+// is.
 QString eventLabel(const QString &category, const QString &name);
 // 出现 / 消除 for an alarm, 开 / 关 for a state, the event for a link row (its value is empty),
-// 已发送 for a command; any other value as it is (a settings description, a number).
+// 已发送 for a command, 向前跳变 / 向后跳变 for the clock; any other value as it is (a settings
+// description, a number).
 QString eventValueText(const QString &category, const QString &name, const QString &value);
-// 报警, 状态, 链路, 命令, 设置; an unknown category as it is.
+// 报警, 状态, 链路, 命令, 设置, 时钟; an unknown category as it is.
 QString categoryText(const QString &category);
 // How long something has lasted: "45 秒", "2 分 05 秒", "1 小时 02 分", "3 天 4 小时".
 QString durationText(qint64 ms);

@@ -1,6 +1,21 @@
 #include "history/notice.h"
 
+#include <QDateTime>
+
 namespace history {
+
+QString utcText(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)
+               .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+           QStringLiteral(" UTC");
+}
+
+QString spanText(qint64 ms) {
+    const qint64 minutes = qAbs(ms) / 60000;
+    return minutes >= 24 * 60
+               ? QStringLiteral("%1 days %2 hours").arg(minutes / 1440).arg(minutes % 1440 / 60)
+               : QStringLiteral("%1 hours %2 minutes").arg(minutes / 60).arg(minutes % 60);
+}
 
 namespace {
 
@@ -68,6 +83,18 @@ QString once(const Notice &n) {
         return QStringLiteral("%1 rows could not be written at exit, %2").arg(n.count).arg(n.text);
     case Notice::BytesAtExit:
         return QStringLiteral("%1 captured bytes could not be written at exit").arg(n.count);
+    case Notice::ClockJump:
+        if (n.text == QLatin1String("start"))
+            return QStringLiteral("the wall clock is %1 past the newest row (%2 -> %3): rows are "
+                                  "deleted by the history's own time until it has held for a day")
+                .arg(spanText(n.to - n.from), utcText(n.from), utcText(n.to));
+        return QStringLiteral("the wall clock jumped %1 %2 (%3 -> %4)%5")
+            .arg(spanText(n.to - n.from),
+                 n.to > n.from ? QStringLiteral("forward") : QStringLiteral("back"),
+                 utcText(n.from), utcText(n.to),
+                 n.to > n.from ? QStringLiteral(": rows are deleted by the history's own time "
+                                                "until the new time has held for a day")
+                               : QString());
     default:
         return began(n);
     }

@@ -26,6 +26,10 @@ struct Notice {
         Damaged,     // once: the database was set aside as `text`, a fresh one started
         RowsAtExit,  // once, at the end of the run: `count` rows not written; `text` the reason
         BytesAtExit, // once, at the end of the run: `count` capture bytes not written
+        ClockJump,   // once: the wall clock stepped more than a day, from `from` to `to` (ms
+                     // since 1970); `text` "start" when found at the start against the
+                     // newest row
+        KindCount
     };
     enum Phase : quint8 { Began, Ended, Once };
 
@@ -33,14 +37,20 @@ struct Notice {
     Phase phase = Once;
     quint64 count = 0;
     QString text;
+    qint64 from = 0;
+    qint64 to = 0;
 
     bool operator==(const Notice &o) const {
-        return kind == o.kind && phase == o.phase && count == o.count && text == o.text;
+        return kind == o.kind && phase == o.phase && count == o.count && text == o.text &&
+               from == o.from && to == o.to;
     }
 };
 
 // The notice as one English line for standard error ("history: ...").
 QString logText(const Notice &notice);
+// "2026-12-07 14:37:45 UTC"; "3652 days 4 hours" (or hours and minutes under a day).
+QString utcText(qint64 ms);
+QString spanText(qint64 ms);
 
 } // namespace history
 

@@ -39,6 +39,11 @@ Recorder::Recorder(QObject *parent, RecorderOptions opts)
     qRegisterMetaType<history::Notice>();
     writer = new WriterThread(queue, options.logDir, options.limits, this);
     connect(writer, &WriterThread::notice, this, &Recorder::noticed);
+    connect(writer, &WriterThread::ownRow, this, &Recorder::eventRecorded);
+    connect(writer, &WriterThread::started, this, [this] {
+        historyStartedFlag = true;
+        emit historyStarted();
+    });
     connect(writer, &WriterThread::logSize, this, [this](qint64 bytes) {
         logBytes = bytes;
         emit historyChanged();

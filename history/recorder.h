@@ -91,6 +91,9 @@ public:
     const Notice *lastNotice() const { return hasLast ? &last : nullptr; }
     // The size of the log folder in bytes as last measured by the writer, or -1.
     qint64 logSize() const { return logBytes; }
+    // Whether the writer has read the history as the run found it and written its start rows
+    // (historyStarted() tells when); what is read from the database after that includes them.
+    bool historyIsStarted() const { return historyStartedFlag; }
     bool portIsOpen() const { return open; }
     // The temperatures as received since the port opened, to 0.01 °C; NaN where none came yet.
     Sample currentValues() const;
@@ -108,7 +111,8 @@ public:
     void noticed(const Notice &notice);
 
 signals:
-    // Rows and samples the writer has taken on (a row the queue refused is not announced).
+    // Rows and samples the writer has taken on (a row the queue refused is not announced), and
+    // the rows it writes of its own (ended_unexpectedly, a clock jump).
     void eventRecorded(const history::Event &event);
     void sampleRecorded(const history::Sample &sample);
     // Every link row (opened, closed, ...), taken on or not: the port's state.
@@ -116,6 +120,7 @@ signals:
     void trouble(const QString &text);
     // The troubles, the last notice or the log folder's size changed.
     void historyChanged();
+    void historyStarted();
 
 private:
     qint64 now() const;
@@ -150,6 +155,7 @@ private:
     qint64 logBytes = -1;
     bool ended = false;
     quint64 lateRows = 0;
+    bool historyStartedFlag = false;
 };
 
 } // namespace history

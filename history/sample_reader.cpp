@@ -146,11 +146,13 @@ SampleReader::Outcome SampleReader::readRaw(qint64 from, qint64 to,
         return o;
     QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT at, water_in, water_out, dew_point FROM samples "
-                             "WHERE at >= ? AND at <= ? ORDER BY at"));
+    // A file that is no database fails at the prepare, with the reason that says so.
+    const bool prepared = q.prepare(QStringLiteral("SELECT at, water_in, water_out, dew_point "
+                                                   "FROM samples WHERE at >= ? AND at <= ? "
+                                                   "ORDER BY at"));
     q.addBindValue(from);
     q.addBindValue(to);
-    if (!q.exec()) {
+    if (!prepared || !q.exec()) {
         *error = q.lastError().text();
         return Outcome::Failed;
     }
@@ -222,11 +224,12 @@ SampleReader::Outcome SampleReader::readLevel(int level, qint64 from, qint64 to,
     for (const char *s : {"water_in", "water_out", "dew_point"})
         columns += QStringLiteral(", min(%1_min), max(%1_max), total(%1_sum), total(%1_count)")
                        .arg(QLatin1String(s));
-    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE at >= ? AND at < ? GROUP BY 1 ORDER BY 1")
-                  .arg(columns, QLatin1String(rollup::levels[level].table)));
+    const bool prepared =
+        q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE at >= ? AND at < ? GROUP BY 1 ORDER BY 1")
+                      .arg(columns, QLatin1String(rollup::levels[level].table)));
     q.addBindValue(firstWhole);
     q.addBindValue(lastCut);
-    if (!q.exec()) {
+    if (!prepared || !q.exec()) {
         *error = q.lastError().text();
         return Outcome::Failed;
     }

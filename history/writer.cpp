@@ -38,7 +38,16 @@ bool WriterQueue::pushCapture(CaptureItem item) {
     QMutexLocker lock(&mutex);
     if (item.kind == CaptureItem::Chunk) {
         if (captureBytes + item.chunk.bytes.size() > maxCaptureBytes) {
-            pending.droppedBytes += quint64(item.chunk.bytes.size());
+            const auto size = quint64(item.chunk.bytes.size());
+            pending.droppedBytes += size;
+            // One remark for each run of refused chunks, where they are missing.
+            if (pending.capture.empty() || pending.capture.back().kind != CaptureItem::Lost) {
+                CaptureItem lost;
+                lost.kind = CaptureItem::Lost;
+                lost.chunk.at = item.chunk.at;
+                pending.capture.push_back(std::move(lost));
+            }
+            pending.capture.back().lost += size;
             return false;
         }
         captureBytes += item.chunk.bytes.size();
@@ -58,7 +67,14 @@ Batch WriterQueue::take() {
 HistoryWriter::HistoryWriter(const QString &logDir, const WriterLimits &limits,
                              std::function<void(const QString &)> trouble)
     : dir(logDir), limits(limits), trouble(std::move(trouble)),
-      capture(logDir, limits.captureFileBytes, limits.captureTotalBytes, limits.retryMs) {}
+      capture(logDir, limits.captureFileBytes, limits.captureTotalBytes, limits.retryMs),
+      clock(limits.clockToleranceMs) {
+    steadyTimer.start();
+}
+
+qint64 HistoryWriter::steady() const {
+    return steadyClock ? steadyClock() : steadyTimer.elapsed();
+}
 
 HistoryWriter::~HistoryWriter() {
     capture.stop();
@@ -90,23 +106,89 @@ void HistoryWriter::end(Notice::Kind kind, quint64 count, const QString &text) {
 }
 
 void HistoryWriter::write(Batch batch, qint64 now) {
-    take(batch, now);
+    // The history as the run found it is read before this run's capture begins.
+    if (!started && now >= nextAttempt)
+        openExisting(now);
+    take(batch);
+    watchClock(now);
     writeRows(now, false);
+    retainSome(now);
 }
 
 void HistoryWriter::openExisting(qint64 now) {
     QString error;
-    if (!store && QFileInfo::exists(QDir(dir).filePath(QStringLiteral("history.sqlite"))))
-        openStore(now, &error);
+    if (store || !QFileInfo::exists(QDir(dir).filePath(QStringLiteral("history.sqlite"))))
+        return;
+    // Its start rows (ended_unexpectedly, a clock found behind) are on disk before anything
+    // reads the history of this run.
+    if (openStore(now, &error))
+        writeRows(now, false);
 }
 
-void HistoryWriter::take(Batch &batch, qint64 now) {
+void HistoryWriter::addOwnRow(const Event &event, bool first) {
+    heldEvents.insert(first ? heldEvents.begin() : heldEvents.end(), event);
+    if (rowSink)
+        rowSink(event);
+}
+
+void HistoryWriter::sayJump(const ClockJump &jump, bool atStart) {
+    Notice n{Notice::ClockJump, Notice::Once, quint64(qAbs(jump.to - jump.from)),
+             atStart ? QStringLiteral("start") : QString()};
+    n.from = jump.from;
+    n.to = jump.to;
+    say(n);
+    addOwnRow({jump.to, QStringLiteral("clock"), QStringLiteral("jump"),
+               jump.forward() ? QStringLiteral("forward") : QStringLiteral("back"),
+               utcText(jump.from) + QStringLiteral(" -> ") + utcText(jump.to)},
+              false);
+}
+
+void HistoryWriter::watchClock(qint64 now) {
+    if (const std::optional<ClockJump> jump = clock.observe(now, steady()))
+        sayJump(*jump, false);
+}
+
+void HistoryWriter::startRun(qint64 now) {
+    started = true;
+    HistoryFacts facts;
+    QString error;
+    if (store->readFacts(now, limits.clockToleranceMs, &facts, &error) != EventStore::Result::Ok) {
+        // Nothing is lost: the run goes on without the start's findings.
+        if (trouble)
+            trouble(QStringLiteral("history: the start of the history cannot be read, ") + error);
+        return;
+    }
+    // Behind the last row written (a flat clock battery): said once, at this start; the rows
+    // left in the future are kept by their own time.
+    if (facts.lastWrittenAt > now + limits.clockToleranceMs)
+        sayJump({facts.lastWrittenAt, now}, false);
+    // Ages run from the newest row until the wall clock has held; a forward jump that has not
+    // held for the tolerance yet keeps the time before it.
+    const qint64 anchor = facts.unsettledJumpAt ? facts.beforeJumpAt : facts.newestAt;
+    clock.start(now, steady(), anchor);
+    if (!facts.unsettledJumpAt && anchor > 0 &&
+        now - anchor > std::max(limits.sampleKeepMs, limits.clockToleranceMs))
+        // Further past the history than it keeps samples: said, and kept as a jump, so that
+        // the next start doubts it as well until it has held.
+        sayJump({anchor, now}, true);
+    // The last run ended with its port open and without its closed row: killed, crashed, the
+    // power gone. Unless it still runs (two programs in one folder): its capture is locked.
+    if (facts.endedOpen) {
+        const QString port = facts.openDetail.section(QStringLiteral(" ("), 0, 0);
+        if (!CaptureFiles::isCapturing(dir, port, capture.currentPath()))
+            addOwnRow({facts.openRunNewestAt, QStringLiteral("link"),
+                       QStringLiteral("ended_unexpectedly"), QString(), port},
+                      true);
+    }
+}
+
+void HistoryWriter::take(Batch &batch) {
     // Rows and capture bytes are refused apart and said apart.
     if (batch.droppedRows > 0)
         begin(Notice::QueueRows, batch.droppedRows);
     else
         end(Notice::QueueRows, tally[Notice::QueueRows]);
-    writeCapture(batch.capture, batch.droppedBytes, now);
+    writeCapture(batch.capture, batch.droppedBytes);
     heldEvents.insert(heldEvents.end(), std::make_move_iterator(batch.events.begin()),
                       std::make_move_iterator(batch.events.end()));
     heldSamples.insert(heldSamples.end(), batch.samples.begin(), batch.samples.end());
@@ -115,11 +197,11 @@ void HistoryWriter::take(Batch &batch, qint64 now) {
 void HistoryWriter::finish(Batch batch) {
     QElapsedTimer clock;
     clock.start();
-    take(batch, QDateTime::currentMSecsSinceEpoch());
+    take(batch);
     for (;;) {
         writeRows(QDateTime::currentMSecsSinceEpoch(), true);
         const qint64 left = limits.finalFlushMs - clock.elapsed();
-        if (heldRows() == 0 || left <= 0)
+        if (heldRows() == 0 || left <= 0 || damagedStuck)
             break;
         // A lock is waited for by the write itself, up to what is left; a full disk or an
         // unwritable folder is tried again a little later.
@@ -135,8 +217,7 @@ void HistoryWriter::finish(Batch batch) {
         say({Notice::RowsAtExit, Notice::Once, heldRows(), lastError});
 }
 
-void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes,
-                                 qint64 now) {
+void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes) {
     QString error;
     for (CaptureItem &item : items) {
         const bool troubled = capture.inTrouble();
@@ -150,6 +231,11 @@ void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppe
         case CaptureItem::Chunk:
             capture.append(item.chunk, &error);
             break;
+        case CaptureItem::Lost:
+            // Counted as lost bytes when the remark cannot be written either.
+            capture.appendRemark(QByteArray::number(item.lost) + " bytes lost: queue full",
+                                 item.chunk.at, &error, item.lost);
+            break;
         }
         if (!troubled && capture.inTrouble())
             begin(Notice::Capture, 0, capture.troubleReason());
@@ -160,11 +246,8 @@ void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppe
         else
             end(Notice::OverCap, 0);
     }
-    // The queue refuses at its end, so the gap is after what it took.
     if (droppedBytes > 0) {
         begin(Notice::QueueBytes, droppedBytes);
-        capture.appendRemark(QByteArray::number(droppedBytes) + " bytes lost: queue full", now,
-                             &error);
     } else {
         end(Notice::QueueBytes, tally[Notice::QueueBytes]);
     }
@@ -174,18 +257,36 @@ bool HistoryWriter::openStore(qint64 now, QString *error) {
     store = std::make_unique<EventStore>(QDir(dir).filePath(QStringLiteral("history.sqlite")),
                                          limits.busyTimeoutMs);
     const EventStore::Result r = store->open(error);
-    if (r == EventStore::Result::Damaged)
+    // Set aside, whether or not a fresh one could be started.
+    if (!store->damagedName().isEmpty())
         say({Notice::Damaged, Notice::Once, 0, QFileInfo(store->damagedName()).fileName()});
-    if (r == EventStore::Result::Ok || r == EventStore::Result::Damaged)
+    damagedStuck = false;
+    if (r == EventStore::Result::Ok || r == EventStore::Result::Damaged) {
+        if (!started)
+            startRun(now);
         return true;
-    // Busy while making the tables, an unwritable folder, a full disk: try again later; the
-    // rows wait (within their bound).
-    lastError = *error;
-    if (r == EventStore::Result::Failed)
-        begin(Notice::Database, 0, *error);
+    }
+    damagedStuck = store->foundDamaged();
+    // Another program's lock (while it makes the tables), an unwritable folder, a full disk, a
+    // damaged file that cannot be set aside: tried again later; the rows wait (within their
+    // bound).
     store.reset();
-    nextAttempt = now + limits.retryMs;
+    lastError = *error;
+    if (r == EventStore::Result::Busy)
+        lockFound(now, heldRows(), *error);
+    else
+        begin(Notice::Database, 0, *error);
+    nextAttempt = now + (damagedStuck ? 20 * limits.retryMs : limits.retryMs);
     return false;
+}
+
+void HistoryWriter::lockFound(qint64 now, size_t waiting, const QString &error) {
+    // How long it has lasted counts from the first attempt that found it.
+    lastError = error;
+    if (lockedSince == 0)
+        lockedSince = now;
+    if (now + limits.busyTimeoutMs - lockedSince >= limits.lockSayMs)
+        begin(Notice::Locked, waiting);
 }
 
 void HistoryWriter::writeRows(qint64 now, bool final) {
@@ -197,50 +298,117 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
         return;
     }
     QString error;
-    if (!store || !store->isOpen())
-        openStore(now, &error);
-    if (store && store->isOpen()) {
-        const size_t waiting = heldRows();
-        EventStore::Result r = store->write(heldEvents, heldSamples, &error);
-        if (r == EventStore::Result::Damaged) {
-            // A damaged file found while writing: reopen (renamed aside) and write again.
-            store->close();
-            r = openStore(now, &error) ? store->write(heldEvents, heldSamples, &error)
-                                       : EventStore::Result::Failed;
+    if ((!store || !store->isOpen()) && !openStore(now, &error)) {
+        giveUpBeyondBound();
+        return;
+    }
+    const size_t waiting = heldRows();
+    EventStore::Result r = store->write(heldEvents, heldSamples, &error);
+    if (r == EventStore::Result::Damaged) {
+        // A damaged file found while writing: set aside, a fresh one started, the rows again.
+        // When that fails too, openStore has said why and the store is gone.
+        store.reset();
+        if (!openStore(now, &error)) {
+            giveUpBeyondBound();
+            return;
         }
-        if (r == EventStore::Result::Ok) {
-            heldEvents.clear();
-            heldSamples.clear();
-            lockedSince = 0;
-            end(Notice::Database, waiting);
-            end(Notice::Locked, waiting);
-            end(Notice::RowsGivenUp, tally[Notice::RowsGivenUp]);
-            if (now >= nextRetention) {
-                store->deleteSamplesBefore(now - limits.sampleKeepMs, &error);
-                store->deleteEventsBefore(now - limits.eventKeepMs, &error);
-                nextRetention = now + 3600 * 1000;
-            }
-        } else if (r == EventStore::Result::Busy) {
-            // Another program holds the lock beyond the busy time-out; the rows stay held.
-            // How long it has lasted counts from the first attempt that found it.
-            lastError = error;
-            if (lockedSince == 0)
-                lockedSince = now;
-            if (now + limits.busyTimeoutMs - lockedSince >= limits.lockSayMs)
-                begin(Notice::Locked, waiting);
-        } else if (r == EventStore::Result::Failed) {
-            // A full disk, most likely: the connection stays (the transaction is rolled back),
-            // so the next try is a write, not a new open with its check of the whole file.
-            lastError = error;
-            lockedSince = 0;
-            begin(Notice::Database, 0, error);
-            nextAttempt = now + limits.retryMs;
-            // A file taken away from under the connection is made afresh.
-            if (!QFileInfo::exists(store->path()))
-                store.reset();
-        }
+        r = store->write(heldEvents, heldSamples, &error);
+    }
+    switch (r) {
+    case EventStore::Result::Ok:
+        heldEvents.clear();
+        heldSamples.clear();
+        lockedSince = 0;
+        nextAttempt = 0;
+        end(Notice::Database, waiting);
+        end(Notice::Locked, waiting);
+        end(Notice::RowsGivenUp, tally[Notice::RowsGivenUp]);
+        break;
+    case EventStore::Result::Busy:
+        // Another program holds the lock beyond the busy time-out; the rows stay held.
+        lockFound(now, waiting, error);
+        break;
+    case EventStore::Result::Damaged:
+    case EventStore::Result::Failed:
+        // A full disk, most likely: the connection stays (the transaction is rolled back), so
+        // the next try is a write, not a new open with its check of the whole file. A file
+        // taken away from under the connection, or a fresh one found damaged at once, is
+        // opened anew at the next try.
+        lastError = error;
+        lockedSince = 0;
+        begin(Notice::Database, 0, error);
+        nextAttempt = now + limits.retryMs;
+        if (r == EventStore::Result::Damaged || !QFileInfo::exists(store->path()))
+            store.reset();
+        break;
     }
     giveUpBeyondBound();
+}
+
+void HistoryWriter::retainSome(qint64 now) {
+    if (!store || !store->isOpen() || now < nextAttempt)
+        return;
+    const qint64 steadyNow = steady();
+    if (!retaining && steadyNow >= nextRetention) {
+        // Ages against the time the clock is believed to be (see RetentionClock): a wall clock
+        // set ahead deletes nothing that the rows' own times keep.
+        const qint64 reference = clock.reference(now, steadyNow);
+        samplesBefore = reference - limits.sampleKeepMs;
+        eventsBefore = reference - limits.eventKeepMs;
+        samplesLeft = true;
+        retaining = true;
+        nextRetention = steadyNow + 3600 * 1000;
+        pass = RetentionFigures();
+        passStarted = steadyNow;
+    }
+    QElapsedTimer spent;
+    spent.start();
+    while (retaining && spent.elapsed() < limits.retentionBudgetMs && !(stopAsked && stopAsked()))
+        retainSlice();
+}
+
+bool HistoryWriter::retainSlice() {
+    const QString table = samplesLeft ? QStringLiteral("samples") : QStringLiteral("events");
+    QElapsedTimer took;
+    took.start();
+    int deleted = 0;
+    QString error;
+    const int asked = sliceRows;
+    const EventStore::Result r = store->deleteOldest(
+        table, samplesLeft ? samplesBefore : eventsBefore, asked, &deleted, &error);
+    const qint64 ms = took.elapsed();
+    for (RetentionFigures *f : {&figures, &pass}) {
+        f->longestSliceMs = std::max(f->longestSliceMs, ms);
+        ++f->slices;
+        f->deletedRows += quint64(deleted);
+    }
+    if (r != EventStore::Result::Ok) {
+        // Locked by another program, or no room for the journal: the rows stay, and the pass
+        // begins again a little later. Nothing is lost by waiting.
+        retaining = false;
+        nextRetention = steady() + limits.retryMs;
+        return false;
+    }
+    // Each slice about its share of time, whatever the machine and the triggers cost.
+    if (deleted == asked && ms * 2 < limits.retentionSliceMs)
+        sliceRows = std::min(asked * 2, 1 << 20);
+    else if (ms > limits.retentionSliceMs)
+        sliceRows = std::max(asked / 2, 64);
+    if (deleted < asked) {
+        if (samplesLeft)
+            samplesLeft = false;
+        else
+            retaining = false;
+    }
+    // A long pass (after the program was left unused) is told on standard error.
+    if (!retaining && steady() - passStarted >= 5000 && trouble)
+        trouble(QStringLiteral("history: %1 rows past their keeping deleted in %2 slices over %3 "
+                               "s, the longest %4 ms")
+                    .arg(pass.deletedRows)
+                    .arg(pass.slices)
+                    .arg(double(steady() - passStarted) / 1000.0, 0, 'f', 1)
+                    .arg(pass.longestSliceMs));
+    return retaining;
 }
 
 void HistoryWriter::giveUpBeyondBound() {
@@ -292,17 +460,24 @@ void WriterThread::run() {
         emit trouble(logText(n));
         emit notice(n);
     });
+    writer.setRowSink([this](const Event &e) { emit ownRow(e); });
+    writer.setStopAsked([this] {
+        QMutexLocker lock(&mutex);
+        return stopping || flushRequested != flushDone;
+    });
     // The check of a large database takes seconds: done now, while the window starts, rather
     // than when the first rows wait for it.
     writer.openExisting(QDateTime::currentMSecsSinceEpoch());
+    emit started();
     qint64 nextSize = 0;
     for (;;) {
         quint64 serving = 0;
         bool last = false;
         {
             QMutexLocker lock(&mutex);
+            // While retention has deletes left, they go on soon after each write.
             if (!stopping && flushRequested == flushDone)
-                wake.wait(&mutex, 1000);
+                wake.wait(&mutex, writer.isRetaining() ? 100 : 1000);
             serving = flushRequested;
             last = stopping;
         }

@@ -4,7 +4,9 @@
 #include "history/event_store.h"
 #include "history/notice.h"
 #include "history/records.h"
+#include "history/retention_clock.h"
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QString>
 #include <QThread>
@@ -39,14 +41,31 @@ struct WriterLimits {
     // What the queue takes between two writes before it refuses.
     size_t maxQueuedRows = 100000;
     qint64 maxQueuedCaptureBytes = qint64(32) << 20;
+    // A wall clock further than this from the history's own time (a jump while running, or at
+    // the start a clock past the newest row) is believed for retention only once it has held
+    // for this long (see RetentionClock).
+    qint64 clockToleranceMs = qint64(24) * 3600 * 1000;
+    // Retention deletes in slices of about this long each, for at most the budget in one
+    // write; the queue is written between them.
+    int retentionSliceMs = 50;
+    int retentionBudgetMs = 150;
 };
 
-// A capture file opens, a chunk, or the file closes; kept in order with the chunks.
+// What the deletes of retention have cost so far in this run.
+struct RetentionFigures {
+    quint64 deletedRows = 0;
+    quint64 slices = 0;
+    qint64 longestSliceMs = 0;
+};
+
+// A capture file opens, a chunk, the file closes, or chunks the queue refused; kept in order
+// with the chunks, so that the remark of what was refused stands where the bytes are missing.
 struct CaptureItem {
-    enum Kind : quint8 { Start, Chunk, Stop };
+    enum Kind : quint8 { Start, Chunk, Stop, Lost };
     Kind kind = Chunk;
-    CaptureChunk chunk; // Start: chunk.at is the time of the open
+    CaptureChunk chunk; // Start: chunk.at is the time of the open; Lost: of the first refused
     QString port;       // Start only
+    quint64 lost = 0;   // Lost only: the bytes refused
 };
 
 // What the GUI thread hands over between two writes.
@@ -92,9 +111,17 @@ public:
     HistoryWriter &operator=(const HistoryWriter &) = delete;
 
     void setNoticeSink(std::function<void(const Notice &)> sink) { notices = std::move(sink); }
+    // Where the rows the writer writes of its own go as well (ended_unexpectedly, a clock jump).
+    void setRowSink(std::function<void(const Event &)> sink) { rowSink = std::move(sink); }
+    // Asked between two slices of retention: true ends the slices for now (the run ends, a
+    // flush waits).
+    void setStopAsked(std::function<bool()> asked) { stopAsked = std::move(asked); }
+    // The program's steady clock in ms (tests pass their own).
+    void setSteadyClock(std::function<qint64()> clock) { steadyClock = std::move(clock); }
 
     // Writes one batch: its capture items in order, then its rows (with any held ones) in one
-    // transaction. `now` is the wall clock in ms since 1970.
+    // transaction, then a share of retention's deletes. `now` is the wall clock in ms since
+    // 1970.
     void write(Batch batch, qint64 now);
     // Opens the database if there is one already, with its check, before any row waits for
     // it (a new one is made only for the first rows).
@@ -105,12 +132,23 @@ public:
     void finish(Batch batch);
     size_t heldRows() const { return heldEvents.size() + heldSamples.size(); }
     QString capturePath() const { return capture.currentPath(); }
+    // Whether a retention pass has deletes left.
+    bool isRetaining() const { return retaining; }
+    const RetentionFigures &retentionFigures() const { return figures; }
 
 private:
-    void take(Batch &batch, qint64 now);
-    void writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes, qint64 now);
+    void take(Batch &batch);
+    void writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes);
     void writeRows(qint64 now, bool final);
     bool openStore(qint64 now, QString *error);
+    void startRun(qint64 now);
+    void lockFound(qint64 now, size_t waiting, const QString &error);
+    void watchClock(qint64 now);
+    void sayJump(const ClockJump &jump, bool atStart);
+    void addOwnRow(const Event &event, bool first);
+    void retainSome(qint64 now);
+    bool retainSlice();
+    qint64 steady() const;
     void giveUpBeyondBound();
     void say(const Notice &notice);
     void begin(Notice::Kind kind, quint64 count, const QString &text = QString());
@@ -120,17 +158,36 @@ private:
     WriterLimits limits;
     std::function<void(const QString &)> trouble;
     std::function<void(const Notice &)> notices;
+    std::function<void(const Event &)> rowSink;
+    std::function<bool()> stopAsked;
+    std::function<qint64()> steadyClock;
+    QElapsedTimer steadyTimer;
     CaptureFiles capture;
     std::unique_ptr<EventStore> store;
     std::vector<Event> heldEvents;
     std::vector<Sample> heldSamples;
     qint64 nextAttempt = 0;
-    qint64 nextRetention = 0;
     qint64 lockedSince = 0;
     QString lastError;
+    // The last open found a damaged file it could not set aside: tried again seldom (each try
+    // checks the whole file), and not again and again at the end of the run.
+    bool damagedStuck = false;
+    // The start of the run: what the history held before its first row was read.
+    bool started = false;
+    RetentionClock clock;
+    // Retention: the next pass (steady clock), and the pass under way.
+    qint64 nextRetention = 0;
+    bool retaining = false;
+    bool samplesLeft = false;
+    qint64 samplesBefore = 0;
+    qint64 eventsBefore = 0;
+    int sliceRows = 2000;
+    RetentionFigures figures;
+    RetentionFigures pass; // the pass under way
+    qint64 passStarted = 0;
     // Which kinds of trouble are going on, and what each has cost so far.
-    std::array<bool, Notice::BytesAtExit + 1> going{};
-    std::array<quint64, Notice::BytesAtExit + 1> tally{};
+    std::array<bool, Notice::KindCount> going{};
+    std::array<quint64, Notice::KindCount> tally{};
 };
 
 // The bytes of every file in `dir` and below it.
@@ -151,6 +208,11 @@ public:
 signals:
     void trouble(const QString &text);
     void notice(const history::Notice &notice);
+    // A row the writer wrote of its own (ended_unexpectedly, a clock jump).
+    void ownRow(const history::Event &event);
+    // The database as the run found it has been opened and its start rows written (or there
+    // is none yet): what is read from it now includes them.
+    void started();
     // The size of the log folder (database, its journals and the captures), now and then.
     void logSize(qint64 bytes);
 

@@ -631,6 +631,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>，</source>
         <translation>，</translation>
     </message>
+    <message>
+        <source>时钟</source>
+        <translation>时钟</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>
@@ -1112,6 +1116,34 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>数据库已损坏, 另存为 %1, 已新建数据库</source>
         <translation>数据库已损坏, 另存为 %1, 已新建数据库</translation>
+    </message>
+    <message>
+        <source>程序意外结束</source>
+        <translation>程序意外结束</translation>
+    </message>
+    <message>
+        <source>向前跳变</source>
+        <translation>向前跳变</translation>
+    </message>
+    <message>
+        <source>向后跳变</source>
+        <translation>向后跳变</translation>
+    </message>
+    <message>
+        <source>系统时钟</source>
+        <translation>系统时钟</translation>
+    </message>
+    <message>
+        <source>时钟比最新记录晚 %1 (%2 → %3), 保持一天后才按它删除旧记录</source>
+        <translation>时钟比最新记录晚 %1 (%2 → %3), 保持一天后才按它删除旧记录</translation>
+    </message>
+    <message>
+        <source>时钟向前跳变 %1 (%2 → %3), 保持一天后才按它删除旧记录</source>
+        <translation>时钟向前跳变 %1 (%2 → %3), 保持一天后才按它删除旧记录</translation>
+    </message>
+    <message>
+        <source>时钟向后跳变 %1 (%2 → %3)</source>
+        <translation>时钟向后跳变 %1 (%2 → %3)</translation>
     </message>
 </context>
 <context>

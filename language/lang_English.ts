@@ -636,6 +636,10 @@ error).</translation>
         <source>，</source>
         <translation>, </translation>
     </message>
+    <message>
+        <source>时钟</source>
+        <translation>Clock</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>
@@ -1117,6 +1121,34 @@ error).</translation>
     <message>
         <source>数据库已损坏, 另存为 %1, 已新建数据库</source>
         <translation>The database was damaged; kept as %1, a fresh one started</translation>
+    </message>
+    <message>
+        <source>程序意外结束</source>
+        <translation>program ended unexpectedly</translation>
+    </message>
+    <message>
+        <source>向前跳变</source>
+        <translation>jumped forward</translation>
+    </message>
+    <message>
+        <source>向后跳变</source>
+        <translation>jumped back</translation>
+    </message>
+    <message>
+        <source>系统时钟</source>
+        <translation>System clock</translation>
+    </message>
+    <message>
+        <source>时钟比最新记录晚 %1 (%2 → %3), 保持一天后才按它删除旧记录</source>
+        <translation>The clock is %1 past the newest row (%2 → %3); old rows are deleted by it once it has held for a day</translation>
+    </message>
+    <message>
+        <source>时钟向前跳变 %1 (%2 → %3), 保持一天后才按它删除旧记录</source>
+        <translation>The clock jumped %1 forward (%2 → %3); old rows are deleted by it once it has held for a day</translation>
+    </message>
+    <message>
+        <source>时钟向后跳变 %1 (%2 → %3)</source>
+        <translation>The clock jumped %1 back (%2 → %3)</translation>
     </message>
 </context>
 <context>

@@ -79,6 +79,7 @@ private slots:
     // --- the reduction of a series to the plot's width ---
     void aSeriesThatFitsComesBackWithoutNanAndOutsidePoints();
     void theReductionKeepsEveryColumnsMinimumAndMaximumInTimeOrder();
+    void aLineBreaksOnlyAcrossAStepOfSeveralSampleIntervals();
     void aWeekOfSamplesReducesToTwoPointsPerColumnAtMost();
     void aSingleSpikeSurvivesTheReduction();
 
@@ -119,6 +120,17 @@ void DiagnosticsModelsTest::aSeriesThatFitsComesBackWithoutNanAndOutsidePoints()
     QCOMPARE(out[3].at, base + 100);
     QVERIFY(diagnostics::reduceToColumns(in, base + 10, base, 10).empty());
     QVERIFY(diagnostics::reduceToColumns(in, base, base + 100, 0).empty());
+}
+
+void DiagnosticsModelsTest::aLineBreaksOnlyAcrossAStepOfSeveralSampleIntervals() {
+    // Five sample intervals, never under three pixel columns of the span.
+    QCOMPARE(diagnostics::gapFor(0, 10 * 60000, 800), qint64(5000));
+    QCOMPARE(diagnostics::gapFor(2 * 3600000, qint64(90) * 86400000, 1000), qint64(36000000));
+    QCOMPARE(diagnostics::gapFor(0, 6 * 3600000, 100), qint64(648000));
+    const std::vector<TrendPoint> in = {
+        {base, 1}, {base + 1000, 2}, {base + 6001, 3}, {base + 6500, 4}, {base + 11500, 5}};
+    QCOMPARE(diagnostics::gapStarts(in, 5000), std::vector<size_t>({2}));
+    QVERIFY(diagnostics::gapStarts({}, 5000).empty());
 }
 
 void DiagnosticsModelsTest::theReductionKeepsEveryColumnsMinimumAndMaximumInTimeOrder() {

@@ -3,6 +3,7 @@
 // CSV export and the time axis's labels.
 #include "history/recorder.h"
 #include "history/writer.h"
+#include "support/table.h"
 #include "support/wait.h"
 #include "ui/diagnostics/tabs.h"
 
@@ -296,6 +297,32 @@ private slots:
         QFETCH(qint64, span);
         QFETCH(QString, format);
         QCOMPARE(TrendsTab::timeFormat(span), format);
+    }
+
+    // A first run (no database yet) or a read that fails: the span still follows the samples.
+    void aTabWithNothingToReadStillFollowsNewSamples_data() {
+        fixture::column<bool>("unreadable", {{"no database yet", false}, {"a read fails", true}});
+    }
+    void aTabWithNothingToReadStillFollowsNewSamples() {
+        QFETCH(bool, unreadable);
+        QTemporaryDir empty;
+        const QString path = empty.filePath(QStringLiteral("history.sqlite"));
+        QFile garbage(path);
+        QVERIFY(!unreadable ||
+                (garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(8192, 'x')) > 0));
+        garbage.close();
+        Rig rig(path);
+        QVERIFY(rig.drawn(
+            [](const TrendPicture &p) { return p.outcome != history::SampleReader::Outcome::Ok; }));
+        emit rig.recorder->sampleRecorded(sample(now + 1000, 33.3));
+        QVERIFY(rig.drawn([](const TrendPicture &p) {
+            const auto &in = p.series[history::WaterIn];
+            return !in.empty() && in.back().value == 33.3;
+        }));
+        // The samples drawn, the history's state stays said as what it is.
+        QVERIFY2(unreadable ? rig.tab->messageText().contains(QStringLiteral("not a database"))
+                            : rig.tab->messageText().isEmpty(),
+                 qPrintable(rig.tab->messageText()));
     }
 
     void withoutADatabaseTheTabSaysThereIsNoHistoryYet() {

@@ -57,6 +57,7 @@ private slots:
         both("unknown flag", "alarm", "module1.futureFault", "module1.futureFault",
              "module1.futureFault");
         both("unknown command", "command", "Code 9A", "Code 9A", "Code 9A");
+        both("clock", "clock", "jump", "系统时钟", "System clock");
     }
     void aKeyReadsAsTheStatusPageCallsIt() {
         QFETCH(QString, language);
@@ -96,6 +97,11 @@ private slots:
         both("a description stays", "settings", "written", "mode automatic", "mode automatic",
              "mode automatic", "设置", "Settings");
         both("unknown category", "future", "x", "on", "on", "on", "future", "future");
+        both("ended unexpectedly", "link", "ended_unexpectedly", "", "程序意外结束",
+             "program ended unexpectedly", "链路", "Link");
+        both("clock forward", "clock", "jump", "forward", "向前跳变", "jumped forward", "时钟",
+             "Clock");
+        both("clock back", "clock", "jump", "back", "向后跳变", "jumped back", "时钟", "Clock");
     }
     void valuesAndCategoriesReadAsWords() {
         QFETCH(QString, language);
@@ -199,6 +205,13 @@ private slots:
                                                      row(20, "link", end),
                                                      row(30, "alarm", "module1.qbhFault", "on")}
                                << std::vector<ActiveAlarm>{{qbh, 30}};
+        // Written at the next start, at the dead run's newest row, after the new run's rows
+        // may have been taken on: it ends the alarms up to its time.
+        QTest::newRow("ended unexpectedly")
+            << std::vector<Event>{row(10, "alarm", "chillerFault", "on"),
+                                  row(30, "alarm", "module1.qbhFault", "on"),
+                                  row(20, "link", "ended_unexpectedly")}
+            << std::vector<ActiveAlarm>{{qbh, 30}};
         QTest::newRow("a port error ends nothing")
             << std::vector<Event>{row(10, "alarm", "chillerFault", "on"),
                                   row(20, "link", "port_error"), row(25, "link", "open_failed")}

@@ -16,6 +16,7 @@
 #include "ui/diagnostics/tabs.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QSignalSpy>
@@ -127,6 +128,14 @@ private slots:
             QVERIFY2(shows(QStringLiteral("已恢复: 抓包继续写入 log/y.txt, 丢失 1234 字节")),
                      qPrintable(d->statusLine()->text()));
         }
+        // A jump of the wall clock, said once: the present state until the next notice.
+        Notice jump{Notice::ClockJump, Notice::Once, 0, QString()};
+        jump.from = QDateTime(QDate(2026, 12, 7), QTime(14, 0)).toMSecsSinceEpoch();
+        jump.to = jump.from + qint64(3653) * 24 * 3600 * 1000;
+        recorder->noticed(jump);
+        QVERIFY2(shows(QStringLiteral("时钟向前跳变 3653 天 0 小时 (2026-12-07 14:00 → 2036-12-07 "
+                                      "14:00), 保持一天后才按它删除旧记录")),
+                 qPrintable(d->statusLine()->text()));
         recorder->noticed(full);
         recorder->noticed({Notice::Locked, Notice::Began, 12, QString()});
         QVERIFY(shows(fullText + QStringLiteral("; 数据库被其他程序锁定, 12 行等待写入")));
@@ -178,6 +187,23 @@ private slots:
         emit recorder.eventRecorded({t0 + 8, "link", "link_lost", "", ""});
         QCOMPARE(names(), QStringList());
         QCOMPARE(changed.count(), 2);
+
+        // The run before ended with its port open and an alarm on (killed): the next start
+        // marks it, and what is read after that has nothing on.
+        {
+            history::HistoryWriter writer(dir.path(), history::WriterLimits(), nullptr);
+            writer.write({{{t0 + 9, "link", "opened", "", "ttyUSB0"},
+                           {t0 + 10, "alarm", "chillerFault", "on", ""}},
+                          {},
+                          {}},
+                         t0 + 10);
+        }
+        history::RecorderOptions options;
+        options.logDir = dir.path();
+        history::Recorder next(nullptr, options);
+        diagnostics::AlarmWatch afterCrash(next, db);
+        QVERIFY(waitUntil([&] { return afterCrash.isLoaded(); }));
+        QVERIFY(afterCrash.alarms().empty());
 
         // No database yet: nothing on, and no error.
         diagnostics::AlarmWatch none(recorder, dir.filePath(QStringLiteral("none.sqlite")));

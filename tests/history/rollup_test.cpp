@@ -131,6 +131,8 @@ private slots:
         expectRollupsEqualSamples(file);
         // The retention cuts through a minute: what is left of it is computed again.
         WriterLimits limits;
+        // Ninety days unused are believed at once here, rather than after a day of running.
+        limits.clockToleranceMs = limits.sampleKeepMs + day;
         HistoryWriter later(own.path(), limits, nullptr);
         Batch c;
         c.samples.push_back(sample(t0 + limits.sampleKeepMs + 200000, 26, 26, 26));
@@ -162,7 +164,12 @@ private slots:
         writer.write(std::move(b), 1795999980000 + 2 * hour);
         QCOMPARE(one(file, QStringLiteral("PRAGMA user_version")).toInt(),
                  history::EventStore::schemaVersion);
-        QCOMPARE(one(file, QStringLiteral("SELECT count(*) FROM events")), 2);
+        // Its run ended with the port open: marked as it was, at that run's newest row.
+        QCOMPARE(one(file, QStringLiteral("SELECT count(*) FROM events")), 3);
+        QCOMPARE(
+            one(file, QStringLiteral("SELECT max(at) FROM samples WHERE at < %1")
+                          .arg(1795999980000 + 2 * hour)),
+            one(file, QStringLiteral("SELECT at FROM events WHERE name = 'ended_unexpectedly'")));
         QCOMPARE(one(file, QStringLiteral("SELECT count(*) FROM samples")), 361);
         expectRollupsEqualSamples(file);
         QCOMPARE(one(file, QStringLiteral("SELECT max(water_in_max) FROM samples_hour")).toDouble(),

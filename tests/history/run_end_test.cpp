@@ -1,6 +1,7 @@
 // However the program ends, it ends like a click on "关闭串口" and then closing the window: the
 // closed row after the others, the capture complete, the plant link's own online=false. The
-// window closed, the application quitting (as at the end of a session), SIGTERM and SIGINT.
+// window closed, the application quitting (as at the end of a session), SIGTERM, SIGINT,
+// SIGHUP and the X server gone; killed outright, the next start writes it as what it was.
 
 #include "history/capture.h"
 #include "support/broker.h"
@@ -87,9 +88,9 @@ private slots:
         QCOMPARE(captured(work.path()), someFrames(0));
     }
 
-    void aSignalEndsTheRunLikeClosingTheWindow_data() { addStopSignalRows(); }
-    void aSignalEndsTheRunLikeClosingTheWindow() {
-        QFETCH(int, signal);
+    void everyEndIsCleanOrWrittenAsWhatItWasAtTheNextStart_data() { addEndCauseRows(); }
+    void everyEndIsCleanOrWrittenAsWhatItWasAtTheNextStart() {
+        QFETCH(int, cause);
         QTemporaryDir work;
         // With a plant link when there is a broker to talk to.
         std::unique_ptr<Broker> broker;
@@ -106,20 +107,46 @@ private slots:
         }
         PtyPair pty;
         ProgramProcess program;
-        QVERIFY2(program.start(work.path(), pty.slavePath()), qPrintable(program.output()));
+        if (cause == displayGone && !program.useOwnDisplay())
+            QSKIP("no X server of its own to be had here");
+        QVERIFY2(program.start(work.path(), pty.slavePath(), true), qPrintable(program.output()));
         QVERIFY(pty.write(someFrames(0)));
         // The alarm is a row on disk by now; what follows has only been read.
+        const QString db = work.filePath(QStringLiteral("log/history.sqlite"));
         QVERIFY(waitUntil(
             [&] {
-                return !rows(work.filePath(QStringLiteral("log/history.sqlite")),
-                             QStringLiteral("SELECT 1 FROM events WHERE name = 'chillerFault'"))
+                return !rows(db, QStringLiteral("SELECT 1 FROM events WHERE name = 'chillerFault'"))
                             .isEmpty();
             },
             5000));
-        QVERIFY(pty.write(someFrames(1)) && pty.waitUntilRead());
-        program.signal(signal);
+        QVERIFY(pty.write(someFrames(1)));
+        QVERIFY(program.waitForBytesIn(someFrames(0).size() + someFrames(1).size()));
+        if (cause == displayGone)
+            program.endDisplay();
+        else
+            program.signal(cause);
         QVERIFY(program.waitForEnd());
-        QVERIFY2(program.endedBy(signal), qPrintable(program.output()));
+        if (cause == SIGKILL) {
+            QVERIFY(program.endedBy(SIGKILL));
+            QCOMPARE(linkRows(work.path()), QStringList{QStringLiteral("opened")});
+            // The next start marks the run that ended with its port open, at its newest row.
+            ProgramProcess next;
+            QVERIFY2(next.start(work.path(), pty.slavePath()), qPrintable(next.output()));
+            QVERIFY(waitUntil([&] { return linkRows(work.path()).size() == 3; }, 5000));
+            QCOMPARE(linkRows(work.path()),
+                     QStringList({"opened", "ended_unexpectedly", "opened"}));
+            const QString at = QStringLiteral("SELECT at FROM events WHERE name = '%1'");
+            QVERIFY(
+                rows(db, at.arg(QStringLiteral("ended_unexpectedly")))
+                    .value(0)
+                    .value(0)
+                    .toLongLong() >=
+                rows(db, at.arg(QStringLiteral("chillerFault"))).value(0).value(0).toLongLong());
+            return;
+        }
+        // The display gone, Qt ends the process by exit(1) once the run has ended.
+        QVERIFY2(cause == displayGone ? program.exitedWith(1) : program.endedBy(cause),
+                 qPrintable(program.output()));
         QCOMPARE(linkRows(work.path()), openedAndClosed);
         QCOMPARE(captured(work.path()), someFrames(0) + someFrames(1));
         if (!broker)

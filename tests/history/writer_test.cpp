@@ -18,6 +18,7 @@
 
 #include <csignal>
 #include <limits>
+#include <memory>
 #include <sys/resource.h>
 
 using namespace fixture;
@@ -132,6 +133,9 @@ private slots:
         chunk.chunk.bytes = QByteArray(80, 'a');
         QVERIFY(queue.pushCapture(chunk));
         QVERIFY(!queue.pushCapture(chunk)); // 160 bytes would pass the bound
+        history::CaptureItem stop;
+        stop.kind = history::CaptureItem::Stop;
+        QVERIFY(queue.pushCapture(stop)); // the remark stands before the file's end
         Batch b = queue.take();
         QCOMPARE(b.events.size(), size_t(5));
         QCOMPARE(b.droppedRows, quint64(2));
@@ -297,6 +301,126 @@ private slots:
         const QString db = dir.filePath(QStringLiteral("history.sqlite"));
         QCOMPARE(count(db, QStringLiteral("samples")), 2);
         QCOMPARE(count(db, QStringLiteral("events")), 1);
+    }
+
+    // The wall clock ten years ahead for a while, the program started again meanwhile, and
+    // back: retention measures ages by the rows' own time, so nothing they keep is deleted;
+    // each jump is said and written as a row.
+    void aClockTenYearsAheadAndBackDeletesNothingTheRowsKeep() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        const qint64 day = 24 * 3600 * 1000, ahead = t0 + 3653 * day;
+        qint64 steady = 0; // an hour a write: retention passes again at every write
+        const auto run = [&](Said &said) {
+            auto writer = std::make_unique<HistoryWriter>(dir.path(), WriterLimits(), said.sink());
+            writer->setSteadyClock([&steady] { return steady; });
+            return writer;
+        };
+        const auto write = [&](HistoryWriter &writer, Batch b, qint64 now) {
+            steady += 3600 * 1000;
+            writer.write(std::move(b), now);
+        };
+        const auto samplesAt = [](std::initializer_list<qint64> times) {
+            Batch b;
+            for (const qint64 at : times)
+                b.samples.push_back({at, 20.0, 21.0, 12.0});
+            return b;
+        };
+        Said first, second;
+        {
+            auto writer = run(first);
+            Batch b = samplesAt({t0 - 91 * day, t0 - 89 * day, t0});
+            b.events = {makeEvent(t0 - 399 * day, QStringLiteral("old")),
+                        makeEvent(t0 - 401 * day, QStringLiteral("older"))};
+            write(*writer, std::move(b), t0);
+            for (const qint64 at : {ahead, ahead + 3600 * 1000})
+                write(*writer, samplesAt({at}), at);
+        }
+        {
+            auto writer = run(second);
+            write(*writer, samplesAt({ahead + 2 * 3600 * 1000}), ahead + 2 * 3600 * 1000);
+            write(*writer, samplesAt({t0 + 3600 * 1000}), t0 + 3600 * 1000);
+        }
+        // Only what was past its keeping by the rows' own time went, at the first pass.
+        QCOMPARE(count(db, QStringLiteral("samples")), 2 + 3 + 1);
+        QCOMPARE(rows(db, QStringLiteral("SELECT name FROM events WHERE category = 'alarm'")),
+                 QList<QVariantList>({{QStringLiteral("old")}}));
+        QCOMPARE(rows(db, QStringLiteral("SELECT value FROM events WHERE category = 'clock'")),
+                 QList<QVariantList>({{QStringLiteral("forward")}, {QStringLiteral("back")}}));
+        QCOMPARE(first.texts.size(), 1);
+        QVERIFY2(first.texts[0].startsWith(QStringLiteral("history: the wall clock jumped 3652 "
+                                                          "days 23 hours forward")),
+                 qPrintable(first.texts.join('\n')));
+        QCOMPARE(second.texts.size(), 1);
+        QVERIFY2(second.texts[0].contains(QStringLiteral(" back (")), qPrintable(second.texts[0]));
+    }
+
+    // A run that ended with its port open (killed, crashed, the power gone) is written as what
+    // it was at the next start, at its newest row; not while it still runs beside another.
+    void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        const auto opened = [](qint64 at) {
+            Batch b;
+            b.events.push_back({at, QStringLiteral("link"), QStringLiteral("opened"), QString(),
+                                QStringLiteral("ttyUSB0 (adapter)")});
+            history::CaptureItem start;
+            start.kind = history::CaptureItem::Start;
+            start.chunk.at = at;
+            start.port = QStringLiteral("ttyUSB0");
+            b.capture.push_back(start);
+            return b;
+        };
+        {
+            HistoryWriter first(dir.path(), WriterLimits(), nullptr);
+            Batch b = opened(t0);
+            b.events.push_back(makeEvent(t0 + 10, QStringLiteral("chillerFault")));
+            b.samples.push_back({t0 + 20, 20.0, 21.0, 12.0});
+            first.write(std::move(b), t0 + 20);
+            HistoryWriter beside(dir.path(), WriterLimits(), nullptr);
+            beside.write(eventsBatch(1, t0 + 15), t0 + 15);
+        }
+        HistoryWriter next(dir.path(), WriterLimits(), nullptr);
+        next.write(opened(t0 + 100000), t0 + 100000);
+        QCOMPARE(rows(db, QStringLiteral("SELECT name, at - %1, detail FROM events WHERE "
+                                         "category = 'link' ORDER BY rowid")
+                              .arg(t0)),
+                 QList<QVariantList>(
+                     {{QStringLiteral("opened"), 0, QStringLiteral("ttyUSB0 (adapter)")},
+                      {QStringLiteral("ended_unexpectedly"), 20, QStringLiteral("ttyUSB0")},
+                      {QStringLiteral("opened"), 100000, QStringLiteral("ttyUSB0 (adapter)")}}));
+    }
+
+    // Retention deletes in slices of bounded time, rows are written between them, and a stop
+    // asked for ends them at once.
+    void retentionDeletesInSlicesWithRowsWrittenBetween() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        WriterLimits limits;
+        limits.retentionSliceMs = 1;
+        limits.retentionBudgetMs = 1;
+        HistoryWriter writer(dir.path(), limits, nullptr);
+        bool stop = false;
+        writer.setStopAsked([&stop] { return stop; });
+        Batch b;
+        for (int i = 0; i < 30000; ++i)
+            b.samples.push_back(
+                {t0 - limits.sampleKeepMs - 100000000 + i * 1000, 20.0, 21.0, 12.0});
+        b.samples.push_back({t0, 20.0, 21.0, 12.0});
+        writer.write(std::move(b), t0);
+        QVERIFY(writer.isRetaining());
+        writer.write(eventsBatch(1, t0 + 1000), t0 + 1000);
+        QCOMPARE(count(db, QStringLiteral("events")), 1);
+        stop = true;
+        const quint64 slices = writer.retentionFigures().slices;
+        writer.write(Batch(), t0 + 2000);
+        QCOMPARE(writer.retentionFigures().slices, slices);
+        stop = false;
+        for (int i = 0; i < 10000 && writer.isRetaining(); ++i)
+            writer.write(Batch(), t0 + 3000 + i);
+        QCOMPARE(count(db, QStringLiteral("samples")), 1);
+        QVERIFY(writer.retentionFigures().slices > 2);
+        QCOMPARE(writer.retentionFigures().deletedRows, quint64(30000));
     }
 
     void anUnwritableLogFolderIsSaidOnceAndTheRecorderGoesOn() {

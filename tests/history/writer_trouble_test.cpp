@@ -18,6 +18,7 @@
 #include <QThread>
 
 #include <memory>
+#include <sys/mount.h>
 
 using namespace fixture;
 using history::Batch;
@@ -85,6 +86,8 @@ history::CaptureItem captureItem(history::CaptureItem::Kind kind, qint64 at, int
     item.chunk.at = at;
     item.chunk.bytes = QByteArray(size, char(0x80 + at % 100));
     item.port = QStringLiteral("ttyUSB0");
+    if (kind == history::CaptureItem::Lost)
+        item.lost = quint64(size); // bytes the queue refused
     return item;
 }
 
@@ -206,6 +209,78 @@ private slots:
                  announced);
     }
 
+    // Busy while the database is opened (another program makes its tables): said like a lock
+    // found by a write, and the rows follow when it is free.
+    void aLockFoundWhileOpeningIsSaidAndTheRowsFollow() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        WriterLimits limits;
+        limits.busyTimeoutMs = 100;
+        limits.retryMs = 1000;
+        QStringList said;
+        HistoryWriter writer(dir.path(), limits, into(said));
+        {
+            OtherProgram other(db, 3000);
+            QVERIFY(other.holds());
+            for (qint64 at = t0; at <= t0 + 6000; at += 1000)
+                writer.write(rowsAt(1, at, QString::number(at)), at);
+        }
+        writer.write(Batch(), t0 + 7000);
+        QCOMPARE(said,
+                 QStringList({"history: the database is locked by another program, 5 rows waiting",
+                              "history: recovered: the database lock is free, 7 waiting rows "
+                              "written"}));
+        QCOMPARE(count(db, QStringLiteral("SELECT count(*) FROM events")), 7);
+    }
+
+    // A write finds the database damaged, and the file cannot be set aside (its name a mount
+    // point, as root; a folder without write permission otherwise): the program goes on, says
+    // so once, keeps the rows, and starts a fresh database with them once it can.
+    void aDamagedDatabaseThatCannotBeSetAsideIsSaidAndItsRowsWait() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        QStringList said;
+        const WriterLimits limits;
+        HistoryWriter writer(dir.path(), limits, into(said));
+        for (int i = 0; i < 4; ++i)
+            writer.write(rowsAt(300, t0 + i * 1000, QString::number(i)), t0 + i * 1000);
+        // Every page but the first spoilt under the writer's open connection.
+        rows(db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        {
+            QFile f(db);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.size() > 8192 && f.seek(4096));
+            QVERIFY(f.write(QByteArray(int(f.size()) - 4096, char(0x5A))) > 0);
+        }
+        const QByteArray path = QFile::encodeName(db);
+        const bool mounted =
+            ::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0;
+        if (!mounted)
+            QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        qint64 now = t0 + 10000;
+        for (int i = 0; i < 3; ++i, now += limits.retryMs)
+            writer.write(rowsAt(2, now, QStringLiteral("held")), now);
+        QCOMPARE(writer.heldRows(), size_t(6));
+        QCOMPARE(said.filter(QStringLiteral("is damaged and cannot be renamed")).size(), 1);
+        if (mounted)
+            QCOMPARE(::umount2(path.constData(), MNT_DETACH), 0);
+        else
+            QVERIFY(QFile::setPermissions(dir.path(),
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        // A damaged file is tried again a minute later: each try checks the whole file.
+        writer.write(Batch(), now);
+        QCOMPARE(writer.heldRows(), size_t(6));
+        writer.write(Batch(), t0 + 10000 + 20 * limits.retryMs);
+        QCOMPARE(writer.heldRows(), size_t(0));
+        QCOMPARE(said.filter(QStringLiteral("the database was damaged; kept as history.sqlite."
+                                            "damaged-"))
+                     .size(),
+                 1);
+        QCOMPARE(
+            said.filter(QStringLiteral("recovered: events recorded again, 6 waiting rows")).size(),
+            1);
+        QCOMPARE(count(db, QStringLiteral("SELECT count(*) FROM events")), 6);
+    }
+
     void eventsAreKeptFourHundredDays() {
         QTemporaryDir dir;
         HistoryWriter writer(dir.path(), WriterLimits(), nullptr);
@@ -234,8 +309,9 @@ private slots:
                 if (now == t0)
                     b.capture.push_back(captureItem(history::CaptureItem::Start, now));
                 b.capture.push_back(captureItem(history::CaptureItem::Chunk, now, 1500));
+                b.capture.push_back(captureItem(history::CaptureItem::Lost, now, 100));
                 sentRows += 3;
-                sentBytes += 1500;
+                sentBytes += 1500 + 100;
                 writer.write(std::move(b), now);
                 now += 1000;
             };

@@ -1,11 +1,16 @@
 // The program as main() runs it, with its port opened on the pseudo-terminal given as the
-// argument, for tests that end it by a signal or kill it. Prints "open" once the port is open.
+// argument, for tests that end it by a signal or kill it. Prints "open" once the port is open,
+// and with --say-bytes then "in N" whenever the window has taken bytes from the port (N in all
+// so far).
 #include "app/signal_exit.h"
+#include "history/recorder.h"
+#include "support/serial_probe.h"
 #include "ui/serial.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+#include <QSerialPort>
 
 #include <cstdio>
 
@@ -25,6 +30,14 @@ int main(int argc, char *argv[]) {
         else
             std::printf("not open\n");
         std::fflush(stdout);
+        // After the window's own handler, which hands what it read to the history.
+        const auto *recorder = window.findChild<history::Recorder *>();
+        if (argc > 2 && QByteArray(argv[2]) == "--say-bytes")
+            QObject::connect(SerialProbe::port(window), &QSerialPort::readyRead, [recorder] {
+                std::printf("in %llu\n",
+                            static_cast<unsigned long long>(recorder->figures().bytesIn));
+                std::fflush(stdout);
+            });
     }
     return application.exec();
 }

@@ -32,23 +32,34 @@ void describe(QWidget *widget, const QString &name, const QString &description) 
 AlarmWatch::AlarmWatch(history::Recorder &recorder, const QString &databasePath, QObject *parent)
     : QObject(parent) {
     connect(&recorder, &history::Recorder::eventRecorded, this, &AlarmWatch::take);
+    if (recorder.historyIsStarted()) {
+        read(databasePath);
+        return;
+    }
+    connect(&recorder, &history::Recorder::historyStarted, this, [this, databasePath] {
+        if (!reader && !loaded)
+            read(databasePath);
+    });
+}
+
+void AlarmWatch::read(const QString &databasePath) {
     struct Read {
         std::vector<history::Event> rows;
         QString error;
     };
-    auto read = std::make_shared<Read>();
-    reader = QThread::create([read, databasePath] {
-        if (!history::readAlarmRows(databasePath, &read->rows, &read->error))
-            qWarning("history: the alarms on cannot be read: %s", qPrintable(read->error));
+    auto result = std::make_shared<Read>();
+    reader = QThread::create([result, databasePath] {
+        if (!history::readAlarmRows(databasePath, &result->rows, &result->error))
+            qWarning("history: the alarms on cannot be read: %s", qPrintable(result->error));
     });
-    connect(reader, &QThread::finished, this, [this, read] {
+    connect(reader, &QThread::finished, this, [this, result] {
         reader->deleteLater();
         reader = nullptr;
         loaded = true;
-        read->rows.insert(read->rows.end(), meanwhile.begin(), meanwhile.end());
+        result->rows.insert(result->rows.end(), meanwhile.begin(), meanwhile.end());
         meanwhile.clear();
         meanwhile.shrink_to_fit();
-        fold(read->rows);
+        fold(result->rows);
     });
     reader->start();
 }

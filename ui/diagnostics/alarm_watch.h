@@ -18,9 +18,10 @@ class Recorder;
 namespace diagnostics {
 
 // The alarms on now, taken from the history: read once from the database on a thread of its
-// own (the GUI thread never waits on the disk), then followed through the rows the recorder
-// takes on. Rows that come while the read runs are folded in again after it: a row the read
-// already saw changes nothing when it is folded twice, in order.
+// own (the GUI thread never waits on the disk), once the writer has read the history as the run
+// found it (a run that ended unexpectedly is marked by then), then followed through the rows the
+// recorder takes on. Rows that come while the read runs are folded in again after it: a row the
+// read already saw changes nothing when it is folded twice, in order.
 class AlarmWatch : public QObject {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ signals:
     void changed();
 
 private:
+    void read(const QString &databasePath);
     void take(const history::Event &event);
     void fold(const std::vector<history::Event> &rows);
 

@@ -146,10 +146,11 @@ bool EventModel::readPage(QString *error) {
     {
         QSqlQuery query(QSqlDatabase::database(connection, false));
         query.setForwardOnly(true);
-        query.prepare(sql);
+        // A file that is no database fails at the prepare, with the reason that says so.
+        const bool prepared = query.prepare(sql);
         for (const QVariant &v : bound)
             query.addBindValue(v);
-        if (!query.exec()) {
+        if (!prepared || !query.exec()) {
             atEnd = true;
             if (error)
                 *error = query.lastError().text();

@@ -1,9 +1,11 @@
 #include "ui/diagnostics/history_state.h"
 
+#include "history/event_words.h"
 #include "history/recorder.h"
 #include "history/texts.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLocale>
 #include <QStringList>
 
@@ -69,6 +71,20 @@ QString noticeText(const history::Notice &notice) {
     }
     if (notice.kind == history::Notice::Damaged)
         return history::Texts::tr("数据库已损坏, 另存为 %1, 已新建数据库").arg(notice.text);
+    if (notice.kind == history::Notice::ClockJump) {
+        const QString from = QDateTime::fromMSecsSinceEpoch(notice.from)
+                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        const QString to =
+            QDateTime::fromMSecsSinceEpoch(notice.to).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        const QString span = history::durationText(qAbs(notice.to - notice.from));
+        if (notice.text == QLatin1String("start"))
+            return history::Texts::tr("时钟比最新记录晚 %1 (%2 → %3), 保持一天后才按它删除旧记录")
+                .arg(span, from, to);
+        if (notice.to > notice.from)
+            return history::Texts::tr("时钟向前跳变 %1 (%2 → %3), 保持一天后才按它删除旧记录")
+                .arg(span, from, to);
+        return history::Texts::tr("时钟向后跳变 %1 (%2 → %3)").arg(span, from, to);
+    }
     // Said at the end of the run, on standard error only.
     return history::logText(notice);
 }

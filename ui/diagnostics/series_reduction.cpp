@@ -1,5 +1,6 @@
 #include "ui/diagnostics/series_reduction.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace diagnostics {
@@ -46,6 +47,19 @@ std::vector<TrendPoint> reduceToColumns(const std::vector<TrendPoint> &points, q
     }
     flush();
     return out;
+}
+
+std::vector<size_t> gapStarts(const std::vector<TrendPoint> &points, qint64 gapMs) {
+    std::vector<size_t> starts;
+    for (size_t i = 1; i < points.size(); ++i)
+        if (points[i].at - points[i - 1].at > gapMs)
+            starts.push_back(i);
+    return starts;
+}
+
+qint64 gapFor(qint64 resolutionMs, qint64 spanMs, int columns) {
+    const qint64 step = std::max<qint64>(resolutionMs, 1000);
+    return std::max(5 * step, 3 * spanMs / std::max(columns, 1));
 }
 
 } // namespace diagnostics

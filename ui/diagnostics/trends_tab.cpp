@@ -53,7 +53,47 @@ public:
             s->attachAxis(value);
         }
     }
+    // The i-th piece of series k: the series itself, then pieces of the same colour, out of
+    // the legend, for what follows each gap.
+    QLineSeries *piece(int k, size_t i) {
+        if (i == 0)
+            return series[k];
+        while (pieces[k].size() < i) {
+            auto *s = new QLineSeries;
+            chart()->addSeries(s);
+            s->attachAxis(time);
+            s->attachAxis(value);
+            s->setPen(series[k]->pen());
+            for (QLegendMarker *marker : chart()->legend()->markers(s))
+                marker->setVisible(false);
+            pieces[k].push_back(s);
+        }
+        return pieces[k][i - 1];
+    }
+    // Draws `points` of series k as lines broken at every step longer than `gapMs` (none when
+    // it is 0). Past a limit on pieces, the rest is one line.
+    void draw(int k, const QVector<QPointF> &points, qint64 gapMs) {
+        constexpr size_t mostPieces = 256;
+        size_t used = 0;
+        int begin = 0;
+        for (int i = 1; i <= points.size(); ++i) {
+            const bool cut = i == points.size() || (gapMs > 0 && used + 1 < mostPieces &&
+                                                    points[i].x() - points[i - 1].x() > gapMs);
+            if (cut) {
+                piece(k, used++)->replace(points.mid(begin, i - begin));
+                begin = i;
+            }
+        }
+        for (size_t i = used; i <= pieces[k].size(); ++i)
+            if (piece(k, i)->count() > 0)
+                piece(k, i)->clear();
+    }
+    void clear() {
+        for (int k = 0; k < history::SeriesCount; ++k)
+            draw(k, {}, 0);
+    }
     QLineSeries *series[history::SeriesCount];
+    std::vector<QLineSeries *> pieces[history::SeriesCount];
     QDateTimeAxis *time;
     QValueAxis *value;
     QPointF valueRange; // the range last asked for, before rounding to nice numbers
@@ -184,8 +224,7 @@ void TrendsTab::setActive(bool on) {
     editing->stop();
     loading = false;
     drawn = TrendPicture();
-    for (QLineSeries *s : chart->series)
-        s->clear();
+    chart->clear();
 }
 
 int TrendsTab::columns() const {
@@ -271,7 +310,9 @@ void TrendsTab::pictureArrived(const TrendPicture &picture) {
         message->setText(picture.error);
         break;
     default:
-        if (message->text() == Texts::tr("正在读取..."))
+        // Samples have come since there was no history to read.
+        if (message->text() == Texts::tr("正在读取...") ||
+            message->text() == Texts::tr("尚无历史记录"))
             message->clear();
     }
     double low = INFINITY, high = -INFINITY;
@@ -283,7 +324,7 @@ void TrendsTab::pictureArrived(const TrendPicture &picture) {
             low = std::min(low, p.value);
             high = std::max(high, p.value);
         }
-        chart->series[k]->replace(points);
+        chart->draw(k, points, picture.gapMs);
     }
     settingAxes = true;
     chart->time->setRange(QDateTime::fromMSecsSinceEpoch(picture.from),

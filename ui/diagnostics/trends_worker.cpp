@@ -177,7 +177,14 @@ void TrendsWorker::serve() {
             p.outcome = outcome;
             p.error = error;
             emit pictureReady(p);
-            return;
+            if (!r.live())
+                return;
+            // Nothing to read (no database yet) or the read failed: the span still follows the
+            // samples that come, from nothing.
+            read = SampleSeries();
+            read.from = from;
+            read.to = to;
+            read.resolutionMs = SampleReader::resolutionFor(r.span, r.columns);
         }
         series = std::move(read);
         for (const Sample &s : recent)
@@ -185,6 +192,11 @@ void TrendsWorker::serve() {
                 series.addNewer(s);
         series.to = std::max(series.to, r.live() ? series.newestSampleAt : to);
         holding = true;
+        if (outcome != SampleReader::Outcome::Ok) {
+            if (!series.buckets.empty())
+                sendPicture();
+            return;
+        }
     }
     sendPicture();
 }
@@ -195,6 +207,7 @@ void TrendsWorker::sendPicture() {
     p.from = series.from;
     p.to = series.to;
     p.resolutionMs = series.resolutionMs;
+    p.gapMs = gapFor(series.resolutionMs, p.to - p.from, shown.columns);
     reduceSeries(series, p.from, p.to, shown.columns, &p);
     emit pictureReady(p);
 }

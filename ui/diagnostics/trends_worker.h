@@ -34,6 +34,7 @@ struct TrendPicture {
     qint64 from = 0;
     qint64 to = 0;
     qint64 resolutionMs = 0; // 0: raw samples; 60000: the per-minute table
+    qint64 gapMs = 0;        // a longer step between two points is drawn as a gap (gapFor)
     history::SampleReader::Outcome outcome = history::SampleReader::Outcome::Ok;
     QString error;
     std::vector<TrendPoint> series[history::SeriesCount];
