@@ -10,6 +10,10 @@ namespace plant {
 // Where the program looks for the plant link settings, relative to the working directory.
 QString configPath();
 
+// A settings file is a few lines: no reader of it takes more than this, and a larger file is
+// refused as no settings file.
+constexpr int largestConfigBytes = 64 * 1024;
+
 // What the program shows of its client certificate (never the key).
 struct ClientCertificate {
     QString name; // the subject's common name, control and direction characters made visible

@@ -115,8 +115,8 @@ ConfigResult loadConfig(const QString &path) {
         return result;
     }
     // A settings file is a few lines; anything far larger is not one.
-    const QByteArray text = file.read(64 * 1024 + 1);
-    if (text.size() > 64 * 1024) {
+    const QByteArray text = file.read(largestConfigBytes + 1);
+    if (text.size() > largestConfigBytes) {
         ConfigResult result;
         result.error = Texts::tr("%1: 文件太大，不是设置文件").arg(path);
         return result;

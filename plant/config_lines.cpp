@@ -94,9 +94,6 @@ ValueForm valueForm(const QString &key) {
 
 namespace {
 
-// Longer than any host, path or name a plant uses: anything beyond is not copied.
-constexpr int longestKeptValue = 1024;
-
 // A character a value may hold when it is copied: nothing that ends a value or starts a remark
 // elsewhere, nothing invisible and nothing that turns text around.
 bool plainCharacter(QChar c) {

@@ -45,6 +45,9 @@ ValueForm valueForm(const QString &key);
 // '#', a quote, a control or format character or a character that was not UTF-8. A url is
 // rebuilt from its parsed scheme, host and port; `leftOut` names the parts it had besides
 // ("user part", "path", "query", "fragment"), which are never copied.
+// Longer than any host, path or name a plant uses: a longer value is never copied.
+constexpr int longestKeptValue = 1024;
+
 struct KeptValue {
     QString text;
     QStringList leftOut;

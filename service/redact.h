@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plant/config.h"
+
 #include <QByteArray>
 #include <QVector>
 
@@ -8,7 +10,7 @@
 namespace service {
 
 // The plant link reads no more of the file than this; neither does the bundle.
-constexpr int plantConfigReadLimit = 64 * 1024;
+constexpr int plantConfigReadLimit = plant::largestConfigBytes;
 
 struct RebuiltConfig {
     QByteArray text;

@@ -8,6 +8,8 @@
 #include "history/event_store.h"
 #include "history/recorder.h"
 #include "history/writer.h"
+#include "plant/config.h"
+#include "plant/config_lines.h"
 #include "plant/out_buffer.h"
 #include "plant/subscriber.h"
 #include "support/history.h"
@@ -128,6 +130,10 @@ private slots:
                                      << mib << "hold at most %1 MiB together";
         QTest::newRow("fleet state")
             << fleet.stateBytes << qint64(320) << mib << "all of it within %1 MiB";
+        QTest::newRow("plant.ini read") << qint64(plant::largestConfigBytes) << qint64(64) << kib
+                                        << "no more than the %1 KiB the plant link reads";
+        QTest::newRow("bundle value") << qint64(plant::longestKeptValue) << qint64(1024)
+                                      << qint64(1) << "or more than %1 characters";
     }
     void eachDefaultIsTheReadmesNumber() {
         QFETCH(qint64, code);
