@@ -63,8 +63,9 @@ QTableView *makeView(QAbstractItemModel *model, const char *name, QWidget *paren
 }
 
 QString readLanguage() {
+    // A plain file only: opening a pipe would wait, holding the window, for something to write.
     QFile file(preference::languageFilePath());
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
         return preference::chinese;
     const QString value = preference::parseLanguage(QString::fromUtf8(file.readAll()));
     return value.isEmpty() ? preference::chinese : value;

@@ -38,7 +38,11 @@ QString csvLine(const QStringList &fields) {
 
 bool writeTextFile(const QString &path, const QString &text, QString *error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+    const QByteArray bytes = text.toUtf8();
+    // Written out before commit(), which would rename a file whose last bytes could not be
+    // written (a full disk) into place all the same, over the file that was there.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError || !file.commit()) {
         if (error)
             *error = file.errorString();
         return false;

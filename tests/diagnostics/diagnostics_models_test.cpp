@@ -3,6 +3,7 @@
 #include "history/event_store.h"
 #include "history/journal.h"
 #include "support/english.h"
+#include "support/small_disk.h"
 #include "ui/diagnostics/csv.h"
 #include "ui/diagnostics/event_model.h"
 #include "ui/diagnostics/frame_model.h"
@@ -265,6 +266,19 @@ void DiagnosticsModelsTest::aModelExportsItsHeaderAndRowsExactly() {
     QVERIFY(!diagnostics::writeTextFile(dir.filePath(QStringLiteral("no/such/dir/x.csv")), expected,
                                         &error));
     QVERIFY(!error.isEmpty());
+
+    // On a full disk the export fails, said, and the file that was there keeps its rows.
+    SmallDisk disk;
+    const QString kept = disk.path() + QStringLiteral("/kept.csv");
+    QVERIFY(diagnostics::writeTextFile(kept, expected, &error));
+    disk.fill();
+    const bool written = diagnostics::writeTextFile(kept, expected + expected, &error);
+    disk.free();
+    QVERIFY(!written);
+    QVERIFY2(error.contains(disk.fullReason()), qPrintable(error));
+    QFile stillThere(kept);
+    QVERIFY(stillThere.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(stillThere.readAll()), expected);
 }
 
 void DiagnosticsModelsTest::eventsComeNewestFirstAndFilterByCategoryTimeAndText() {
@@ -605,6 +619,8 @@ void DiagnosticsModelsTest::failedChecksStandOutAndExportAsCsv() {
 }
 
 int main(int argc, char **argv) {
+    // Before any thread: the small disk is a mount of this process alone.
+    SmallDisk::enterPrivateMounts();
     QApplication app(argc, argv);
     DiagnosticsModelsTest test;
     return QTest::qExec(&test, argc, argv);

@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -196,6 +197,18 @@ private slots:
         window->applyLanguage(QStringLiteral("chinese"));
         QCOMPARE(t->index(0, fleet::LaserTable::Alarms).data().toString(),
                  QString::fromUtf8("连锁机门"));
+    }
+
+    // A pipe where the language file belongs is not opened (that would wait for a writer): the
+    // window opens in Chinese.
+    void aPipeAsTheLanguageFileOpensTheWindowInChinese() {
+        window.reset();
+        QVERIFY(QFile::remove(QStringLiteral("config/language.gl")));
+        QCOMPARE(::mkfifo("config/language.gl", 0600), 0);
+        window = std::make_unique<fleet::FleetWindow>(nullptr);
+        QCOMPARE(
+            window->laserTable()->headerData(fleet::LaserTable::State, Qt::Horizontal).toString(),
+            QString::fromUtf8("状态"));
     }
 
     void theKeptLineSaysWhatWasNotKept() {
