@@ -3,8 +3,9 @@ BUILD_PACKAGES=(cmake g++ make dpkg-dev qtbase5-dev libqt5serialport5-dev qttool
     qttools5-dev-tools libqt5sql5-sqlite libqt5charts5-dev fonts-noto-cjk libpaho-mqtt-dev
     libpaho-mqttpp-dev libarchive-dev nlohmann-json3-dev)
 # The same program built with Qt 6 (cmake -DLASER_QT=6); the tests build it too.
+# (Qt 6's Charts needs Qt 6's OpenGL module to be found, which its package only recommends.)
 QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-charts-dev
-    libqt6sql6-sqlite)
+    libqt6opengl6-dev libqt6sql6-sqlite)
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" "${QT6_PACKAGES[@]}" ninja-build clang libbenchmark-dev xvfb xdotool
     imagemagick x11-utils util-linux mosquitto mosquitto-clients openssl unzip)
 TEST_PACKAGES+=(dbus-daemon at-spi2-core) # the screen reader's view: AT-SPI on a bus of its own
@@ -26,7 +27,9 @@ install_missing_packages() {
     fi
     echo "== installing: ${missing[*]}"
     $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+    # What is needed is named above; the packages' recommendations (GTK, a modem manager, LLVM's
+    # development files, some 90 packages) would only lengthen the install.
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
 # The sanitizer and libFuzzer runtime of Debian's default clang. Some releases ship it with
