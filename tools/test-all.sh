@@ -19,20 +19,11 @@ source tools/packages.sh
 say() {
     echo "== [${SECONDS} s] $*"
 }
-# What the first build needs is installed first; the rest (Qt 6, clang and its sanitizer runtime,
-# the X server, the broker) while that build compiles, which leaves the disk and network idle.
-install_missing_packages "${BUILD_PACKAGES[@]}" ninja-build libbenchmark-dev
-rest_log=$(mktemp)
-(install_missing_packages "${TEST_PACKAGES[@]}" && install_sanitizer_runtime) >"$rest_log" 2>&1 &
-rest_of_packages=$!
+install_missing_packages "${TEST_PACKAGES[@]}"
+install_sanitizer_runtime
 
 jobs=$(nproc)
 test_jobs=${LASER_TEST_JOBS:-$((jobs + 3))}
-
-# build <dir> [niceness]: the whole build directory.
-build() {
-    nice -n "${2:-0}" cmake --build "$1" -j"$jobs"
-}
 
 # The gcc builds carry no debug information: a failing case names its file and line itself, and
 # the many suites link far faster without it. The Qt 5 build is optimised as a release is (the
@@ -63,23 +54,6 @@ fresh_for build/asan "Unix Makefiles"
 fresh_for build/qt6 Ninja
 cmake -S . -B build/ci -G Ninja "${common[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG" -DLASER_WERROR=ON >/dev/null
-
-failed=()
-
-say "build build/ci (gcc, Qt 5, warnings as errors)"
-build build/ci || failed+=("build build/ci")
-
-# Nothing further runs without the rest of the packages.
-rest_rc=0
-wait "$rest_of_packages" || rest_rc=$?
-say "the rest of the packages (installed beside the build above)"
-cat "$rest_log"
-rm -f "$rest_log"
-if [[ $rest_rc -ne 0 ]]; then
-    say "failed: installing the packages"
-    exit 1
-fi
-
 cmake -S . -B build/asan -G "Unix Makefiles" "${common[@]}" -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-gline-tables-only -DLASER_WERROR=ON \
     -DLASER_SANITIZE=ON -DLASER_BUILD_FUZZ=ON -DLASER_BUILD_BENCH=OFF -DLASER_BUILD_E2E=OFF \
@@ -91,6 +65,13 @@ cmake -S . -B build/qt6 -G Ninja "${common[@]}" -DLASER_QT=6 -DCMAKE_BUILD_TYPE=
 export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
 export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+failed=()
+
+# build <dir> [niceness]: the whole build directory.
+build() {
+    nice -n "${2:-0}" cmake --build "$1" -j"$jobs"
+}
 
 # suites <dir> [ctest args...]: the suites of a build.
 suites() {
@@ -126,6 +107,8 @@ beside() {
     rm -f "$log"
 }
 
+say "build build/ci (gcc, Qt 5, warnings as errors)"
+build build/ci || failed+=("build build/ci")
 beside "build build/asan" build build/asan 19 -- suites build/ci
 beside "build build/qt6" build build/qt6 19 -- suites build/asan -LE "e2e|fuzz"
 # The fuzz runs keep a processor busy each; beside the Qt 6 suites, which mostly wait, they take

@@ -20,4 +20,8 @@ void pause(int ms) {
     }
 }
 
+int patient(int ms) {
+    return 3 * ms;
+}
+
 } // namespace harness

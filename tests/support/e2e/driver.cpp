@@ -69,7 +69,7 @@ bool Driver::waitForLamp(const QString &objectName, Lamp wanted, int timeoutMs, 
         if (now == wanted)
             break;
         pause(50);
-    } while (t.elapsed() < timeoutMs);
+    } while (t.elapsed() < patient(timeoutMs));
     if (seen)
         *seen = now;
     return now == wanted;
@@ -106,7 +106,7 @@ bool Driver::waitForLook(const QString &objectName, const QString *text, int tim
         if (d < 0.01)
             return true;
         pause(50);
-    } while (t.elapsed() < timeoutMs);
+    } while (t.elapsed() < patient(timeoutMs));
     return false;
 }
 

@@ -38,7 +38,7 @@ quint64 Screen::findWindow(const QString &title, int timeoutMs) {
                 return ids.first().toULongLong();
         }
         pause(100);
-    } while (t.elapsed() < timeoutMs);
+    } while (t.elapsed() < patient(timeoutMs));
     return 0;
 }
 
@@ -46,7 +46,7 @@ bool Screen::windowGone(const QString &title, int timeoutMs) {
     QElapsedTimer t;
     t.start();
     while (findWindow(title, 0) != 0) {
-        if (t.elapsed() > timeoutMs)
+        if (t.elapsed() > patient(timeoutMs))
             return false;
         pause(100);
     }

@@ -1,5 +1,7 @@
 #include "support/e2e/simulator.h"
 
+#include "support/e2e/clock.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTime>
@@ -73,7 +75,7 @@ bool Simulator::waitForLog(const QRegularExpression &pattern, int from, int time
                 return true;
             }
         }
-        if (t.elapsed() > timeoutMs || proc.state() == QProcess::NotRunning)
+        if (t.elapsed() > patient(timeoutMs) || proc.state() == QProcess::NotRunning)
             return false;
         QCoreApplication::processEvents();
     }
