@@ -22,10 +22,25 @@ namespace {
 
 constexpr int maxModules = maxAlarmModules;
 
-// Characters that have no business in a laser id: controls, invisible and direction marks
-// (which could make one id look like another), and what stands for broken UTF-8.
+// Hidden when shown as it is: it steers, joins, breaks or is not there at all.
+bool hidden(uint c) {
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Characters that have no business in a laser id or a key shown as it is: every one that
+// visibleText() would write as <U+XXXX> (controls, invisible and direction marks, which could
+// make one id look like another, line separators), and what stands for broken UTF-8.
 bool oddCharacter(char32_t c) {
-    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || (c >= 0x200b && c <= 0x200f) ||
+    return hidden(c) || c < 0x20 || (c >= 0x7f && c <= 0x9f) || (c >= 0x200b && c <= 0x200f) ||
            (c >= 0x202a && c <= 0x202e) || (c >= 0x2060 && c <= 0x2069) || c == 0xfeff ||
            c == 0xfffd || (c >= 0xfff9 && c <= 0xfffb);
 }
@@ -52,20 +67,6 @@ bool validKey(const QString &id, int maxLength) {
 
 bool validLaserId(const QString &id) {
     return validKey(id, maxLaserIdLength);
-}
-
-// Hidden when shown as it is: it steers, joins, breaks or is not there at all.
-bool hidden(uint c) {
-    switch (QChar::category(c)) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:
-    case QChar::Other_Surrogate:
-    case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // The first `n` UTF-16 units of `text`, never ending in the first half of a pair.

@@ -33,9 +33,9 @@ QByteArray edited(const char *section, const char *field, const QJsonValue &valu
     } else {
         QJsonObject inner = o.value(QLatin1String(section)).toObject();
         if (value.isUndefined())
-            inner.remove(QLatin1String(field));
+            inner.remove(QString::fromUtf8(field));
         else
-            inner.insert(QLatin1String(field), value);
+            inner.insert(QString::fromUtf8(field), value);
         o.insert(QLatin1String(section), inner);
     }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
@@ -195,6 +195,12 @@ private slots:
                                               << QByteArray("true") << Rejection::OddLaserId;
         QTest::newRow("broken utf-8")
             << QByteArray("laser/bay\xFF/online") << QByteArray("true") << Rejection::OddLaserId;
+        // Each reads as "bay3" or breaks the row: a line separator, an Arabic letter mark, a
+        // soft hyphen, a tag character.
+        for (const char *hidden : {"\xE2\x80\xA8", "\xD8\x9C", "\xC2\xAD", "\xF3\xA0\x81\x81"})
+            QTest::newRow(QByteArray("hidden ").append(QByteArray(hidden).toHex()).constData())
+                << QByteArray("laser/bay") + hidden + "3/online" << QByteArray("true")
+                << Rejection::OddLaserId;
         QTest::newRow("an empty id")
             << QByteArray("laser//online") << QByteArray("true") << Rejection::OddLaserId;
         QTest::newRow("a long id")
@@ -227,6 +233,8 @@ private slots:
             << status << stuffed(5000, false) << Rejection::None << ok;
         QTest::newRow("an unknown key with a direction override")
             << status << edited("alarms", "x\u202ey", true) << Rejection::WrongType << "refused";
+        QTest::newRow("an unknown key with an Arabic letter mark")
+            << status << edited("alarms", "x\u061cy", true) << Rejection::WrongType << "refused";
         QTest::newRow("a port reversed by U+202E")
             << status << edited("link", "port", QString::fromUtf8("\u202e0BSUytt"))
             << Rejection::None << QStringLiteral("|+0|<U+202E>0BSUytt|0|1796662420295");
