@@ -145,13 +145,24 @@ void Fleet::apply(const plant::FleetMessage &m, qint64 now) {
         break;
     }
     recount(*laser);
-    if (m.kind == plant::Kind::Status && held > caps.stateBytes &&
-        !laser->status.payload.isEmpty()) {
-        // Within the budget without it: the summary stays, the details wait for the next one.
-        laser->status.payload = QByteArray();
+    if (held > caps.stateBytes)
+        keepWithinBudget(*laser);
+}
+
+void Fleet::keepWithinBudget(Laser &current) {
+    // Within the budget without them: the summaries stay, the details wait for the next status.
+    const auto drop = [this](Laser &l) {
+        if (l.status.payload.isEmpty())
+            return;
+        l.status.payload = QByteArray();
         ++payloadsDropped;
-        recount(*laser);
-    }
+        recount(l);
+    };
+    drop(current);
+    // Events and alarm lines that come on top of the payloads: other lasers' payloads make room,
+    // in turn.
+    for (size_t n = 0; n < all.size() && held > caps.stateBytes; ++n)
+        drop(all[trimAt++ % all.size()]);
 }
 
 void Fleet::applyStatus(Laser &laser, const plant::FleetMessage &m, qint64 now) {

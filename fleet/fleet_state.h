@@ -156,6 +156,7 @@ private:
     void dropEntry(size_t row);
     int entryRow(quint64 serial) const;
     void recount(Laser &laser);
+    void keepWithinBudget(Laser &current);
 
     Limits caps;
     qint64 staleLimit = 30000;
@@ -177,6 +178,7 @@ private:
     quint64 ignoredAlarms = 0;
     quint64 payloadsDropped = 0;
     qint64 held = 0;
+    size_t trimAt = 0; // the next laser whose payload makes room
     qint64 lastNow = 0;
 };
 

@@ -162,6 +162,13 @@ private slots:
         QVERIFY(tight.lasers()[1].status.payload.isEmpty());
         QCOMPARE(int(tight.group(tight.lasers()[1], t0)), int(fleet::Group::Alarm));
         QVERIFY(tight.heldBytes() <= 20000);
+        // Events that come on top of the payloads stay within it too: a payload makes room.
+        for (const char *id : {"b", "b", "c", "c"}) {
+            big.laserId = QLatin1String(id);
+            tight.apply(big, t0);
+        }
+        QVERIFY2(tight.heldBytes() <= 20000, qPrintable(QString::number(tight.heldBytes())));
+        QCOMPARE(tight.payloadsNotKept(), quint64(2));
 
         plant::FleetBatch batch;
         batch.rejected[size_t(plant::Rejection::NotJson)] = 4;
