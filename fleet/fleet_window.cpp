@@ -426,6 +426,9 @@ void FleetWindow::updateKeptLine() {
                      .arg(fleet.limits().maxEventBytesPerLaser / 1024)
                      .arg(fleet.eventsDropped());
     keptLine->setText(parts.join(QStringLiteral("; ")));
+    // A status bar cuts a long line at the window's edge: the whole of it, a reason a line, where
+    // the pointer rests on it.
+    keptLine->setToolTip(parts.join(QLatin1Char('\n')));
 }
 
 void FleetWindow::applyLanguage(const QString &language) {

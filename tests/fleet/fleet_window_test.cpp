@@ -217,8 +217,13 @@ private slots:
         batch.rejected[size_t(plant::Rejection::IdMismatch)] = 1;
         batch.overrun = 4;
         window->take(batch);
-        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("keptLine"))->text(),
+        const QLabel *kept = window->findChild<QLabel *>(QStringLiteral("keptLine"));
+        QCOMPARE(kept->text(),
                  QString::fromUtf8("已忽略 3 条消息（大于64 KiB 2，laser_id与主题不符 1）; "
+                                   "来不及处理：4 条消息丢弃"));
+        // What the window's edge cuts off the line can still be read, a reason a line.
+        QCOMPARE(kept->toolTip(),
+                 QString::fromUtf8("已忽略 3 条消息（大于64 KiB 2，laser_id与主题不符 1）\n"
                                    "来不及处理：4 条消息丢弃"));
     }
 };
