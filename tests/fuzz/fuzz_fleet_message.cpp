@@ -41,6 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (r.rejection == plant::Rejection::None) {
         FUZZ_CHECK(!r.message.laserId.isEmpty());
         FUZZ_CHECK(r.message.laserId.size() <= plant::maxLaserIdLength);
+        // Shown as they are: nothing in them that visibleText() would write as <U+XXXX>.
+        FUZZ_CHECK(plant::visibleText(r.message.laserId) == r.message.laserId);
+        for (const QString &key : r.message.status.otherAlarms)
+            FUZZ_CHECK(plant::visibleText(key) == key);
         FUZZ_CHECK(payload.size() <= plant::maxPayloadBytes);
         // The message again and again, and under more ids than the state keeps, so that every
         // bound is reached.
