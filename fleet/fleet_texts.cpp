@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QTimeZone>
 
 #include <cmath>
 
@@ -17,8 +18,11 @@ QString serialCaption(const char *source) {
 }
 
 QString clockText(qint64 msSince1970, qint64 now) {
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(msSince1970);
-    if (at.date() == QDateTime::fromMSecsSinceEpoch(now).date())
+    // The system's zone, read once: a conversion through the C library's local time looks at the
+    // zone file again each time, and a filtered table of 4,000 lasers converts on every refresh.
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(msSince1970, zone);
+    if (at.date() == QDateTime::fromMSecsSinceEpoch(now, zone).date())
         return at.toString(QStringLiteral("HH:mm:ss"));
     return at.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
