@@ -283,6 +283,24 @@ EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, History
     facts->newestAt = std::max(
         time(first(QStringLiteral("SELECT max(at) FROM events WHERE at <= ?"), notAfter)),
         time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at <= ?"), notAfter)));
+    if (facts->newestAt > 0) {
+        // Whether the rows of the last `toleranceMs` follow a pause longer than that.
+        const QVariantList dayBefore = {facts->newestAt - toleranceMs};
+        const qint64 before = std::max(
+            time(first(QStringLiteral("SELECT max(at) FROM events WHERE at <= ?"), dayBefore)),
+            time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at <= ?"), dayBefore)));
+        const QVariantList window = {facts->newestAt - toleranceMs, now + toleranceMs};
+        qint64 after = facts->newestAt;
+        for (const QString &table : {QStringLiteral("events"), QStringLiteral("samples")}) {
+            const QVariantList row =
+                first(QStringLiteral("SELECT min(at) FROM %1 WHERE at > ? AND at <= ?").arg(table),
+                      window);
+            if (!row.value(0).isNull())
+                after = std::min(after, time(row));
+        }
+        if (before > 0 && after - before > toleranceMs)
+            facts->beforePauseAt = before;
+    }
     const QVariantList clock = first(QStringLiteral(
         "SELECT at, value FROM events WHERE category = 'clock' ORDER BY rowid DESC LIMIT 1"));
     if (clock.size() == 2 && clock[1].toString() == QLatin1String("forward") &&

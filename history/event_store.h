@@ -21,6 +21,10 @@ struct HistoryFacts {
     // before it. 0 otherwise.
     qint64 unsettledJumpAt = 0;
     qint64 beforeJumpAt = 0;
+    // The newest row before a pause of more than `toleranceMs` when the rows after it (not
+    // later than `now` plus the tolerance) span less than that: a run with the clock set
+    // ahead, started again before it has held. 0 otherwise.
+    qint64 beforePauseAt = 0;
     // The last port row (opened, closed, link_lost, device_gone, ended_unexpectedly) when it is
     // an `opened`: the run that wrote it ended with its port open. Its port and detail, and the
     // newest row of that run.

@@ -163,8 +163,11 @@ void HistoryWriter::startRun(qint64 now) {
     if (facts.lastWrittenAt > now + limits.clockToleranceMs)
         sayJump({facts.lastWrittenAt, now}, false);
     // Ages run from the newest row until the wall clock has held; a forward jump that has not
-    // held for the tolerance yet keeps the time before it.
-    const qint64 anchor = facts.unsettledJumpAt ? facts.beforeJumpAt : facts.newestAt;
+    // held for the tolerance yet keeps the time before it, and so do rows after a long pause
+    // that span less than the tolerance (the clock set ahead, the program started again).
+    const qint64 anchor = facts.unsettledJumpAt ? facts.beforeJumpAt
+                          : facts.beforePauseAt ? facts.beforePauseAt
+                                                : facts.newestAt;
     clock.start(now, steady(), anchor);
     if (!facts.unsettledJumpAt && anchor > 0 &&
         now - anchor > std::max(limits.sampleKeepMs, limits.clockToleranceMs))

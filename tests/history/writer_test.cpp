@@ -355,6 +355,47 @@ private slots:
         QVERIFY2(second.texts[0].contains(QStringLiteral(" back (")), qPrintable(second.texts[0]));
     }
 
+    // The clock set ahead (a wrong month typed by hand, or ten years), the program run a little
+    // and started again within the day with the clock still ahead: the second start doubts it
+    // as the first did; once the rows after the pause span a day, it is believed.
+    void aStartAgainWithTheClockStillAheadDoubtsItUntilItHasHeldForADay_data() {
+        fixture::columns<qint64, int>("daysAhead", "keptAfterADay");
+        // Ten years ahead, even the newest sample of before is past its keeping then.
+        QTest::newRow("75 days") << qint64(75) << 4;
+        QTest::newRow("ten years") << qint64(3653) << 3;
+    }
+    void aStartAgainWithTheClockStillAheadDoubtsItUntilItHasHeldForADay() {
+        QFETCH(qint64, daysAhead);
+        QFETCH(int, keptAfterADay);
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        const qint64 hour = 3600 * 1000, day = 24 * hour, ahead = t0 + daysAhead * day;
+        qint64 steady = 0;
+        const auto writeAt = [&](HistoryWriter &writer, qint64 now) {
+            steady += hour;
+            Batch b;
+            b.samples.push_back({now, 20.0, 21.0, 12.0});
+            writer.write(std::move(b), now);
+        };
+        for (const qint64 at : {t0 - 89 * day, t0 - 30 * day, t0}) {
+            HistoryWriter writer(dir.path(), WriterLimits(), nullptr);
+            writer.setSteadyClock([&steady] { return steady; });
+            writeAt(writer, at);
+        }
+        for (const qint64 start : {ahead, ahead + hour}) {
+            HistoryWriter writer(dir.path(), WriterLimits(), nullptr);
+            writer.setSteadyClock([&steady] { return steady; });
+            writeAt(writer, start);
+            QCOMPARE(count(db, QStringLiteral("samples")), start == ahead ? 4 : 5);
+            if (start == ahead)
+                continue;
+            steady += day;
+            writeAt(writer, start + day + hour);
+        }
+        // Believed after a day.
+        QCOMPARE(count(db, QStringLiteral("samples")), keptAfterADay);
+    }
+
     // A run that ended with its port open (killed, crashed, the power gone) is written as what
     // it was at the next start, at its newest row; not while it still runs beside another.
     void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns() {
