@@ -2,6 +2,7 @@
 // database, two programs on one database, the retention of samples and the flush at exit.
 
 #include "history/event_store.h"
+#include "history/retention_clock.h"
 #include "history/writer.h"
 #include "support/frames.h"
 #include "support/history.h"
@@ -394,6 +395,21 @@ private slots:
         }
         // Believed after a day.
         QCOMPARE(count(db, QStringLiteral("samples")), keptAfterADay);
+    }
+
+    // A second jump forward while the first is still doubted: the new time is believed only
+    // once it has itself held for a day, not a day after the first jump.
+    void aJumpOnAJumpIsBelievedOnlyOnceTheNewTimeHasHeld() {
+        const qint64 hour = 3600 * 1000, day = 24 * hour, year = 365 * day;
+        history::RetentionClock clock(day);
+        clock.start(t0, 0, t0);
+        QVERIFY(clock.observe(t0 + year, hour));
+        QVERIFY(clock.observe(t0 + 2 * year, 23 * hour));
+        QVERIFY(!clock.observe(t0 + 2 * year + 2 * hour, 25 * hour));
+        QVERIFY(clock.doubting());
+        QCOMPARE(clock.reference(t0 + 2 * year + 2 * hour, 25 * hour), t0 + 25 * hour);
+        QVERIFY(!clock.observe(t0 + 2 * year + day, 47 * hour));
+        QVERIFY(!clock.doubting());
     }
 
     // A run that ended with its port open (killed, crashed, the power gone) is written as what
