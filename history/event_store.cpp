@@ -17,9 +17,26 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace history {
 
 namespace {
+
+// What tells the file at `path` from another put in its place; empty when there is none. On
+// Windows an open database can be neither deleted nor replaced: being there is enough.
+QByteArray fileIdentity(const QString &path) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return QByteArray();
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
+#else
+    return QFileInfo::exists(path) ? QByteArrayLiteral("here") : QByteArray();
+#endif
+}
 
 QVariant valueOrNull(double v) {
     return std::isnan(v) ? QVariant() : QVariant(v);
@@ -99,6 +116,7 @@ EventStore::Result EventStore::prepare(QString *error) {
             *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
             return false;
         };
+        identity = fileIdentity(file);
         if (!run(QStringLiteral("PRAGMA quick_check")))
             return classify(q.lastError().text());
         if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
@@ -218,6 +236,7 @@ EventStore::Result EventStore::write(const std::vector<Event> &events,
     q.finish();
     if (!q.exec(QStringLiteral("COMMIT")))
         return fail();
+    walIdentity = fileIdentity(file + QLatin1String("-wal"));
     return Result::Ok;
 }
 
@@ -324,6 +343,20 @@ EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, History
              time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at >= ?"), {port[1]}))});
     }
     return ok ? Result::Ok : classify(*error);
+}
+
+bool EventStore::isInPlace() const {
+    return !identity.isEmpty() && fileIdentity(file) == identity;
+}
+
+void EventStore::closeMoved() {
+    const QString wal = file + QLatin1String("-wal");
+    const bool ours = !walIdentity.isEmpty() && fileIdentity(wal) == walIdentity;
+    close();
+    if (ours) {
+        QFile::remove(wal);
+        QFile::remove(file + QLatin1String("-shm"));
+    }
 }
 
 void EventStore::setBusyTimeout(int ms) {

@@ -74,6 +74,14 @@ public:
     void setBusyTimeout(int ms);
     void close();
 
+    // Whether the file at the path is still the one opened: not deleted or replaced meanwhile
+    // (rows written to a file no longer there go on into its write-ahead log, and are lost).
+    bool isInPlace() const;
+    // Closes a store no longer in place. Its write-ahead log is left under the path, where the
+    // file now there (or the next one made) would take its pages as its own: it is removed, if
+    // it is still the one this store wrote to.
+    void closeMoved();
+
     QString path() const { return file; }
     QString damagedName() const { return renamedTo; }
     // The last open found the file damaged (whether or not it could be set aside).
@@ -89,6 +97,8 @@ private:
     int busyTimeoutMs;
     QString renamedTo;
     bool damaged = false;
+    QByteArray identity;    // of the file opened (see isInPlace)
+    QByteArray walIdentity; // of its write-ahead log at the last write
 };
 
 } // namespace history

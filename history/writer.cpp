@@ -301,6 +301,15 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
         return;
     }
     QString error;
+    if (store && store->isOpen() && !store->isInPlace()) {
+        // Deleted or replaced by someone meanwhile: the rows go where the history now is.
+        if (trouble)
+            trouble(QStringLiteral("history: %1 was deleted or replaced while open; the rows go "
+                                   "on in the file now there")
+                        .arg(store->path()));
+        store->closeMoved();
+        store.reset();
+    }
     if ((!store || !store->isOpen()) && !openStore(now, &error)) {
         giveUpBeyondBound();
         return;

@@ -204,6 +204,32 @@ private slots:
         QCOMPARE(count(db, QStringLiteral("events")), 1200);
     }
 
+    // The database deleted or replaced by another file while the program writes (its rows
+    // would go on into the write-ahead log of a file no longer there): the next write goes
+    // into the file now at the path, and that is said.
+    void aDatabaseDeletedOrReplacedMeanwhileIsFollowedByTheNextWrite_data() {
+        fixture::column<bool>("replaced", {{"deleted", false}, {"replaced", true}});
+    }
+    void aDatabaseDeletedOrReplacedMeanwhileIsFollowedByTheNextWrite() {
+        QFETCH(bool, replaced);
+        QTemporaryDir dir, other;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        Said said;
+        HistoryWriter writer(dir.path(), WriterLimits(), said.sink());
+        writer.write(eventsBatch(3, t0), t0);
+        QVERIFY(QFile::remove(db));
+        if (replaced) {
+            {
+                HistoryWriter elsewhere(other.path(), WriterLimits(), nullptr);
+                elsewhere.write(eventsBatch(1, t0, QStringLiteral("elsewhere")), t0);
+            }
+            QVERIFY(QFile::rename(other.filePath(QStringLiteral("history.sqlite")), db));
+        }
+        writer.write(eventsBatch(2, t0 + 1000, QStringLiteral("after")), t0 + 1000);
+        QCOMPARE(count(db, QStringLiteral("events")), replaced ? 3 : 2);
+        QCOMPARE(said.texts.filter(QStringLiteral("deleted or replaced")).size(), 1);
+    }
+
     void aDamagedDatabaseIsRenamedAsideAndAFreshOneStarted_data() {
         fixture::column<bool>("garbage", {{"not a database", true}, {"pages overwritten", false}});
     }
