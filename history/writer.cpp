@@ -169,7 +169,8 @@ void HistoryWriter::startRun(qint64 now) {
                           : facts.beforePauseAt ? facts.beforePauseAt
                                                 : facts.newestAt;
     clock.start(now, steady(), anchor);
-    if (!facts.unsettledJumpAt && anchor > 0 &&
+    // (Not when the time is a row before a pause: the run after it has said so already.)
+    if (!facts.unsettledJumpAt && !facts.beforePauseAt && anchor > 0 &&
         now - anchor > std::max(limits.sampleKeepMs, limits.clockToleranceMs))
         // Further past the history than it keeps samples: said, and kept as a jump, so that
         // the next start doubts it as well until it has held.
