@@ -17,9 +17,26 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace history {
 
 namespace {
+
+// What tells the file at `path` from another put in its place; empty when there is none. On
+// Windows an open database can be neither deleted nor replaced: being there is enough.
+QByteArray fileIdentity(const QString &path) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return QByteArray();
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
+#else
+    return QFileInfo::exists(path) ? QByteArrayLiteral("here") : QByteArray();
+#endif
+}
 
 QVariant valueOrNull(double v) {
     return std::isnan(v) ? QVariant() : QVariant(v);
@@ -99,6 +116,7 @@ EventStore::Result EventStore::prepare(QString *error) {
             *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
             return false;
         };
+        identity = fileIdentity(file);
         if (!run(QStringLiteral("PRAGMA quick_check")))
             return classify(q.lastError().text());
         if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
@@ -218,6 +236,7 @@ EventStore::Result EventStore::write(const std::vector<Event> &events,
     q.finish();
     if (!q.exec(QStringLiteral("COMMIT")))
         return fail();
+    walIdentity = fileIdentity(file + QLatin1String("-wal"));
     return Result::Ok;
 }
 
@@ -283,6 +302,24 @@ EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, History
     facts->newestAt = std::max(
         time(first(QStringLiteral("SELECT max(at) FROM events WHERE at <= ?"), notAfter)),
         time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at <= ?"), notAfter)));
+    if (facts->newestAt > 0) {
+        // Whether the rows of the last `toleranceMs` follow a pause longer than that.
+        const QVariantList dayBefore = {facts->newestAt - toleranceMs};
+        const qint64 before = std::max(
+            time(first(QStringLiteral("SELECT max(at) FROM events WHERE at <= ?"), dayBefore)),
+            time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at <= ?"), dayBefore)));
+        const QVariantList window = {facts->newestAt - toleranceMs, now + toleranceMs};
+        qint64 after = facts->newestAt;
+        for (const QString &table : {QStringLiteral("events"), QStringLiteral("samples")}) {
+            const QVariantList row =
+                first(QStringLiteral("SELECT min(at) FROM %1 WHERE at > ? AND at <= ?").arg(table),
+                      window);
+            if (!row.value(0).isNull())
+                after = std::min(after, time(row));
+        }
+        if (before > 0 && after - before > toleranceMs)
+            facts->beforePauseAt = before;
+    }
     const QVariantList clock = first(QStringLiteral(
         "SELECT at, value FROM events WHERE category = 'clock' ORDER BY rowid DESC LIMIT 1"));
     if (clock.size() == 2 && clock[1].toString() == QLatin1String("forward") &&
@@ -306,6 +343,20 @@ EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, History
              time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at >= ?"), {port[1]}))});
     }
     return ok ? Result::Ok : classify(*error);
+}
+
+bool EventStore::isInPlace() const {
+    return !identity.isEmpty() && fileIdentity(file) == identity;
+}
+
+void EventStore::closeMoved() {
+    const QString wal = file + QLatin1String("-wal");
+    const bool ours = !walIdentity.isEmpty() && fileIdentity(wal) == walIdentity;
+    close();
+    if (ours) {
+        QFile::remove(wal);
+        QFile::remove(file + QLatin1String("-shm"));
+    }
 }
 
 void EventStore::setBusyTimeout(int ms) {

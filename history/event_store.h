@@ -21,6 +21,10 @@ struct HistoryFacts {
     // before it. 0 otherwise.
     qint64 unsettledJumpAt = 0;
     qint64 beforeJumpAt = 0;
+    // The newest row before a pause of more than `toleranceMs` when the rows after it (not
+    // later than `now` plus the tolerance) span less than that: a run with the clock set
+    // ahead, started again before it has held. 0 otherwise.
+    qint64 beforePauseAt = 0;
     // The last port row (opened, closed, link_lost, device_gone, ended_unexpectedly) when it is
     // an `opened`: the run that wrote it ended with its port open. Its port and detail, and the
     // newest row of that run.
@@ -70,6 +74,14 @@ public:
     void setBusyTimeout(int ms);
     void close();
 
+    // Whether the file at the path is still the one opened: not deleted or replaced meanwhile
+    // (rows written to a file no longer there go on into its write-ahead log, and are lost).
+    bool isInPlace() const;
+    // Closes a store no longer in place. Its write-ahead log is left under the path, where the
+    // file now there (or the next one made) would take its pages as its own: it is removed, if
+    // it is still the one this store wrote to.
+    void closeMoved();
+
     QString path() const { return file; }
     QString damagedName() const { return renamedTo; }
     // The last open found the file damaged (whether or not it could be set aside).
@@ -85,6 +97,8 @@ private:
     int busyTimeoutMs;
     QString renamedTo;
     bool damaged = false;
+    QByteArray identity;    // of the file opened (see isInPlace)
+    QByteArray walIdentity; // of its write-ahead log at the last write
 };
 
 } // namespace history

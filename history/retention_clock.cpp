@@ -25,8 +25,12 @@ std::optional<ClockJump> RetentionClock::observe(qint64 wall, qint64 steady) {
     }
     std::optional<ClockJump> jump;
     const qint64 expected = lastWall + (steady - lastSteady);
-    if (qAbs(wall - expected) > tolerance)
+    if (qAbs(wall - expected) > tolerance) {
         jump = ClockJump{expected, wall};
+        // A jump on a jump: the new time has to hold for the tolerance itself.
+        if (doubtSince >= 0)
+            doubtSince = steady;
+    }
     lastWall = wall;
     lastSteady = steady;
     settle(wall, steady);

@@ -22,7 +22,8 @@ struct ClockJump {
 //    apart) is believed once the run has gone on for the tolerance;
 //  - while running, the steady clock carries the anchor on; a wall clock that steps more than
 //    the tolerance away from it is a jump, believed once it has kept its new time for the
-//    tolerance; back within the tolerance of the steady time, it is believed again at once;
+//    tolerance (a jump while it is still doubted starts that again); back within the
+//    tolerance of the steady time, it is believed again at once;
 //  - the reference is never later than the wall clock: a clock that is behind deletes less.
 // Used by one thread; times in ms (wall: since 1970; steady: any monotonic origin).
 class RetentionClock {

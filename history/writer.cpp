@@ -163,10 +163,14 @@ void HistoryWriter::startRun(qint64 now) {
     if (facts.lastWrittenAt > now + limits.clockToleranceMs)
         sayJump({facts.lastWrittenAt, now}, false);
     // Ages run from the newest row until the wall clock has held; a forward jump that has not
-    // held for the tolerance yet keeps the time before it.
-    const qint64 anchor = facts.unsettledJumpAt ? facts.beforeJumpAt : facts.newestAt;
+    // held for the tolerance yet keeps the time before it, and so do rows after a long pause
+    // that span less than the tolerance (the clock set ahead, the program started again).
+    const qint64 anchor = facts.unsettledJumpAt ? facts.beforeJumpAt
+                          : facts.beforePauseAt ? facts.beforePauseAt
+                                                : facts.newestAt;
     clock.start(now, steady(), anchor);
-    if (!facts.unsettledJumpAt && anchor > 0 &&
+    // (Not when the time is a row before a pause: the run after it has said so already.)
+    if (!facts.unsettledJumpAt && !facts.beforePauseAt && anchor > 0 &&
         now - anchor > std::max(limits.sampleKeepMs, limits.clockToleranceMs))
         // Further past the history than it keeps samples: said, and kept as a jump, so that
         // the next start doubts it as well until it has held.
@@ -298,6 +302,15 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
         return;
     }
     QString error;
+    if (store && store->isOpen() && !store->isInPlace()) {
+        // Deleted or replaced by someone meanwhile: the rows go where the history now is.
+        if (trouble)
+            trouble(QStringLiteral("history: %1 was deleted or replaced while open; the rows go "
+                                   "on in the file now there")
+                        .arg(store->path()));
+        store->closeMoved();
+        store.reset();
+    }
     if ((!store || !store->isOpen()) && !openStore(now, &error)) {
         giveUpBeyondBound();
         return;

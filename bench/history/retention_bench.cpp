@@ -1,7 +1,7 @@
 // Retention after the program was left unused: a history of DAYS days (one sample a second, a
-// few events an hour) that ended UNUSED days ago, then a short run an hour ago (after which the
-// wall clock is believed at once), started as an operator starts the program. Measures, on the
-// real program (laser-host, offscreen, no port opened):
+// few events an hour) that ended UNUSED days ago, then a day's run that ended an hour ago (after
+// which the wall clock is believed at once), started as an operator starts the program. Measures,
+// on the real program (laser-host, offscreen, no port opened):
 //  - the longest another connection waits for the write lock while the deletes go on, as a
 //    second program in the folder would: the longest the writer holds the database in a slice,
 //  - how long the deletes take in all, and the longest a row queued then waits to be written,
@@ -36,7 +36,8 @@ bool exec(QSqlQuery &q, const QString &sql) {
     return false;
 }
 
-// DAYS of samples and events ending UNUSED days ago, and an hour of samples an hour ago.
+// DAYS of samples and events ending UNUSED days ago, and a day and an hour of samples ending an
+// hour ago (rows after a pause that span less than a day leave the clock doubted).
 bool makeHistory(const QString &path, int days, int unused) {
     {
         history::EventStore store(path);
@@ -67,7 +68,7 @@ bool makeHistory(const QString &path, int days, int unused) {
                                     "CASE i % 2 WHEN 0 THEN 'on' ELSE 'off' END FROM s")
                          .arg(qint64(days) * 144 - 1)
                          .arg(start)) &&
-             exec(q, samples.arg(3599).arg(now - 2 * 3600 * 1000)) &&
+             exec(q, samples.arg(25 * 3600 - 1).arg(now - 26 * 3600 * 1000)) &&
              exec(q, QStringLiteral("INSERT INTO events(at, category, name, detail) "
                                     "VALUES(%1, 'link', 'closed', 'ttyUSB0')")
                          .arg(now - 3600 * 1000)) &&

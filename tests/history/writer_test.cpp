@@ -2,6 +2,7 @@
 // database, two programs on one database, the retention of samples and the flush at exit.
 
 #include "history/event_store.h"
+#include "history/retention_clock.h"
 #include "history/writer.h"
 #include "support/frames.h"
 #include "support/history.h"
@@ -203,6 +204,32 @@ private slots:
         QCOMPARE(count(db, QStringLiteral("events")), 1200);
     }
 
+    // The database deleted or replaced by another file while the program writes (its rows
+    // would go on into the write-ahead log of a file no longer there): the next write goes
+    // into the file now at the path, and that is said.
+    void aDatabaseDeletedOrReplacedMeanwhileIsFollowedByTheNextWrite_data() {
+        fixture::column<bool>("replaced", {{"deleted", false}, {"replaced", true}});
+    }
+    void aDatabaseDeletedOrReplacedMeanwhileIsFollowedByTheNextWrite() {
+        QFETCH(bool, replaced);
+        QTemporaryDir dir, other;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        Said said;
+        HistoryWriter writer(dir.path(), WriterLimits(), said.sink());
+        writer.write(eventsBatch(3, t0), t0);
+        QVERIFY(QFile::remove(db));
+        if (replaced) {
+            {
+                HistoryWriter elsewhere(other.path(), WriterLimits(), nullptr);
+                elsewhere.write(eventsBatch(1, t0, QStringLiteral("elsewhere")), t0);
+            }
+            QVERIFY(QFile::rename(other.filePath(QStringLiteral("history.sqlite")), db));
+        }
+        writer.write(eventsBatch(2, t0 + 1000, QStringLiteral("after")), t0 + 1000);
+        QCOMPARE(count(db, QStringLiteral("events")), replaced ? 3 : 2);
+        QCOMPARE(said.texts.filter(QStringLiteral("deleted or replaced")).size(), 1);
+    }
+
     void aDamagedDatabaseIsRenamedAsideAndAFreshOneStarted_data() {
         fixture::column<bool>("garbage", {{"not a database", true}, {"pages overwritten", false}});
     }
@@ -353,6 +380,62 @@ private slots:
                  qPrintable(first.texts.join('\n')));
         QCOMPARE(second.texts.size(), 1);
         QVERIFY2(second.texts[0].contains(QStringLiteral(" back (")), qPrintable(second.texts[0]));
+    }
+
+    // The clock set ahead (a wrong month typed by hand, or ten years), the program run a little
+    // and started again within the day with the clock still ahead: the second start doubts it
+    // as the first did; once the rows after the pause span a day, it is believed.
+    void aStartAgainWithTheClockStillAheadDoubtsItUntilItHasHeldForADay_data() {
+        fixture::columns<qint64, int>("daysAhead", "keptAfterADay");
+        // Ten years ahead, even the newest sample of before is past its keeping then.
+        QTest::newRow("75 days") << qint64(75) << 4;
+        QTest::newRow("ten years") << qint64(3653) << 3;
+    }
+    void aStartAgainWithTheClockStillAheadDoubtsItUntilItHasHeldForADay() {
+        QFETCH(qint64, daysAhead);
+        QFETCH(int, keptAfterADay);
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        const qint64 hour = 3600 * 1000, day = 24 * hour, ahead = t0 + daysAhead * day;
+        qint64 steady = 0;
+        const auto writeAt = [&](HistoryWriter &writer, qint64 now) {
+            steady += hour;
+            Batch b;
+            b.samples.push_back({now, 20.0, 21.0, 12.0});
+            writer.write(std::move(b), now);
+        };
+        for (const qint64 at : {t0 - 89 * day, t0 - 30 * day, t0}) {
+            HistoryWriter writer(dir.path(), WriterLimits(), nullptr);
+            writer.setSteadyClock([&steady] { return steady; });
+            writeAt(writer, at);
+        }
+        for (const qint64 start : {ahead, ahead + hour}) {
+            HistoryWriter writer(dir.path(), WriterLimits(), nullptr);
+            writer.setSteadyClock([&steady] { return steady; });
+            writeAt(writer, start);
+            QCOMPARE(count(db, QStringLiteral("samples")), start == ahead ? 4 : 5);
+            if (start == ahead)
+                continue;
+            steady += day;
+            writeAt(writer, start + day + hour);
+        }
+        // Believed after a day.
+        QCOMPARE(count(db, QStringLiteral("samples")), keptAfterADay);
+    }
+
+    // A second jump forward while the first is still doubted: the new time is believed only
+    // once it has itself held for a day, not a day after the first jump.
+    void aJumpOnAJumpIsBelievedOnlyOnceTheNewTimeHasHeld() {
+        const qint64 hour = 3600 * 1000, day = 24 * hour, year = 365 * day;
+        history::RetentionClock clock(day);
+        clock.start(t0, 0, t0);
+        QVERIFY(clock.observe(t0 + year, hour));
+        QVERIFY(clock.observe(t0 + 2 * year, 23 * hour));
+        QVERIFY(!clock.observe(t0 + 2 * year + 2 * hour, 25 * hour));
+        QVERIFY(clock.doubting());
+        QCOMPARE(clock.reference(t0 + 2 * year + 2 * hour, 25 * hour), t0 + 25 * hour);
+        QVERIFY(!clock.observe(t0 + 2 * year + day, 47 * hour));
+        QVERIFY(!clock.doubting());
     }
 
     // A run that ended with its port open (killed, crashed, the power gone) is written as what
