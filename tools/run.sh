@@ -16,12 +16,22 @@ install_missing_packages "${BUILD_PACKAGES[@]}"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DLASER_BUILD_TESTS=OFF \
     -DLASER_BUILD_BENCH=OFF >/dev/null
 cmake --build build/release -j"$(nproc)" --target laser-host laser-fleet ccb-sim translations
+# Without any display Qt says only that its platform plugin could not start and that
+# reinstalling may help; a window with no arguments needs one, so say how to get it instead.
+need_display() {
+    if [[ $2 -eq 0 && -z ${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-} ]]; then
+        echo "$1 needs a display and DISPLAY is not set. Run it from a desktop session, or on a" \
+            "virtual display:   Xvfb :99 -screen 0 1600x1000x24 &  DISPLAY=:99 $0 ${FLEET:-}" >&2
+        exit 1
+    fi
+}
 case "${1:-}" in
 --build-only)
     exit 0
     ;;
 --fleet)
     shift
+    FLEET=--fleet need_display laser-fleet $#
     # A folder of its own, as the installed launcher gives it: the fleet's broker login (read
     # only) is not the host program's, and its language choice is its own.
     mkdir -p build/release/fleet-view/config
@@ -34,5 +44,6 @@ case "${1:-}" in
     exec ../laser-fleet "$@"
     ;;
 esac
+need_display laser-host $#
 cd build/release
 exec ./laser-host "$@"

@@ -131,6 +131,7 @@ private slots:
             QCOMPARE(linkRows(work.path()), QStringList{QStringLiteral("opened")});
             // The next start marks the run that ended with its port open, at its newest row.
             ProgramProcess next;
+            pty.releaseExclusiveUse();
             QVERIFY2(next.start(work.path(), pty.slavePath()), qPrintable(next.output()));
             QVERIFY(waitUntil([&] { return linkRows(work.path()).size() == 3; }, 5000));
             QCOMPARE(linkRows(work.path()),

@@ -106,8 +106,10 @@ private slots:
                                      tail);
         QCOMPARE(r.config.exposed, QStringList{QStringLiteral("key_password_file")});
         // The settings file itself, when the password stands in it (written 0644 by default).
+        // Still writable by its owner: the next cases write it again, as a user and not root.
         QFile::setPermissions(certs->path(QStringLiteral("plant.ini")),
-                              QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                  QFileDevice::ReadGroup);
         r = load("[mqtt]\nurl = mqtts://h\nusername = u\npassword = x\n" + tail);
         QCOMPARE(r.config.exposed, QStringList({certs->path(QStringLiteral("plant.ini")),
                                                 QStringLiteral("key_password_file")}));

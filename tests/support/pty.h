@@ -45,6 +45,12 @@ public:
     PtyPair &operator=(const PtyPair &) = delete;
 
     bool isValid() const { return masterFd >= 0; }
+    // A program killed with the port open leaves it in exclusive use (TIOCEXCL), which outlives
+    // it while this end keeps the slave open: only root may open it again until it is released.
+    void releaseExclusiveUse() {
+        if (slaveFd >= 0)
+            ioctl(slaveFd, TIOCNXCL);
+    }
     // e.g. "/dev/pts/7"
     QString slavePath() const { return path; }
     // The entry text a test puts into comboBoxCOM.

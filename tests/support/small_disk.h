@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 // A folder on a small disk that a test fills and frees: a tmpfs of its own in a private mount
-// namespace (as root), or, where that cannot be had, a file-size limit of one byte for this
-// process (RLIMIT_FSIZE), under which no file grows, as on a full disk (only the system's words
+// namespace (as root), or, where that cannot be had, a file-size limit of zero for this process
+// (RLIMIT_FSIZE), under which no file grows, as on a full disk (only the system's words
 // differ: "File too large" instead of "No space left on device").
 class SmallDisk {
 public:
@@ -45,7 +45,9 @@ public:
         if (!tmpfs) {
             getrlimit(RLIMIT_FSIZE, &saved);
             rlimit none = saved;
-            none.rlim_cur = 1;
+            // Zero: a limit of one byte still lets the first byte of a file through, and a
+            // write cut short without an error leaves Qt nothing to say but "Unknown error".
+            none.rlim_cur = 0;
             limited = setrlimit(RLIMIT_FSIZE, &none) == 0;
             return;
         }

@@ -41,10 +41,15 @@ OwnDisplay::OwnDisplay() {
         reason() = QStringLiteral("DISPLAY is not set (run the suite under CTest, or start Xvfb "
                                   "and export DISPLAY)");
     }
-    if (reason().isEmpty())
+    if (reason().isEmpty()) {
         qputenv("QT_QPA_PLATFORM", "xcb");
-    else
+        // at-spi2-core's bus launcher and registry take a named Wayland display for the
+        // session's and leave the X server out: the accessibility suite's program was then never
+        // seen on the bus.
+        qunsetenv("WAYLAND_DISPLAY");
+    } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
 }
 
 OwnDisplay::~OwnDisplay() {
