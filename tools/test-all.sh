@@ -5,7 +5,7 @@
 #   build/asan  clang, AddressSanitizer, LeakSanitizer, UBSan and the fuzz targets: every suite
 #               but the end-to-end ones (label e2e), the bounded fuzz runs (label fuzz) included;
 #               built with Unix Makefiles (the two others with Ninja)
-#   build/qt6   gcc, Qt 6, warnings as errors: every suite, end to end included
+#   build/qt6   clang, Qt 6, warnings as errors: every suite, end to end included
 # Suites run several at a time (CTest keeps the window suites in two lanes of one at a time, and
 # every end-to-end suite has an X display of its own). While one build's suites run, mostly
 # waiting on timers, ports and X, the next build compiles at a lower priority beside them; the
@@ -25,41 +25,46 @@ install_sanitizer_runtime
 jobs=$(nproc)
 test_jobs=${LASER_TEST_JOBS:-$((jobs + 3))}
 
-# The gcc builds carry no debug information: a failing case names its file and line itself, and
-# the many suites link far faster without it. The Qt 5 build is optimised as a release is (the
-# suites themselves never are, see tests/CMakeLists.txt) and builds the benchmarks; the Qt 6
-# build is there for what Qt 6 can break, so it is not optimised and leaves the benchmarks
-# out. The sanitizer build keeps the line tables its reports are symbolized with and leaves out
-# the end-to-end suites it does not run.
+# The Qt 5 and Qt 6 builds carry no debug information: a failing case names its file and line
+# itself, and the many suites link far faster without it. The Qt 5 build is optimised as a
+# release is (the suites themselves never are, see tests/CMakeLists.txt) and builds the
+# benchmarks; the Qt 6 build is there for what Qt 6 can break, so it is not optimised and leaves
+# the benchmarks out. It is compiled by clang, which compiles it in two thirds of gcc's time
+# (99 s against 143 s alone on two processors), and the Qt 5 build by gcc: each compiler's
+# warnings are errors in one build or more. The sanitizer build keeps the line tables its reports
+# are symbolized with and leaves out the end-to-end suites it does not run.
 #
 # Every build compiles the program's sources in batches (a unity build: Qt's headers read once a
 # batch, not once a file); the suites stay one file each.
 say configure
-# Ninja for the two gcc builds: no make and cmake processes around each step, and one queue of
+# Ninja for the Qt 5 and Qt 6 builds: no make and cmake processes around each step, and one queue of
 # work across all targets. The sanitizer build uses CMake's default generator, Unix Makefiles,
 # as a newcomer's or an IDE's build does, so that the whole tree keeps building with both.
 common=(-DCMAKE_UNITY_BUILD=ON)
 # gold links a suite in a fifth of the time of the default linker (it comes with binutils).
 common+=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=gold)
-# A build folder made with another generator (an earlier version of this script) is made afresh.
+# A build folder made with another generator or compiler (an earlier version of this script) is
+# made afresh.
 fresh_for() {
-    local dir=$1 generator=$2
-    if [[ -f $dir/CMakeCache.txt ]] && ! grep -qs "^CMAKE_GENERATOR:INTERNAL=$generator\$" \
-        "$dir/CMakeCache.txt"; then
+    local dir=$1 generator=$2 compiler=$3
+    if [[ -f $dir/CMakeCache.txt ]] &&
+        { ! grep -qs "^CMAKE_GENERATOR:INTERNAL=$generator\$" "$dir/CMakeCache.txt" ||
+            ! grep -qs "^CMAKE_CXX_COMPILER:[A-Z]*=.*/$compiler\$" "$dir/CMakeCache.txt"; }; then
         rm -rf "$dir"
     fi
 }
-fresh_for build/ci Ninja
-fresh_for build/asan "Unix Makefiles"
-fresh_for build/qt6 Ninja
+fresh_for build/ci Ninja c++
+fresh_for build/asan "Unix Makefiles" clang++
+fresh_for build/qt6 Ninja clang++
 cmake -S . -B build/ci -G Ninja "${common[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG" -DLASER_WERROR=ON >/dev/null
 cmake -S . -B build/asan -G "Unix Makefiles" "${common[@]}" -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-gline-tables-only -DLASER_WERROR=ON \
     -DLASER_SANITIZE=ON -DLASER_BUILD_FUZZ=ON -DLASER_BUILD_BENCH=OFF -DLASER_BUILD_E2E=OFF \
     >/dev/null
-cmake -S . -B build/qt6 -G Ninja "${common[@]}" -DLASER_QT=6 -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_FLAGS_DEBUG=-O0 -DLASER_WERROR=ON -DLASER_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B build/qt6 -G Ninja "${common[@]}" -DLASER_QT=6 -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O0 -DLASER_WERROR=ON \
+    -DLASER_BUILD_BENCH=OFF >/dev/null
 
 # Leaks are reported; only those inside Qt's and fontconfig's own caches are suppressed.
 export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
