@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/xvfb.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -23,25 +25,11 @@ public:
     bool useOwnDisplay() {
         if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
             return false;
-        // -displayfd: Xvfb takes a free number and writes it once it takes clients.
-        xServer.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        if (!xServer.waitForStarted(5000) || !xServer.waitForReadyRead(10000))
-            return false;
-        display =
-            QStringLiteral(":") + QString::fromLatin1(xServer.readAllStandardOutput().trimmed());
-        return true;
+        display = startXvfb(xServer);
+        return !display.isEmpty();
     }
     // The X server goes away under the program.
-    void endDisplay() {
-        if (xServer.state() == QProcess::NotRunning)
-            return;
-        xServer.terminate();
-        if (!xServer.waitForFinished(3000)) {
-            xServer.kill();
-            xServer.waitForFinished(2000);
-        }
-    }
+    void endDisplay() { endProcess(xServer); }
     // Starts it in `workDir` on `ptyPath`; false (see output()) when the port did not open.
     // `sayBytes`: it tells what it takes from the port, for waitForBytesIn().
     bool start(const QString &workDir, const QString &ptyPath, bool sayBytes = false) {

@@ -1,5 +1,7 @@
 #include "support/e2e/own_display.h"
 
+#include "support/xvfb.h"
+
 #include <QByteArray>
 #include <QStandardPaths>
 
@@ -20,19 +22,15 @@ OwnDisplay::OwnDisplay() {
             reason() = QStringLiteral("Xvfb is not installed (the suite runs on an X server of "
                                       "its own)");
         } else {
-            // -displayfd: Xvfb takes a free number and writes it on its output once it takes
-            // clients.
-            server.start(QStringLiteral("Xvfb"),
-                         {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                          QStringLiteral("-screen"), QStringLiteral("0"),
-                          QStringLiteral("1600x1000x24"), QStringLiteral("-nolisten"),
-                          QStringLiteral("tcp")});
-            if (!server.waitForStarted(5000) || !server.waitForReadyRead(10000)) {
+            const QString display =
+                startXvfb(server, {QStringLiteral("-screen"), QStringLiteral("0"),
+                                   QStringLiteral("1600x1000x24")});
+            if (display.isEmpty()) {
                 reason() = QStringLiteral("Xvfb did not start: %1")
                                .arg(QString::fromLocal8Bit(
                                    server.readAllStandardError().trimmed().left(300)));
             } else {
-                qputenv("DISPLAY", ":" + server.readAllStandardOutput().trimmed());
+                qputenv("DISPLAY", display.toLocal8Bit());
             }
         }
         if (!reason().isEmpty())
@@ -53,13 +51,7 @@ OwnDisplay::OwnDisplay() {
 }
 
 OwnDisplay::~OwnDisplay() {
-    if (server.state() == QProcess::NotRunning)
-        return;
-    server.terminate();
-    if (!server.waitForFinished(3000)) {
-        server.kill();
-        server.waitForFinished(2000);
-    }
+    endProcess(server);
 }
 
 QString OwnDisplay::unavailable() {
