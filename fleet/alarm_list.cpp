@@ -2,8 +2,8 @@
 
 #include "fleet/texts.h"
 
+#include "events/alarm_names.h"
 #include "fleet/fleet_texts.h"
-#include "plant/alarm_names.h"
 
 #include <QBrush>
 #include <QColor>
@@ -122,7 +122,7 @@ QVariant AlarmList::data(const QModelIndex &index, int role) const {
     case LaserId:
         return e.laserId;
     case Alarm:
-        return plant::alarmCaption(e.key);
+        return events::alarmCaption(e.key);
     case Acknowledged:
         return e.acknowledged ? Texts::tr("已确认") : Texts::tr("未确认");
     case Cleared:

@@ -1,6 +1,6 @@
 #include "fleet/fleet_state.h"
 
-#include "plant/alarm_names.h"
+#include "events/alarm_names.h"
 
 #include <algorithm>
 
@@ -173,13 +173,13 @@ void Fleet::applyStatus(Laser &laser, const plant::FleetMessage &m, qint64 now) 
 
     // What changed, bit by bit and among at most a few other keys: no pass over any list.
     bool raised = false;
-    for (int bit = 0; bit < plant::knownAlarmBits; ++bit) {
+    for (int bit = 0; bit < events::knownAlarmBits; ++bit) {
         const quint64 mask = quint64(1) << bit;
         if ((next.knownAlarms & mask) && !(before & mask)) {
-            alarmRaised(laser.id, plant::alarmKeyOfBit(bit), now);
+            alarmRaised(laser.id, events::alarmKeyOfBit(bit), now);
             raised = true;
         } else if (!(next.knownAlarms & mask) && (before & mask)) {
-            alarmCleared(laser.id, plant::alarmKeyOfBit(bit), now, false);
+            alarmCleared(laser.id, events::alarmKeyOfBit(bit), now, false);
         }
     }
     for (const QString &key : next.otherAlarms)
@@ -230,7 +230,7 @@ void Fleet::clearStatus(Laser &laser, qint64 now) {
     laser.alarmSince = 0;
 }
 
-void Fleet::addEvent(Laser &laser, const history::Event &event) {
+void Fleet::addEvent(Laser &laser, const events::Event &event) {
     laser.events.push_front(event);
     laser.eventBytes += plant::heldBytes(event);
     while (static_cast<int>(laser.events.size()) > caps.maxEventsPerLaser ||

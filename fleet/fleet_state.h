@@ -53,7 +53,7 @@ struct Laser {
     qint64 clockSkew = 0;
     // When the newest of its active alarms came: the row's place among the alarms.
     qint64 alarmSince = 0;
-    std::deque<history::Event> events; // newest first
+    std::deque<events::Event> events; // newest first
     qint64 eventBytes = 0;
     quint64 eventsDropped = 0;
     qint64 offlineFor = 0; // steady ms, summed by sweep()
@@ -150,7 +150,7 @@ private:
     void removeLaser(int index, qint64 now);
     void applyStatus(Laser &laser, const plant::FleetMessage &message, qint64 now);
     void clearStatus(Laser &laser, qint64 now);
-    void addEvent(Laser &laser, const history::Event &event);
+    void addEvent(Laser &laser, const events::Event &event);
     void alarmRaised(const QString &laserId, const QString &key, qint64 now);
     void alarmCleared(const QString &laserId, const QString &key, qint64 now, bool gone);
     void dropEntry(size_t row);

@@ -2,10 +2,10 @@
 
 #include "fleet/texts.h"
 
+#include "events/alarm_names.h"
 #include "fleet/alarm_list.h"
 #include "fleet/laser_details.h"
 #include "fleet/laser_table.h"
-#include "plant/alarm_names.h"
 #include "plant/fleet_link.h"
 #include "preference/language_preference.h"
 
@@ -344,7 +344,7 @@ void FleetWindow::sendNotification() {
     QString text;
     if (notificationsHeld == 1 && !fleet.alarmList().empty()) {
         const AlarmEntry &e = fleet.alarmList().front();
-        text = e.laserId + QStringLiteral(": ") + plant::alarmCaption(e.key);
+        text = e.laserId + QStringLiteral(": ") + events::alarmCaption(e.key);
     } else {
         text = Texts::tr("%1 条新报警").arg(notificationsHeld);
     }

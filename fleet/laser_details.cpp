@@ -2,9 +2,9 @@
 
 #include "fleet/texts.h"
 
+#include "events/alarm_names.h"
+#include "events/event_words.h"
 #include "fleet/fleet_texts.h"
-#include "history/event_words.h"
-#include "plant/alarm_names.h"
 #include "plant/fleet_messages.h"
 
 #include <QCoreApplication>
@@ -89,9 +89,9 @@ QString shown(const QString &text, int maxLength) {
 QString captionOf(const QString &section, const QString &field) {
     // Alarm flags, of the system and of each module, have their own table.
     if (section == QLatin1String("alarms") || section == QLatin1String("modules")) {
-        if (plant::alarmBit(field) >= 0)
-            return plant::alarmCaption(field);
-        for (const plant::AlarmName &a : plant::moduleAlarms)
+        if (events::alarmBit(field) >= 0)
+            return events::alarmCaption(field);
+        for (const events::AlarmName &a : events::moduleAlarms)
             if (field == QLatin1String(a.key))
                 return serialCaption(a.caption);
     }
@@ -267,11 +267,11 @@ void LaserDetails::showLaser(const Laser *laser, const QString &stateText, qint6
 
     // In the operator's words, as the host's Events tab shows them.
     QList<QTreeWidgetItem *> rows;
-    for (const history::Event &e : laser->events)
+    for (const events::Event &e : laser->events)
         rows << new QTreeWidgetItem(
-            QStringList{clockText(e.at, now), history::categoryText(e.category),
-                        history::eventLabel(e.category, e.name),
-                        history::eventValueText(e.category, e.name, e.value), e.detail});
+            QStringList{clockText(e.at, now), events::categoryText(e.category),
+                        events::eventLabel(e.category, e.name),
+                        events::eventValueText(e.category, e.name, e.value), e.detail});
     events->addTopLevelItems(rows);
     eventNote->setText(laser->eventsDropped > 0
                            ? Texts::tr("自本窗口启动以来的事件（最新的 %1 条，较早的 %2 条已丢弃）")

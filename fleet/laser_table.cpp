@@ -2,8 +2,8 @@
 
 #include "fleet/texts.h"
 
+#include "events/alarm_names.h"
 #include "fleet/fleet_texts.h"
-#include "plant/alarm_names.h"
 
 #include <QBrush>
 #include <QColor>
@@ -166,7 +166,7 @@ QString LaserTable::stateText(const Laser &laser) const {
 QString LaserTable::alarmsText(const Laser &laser) const {
     QStringList captions;
     for (const QString &key : laser.status.alarmKeys())
-        captions << plant::alarmCaption(key);
+        captions << events::alarmCaption(key);
     if (laser.status.alarmsIgnored > 0)
         captions << Texts::tr("另有 %1 个未知报警").arg(laser.status.alarmsIgnored);
     return captions.join(QStringLiteral(", "));

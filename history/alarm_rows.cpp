@@ -1,6 +1,6 @@
 #include "history/alarm_rows.h"
 
-#include "history/active_alarms.h"
+#include "events/active_alarms.h"
 #include "history/event_store.h"
 
 #include <QFileInfo>
@@ -40,8 +40,8 @@ bool readRows(QSqlDatabase &db, const QString &sql, const QVariantList &bound,
     return ok;
 }
 
-bool read(QSqlDatabase &db, std::vector<Event> *rows, QString *error) {
-    const QStringList ending = linkNamesEndingAlarms();
+bool read(QSqlDatabase &db, std::vector<events::Event> *rows, QString *error) {
+    const QStringList ending = events::linkNamesEndingAlarms();
     QVariantList bound;
     for (const QString &name : ending)
         bound << name;
@@ -87,7 +87,7 @@ bool read(QSqlDatabase &db, std::vector<Event> *rows, QString *error) {
 
 } // namespace
 
-bool readAlarmRows(const QString &path, std::vector<Event> *rows, QString *error) {
+bool readAlarmRows(const QString &path, std::vector<events::Event> *rows, QString *error) {
     rows->clear();
     if (!QFileInfo(path).isFile())
         return true;

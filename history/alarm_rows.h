@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 
 #include <QString>
 
@@ -13,6 +13,6 @@ namespace history {
 // be on, and every alarm row after it, oldest first (activeAlarms() takes them as they are).
 // Each query is read to its end and finished before the call returns. A missing database is
 // no error: nothing was recorded yet, and no rows come back.
-bool readAlarmRows(const QString &path, std::vector<Event> *rows, QString *error);
+bool readAlarmRows(const QString &path, std::vector<events::Event> *rows, QString *error);
 
 } // namespace history

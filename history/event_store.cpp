@@ -186,8 +186,8 @@ bool EventStore::renameAside(QString *error) {
     return true;
 }
 
-EventStore::Result EventStore::write(const std::vector<Event> &events,
-                                     const std::vector<Sample> &samples, QString *error) {
+EventStore::Result EventStore::write(const std::vector<events::Event> &events,
+                                     const std::vector<events::Sample> &samples, QString *error) {
     if (!isOpen()) {
         *error = QStringLiteral("%1 is not open").arg(file);
         return Result::Failed;
@@ -210,7 +210,7 @@ EventStore::Result EventStore::write(const std::vector<Event> &events,
         if (!q.prepare(QStringLiteral(
                 "INSERT INTO events(at, category, name, value, detail) VALUES(?, ?, ?, ?, ?)")))
             return fail();
-        for (const Event &e : events) {
+        for (const events::Event &e : events) {
             q.bindValue(0, e.at);
             q.bindValue(1, e.category);
             q.bindValue(2, e.name);
@@ -224,7 +224,7 @@ EventStore::Result EventStore::write(const std::vector<Event> &events,
         if (!q.prepare(QStringLiteral(
                 "INSERT INTO samples(at, water_in, water_out, dew_point) VALUES(?, ?, ?, ?)")))
             return fail();
-        for (const Sample &s : samples) {
+        for (const events::Sample &s : samples) {
             q.bindValue(0, s.at);
             q.bindValue(1, valueOrNull(s.waterIn));
             q.bindValue(2, valueOrNull(s.waterOut));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -63,8 +63,8 @@ public:
     bool isOpen() const;
 
     // All rows in one transaction; on anything but Ok nothing has been written.
-    Result write(const std::vector<Event> &events, const std::vector<Sample> &samples,
-                 QString *error);
+    Result write(const std::vector<events::Event> &events,
+                 const std::vector<events::Sample> &samples, QString *error);
     // Deletes at most `limit` of the oldest rows of `table` ("samples" or "events") older than
     // `before` (ms since 1970), in a transaction of its own; `deleted` gets how many.
     Result deleteOldest(const QString &table, qint64 before, int limit, int *deleted,

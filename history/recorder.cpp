@@ -1,6 +1,6 @@
 #include "history/recorder.h"
 
-#include "history/flag_watch.h"
+#include "events/flag_watch.h"
 #include "protocol/commands.h"
 #include "protocol/describe.h"
 
@@ -33,9 +33,9 @@ QString portDetail(const QString &port, const QString &text) {
 Recorder::Recorder(QObject *parent, RecorderOptions opts)
     : QObject(parent), options(std::move(opts)), ring(options.journalCapacity),
       queue(options.limits.maxQueuedRows, options.limits.maxQueuedCaptureBytes),
-      flags(new FlagWatch), waterIn(noValue), waterOut(noValue), dewPoint(noValue) {
-    qRegisterMetaType<history::Event>();
-    qRegisterMetaType<history::Sample>();
+      flags(new events::FlagWatch), waterIn(noValue), waterOut(noValue), dewPoint(noValue) {
+    qRegisterMetaType<events::Event>();
+    qRegisterMetaType<events::Sample>();
     qRegisterMetaType<history::Notice>();
     writer = new WriterThread(queue, options.logDir, options.limits, this);
     connect(writer, &WriterThread::notice, this, &Recorder::noticed);
@@ -92,7 +92,7 @@ qint64 Recorder::now() const {
     return options.clock ? options.clock() : QDateTime::currentMSecsSinceEpoch();
 }
 
-void Recorder::record(const Event &event) {
+void Recorder::record(const events::Event &event) {
     if (event.category == linkCategory)
         emit linkEvent(event);
     if (ended)
@@ -108,7 +108,7 @@ void Recorder::pushCapture(CaptureItem item) {
 
 void Recorder::record(const QString &category, const QString &name, const QString &value,
                       const QString &detail, qint64 at) {
-    Event e;
+    events::Event e;
     e.at = at;
     e.category = category;
     e.name = name;
@@ -232,7 +232,7 @@ void Recorder::frameReceived(const QByteArray &frame, protocol::Verdict verdict,
 
     changes.clear();
     flags->frameApplied(code, state, at, changes);
-    for (const Event &e : changes)
+    for (const events::Event &e : changes)
         record(e);
 
     if (code == 0xE0) {
@@ -359,7 +359,7 @@ void Recorder::secondElapsed() {
     framesThisSecond = 0;
     if (!open || (std::isnan(waterIn) && std::isnan(waterOut) && std::isnan(dewPoint)))
         return;
-    Sample s;
+    events::Sample s;
     s.at = now();
     s.waterIn = waterIn;
     s.waterOut = waterOut;
@@ -368,8 +368,8 @@ void Recorder::secondElapsed() {
         emit sampleRecorded(s);
 }
 
-Sample Recorder::currentValues() const {
-    Sample s;
+events::Sample Recorder::currentValues() const {
+    events::Sample s;
     s.at = now();
     s.waterIn = waterIn;
     s.waterOut = waterOut;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "events/records.h"
 #include "history/journal.h"
 #include "history/notice.h"
-#include "history/records.h"
 #include "history/writer.h"
 #include "protocol/device_state.h"
 #include "protocol/dispatch.h"
@@ -14,6 +14,10 @@
 
 #include <functional>
 #include <vector>
+
+namespace events {
+class FlagWatch;
+} // namespace events
 
 namespace history {
 
@@ -96,7 +100,7 @@ public:
     bool historyIsStarted() const { return historyStartedFlag; }
     bool portIsOpen() const { return open; }
     // The temperatures as received since the port opened, to 0.01 °C; NaN where none came yet.
-    Sample currentValues() const;
+    events::Sample currentValues() const;
 
     // Once a second (its own timer): a sample while open with values, the frame rate.
     void secondElapsed();
@@ -113,10 +117,10 @@ public:
 signals:
     // Rows and samples the writer has taken on (a row the queue refused is not announced), and
     // the rows it writes of its own (ended_unexpectedly, a clock jump).
-    void eventRecorded(const history::Event &event);
-    void sampleRecorded(const history::Sample &sample);
+    void eventRecorded(const events::Event &event);
+    void sampleRecorded(const events::Sample &sample);
     // Every link row (opened, closed, ...), taken on or not: the port's state.
-    void linkEvent(const history::Event &event);
+    void linkEvent(const events::Event &event);
     void trouble(const QString &text);
     // The troubles, the last notice or the log folder's size changed.
     void historyChanged();
@@ -126,7 +130,7 @@ private:
     qint64 now() const;
     void record(const QString &category, const QString &name, const QString &value,
                 const QString &detail, qint64 at);
-    void record(const Event &event);
+    void record(const events::Event &event);
     void stopCapture();
     void pushCapture(CaptureItem item);
     void clearValues();
@@ -137,8 +141,8 @@ private:
     WriterQueue queue;
     WriterThread *writer = nullptr;
     QTimer secondTimer;
-    class FlagWatch *flags = nullptr;
-    std::vector<Event> changes; // scratch, reused
+    events::FlagWatch *flags = nullptr;
+    std::vector<events::Event> changes; // scratch, reused
     bool open = false;
     bool capturing = false;
     quint64 framesSinceClear = 0;

@@ -27,20 +27,20 @@ double field(const QVariant &v) {
 
 } // namespace
 
-double seriesValue(const Sample &sample, int series) {
+double seriesValue(const events::Sample &sample, int series) {
     return series == WaterIn    ? sample.waterIn
            : series == WaterOut ? sample.waterOut
                                 : sample.dewPoint;
 }
 
-Bucket Bucket::of(const Sample &sample) {
+Bucket Bucket::of(const events::Sample &sample) {
     Bucket b;
     b.at = sample.at;
     b.add(sample);
     return b;
 }
 
-void Bucket::add(const Sample &sample) {
+void Bucket::add(const events::Sample &sample) {
     for (int k = 0; k < SeriesCount; ++k) {
         const double v = seriesValue(sample, k);
         if (std::isnan(v))
@@ -67,7 +67,7 @@ void Bucket::add(const Bucket &other) {
     }
 }
 
-void SampleSeries::addNewer(const Sample &sample) {
+void SampleSeries::addNewer(const events::Sample &sample) {
     if (sample.at <= newestSampleAt)
         return;
     addNewer(Bucket::of(sample), sample.at);
@@ -138,7 +138,7 @@ SampleReader::Outcome SampleReader::open(QString *error) {
 }
 
 SampleReader::Outcome SampleReader::readRaw(qint64 from, qint64 to,
-                                            const std::function<void(const Sample &)> &sink,
+                                            const std::function<void(const events::Sample &)> &sink,
                                             QString *error,
                                             const std::function<bool()> &cancelled) {
     Outcome o = open(error);
@@ -162,7 +162,7 @@ SampleReader::Outcome SampleReader::readRaw(qint64 from, qint64 to,
             q.finish();
             return Outcome::Cancelled;
         }
-        Sample s;
+        events::Sample s;
         s.at = q.value(0).toLongLong();
         s.waterIn = field(q.value(1));
         s.waterOut = field(q.value(2));
@@ -206,7 +206,7 @@ SampleReader::Outcome SampleReader::readLevel(int level, qint64 from, qint64 to,
                                               const std::function<bool()> &cancelled) {
     if (level < 0)
         return readRaw(
-            from, to, [out](const Sample &s) { out->addNewer(s); }, error, cancelled);
+            from, to, [out](const events::Sample &s) { out->addNewer(s); }, error, cancelled);
     // The intervals of this level that lie wholly inside the span come from its table,
     // gathered into the series' intervals by SQLite; the cut ends from the level below.
     const qint64 length = rollup::levels[level].lengthMs;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -13,7 +13,7 @@ namespace history {
 // The three series of a sample, in the order of the samples table.
 enum SeriesIndex { WaterIn, WaterOut, DewPoint, SeriesCount };
 
-double seriesValue(const Sample &sample, int series);
+double seriesValue(const events::Sample &sample, int series);
 
 // One interval of the three series: minimum, maximum, sum and count of the values in it (a
 // raw sample is an interval of its own). `count[k] == 0` where series k had no value.
@@ -24,8 +24,8 @@ struct Bucket {
     double sum[SeriesCount] = {};
     int count[SeriesCount] = {};
 
-    static Bucket of(const Sample &sample);
-    void add(const Sample &sample);
+    static Bucket of(const events::Sample &sample);
+    void add(const events::Sample &sample);
     void add(const Bucket &other);
     double mean(int series) const;
 };
@@ -41,7 +41,7 @@ struct SampleSeries {
 
     // Folds a sample newer than any in the series in: a bucket of its own, or its interval's.
     // Older ones are there already and are left out.
-    void addNewer(const Sample &sample);
+    void addNewer(const events::Sample &sample);
     // Folds in a bucket of samples up to `newest`, that starts at or after the last one.
     void addNewer(const Bucket &bucket, qint64 newest);
     // Drops the intervals that end before `from`; one cut by it is drawn from there.
@@ -74,7 +74,7 @@ public:
     Outcome read(qint64 from, qint64 to, int columns, SampleSeries *out, QString *error,
                  const std::function<bool()> &cancelled = {});
     // Every raw sample of [from, to], oldest first.
-    Outcome readRaw(qint64 from, qint64 to, const std::function<void(const Sample &)> &sink,
+    Outcome readRaw(qint64 from, qint64 to, const std::function<void(const events::Sample &)> &sink,
                     QString *error, const std::function<bool()> &cancelled = {});
     // Closes the connection (also done by the destructor, which must run on the same thread).
     void close();

@@ -14,7 +14,7 @@ namespace history {
 WriterQueue::WriterQueue(size_t maxRows, qint64 maxCaptureBytes)
     : maxRows(maxRows), maxCaptureBytes(maxCaptureBytes) {}
 
-bool WriterQueue::pushEvent(const Event &event) {
+bool WriterQueue::pushEvent(const events::Event &event) {
     QMutexLocker lock(&mutex);
     if (pending.events.size() + pending.samples.size() >= maxRows) {
         ++pending.droppedRows;
@@ -24,7 +24,7 @@ bool WriterQueue::pushEvent(const Event &event) {
     return true;
 }
 
-bool WriterQueue::pushSample(const Sample &sample) {
+bool WriterQueue::pushSample(const events::Sample &sample) {
     QMutexLocker lock(&mutex);
     if (pending.events.size() + pending.samples.size() >= maxRows) {
         ++pending.droppedRows;
@@ -125,7 +125,7 @@ void HistoryWriter::openExisting(qint64 now) {
         writeRows(now, false);
 }
 
-void HistoryWriter::addOwnRow(const Event &event, bool first) {
+void HistoryWriter::addOwnRow(const events::Event &event, bool first) {
     heldEvents.insert(first ? heldEvents.begin() : heldEvents.end(), event);
     if (rowSink)
         rowSink(event);
@@ -473,7 +473,7 @@ void WriterThread::run() {
         emit trouble(logText(n));
         emit notice(n);
     });
-    writer.setRowSink([this](const Event &e) { emit ownRow(e); });
+    writer.setRowSink([this](const events::Event &e) { emit ownRow(e); });
     writer.setStopAsked([this] {
         QMutexLocker lock(&mutex);
         return stopping || flushRequested != flushDone;

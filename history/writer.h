@@ -1,9 +1,9 @@
 #pragma once
 
+#include "events/records.h"
 #include "history/capture.h"
 #include "history/event_store.h"
 #include "history/notice.h"
-#include "history/records.h"
 #include "history/retention_clock.h"
 
 #include <QElapsedTimer>
@@ -70,8 +70,8 @@ struct CaptureItem {
 
 // What the GUI thread hands over between two writes.
 struct Batch {
-    std::vector<Event> events;
-    std::vector<Sample> samples;
+    std::vector<events::Event> events;
+    std::vector<events::Sample> samples;
     std::vector<CaptureItem> capture;
     quint64 droppedRows = 0;
     quint64 droppedBytes = 0;
@@ -86,8 +86,8 @@ struct Batch {
 class WriterQueue {
 public:
     explicit WriterQueue(size_t maxRows = 100000, qint64 maxCaptureBytes = qint64(32) << 20);
-    bool pushEvent(const Event &event);
-    bool pushSample(const Sample &sample);
+    bool pushEvent(const events::Event &event);
+    bool pushSample(const events::Sample &sample);
     bool pushCapture(CaptureItem item);
     Batch take();
 
@@ -112,7 +112,7 @@ public:
 
     void setNoticeSink(std::function<void(const Notice &)> sink) { notices = std::move(sink); }
     // Where the rows the writer writes of its own go as well (ended_unexpectedly, a clock jump).
-    void setRowSink(std::function<void(const Event &)> sink) { rowSink = std::move(sink); }
+    void setRowSink(std::function<void(const events::Event &)> sink) { rowSink = std::move(sink); }
     // Asked between two slices of retention: true ends the slices for now (the run ends, a
     // flush waits).
     void setStopAsked(std::function<bool()> asked) { stopAsked = std::move(asked); }
@@ -145,7 +145,7 @@ private:
     void lockFound(qint64 now, size_t waiting, const QString &error);
     void watchClock(qint64 now);
     void sayJump(const ClockJump &jump, bool atStart);
-    void addOwnRow(const Event &event, bool first);
+    void addOwnRow(const events::Event &event, bool first);
     void retainSome(qint64 now);
     bool retainSlice();
     qint64 steady() const;
@@ -158,14 +158,14 @@ private:
     WriterLimits limits;
     std::function<void(const QString &)> trouble;
     std::function<void(const Notice &)> notices;
-    std::function<void(const Event &)> rowSink;
+    std::function<void(const events::Event &)> rowSink;
     std::function<bool()> stopAsked;
     std::function<qint64()> steadyClock;
     QElapsedTimer steadyTimer;
     CaptureFiles capture;
     std::unique_ptr<EventStore> store;
-    std::vector<Event> heldEvents;
-    std::vector<Sample> heldSamples;
+    std::vector<events::Event> heldEvents;
+    std::vector<events::Sample> heldSamples;
     qint64 nextAttempt = 0;
     qint64 lockedSince = 0;
     QString lastError;
@@ -209,7 +209,7 @@ signals:
     void trouble(const QString &text);
     void notice(const history::Notice &notice);
     // A row the writer wrote of its own (ended_unexpectedly, a clock jump).
-    void ownRow(const history::Event &event);
+    void ownRow(const events::Event &event);
     // The database as the run found it has been opened and its start rows written (or there
     // is none yet): what is read from it now includes them.
     void started();

@@ -1,6 +1,6 @@
 #include "plant/fleet_messages.h"
 
-#include "plant/alarm_names.h"
+#include "events/alarm_names.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,7 +20,7 @@ namespace plant {
 
 namespace {
 
-constexpr int maxModules = maxAlarmModules;
+constexpr int maxModules = events::maxAlarmModules;
 
 // Hidden when shown as it is: it steers, joins, breaks or is not there at all.
 bool hidden(uint c) {
@@ -209,15 +209,15 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
     s.at = r.time(o, "at", false);
 
     const QJsonObject alarms = r.object(o, "alarms");
-    for (const AlarmName &a : systemAlarms)
+    for (const events::AlarmName &a : events::systemAlarms)
         if (r.flag(alarms, a.key))
             s.addAlarm(QLatin1String(a.key));
     // A newer publisher's alarms are shown by their key, a few of them: the others are counted.
     // Each key is looked up once, by hash.
     for (auto it = alarms.begin(); it != alarms.end() && r.ok(); ++it) {
         const QString key = it.key();
-        const int bit = alarmBit(key);
-        if (bit >= 0 && bit < int(systemAlarms.size()))
+        const int bit = events::alarmBit(key);
+        if (bit >= 0 && bit < int(events::systemAlarms.size()))
             continue; // read above
         if (!it.value().isBool() || !validKey(key, maxAlarmKeyLength))
             r.fail(Rejection::WrongType);
@@ -239,9 +239,9 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
             break;
         }
         const QJsonObject module = moduleList.at(m).toObject();
-        for (const AlarmName &a : moduleAlarms)
+        for (const events::AlarmName &a : events::moduleAlarms)
             if (r.flag(module, a.key))
-                s.addAlarm(moduleAlarmKey(m, a.key));
+                s.addAlarm(events::moduleAlarmKey(m, a.key));
         s.beamOn = r.flag(module, "beam_on") || s.beamOn;
     }
 
@@ -269,7 +269,7 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
     return Rejection::None;
 }
 
-Rejection parseEvent(const QByteArray &payload, history::Event &e) {
+Rejection parseEvent(const QByteArray &payload, events::Event &e) {
     QJsonObject o;
     Rejection problem = parseObject(payload, o);
     if (problem != Rejection::None)
@@ -342,14 +342,14 @@ QString visibleText(const QString &text, int maxLength) {
 
 QStringList LaserStatus::alarmKeys() const {
     QStringList keys;
-    for (int bit = 0; bit < knownAlarmBits; ++bit)
+    for (int bit = 0; bit < events::knownAlarmBits; ++bit)
         if (knownAlarms & (quint64(1) << bit))
-            keys << alarmKeyOfBit(bit);
+            keys << events::alarmKeyOfBit(bit);
     return keys + otherAlarms;
 }
 
 void LaserStatus::addAlarm(const QString &key) {
-    const int bit = alarmBit(key);
+    const int bit = events::alarmBit(key);
     if (bit >= 0)
         knownAlarms |= quint64(1) << bit;
     else if (otherAlarms.contains(key))
@@ -365,8 +365,8 @@ qint64 heldBytes(const QString &text) {
     return text.isEmpty() ? 0 : 32 + 2 * qint64(text.capacity());
 }
 
-qint64 heldBytes(const history::Event &event) {
-    return qint64(sizeof(history::Event)) + heldBytes(event.category) + heldBytes(event.name) +
+qint64 heldBytes(const events::Event &event) {
+    return qint64(sizeof(events::Event)) + heldBytes(event.category) + heldBytes(event.name) +
            heldBytes(event.value) + heldBytes(event.detail);
 }
 
@@ -382,7 +382,7 @@ qint64 heldBytes(const FleetMessage &m) {
             bytes += 8 + heldBytes(key);
         break;
     case Kind::Event:
-        bytes += heldBytes(m.event) - qint64(sizeof(history::Event));
+        bytes += heldBytes(m.event) - qint64(sizeof(events::Event));
         break;
     }
     return bytes;

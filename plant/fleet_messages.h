@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 
 #include <QByteArray>
 #include <QString>
@@ -64,7 +64,7 @@ enum class Kind { Online, Status, Event };
 // as it came, which is read again only to show the laser in full.
 struct LaserStatus {
     qint64 at = 0; // the publisher's clock, ms since 1970
-    // Active alarms of known keys, one bit each (plant::alarmBit).
+    // Active alarms of known keys, one bit each (events::alarmBit).
     quint64 knownAlarms = 0;
     // Active alarms of other keys, in the payload's order, at most maxUnknownAlarms.
     QStringList otherAlarms;
@@ -95,9 +95,9 @@ struct FleetMessage {
     bool retained = false;
     // Online and Status: an empty payload, which is how a retained message is deleted.
     bool cleared = false;
-    bool online = false;  // Kind::Online
-    LaserStatus status;   // Kind::Status
-    history::Event event; // Kind::Event, its texts visible and cut
+    bool online = false; // Kind::Online
+    LaserStatus status;  // Kind::Status
+    events::Event event; // Kind::Event, its texts visible and cut
     // The fleet's own clock (ms since 1970) when the message came from the broker; 0 unknown.
     qint64 receivedAt = 0;
 };
@@ -106,7 +106,7 @@ struct FleetMessage {
 // the fleet counts its messages by this.
 qint64 heldBytes(const FleetMessage &message);
 qint64 heldBytes(const QString &text);
-qint64 heldBytes(const history::Event &event);
+qint64 heldBytes(const events::Event &event);
 
 struct ParseResult {
     Rejection rejection = Rejection::None;

@@ -38,13 +38,13 @@ QJsonValue degrees(double received, qint32 shown) {
 
 } // namespace
 
-history::Sample noReadings() {
+events::Sample noReadings() {
     const double none = std::nan("");
-    return history::Sample{0, none, none, none};
+    return events::Sample{0, none, none, none};
 }
 
 QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link,
-                         const history::Sample &readings) {
+                         const events::Sample &readings) {
     const int shown = state.displayModule;
     const bool shownKnown = shown >= 0 && shown < protocol::moduleCount;
     const protocol::ModuleStatus shownModule =
@@ -144,7 +144,7 @@ QByteArray statusPayload(const QJsonObject &status, const QString &laserId, qint
     return compact(object);
 }
 
-QByteArray eventPayload(const history::Event &event) {
+QByteArray eventPayload(const events::Event &event) {
     return compact(QJsonObject{
         {QStringLiteral("at"), event.at},
         {QStringLiteral("category"), event.category},
@@ -154,7 +154,7 @@ QByteArray eventPayload(const history::Event &event) {
     });
 }
 
-QByteArray samplePayload(const history::Sample &sample) {
+QByteArray samplePayload(const events::Sample &sample) {
     return compact(QJsonObject{
         {QStringLiteral("at"), sample.at},
         {QStringLiteral("water_in"), number(sample.waterIn)},

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 #include "protocol/device_state.h"
 
 #include <QByteArray>
@@ -18,18 +18,18 @@ struct LinkInfo {
 };
 
 // No temperature received at full precision yet.
-history::Sample noReadings();
+events::Sample noReadings();
 
 // What the status page shows, plus the link. Compared to decide whether to publish again. The
 // water temperatures are taken from `readings` (as received, to 0.01 °C) where it has them,
 // else the page's whole degrees.
 QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link,
-                         const history::Sample &readings = noReadings());
+                         const events::Sample &readings = noReadings());
 // The retained status message: the object above with the laser id and when it was made.
 QByteArray statusPayload(const QJsonObject &status, const QString &laserId, qint64 at);
 // One events-table row.
-QByteArray eventPayload(const history::Event &event);
+QByteArray eventPayload(const events::Event &event);
 // One temperature sample; a value that has not arrived yet is null.
-QByteArray samplePayload(const history::Sample &sample);
+QByteArray samplePayload(const events::Sample &sample);
 
 } // namespace plant

@@ -17,8 +17,8 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
                      QObject *parent)
     : QObject(parent) {
     // The recorder may emit from its own thread: queued connections need the types known.
-    qRegisterMetaType<history::Event>();
-    qRegisterMetaType<history::Sample>();
+    qRegisterMetaType<events::Event>();
+    qRegisterMetaType<events::Sample>();
 
     Config config;
     if (!loadLinkConfig(configFile, &config, &lastReport))
@@ -59,7 +59,7 @@ void PlantLink::stop() {
         statusTimer->stop();
 }
 
-void PlantLink::publishEvent(const history::Event &event) {
+void PlantLink::publishEvent(const events::Event &event) {
     if (!publisher)
         return;
     QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,
@@ -67,7 +67,7 @@ void PlantLink::publishEvent(const history::Event &event) {
                               Q_ARG(QByteArray, eventPayload(event)), Q_ARG(int, 1), Q_ARG(int, 0));
 }
 
-void PlantLink::publishSample(const history::Sample &sample) {
+void PlantLink::publishSample(const events::Sample &sample) {
     if (!publisher)
         return;
     QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,
@@ -77,7 +77,7 @@ void PlantLink::publishSample(const history::Sample &sample) {
 }
 
 void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo &link,
-                             const history::Sample &readings) {
+                             const events::Sample &readings) {
     if (!publisher)
         return;
     current = statusObject(state, link, readings);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 #include "plant/config.h"
 #include "plant/payloads.h"
 #include "plant/publisher.h"
@@ -39,12 +39,12 @@ public:
     void stop();
 
 public slots:
-    void publishEvent(const history::Event &event);
-    void publishSample(const history::Sample &sample);
+    void publishEvent(const events::Event &event);
+    void publishSample(const events::Sample &sample);
     // Called from every refresh pass; publishes when something changed, at most once a second.
     // `readings` are the temperatures at full precision (see statusObject).
     void updateStatus(const protocol::DeviceState &state, const plant::LinkInfo &link,
-                      const history::Sample &readings = noReadings());
+                      const events::Sample &readings = noReadings());
 
 signals:
     void stateLineChanged(const QString &line);

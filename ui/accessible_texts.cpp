@@ -1,6 +1,6 @@
 #include "ui/accessible_texts.h"
 
-#include "history/event_words.h"
+#include "events/event_words.h"
 #include "ui/attention.h"
 #include "ui/lamp_look.h"
 #include "ui/status_page.h"
@@ -80,8 +80,8 @@ QString alarmWord(bool alarm) {
 
 QString onOffWord(bool on) {
     // The state words of the Events tab.
-    return history::eventValueText(QStringLiteral("state"), QString(),
-                                   on ? QStringLiteral("on") : QStringLiteral("off"));
+    return events::eventValueText(QStringLiteral("state"), QString(),
+                                  on ? QStringLiteral("on") : QStringLiteral("off"));
 }
 
 void StatusPageTexts::retranslate() {

@@ -1,6 +1,6 @@
 #include "ui/attention.h"
 
-#include "history/event_words.h"
+#include "events/event_words.h"
 #include "ui/texts.h"
 
 #include <algorithm>
@@ -15,7 +15,7 @@ constexpr int namedLimit = 5;
 } // namespace
 
 QString alarmLabel(const QString &key) {
-    return history::eventLabel(QStringLiteral("alarm"), key);
+    return events::eventLabel(QStringLiteral("alarm"), key);
 }
 
 QString visible(const QString &text) {

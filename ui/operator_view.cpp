@@ -122,7 +122,7 @@ void OperatorView::statusPassDone() {
 void OperatorView::linkRefresh(const protocol::DeviceState &state, bool portOpen,
                                const QString &port) {
     QStringList alarmsOn;
-    for (const history::FlagWatch::Flag &f : flags.flags())
+    for (const events::FlagWatch::Flag &f : flags.flags())
         if (qstrcmp(f.category, "alarm") == 0 && f.get(state, f.i, f.j))
             alarmsOn << f.name;
     attention.update(portOpen, alarmsOn, away());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/flag_watch.h"
+#include "events/flag_watch.h"
 #include "preference/view_preference.h"
 #include "protocol/device_state.h"
 #include "ui/accessible_texts.h"
@@ -67,7 +67,7 @@ private:
     preference::ViewChoices choices;
     attention::Attention attention;
     accessible::StatusPageTexts screenReader;
-    history::FlagWatch flags;
+    events::FlagWatch flags;
     KeyboardAccess *keyboard;
     QAction *shapes;
     QAction *notifications;

@@ -147,7 +147,7 @@ int main(int argc, char *argv[]) {
             if (change)
                 publish(
                     i, topic(i, "events"),
-                    plant::eventPayload(history::Event{
+                    plant::eventPayload(events::Event{
                         now, QStringLiteral("alarm"), QStringLiteral("chillerFault"),
                         s.chillerFault ? QStringLiteral("on") : QStringLiteral("off"), QString()}),
                     false);
@@ -167,10 +167,10 @@ int main(int argc, char *argv[]) {
         for (int k = 0; k < 200 && eventsSent < events && published >= lasers; ++k, ++eventsSent) {
             const int i = int(eventsSent % lasers);
             publish(i, topic(i, "events"),
-                    plant::eventPayload(history::Event{QDateTime::currentMSecsSinceEpoch(),
-                                                       QStringLiteral("state"),
-                                                       QStringLiteral("dcOn"), QStringLiteral("on"),
-                                                       QString::fromLatin1(eventDetail)}),
+                    plant::eventPayload(events::Event{QDateTime::currentMSecsSinceEpoch(),
+                                                      QStringLiteral("state"),
+                                                      QStringLiteral("dcOn"), QStringLiteral("on"),
+                                                      QString::fromLatin1(eventDetail)}),
                     false);
         }
         QThread::msleep(2);

@@ -258,7 +258,7 @@ int main(int argc, char **argv) {
     waitShown(30000);
     std::vector<double> live;
     for (int i = 0; i < rounds; ++i) {
-        history::Sample s;
+        events::Sample s;
         s.at = clock();
         s.waterIn = 25.5;
         s.waterOut = 28.0;

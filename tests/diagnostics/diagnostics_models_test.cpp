@@ -31,8 +31,8 @@ constexpr qint64 base = 1765100000000; // a December 2025 afternoon, ms since 19
 constexpr qint64 hour = 3600 * 1000;
 
 // log/history.sqlite made by the history's own store, holding `count` events from `row`.
-bool makeDatabase(const QString &path, int count, const std::function<history::Event(int)> &row) {
-    std::vector<history::Event> events;
+bool makeDatabase(const QString &path, int count, const std::function<events::Event(int)> &row) {
+    std::vector<events::Event> events;
     for (int i = 0; i < count; ++i)
         events.push_back(row(i));
     history::EventStore store(path);
@@ -42,7 +42,7 @@ bool makeDatabase(const QString &path, int count, const std::function<history::E
 }
 
 // A link row "opened" at base + i.
-history::Event opened(int i) {
+events::Event opened(int i) {
     return {base + i, QStringLiteral("link"), QStringLiteral("opened"), QString(), QString()};
 }
 
@@ -288,9 +288,9 @@ void DiagnosticsModelsTest::eventsComeNewestFirstAndFilterByCategoryTimeAndText(
     const QStringList categories = {QStringLiteral("alarm"), QStringLiteral("link"),
                                     QStringLiteral("state")};
     QVERIFY(makeDatabase(path, 10, [&](int i) {
-        return history::Event{base + i * hour, categories[i % 3], QStringLiteral("name%1").arg(i),
-                              i % 2 ? QStringLiteral("on") : QStringLiteral("off"),
-                              i == 4 ? QStringLiteral("ttyUSB0: Permission denied") : QString()};
+        return events::Event{base + i * hour, categories[i % 3], QStringLiteral("name%1").arg(i),
+                             i % 2 ? QStringLiteral("on") : QStringLiteral("off"),
+                             i == 4 ? QStringLiteral("ttyUSB0: Permission denied") : QString()};
     }));
     const qint64 now = base + 9 * hour + 1000;
     diagnostics::EventModel model(path);
@@ -332,8 +332,8 @@ void DiagnosticsModelsTest::aTextFilterTakesPercentAndUnderscoreLiterally() {
                                  QStringLiteral("a_b"), QStringLiteral("axb"),
                                  QStringLiteral("back\\slash")};
     QVERIFY(makeDatabase(path, details.size(), [&](int i) {
-        return history::Event{base + i, QStringLiteral("settings"), QStringLiteral("written"),
-                              QString(), details[i]};
+        return events::Event{base + i, QStringLiteral("settings"), QStringLiteral("written"),
+                             QString(), details[i]};
     }));
     diagnostics::EventModel model(path);
     QVERIFY(model.select({QString(), 0, QStringLiteral("0%")}, base));
@@ -349,10 +349,10 @@ void DiagnosticsModelsTest::aLargeTableIsFetchedInPagesAndExportsEveryMatchingRo
     const QString path = dir.filePath(QStringLiteral("history.sqlite"));
     const int total = 5000;
     QVERIFY(makeDatabase(path, total, [&](int i) {
-        return history::Event{base + i,
-                              i % 10 == 0 ? QStringLiteral("alarm") : QStringLiteral("state"),
-                              QStringLiteral("chillerFault"), QStringLiteral("on"),
-                              QStringLiteral("row %1, \"quoted\"").arg(i)};
+        return events::Event{base + i,
+                             i % 10 == 0 ? QStringLiteral("alarm") : QStringLiteral("state"),
+                             QStringLiteral("chillerFault"), QStringLiteral("on"),
+                             QStringLiteral("row %1, \"quoted\"").arg(i)};
     }));
     diagnostics::EventModel model(path);
     QVERIFY(model.select({}, base + total));
@@ -399,7 +399,7 @@ void DiagnosticsModelsTest::aMissingDatabaseIsReportedAndNeverCreated() {
 namespace {
 
 // One row of each kind the filter's shown words can find.
-const history::Event wordRows[] = {
+const events::Event wordRows[] = {
     {base, "alarm", "chillerFault", "on", ""},
     {base + 1, "alarm", "module1.qbhFault", "off", ""},
     {base + 2, "state", "dinPwm", "on", ""},
@@ -440,7 +440,7 @@ void DiagnosticsModelsTest::theTextFilterFindsTheShownWordsAsWellAsTheStoredKeys
     QCOMPARE(column(model, diagnostics::EventModel::Name, diagnostics::EventModel::StoredRole),
              found);
     QStringList taken;
-    for (const history::Event &e : wordRows)
+    for (const events::Event &e : wordRows)
         if (model.matches(e))
             taken.prepend(e.name);
     QCOMPARE(taken, found);

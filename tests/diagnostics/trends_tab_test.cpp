@@ -38,8 +38,8 @@ constexpr qint64 hour = 60 * minute;
 constexpr qint64 day = 24 * hour;
 constexpr qint64 spikeAt = now - 45 * day + 1234000;
 
-history::Sample sample(qint64 at, double in, double dew = 12.0) {
-    history::Sample s;
+events::Sample sample(qint64 at, double in, double dew = 12.0) {
+    events::Sample s;
     s.at = at;
     s.waterIn = in;
     s.waterOut = 27.0;
@@ -96,7 +96,7 @@ class TrendsTabTest : public QObject {
 
     QTemporaryDir dir;
     QString database;
-    std::vector<history::Sample> written;
+    std::vector<events::Sample> written;
 
 private slots:
     // A sample every ten minutes for ninety days, every second for the last two hours and for
@@ -111,7 +111,7 @@ private slots:
         for (qint64 at = now - 2 * hour; at <= now; at += 1000)
             written.push_back(sample(at, 25.5));
         std::sort(written.begin(), written.end(),
-                  [](const history::Sample &a, const history::Sample &b) { return a.at < b.at; });
+                  [](const events::Sample &a, const events::Sample &b) { return a.at < b.at; });
         history::HistoryWriter writer(dir.path(), history::WriterLimits(), nullptr);
         history::Batch batch;
         batch.samples = written;

@@ -1,6 +1,6 @@
 // Reading what lasers publish: the host's own payloads read back field by field, and every kind
 // of bad message counted under its reason.
-#include "plant/alarm_names.h"
+#include "events/alarm_names.h"
 #include "plant/fleet_messages.h"
 #include "plant/payloads.h"
 #include "support/table.h"
@@ -313,16 +313,16 @@ private slots:
             parse("laser/bay3/status", edited("alarms", "gas_pressure", true));
         QCOMPARE(s.rejection, Rejection::None);
         QCOMPARE(s.message.status.alarmKeys(), QStringList{"gas_pressure"});
-        QCOMPARE(plant::alarmCaption(QStringLiteral("gas_pressure")),
+        QCOMPARE(events::alarmCaption(QStringLiteral("gas_pressure")),
                  QStringLiteral("gas_pressure"));
     }
 
     void alarmKeysGetTheStatusPageCaptions() {
-        QCOMPARE(plant::alarmCaption(QStringLiteral("chiller_fault")),
+        QCOMPARE(events::alarmCaption(QStringLiteral("chiller_fault")),
                  QString::fromUtf8("水冷机警报"));
-        QCOMPARE(plant::alarmCaption(QStringLiteral("module2.qbh_fault")),
+        QCOMPARE(events::alarmCaption(QStringLiteral("module2.qbh_fault")),
                  QString::fromUtf8("QBH报警（模块2）"));
-        QCOMPARE(plant::alarmCaption(QStringLiteral("moduleX.qbh_fault")),
+        QCOMPARE(events::alarmCaption(QStringLiteral("moduleX.qbh_fault")),
                  QStringLiteral("moduleX.qbh_fault"));
     }
 };

@@ -43,7 +43,7 @@ plant::FleetMessage eventOf(const QString &id, qint64 at, const QString &name) {
     plant::FleetMessage m;
     m.kind = plant::Kind::Event;
     m.laserId = id;
-    m.event = history::Event{at, QStringLiteral("alarm"), name, QStringLiteral("on"), QString()};
+    m.event = events::Event{at, QStringLiteral("alarm"), name, QStringLiteral("on"), QString()};
     return m;
 }
 

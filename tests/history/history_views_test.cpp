@@ -175,7 +175,7 @@ private slots:
         QVERIFY(waitUntil([&] { return watch.isLoaded(); }));
         const auto names = [&] {
             QStringList out;
-            for (const history::ActiveAlarm &a : watch.alarms())
+            for (const events::ActiveAlarm &a : watch.alarms())
                 out << QStringLiteral("%1@%2").arg(a.name).arg(a.since - t0);
             return out;
         };

@@ -16,7 +16,7 @@
 
 using namespace fixture;
 using namespace frames;
-using history::Event;
+using events::Event;
 using history::Recorder;
 using protocol::Verdict;
 
@@ -30,7 +30,7 @@ struct Rig {
     std::unique_ptr<Recorder> recorder;
     std::unique_ptr<ReceivePath> path;
     std::vector<Event> events;
-    std::vector<history::Sample> samples;
+    std::vector<events::Sample> samples;
 
     explicit Rig(int journalCapacity = history::Journal::defaultCapacity) {
         history::RecorderOptions options;
@@ -41,7 +41,7 @@ struct Rig {
         QObject::connect(recorder.get(), &Recorder::eventRecorded,
                          [this](const Event &e) { events.push_back(e); });
         QObject::connect(recorder.get(), &Recorder::sampleRecorded,
-                         [this](const history::Sample &s) { samples.push_back(s); });
+                         [this](const events::Sample &s) { samples.push_back(s); });
         path = std::make_unique<ReceivePath>(*recorder, state);
     }
     QStringList take() {

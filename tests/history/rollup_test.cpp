@@ -19,9 +19,9 @@
 #include <cmath>
 
 using namespace fixture;
+using events::Sample;
 using history::Batch;
 using history::HistoryWriter;
-using history::Sample;
 using history::SampleReader;
 using history::SampleSeries;
 using history::WriterLimits;

@@ -16,7 +16,7 @@
 
 using namespace fixture;
 using namespace frames;
-using history::Event;
+using events::Event;
 
 namespace {
 

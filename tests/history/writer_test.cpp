@@ -24,10 +24,10 @@
 
 using namespace fixture;
 using namespace frames;
+using events::Event;
+using events::Sample;
 using history::Batch;
-using history::Event;
 using history::HistoryWriter;
-using history::Sample;
 using history::WriterLimits;
 
 namespace {

@@ -29,9 +29,9 @@ QByteArray iniFor(const QString &url, const QByteArray &extra = QByteArray()) {
     return "[mqtt]\nurl = " + url.toUtf8() + "\nlaser_id = bay3\n" + extra;
 }
 
-history::Event alarm(qint64 at, const char *value) {
-    return history::Event{at, QStringLiteral("alarm"), QStringLiteral("chiller_fault"),
-                          QString::fromLatin1(value), QStringLiteral("from the CCB")};
+events::Event alarm(qint64 at, const char *value) {
+    return events::Event{at, QStringLiteral("alarm"), QStringLiteral("chiller_fault"),
+                         QString::fromLatin1(value), QStringLiteral("from the CCB")};
 }
 
 QJsonObject json(const QByteArray &payload) {
@@ -159,7 +159,7 @@ private slots:
         QVERIFY(waitForState(link, plant::LinkState::Connected));
         link.publishEvent(alarm(1000, "raised"));
         link.publishEvent(alarm(2000, "cleared"));
-        link.publishSample(history::Sample{3000, 21.5, 23.25, std::nan("")});
+        link.publishSample(events::Sample{3000, 21.5, 23.25, std::nan("")});
 
         const auto events = sub.collect(QStringLiteral("events"), 2);
         QCOMPARE(events.size(), size_t(2));
@@ -460,7 +460,7 @@ private slots:
         plant::PlantLink link(writeIni(dir, iniFor(broker.url())), QString(), QString());
         QVERIFY(waitForState(link, plant::LinkState::Connected));
         link.publishEvent(alarm(1000, "raised"));
-        link.publishSample(history::Sample{3000, 21.5, 23.25, std::nan("")});
+        link.publishSample(events::Sample{3000, 21.5, 23.25, std::nan("")});
         const auto samples = sub.collect(QStringLiteral("samples"), 1);
         QCOMPARE(samples.size(), size_t(1));
         QVERIFY2(samples[0].expiry > 590 && samples[0].expiry <= 600,

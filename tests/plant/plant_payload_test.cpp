@@ -1,5 +1,5 @@
 // The messages' JSON and the bounded buffer that holds them while the broker is away.
-#include "history/flag_watch.h"
+#include "events/flag_watch.h"
 #include "plant/out_buffer.h"
 #include "plant/payloads.h"
 #include "plant/publisher.h"
@@ -123,13 +123,13 @@ private slots:
     }
 
     void eventsAndSamplesAreCompactJson() {
-        const history::Event e{1700000000123, QStringLiteral("alarm"), QStringLiteral("门禁"),
-                               QStringLiteral("raised"), QStringLiteral("a \"quoted\" detail")};
+        const events::Event e{1700000000123, QStringLiteral("alarm"), QStringLiteral("门禁"),
+                              QStringLiteral("raised"), QStringLiteral("a \"quoted\" detail")};
         QCOMPARE(plant::eventPayload(e),
                  QByteArray("{\"at\":1700000000123,\"category\":\"alarm\",\"detail\":\"a "
                             "\\\"quoted\\\" detail\",\"name\":\"") +
                      QStringLiteral("门禁").toUtf8() + QByteArray("\",\"value\":\"raised\"}"));
-        const history::Sample s{5, std::nan(""), -1.25, 9.5};
+        const events::Sample s{5, std::nan(""), -1.25, 9.5};
         QCOMPARE(plant::samplePayload(s),
                  QByteArray("{\"at\":5,\"dew_point\":9.5,\"water_in\":null,\"water_out\":-1.25}"));
     }
@@ -281,8 +281,8 @@ private slots:
         s.productType = QStringLiteral("FL-SIM-1000");
         s.serialNumber = QStringLiteral("SIM00000042");
         s.ccbDateTime = QStringLiteral("2026-12-7 16:53");
-        const history::Sample sample{1796662421000, 24.37, 27.05,
-                                     protocol::floatAsDecimal(s.dewPointTemp)};
+        const events::Sample sample{1796662421000, 24.37, 27.05,
+                                    protocol::floatAsDecimal(s.dewPointTemp)};
 
         const QJsonObject status =
             QJsonDocument::fromJson(
@@ -294,8 +294,8 @@ private slots:
         QCOMPARE(sorted(status), sorted(documentedExample("`laser/cutter-7/status`")));
 
         // The chiller's row, as the history writes it when the flag comes.
-        history::FlagWatch flags;
-        std::vector<history::Event> rows;
+        events::FlagWatch flags;
+        std::vector<events::Event> rows;
         flags.frameApplied(0xE6, s, 1796662421000, rows);
         QCOMPARE(rows.size(), size_t(2)); // the chiller alarm and DC on
         QCOMPARE(sorted(QJsonDocument::fromJson(plant::eventPayload(rows.at(0))).object()),

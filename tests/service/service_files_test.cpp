@@ -376,7 +376,7 @@ private slots:
             history::EventStore store(root.filePath(QStringLiteral("log/history.sqlite")));
             QString error;
             QCOMPARE(store.open(&error), history::EventStore::Result::Ok);
-            std::vector<history::Event> events(250);
+            std::vector<events::Event> events(250);
             for (size_t i = 0; i < events.size(); ++i) {
                 events[i].at = qint64(i);
                 events[i].category = QStringLiteral("alarm");

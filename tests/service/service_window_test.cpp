@@ -53,13 +53,13 @@ struct Bench {
     AnsweringCcb ccb{*win.pty};
     service::ServiceKit *kit = win.w().findChild<service::ServiceKit *>();
     history::Recorder *recorder = win.w().findChild<history::Recorder *>();
-    QList<history::Event> rows; // the service kit's history rows
+    QList<events::Event> rows; // the service kit's history rows
     QTemporaryDir files;
 
     Bench() {
         ccb.model.setSettings(protocol::decodeSystemSettings(deviceValue.constData()));
         QObject::connect(recorder, &history::Recorder::eventRecorded,
-                         [this](const history::Event &e) {
+                         [this](const events::Event &e) {
                              if (e.category == QLatin1String("settings") &&
                                  e.name.startsWith(QLatin1String("profile")))
                                  rows << e;
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(b.ccb.model.settingsBytes().toHex(' '), deviceValue.toHex(' '));
 
         QStringList history;
-        for (const history::Event &e : b.rows)
+        for (const events::Event &e : b.rows)
             history << e.name + QLatin1Char(' ') + e.value;
         QCOMPARE(history, QStringList({"profileSaved saved", "profileCompared 1 fields differ",
                                        "profileRestored verified"}));

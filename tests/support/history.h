@@ -3,9 +3,9 @@
 // The history without the window: a receive path that feeds a recorder as the window does, a
 // clock the test moves by hand, short forms of the recorded events, and what the capture files
 // and the database of a log folder hold, read by the test itself.
+#include "events/records.h"
 #include "history/capture.h"
 #include "history/recorder.h"
-#include "history/records.h"
 #include "protocol/dispatch.h"
 #include "protocol/reassembly.h"
 
@@ -58,9 +58,9 @@ struct ManualClock {
 };
 
 // "category name value" of each event, for short comparisons.
-inline QStringList summary(const std::vector<history::Event> &events) {
+inline QStringList summary(const std::vector<events::Event> &events) {
     QStringList out;
-    for (const history::Event &e : events)
+    for (const events::Event &e : events)
         out << e.category + QLatin1Char(' ') + e.name + QLatin1Char(' ') + e.value;
     return out;
 }

@@ -1,7 +1,7 @@
 #include "ui/diagnostics/alarm_watch.h"
 
+#include "events/event_words.h"
 #include "history/alarm_rows.h"
-#include "history/event_words.h"
 #include "history/recorder.h"
 #include "ui/diagnostics/event_model.h"
 #include "ui/diagnostics/texts.h"
@@ -44,7 +44,7 @@ AlarmWatch::AlarmWatch(history::Recorder &recorder, const QString &databasePath,
 
 void AlarmWatch::read(const QString &databasePath) {
     struct Read {
-        std::vector<history::Event> rows;
+        std::vector<events::Event> rows;
         QString error;
     };
     auto result = std::make_shared<Read>();
@@ -72,7 +72,7 @@ AlarmWatch::~AlarmWatch() {
     }
 }
 
-void AlarmWatch::take(const history::Event &event) {
+void AlarmWatch::take(const events::Event &event) {
     if (event.category != QLatin1String("alarm") && event.category != QLatin1String("link"))
         return;
     if (!loaded) {
@@ -82,17 +82,17 @@ void AlarmWatch::take(const history::Event &event) {
     fold({event});
 }
 
-void AlarmWatch::fold(const std::vector<history::Event> &rows) {
+void AlarmWatch::fold(const std::vector<events::Event> &rows) {
     // The alarms on so far as `on` rows, then the new rows: the fold of all of them.
-    std::vector<history::Event> all;
+    std::vector<events::Event> all;
     all.reserve(on.size() + rows.size());
-    for (const history::ActiveAlarm &a : on)
+    for (const events::ActiveAlarm &a : on)
         all.push_back({a.since, QStringLiteral("alarm"), a.name, QStringLiteral("on"), QString()});
     all.insert(all.end(), rows.begin(), rows.end());
-    std::vector<history::ActiveAlarm> next = history::activeAlarms(all);
+    std::vector<events::ActiveAlarm> next = events::activeAlarms(all);
     const bool same = next.size() == on.size() &&
                       std::equal(next.begin(), next.end(), on.begin(),
-                                 [](const history::ActiveAlarm &a, const history::ActiveAlarm &b) {
+                                 [](const events::ActiveAlarm &a, const events::ActiveAlarm &b) {
                                      return a.name == b.name && a.since == b.since;
                                  });
     if (same)
@@ -136,11 +136,11 @@ ActiveAlarmStrip::ActiveAlarmStrip(const AlarmWatch &w, QWidget *parent, std::fu
 }
 
 void ActiveAlarmStrip::refresh() {
-    const std::vector<history::ActiveAlarm> &alarms = watch.alarms();
+    const std::vector<events::ActiveAlarm> &alarms = watch.alarms();
     // The alarms without their running durations: what a screen reader says changes with them.
     QStringList names;
     for (auto it = alarms.rbegin(); it != alarms.rend(); ++it)
-        names << history::eventLabel(QStringLiteral("alarm"), it->name);
+        names << events::eventLabel(QStringLiteral("alarm"), it->name);
     const QString none = watch.isLoaded() ? Texts::tr("当前无报警") : QString();
     describe(this, Texts::tr("当前报警"), alarms.empty() ? none : names.join(Texts::tr("，")));
     if (alarms.empty()) {
@@ -154,9 +154,9 @@ void ActiveAlarmStrip::refresh() {
     // Newest first, as the list below.
     for (auto it = alarms.rbegin(); it != alarms.rend(); ++it)
         lines << Texts::tr("%1  自 %2  已持续 %3")
-                     .arg(history::eventLabel(QStringLiteral("alarm"), it->name),
+                     .arg(events::eventLabel(QStringLiteral("alarm"), it->name),
                           EventModel::timeText(it->since).left(19),
-                          history::durationText(now - it->since));
+                          events::durationText(now - it->since));
     setText(lines.join(QLatin1Char('\n')));
 }
 

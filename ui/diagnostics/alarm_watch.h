@@ -1,7 +1,7 @@
 #pragma once
 
-#include "history/active_alarms.h"
-#include "history/records.h"
+#include "events/active_alarms.h"
+#include "events/records.h"
 
 #include <QLabel>
 #include <QObject>
@@ -28,7 +28,7 @@ public:
     AlarmWatch(history::Recorder &recorder, const QString &databasePath, QObject *parent = nullptr);
     ~AlarmWatch() override;
 
-    const std::vector<history::ActiveAlarm> &alarms() const { return on; }
+    const std::vector<events::ActiveAlarm> &alarms() const { return on; }
     // False until the history has been read.
     bool isLoaded() const { return loaded; }
 
@@ -37,12 +37,12 @@ signals:
 
 private:
     void read(const QString &databasePath);
-    void take(const history::Event &event);
-    void fold(const std::vector<history::Event> &rows);
+    void take(const events::Event &event);
+    void fold(const std::vector<events::Event> &rows);
 
     QThread *reader = nullptr;
-    std::vector<history::ActiveAlarm> on;
-    std::vector<history::Event> meanwhile; // rows taken on while the read runs
+    std::vector<events::ActiveAlarm> on;
+    std::vector<events::Event> meanwhile; // rows taken on while the read runs
     bool loaded = false;
 };
 

@@ -29,9 +29,9 @@ QString likePattern(const QString &text) {
 
 // The rows the shown words in `keys` stand for, as conditions with bound values: one IN list of
 // names for the keys of one category and value. Nothing of the search text goes into the SQL.
-QString shownCondition(const QVector<history::ShownKey> &keys, QVariantList *values) {
+QString shownCondition(const QVector<events::ShownKey> &keys, QVariantList *values) {
     QMap<QPair<QString, QString>, QStringList> names; // an empty name: any name
-    for (const history::ShownKey &k : keys)
+    for (const events::ShownKey &k : keys)
         names[qMakePair(k.category, k.value)] << k.name;
     QStringList any;
     for (auto it = names.cbegin(); it != names.cend(); ++it) {
@@ -54,7 +54,7 @@ QString shownCondition(const QVector<history::ShownKey> &keys, QVariantList *val
     return any.join(QStringLiteral(" OR "));
 }
 
-bool isShownAs(const history::ShownKey &k, const history::Event &e) {
+bool isShownAs(const events::ShownKey &k, const events::Event &e) {
     return k.category == e.category && (k.name.isEmpty() || k.name == e.name) &&
            (k.value.isEmpty() || k.value == e.value);
 }
@@ -95,7 +95,7 @@ bool EventModel::openDatabase(QString *error) {
 bool EventModel::select(const EventFilter &wanted, qint64 now, QString *error) {
     filter = wanted;
     since = filter.withinMs > 0 ? now - filter.withinMs : 0;
-    shownKeys = history::keysShownAs(filter.text);
+    shownKeys = events::keysShownAs(filter.text);
     beginResetModel();
     rows.clear();
     atEnd = true;
@@ -234,17 +234,17 @@ QString EventModel::shown(const Row &row, int column) const {
     const QString category = row.cell(Category);
     switch (column) {
     case Category:
-        return history::categoryText(category);
+        return events::categoryText(category);
     case Name:
-        return history::eventLabel(category, row.cell(Name));
+        return events::eventLabel(category, row.cell(Name));
     case Value:
-        return history::eventValueText(category, row.cell(Name), row.cell(Value));
+        return events::eventValueText(category, row.cell(Name), row.cell(Value));
     default:
         return row.cell(column);
     }
 }
 
-bool EventModel::matches(const history::Event &e) const {
+bool EventModel::matches(const events::Event &e) const {
     if ((!filter.category.isEmpty() && e.category != filter.category) || e.at < since)
         return false;
     if (filter.text.isEmpty())
@@ -253,10 +253,10 @@ bool EventModel::matches(const history::Event &e) const {
         if (stored.contains(filter.text, Qt::CaseInsensitive))
             return true;
     return std::any_of(shownKeys.cbegin(), shownKeys.cend(),
-                       [&](const history::ShownKey &k) { return isShownAs(k, e); });
+                       [&](const events::ShownKey &k) { return isShownAs(k, e); });
 }
 
-int EventModel::held(const history::Event &e) const {
+int EventModel::held(const events::Event &e) const {
     // Rows of the same time sit together at the top.
     int count = 0;
     for (const Row &row : rows) {
@@ -268,10 +268,10 @@ int EventModel::held(const history::Event &e) const {
     return count;
 }
 
-int EventModel::addNewest(const std::vector<history::Event> &events, bool mayHold) {
+int EventModel::addNewest(const std::vector<events::Event> &events, bool mayHold) {
     std::vector<Row> added; // newest first
     for (size_t i = 0; i < events.size(); ++i) {
-        const history::Event &e = events[i];
+        const events::Event &e = events[i];
         if (!matches(e))
             continue;
         if (mayHold) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "history/event_words.h"
-#include "history/records.h"
+#include "events/event_words.h"
+#include "events/records.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -48,9 +48,9 @@ public:
     // Rows the recorder has just taken on (oldest first), which may not be in the database
     // yet: those the filter matches go on top, except, when the model `mayHold` them (read
     // since), those it holds already. Returns how many went on top.
-    int addNewest(const std::vector<history::Event> &events, bool mayHold = false);
+    int addNewest(const std::vector<events::Event> &events, bool mayHold = false);
     // Whether the filter of the last select() takes `event`.
-    bool matches(const history::Event &event) const;
+    bool matches(const events::Event &event) const;
     // The words shown change with the language.
     void retranslate();
     // Every row held: time, category, the key and value as stored, the name and value as
@@ -81,15 +81,15 @@ private:
     bool openDatabase(QString *error);
     bool readPage(QString *error);
     QString shown(const Row &row, int column) const;
-    int held(const history::Event &event) const;
+    int held(const events::Event &event) const;
 
     QString path;
     QString connection;
     QString where;       // the filter's conditions, or empty
     QVariantList values; // their bound values
     EventFilter filter;
-    qint64 since = 0;                     // the time window's start, or 0
-    QVector<history::ShownKey> shownKeys; // what the filter's text finds among the shown words
+    qint64 since = 0;                    // the time window's start, or 0
+    QVector<events::ShownKey> shownKeys; // what the filter's text finds among the shown words
     std::vector<Row> rows;
     bool atEnd = true;
 };

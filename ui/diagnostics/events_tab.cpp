@@ -103,7 +103,7 @@ void EventsTab::setActive(bool on) {
     }
 }
 
-void EventsTab::taken(const history::Event &event) {
+void EventsTab::taken(const events::Event &event) {
     recent.push_back(event);
     while (recent.size() > recentRows || recent.front().at < event.at - recentMs)
         recent.pop_front();
@@ -119,7 +119,7 @@ void EventsTab::tick() {
     arrived.clear();
 }
 
-void EventsTab::addNewest(const std::vector<history::Event> &rows) {
+void EventsTab::addNewest(const std::vector<events::Event> &rows) {
     QScrollBar *bar = view->verticalScrollBar();
     const int place = bar->value();
     const int added = events->addNewest(rows);
@@ -143,7 +143,7 @@ void EventsTab::reload() {
     else
         message->setText(error);
     // What the writer has not written yet.
-    events->addNewest(std::vector<history::Event>(recent.begin(), recent.end()), true);
+    events->addNewest(std::vector<events::Event>(recent.begin(), recent.end()), true);
     arrived.clear();
     view->resizeColumnsToContents();
     // The detail takes the rest of the width.

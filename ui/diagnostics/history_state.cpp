@@ -1,6 +1,6 @@
 #include "ui/diagnostics/history_state.h"
 
-#include "history/event_words.h"
+#include "events/event_words.h"
 #include "history/recorder.h"
 #include "history/texts.h"
 
@@ -76,7 +76,7 @@ QString noticeText(const history::Notice &notice) {
                                  .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
         const QString to =
             QDateTime::fromMSecsSinceEpoch(notice.to).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-        const QString span = history::durationText(qAbs(notice.to - notice.from));
+        const QString span = events::durationText(qAbs(notice.to - notice.from));
         if (notice.text == QLatin1String("start"))
             return history::Texts::tr("时钟比最新记录晚 %1 (%2 → %3), 保持一天后才按它删除旧记录")
                 .arg(span, from, to);

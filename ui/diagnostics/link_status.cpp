@@ -21,7 +21,7 @@ LinkStatusLine::LinkStatusLine(const QSerialPort &p, history::Recorder &r, QWidg
     refresh();
 }
 
-void LinkStatusLine::linkEvent(const history::Event &event) {
+void LinkStatusLine::linkEvent(const events::Event &event) {
     const QString &name = event.name;
     State next = current;
     if (name == QLatin1String("opened"))

@@ -5,9 +5,11 @@
 #include <QTimer>
 
 class QSerialPort;
+namespace events {
+struct Event;
+} // namespace events
 namespace history {
 class Recorder;
-struct Event;
 } // namespace history
 
 namespace diagnostics {
@@ -29,7 +31,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void linkEvent(const history::Event &event);
+    void linkEvent(const events::Event &event);
 
     const QSerialPort &port;
     history::Recorder &recorder;

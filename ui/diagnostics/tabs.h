@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 #include "ui/diagnostics/event_model.h"
 #include "ui/diagnostics/frame_model.h"
 #include "ui/diagnostics/series_reduction.h"
@@ -69,15 +69,15 @@ public:
     ActiveAlarmStrip *alarmStrip() const { return strip; }
 
 private:
-    void taken(const history::Event &event);
-    void addNewest(const std::vector<history::Event> &rows);
+    void taken(const events::Event &event);
+    void addNewest(const std::vector<events::Event> &rows);
 
     EventModel *events;
     ActiveAlarmStrip *strip;
     // The rows taken on lately, which the database may not hold yet, and those since the last
     // tick.
-    std::deque<history::Event> recent;
-    std::vector<history::Event> arrived;
+    std::deque<events::Event> recent;
+    std::vector<events::Event> arrived;
     QComboBox *category;
     QComboBox *period;
     QLineEdit *text;

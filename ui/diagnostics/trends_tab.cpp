@@ -174,7 +174,7 @@ TrendsTab::TrendsTab(const QString &path, history::Recorder &recorder, QWidget *
     });
     connect(reset, &QPushButton::clicked, this, &TrendsTab::resetZoom);
     // Cheap while hidden: the slot returns at once.
-    connect(&recorder, &history::Recorder::sampleRecorded, this, [this](const history::Sample &s) {
+    connect(&recorder, &history::Recorder::sampleRecorded, this, [this](const events::Sample &s) {
         if (active)
             worker->addSample(s);
     });

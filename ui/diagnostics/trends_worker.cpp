@@ -15,8 +15,8 @@ namespace diagnostics {
 
 namespace {
 
+using events::Sample;
 using history::Bucket;
-using history::Sample;
 using history::SampleReader;
 using history::SampleSeries;
 

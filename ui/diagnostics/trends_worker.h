@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 #include "history/sample_reader.h"
 #include "ui/diagnostics/series_reduction.h"
 
@@ -48,7 +48,7 @@ void reduceSeries(const history::SampleSeries &series, qint64 from, qint64 to, i
 // The CSV of a span: for spans up to a day the raw samples, longer ones the buckets read
 // (minimum, maximum and mean of each), the resolution in the first line.
 QString seriesCsv(const history::SampleSeries &series);
-QString samplesCsv(const std::vector<history::Sample> &samples);
+QString samplesCsv(const std::vector<events::Sample> &samples);
 
 // Reads and reduces the trends on a thread of its own (the caller moves it there); the GUI
 // thread only asks and draws what comes back. A newer request makes an older one that is still
@@ -62,7 +62,7 @@ public:
 
     // --- any thread ---
     void want(const TrendRequest &request);
-    void addSample(const history::Sample &sample);
+    void addSample(const events::Sample &sample);
     // Drops what is held and stops any read (the tab is hidden).
     void forget();
     // Writes the CSV of the picture last sent (see seriesCsv), or a PNG of `image`.
@@ -91,7 +91,7 @@ private:
     TrendRequest shown;
     bool holding = false;
     history::SampleSeries series;
-    std::deque<history::Sample> recent; // the last samples seen, which may not be committed yet
+    std::deque<events::Sample> recent; // the last samples seen, which may not be committed yet
 };
 
 } // namespace diagnostics

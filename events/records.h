@@ -2,7 +2,7 @@
 #include <QMetaType>
 #include <QString>
 #include <QtGlobal>
-namespace history {
+namespace events {
 // One row of the events table; `at` is ms since 1970, UTC.
 struct Event {
     qint64 at = 0;
@@ -18,6 +18,6 @@ struct Sample {
     double waterOut = 0;
     double dewPoint = 0;
 };
-} // namespace history
-Q_DECLARE_METATYPE(history::Event)
-Q_DECLARE_METATYPE(history::Sample)
+} // namespace events
+Q_DECLARE_METATYPE(events::Event)
+Q_DECLARE_METATYPE(events::Sample)

@@ -1,6 +1,6 @@
-#include "history/flag_watch.h"
+#include "events/flag_watch.h"
 
-namespace history {
+namespace events {
 
 using protocol::DeviceState;
 
@@ -158,4 +158,4 @@ void FlagWatch::rebase(const DeviceState &state) {
         seen[k] = table[k].get(state, table[k].i, table[k].j) ? 1 : 0;
 }
 
-} // namespace history
+} // namespace events

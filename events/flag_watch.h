@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 #include "protocol/device_state.h"
 
 #include <QString>
@@ -8,7 +8,7 @@
 
 #include <vector>
 
-namespace history {
+namespace events {
 
 // The alarm and state flags of DeviceState with their stable names ("chillerFault",
 // "module1.qbhFault", "board0.channel3.overTemp2"), and the last value seen of each.
@@ -46,4 +46,4 @@ private:
            driverLast = 0, ioFirst = 0, ioLast = 0;
 };
 
-} // namespace history
+} // namespace events

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/records.h"
+#include "events/records.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,7 +8,7 @@
 
 #include <vector>
 
-namespace history {
+namespace events {
 
 // An alarm that is on, by its stored key, and since when (ms since 1970, UTC).
 struct ActiveAlarm {
@@ -26,4 +26,4 @@ QStringList linkNamesEndingAlarms();
 // row until an `off` row or one of the link rows above. Oldest first.
 std::vector<ActiveAlarm> activeAlarms(const std::vector<Event> &rows);
 
-} // namespace history
+} // namespace events

@@ -1,11 +1,11 @@
-#include "history/event_words.h"
+#include "events/event_words.h"
 
-#include "history/texts.h"
+#include "events/texts.h"
 #include "protocol/device_state.h"
 
 #include <algorithm>
 
-namespace history {
+namespace events {
 
 namespace {
 
@@ -309,4 +309,4 @@ QVector<ShownKey> keysShownAs(const QString &text) {
     return keys;
 }
 
-} // namespace history
+} // namespace events

@@ -1,11 +1,11 @@
-#include "history/active_alarms.h"
+#include "events/active_alarms.h"
 
 #include <QHash>
 
 #include <algorithm>
 #include <iterator>
 
-namespace history {
+namespace events {
 
 QStringList linkNamesEndingAlarms() {
     return {QStringLiteral("opened"),        QStringLiteral("closed"),
@@ -42,4 +42,4 @@ std::vector<ActiveAlarm> activeAlarms(const std::vector<Event> &rows) {
     return out;
 }
 
-} // namespace history
+} // namespace events

@@ -9,7 +9,7 @@
 // keys never change (files, scripts and the plant's peers read them); these are only what is
 // shown. A lamp or value is called what the status page calls it: the form's own caption
 // (context "Serial"), with the module, or the driver board and channel, where the key has one.
-namespace history {
+namespace events {
 
 // "水冷机警报", "模块1 QBH报警", "驱动板0 通道3 驱动温度报警 2", "串口" for the link's rows,
 // "系统时钟" for a jump of the clock, the command for a command; a key it does not know, as it
@@ -41,4 +41,4 @@ struct ShownKey {
 };
 QVector<ShownKey> keysShownAs(const QString &text);
 
-} // namespace history
+} // namespace events

@@ -1,9 +1,9 @@
-#include "plant/alarm_names.h"
+#include "events/alarm_names.h"
 
 #include <QCoreApplication>
 #include <QHash>
 
-namespace plant {
+namespace events {
 
 const std::array<AlarmName, 7> systemAlarms{{
     {"external_estop", QT_TRANSLATE_NOOP("Serial", "外部急停")},
@@ -76,4 +76,4 @@ QString alarmCaption(const QString &key) {
     return key;
 }
 
-} // namespace plant
+} // namespace events

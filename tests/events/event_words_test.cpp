@@ -1,17 +1,17 @@
 // The history's rows in the operator's words: every stored key reads as the status page calls
 // it, in both languages, values and categories as words, a search finds the shown words; and
 // which alarms are on, from the rows alone.
-#include "history/active_alarms.h"
-#include "history/event_words.h"
-#include "history/flag_watch.h"
+#include "events/active_alarms.h"
+#include "events/event_words.h"
+#include "events/flag_watch.h"
 #include "support/english.h"
 
 #include <QTest>
 
 #include <memory>
 
-using history::ActiveAlarm;
-using history::Event;
+using events::ActiveAlarm;
+using events::Event;
 
 namespace {
 
@@ -26,8 +26,8 @@ std::unique_ptr<EnglishCatalogue> language(const QString &name) {
 
 } // namespace
 
-Q_DECLARE_METATYPE(std::vector<history::Event>)
-Q_DECLARE_METATYPE(std::vector<history::ActiveAlarm>)
+Q_DECLARE_METATYPE(std::vector<events::Event>)
+Q_DECLARE_METATYPE(std::vector<events::ActiveAlarm>)
 
 class EventWordsTest : public QObject {
     Q_OBJECT
@@ -65,7 +65,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, label);
         const auto catalogue = ::language(language);
-        QCOMPARE(history::eventLabel(category, name), label);
+        QCOMPARE(events::eventLabel(category, name), label);
     }
 
     void valuesAndCategoriesReadAsWords_data() {
@@ -111,26 +111,26 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, categoryShown);
         const auto catalogue = ::language(language);
-        QCOMPARE(history::eventValueText(category, name, value), shown);
-        QCOMPARE(history::categoryText(category), categoryShown);
+        QCOMPARE(events::eventValueText(category, name, value), shown);
+        QCOMPARE(events::categoryText(category), categoryShown);
     }
 
     // A key the history writes and no label for it would show the operator a bare key.
     void everyKeyTheHistoryWritesHasALabel() {
-        const QStringList known = history::flagNames();
-        history::FlagWatch watch;
+        const QStringList known = events::flagNames();
+        events::FlagWatch watch;
         QCOMPARE(known.size(), int(watch.flags().size()));
-        for (const history::FlagWatch::Flag &f : watch.flags()) {
+        for (const events::FlagWatch::Flag &f : watch.flags()) {
             QVERIFY2(known.contains(f.name), qPrintable(f.name));
-            QVERIFY2(history::eventLabel(QLatin1String(f.category), f.name) != f.name,
+            QVERIFY2(events::eventLabel(QLatin1String(f.category), f.name) != f.name,
                      qPrintable(f.name));
         }
-        for (const QString &name : history::commandNames())
-            QVERIFY(history::eventLabel(QStringLiteral("command"), name) != name);
-        for (const QString &name : history::settingsNames())
-            QVERIFY(history::eventLabel(QStringLiteral("settings"), name) != name);
-        for (const QString &name : history::linkNames())
-            QVERIFY(history::eventValueText(QStringLiteral("link"), name, QString()) != name);
+        for (const QString &name : events::commandNames())
+            QVERIFY(events::eventLabel(QStringLiteral("command"), name) != name);
+        for (const QString &name : events::settingsNames())
+            QVERIFY(events::eventLabel(QStringLiteral("settings"), name) != name);
+        for (const QString &name : events::linkNames())
+            QVERIFY(events::eventValueText(QStringLiteral("link"), name, QString()) != name);
     }
 
     void durationsReadInWholeUnits_data() {
@@ -150,33 +150,33 @@ private slots:
         QFETCH(qint64, ms);
         QFETCH(QString, text);
         const auto catalogue = ::language(language);
-        QCOMPARE(history::durationText(ms), text);
+        QCOMPARE(events::durationText(ms), text);
     }
 
     void aSearchFindsTheShownWordsInTheCurrentLanguage() {
-        const auto has = [](const QVector<history::ShownKey> &keys, const char *category,
+        const auto has = [](const QVector<events::ShownKey> &keys, const char *category,
                             const char *name, const char *value) {
-            for (const history::ShownKey &k : keys)
+            for (const events::ShownKey &k : keys)
                 if (k.category == QLatin1String(category) && k.name == QLatin1String(name) &&
                     k.value == QLatin1String(value))
                     return true;
             return false;
         };
-        QVERIFY(history::keysShownAs(QString()).isEmpty());
-        QVector<history::ShownKey> keys = history::keysShownAs(QStringLiteral("QBH"));
+        QVERIFY(events::keysShownAs(QString()).isEmpty());
+        QVector<events::ShownKey> keys = events::keysShownAs(QStringLiteral("QBH"));
         QCOMPARE(keys.size(), 3); // one per module
         QVERIFY(has(keys, "alarm", "module0.qbhFault", ""));
-        QVERIFY(has(history::keysShownAs(QStringLiteral("出现")), "alarm", "", "on"));
-        QVERIFY(has(history::keysShownAs(QStringLiteral("中断")), "link", "link_lost", ""));
-        QVERIFY(has(history::keysShownAs(QStringLiteral("串口")), "link", "", ""));
+        QVERIFY(has(events::keysShownAs(QStringLiteral("出现")), "alarm", "", "on"));
+        QVERIFY(has(events::keysShownAs(QStringLiteral("中断")), "link", "link_lost", ""));
+        QVERIFY(has(events::keysShownAs(QStringLiteral("串口")), "link", "", ""));
         // Another language, other words: "raised" is the English for an alarm's on.
-        QVERIFY(history::keysShownAs(QStringLiteral("raised")).isEmpty());
+        QVERIFY(events::keysShownAs(QStringLiteral("raised")).isEmpty());
         EnglishCatalogue english;
-        QVERIFY(has(history::keysShownAs(QStringLiteral("RAISED")), "alarm", "", "on"));
-        keys = history::keysShownAs(QStringLiteral("board 2 channel 7 driver temp"));
+        QVERIFY(has(events::keysShownAs(QStringLiteral("RAISED")), "alarm", "", "on"));
+        keys = events::keysShownAs(QStringLiteral("board 2 channel 7 driver temp"));
         QCOMPARE(keys.size(), 4); // the four sensors
         QVERIFY(has(keys, "alarm", "board2.channel7.overTemp4", ""));
-        QVERIFY(has(history::keysShownAs(QStringLiteral("Digital inputs")), "state", "dinPwm", ""));
+        QVERIFY(has(events::keysShownAs(QStringLiteral("Digital inputs")), "state", "dinPwm", ""));
     }
 
     void anAlarmIsOnFromItsLastOnUntilItEnds_data() {
@@ -223,7 +223,7 @@ private slots:
     void anAlarmIsOnFromItsLastOnUntilItEnds() {
         QFETCH(std::vector<Event>, rows);
         QFETCH(std::vector<ActiveAlarm>, active);
-        const std::vector<ActiveAlarm> got = history::activeAlarms(rows);
+        const std::vector<ActiveAlarm> got = events::activeAlarms(rows);
         QCOMPARE(got.size(), active.size());
         for (size_t i = 0; i < got.size(); ++i) {
             QCOMPARE(got[i].name, active[i].name);

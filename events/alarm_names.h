@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace plant {
+namespace events {
 
 // The alarm keys of the status payload and the captions the status page gives them. The
 // captions are the source texts of the window's form (context "Serial"), so every program that
@@ -38,4 +38,4 @@ QString alarmKeyOfBit(int bit);
 // newer publisher's) is shown as it is.
 QString alarmCaption(const QString &key);
 
-} // namespace plant
+} // namespace events
