@@ -1,7 +1,7 @@
-#include "app/command_line.h"
-#include "app/pixel_sizes.h"
-#include "app/signal_exit.h"
 #include "app/support_bundle_command.h"
+#include "common/command_line.h"
+#include "common/pixel_sizes.h"
+#include "common/signal_exit.h"
 #include "ui/serial.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/command_line.h"
+#include "common/command_line.h"
 
 // laser-host --support-bundle FILE [--since 1h|1d|7d|all]: writes the support bundle of the
 // working directory's log/ and config/ without any window (for a PC reached over a remote

@@ -1,7 +1,7 @@
 // laser-fleet: every laser on the plant's broker in one window. Reads config/plant.ini and
 // config/language.gl and the catalogues in language/, relative to the working directory.
-#include "app/command_line.h"
-#include "app/signal_exit.h"
+#include "common/command_line.h"
+#include "common/signal_exit.h"
 #include "fleet/fleet_window.h"
 #include "plant/config.h"
 #include "plant/fleet_link.h"

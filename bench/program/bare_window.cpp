@@ -3,7 +3,7 @@
 //
 //   bare_window [SECONDS]      (runs until closed or SIGTERM when SECONDS is not given)
 
-#include "app/pixel_sizes.h"
+#include "common/pixel_sizes.h"
 
 #include <QApplication>
 #include <QLabel>

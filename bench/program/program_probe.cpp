@@ -6,7 +6,7 @@
 //   program_probe latency [--samples 30]
 //   program_probe soak    [--seconds 60]
 
-#include "app/pixel_sizes.h"
+#include "common/pixel_sizes.h"
 #include "support/e2e/harness.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // a person would: clicks with xdotool, screenshots with import, colours and texts read from the
 // pixels. Needs DISPLAY, root and xdotool/ImageMagick; skips otherwise.
 
-#include "app/pixel_sizes.h"
+#include "common/pixel_sizes.h"
 #include "protocol/system_settings.h"
 #include "support/e2e/checks.h"
 

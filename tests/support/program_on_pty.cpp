@@ -2,7 +2,7 @@
 // argument, for tests that end it by a signal or kill it. Prints "open" once the port is open,
 // and with --say-bytes then "in N" whenever the window has taken bytes from the port (N in all
 // so far).
-#include "app/signal_exit.h"
+#include "common/signal_exit.h"
 #include "history/recorder.h"
 #include "support/serial_probe.h"
 #include "ui/serial.h"

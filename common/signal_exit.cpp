@@ -1,4 +1,4 @@
-#include "app/signal_exit.h"
+#include "common/signal_exit.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "common/command_line.h"
 
 #include "preference/language_preference.h"
 
@@ -299,11 +299,11 @@ int sayCommandLine(Program program, const CommandLine &line, int argc, char **ar
 namespace {
 
 const char *starting = nullptr;
-QtMessageHandler previousHandler = nullptr;
+QtMessageHandler handlerBeforeStart = nullptr;
 
 void onStartMessage(QtMsgType type, const QMessageLogContext &context, const QString &message) {
     if (type != QtFatalMsg) {
-        previousHandler(type, context, message);
+        handlerBeforeStart(type, context, message);
         return;
     }
     // Nothing has started yet: no window, no file. Qt's own words say why.
@@ -316,9 +316,9 @@ void onStartMessage(QtMsgType type, const QMessageLogContext &context, const QSt
 
 WindowStart::WindowStart(Program program) {
     starting = program == Program::Host ? "laser-host" : "laser-fleet";
-    previousHandler = qInstallMessageHandler(onStartMessage);
+    handlerBeforeStart = qInstallMessageHandler(onStartMessage);
 }
 
 WindowStart::~WindowStart() {
-    qInstallMessageHandler(previousHandler);
+    qInstallMessageHandler(handlerBeforeStart);
 }
