@@ -4,7 +4,7 @@
 // or an empty line, comes with a reason.
 
 #include "fuzz/fuzz_check.h"
-#include "history/capture.h"
+#include "history/capture_line.h"
 
 #include <cstddef>
 #include <cstdint>
