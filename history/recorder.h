@@ -3,7 +3,9 @@
 #include "events/records.h"
 #include "history/journal.h"
 #include "history/notice.h"
-#include "history/writer.h"
+#include "history/writer_limits.h"
+#include "history/writer_queue.h"
+#include "history/writer_thread.h"
 #include "protocol/device_state.h"
 #include "protocol/dispatch.h"
 

@@ -2,73 +2,25 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QMutexLocker>
+#include <QThread>
 
 #include <utility>
 
 namespace history {
 
-WriterQueue::WriterQueue(size_t maxRows, qint64 maxCaptureBytes)
-    : maxRows(maxRows), maxCaptureBytes(maxCaptureBytes) {}
-
-bool WriterQueue::pushEvent(const events::Event &event) {
-    QMutexLocker lock(&mutex);
-    if (pending.events.size() + pending.samples.size() >= maxRows) {
-        ++pending.droppedRows;
-        return false;
-    }
-    pending.events.push_back(event);
-    return true;
-}
-
-bool WriterQueue::pushSample(const events::Sample &sample) {
-    QMutexLocker lock(&mutex);
-    if (pending.events.size() + pending.samples.size() >= maxRows) {
-        ++pending.droppedRows;
-        return false;
-    }
-    pending.samples.push_back(sample);
-    return true;
-}
-
-bool WriterQueue::pushCapture(CaptureItem item) {
-    QMutexLocker lock(&mutex);
-    if (item.kind == CaptureItem::Chunk) {
-        if (captureBytes + item.chunk.bytes.size() > maxCaptureBytes) {
-            const auto size = quint64(item.chunk.bytes.size());
-            pending.droppedBytes += size;
-            // One remark for each run of refused chunks, where they are missing.
-            if (pending.capture.empty() || pending.capture.back().kind != CaptureItem::Lost) {
-                CaptureItem lost;
-                lost.kind = CaptureItem::Lost;
-                lost.chunk.at = item.chunk.at;
-                pending.capture.push_back(std::move(lost));
-            }
-            pending.capture.back().lost += size;
-            return false;
-        }
-        captureBytes += item.chunk.bytes.size();
-    }
-    pending.capture.push_back(std::move(item));
-    return true;
-}
-
-Batch WriterQueue::take() {
-    QMutexLocker lock(&mutex);
-    Batch out;
-    std::swap(out, pending);
-    captureBytes = 0;
-    return out;
-}
-
 HistoryWriter::HistoryWriter(const QString &logDir, const WriterLimits &limits,
                              std::function<void(const QString &)> trouble)
     : dir(logDir), limits(limits), trouble(std::move(trouble)),
       capture(logDir, limits.captureFileBytes, limits.captureTotalBytes, limits.retryMs),
-      clock(limits.clockToleranceMs) {
+      ownRows(
+          logDir, limits, [this](const Notice &n) { say(n); },
+          [this](const events::Event &e, bool first) { addOwnRow(e, first); }, this->trouble,
+          [this] { return steady(); }),
+      retention(
+          limits, this->trouble, [this] { return steady(); },
+          [this] { return stopAsked && stopAsked(); }) {
     steadyTimer.start();
 }
 
@@ -110,7 +62,7 @@ void HistoryWriter::write(Batch batch, qint64 now) {
     if (!started && now >= nextAttempt)
         openExisting(now);
     take(batch);
-    watchClock(now);
+    ownRows.watchClock(now);
     writeRows(now, false);
     retainSome(now);
 }
@@ -129,61 +81,6 @@ void HistoryWriter::addOwnRow(const events::Event &event, bool first) {
     heldEvents.insert(first ? heldEvents.begin() : heldEvents.end(), event);
     if (rowSink)
         rowSink(event);
-}
-
-void HistoryWriter::sayJump(const ClockJump &jump, bool atStart) {
-    Notice n{Notice::ClockJump, Notice::Once, quint64(qAbs(jump.to - jump.from)),
-             atStart ? QStringLiteral("start") : QString()};
-    n.from = jump.from;
-    n.to = jump.to;
-    say(n);
-    addOwnRow({jump.to, QStringLiteral("clock"), QStringLiteral("jump"),
-               jump.forward() ? QStringLiteral("forward") : QStringLiteral("back"),
-               utcText(jump.from) + QStringLiteral(" -> ") + utcText(jump.to)},
-              false);
-}
-
-void HistoryWriter::watchClock(qint64 now) {
-    if (const std::optional<ClockJump> jump = clock.observe(now, steady()))
-        sayJump(*jump, false);
-}
-
-void HistoryWriter::startRun(qint64 now) {
-    started = true;
-    HistoryFacts facts;
-    QString error;
-    if (store->readFacts(now, limits.clockToleranceMs, &facts, &error) != EventStore::Result::Ok) {
-        // Nothing is lost: the run goes on without the start's findings.
-        if (trouble)
-            trouble(QStringLiteral("history: the start of the history cannot be read, ") + error);
-        return;
-    }
-    // Behind the last row written (a flat clock battery): said once, at this start; the rows
-    // left in the future are kept by their own time.
-    if (facts.lastWrittenAt > now + limits.clockToleranceMs)
-        sayJump({facts.lastWrittenAt, now}, false);
-    // Ages run from the newest row until the wall clock has held; a forward jump that has not
-    // held for the tolerance yet keeps the time before it, and so do rows after a long pause
-    // that span less than the tolerance (the clock set ahead, the program started again).
-    const qint64 anchor = facts.unsettledJumpAt ? facts.beforeJumpAt
-                          : facts.beforePauseAt ? facts.beforePauseAt
-                                                : facts.newestAt;
-    clock.start(now, steady(), anchor);
-    // (Not when the time is a row before a pause: the run after it has said so already.)
-    if (!facts.unsettledJumpAt && !facts.beforePauseAt && anchor > 0 &&
-        now - anchor > std::max(limits.sampleKeepMs, limits.clockToleranceMs))
-        // Further past the history than it keeps samples: said, and kept as a jump, so that
-        // the next start doubts it as well until it has held.
-        sayJump({anchor, now}, true);
-    // The last run ended with its port open and without its closed row: killed, crashed, the
-    // power gone. Unless it still runs (two programs in one folder): its capture is locked.
-    if (facts.endedOpen) {
-        const QString port = facts.openDetail.section(QStringLiteral(" ("), 0, 0);
-        if (!CaptureFiles::isCapturing(dir, port, capture.currentPath()))
-            addOwnRow({facts.openRunNewestAt, QStringLiteral("link"),
-                       QStringLiteral("ended_unexpectedly"), QString(), port},
-                      true);
-    }
 }
 
 void HistoryWriter::take(Batch &batch) {
@@ -266,8 +163,10 @@ bool HistoryWriter::openStore(qint64 now, QString *error) {
         say({Notice::Damaged, Notice::Once, 0, QFileInfo(store->damagedName()).fileName()});
     damagedStuck = false;
     if (r == EventStore::Result::Ok || r == EventStore::Result::Damaged) {
-        if (!started)
-            startRun(now);
+        if (!started) {
+            started = true;
+            ownRows.startRun(store.get(), now, capture.currentPath());
+        }
         return true;
     }
     damagedStuck = store->foundDamaged();
@@ -361,67 +260,7 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
 void HistoryWriter::retainSome(qint64 now) {
     if (!store || !store->isOpen() || now < nextAttempt)
         return;
-    const qint64 steadyNow = steady();
-    if (!retaining && steadyNow >= nextRetention) {
-        // Ages against the time the clock is believed to be (see RetentionClock): a wall clock
-        // set ahead deletes nothing that the rows' own times keep.
-        const qint64 reference = clock.reference(now, steadyNow);
-        samplesBefore = reference - limits.sampleKeepMs;
-        eventsBefore = reference - limits.eventKeepMs;
-        samplesLeft = true;
-        retaining = true;
-        nextRetention = steadyNow + 3600 * 1000;
-        pass = RetentionFigures();
-        passStarted = steadyNow;
-    }
-    QElapsedTimer spent;
-    spent.start();
-    while (retaining && spent.elapsed() < limits.retentionBudgetMs && !(stopAsked && stopAsked()))
-        retainSlice();
-}
-
-bool HistoryWriter::retainSlice() {
-    const QString table = samplesLeft ? QStringLiteral("samples") : QStringLiteral("events");
-    QElapsedTimer took;
-    took.start();
-    int deleted = 0;
-    QString error;
-    const int asked = sliceRows;
-    const EventStore::Result r = store->deleteOldest(
-        table, samplesLeft ? samplesBefore : eventsBefore, asked, &deleted, &error);
-    const qint64 ms = took.elapsed();
-    for (RetentionFigures *f : {&figures, &pass}) {
-        f->longestSliceMs = std::max(f->longestSliceMs, ms);
-        ++f->slices;
-        f->deletedRows += quint64(deleted);
-    }
-    if (r != EventStore::Result::Ok) {
-        // Locked by another program, or no room for the journal: the rows stay, and the pass
-        // begins again a little later. Nothing is lost by waiting.
-        retaining = false;
-        nextRetention = steady() + limits.retryMs;
-        return false;
-    }
-    // Each slice about its share of time, whatever the machine and the triggers cost.
-    if (deleted == asked && ms * 2 < limits.retentionSliceMs)
-        sliceRows = std::min(asked * 2, 1 << 20);
-    else if (ms > limits.retentionSliceMs)
-        sliceRows = std::max(asked / 2, 64);
-    if (deleted < asked) {
-        if (samplesLeft)
-            samplesLeft = false;
-        else
-            retaining = false;
-    }
-    // A long pass (after the program was left unused) is told on standard error.
-    if (!retaining && steady() - passStarted >= 5000 && trouble)
-        trouble(QStringLiteral("history: %1 rows past their keeping deleted in %2 slices over %3 "
-                               "s, the longest %4 ms")
-                    .arg(pass.deletedRows)
-                    .arg(pass.slices)
-                    .arg(double(steady() - passStarted) / 1000.0, 0, 'f', 1)
-                    .arg(pass.longestSliceMs));
-    return retaining;
+    retention.retainSome(*store, ownRows.retentionClock(), now);
 }
 
 void HistoryWriter::giveUpBeyondBound() {
@@ -437,92 +276,4 @@ void HistoryWriter::giveUpBeyondBound() {
     begin(Notice::RowsGivenUp, held - limits.maxHeldRows);
 }
 
-WriterThread::WriterThread(WriterQueue &queue, const QString &logDir, const WriterLimits &limits,
-                           QObject *parent)
-    : QThread(parent), queue(queue), dir(logDir), limits(limits) {}
-
-WriterThread::~WriterThread() {
-    finish();
-}
-
-void WriterThread::flushNow() {
-    if (!isRunning())
-        return;
-    QMutexLocker lock(&mutex);
-    const quint64 wanted = ++flushRequested;
-    wake.wakeAll();
-    while (flushDone < wanted && isRunning())
-        written.wait(&mutex, 100);
-}
-
-void WriterThread::finish() {
-    {
-        QMutexLocker lock(&mutex);
-        stopping = true;
-        wake.wakeAll();
-    }
-    wait();
-}
-
-void WriterThread::run() {
-    HistoryWriter writer(dir, limits, [](const QString &text) {
-        // Standard error now; the notice reaches whoever shows it in the window.
-        qWarning("%s", qPrintable(text));
-    });
-    writer.setNoticeSink([this](const Notice &n) {
-        emit trouble(logText(n));
-        emit notice(n);
-    });
-    writer.setRowSink([this](const events::Event &e) { emit ownRow(e); });
-    writer.setStopAsked([this] {
-        QMutexLocker lock(&mutex);
-        return stopping || flushRequested != flushDone;
-    });
-    // The check of a large database takes seconds: done now, while the window starts, rather
-    // than when the first rows wait for it.
-    writer.openExisting(QDateTime::currentMSecsSinceEpoch());
-    emit started();
-    qint64 nextSize = 0;
-    for (;;) {
-        quint64 serving = 0;
-        bool last = false;
-        {
-            QMutexLocker lock(&mutex);
-            // While retention has deletes left, they go on soon after each write.
-            if (!stopping && flushRequested == flushDone)
-                wake.wait(&mutex, writer.isRetaining() ? 100 : 1000);
-            serving = flushRequested;
-            last = stopping;
-        }
-        const qint64 now = QDateTime::currentMSecsSinceEpoch();
-        if (last)
-            writer.finish(queue.take());
-        else
-            writer.write(queue.take(), now);
-        if (!last && now >= nextSize) {
-            emit logSize(folderSize(dir));
-            nextSize = now + 10000;
-        }
-        {
-            QMutexLocker lock(&mutex);
-            flushDone = serving;
-            written.wakeAll();
-        }
-        if (last)
-            break;
-    }
-}
-
-qint64 folderSize(const QString &dir) {
-    qint64 total = 0;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        total += it.fileInfo().size();
-    }
-    return total;
-}
-
 } // namespace history
-
-#include "moc_writer.cpp"
