@@ -1,28 +1,14 @@
 #include "history/recorder.h"
 
 #include "events/flag_watch.h"
-#include "protocol/commands.h"
-#include "protocol/describe.h"
 
 #include <QDateTime>
-#include <QStringList>
-
-#include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace history {
 
 namespace {
 
 const QString linkCategory = QStringLiteral("link");
-const QString commandCategory = QStringLiteral("command");
-const QString settingsCategory = QStringLiteral("settings");
-constexpr double noValue = std::numeric_limits<double>::quiet_NaN();
-
-unsigned byteAt(const QByteArray &frame, int k) {
-    return k < frame.size() ? static_cast<unsigned char>(frame.at(k)) : 0u;
-}
 
 QString portDetail(const QString &port, const QString &text) {
     return text.isEmpty() ? port : port + QStringLiteral(": ") + text;
@@ -31,9 +17,9 @@ QString portDetail(const QString &port, const QString &text) {
 } // namespace
 
 Recorder::Recorder(QObject *parent, RecorderOptions opts)
-    : QObject(parent), options(std::move(opts)), ring(options.journalCapacity),
+    : QObject(parent), options(std::move(opts)), traffic(options.journalCapacity),
       queue(options.limits.maxQueuedRows, options.limits.maxQueuedCaptureBytes),
-      flags(new events::FlagWatch), waterIn(noValue), waterOut(noValue), dewPoint(noValue) {
+      flags(new events::FlagWatch), commands([this](const events::Event &e) { record(e); }) {
     qRegisterMetaType<events::Event>();
     qRegisterMetaType<events::Sample>();
     qRegisterMetaType<history::Notice>();
@@ -72,18 +58,7 @@ void Recorder::finish() {
 }
 
 void Recorder::noticed(const Notice &notice) {
-    const auto same = [&notice](const Notice &n) { return n.kind == notice.kind; };
-    going.erase(std::remove_if(going.begin(), going.end(), same), going.end());
-    if (notice.phase == Notice::Began) {
-        going.push_back(notice);
-    } else {
-        last = notice;
-        hasLast = true;
-    }
-    QStringList texts;
-    for (const Notice &n : going)
-        texts << logText(n);
-    troubleText = texts.isEmpty() ? logText(last) : texts.join(QStringLiteral("; "));
+    board.take(notice);
     emit trouble(logText(notice));
     emit historyChanged();
 }
@@ -117,10 +92,6 @@ void Recorder::record(const QString &category, const QString &name, const QStrin
     record(e);
 }
 
-void Recorder::clearValues() {
-    waterIn = waterOut = dewPoint = noValue;
-}
-
 void Recorder::portOpened(const QString &port, const QString &description) {
     const qint64 at = now();
     record(linkCategory, QStringLiteral("opened"), QString(),
@@ -132,13 +103,12 @@ void Recorder::portOpened(const QString &port, const QString &description) {
     pushCapture(std::move(start));
     capturing = true;
     open = true;
-    clearValues();
+    values.clearValues();
 }
 
 void Recorder::portOpenFailed(const QString &port, const QString &error) {
     const qint64 at = now();
-    counters.lastPortError = error;
-    counters.lastPortErrorAt = at;
+    traffic.portError(error, at);
     record(linkCategory, QStringLiteral("open_failed"), QString(), portDetail(port, error), at);
 }
 
@@ -167,16 +137,14 @@ void Recorder::portClosedAfterLoss() {
 
 void Recorder::deviceGone(const QString &port, const QString &error) {
     const qint64 at = now();
-    counters.lastPortError = error;
-    counters.lastPortErrorAt = at;
+    traffic.portError(error, at);
     record(linkCategory, QStringLiteral("device_gone"), QString(), portDetail(port, error), at);
     stopCapture();
 }
 
 void Recorder::portError(const QString &port, const QString &error) {
     const qint64 at = now();
-    counters.lastPortError = error;
-    counters.lastPortErrorAt = at;
+    traffic.portError(error, at);
     record(linkCategory, QStringLiteral("port_error"), QString(), portDetail(port, error), at);
 }
 
@@ -185,14 +153,14 @@ void Recorder::stateCleared(const protocol::DeviceState &state) {
         record(linkCategory, QStringLiteral("state_cleared"), QString(), QString(), now());
     framesSinceClear = 0;
     flags->rebase(state);
-    readBackWaiting = writeWaiting = false;
-    clearValues();
+    commands.stateCleared();
+    values.clearValues();
 }
 
 void Recorder::bytesReceived(const QByteArray &chunk) {
     if (chunk.isEmpty())
         return;
-    counters.bytesIn += quint64(chunk.size());
+    traffic.bytesReceived(chunk);
     if (!capturing)
         return;
     CaptureItem item;
@@ -207,24 +175,8 @@ void Recorder::frameReceived(const QByteArray &frame, protocol::Verdict verdict,
         return;
     const qint64 at = now();
     const auto code = static_cast<quint8>(frame.at(0));
-    ++counters.framesIn;
-    ++counters.framesByCode[code];
+    traffic.frameReceived(frame, verdict, at);
     ++framesSinceClear;
-    ++framesThisSecond;
-    counters.lastFrameAt = at;
-    if (verdict == protocol::Verdict::CheckFailed)
-        ++counters.checkFailures;
-    else if (verdict == protocol::Verdict::UnknownCode)
-        ++counters.unknownCodes;
-
-    JournalEntry entry;
-    entry.at = at;
-    entry.direction = Direction::Received;
-    entry.verdict = verdict;
-    entry.name = protocol::receivedCodeName(code);
-    entry.bytes = frame;
-    entry.text = protocol::describeReceivedFrame(frame);
-    ring.append(std::move(entry));
 
     // A frame the dispatcher dropped changed nothing.
     if (verdict == protocol::Verdict::CheckFailed || verdict == protocol::Verdict::UnknownCode)
@@ -235,45 +187,18 @@ void Recorder::frameReceived(const QByteArray &frame, protocol::Verdict verdict,
     for (const events::Event &e : changes)
         record(e);
 
-    if (code == 0xE0) {
-        const protocol::TemperatureReading t = protocol::readTemperature(frame);
-        if (t.valid && t.channel == 2)
-            waterIn = t.hundredths / 100.0;
-        else if (t.valid && t.channel == 3)
-            waterOut = t.hundredths / 100.0;
-    } else if (code == 0xE4) {
-        dewPoint = protocol::floatAsDecimal(state.dewPointTemp);
-    } else if (code == 0xEF) {
-        if (readBackWaiting && state.sysSetReadBackState == protocol::handshakeAnswered) {
-            readBackWaiting = false;
-            record(settingsCategory, QStringLiteral("readBack"),
-                   protocol::describeSettings(state.settings), QString(), at);
-        }
-        if (writeWaiting && state.sysSetWriteState == protocol::handshakeAnswered) {
-            writeWaiting = false;
-            record(settingsCategory, QStringLiteral("written"),
-                   protocol::describeSettings(state.settings), QString(), at);
-        }
-    }
+    values.frameApplied(code, frame, state);
+    if (code == 0xEF)
+        commands.settingsFrame(state, at);
 }
 
 void Recorder::bytesSkipped(const char *bytes, int count) {
-    if (count <= 0)
-        return;
-    counters.noiseBytes += quint64(count);
-    JournalEntry entry;
-    entry.at = now();
-    entry.direction = Direction::Skipped;
-    entry.name = QStringLiteral("Noise");
-    entry.bytes = QByteArray(bytes, count);
-    entry.text = QString::number(count) +
-                 (count == 1 ? QStringLiteral(" byte skipped") : QStringLiteral(" bytes skipped"));
-    ring.append(std::move(entry));
+    if (count > 0)
+        traffic.bytesSkipped(bytes, count, now());
 }
 
 void Recorder::passDone(bool early) {
-    if (early)
-        ++counters.earlyPasses;
+    traffic.passDone(early);
 }
 
 void Recorder::frameSent(const QByteArray &frame, qint64 written) {
@@ -281,8 +206,6 @@ void Recorder::frameSent(const QByteArray &frame, qint64 written) {
         return;
     const qint64 at = now();
     const QByteArray bytes = written < frame.size() ? frame.left(int(written)) : frame;
-    counters.bytesOut += quint64(bytes.size());
-    ++counters.framesOut;
     if (capturing) {
         CaptureItem item;
         item.chunk.at = at;
@@ -290,91 +213,32 @@ void Recorder::frameSent(const QByteArray &frame, qint64 written) {
         item.chunk.bytes = bytes;
         pushCapture(std::move(item));
     }
-    const auto code = static_cast<quint8>(frame.at(0));
-    JournalEntry entry;
-    entry.at = at;
-    entry.direction = Direction::Sent;
-    entry.name = protocol::sentCodeName(code);
-    entry.bytes = bytes;
-    entry.text = protocol::describeSentFrame(frame);
-    ring.append(entry);
-
-    // The command behind the frame.
-    switch (code) {
-    case 0x99:
-        record(commandCategory, QStringLiteral("clearAllFaults"), QStringLiteral("sent"), QString(),
-               at);
-        return;
-    case 0xB3:
-        record(commandCategory, QStringLiteral("dcSwitch"),
-               byteAt(frame, 2) == 0 ? QStringLiteral("on") : QStringLiteral("off"), QString(), at);
-        return;
-    case 0xEF:
-        break;
-    default:
-        record(commandCategory, entry.name, QStringLiteral("sent"), entry.text, at);
-        return;
-    }
-    const unsigned operation = (byteAt(frame, 2) >> 3) & 3;
-    const unsigned parameter = ((byteAt(frame, 5) << 7) | (byteAt(frame, 6) & 0x7F)) & 0xFF;
-    if (parameter == protocol::parameterRedLight && operation == protocol::operationWrite) {
-        const unsigned op = byteAt(frame, 7) & 7;
-        record(commandCategory, QStringLiteral("redLight"),
-               op == 1   ? QStringLiteral("on")
-               : op == 2 ? QStringLiteral("off")
-                         : QString::number(op),
-               QString(), at);
-    } else if (parameter == protocol::parameterSystemSettings &&
-               operation == protocol::operationRead) {
-        readBackWaiting = true;
-        record(commandCategory, QStringLiteral("settingsReadBack"), QStringLiteral("requested"),
-               QString(), at);
-    } else if (parameter == protocol::parameterSystemSettings &&
-               operation == protocol::operationWrite && frame.size() >= 7 + 7) {
-        writeWaiting = true;
-        record(commandCategory, QStringLiteral("settingsWrite"),
-               protocol::describeSettings(protocol::decodeSystemSettings(frame.constData() + 7)),
-               QString(), at);
-    } else {
-        record(commandCategory, QStringLiteral("parameterRequest"), QStringLiteral("sent"),
-               entry.text, at);
-    }
+    commands.frameSent(frame, traffic.frameSent(frame, bytes, at), at);
 }
 
 void Recorder::settingsProfile(const QString &name, const QString &value, const QString &detail) {
-    record(settingsCategory, name, value, detail, now());
+    commands.settingsProfile(name, value, detail, now());
 }
 
 qint64 Recorder::msSinceLastFrame() const {
-    return counters.lastFrameAt == 0 ? -1 : now() - counters.lastFrameAt;
+    return figures().lastFrameAt == 0 ? -1 : now() - figures().lastFrameAt;
 }
 
 void Recorder::resetFigures() {
-    counters = LinkFigures();
-    framesThisSecond = 0;
+    traffic.resetFigures();
 }
 
 void Recorder::secondElapsed() {
-    counters.framesPerSecond = double(framesThisSecond);
-    framesThisSecond = 0;
-    if (!open || (std::isnan(waterIn) && std::isnan(waterOut) && std::isnan(dewPoint)))
+    traffic.secondElapsed();
+    if (!open || !values.any())
         return;
-    events::Sample s;
-    s.at = now();
-    s.waterIn = waterIn;
-    s.waterOut = waterOut;
-    s.dewPoint = dewPoint;
+    const events::Sample s = values.sample(now());
     if (!ended && queue.pushSample(s))
         emit sampleRecorded(s);
 }
 
 events::Sample Recorder::currentValues() const {
-    events::Sample s;
-    s.at = now();
-    s.waterIn = waterIn;
-    s.waterOut = waterOut;
-    s.dewPoint = dewPoint;
-    return s;
+    return values.sample(now());
 }
 
 void Recorder::flushNow() {

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "events/records.h"
+#include "history/command_rows.h"
 #include "history/journal.h"
+#include "history/link_traffic.h"
 #include "history/notice.h"
+#include "history/notice_board.h"
+#include "history/sample_values.h"
 #include "history/writer_limits.h"
 #include "history/writer_queue.h"
 #include "history/writer_thread.h"
@@ -22,23 +26,6 @@ class FlagWatch;
 } // namespace events
 
 namespace history {
-
-// Counters of the link since the start or the last reset.
-struct LinkFigures {
-    quint64 bytesIn = 0;
-    quint64 bytesOut = 0;
-    quint64 framesIn = 0;
-    quint64 framesOut = 0;
-    quint64 framesByCode[256] = {}; // received frames by code byte
-    quint64 checkFailures = 0;
-    quint64 unknownCodes = 0;
-    quint64 noiseBytes = 0;
-    quint64 earlyPasses = 0;    // reassembly passes run at the buffer bound
-    double framesPerSecond = 0; // received in the last whole second
-    qint64 lastFrameAt = 0;     // ms since 1970; 0 before the first frame
-    QString lastPortError;      // empty when none
-    qint64 lastPortErrorAt = 0;
-};
 
 struct RecorderOptions {
     QString logDir = QStringLiteral("log");
@@ -85,16 +72,16 @@ public:
     void settingsProfile(const QString &name, const QString &value, const QString &detail);
 
     // --- readers (GUI thread) ---
-    const Journal &journal() const { return ring; }
-    const LinkFigures &figures() const { return counters; }
+    const Journal &journal() const { return traffic.journal(); }
+    const LinkFigures &figures() const { return traffic.figures(); }
     qint64 msSinceLastFrame() const;
     void resetFigures();
     // The history's present state in one English line: the troubles going on, or else what
     // was said last (a recovery and what it cost); empty while nothing was ever said.
-    QString lastTrouble() const { return troubleText; }
+    QString lastTrouble() const { return board.text(); }
     // The same as notices: the troubles going on, and the last one said.
-    const std::vector<Notice> &troubles() const { return going; }
-    const Notice *lastNotice() const { return hasLast ? &last : nullptr; }
+    const std::vector<Notice> &troubles() const { return board.troubles(); }
+    const Notice *lastNotice() const { return board.lastNotice(); }
     // The size of the log folder in bytes as last measured by the writer, or -1.
     qint64 logSize() const { return logBytes; }
     // Whether the writer has read the history as the run found it and written its start rows
@@ -135,29 +122,20 @@ private:
     void record(const events::Event &event);
     void stopCapture();
     void pushCapture(CaptureItem item);
-    void clearValues();
 
     RecorderOptions options;
-    Journal ring;
-    LinkFigures counters;
+    LinkTraffic traffic;
     WriterQueue queue;
     WriterThread *writer = nullptr;
     QTimer secondTimer;
     events::FlagWatch *flags = nullptr;
     std::vector<events::Event> changes; // scratch, reused
+    CommandRows commands;
+    SampleValues values;
     bool open = false;
     bool capturing = false;
     quint64 framesSinceClear = 0;
-    quint64 framesThisSecond = 0;
-    bool readBackWaiting = false;
-    bool writeWaiting = false;
-    double waterIn;
-    double waterOut;
-    double dewPoint;
-    QString troubleText;
-    std::vector<Notice> going;
-    Notice last;
-    bool hasLast = false;
+    NoticeBoard board;
     qint64 logBytes = -1;
     bool ended = false;
     quint64 lateRows = 0;
