@@ -1,191 +1,24 @@
 #include "service/bundle.h"
 
-#include "history/csv.h"
 #include "service/database_copy.h"
+#include "service/journal_csv.h"
 #include "service/redact.h"
 #include "service/texts.h"
+#include "service/zip_writer.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QTemporaryFile>
 #include <QUrl>
 
-#include <archive.h>
-#include <archive_entry.h>
-
 namespace service {
-
-std::optional<Period> periodFromArgument(const QString &argument) {
-    if (argument == QLatin1String("1h"))
-        return Period::LastHour;
-    if (argument == QLatin1String("1d"))
-        return Period::LastDay;
-    if (argument == QLatin1String("7d"))
-        return Period::LastWeek;
-    if (argument == QLatin1String("all"))
-        return Period::All;
-    return std::nullopt;
-}
-
-QString periodName(Period period) {
-    switch (period) {
-    case Period::LastHour:
-        return QStringLiteral("last hour");
-    case Period::LastDay:
-        return QStringLiteral("last day");
-    case Period::LastWeek:
-        return QStringLiteral("last week");
-    case Period::All:
-        break;
-    }
-    return QStringLiteral("all");
-}
-
-qint64 periodStart(Period period, qint64 now) {
-    constexpr qint64 hour = 3600 * 1000;
-    switch (period) {
-    case Period::LastHour:
-        return now - hour;
-    case Period::LastDay:
-        return now - 24 * hour;
-    case Period::LastWeek:
-        return now - 7 * 24 * hour;
-    case Period::All:
-        break;
-    }
-    return 0;
-}
-
-QByteArray journalCsv(const std::vector<history::JournalEntry> &entries) {
-    QString text = history::csvLine({QStringLiteral("time_utc"), QStringLiteral("direction"),
-                                     QStringLiteral("code"), QStringLiteral("bytes"),
-                                     QStringLiteral("verdict"), QStringLiteral("text")});
-    for (const history::JournalEntry &e : entries) {
-        const bool received = e.direction == history::Direction::Received;
-        const QString direction = received ? QStringLiteral("received")
-                                  : e.direction == history::Direction::Sent
-                                      ? QStringLiteral("sent")
-                                      : QStringLiteral("skipped");
-        text += history::csvLine(
-            {QDateTime::fromMSecsSinceEpoch(e.at, Qt::UTC).toString(Qt::ISODateWithMs), direction,
-             e.name, QString::fromLatin1(e.bytes.toHex(' ').toUpper()),
-             received ? QString::fromLatin1(protocol::verdictText(e.verdict)) : QString(), e.text});
-    }
-    return text.toUtf8();
-}
 
 namespace {
 
 constexpr qint64 chunkBytes = 1 << 20;
-
-// The archive, written through QSaveFile so that only a complete one gets the chosen name.
-class ZipWriter {
-public:
-    explicit ZipWriter(const QString &path) : file(path), zip(archive_write_new()) {}
-    ~ZipWriter() {
-        // An archive left mid-entry is closed with its output thrown away: libarchive ends the
-        // entry's deflate stream only on a close, and a failed close would leak it. The
-        // uncommitted QSaveFile then removes its temporary file.
-        if (!closed) {
-            discarding = true;
-            archive_write_close(zip);
-        }
-        archive_write_free(zip);
-    }
-    ZipWriter(const ZipWriter &) = delete;
-    ZipWriter &operator=(const ZipWriter &) = delete;
-
-    bool open() {
-        if (!file.open(QIODevice::WriteOnly))
-            return fail(file.fileName() + QStringLiteral(": ") + file.errorString());
-        // Deflate, names in UTF-8, no padding after the last block; every entry's size is
-        // given up front, so no Zip64 records are needed below 4 GiB: Windows opens it as it is.
-        if (archive_write_set_format_zip(zip) != ARCHIVE_OK ||
-            archive_write_set_options(zip, "zip:compression=deflate,zip:hdrcharset=UTF-8") !=
-                ARCHIVE_OK ||
-            archive_write_set_bytes_in_last_block(zip, 1) != ARCHIVE_OK ||
-            archive_write_open(zip, this, nullptr, &ZipWriter::writeCallback, nullptr) !=
-                ARCHIVE_OK)
-            return failArchive();
-        return true;
-    }
-
-    // One entry of `size` bytes; its data follows through data().
-    bool begin(const QString &name, qint64 size, qint64 modified) {
-        archive_entry *entry = archive_entry_new();
-        const QByteArray utf8 = name.toUtf8();
-        archive_entry_set_pathname_utf8(entry, utf8.constData());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, size);
-        archive_entry_set_mtime(entry, time_t(modified / 1000), 0);
-        const int r = archive_write_header(zip, entry);
-        archive_entry_free(entry);
-        if (r != ARCHIVE_OK || discarding)
-            return failArchive();
-        names.append(name);
-        return true;
-    }
-    bool data(const char *bytes, qint64 size) {
-        if (size > 0 && archive_write_data(zip, bytes, size_t(size)) != la_ssize_t(size))
-            return failArchive();
-        return !discarding;
-    }
-    bool add(const QString &name, const QByteArray &bytes, qint64 modified) {
-        return begin(name, bytes.size(), modified) && data(bytes.constData(), bytes.size());
-    }
-    bool finish() {
-        const int r = archive_write_close(zip);
-        closed = true;
-        if (r != ARCHIVE_OK || discarding)
-            return failArchive();
-        // QSaveFile keeps the last bytes in its buffer, and commit() renames the file into place
-        // even when writing them out fails (a full disk): an empty archive would stand under the
-        // chosen name. They are written out first, and nothing is committed when that fails.
-        if (!file.flush() || file.error() != QFileDevice::NoError)
-            return fail(file.errorString());
-        if (!file.commit())
-            return fail(file.errorString());
-        return true;
-    }
-
-    QString error;
-    QStringList names;
-
-private:
-    // A refused write is kept as the archive's error and the rest is thrown away: libarchive
-    // that sees a failed write ends in a state where it no longer frees its deflate stream.
-    static la_ssize_t writeCallback(archive *, void *self, const void *buffer, size_t length) {
-        auto *w = static_cast<ZipWriter *>(self);
-        if (!w->discarding &&
-            w->file.write(static_cast<const char *>(buffer), qint64(length)) != qint64(length)) {
-            w->fail(w->file.errorString());
-            w->discarding = true;
-        }
-        return la_ssize_t(length);
-    }
-    bool fail(const QString &why) {
-        if (error.isEmpty())
-            error = why;
-        return false;
-    }
-    bool failArchive() {
-        const char *text = archive_error_string(zip);
-        // A refused write callback leaves the reason with the file.
-        return fail(file.error() != QFileDevice::NoError ? file.errorString()
-                    : text                               ? QString::fromLocal8Bit(text)
-                                                         : QStringLiteral("archive error"));
-    }
-
-    QSaveFile file;
-    archive *zip;
-    bool closed = false;
-    bool discarding = false;
-};
 
 // Adds a file of the disk, `size` bytes of it (a capture file may still grow meanwhile). A file
 // that cannot be read (the capture cap deleted it since) is left out and said in `notes`.

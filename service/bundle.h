@@ -2,6 +2,7 @@
 
 #include "history/journal.h"
 #include "service/about.h"
+#include "service/bundle_period.h"
 
 #include <QByteArray>
 #include <QMetaType>
@@ -16,14 +17,6 @@
 // fault. Written by one call that never touches a window, so the window runs it on a worker
 // thread and the command line runs it directly.
 namespace service {
-
-enum class Period { LastHour, LastDay, LastWeek, All };
-// "1h", "1d", "7d", "all"
-std::optional<Period> periodFromArgument(const QString &argument);
-// "last hour", ... (about.txt)
-QString periodName(Period period);
-// The first ms (since 1970) the period covers; 0 for All.
-qint64 periodStart(Period period, qint64 now);
 
 struct BundleInput {
     QString outputPath;
@@ -62,9 +55,6 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress);
 // A capture file's name as the archive holds it: letters, digits, '.', '-' and '_' only, so no
 // unzip reads a part of it as a folder.
 QString archiveName(const QString &fileName);
-
-// The frame journal as CSV: UTC time, direction, code name, bytes, verdict, decoded line.
-QByteArray journalCsv(const std::vector<history::JournalEntry> &entries);
 
 } // namespace service
 

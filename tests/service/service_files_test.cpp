@@ -4,6 +4,7 @@
 #include "bundle_reader.h"
 #include "history/event_store.h"
 #include "service/bundle.h"
+#include "service/journal_csv.h"
 #include "service/profile.h"
 #include "service/redact.h"
 #include "service/settings_fields.h"
