@@ -1,5 +1,8 @@
 #pragma once
 
+#include "fleet/alarm_entries.h"
+#include "fleet/laser.h"
+#include "fleet/table_order.h"
 #include "plant/fleet_messages.h"
 
 #include <QHash>
@@ -30,54 +33,11 @@ struct Limits {
     qint64 stateBytes = 320 * 1024 * 1024LL;
 };
 
-// A local time that is not known: a retained status whose own time cannot be believed.
-constexpr qint64 unknownTime = 1;
-// Host clocks further from the fleet's than this are marked.
-constexpr qint64 clockSkewLimitMs = 5000;
-
-struct Laser {
-    QString id;
-    bool hasStatus = false;
-    plant::LaserStatus status;
-    // The fleet's clock (ms since 1970) of the last status: when it arrived, or for a retained
-    // one the time it says it was made, never later than its arrival; unknownTime when that
-    // cannot be believed (in the future, or before 2000).
-    qint64 statusTime = 0;
-    bool flagKnown = false;
-    bool flagOnline = false;
-    bool flagRetained = false;
-    qint64 flagTime = 0; // local, when the flag arrived
-    qint64 heardAt = 0;  // local, when any message of it arrived last
-    // The host's clock minus the fleet's, from its live statuses.
-    bool skewKnown = false;
-    qint64 clockSkew = 0;
-    // When the newest of its active alarms came: the row's place among the alarms.
-    qint64 alarmSince = 0;
-    std::deque<events::Event> events; // newest first
-    qint64 eventBytes = 0;
-    quint64 eventsDropped = 0;
-    qint64 offlineFor = 0; // steady ms, summed by sweep()
-    qint64 bytes = 0;      // what it holds, as counted in Fleet::heldBytes()
-};
-
-// One line of the alarm list.
-struct AlarmEntry {
-    quint64 serial = 0;
-    qint64 raisedAt = 0; // local ms
-    QString laserId;
-    QString key;
-    bool acknowledged = false;
-    qint64 clearedAt = 0;   // 0 while active
-    bool laserGone = false; // cleared because the laser left the table
-};
-
-// Where a laser's row stands: alarms first, then offline, then the rest.
-enum class Group { Alarm = 0, Offline = 1, Online = 2 };
-
-// Everything the fleet window knows of the lasers, fed message by message. No window, no timer:
-// `now` (the fleet's wall clock, ms since 1970) is passed in, so tests drive time themselves.
-// The work per message is bounded: a status has a bounded number of alarm keys, and each is
-// found by hash.
+// Everything the fleet window knows of the lasers, fed message by message: the table of lasers by
+// id and the alarm list it feeds, kept within the Limits (lasers made room for or forgotten,
+// payloads dropped) and every loss counted. No window, no timer: `now` (the fleet's wall clock,
+// ms since 1970) is passed in, so tests drive time themselves. The work per message is bounded: a
+// status has a bounded number of alarm keys, and each is found by hash.
 class Fleet {
 public:
     explicit Fleet(Limits limits = Limits());
@@ -105,30 +65,29 @@ public:
 
     bool isOffline(const Laser &laser, qint64 now) const;
     // Since when it counts as offline (local ms; unknownTime when not known), 0 when it does not.
-    qint64 offlineSince(const Laser &laser, qint64 now) const;
-    Group group(const Laser &laser, qint64 now) const;
+    qint64 offlineSince(const Laser &laser, qint64 now) const {
+        return fleet::offlineSince(laser, now, staleLimit);
+    }
+    Group group(const Laser &laser, qint64 now) const {
+        return fleet::group(laser, now, staleLimit);
+    }
     // Laser indexes in the order of the table.
-    std::vector<int> order(qint64 now) const;
+    std::vector<int> order(qint64 now) const { return tableOrder(all, now, staleLimit); }
     // How old its last frame is (ms) by the fleet's clock, -1 without one.
-    qint64 lastFrameAge(const Laser &laser, qint64 now) const;
+    qint64 lastFrameAge(const Laser &laser, qint64 now) const {
+        return fleet::lastFrameAge(laser, now);
+    }
     // Its clock differs from the fleet's by more than clockSkewLimitMs.
-    static bool clockDiffers(const Laser &laser);
+    static bool clockDiffers(const Laser &laser) { return fleet::clockDiffers(laser); }
 
     // The alarm list, newest first.
-    const std::deque<AlarmEntry> &alarmList() const { return entries; }
-    void acknowledge(quint64 serial);
-    void acknowledgeAll();
-    int unacknowledged() const;
-    // What happened to the list since the last call, in order, for the list's model: lines
-    // added at the top, and lines removed at a row of the list as it was at that moment. With
-    // too many changes, `reset` says to read the list anew.
-    struct ListChange {
-        int added = 0;
-        int dropped = 0;
-        std::vector<int> removedRows; // -1: a line added at the top
-        bool reset = false;
-    };
-    ListChange takeListChange();
+    const std::deque<AlarmEntry> &alarmList() const { return lines.list(); }
+    void acknowledge(quint64 serial) { lines.acknowledge(serial); }
+    void acknowledgeAll() { lines.acknowledgeAll(); }
+    int unacknowledged() const { return lines.unacknowledged(); }
+    // What happened to the list since the last call, for the list's model.
+    using ListChange = AlarmEntries::ListChange;
+    ListChange takeListChange() { return lines.takeListChange(); }
 
     // What was not kept, since the start.
     const std::array<quint64, plant::rejectionKinds> &rejected() const { return rejections; }
@@ -137,12 +96,12 @@ public:
     quint64 overLaserCap() const { return overCap; }
     quint64 madeRoom() const { return evicted; }
     quint64 forgotten() const { return forgottenCount; }
-    quint64 alarmEntriesDropped() const { return entriesDropped; }
+    quint64 alarmEntriesDropped() const { return lines.dropped(); }
     quint64 eventsDropped() const { return eventsDroppedTotal; }
     quint64 alarmsIgnored() const { return ignoredAlarms; }
     quint64 payloadsNotKept() const { return payloadsDropped; }
     // Bytes held now: every laser (summary, payload, events) and the alarm list.
-    qint64 heldBytes() const { return held; }
+    qint64 heldBytes() const { return held + lines.heldBytes(); }
     const Limits &limits() const { return caps; }
 
 private:
@@ -151,10 +110,6 @@ private:
     void applyStatus(Laser &laser, const plant::FleetMessage &message, qint64 now);
     void clearStatus(Laser &laser, qint64 now);
     void addEvent(Laser &laser, const events::Event &event);
-    void alarmRaised(const QString &laserId, const QString &key, qint64 now);
-    void alarmCleared(const QString &laserId, const QString &key, qint64 now, bool gone);
-    void dropEntry(size_t row);
-    int entryRow(quint64 serial) const;
     void recount(Laser &laser);
     void keepWithinBudget(Laser &current);
 
@@ -163,21 +118,16 @@ private:
     std::vector<Laser> all;
     QHash<QString, int> byId;
     quint64 membershipChanges = 0;
-    std::deque<AlarmEntry> entries;
-    QHash<QString, quint64> activeEntries; // laser id + '\n' + key -> serial
-    QHash<QString, int> entriesPerLaser;
-    quint64 nextSerial = 1;
-    ListChange change;
+    AlarmEntries lines;
     std::array<quint64, plant::rejectionKinds> rejections{};
     quint64 overrunCount = 0;
     quint64 overCap = 0;
     quint64 evicted = 0;
     quint64 forgottenCount = 0;
-    quint64 entriesDropped = 0;
     quint64 eventsDroppedTotal = 0;
     quint64 ignoredAlarms = 0;
     quint64 payloadsDropped = 0;
-    qint64 held = 0;
+    qint64 held = 0;   // the lasers' bytes; the alarm list counts its own
     size_t trimAt = 0; // the next laser whose payload makes room
     qint64 lastNow = 0;
 };

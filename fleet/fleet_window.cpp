@@ -2,10 +2,15 @@
 
 #include "fleet/texts.h"
 
-#include "events/alarm_names.h"
 #include "fleet/alarm_list.h"
+#include "fleet/alarm_notifier.h"
+#include "fleet/alarm_panel.h"
+#include "fleet/filter_bar.h"
+#include "fleet/kept_line.h"
+#include "fleet/language_choice.h"
 #include "fleet/laser_details.h"
 #include "fleet/laser_table.h"
+#include "fleet/table_view.h"
 #include "plant/fleet_link.h"
 #include "preference/language_preference.h"
 
@@ -14,24 +19,15 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEvent>
-#include <QFile>
-#include <QFileInfo>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStyle>
-#include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTimer>
-#include <QTranslator>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -39,37 +35,12 @@ namespace fleet {
 
 namespace {
 
-// Tray notifications come at most this often; what comes between is summed up in the next,
-// which comes when the time has passed.
-constexpr qint64 notificationGapMs = 5000;
 // The window's share of the GUI thread per turn for applying messages; the table's refresh
 // after them comes on top (a few ms with 4,000 lasers).
 constexpr qint64 sliceMs = 15;
 // How often offline lasers are counted on towards being forgotten.
 constexpr int sweepIntervalMs = 60 * 1000;
 constexpr qint64 detailsIntervalMs = 500;
-
-QTableView *makeView(QAbstractItemModel *model, const char *name, QWidget *parent) {
-    auto *view = new QTableView(parent);
-    view->setObjectName(QLatin1String(name));
-    view->setModel(model);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->verticalHeader()->hide();
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
-    view->horizontalHeader()->setStretchLastSection(true);
-    view->setWordWrap(false);
-    return view;
-}
-
-QString readLanguage() {
-    // A plain file only: opening a pipe would wait, holding the window, for something to write.
-    QFile file(preference::languageFilePath());
-    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-        return preference::chinese;
-    const QString value = preference::parseLanguage(QString::fromUtf8(file.readAll()));
-    return value.isEmpty() ? preference::chinese : value;
-}
 
 } // namespace
 
@@ -82,22 +53,8 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
-    auto *bar = new QHBoxLayout;
-    filterLabel = new QLabel(central);
-    filterBox = new QLineEdit(central);
-    filterBox->setObjectName(QStringLiteral("filterBox"));
-    filterBox->setClearButtonEnabled(true);
-    staleLabel = new QLabel(central);
-    staleBox = new QSpinBox(central);
-    staleBox->setObjectName(QStringLiteral("staleLimit"));
-    staleBox->setRange(5, 3600);
-    staleBox->setValue(static_cast<int>(fleet.staleLimitMs() / 1000));
-    bar->addWidget(filterLabel);
-    bar->addWidget(filterBox, 1);
-    bar->addSpacing(20);
-    bar->addWidget(staleLabel);
-    bar->addWidget(staleBox);
-    layout->addLayout(bar);
+    filterBar = new FilterBar(fleet.staleLimitMs(), central);
+    layout->addWidget(filterBar);
 
     auto *vertical = new QSplitter(Qt::Vertical, central);
     auto *horizontal = new QSplitter(Qt::Horizontal, vertical);
@@ -111,27 +68,8 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
     laserView->setColumnWidth(LaserTable::LaserId, 130);
     laserView->setColumnWidth(LaserTable::Alarms, 260);
 
-    auto *alarmBox = new QWidget(vertical);
-    auto *alarmLayout = new QVBoxLayout(alarmBox);
-    alarmLayout->setContentsMargins(0, 0, 0, 0);
-    auto *alarmBar = new QHBoxLayout;
-    alarmTitle = new QLabel(alarmBox);
-    alarmTitle->setObjectName(QStringLiteral("alarmTitle"));
-    acknowledgeButton = new QPushButton(alarmBox);
-    acknowledgeButton->setObjectName(QStringLiteral("acknowledge"));
-    acknowledgeAllButton = new QPushButton(alarmBox);
-    acknowledgeAllButton->setObjectName(QStringLiteral("acknowledgeAll"));
-    alarmBar->addWidget(alarmTitle, 1);
-    alarmBar->addWidget(acknowledgeButton);
-    alarmBar->addWidget(acknowledgeAllButton);
-    alarmLayout->addLayout(alarmBar);
-    alarmView = makeView(alarms, "alarmView", alarmBox);
-    alarmLayout->addWidget(alarmView);
+    alarmPanel = new AlarmPanel(alarms, vertical);
     vertical->setSizes({560, 200});
-    alarmView->setColumnWidth(AlarmList::Time, 150);
-    alarmView->setColumnWidth(AlarmList::LaserId, 130);
-    alarmView->setColumnWidth(AlarmList::Alarm, 260);
-    alarmView->setColumnWidth(AlarmList::Acknowledged, 100);
     layout->addWidget(vertical, 1);
     setCentralWidget(central);
 
@@ -156,12 +94,12 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
     connect(quit, &QAction::triggered, this, &QWidget::close);
     addAction(quit);
 
-    connect(filterBox, &QLineEdit::textChanged, this, [this](const QString &text) {
+    connect(filterBar, &FilterBar::filterChanged, this, [this](const QString &text) {
         table->setFilter(text);
         updateKeptLine();
     });
-    connect(staleBox, QOverload<int>::of(&QSpinBox::valueChanged), this, [this](int seconds) {
-        fleet.setStaleLimitMs(qint64(seconds) * 1000);
+    connect(filterBar, &FilterBar::staleLimitChanged, this, [this](qint64 ms) {
+        fleet.setStaleLimitMs(ms);
         refresh();
     });
     connect(laserView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -173,17 +111,8 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
                 selectedId = id;
                 showSelected();
             });
-    connect(acknowledgeButton, &QPushButton::clicked, this, [this] {
-        alarms->acknowledge(alarmView->selectionModel()->selectedRows());
-        refresh();
-    });
-    connect(acknowledgeAllButton, &QPushButton::clicked, this, [this] {
-        alarms->acknowledgeAll();
-        refresh();
-    });
-    connect(alarmView, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
-        selectLaser(index.data(AlarmList::LaserIdRole).toString());
-    });
+    connect(alarmPanel, &AlarmPanel::acknowledged, this, &FleetWindow::refresh);
+    connect(alarmPanel, &AlarmPanel::laserChosen, this, &FleetWindow::selectLaser);
 
     secondTimer = new QTimer(this);
     secondTimer->setInterval(1000);
@@ -202,19 +131,7 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
     });
     sinceSweep.start();
     sweepTimer->start();
-    notificationTimer = new QTimer(this);
-    notificationTimer->setSingleShot(true);
-    connect(notificationTimer, &QTimer::timeout, this, [this] { sendNotification(); });
-
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning), this);
-        tray->show();
-        connect(tray, &QSystemTrayIcon::messageClicked, this, [this] {
-            showNormal();
-            raise();
-            activateWindow();
-        });
-    }
+    notifier = new AlarmNotifier(fleet, this);
 
     if (link) {
         brokerLine->setText(link->stateLine());
@@ -282,7 +199,7 @@ void FleetWindow::refresh() {
     table->refresh(t);
     const Fleet::ListChange change = alarms->refresh(t);
     if (change.added > 0)
-        notify(change.added);
+        notifier->notify(change.added);
     // The row stays selected on its laser; keep it in sight when it moves, and find it again
     // when the table was read anew.
     QModelIndex current = laserView->selectionModel()->currentIndex();
@@ -310,7 +227,7 @@ void FleetWindow::refresh() {
                        .arg(fleet.lasers().size())
                        .arg(inAlarm)
                        .arg(offline));
-    alarmTitle->setText(Texts::tr("报警列表（%1 条未确认）").arg(fleet.unacknowledged()));
+    alarmPanel->setUnacknowledged(fleet.unacknowledged());
     // The selected laser's state word follows its row.
     const int index = fleet.indexOf(selectedId);
     const Laser *laser = index < 0 ? nullptr : &fleet.lasers()[static_cast<size_t>(index)];
@@ -320,36 +237,6 @@ void FleetWindow::refresh() {
                    detailPane->eventTree()->topLevelItemCount() > 0))
         detailsDue = true;
     updateKeptLine();
-}
-
-void FleetWindow::notify(int added) {
-    if (!tray)
-        return;
-    notificationsHeld += added;
-    const qint64 wait =
-        sinceNotification.isValid() ? notificationGapMs - sinceNotification.elapsed() : 0;
-    if (wait > 0) {
-        // Sent when the gap has passed, not held until the next alarm.
-        if (!notificationTimer->isActive())
-            notificationTimer->start(static_cast<int>(wait));
-        return;
-    }
-    sendNotification();
-}
-
-void FleetWindow::sendNotification() {
-    if (!tray || notificationsHeld <= 0)
-        return;
-    sinceNotification.start();
-    QString text;
-    if (notificationsHeld == 1 && !fleet.alarmList().empty()) {
-        const AlarmEntry &e = fleet.alarmList().front();
-        text = e.laserId + QStringLiteral(": ") + events::alarmCaption(e.key);
-    } else {
-        text = Texts::tr("%1 条新报警").arg(notificationsHeld);
-    }
-    notificationsHeld = 0;
-    tray->showMessage(Texts::tr("激光器报警"), text, QSystemTrayIcon::Warning);
 }
 
 void FleetWindow::showSelected() {
@@ -371,60 +258,7 @@ void FleetWindow::selectLaser(const QString &id) {
 
 void FleetWindow::updateKeptLine() {
     // Nothing is dropped in silence: every message that was not kept is counted here.
-    static const char *const reasons[plant::rejectionKinds] = {
-        "",
-        QT_TRANSLATE_NOOP("Fleet", "大于64 KiB"),
-        QT_TRANSLATE_NOOP("Fleet", "主题不符"),
-        QT_TRANSLATE_NOOP("Fleet", "激光器标识含异常字符"),
-        QT_TRANSLATE_NOOP("Fleet", "空消息"),
-        QT_TRANSLATE_NOOP("Fleet", "不是JSON"),
-        QT_TRANSLATE_NOOP("Fleet", "缺少字段"),
-        QT_TRANSLATE_NOOP("Fleet", "字段类型错误"),
-        QT_TRANSLATE_NOOP("Fleet", "laser_id与主题不符"),
-    };
-    QStringList parts;
-    if (fleet.rejectedTotal() > 0) {
-        QStringList why;
-        for (int i = 1; i < plant::rejectionKinds; ++i)
-            if (fleet.rejected()[static_cast<size_t>(i)] > 0)
-                why << QStringLiteral("%1 %2")
-                           .arg(Texts::tr(reasons[i]))
-                           .arg(fleet.rejected()[static_cast<size_t>(i)]);
-        parts << Texts::tr("已忽略 %1 条消息（%2）")
-                     .arg(fleet.rejectedTotal())
-                     .arg(why.join(Texts::tr("，")));
-    }
-    if (fleet.overLaserCap() > 0)
-        parts << Texts::tr("激光器已达上限 %1 台：%2 条消息未采用")
-                     .arg(fleet.limits().maxLasers)
-                     .arg(fleet.overLaserCap());
-    if (fleet.madeRoom() > 0)
-        parts << Texts::tr("激光器已达上限 %1 台：%2 台离线最久的已移除")
-                     .arg(fleet.limits().maxLasers)
-                     .arg(fleet.madeRoom());
-    if (fleet.forgotten() > 0)
-        parts << Texts::tr("离线超过 %1 天：%2 台激光器已移除")
-                     .arg(fleet.limits().forgetOfflineMs / (24 * 3600 * 1000))
-                     .arg(fleet.forgotten());
-    if (fleet.alarmsIgnored() > 0)
-        parts << Texts::tr("每条状态至多显示 %1 个未知报警：%2 个未显示")
-                     .arg(plant::maxUnknownAlarms)
-                     .arg(fleet.alarmsIgnored());
-    if (fleet.payloadsNotKept() > 0)
-        parts << Texts::tr("内存上限 %1 MiB：%2 条状态内容未保留")
-                     .arg(fleet.limits().stateBytes / (1024 * 1024))
-                     .arg(fleet.payloadsNotKept());
-    if (fleet.overrun() > 0)
-        parts << Texts::tr("来不及处理：%1 条消息丢弃").arg(fleet.overrun());
-    if (fleet.alarmEntriesDropped() > 0)
-        parts << Texts::tr("报警列表已达上限 %1 条：最早的 %2 条已删去")
-                     .arg(fleet.limits().maxAlarmEntries)
-                     .arg(fleet.alarmEntriesDropped());
-    if (fleet.eventsDropped() > 0)
-        parts << Texts::tr("每台激光器保留最新 %1 条事件（至多 %2 KiB）：%3 条较早的已删去")
-                     .arg(fleet.limits().maxEventsPerLaser)
-                     .arg(fleet.limits().maxEventBytesPerLaser / 1024)
-                     .arg(fleet.eventsDropped());
+    const QStringList parts = keptLineParts(fleet);
     keptLine->setText(parts.join(QStringLiteral("; ")));
     // A status bar cuts a long line at the window's edge: the whole of it, a reason a line, where
     // the pointer rests on it.
@@ -432,32 +266,10 @@ void FleetWindow::updateKeptLine() {
 }
 
 void FleetWindow::applyLanguage(const QString &language) {
-    if (translator) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-        translator = nullptr;
-    }
-    auto *next = new QTranslator(this);
-    if (next->load(preference::catalogueFor(language))) {
-        QCoreApplication::installTranslator(next);
-        translator = next;
-    } else {
-        delete next;
-    }
+    translator = installCatalogue(translator, language, this);
     // Without a translator nothing sends the change: the texts are set again here.
     retranslate();
-
-    const QString value =
-        language == preference::english ? preference::english : preference::chinese;
-    bool failed = false;
-    if (QFileInfo(preference::languageFilePath()).isFile()) {
-        failed = preference::rewriteExisting(value) != preference::WriteFailure::None;
-    } else {
-        failed = !preference::createDefault().isEmpty();
-        if (!failed && value != preference::chinese)
-            failed = preference::rewriteExisting(value) != preference::WriteFailure::None;
-    }
-    if (failed)
+    if (!keepLanguage(language))
         QMessageBox::critical(this, QCoreApplication::translate("Serial", "错误"),
                               QCoreApplication::translate("Serial", "打开文件失败"));
 }
@@ -472,17 +284,12 @@ void FleetWindow::retranslate() {
     languageMenu->setTitle(QCoreApplication::translate("Serial", "语言"));
     chineseAction->setText(QCoreApplication::translate("Serial", "中文"));
     englishAction->setText(QCoreApplication::translate("Serial", "English"));
-    filterLabel->setText(Texts::tr("筛选:"));
-    filterBox->setPlaceholderText(Texts::tr("激光器、端口、状态或报警"));
-    staleLabel->setText(Texts::tr("状态超过多久算离线:"));
-    staleBox->setSuffix(Texts::tr(" 秒"));
-    acknowledgeButton->setText(Texts::tr("确认所选"));
-    acknowledgeAllButton->setText(Texts::tr("全部确认"));
+    filterBar->retranslate();
+    alarmPanel->retranslate();
     detailPane->retranslate();
     table->headerDataChanged(Qt::Horizontal, 0, LaserTable::ColumnCount - 1);
     alarms->headerDataChanged(Qt::Horizontal, 0, AlarmList::ColumnCount - 1);
-    if (tray)
-        tray->setToolTip(Texts::tr("激光器总览"));
+    notifier->retranslate();
     refresh();
     showSelected();
 }

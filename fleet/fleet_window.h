@@ -10,11 +10,7 @@
 #include <deque>
 
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
-class QSpinBox;
-class QSystemTrayIcon;
 class QTableView;
 class QTimer;
 class QTranslator;
@@ -26,6 +22,9 @@ class FleetLink;
 namespace fleet {
 
 class AlarmList;
+class AlarmNotifier;
+class AlarmPanel;
+class FilterBar;
 class LaserDetails;
 class LaserTable;
 
@@ -67,8 +66,6 @@ private:
     void showSelected();
     void selectLaser(const QString &id);
     void updateKeptLine();
-    void notify(int added);
-    void sendNotification();
     void applyPending();
     qint64 now() const;
 
@@ -78,14 +75,8 @@ private:
     AlarmList *alarms;
     LaserDetails *detailPane;
     QTableView *laserView;
-    QTableView *alarmView;
-    QLineEdit *filterBox;
-    QLabel *filterLabel;
-    QLabel *staleLabel;
-    QSpinBox *staleBox;
-    QLabel *alarmTitle;
-    QPushButton *acknowledgeButton;
-    QPushButton *acknowledgeAllButton;
+    FilterBar *filterBar;
+    AlarmPanel *alarmPanel;
     QLabel *brokerLine;
     QLabel *keptLine;
     QMenu *languageMenu;
@@ -94,10 +85,7 @@ private:
     QTimer *secondTimer;
     QTimer *sweepTimer;
     QElapsedTimer sinceSweep;
-    QSystemTrayIcon *tray = nullptr;
-    QTimer *notificationTimer;
-    QElapsedTimer sinceNotification;
-    int notificationsHeld = 0;
+    AlarmNotifier *notifier;
     // Batches taken but not yet applied in full: the first from message `pendingAt` on.
     std::deque<plant::FleetBatch> pending;
     int pendingAt = 0;

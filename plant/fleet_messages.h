@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/records.h"
+#include "plant/visible_text.h"
 
 #include <QByteArray>
 #include <QString>
@@ -37,13 +38,6 @@ bool timeInRange(double ms);
 constexpr double lowestTemperature = -100;
 constexpr double highestTemperature = 200;
 bool temperatureInRange(double celsius);
-
-// A text from the broker as a person may see it: every control, format (direction marks and
-// overrides, zero-width and invisible characters), line or paragraph separator and lone
-// surrogate is written as <U+XXXX>, so that nothing can hide, reorder or break a line.
-QString visibleText(const QString &text);
-// The first `maxLength` characters (never half a surrogate pair), made visible.
-QString visibleText(const QString &text, int maxLength);
 
 enum class Rejection {
     None,

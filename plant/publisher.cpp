@@ -1,10 +1,9 @@
 #include "plant/publisher.h"
 
 #include "plant/broker_connection.h"
-#include "plant/connect_listener.h"
+#include "plant/delivery_listeners.h"
 #include "plant/texts.h"
 
-#include <QMetaObject>
 #include <QTimer>
 
 #include <mqtt/async_client.h>
@@ -23,147 +22,7 @@ qint64 steadyMs() {
         .count();
 }
 
-// Why the broker refused a message, from an MQTT 5 acknowledgement's reason code.
-QString publishRefusal(int reason) {
-    switch (reason) {
-    case 135:
-        return Texts::tr("未获授权");
-    case 144:
-        return Texts::tr("主题名无效");
-    case 149:
-        return Texts::tr("消息太大");
-    case 151:
-        return Texts::tr("超出配额");
-    default:
-        return Texts::tr("原因代码 %1").arg(reason);
-    }
-}
-
 } // namespace
-
-bool loadLinkConfig(const QString &file, Config *config, Report *report) {
-    qRegisterMetaType<plant::Report>();
-    const ConfigResult loaded = loadConfig(file);
-    if (!loaded.error.isEmpty()) {
-        report->state = LinkState::Off;
-        report->lastError = loaded.error;
-        return false;
-    }
-    *config = loaded.config;
-    report->state = LinkState::Connecting;
-    report->server = config->server();
-    report->certificate = config->certificate;
-    report->notice = settingsNotices(*config).join(QStringLiteral("; "));
-    // Once on standard error as well; the status line keeps saying it.
-    if (!report->notice.isEmpty())
-        qWarning("%s", qPrintable(stateLine(*report)));
-    return true;
-}
-
-bool operator==(const Report &a, const Report &b) {
-    return a.state == b.state && a.server == b.server && a.lastError == b.lastError &&
-           a.buffered == b.buffered && a.dropped == b.dropped && a.expired == b.expired &&
-           a.refused == b.refused && a.refusedWhy == b.refusedWhy && a.notice == b.notice &&
-           a.certificate == b.certificate;
-}
-
-QString stateLine(const Report &report) {
-    QString line;
-    switch (report.state) {
-    case LinkState::Off:
-        return Texts::tr("工厂链路关闭: %1").arg(report.lastError);
-    case LinkState::Connecting:
-        line = Texts::tr("工厂链路: 正在连接 %1").arg(report.server);
-        break;
-    case LinkState::Connected:
-        line = Texts::tr("工厂链路: 已连接 %1").arg(report.server);
-        break;
-    case LinkState::Reconnecting:
-        line = Texts::tr("工厂链路: 正在重新连接 %1").arg(report.server);
-        break;
-    }
-    if (report.state != LinkState::Connected && !report.lastError.isEmpty())
-        line += QStringLiteral(" (") + report.lastError + QLatin1Char(')');
-    if (report.buffered > 0)
-        line += Texts::tr("; 缓存 %1 条").arg(report.buffered);
-    if (report.dropped > 0)
-        line += Texts::tr("; 丢弃 %1 条").arg(report.dropped);
-    if (report.expired > 0)
-        line += Texts::tr("; 过期未发 %1 条").arg(report.expired);
-    if (report.refused > 0)
-        line +=
-            Texts::tr("; 代理服务器拒收 %1 条（%2）").arg(report.refused).arg(report.refusedWhy);
-    if (!report.notice.isEmpty())
-        line += QStringLiteral("; ") + report.notice;
-    return line;
-}
-
-QString linkTabText(const Report &report) {
-    const QString certificate = certificateLine(report.certificate);
-    return certificate.isEmpty() ? stateLine(report)
-                                 : stateLine(report) + QLatin1Char('\n') + certificate;
-}
-
-// Paho calls these on its own threads; each hands the outcome to the publisher's thread.
-struct Publisher::Listeners {
-    using Connect = ConnectListener<Publisher>;
-    struct Delivery : mqtt::iaction_listener {
-        Publisher *p;
-        explicit Delivery(Publisher *publisher) : p(publisher) {}
-        // The context of a message carries its generation and its id in the buffer.
-        void on_success(const mqtt::token &token) override {
-            const auto *tag =
-                static_cast<const std::pair<quint64, quint64> *>(token.get_user_context());
-            if (!tag)
-                return;
-            const std::pair<quint64, quint64> t = *tag;
-            delete tag;
-            QMetaObject::invokeMethod(
-                p, [this, t] { p->delivered(t.first, t.second); }, Qt::QueuedConnection);
-        }
-        void on_failure(const mqtt::token &token) override {
-            const auto *tag =
-                static_cast<const std::pair<quint64, quint64> *>(token.get_user_context());
-            if (!tag)
-                return;
-            const std::pair<quint64, quint64> t = *tag;
-            delete tag;
-            // An MQTT 5 broker that refuses the message says so in its acknowledgement; sending
-            // it again would be refused again.
-            const int reason = token.get_reason_code();
-            if (reason >= 0x80)
-                QMetaObject::invokeMethod(
-                    p, [this, t, reason] { p->refusedByBroker(t.first, t.second, reason); },
-                    Qt::QueuedConnection);
-            else
-                QMetaObject::invokeMethod(
-                    p, [this, t] { p->deliveryFailed(t.first); }, Qt::QueuedConnection);
-        }
-    };
-    // For online and the status, which are sent again on every connect: only a refusal counts.
-    struct Direct : mqtt::iaction_listener {
-        Publisher *p;
-        explicit Direct(Publisher *publisher) : p(publisher) {}
-        void on_success(const mqtt::token &) override {}
-        void on_failure(const mqtt::token &token) override {
-            const int reason = token.get_reason_code();
-            if (reason >= 0x80)
-                QMetaObject::invokeMethod(
-                    p, [this, reason] { p->refusedByBroker(p->generation, 0, reason); },
-                    Qt::QueuedConnection);
-        }
-    };
-    struct Ignore : mqtt::iaction_listener {
-        void on_success(const mqtt::token &) override {}
-        void on_failure(const mqtt::token &) override {}
-    };
-
-    explicit Listeners(Publisher *p) : connect(p), delivery(p), direct(p) {}
-    Connect connect;
-    Delivery delivery;
-    Direct direct;
-    Ignore ignore;
-};
 
 Publisher::Publisher(const Config &config, const QString &clientId, const QString &topicBase,
                      int bufferCapacity)

@@ -2,10 +2,10 @@
 
 #include "plant/broker_connection.h"
 #include "plant/config.h"
+#include "plant/link_report.h"
 #include "plant/out_buffer.h"
 
 #include <QByteArray>
-#include <QMetaType>
 #include <QObject>
 #include <QString>
 
@@ -19,41 +19,6 @@ class async_client;
 }
 
 namespace plant {
-
-enum class LinkState { Off, Connecting, Connected, Reconnecting };
-
-// What the status bar and the diagnostics show of the broker connection.
-struct Report {
-    LinkState state = LinkState::Off;
-    QString server; // host:port
-    QString lastError;
-    int buffered = 0;
-    quint64 dropped = 0;
-    // Samples older than their expiry when they could have been sent, so never sent.
-    quint64 expired = 0;
-    // Messages the broker refused (MQTT 5 says so; 3.1.1 brokers drop them in silence), and why.
-    quint64 refused = 0;
-    QString refusedWhy;
-    // Said in every line while it holds, e.g. that the password travels unencrypted.
-    QString notice;
-    // The client certificate in use; null without one.
-    ClientCertificate certificate;
-};
-bool operator==(const Report &a, const Report &b);
-
-// Reads a link's settings file: `config` and a report that is connecting to its server, or
-// false and a report that is off with the file's error (which never quotes a value).
-bool loadLinkConfig(const QString &file, Config *config, Report *report);
-inline bool operator!=(const Report &a, const Report &b) {
-    return !(a == b);
-}
-
-// One line for the status bar in the current language, e.g. "Plant link: reconnecting to
-// broker:1883 (connection lost); 12 buffered". Shown as plain text, never rich text.
-QString stateLine(const Report &report);
-// The diagnostics window's Link tab: the state line, and on a line of its own the client
-// certificate with the dates it is valid between.
-QString linkTabText(const Report &report);
 
 // The broker connection. Lives on its own thread: the window posts messages to it and never
 // waits. Reconnects by itself with a growing pause; keeps what could not be sent yet in a
@@ -124,5 +89,3 @@ private:
 };
 
 } // namespace plant
-
-Q_DECLARE_METATYPE(plant::Report)

@@ -19,9 +19,6 @@ namespace plant {
 namespace {
 // Batches are gathered for this long: at most ten a second reach the window.
 constexpr int batchGatherMs = 100;
-// How long a message from the broker waits for room before it is counted as overrun: the
-// time to read a full batch of the largest statuses, well within the broker's keep-alive.
-constexpr auto roomWait = std::chrono::seconds(10);
 } // namespace
 
 // Paho calls these on its own threads; each hands the outcome to the subscriber's thread.
@@ -53,7 +50,7 @@ struct Subscriber::Listeners {
 
 Subscriber::Subscriber(const Config &config, const QString &clientId, int inboxCapacity)
     : config(config), setup(config, Role::Reader), clientId(clientId.toUtf8()),
-      inboxCapacity(inboxCapacity) {
+      inbox(inboxCapacity, heldByteCapacity) {
     report.server = config.server();
     report.notice = setup.notice();
     report.certificate = setup.certificate();
@@ -102,44 +99,20 @@ void Subscriber::start() {
     connectNow();
 }
 
-qint64 Subscriber::heldBytes(const Raw &raw) {
-    return qint64(sizeof(Raw)) + 64 + raw.topic.capacity() + raw.payload.capacity();
-}
-
 void Subscriber::arrived(Raw raw) {
-    std::unique_lock<std::mutex> lock(inboxLock);
-    const qint64 size = heldBytes(raw);
-    const auto full = [&] {
-        return static_cast<int>(inbox.size()) >= inboxCapacity ||
-               inboxBytes + batchOutBytes + size > heldByteCapacity;
-    };
-    // Nothing more is read from the broker while the window catches up, for a while.
-    if (full() && !stopping)
-        roomMade.wait_for(lock, roomWait, [&] { return !full() || stopping; });
-    if (full() || stopping) {
-        ++overrun;
-        return;
-    }
-    inboxBytes += size;
-    inbox.push_back(std::move(raw));
-    // Half full: no gathering time, the next batch goes as soon as the last one is taken.
-    const bool now = inboxBytes + batchOutBytes > heldByteCapacity / 2 ||
-                     static_cast<int>(inbox.size()) > inboxCapacity / 2;
-    if (drainAsked && !(now && !drainNowAsked))
-        return;
-    drainAsked = true;
-    drainNowAsked = drainNowAsked || now;
-    QMetaObject::invokeMethod(
-        this,
-        [this, now] {
-            if (!drainTimer)
-                return;
-            if (now)
-                drainTimer->start(0);
-            else if (!drainTimer->isActive())
-                drainTimer->start(batchGatherMs);
-        },
-        Qt::QueuedConnection);
+    inbox.put(std::move(raw), [this](bool now) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, now] {
+                if (!drainTimer)
+                    return;
+                if (now)
+                    drainTimer->start(0);
+                else if (!drainTimer->isActive())
+                    drainTimer->start(batchGatherMs);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void Subscriber::drain() {
@@ -147,23 +120,13 @@ void Subscriber::drain() {
         return; // batchTaken() comes back here
     std::vector<Raw> taken;
     FleetBatch batch;
-    {
-        std::lock_guard<std::mutex> lock(inboxLock);
-        taken.swap(inbox);
-        // Counted as the batch until it is read.
-        batchOutBytes = inboxBytes;
-        inboxBytes = 0;
-        batch.overrun = overrun;
-        overrun = 0;
-        drainAsked = false;
-        drainNowAsked = false;
-    }
+    inbox.take(taken, batch.overrun);
     if (taken.empty() && batch.overrun == 0)
         return;
     const QString prefix = config.topicPrefix;
     batch.messages.reserve(static_cast<int>(taken.size()));
     for (const Raw &raw : taken) {
-        if (stopping)
+        if (inbox.stopping())
             return;
         ParseResult parsed = parseFleetMessage(prefix, raw.topic, raw.payload, raw.retained,
                                                raw.payload.isEmpty() ? raw.fullSize : -1);
@@ -175,12 +138,7 @@ void Subscriber::drain() {
             ++batch.rejected[static_cast<size_t>(parsed.rejection)];
         }
     }
-    {
-        // The raw copies go with `taken`; what the batch holds is counted until it is taken.
-        std::lock_guard<std::mutex> lock(inboxLock);
-        batchOutBytes = batch.bytes;
-    }
-    roomMade.notify_all();
+    inbox.batchOut(batch.bytes);
     batchOut = true;
     sinceDrain.start();
     emit batchReady(batch);
@@ -190,13 +148,7 @@ void Subscriber::batchTaken() {
     batchOut = false;
     bool waiting = false;
     bool now = false;
-    {
-        std::lock_guard<std::mutex> lock(inboxLock);
-        batchOutBytes = 0;
-        waiting = !inbox.empty() || overrun > 0;
-        now = drainNowAsked;
-    }
-    roomMade.notify_all();
+    inbox.batchTaken(waiting, now);
     // Batches stay a gathering time apart, but no more: one that waited for the window goes now.
     if (waiting && drainTimer && !drainTimer->isActive())
         drainTimer->start(
@@ -204,9 +156,7 @@ void Subscriber::batchTaken() {
 }
 
 void Subscriber::requestStop() {
-    stopping = true;
-    std::lock_guard<std::mutex> lock(inboxLock);
-    roomMade.notify_all();
+    inbox.requestStop();
 }
 
 void Subscriber::connectNow() {

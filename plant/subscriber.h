@@ -3,7 +3,8 @@
 #include "plant/broker_connection.h"
 #include "plant/config.h"
 #include "plant/fleet_messages.h"
-#include "plant/publisher.h"
+#include "plant/inbox.h"
+#include "plant/link_report.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -11,10 +12,7 @@
 #include <QString>
 
 #include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 class QTimer;
 
@@ -58,14 +56,7 @@ signals:
     void batchReady(const plant::FleetBatch &batch);
 
 private:
-    struct Raw {
-        QByteArray topic;
-        QByteArray payload; // empty when over maxPayloadBytes: not copied
-        qint64 fullSize;
-        bool retained;
-        qint64 receivedAt;
-    };
-    static qint64 heldBytes(const Raw &raw);
+    using Raw = Inbox::Raw;
     // On Paho's thread.
     void arrived(Raw raw);
     void connectNow();
@@ -82,7 +73,6 @@ private:
     Config config;
     ConnectionSetup setup;
     QByteArray clientId;
-    int inboxCapacity;
     std::unique_ptr<mqtt::async_client> client;
     std::unique_ptr<Listeners> listeners;
     QTimer *retryTimer = nullptr;
@@ -96,16 +86,7 @@ private:
     bool batchOut = false;
     QElapsedTimer sinceDrain;
     Report report;
-
-    std::atomic<bool> stopping{false};
-    std::mutex inboxLock;
-    std::condition_variable roomMade;
-    std::vector<Raw> inbox;     // guarded
-    qint64 inboxBytes = 0;      // guarded
-    qint64 batchOutBytes = 0;   // guarded
-    quint64 overrun = 0;        // guarded
-    bool drainAsked = false;    // guarded
-    bool drainNowAsked = false; // guarded
+    Inbox inbox;
 };
 
 } // namespace plant

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/system_settings.h"
+#include "tools/ccb_sim/ccb_names.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -11,48 +12,9 @@
 
 // A stand-in for the laser's central control board: its state, the status frames it sends of
 // its own accord and its answers to the host's commands. No I/O here: the simulator program
-// moves the bytes, this class only builds and interprets frames.
+// moves the bytes, this class only builds (with ccb_frames.h, which lays each frame out) and
+// interprets frames.
 namespace ccbsim {
-
-// Everything a scenario can raise or clear. The names are the scenario command words.
-enum class Alarm {
-    EStop,        // external emergency stop (system status)
-    Door,         // door interlock (system status)
-    Fault,        // system fault, also raised by any other alarm
-    Chiller,      // chiller fault (system status)
-    Qbh,          // QBH / fibre interlock (module status)
-    FiberBreak,   // fibre break (module status)
-    WaterInHigh,  // T3 too high (module status)
-    WaterOutHigh, // T4 too high (module status)
-    Pd,           // photodiode fault (module status)
-    OverCurrent,  // driver board over-current
-    OverTemp,     // driver board over-temperature
-};
-constexpr int alarmCount = 11;
-
-QString alarmName(Alarm alarm);
-// Accepts the names of alarmName and a few spoken variants ("e-stop", "t3", "fibre").
-bool alarmFromName(const QString &name, Alarm *alarm);
-QStringList alarmNames();
-
-// The status messages of one round, in the order they are sent.
-enum class Message {
-    SystemStatus, // 0xE6
-    ModuleStatus, // 0xE2
-    TempIn,       // 0xE0 channel 2
-    TempOut,      // 0xE0 channel 3
-    DewPoint,     // 0xE4
-    PwmInput,     // 0xE5
-    Clock,        // 0xEE
-    ProductInfo,  // 0xA2
-    DriverBoard,  // 0xD2
-    ParamVersion, // 0xEF parameter 4
-    ParamInputs,  // 0xEF parameter 32
-    ParamOutputs, // 0xEF parameter 33
-};
-constexpr int messageCount = 12;
-QString messageName(Message message);
-bool messageFromName(const QString &name, Message *message);
 
 struct Counters {
     quint64 roundsSent = 0;
@@ -155,20 +117,6 @@ public:
     static QByteArray driverVersion() { return QByteArrayLiteral("D2.3.1"); }
 
 private:
-    QByteArray buildFrame(Message message, const QDateTime &now) const;
-    QByteArray systemStatusFrame() const;
-    QByteArray moduleStatusFrame() const;
-    QByteArray temperatureFrame(double celsius, int channel) const;
-    QByteArray dewPointFrame() const;
-    QByteArray pwmInputFrame() const;
-    QByteArray clockFrame(const QDateTime &now) const;
-    QByteArray productInfoFrame() const;
-    QByteArray driverBoardFrame() const;
-    QByteArray parameterReply(quint16 parameter, const QByteArray &value) const;
-    QByteArray inputsValue() const;
-    QByteArray outputsValue() const;
-    // Seals a frame with its check bytes, spoiled while a bad-check round runs.
-    QByteArray seal(QByteArray frame) const;
     void advanceDrift();
     double walk(double now, double target, double step, double band);
 

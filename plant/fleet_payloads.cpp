@@ -1,0 +1,124 @@
+#include "plant/fleet_payloads.h"
+
+#include "events/alarm_names.h"
+#include "plant/json_fields.h"
+#include "plant/visible_text.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+
+namespace plant {
+
+namespace {
+
+constexpr int maxModules = events::maxAlarmModules;
+
+} // namespace
+
+Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserStatus &s) {
+    QJsonObject o;
+    Rejection problem = parseObject(payload, o);
+    if (problem != Rejection::None)
+        return problem;
+    FieldReader r(problem);
+
+    const QString id = r.text(o, "laser_id");
+    s.at = r.time(o, "at", false);
+
+    const QJsonObject alarms = r.object(o, "alarms");
+    for (const events::AlarmName &a : events::systemAlarms)
+        if (r.flag(alarms, a.key))
+            s.addAlarm(QLatin1String(a.key));
+    // A newer publisher's alarms are shown by their key, a few of them: the others are counted.
+    // Each key is looked up once, by hash.
+    for (auto it = alarms.begin(); it != alarms.end() && r.ok(); ++it) {
+        const QString key = it.key();
+        const int bit = events::alarmBit(key);
+        if (bit >= 0 && bit < int(events::systemAlarms.size()))
+            continue; // read above
+        if (!it.value().isBool() || !validKey(key, maxAlarmKeyLength))
+            r.fail(Rejection::WrongType);
+        else if (it.value().toBool())
+            s.addAlarm(key);
+    }
+
+    const QJsonObject states = r.object(o, "states");
+    s.dcOn = r.flag(states, "dc_on");
+    s.laserReady = r.flag(states, "laser_ready");
+
+    const QJsonValue modules = r.field(o, "modules");
+    if (!modules.isUndefined() && (!modules.isArray() || modules.toArray().size() > maxModules))
+        r.fail(Rejection::WrongType);
+    const QJsonArray moduleList = modules.toArray();
+    for (int m = 0; m < moduleList.size() && r.ok(); ++m) {
+        if (!moduleList.at(m).isObject()) {
+            r.fail(Rejection::WrongType);
+            break;
+        }
+        const QJsonObject module = moduleList.at(m).toObject();
+        for (const events::AlarmName &a : events::moduleAlarms)
+            if (r.flag(module, a.key))
+                s.addAlarm(events::moduleAlarmKey(m, a.key));
+        s.beamOn = r.flag(module, "beam_on") || s.beamOn;
+    }
+
+    const QJsonObject temperatures = r.object(o, "temperatures");
+    s.waterIn = r.temperature(temperatures, "water_in");
+    s.waterOut = r.temperature(temperatures, "water_out");
+    s.dewPoint = r.temperature(temperatures, "dew_point");
+
+    const QJsonObject link = r.object(o, "link");
+    s.port = visibleText(r.text(link, "port"), maxPortText);
+    s.portOpen = r.flag(link, "open");
+    s.lastFrameAt = r.time(link, "last_frame_at", true);
+
+    // The rest is shown as it is, but must have its shape.
+    for (const char *section : {"inputs", "outputs", "versions", "product"}) {
+        const QJsonValue v = o.value(QLatin1String(section));
+        if (!v.isUndefined() && !v.isObject())
+            r.fail(Rejection::WrongType);
+    }
+    if (!r.ok())
+        return problem;
+    if (id != laserId)
+        return Rejection::IdMismatch;
+    s.payload = payload;
+    return Rejection::None;
+}
+
+Rejection parseEvent(const QByteArray &payload, events::Event &e) {
+    QJsonObject o;
+    Rejection problem = parseObject(payload, o);
+    if (problem != Rejection::None)
+        return problem;
+    FieldReader r(problem);
+    e.at = r.time(o, "at", false);
+    e.category = r.text(o, "category");
+    e.name = r.text(o, "name");
+    e.value = r.text(o, "value");
+    const QJsonValue detail = o.value(QLatin1String("detail"));
+    if (!detail.isUndefined() && !detail.isString())
+        r.fail(Rejection::WrongType);
+    e.detail = detail.toString();
+    // Kept for the window's whole run: each text within what a real event needs, and shown as
+    // what it is.
+    e.category = visibleText(e.category, maxEventText);
+    e.name = visibleText(e.name, maxEventText);
+    e.value = visibleText(e.value, maxEventText);
+    e.detail = visibleText(e.detail, maxEventDetail);
+    return problem;
+}
+
+Rejection parseOnline(const QByteArray &payload, bool &online) {
+    const QByteArray word = payload.trimmed();
+    if (word.isEmpty())
+        return Rejection::EmptyPayload;
+    if (word == "true" || word == "false") {
+        online = word == "true";
+        return Rejection::None;
+    }
+    return Rejection::NotJson;
+}
+
+} // namespace plant

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "events/records.h"
+#include "plant/fleet_messages.h"
+
+#include <QByteArray>
+#include <QString>
+
+// What each payload the fleet reads says, once its topic has told its kind and its laser: the
+// online flag, the status, an event. Pure functions of the bytes, which they never trust.
+namespace plant {
+
+// "true" or "false".
+Rejection parseOnline(const QByteArray &payload, bool &online);
+// The status of `laserId`: refused when it names another laser.
+Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserStatus &s);
+// An events-table row, its texts made visible and cut.
+Rejection parseEvent(const QByteArray &payload, events::Event &e);
+
+} // namespace plant
