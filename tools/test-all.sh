@@ -73,6 +73,10 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 failed=()
 
+# The rooms and the one-way rules between the folders (docs/architecture.md).
+say "the house"
+tools/check-house.sh || failed+=("the house (tools/check-house.sh)")
+
 # build <dir> [niceness]: the whole build directory.
 build() {
     nice -n "${2:-0}" cmake --build "$1" -j"$jobs"
