@@ -3,7 +3,6 @@
 #include "events/alarm_names.h"
 #include "events/flag_watch.h"
 
-#include <QJsonArray>
 #include <QJsonObject>
 
 #include <cmath>
@@ -18,7 +17,6 @@ struct Inputs {
     const LinkInfo &link;
     const events::Sample &readings;
     QJsonObject alarms; // the status payload's, where the lamps' rules are
-    QJsonArray modules;
 };
 
 using Getter = std::function<Value(const Inputs &)>;
@@ -39,25 +37,18 @@ Table makeTable() {
         t.definitions.push_back({name, type, unit, 0});
         t.getters.push_back(std::move(get));
     };
-    const QString alarms = QStringLiteral("Alarms/");
-    for (const events::AlarmName &a : events::systemAlarms) {
-        const QString key = QLatin1String(a.key);
-        add(alarms + key, DataType::Boolean,
-            [key](const Inputs &in) { return Value(in.alarms.value(key).toBool()); });
-    }
-    for (int m = 0; m < protocol::moduleCount; ++m)
-        for (const events::AlarmName &a : events::moduleAlarms) {
-            const QString key = QLatin1String(a.key);
-            add(alarms + events::moduleAlarmKey(m, a.key), DataType::Boolean,
-                [m, key](const Inputs &in) {
-                    return Value(in.modules.at(m).toObject().value(key).toBool());
-                });
-        }
+    // Every flag of the events table by its own name: an event of the history names its metric.
     const events::FlagWatch watch;
     for (const events::FlagWatch::Flag &f : watch.flags())
-        if (qstrcmp(f.category, "state") == 0)
-            add(QStringLiteral("States/") + f.name, DataType::Boolean,
-                [f](const Inputs &in) { return Value(f.get(in.state, f.i, f.j)); });
+        add(QLatin1String(qstrcmp(f.category, "alarm") == 0 ? "Alarms/" : "States/") + f.name,
+            DataType::Boolean, [f](const Inputs &in) { return Value(f.get(in.state, f.i, f.j)); });
+    // The status page's alarm lamps by the plant's alarm keys, some of them several flags at
+    // once (the temperature lamp, the drivers' two), as the status payload gives them.
+    for (const events::AlarmName &a : events::systemAlarms) {
+        const QString key = QLatin1String(a.key);
+        add(QStringLiteral("Lamps/") + key, DataType::Boolean,
+            [key](const Inputs &in) { return Value(in.alarms.value(key).toBool()); });
+    }
 
     const QString celsius = QStringLiteral("°C");
     add(
@@ -111,8 +102,7 @@ Device laserDevice(const protocol::DeviceState &state, const LinkInfo &link,
     if (!device.present)
         return device;
     const QJsonObject status = statusObject(state, link, readings);
-    const Inputs in{state, link, readings, status.value(QLatin1String("alarms")).toObject(),
-                    status.value(QLatin1String("modules")).toArray()};
+    const Inputs in{state, link, readings, status.value(QLatin1String("alarms")).toObject()};
     const Table &t = table();
     device.values.reserve(t.getters.size());
     for (const Getter &get : t.getters)

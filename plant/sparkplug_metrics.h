@@ -9,9 +9,11 @@
 
 namespace plant::sparkplug {
 
-// What the laser has as a Sparkplug device, in the order of its DBIRTH: "Alarms/<alarm key>"
-// for the plant's alarm keys, "States/<flag name>" for the state flags of the events table,
-// then the temperatures (with their unit), inputs, product, versions and the link.
+// What the laser has as a Sparkplug device, in the order of its DBIRTH: "Alarms/<name>" and
+// "States/<name>" for every alarm and state flag of the events table ("Alarms/chillerFault",
+// "Alarms/board0.channel3.overTemp2", "States/dcOn"), "Lamps/<key>" for the status page's alarm
+// lamps by the plant's alarm keys ("Lamps/water_temperature"), then the temperatures (with their
+// unit), inputs, product, versions and the link.
 const std::vector<MetricDefinition> &laserMetrics();
 
 // The laser on a refresh pass: there while its port is open and its product is known (the CCB

@@ -13,8 +13,10 @@ const QByteArray namespaceLevel = QByteArrayLiteral("spBv1.0/");
 EdgeNode::EdgeNode(NodeSettings settings, std::vector<MetricDefinition> deviceMetrics,
                    quint8 nextBdSeq)
     : metrics(std::move(deviceMetrics)), bdSeqNext(nextBdSeq) {
-    for (size_t i = 0; i < metrics.size(); ++i)
+    for (size_t i = 0; i < metrics.size(); ++i) {
         metrics[i].alias = firstDeviceAlias + i;
+        indexByName.insert(metrics[i].name, int(i));
+    }
     nodeMetrics = {{QLatin1String(bdSeqMetric), DataType::Int64, QString(), bdSeqAlias},
                    {QLatin1String(rebirthMetric), DataType::Boolean, QString(), rebirthAlias}};
 
@@ -52,7 +54,6 @@ Reaction EdgeNode::connected(qint64 now) {
     // The broker hands the host's retained STATE over again on this connection: an earlier
     // connection's timestamps (perhaps of a clock since put right) bound nothing here.
     hostSeen = false;
-    hostOnline = false;
     if (!stateTopic.isEmpty())
         return {};
     return births(now);
@@ -97,6 +98,13 @@ Reaction EdgeNode::refresh(const Device &seen, qint64 now) {
         return {};
     sent = device.values;
     return {{message(ddata, dataPayload(now, seq++, metrics, sent, changed))}, false};
+}
+
+Reaction EdgeNode::late(const QString &metric, const Value &value, qint64 at, qint64 now) {
+    const int i = metricIndex(metric);
+    if (!deviceBorn || i < 0)
+        return {};
+    return {{message(ddata, latePayload(now, seq++, metrics[size_t(i)], value, at))}, false};
 }
 
 Reaction EdgeNode::received(const QByteArray &topic, const QByteArray &payload, qint64 now) {
@@ -147,12 +155,11 @@ Reaction EdgeNode::hostState(const QByteArray &payload, qint64 now) {
     }
     hostSeen = true;
     hostTimestamp = state.timestamp;
-    hostOnline = state.online;
     if (!isConnected)
         return {};
-    if (hostOnline && !born)
+    if (state.online && !born)
         return births(now);
-    if (!hostOnline && born) {
+    if (!state.online && born) {
         // The hosts must see this node go; the next connection waits for the host again, and
         // nothing goes out on this one meanwhile.
         connectionLost();

@@ -3,6 +3,7 @@
 #include "plant/sparkplug_payload.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
@@ -80,9 +81,17 @@ public:
     Reaction leaving(qint64 now);
     // One refresh pass: the device's birth or death, or one DDATA of what changed.
     Reaction refresh(const Device &device, qint64 now);
+    // A value the hosts missed, as it was at `at` (an event of the history sent late): one
+    // DDATA of that metric marked is_historical. Nothing while the device has no birth on this
+    // connection (send it after the next), nor for a name the device does not have.
+    Reaction late(const QString &metric, const Value &value, qint64 at, qint64 now);
+    // The index of a device metric by its name ("Alarms/chillerFault"), or -1.
+    int metricIndex(const QString &name) const { return indexByName.value(name, -1); }
     // A message on one of the subscriptions (or anything a broker sends).
     Reaction received(const QByteArray &topic, const QByteArray &payload, qint64 now);
 
+    // Connected, a primary host named, and no births yet: its STATE online has not come.
+    bool waitingForHost() const { return isConnected && !born && !stateTopic.isEmpty(); }
     const Counts &counts() const { return tally; }
     const std::vector<MetricDefinition> &deviceMetrics() const { return metrics; }
 
@@ -96,6 +105,7 @@ private:
 
     std::vector<MetricDefinition> metrics;
     std::vector<MetricDefinition> nodeMetrics;
+    QHash<QString, int> indexByName;
     QByteArray nbirth, ndeath, ncmd, dbirth, ddata, ddeath, dcmdPrefix, stateTopic;
     quint8 bdSeqNext = 0;
     quint8 bdSeq = 0;
@@ -103,7 +113,6 @@ private:
     bool isConnected = false;
     bool born = false;       // NBIRTH out on this connection
     bool deviceBorn = false; // DBIRTH out, no DDEATH since
-    bool hostOnline = false;
     bool hostSeen = false;
     qint64 hostTimestamp = 0;
     bool rebirthDue = false;

@@ -63,6 +63,19 @@ QByteArray bytesOf(const Payload &payload) {
     return QByteArray(bytes.data(), int(bytes.size()));
 }
 
+void addData(Payload &payload, const MetricDefinition &d, const Value &value, qint64 at) {
+    Payload::Metric *metric = payload.add_metrics();
+    if (d.alias != 0)
+        metric->set_alias(d.alias);
+    else
+        metric->set_name(utf8(d.name));
+    metric->set_timestamp(wireTime(at));
+    // A host takes the type from the birth, but the Sparkplug project's own decoder reads no
+    // value without it: two bytes a metric.
+    metric->set_datatype(quint32(d.type));
+    setValue(metric, d.type, value);
+}
+
 } // namespace
 
 QByteArray birthPayload(qint64 at, quint8 seq, const std::vector<MetricDefinition> &metrics,
@@ -95,21 +108,19 @@ QByteArray dataPayload(qint64 at, quint8 seq, const std::vector<MetricDefinition
     Payload payload;
     payload.set_timestamp(wireTime(at));
     payload.set_seq(seq);
-    for (const int i : changed) {
-        if (i < 0 || size_t(i) >= metrics.size() || size_t(i) >= values.size())
-            continue;
-        const MetricDefinition &d = metrics[size_t(i)];
-        Payload::Metric *metric = payload.add_metrics();
-        if (d.alias != 0)
-            metric->set_alias(d.alias);
-        else
-            metric->set_name(utf8(d.name));
-        metric->set_timestamp(wireTime(at));
-        // The host decodes the value by the type the birth gave; a decoder that reads a
-        // message on its own needs it too.
-        metric->set_datatype(quint32(d.type));
-        setValue(metric, d.type, values[size_t(i)]);
-    }
+    for (const int i : changed)
+        if (i >= 0 && size_t(i) < metrics.size() && size_t(i) < values.size())
+            addData(payload, metrics[size_t(i)], values[size_t(i)], at);
+    return bytesOf(payload);
+}
+
+QByteArray latePayload(qint64 now, quint8 seq, const MetricDefinition &metric, const Value &value,
+                       qint64 at) {
+    Payload payload;
+    payload.set_timestamp(wireTime(now));
+    payload.set_seq(seq);
+    addData(payload, metric, value, at);
+    payload.mutable_metrics(0)->set_is_historical(true);
     return bytesOf(payload);
 }
 

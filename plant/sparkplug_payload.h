@@ -41,6 +41,9 @@ QByteArray birthPayload(qint64 at, quint8 seq, const std::vector<MetricDefinitio
 // DDATA: the metrics at `changed` by alias alone (by name where they have none).
 QByteArray dataPayload(qint64 at, quint8 seq, const std::vector<MetricDefinition> &metrics,
                        const std::vector<Value> &values, const std::vector<int> &changed);
+// DDATA of one metric as it was at `at`, sent late (is_historical): an event of the history.
+QByteArray latePayload(qint64 now, quint8 seq, const MetricDefinition &metric, const Value &value,
+                       qint64 at);
 // NDEATH: the connection's number only, no seq (it is the will, made before the connection).
 QByteArray nodeDeathPayload(qint64 at, quint64 bdSeq);
 // DDEATH: no metrics.

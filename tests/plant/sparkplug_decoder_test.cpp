@@ -16,11 +16,27 @@ using namespace plant::sparkplug;
 
 namespace {
 
-QJsonObject metric(const QJsonObject &payload, const QString &name) {
-    for (const QJsonValue m : payload.value(QLatin1String("metrics")).toArray())
-        if (m.toObject().value(QLatin1String("name")).toString() == name)
-            return m.toObject();
-    return {};
+// "name:type=value" for each metric, named by the DBIRTH's aliases where it has no name of its
+// own; numbers to six digits (a Float's decimal form), then the unit, and "late" if historical.
+QStringList described(const QJsonObject &payload, const QHash<int, QString> &names = {}) {
+    QStringList out;
+    for (const QJsonValue v : payload[QLatin1String("metrics")].toArray()) {
+        const QJsonObject m = v.toObject();
+        const QJsonValue value = m[QLatin1String("value")];
+        const QString unit =
+            m[QLatin1String("properties")][QLatin1String("engUnit")][QLatin1String("value")]
+                .toString();
+        out << names.value(m[QLatin1String("alias")].toInt(), m[QLatin1String("name")].toString()) +
+                   ':' + m[QLatin1String("type")].toString() + '=' +
+                   (value.isDouble()   ? QString::number(value.toDouble(), 'g', 6)
+                    : value.isString() ? '"' + value.toString() + '"'
+                    : value.isBool()   ? QLatin1String(value.toBool() ? "true" : "false")
+                                       : QLatin1String("null")) +
+                   (unit.isEmpty() ? QString() : ' ' + unit) +
+                   (m[QLatin1String("isHistorical")].toBool() ? QStringLiteral(" late")
+                                                              : QString());
+    }
+    return out;
 }
 
 } // namespace
@@ -35,7 +51,7 @@ private slots:
         if (node.isEmpty() || !QFile::exists(modules + QStringLiteral("/sparkplug-payload"))) {
             const char *why =
                 "the Sparkplug decoder is not installed: npm ci --prefix " SPARKPLUG_DECODER
-                " in tests/plant/sparkplug_decoder "
+                " with tests/plant/sparkplug_decoder/package*.json there "
                 "(tools/test-all.sh does it)";
             if (qEnvironmentVariableIsSet("CI"))
                 QFAIL(why);
@@ -47,6 +63,7 @@ private slots:
         s.serialNumber = QStringLiteral("SIM00000042");
         s.driverBoardVersion[0][0] = QStringLiteral("D2.3.1");
         s.chillerFault = s.dcOn = s.moduleStatus[1].qbhFault = true;
+        s.driverChannel[2][7].overTemp4 = true;
         s.pwmDuty = 50;
         s.pwmFreq = 16000;
         s.analogIn1 = 325;
@@ -65,6 +82,8 @@ private slots:
         s.chillerFault = false;
         readings.waterOut = 27.05;
         sent.push_back(edge.refresh(laserDevice(s, link, readings), at + 200).publish.at(0));
+        sent.push_back(edge.late(QStringLiteral("Alarms/doorInterlock"), true, at - 60000, at + 300)
+                           .publish.at(0));
         link.open = false;
         sent.push_back(edge.refresh(laserDevice(s, link, readings), at + 400).publish.at(0));
 
@@ -83,85 +102,67 @@ private slots:
         for (const QByteArray &line : decoder.readAllStandardOutput().split('\n'))
             if (!line.isEmpty())
                 p << QJsonDocument::fromJson(line).object();
-        QCOMPARE(p.size(), 5);
-        const QStringList types{QStringLiteral("NDEATH"), QStringLiteral("NBIRTH"),
-                                QStringLiteral("DBIRTH"), QStringLiteral("DDATA"),
-                                QStringLiteral("DDEATH")};
-        for (int i = 0; i < 5; ++i) {
-            QVERIFY(sent[size_t(i)].topic.contains('/' + types[i].toUtf8() + "/cutter-7"));
-            QCOMPARE(p[i].value(QLatin1String("timestamp")).toDouble(),
-                     double(at + (i > 2 ? (i - 2) * 200 : 0)));
-            // NDEATH has no seq; then 0, 1, 2, 3.
-            QCOMPARE(p[i].value(QLatin1String("seq")).toInt(-1), i - 1);
+        QCOMPARE(p.size(), 6);
+        const char *const kinds[] = {"NDEATH", "NBIRTH", "DBIRTH", "DDATA", "DDATA", "DDEATH"};
+        const qint64 times[] = {at, at, at, at + 200, at + 300, at + 400};
+        for (int i = 0; i < 6; ++i) {
+            QVERIFY(sent[size_t(i)].topic.startsWith("spBv1.0/hall2/" + QByteArray(kinds[i]) +
+                                                     "/cutter-7"));
+            QCOMPARE(qint64(p[i][QLatin1String("timestamp")].toDouble()), times[i]);
+            QCOMPARE(p[i][QLatin1String("seq")].toInt(-1), i - 1); // none on the NDEATH
         }
 
-        // The will's bdSeq is the NBIRTH's, beside the rebirth control.
-        const QJsonObject bdSeq = metric(p[0], QStringLiteral("bdSeq"));
-        QCOMPARE(bdSeq.value(QLatin1String("type")).toString(), QStringLiteral("Int64"));
-        QCOMPARE(bdSeq.value(QLatin1String("value")).toInt(), 7);
-        QCOMPARE(metric(p[1], QStringLiteral("bdSeq")).value(QLatin1String("value")).toInt(), 7);
-        QCOMPARE(metric(p[1], QLatin1String(rebirthMetric)).value(QLatin1String("value")),
-                 QJsonValue(false));
+        // The will's bdSeq is the NBIRTH's.
+        QCOMPARE(described(p[0]), QStringList{QStringLiteral("bdSeq:Int64=7")});
+        QCOMPARE(described(p[1]),
+                 (QStringList{QStringLiteral("bdSeq:Int64=7"),
+                              QStringLiteral("Node Control/Rebirth:Boolean=false")}));
 
-        // DBIRTH: every metric, by name and alias, of its type, with its value and unit.
-        const QJsonArray born = p[2].value(QLatin1String("metrics")).toArray();
+        // DBIRTH: every metric by name and alias, typed, with its value and unit.
+        const QJsonArray born = p[2][QLatin1String("metrics")].toArray();
         QCOMPARE(size_t(born.size()), laserMetrics().size());
+        QHash<int, QString> names;
         for (int i = 0; i < born.size(); ++i) {
-            const QJsonObject m = born[i].toObject();
-            const MetricDefinition &d = laserMetrics()[size_t(i)];
-            QCOMPARE(m.value(QLatin1String("name")).toString(), d.name);
-            QCOMPARE(m.value(QLatin1String("alias")).toInt(), int(EdgeNode::firstDeviceAlias) + i);
-            QCOMPARE(m.value(QLatin1String("properties"))
-                         .toObject()
-                         .value(QLatin1String("engUnit"))
-                         .toObject()
-                         .value(QLatin1String("value"))
-                         .toString(),
-                     d.unit);
+            names.insert(born[i][QLatin1String("alias")].toInt(), laserMetrics()[size_t(i)].name);
+            QCOMPARE(born[i][QLatin1String("name")].toString(), laserMetrics()[size_t(i)].name);
         }
-        const std::pair<const char *, QJsonValue> values[] = {
-            {"Alarms/chiller_fault", true},
-            {"Alarms/water_temperature", false},
-            {"Alarms/module1.qbh_fault", true},
-            {"Alarms/module0.qbh_fault", false},
-            {"States/dcOn", true},
-            {"States/laserReady", false},
-            {"Temperatures/water_in", 24.37},
-            {"Temperatures/water_out", QJsonValue::Null},
-            {"Temperatures/dew_point", 12.3},
-            {"Inputs/analog_in_1", 3.25},
-            {"Inputs/pwm_duty", 50},
-            {"Inputs/pwm_frequency", 16000},
-            {"Product/type", "FL-SIM-1000"},
-            {"Product/serial_number", "SIM00000042"},
-            {"Versions/driver_board", "D2.3.1"},
-            {"Versions/ccb", ""},
-            {"Link/port", "ttyUSB0"},
-            {"Link/open", true}};
-        for (const auto &[name, value] : values) {
-            const QJsonValue got = metric(p[2], QLatin1String(name)).value(QLatin1String("value"));
-            QVERIFY2(value.isDouble() ? std::abs(got.toDouble() - value.toDouble()) < 1e-5
-                                      : got == value,
-                     name);
-        }
-        QCOMPARE(
-            metric(p[2], QStringLiteral("Inputs/pwm_duty")).value(QLatin1String("type")).toString(),
-            QStringLiteral("UInt8"));
+        QCOMPARE(names.size(), born.size());
+        const QStringList birth = described(p[2]);
+        for (const char *m : {"Alarms/chillerFault:Boolean=true",
+                              "Alarms/doorInterlock:Boolean=false",
+                              "Alarms/module1.qbhFault:Boolean=true",
+                              "Alarms/module0.qbhFault:Boolean=false",
+                              "Alarms/board2.channel7.overTemp4:Boolean=true",
+                              "States/dcOn:Boolean=true",
+                              "States/laserReady:Boolean=false",
+                              "Lamps/chiller_fault:Boolean=true",
+                              "Lamps/water_temperature:Boolean=false",
+                              "Lamps/driver_over_temperature:Boolean=true",
+                              "Temperatures/water_in:Float=24.37 °C",
+                              "Temperatures/water_out:Float=null °C",
+                              "Temperatures/dew_point:Float=12.3 °C",
+                              "Inputs/analog_in_1:Float=3.25",
+                              "Inputs/pwm_duty:UInt8=50",
+                              "Inputs/pwm_frequency:UInt32=16000",
+                              "Product/type:String=\"FL-SIM-1000\"",
+                              "Product/serial_number:String=\"SIM00000042\"",
+                              "Versions/ccb:String=\"\"",
+                              "Versions/driver_board:String=\"D2.3.1\"",
+                              "Link/port:String=\"ttyUSB0\"",
+                              "Link/open:Boolean=true"})
+            QVERIFY2(birth.contains(QString::fromUtf8(m)), m);
 
-        // DDATA: only what changed, by alias.
-        const QJsonArray data = p[3].value(QLatin1String("metrics")).toArray();
-        QCOMPARE(data.size(), 2);
-        QCOMPARE(
-            data[0].toObject().value(QLatin1String("alias")),
-            metric(p[2], QStringLiteral("Alarms/chiller_fault")).value(QLatin1String("alias")));
-        QCOMPARE(data[0].toObject().value(QLatin1String("value")), QJsonValue(false));
-        QVERIFY(!data[1].toObject().contains(QLatin1String("name")));
-        QCOMPARE(
-            data[1].toObject().value(QLatin1String("alias")),
-            metric(p[2], QStringLiteral("Temperatures/water_out")).value(QLatin1String("alias")));
-        QVERIFY(std::abs(data[1].toObject().value(QLatin1String("value")).toDouble() - 27.05) <
-                1e-5);
-        QVERIFY(p[4].value(QLatin1String("metrics")).toArray().isEmpty());
+        // DDATA: only what changed, by alias alone; a late one marked so, at its own time.
+        QCOMPARE(described(p[3], names),
+                 (QStringList{QStringLiteral("Alarms/chillerFault:Boolean=false"),
+                              QStringLiteral("Lamps/chiller_fault:Boolean=false"),
+                              QStringLiteral("Temperatures/water_out:Float=27.05")}));
+        QVERIFY(!p.at(3)[QLatin1String("metrics")][0].toObject().contains(QLatin1String("name")));
+        QCOMPARE(described(p[4], names),
+                 QStringList{QStringLiteral("Alarms/doorInterlock:Boolean=true late")});
+        QCOMPARE(qint64(p.at(4)[QLatin1String("metrics")][0][QLatin1String("timestamp")].toDouble()),
+                 at - 60000);
+        QVERIFY(described(p[5]).isEmpty());
     }
 };
 

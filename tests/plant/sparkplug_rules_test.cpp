@@ -36,6 +36,8 @@ QString rendered(const Reaction &r) {
                 s += QStringLiteral(" bd") + QString::number(m.long_value());
         if (s.startsWith(QLatin1String("DDATA")))
             s += QLatin1Char(':') + QString::number(p.metrics_size());
+        if (p.metrics_size() > 0 && p.metrics(0).is_historical())
+            s += QStringLiteral(" late");
         out << s;
     }
     if (r.disconnect)
@@ -72,10 +74,12 @@ private slots:
             "will connect up write dcmd dcmd-other rebirth-false empty", born + " | refused=5");
         row("hostile bytes", "", "will connect up garbage huge other-node state=x",
             born + " | unreadable=2 notOurs=2");
+        row("a late value: only by a name the device has, only after its birth", "",
+            "will late connect late up late late-unknown", born + " DDATA/2:1 late");
         row("a clean end", "", "will connect up leave hot", born + " NDEATH bd0");
         row("births wait for the primary host", "host", "will connect up online@5", born);
-        row("host offline: NDEATH, disconnect, births once it is back, earlier times forgotten", "host",
-            "will connect up online@5 offline@6 online@7 lost will connect online@3",
+        row("host offline: NDEATH, disconnect, births once it is back, earlier times forgotten",
+            "host", "will connect up online@5 offline@6 online@7 lost will connect online@3",
             born + " NDEATH bd0 disconnect NDEATH bd1 NBIRTH/0 bd1 DBIRTH/1");
         row("STATE from the past ignored, one of the same time taken", "host",
             "will connect up online@5 offline@4 offline@5",
@@ -120,6 +124,10 @@ private slots:
                     r = node.connected(now);
                 else if (step == QLatin1String("lost"))
                     node.connectionLost();
+                else if (step.startsWith(QLatin1String("late")))
+                    r = node.late(
+                        QLatin1String(step == QLatin1String("late") ? "Alarms/a" : "Alarms/b"),
+                        true, now - 60000, now);
                 else if (step == QLatin1String("leave"))
                     r = node.leaving(now);
                 else if (step == QLatin1String("rebirth"))
