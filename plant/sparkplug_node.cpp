@@ -100,11 +100,11 @@ Reaction EdgeNode::refresh(const Device &seen, qint64 now) {
     return {{message(ddata, dataPayload(now, seq++, metrics, sent, changed))}, false};
 }
 
-Reaction EdgeNode::late(const QString &metric, const Value &value, qint64 at, qint64 now) {
+Reaction EdgeNode::late(const QString &metric, bool on, qint64 at, qint64 now) {
     const int i = metricIndex(metric);
-    if (!deviceBorn || i < 0)
+    if (!deviceBorn || i < 0 || metrics[size_t(i)].type != DataType::Boolean)
         return {};
-    return {{message(ddata, latePayload(now, seq++, metrics[size_t(i)], value, at))}, false};
+    return {{message(ddata, latePayload(now, seq++, metrics[size_t(i)], Value(on), at))}, false};
 }
 
 Reaction EdgeNode::received(const QByteArray &topic, const QByteArray &payload, qint64 now) {

@@ -39,7 +39,7 @@ struct Device {
     std::vector<Value> values;
 };
 
-// What the node received and would not do, counted from the start.
+// What the node was sent and what it made of it, counted from the start.
 struct Counts {
     quint64 rebirths = 0;    // births sent again on a host's request
     quint64 refused = 0;     // NCMDs other than a rebirth, every DCMD: nothing writes the laser
@@ -64,7 +64,8 @@ public:
     EdgeNode(NodeSettings settings, std::vector<MetricDefinition> deviceMetrics,
              quint8 nextBdSeq = 0);
 
-    // The topic filters to subscribe to (QoS 1) before the first birth.
+    // The topic filters to subscribe to (QoS 1) on each connection, before what connected()
+    // returns is published.
     std::vector<QByteArray> subscriptions() const;
     // The NDEATH to give the broker as the will of the next connection attempt (QoS 1, not
     // retained); each call starts a new connection's bdSeq.
@@ -81,10 +82,11 @@ public:
     Reaction leaving(qint64 now);
     // One refresh pass: the device's birth or death, or one DDATA of what changed.
     Reaction refresh(const Device &device, qint64 now);
-    // A value the hosts missed, as it was at `at` (an event of the history sent late): one
-    // DDATA of that metric marked is_historical. Nothing while the device has no birth on this
-    // connection (send it after the next), nor for a name the device does not have.
-    Reaction late(const QString &metric, const Value &value, qint64 at, qint64 now);
+    // A flag's edge the hosts missed, as it was at `at` (an alarm or state event of the history
+    // sent late): one DDATA of that Boolean metric marked is_historical. Nothing while the
+    // device has no birth on this connection (send it after the next), nor for a name that is
+    // not one of its Boolean metrics.
+    Reaction late(const QString &metric, bool on, qint64 at, qint64 now);
     // The index of a device metric by its name ("Alarms/chillerFault"), or -1.
     int metricIndex(const QString &name) const { return indexByName.value(name, -1); }
     // A message on one of the subscriptions (or anything a broker sends).

@@ -74,8 +74,8 @@ private slots:
             "will connect up write dcmd dcmd-other rebirth-false empty", born + " | refused=5");
         row("hostile bytes", "", "will connect up garbage huge other-node state=x",
             born + " | unreadable=2 notOurs=2");
-        row("a late value: only by a name the device has, only after its birth", "",
-            "will late connect late up late late-unknown", born + " DDATA/2:1 late");
+        row("a late edge: only of a Boolean the device has, only after its birth", "",
+            "will late connect late up late late-float", born + " DDATA/2:1 late");
         row("a clean end", "", "will connect up leave hot", born + " NDEATH bd0");
         row("births wait for the primary host", "host", "will connect up online@5", born);
         row("host offline: NDEATH, disconnect, births once it is back, earlier times forgotten",
@@ -125,9 +125,9 @@ private slots:
                 else if (step == QLatin1String("lost"))
                     node.connectionLost();
                 else if (step.startsWith(QLatin1String("late")))
-                    r = node.late(
-                        QLatin1String(step == QLatin1String("late") ? "Alarms/a" : "Alarms/b"),
-                        true, now - 60000, now);
+                    r = node.late(QLatin1String(step == QLatin1String("late") ? "Alarms/a"
+                                                                              : "Temperatures/t"),
+                                  true, now - 60000, now);
                 else if (step == QLatin1String("leave"))
                     r = node.leaving(now);
                 else if (step == QLatin1String("rebirth"))
