@@ -1,7 +1,7 @@
 # The Debian packages the project needs; sourced by the build and test scripts.
 BUILD_PACKAGES=(cmake g++ make dpkg-dev qtbase5-dev libqt5serialport5-dev qttools5-dev
     qttools5-dev-tools libqt5sql5-sqlite libqt5charts5-dev fonts-noto-cjk libpaho-mqtt-dev
-    libpaho-mqttpp-dev libarchive-dev nlohmann-json3-dev)
+    libpaho-mqttpp-dev libarchive-dev nlohmann-json3-dev protobuf-compiler libprotobuf-dev)
 # The same program built with Qt 6 (cmake -DLASER_QT=6); the tests build it too.
 # (Qt 6's Charts needs Qt 6's OpenGL module to be found, which its package only recommends.)
 QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-charts-dev
@@ -9,12 +9,18 @@ QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-c
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" "${QT6_PACKAGES[@]}" ninja-build clang libbenchmark-dev xvfb xdotool
     imagemagick x11-utils util-linux mosquitto mosquitto-clients openssl unzip)
 TEST_PACKAGES+=(dbus-daemon at-spi2-core) # the screen reader's view: AT-SPI on a bus of its own
+TEST_PACKAGES+=(nodejs npm) # the Sparkplug project's own payload decoder runs under node
 
 # Installs the packages of the list that are not installed yet (as root, or through sudo).
 install_missing_packages() {
-    local missing=() p
+    local missing=() p provided
+    # A name that an installed package provides counts as installed: a nodejs from another
+    # archive that brings its own npm provides npm, and Debian's npm would conflict with it.
+    provided=$(dpkg-query -W -f='${db:Status-Abbrev}|${Provides}\n' 2>/dev/null |
+        sed -n 's/^ii *|//p' | tr ',' '\n' | sed 's/^ *//; s/ .*//')
     for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" && continue
+        grep -qxF "$p" <<<"$provided" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=""

@@ -22,6 +22,18 @@ say() {
 install_missing_packages "${TEST_PACKAGES[@]}"
 install_sanitizer_runtime
 
+# The Sparkplug project's own payload decoder, which a suite reads the plant link's Sparkplug
+# messages with: from the npm registry at the versions of its lock file, into build/node (some
+# 3 to 6 s). Without the registry it is left out and said; that suite then fails under CI and
+# skips elsewhere.
+say "Sparkplug decoder (npm)"
+mkdir -p build/node
+cp tests/plant/sparkplug_decoder/package.json tests/plant/sparkplug_decoder/package-lock.json \
+    build/node/
+timeout 180 npm ci --prefix build/node --ignore-scripts --no-audit --no-fund --loglevel=error \
+    --fetch-retries=1 --fetch-timeout=30000 ||
+    say "the Sparkplug decoder could not be installed: sparkplugDecoderTest fails under CI"
+
 jobs=$(nproc)
 test_jobs=${LASER_TEST_JOBS:-$((jobs + 3))}
 

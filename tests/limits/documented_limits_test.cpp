@@ -11,6 +11,7 @@
 #include "plant/config.h"
 #include "plant/config_lines.h"
 #include "plant/out_buffer.h"
+#include "plant/sparkplug_payload.h"
 #include "plant/subscriber.h"
 #include "support/history.h"
 #include "support/table.h"
@@ -132,6 +133,8 @@ private slots:
             << fleet.stateBytes << qint64(320) << mib << "all of it within %1 MiB";
         QTest::newRow("plant.ini read") << qint64(plant::largestConfigBytes) << qint64(64) << kib
                                         << "no more than the %1 KiB the plant link reads";
+        QTest::newRow("Sparkplug command") << qint64(plant::sparkplug::largestIncomingBytes)
+                                           << qint64(4) << kib << "A command or STATE over %1 KiB";
         QTest::newRow("bundle value") << qint64(plant::longestKeptValue) << qint64(1024)
                                       << qint64(1) << "or more than %1 characters";
     }
