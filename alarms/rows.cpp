@@ -1,0 +1,45 @@
+#include "alarms/rows.h"
+
+#include "alarms/decisions.h"
+
+namespace alarms {
+
+const QString handlingCategory = QStringLiteral("handling");
+const QString firstOutValue = QStringLiteral("first_out");
+const QString acknowledgedValue = QStringLiteral("acknowledged");
+const QString shelvedValue = QStringLiteral("shelved");
+const QString unshelvedValue = QStringLiteral("unshelved");
+const QString shelfEndedValue = QStringLiteral("shelf_ended");
+const QString endedWithRunValue = QStringLiteral("ended_with_run");
+const QString whileClosedDetail = QStringLiteral("while_closed");
+
+events::Event handlingRow(qint64 at, const QString &key, const QString &value,
+                          const QString &detail) {
+    return events::Event{at, handlingCategory, key, value, detail};
+}
+
+QString shelvedDetail(int minutes, const QString &user, const QString &reason) {
+    QString who = user;
+    who.replace(QLatin1Char(';'), QLatin1Char(','));
+    return QStringLiteral("%1 min; %2; %3").arg(minutes).arg(who, reason);
+}
+
+ShelvedDetail readShelvedDetail(const QString &detail) {
+    ShelvedDetail d;
+    const int unit = detail.indexOf(QLatin1String(" min; "));
+    const int user = unit < 0 ? -1 : detail.indexOf(QLatin1String("; "), unit + 6);
+    if (user < 0)
+        return d;
+    bool ok = false;
+    const QString digits = detail.left(unit);
+    d.minutes = digits.size() <= 3 ? digits.toInt(&ok) : 0;
+    if (!ok || !digits.front().isDigit() || d.minutes < shortestShelfMinutes ||
+        d.minutes > longestShelfMinutes)
+        return ShelvedDetail();
+    d.user = detail.mid(unit + 6, user - unit - 6);
+    d.reason = detail.mid(user + 2);
+    d.valid = true;
+    return d;
+}
+
+} // namespace alarms
