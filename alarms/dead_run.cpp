@@ -1,7 +1,7 @@
 #include "alarms/dead_run.h"
 
-#include "alarms/rows.h"
 #include "alarms/rules.h"
+#include "events/handling_rows.h"
 
 #include <QHash>
 
@@ -28,7 +28,7 @@ LeftAlarms unacknowledgedAtEnd(const std::vector<events::Event> &rows) {
     qint64 order = 0;
     for (const events::Event &e : rows) {
         const bool alarm = e.category == QLatin1String("alarm");
-        if (!alarm && e.category != handlingCategory)
+        if (!alarm && e.category != events::handlingCategory)
             continue;
         if (!validKey(e.name) || (byKey.size() >= distinctKeyLimit && !byKey.contains(e.name))) {
             ++left.skipped;
@@ -47,12 +47,12 @@ LeftAlarms unacknowledgedAtEnd(const std::vector<events::Event> &rows) {
             r.unacknowledged = !r.shelved;
         } else if (alarm && e.value == QLatin1String("off")) {
             r.active = false;
-        } else if (e.value == acknowledgedValue || e.value == endedWithRunValue) {
+        } else if (e.value == events::acknowledgedValue || e.value == events::endedWithRunValue) {
             r.unacknowledged = false;
-        } else if (e.value == shelvedValue) {
+        } else if (e.value == events::shelvedValue) {
             r.shelved = true;
             r.unacknowledged = false;
-        } else if (e.value == unshelvedValue || e.value == shelfEndedValue) {
+        } else if (e.value == events::unshelvedValue || e.value == events::shelfEndedValue) {
             r.shelved = false;
             r.unacknowledged = r.active;
         }

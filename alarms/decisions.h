@@ -1,5 +1,6 @@
 #pragma once
 
+#include "events/handling_rows.h"
 #include "events/records.h"
 
 #include <QString>
@@ -15,8 +16,8 @@
 namespace alarms {
 
 // Shelves last 15 minutes to 8 hours, an hour unless the operator chooses.
-constexpr int shortestShelfMinutes = 15;
-constexpr int longestShelfMinutes = 8 * 60;
+constexpr int shortestShelfMinutes = events::shortestShelfMinutes;
+constexpr int longestShelfMinutes = events::longestShelfMinutes;
 constexpr int defaultShelfMinutes = 60;
 constexpr int longestReason = 60; // characters of a shelf's reason
 constexpr int longestUserName = 64;

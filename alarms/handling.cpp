@@ -1,11 +1,13 @@
 #include "alarms/handling.h"
 
-#include "alarms/rows.h"
 #include "alarms/rules.h"
+#include "events/handling_rows.h"
 
 #include <algorithm>
 
 namespace alarms {
+
+using events::handlingRow;
 
 namespace {
 
@@ -163,7 +165,7 @@ void AlarmHandling::frameApplied(quint8 code, const protocol::DeviceState &state
                 a.firstOut = false;
             for (const QString &key : firsts) {
                 find(key)->firstOut = true;
-                out.rows.push_back(handlingRow(wall, key, firstOutValue));
+                out.rows.push_back(handlingRow(wall, key, events::firstOutValue));
             }
             out.notices.push_back(notice(Notice::Kind::FirstOut, firsts));
         }
@@ -207,7 +209,7 @@ void AlarmHandling::tick(qint64 wall, qint64 mono, Decisions &out) {
         if (!a.shelved || mono < a.shelfEnd)
             continue;
         endShelf(a, out);
-        out.rows.push_back(handlingRow(wall, a.key, shelfEndedValue));
+        out.rows.push_back(handlingRow(wall, a.key, events::shelfEndedValue));
         Notice n = notice(Notice::Kind::ShelfEnded, QStringList(a.key));
         n.stillActive = a.active;
         out.notices.push_back(n);
@@ -238,7 +240,7 @@ bool AlarmHandling::acknowledge(const QString &key, const QString &user, qint64 
     a->unacknowledged = false;
     a->endedWithRun = false;
     out.rows.push_back(
-        handlingRow(wall, a->key, acknowledgedValue, cleanText(user, longestUserName)));
+        handlingRow(wall, a->key, events::acknowledgedValue, cleanText(user, longestUserName)));
     settle(*a);
     ++changes;
     return true;
@@ -272,8 +274,8 @@ ShelveResult AlarmHandling::shelve(const QString &key, int minutes, const QStrin
                      minutes,
                      cleanText(user, longestUserName),
                      cleanText(reason, longestReason)};
-    out.rows.push_back(handlingRow(wall, a->key, shelvedValue,
-                                   shelvedDetail(minutes, a->shelf.user, a->shelf.reason)));
+    out.rows.push_back(handlingRow(wall, a->key, events::shelvedValue,
+                                   events::shelvedDetail(minutes, a->shelf.user, a->shelf.reason)));
     out.shelfChanges.push_back({a->key, a->shelf});
     ++changes;
     return ShelveResult::Shelved;
@@ -295,7 +297,8 @@ bool AlarmHandling::unshelve(const QString &key, const QString &user, qint64 wal
     if (!a || !a->shelved)
         return false;
     endShelf(*a, out);
-    out.rows.push_back(handlingRow(wall, a->key, unshelvedValue, cleanText(user, longestUserName)));
+    out.rows.push_back(
+        handlingRow(wall, a->key, events::unshelvedValue, cleanText(user, longestUserName)));
     return true;
 }
 

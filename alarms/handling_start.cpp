@@ -3,12 +3,14 @@
 #include "alarms/handling.h"
 
 #include "alarms/dead_run.h"
-#include "alarms/rows.h"
 #include "alarms/rules.h"
+#include "events/handling_rows.h"
 
 #include <algorithm>
 
 namespace alarms {
+
+using events::handlingRow;
 
 RestoreReport AlarmHandling::restoreShelves(const std::vector<Shelf> &shelves, qint64 wall,
                                             qint64 mono, Decisions &out) {
@@ -35,7 +37,8 @@ RestoreReport AlarmHandling::restoreShelves(const std::vector<Shelf> &shelves, q
         if (left <= 0) {
             ++report.endedWhileClosed;
             const qint64 at = s.until > 0 && s.until <= wall ? s.until : wall;
-            out.rows.push_back(handlingRow(at, a->key, shelfEndedValue, whileClosedDetail));
+            out.rows.push_back(
+                handlingRow(at, a->key, events::shelfEndedValue, events::whileClosedDetail));
             out.notices.push_back(notice(Notice::Kind::ShelfEnded, QStringList(a->key)));
             out.shelfChanges.push_back({a->key, std::nullopt});
             continue;
@@ -66,7 +69,7 @@ int AlarmHandling::endedWithRun(const std::vector<events::Event> &deadRunRows, q
         a->raisedAt = left.raisedAt;
         a->returnedAt = endedAt;
         a->rises = left.rises;
-        out.rows.push_back(handlingRow(endedAt, a->key, endedWithRunValue));
+        out.rows.push_back(handlingRow(endedAt, a->key, events::endedWithRunValue));
         keys << a->key;
     }
     if (!keys.isEmpty()) {

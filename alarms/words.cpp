@@ -1,6 +1,5 @@
 #include "alarms/words.h"
 
-#include "alarms/rows.h"
 #include "alarms/texts.h"
 #include "events/event_words.h"
 
@@ -112,26 +111,6 @@ QString shelveResultText(ShelveResult result) {
         return Texts::tr("没有这项报警");
     }
     return QString();
-}
-
-QString handlingCategoryText() {
-    return Texts::tr("报警处理");
-}
-
-QString handlingValueText(const QString &value) {
-    if (value == firstOutValue)
-        return Texts::tr("首出");
-    if (value == acknowledgedValue)
-        return Texts::tr("已确认");
-    if (value == shelvedValue)
-        return Texts::tr("已搁置");
-    if (value == unshelvedValue)
-        return Texts::tr("已取消搁置");
-    if (value == shelfEndedValue)
-        return Texts::tr("搁置结束");
-    if (value == endedWithRunValue)
-        return Texts::tr("随程序意外结束");
-    return value;
 }
 
 QString shelfReadText(const ShelfRead &read) {

@@ -23,11 +23,6 @@ QString floodText(qint64 rises);
 QString shelvingText(Shelving why);
 QString shelveResultText(ShelveResult result);
 
-// The history's handling rows for the Events tab: "报警处理" and 首出, 已确认, 已搁置, ...; any
-// other value as it is.
-QString handlingCategoryText();
-QString handlingValueText(const QString &value);
-
 // The shelf file as the status line says it: empty when there is nothing to say.
 QString shelfReadText(const ShelfRead &read);
 QString restoreText(const RestoreReport &report);

@@ -203,30 +203,6 @@
         <translation>没有这项报警</translation>
     </message>
     <message>
-        <source>报警处理</source>
-        <translation>报警处理</translation>
-    </message>
-    <message>
-        <source>首出</source>
-        <translation>首出</translation>
-    </message>
-    <message>
-        <source>已确认</source>
-        <translation>已确认</translation>
-    </message>
-    <message>
-        <source>已取消搁置</source>
-        <translation>已取消搁置</translation>
-    </message>
-    <message>
-        <source>搁置结束</source>
-        <translation>搁置结束</translation>
-    </message>
-    <message>
-        <source>随程序意外结束</source>
-        <translation>随程序意外结束</translation>
-    </message>
-    <message>
         <source>%1 是符号链接，未读取：没有搁置</source>
         <translation>%1 是符号链接，未读取：没有搁置</translation>
     </message>
@@ -243,10 +219,6 @@
         <translation>%1 超过 %2 字节，未读取：没有搁置</translation>
     </message>
     <message>
-        <source>%1 有 %2 行无法读取（第一行为第 %3 行）：没有搁置</source>
-        <translation>%1 有 %2 行无法读取（第一行为第 %3 行）：没有搁置</translation>
-    </message>
-    <message>
         <source>%1 项搁置在程序关闭期间已结束</source>
         <translation>%1 项搁置在程序关闭期间已结束</translation>
     </message>
@@ -261,6 +233,14 @@
     <message>
         <source>；</source>
         <translation>；</translation>
+    </message>
+    <message>
+        <source>另有 %1 项</source>
+        <translation>另有 %1 项</translation>
+    </message>
+    <message>
+        <source>%1 第 %2 行无法读取：没有搁置</source>
+        <translation>%1 第 %2 行无法读取：没有搁置</translation>
     </message>
 </context>
 <context>
@@ -1406,6 +1386,34 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>时钟向后跳变 %1 (%2 → %3)</source>
         <translation>时钟向后跳变 %1 (%2 → %3)</translation>
+    </message>
+    <message>
+        <source>报警处理</source>
+        <translation>报警处理</translation>
+    </message>
+    <message>
+        <source>首出</source>
+        <translation>首出</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>已确认</translation>
+    </message>
+    <message>
+        <source>已搁置</source>
+        <translation>已搁置</translation>
+    </message>
+    <message>
+        <source>已取消搁置</source>
+        <translation>已取消搁置</translation>
+    </message>
+    <message>
+        <source>搁置结束</source>
+        <translation>搁置结束</translation>
+    </message>
+    <message>
+        <source>随程序意外结束</source>
+        <translation>随程序意外结束</translation>
     </message>
 </context>
 <context>

@@ -203,30 +203,6 @@
         <translation>No such alarm</translation>
     </message>
     <message>
-        <source>报警处理</source>
-        <translation>Alarm handling</translation>
-    </message>
-    <message>
-        <source>首出</source>
-        <translation>First out</translation>
-    </message>
-    <message>
-        <source>已确认</source>
-        <translation>Acknowledged</translation>
-    </message>
-    <message>
-        <source>已取消搁置</source>
-        <translation>Unshelved</translation>
-    </message>
-    <message>
-        <source>搁置结束</source>
-        <translation>Shelf ended</translation>
-    </message>
-    <message>
-        <source>随程序意外结束</source>
-        <translation>Ended with the run</translation>
-    </message>
-    <message>
         <source>%1 是符号链接，未读取：没有搁置</source>
         <translation>%1 is a symbolic link and was not read: no shelves</translation>
     </message>
@@ -243,10 +219,6 @@
         <translation>%1 is over %2 bytes and was not read: no shelves</translation>
     </message>
     <message>
-        <source>%1 有 %2 行无法读取（第一行为第 %3 行）：没有搁置</source>
-        <translation>%1 has %2 lines it cannot read (the first is line %3): no shelves</translation>
-    </message>
-    <message>
         <source>%1 项搁置在程序关闭期间已结束</source>
         <translation>%1 shelves ended while the program was closed</translation>
     </message>
@@ -261,6 +233,14 @@
     <message>
         <source>；</source>
         <translation>; </translation>
+    </message>
+    <message>
+        <source>另有 %1 项</source>
+        <translation>%1 more</translation>
+    </message>
+    <message>
+        <source>%1 第 %2 行无法读取：没有搁置</source>
+        <translation>%1 line %2 cannot be read: no shelves</translation>
     </message>
 </context>
 <context>
@@ -1411,6 +1391,34 @@ error).</translation>
     <message>
         <source>时钟向后跳变 %1 (%2 → %3)</source>
         <translation>The clock jumped %1 back (%2 → %3)</translation>
+    </message>
+    <message>
+        <source>报警处理</source>
+        <translation>Alarm handling</translation>
+    </message>
+    <message>
+        <source>首出</source>
+        <translation>First out</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>已搁置</source>
+        <translation>Shelved</translation>
+    </message>
+    <message>
+        <source>已取消搁置</source>
+        <translation>Unshelved</translation>
+    </message>
+    <message>
+        <source>搁置结束</source>
+        <translation>Shelf ended</translation>
+    </message>
+    <message>
+        <source>随程序意外结束</source>
+        <translation>Ended with the run</translation>
     </message>
 </context>
 <context>

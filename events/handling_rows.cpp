@@ -1,8 +1,8 @@
-#include "alarms/rows.h"
+#include "events/handling_rows.h"
 
-#include "alarms/decisions.h"
+#include "events/texts.h"
 
-namespace alarms {
+namespace events {
 
 const QString handlingCategory = QStringLiteral("handling");
 const QString firstOutValue = QStringLiteral("first_out");
@@ -13,9 +13,8 @@ const QString shelfEndedValue = QStringLiteral("shelf_ended");
 const QString endedWithRunValue = QStringLiteral("ended_with_run");
 const QString whileClosedDetail = QStringLiteral("while_closed");
 
-events::Event handlingRow(qint64 at, const QString &key, const QString &value,
-                          const QString &detail) {
-    return events::Event{at, handlingCategory, key, value, detail};
+Event handlingRow(qint64 at, const QString &key, const QString &value, const QString &detail) {
+    return Event{at, handlingCategory, key, value, detail};
 }
 
 QString shelvedDetail(int minutes, const QString &user, const QString &reason) {
@@ -42,4 +41,24 @@ ShelvedDetail readShelvedDetail(const QString &detail) {
     return d;
 }
 
-} // namespace alarms
+QString handlingCategoryText() {
+    return Texts::tr("报警处理");
+}
+
+QString handlingValueText(const QString &value) {
+    if (value == firstOutValue)
+        return Texts::tr("首出");
+    if (value == acknowledgedValue)
+        return Texts::tr("已确认");
+    if (value == shelvedValue)
+        return Texts::tr("已搁置");
+    if (value == unshelvedValue)
+        return Texts::tr("已取消搁置");
+    if (value == shelfEndedValue)
+        return Texts::tr("搁置结束");
+    if (value == endedWithRunValue)
+        return Texts::tr("随程序意外结束");
+    return value;
+}
+
+} // namespace events
