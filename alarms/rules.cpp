@@ -47,7 +47,7 @@ bool odd(uint c) {
 QString cleanText(const QString &text, int most) {
     const QString folded = text.simplified();
     QString out;
-    out.reserve(std::min(folded.size(), most));
+    out.reserve(std::min<int>(int(folded.size()), most));
     for (int i = 0; i < folded.size() && out.size() < most; ++i) {
         const QChar c = folded.at(i);
         const bool pair =
