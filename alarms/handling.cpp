@@ -107,7 +107,8 @@ void AlarmHandling::portOpened(qint64 wall, qint64 mono, Decisions &out) {
 void AlarmHandling::dataLost(bool linkLost, qint64 wall, qint64 mono, Decisions &out) {
     noteClocks(wall, mono, out);
     markStale();
-    linkState = linkLost ? Link::Lost : Link::Closed;
+    // The port closed after the link was lost: still lost, the more telling of the two.
+    linkState = linkLost || linkState == Link::Lost ? Link::Lost : Link::Closed;
     ++changes;
 }
 

@@ -47,7 +47,8 @@ public:
     // The port opened: no data until the first frame; what was listed is of no data until a
     // frame of its kind arrives.
     void portOpened(qint64 wall, qint64 mono, Decisions &out);
-    // The port closed (by the operator or at the end), the link lost or the device gone.
+    // The port closed (by the operator or at the end), the link lost or the device gone (linkLost;
+    // said until the port opens again).
     void dataLost(bool linkLost, qint64 wall, qint64 mono, Decisions &out);
     // The device state was cleared: the flags start again from `state`, without edges.
     void stateCleared(const protocol::DeviceState &state);
