@@ -2,6 +2,248 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
 <context>
+    <name>AlarmSummary</name>
+    <message>
+        <source>搁置报警</source>
+        <translation>搁置报警</translation>
+    </message>
+    <message>
+        <source>%1 分钟</source>
+        <translation>%1 分钟</translation>
+    </message>
+    <message>
+        <source>%1 小时</source>
+        <translation>%1 小时</translation>
+    </message>
+    <message>
+        <source>搁置</source>
+        <translation>搁置</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>报警:</source>
+        <translation>报警:</translation>
+    </message>
+    <message>
+        <source>搁置时间(&amp;D):</source>
+        <translation>搁置时间(&amp;D):</translation>
+    </message>
+    <message>
+        <source>原因(&amp;R):</source>
+        <translation>原因(&amp;R):</translation>
+    </message>
+    <message>
+        <source>首出</source>
+        <translation>首出</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>报警于</source>
+        <translation>报警于</translation>
+    </message>
+    <message>
+        <source>恢复于</source>
+        <translation>恢复于</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>次数</translation>
+    </message>
+    <message>
+        <source>搁置剩余</source>
+        <translation>搁置剩余</translation>
+    </message>
+    <message>
+        <source>%1 未确认</source>
+        <translation>%1 未确认</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>；</translation>
+    </message>
+    <message>
+        <source>确认(&amp;A)</source>
+        <translation>确认(&amp;A)</translation>
+    </message>
+    <message>
+        <source>全部确认(&amp;K)</source>
+        <translation>全部确认(&amp;K)</translation>
+    </message>
+    <message>
+        <source>搁置(&amp;V)…</source>
+        <translation>搁置(&amp;V)…</translation>
+    </message>
+    <message>
+        <source>取消搁置(&amp;N)</source>
+        <translation>取消搁置(&amp;N)</translation>
+    </message>
+    <message>
+        <source>报警汇总</source>
+        <translation>报警汇总</translation>
+    </message>
+</context>
+<context>
+    <name>Alarms</name>
+    <message>
+        <source>、</source>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>报警，未确认</source>
+        <translation>报警，未确认</translation>
+    </message>
+    <message>
+        <source>报警，已确认</source>
+        <translation>报警，已确认</translation>
+    </message>
+    <message>
+        <source>已恢复，未确认</source>
+        <translation>已恢复，未确认</translation>
+    </message>
+    <message>
+        <source>已搁置</source>
+        <translation>已搁置</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>无数据</translation>
+    </message>
+    <message>
+        <source>随程序意外结束，未确认</source>
+        <translation>随程序意外结束，未确认</translation>
+    </message>
+    <message>
+        <source>报警: %1</source>
+        <translation>报警: %1</translation>
+    </message>
+    <message>
+        <source>首出: %1</source>
+        <translation>首出: %1</translation>
+    </message>
+    <message>
+        <source>报警泛滥: 10 分钟内 %1 次报警</source>
+        <translation>报警泛滥: 10 分钟内 %1 次报警</translation>
+    </message>
+    <message>
+        <source>报警泛滥已结束: 共 %1 次报警</source>
+        <translation>报警泛滥已结束: 共 %1 次报警</translation>
+    </message>
+    <message>
+        <source>搁置结束: %1 仍在报警</source>
+        <translation>搁置结束: %1 仍在报警</translation>
+    </message>
+    <message>
+        <source>搁置结束: %1</source>
+        <translation>搁置结束: %1</translation>
+    </message>
+    <message>
+        <source>上次程序意外结束时 %1 项报警未确认: %2</source>
+        <translation>上次程序意外结束时 %1 项报警未确认: %2</translation>
+    </message>
+    <message>
+        <source>无数据: 串口已关闭</source>
+        <translation>无数据: 串口已关闭</translation>
+    </message>
+    <message>
+        <source>无数据: 等待激光器的数据</source>
+        <translation>无数据: 等待激光器的数据</translation>
+    </message>
+    <message>
+        <source>无数据: 链路中断</source>
+        <translation>无数据: 链路中断</translation>
+    </message>
+    <message>
+        <source>报警泛滥: %1 次报警</source>
+        <translation>报警泛滥: %1 次报警</translation>
+    </message>
+    <message>
+        <source>急停报警不能搁置</source>
+        <translation>急停报警不能搁置</translation>
+    </message>
+    <message>
+        <source>安全连锁报警不能搁置</source>
+        <translation>安全连锁报警不能搁置</translation>
+    </message>
+    <message>
+        <source>光纤和QBH报警不能搁置：激光可能从光纤外射出</source>
+        <translation>光纤和QBH报警不能搁置：激光可能从光纤外射出</translation>
+    </message>
+    <message>
+        <source>这项报警不能搁置</source>
+        <translation>这项报警不能搁置</translation>
+    </message>
+    <message>
+        <source>搁置时间须在 15 分钟到 8 小时之间</source>
+        <translation>搁置时间须在 15 分钟到 8 小时之间</translation>
+    </message>
+    <message>
+        <source>没有这项报警</source>
+        <translation>没有这项报警</translation>
+    </message>
+    <message>
+        <source>%1 是符号链接，未读取：没有搁置</source>
+        <translation>%1 是符号链接，未读取：没有搁置</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件，未读取：没有搁置</source>
+        <translation>%1 不是普通文件，未读取：没有搁置</translation>
+    </message>
+    <message>
+        <source>%1 无法读取（%2）：没有搁置</source>
+        <translation>%1 无法读取（%2）：没有搁置</translation>
+    </message>
+    <message>
+        <source>%1 超过 %2 字节，未读取：没有搁置</source>
+        <translation>%1 超过 %2 字节，未读取：没有搁置</translation>
+    </message>
+    <message>
+        <source>%1 项搁置在程序关闭期间已结束</source>
+        <translation>%1 项搁置在程序关闭期间已结束</translation>
+    </message>
+    <message>
+        <source>%1 项不能搁置的报警未搁置</source>
+        <translation>%1 项不能搁置的报警未搁置</translation>
+    </message>
+    <message>
+        <source>%1 项未知报警超出上限，未搁置</source>
+        <translation>%1 项未知报警超出上限，未搁置</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>；</translation>
+    </message>
+    <message>
+        <source>另有 %1 项</source>
+        <translation>另有 %1 项</translation>
+    </message>
+    <message>
+        <source>%1 第 %2 行无法读取：没有搁置</source>
+        <translation>%1 第 %2 行无法读取：没有搁置</translation>
+    </message>
+</context>
+<context>
     <name>Attention</name>
     <message>
         <source>%1 °C</source>
@@ -1144,6 +1386,34 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>时钟向后跳变 %1 (%2 → %3)</source>
         <translation>时钟向后跳变 %1 (%2 → %3)</translation>
+    </message>
+    <message>
+        <source>报警处理</source>
+        <translation>报警处理</translation>
+    </message>
+    <message>
+        <source>首出</source>
+        <translation>首出</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>已确认</translation>
+    </message>
+    <message>
+        <source>已搁置</source>
+        <translation>已搁置</translation>
+    </message>
+    <message>
+        <source>已取消搁置</source>
+        <translation>已取消搁置</translation>
+    </message>
+    <message>
+        <source>搁置结束</source>
+        <translation>搁置结束</translation>
+    </message>
+    <message>
+        <source>随程序意外结束</source>
+        <translation>随程序意外结束</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,248 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>AlarmSummary</name>
+    <message>
+        <source>搁置报警</source>
+        <translation>Shelve alarm</translation>
+    </message>
+    <message>
+        <source>%1 分钟</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 小时</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>搁置</source>
+        <translation>Shelve</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>报警:</source>
+        <translation>Alarm:</translation>
+    </message>
+    <message>
+        <source>搁置时间(&amp;D):</source>
+        <translation>&amp;Duration:</translation>
+    </message>
+    <message>
+        <source>原因(&amp;R):</source>
+        <translation>&amp;Reason:</translation>
+    </message>
+    <message>
+        <source>首出</source>
+        <translation>First out</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>报警于</source>
+        <translation>Raised at</translation>
+    </message>
+    <message>
+        <source>恢复于</source>
+        <translation>Returned at</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>Rises</translation>
+    </message>
+    <message>
+        <source>搁置剩余</source>
+        <translation>Shelf left</translation>
+    </message>
+    <message>
+        <source>%1 未确认</source>
+        <translation>%1 not acknowledged</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>确认(&amp;A)</source>
+        <translation>&amp;Acknowledge</translation>
+    </message>
+    <message>
+        <source>全部确认(&amp;K)</source>
+        <translation>Ac&amp;knowledge all</translation>
+    </message>
+    <message>
+        <source>搁置(&amp;V)…</source>
+        <translation>Shel&amp;ve…</translation>
+    </message>
+    <message>
+        <source>取消搁置(&amp;N)</source>
+        <translation>U&amp;nshelve</translation>
+    </message>
+    <message>
+        <source>报警汇总</source>
+        <translation>Alarm summary</translation>
+    </message>
+</context>
+<context>
+    <name>Alarms</name>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>报警，未确认</source>
+        <translation>Active, not acknowledged</translation>
+    </message>
+    <message>
+        <source>报警，已确认</source>
+        <translation>Active, acknowledged</translation>
+    </message>
+    <message>
+        <source>已恢复，未确认</source>
+        <translation>Returned, not acknowledged</translation>
+    </message>
+    <message>
+        <source>已搁置</source>
+        <translation>Shelved</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>随程序意外结束，未确认</source>
+        <translation>Ended with the run, not acknowledged</translation>
+    </message>
+    <message>
+        <source>报警: %1</source>
+        <translation>Alarm: %1</translation>
+    </message>
+    <message>
+        <source>首出: %1</source>
+        <translation>First out: %1</translation>
+    </message>
+    <message>
+        <source>报警泛滥: 10 分钟内 %1 次报警</source>
+        <translation>Alarm flood: %1 alarms in 10 minutes</translation>
+    </message>
+    <message>
+        <source>报警泛滥已结束: 共 %1 次报警</source>
+        <translation>Alarm flood over: %1 alarms in all</translation>
+    </message>
+    <message>
+        <source>搁置结束: %1 仍在报警</source>
+        <translation>Shelf ended: %1 is still active</translation>
+    </message>
+    <message>
+        <source>搁置结束: %1</source>
+        <translation>Shelf ended: %1</translation>
+    </message>
+    <message>
+        <source>上次程序意外结束时 %1 项报警未确认: %2</source>
+        <translation>%1 alarms unacknowledged when the program ended unexpectedly: %2</translation>
+    </message>
+    <message>
+        <source>无数据: 串口已关闭</source>
+        <translation>No data: port closed</translation>
+    </message>
+    <message>
+        <source>无数据: 等待激光器的数据</source>
+        <translation>No data: waiting for the laser</translation>
+    </message>
+    <message>
+        <source>无数据: 链路中断</source>
+        <translation>No data: link lost</translation>
+    </message>
+    <message>
+        <source>报警泛滥: %1 次报警</source>
+        <translation>Alarm flood: %1 alarms</translation>
+    </message>
+    <message>
+        <source>急停报警不能搁置</source>
+        <translation>An emergency stop cannot be shelved</translation>
+    </message>
+    <message>
+        <source>安全连锁报警不能搁置</source>
+        <translation>A safety interlock cannot be shelved</translation>
+    </message>
+    <message>
+        <source>光纤和QBH报警不能搁置：激光可能从光纤外射出</source>
+        <translation>Fibre and QBH alarms cannot be shelved: the beam may leave the fibre</translation>
+    </message>
+    <message>
+        <source>这项报警不能搁置</source>
+        <translation>This alarm cannot be shelved</translation>
+    </message>
+    <message>
+        <source>搁置时间须在 15 分钟到 8 小时之间</source>
+        <translation>A shelf lasts 15 minutes to 8 hours</translation>
+    </message>
+    <message>
+        <source>没有这项报警</source>
+        <translation>No such alarm</translation>
+    </message>
+    <message>
+        <source>%1 是符号链接，未读取：没有搁置</source>
+        <translation>%1 is a symbolic link and was not read: no shelves</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件，未读取：没有搁置</source>
+        <translation>%1 is not a regular file and was not read: no shelves</translation>
+    </message>
+    <message>
+        <source>%1 无法读取（%2）：没有搁置</source>
+        <translation>%1 cannot be read (%2): no shelves</translation>
+    </message>
+    <message>
+        <source>%1 超过 %2 字节，未读取：没有搁置</source>
+        <translation>%1 is over %2 bytes and was not read: no shelves</translation>
+    </message>
+    <message>
+        <source>%1 项搁置在程序关闭期间已结束</source>
+        <translation>%1 shelves ended while the program was closed</translation>
+    </message>
+    <message>
+        <source>%1 项不能搁置的报警未搁置</source>
+        <translation>%1 alarms that cannot be shelved were not shelved</translation>
+    </message>
+    <message>
+        <source>%1 项未知报警超出上限，未搁置</source>
+        <translation>%1 unknown alarms over the limit were not shelved</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>另有 %1 项</source>
+        <translation>%1 more</translation>
+    </message>
+    <message>
+        <source>%1 第 %2 行无法读取：没有搁置</source>
+        <translation>%1 line %2 cannot be read: no shelves</translation>
+    </message>
+</context>
+<context>
     <name>Attention</name>
     <message>
         <source>%1 °C</source>
@@ -1149,6 +1391,34 @@ error).</translation>
     <message>
         <source>时钟向后跳变 %1 (%2 → %3)</source>
         <translation>The clock jumped %1 back (%2 → %3)</translation>
+    </message>
+    <message>
+        <source>报警处理</source>
+        <translation>Alarm handling</translation>
+    </message>
+    <message>
+        <source>首出</source>
+        <translation>First out</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>已搁置</source>
+        <translation>Shelved</translation>
+    </message>
+    <message>
+        <source>已取消搁置</source>
+        <translation>Unshelved</translation>
+    </message>
+    <message>
+        <source>搁置结束</source>
+        <translation>Shelf ended</translation>
+    </message>
+    <message>
+        <source>随程序意外结束</source>
+        <translation>Ended with the run</translation>
     </message>
 </context>
 <context>
