@@ -115,7 +115,7 @@ bool OperatorView::away() const {
     return window.isMinimized() || !window.isVisible() || !QApplication::activeWindow();
 }
 
-void OperatorView::statusPassDone() {
+void OperatorView::pagePassDone() {
     screenReader.refresh();
 }
 

@@ -36,8 +36,8 @@ public:
     OperatorView(QMainWindow &window, Ui::Serial &form);
 
     const looks::LampImages &look() const { return looks::images(choices.lampShapes); }
-    // After each status page pass: the screen reader's texts of what changed.
-    void statusPassDone();
+    // After each page pass: the screen reader's texts of what changed.
+    void pagePassDone();
     // At each refresh: the port, the alarms on and the tray.
     void linkRefresh(const protocol::DeviceState &state, bool portOpen, const QString &port);
     // The link was found lost: said before the box that tells it.
@@ -66,7 +66,7 @@ private:
     Ui::Serial &form;
     preference::ViewChoices choices;
     attention::Attention attention;
-    accessible::StatusPageTexts screenReader;
+    accessible::PageTexts screenReader;
     events::FlagWatch flags;
     KeyboardAccess *keyboard;
     QAction *shapes;
