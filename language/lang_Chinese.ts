@@ -1522,6 +1522,25 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     </message>
 </context>
 <context>
+    <name>Preference</name>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>无法创建文件夹 %1</translation>
+    </message>
+    <message>
+        <source>这个名字下不是普通文件，而是文件夹、设备或管道</source>
+        <translation>这个名字下不是普通文件，而是文件夹、设备或管道</translation>
+    </message>
+    <message>
+        <source>没有写入权限，或磁盘为只读</source>
+        <translation>没有写入权限，或磁盘为只读</translation>
+    </message>
+    <message>
+        <source>写入失败，磁盘可能已满</source>
+        <translation>写入失败，磁盘可能已满</translation>
+    </message>
+</context>
+<context>
     <name>Serial</name>
     <message>
         <source>LASER SYSTEM_V0.3.10</source>

@@ -1527,6 +1527,25 @@ error).</translation>
     </message>
 </context>
 <context>
+    <name>Preference</name>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>这个名字下不是普通文件，而是文件夹、设备或管道</source>
+        <translation>what stands under that name is no regular file but a folder, a device or a pipe</translation>
+    </message>
+    <message>
+        <source>没有写入权限，或磁盘为只读</source>
+        <translation>no permission to write there, or the disk is read-only</translation>
+    </message>
+    <message>
+        <source>写入失败，磁盘可能已满</source>
+        <translation>the write failed; the disk may be full</translation>
+    </message>
+</context>
+<context>
     <name>Serial</name>
     <message>
         <source>LASER SYSTEM_V0.3.10</source>
