@@ -117,10 +117,6 @@
         <translation>窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):</translation>
     </message>
     <message>
-        <source>其他参数一律拒绝。</source>
-        <translation>其他参数一律拒绝。</translation>
-    </message>
-    <message>
         <source>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
 历史记在其中的 log/ 里。</source>
         <translation>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
@@ -211,6 +207,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>参数 %1 不是本系统编码的文字</source>
         <translation>参数 %1 不是本系统编码的文字</translation>
+    </message>
+    <message>
+        <source>单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。</source>
+        <translation>单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。</translation>
     </message>
 </context>
 <context>

@@ -117,10 +117,6 @@ The choice holds for this run only.</translation>
         <translation>Qt options for the window, passed on to Qt as they are (-style and -stylesheet also as -style=NAME):</translation>
     </message>
     <message>
-        <source>其他参数一律拒绝。</source>
-        <translation>Any other argument is refused.</translation>
-    </message>
-    <message>
         <source>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
 历史记在其中的 log/ 里。</source>
         <translation>Opens the window of the fibre laser&apos;s host program. It reads config/ and
@@ -216,6 +212,10 @@ error).</translation>
     <message>
         <source>参数 %1 不是本系统编码的文字</source>
         <translation>argument %1 is not text in this system&apos;s encoding</translation>
+    </message>
+    <message>
+        <source>单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。</source>
+        <translation>A lone -- ends the options, and nothing may follow it; any other argument is refused.</translation>
     </message>
 </context>
 <context>
