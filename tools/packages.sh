@@ -9,6 +9,7 @@ QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-c
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" "${QT6_PACKAGES[@]}" ninja-build clang libbenchmark-dev xvfb xdotool
     imagemagick x11-utils util-linux mosquitto mosquitto-clients openssl unzip)
 TEST_PACKAGES+=(dbus-daemon at-spi2-core) # the screen reader's view: AT-SPI on a bus of its own
+TEST_PACKAGES+=(trayer) # a tray that comes after the program
 
 # Installs the packages of the list that are not installed yet (as root, or through sudo).
 install_missing_packages() {

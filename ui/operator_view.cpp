@@ -81,14 +81,28 @@ OperatorView::OperatorView(QMainWindow &w, Ui::Serial &f)
     // pass.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &OperatorView::sendHeldAtEnd);
 
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    trayMenu = new QMenu(&w);
+    showAction = trayMenu->addAction(QString());
+    trayMenu->addSeparator();
+    trayMenu->addAction(notifications);
+    connect(showAction, &QAction::triggered, this, &OperatorView::bringToFront);
+    followTray();
+    // A panel that starts after the program (late at login, or again after a crash) brings
+    // the tray; one that ends takes it away. Qt says neither, so it is looked for now and then.
+    connect(&trayWatch, &QTimer::timeout, this, &OperatorView::followTray);
+    trayWatch.start(trayWatchMs);
+
+    labelSettingsBoxes(form);
+    keyboard = new KeyboardAccess(w, form);
+    if (choices.lampShapes)
+        setLampShapes(true);
+}
+
+void OperatorView::followTray() {
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    if (available && !tray) {
         tray = new QSystemTrayIcon(this);
-        trayMenu = new QMenu(&w);
-        showAction = trayMenu->addAction(QString());
-        trayMenu->addSeparator();
-        trayMenu->addAction(notifications);
         tray->setContextMenu(trayMenu);
-        connect(showAction, &QAction::triggered, this, &OperatorView::bringToFront);
         connect(tray, &QSystemTrayIcon::messageClicked, this, &OperatorView::bringToFront);
         connect(tray, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
@@ -96,18 +110,17 @@ OperatorView::OperatorView(QMainWindow &w, Ui::Serial &f)
                         reason == QSystemTrayIcon::DoubleClick)
                         bringToFront();
                 });
-        showTray(QString());
+        trayState = -1;
+        showTray(lastPort);
         tray->show();
-    } else {
-        // Nothing could carry a notification: the choice is kept but cannot be made here.
-        notifications->setEnabled(false);
-        attention.setNotifications(false);
+    } else if (!available && tray) {
+        delete tray;
+        tray = nullptr;
     }
-
-    labelSettingsBoxes(form);
-    keyboard = new KeyboardAccess(w, form);
-    if (choices.lampShapes)
-        setLampShapes(true);
+    // Without a tray nothing could carry a notification: the choice is kept, but cannot be
+    // made until a tray comes.
+    notifications->setEnabled(available);
+    attention.setNotifications(choices.notifications && available);
 }
 
 bool OperatorView::away() const {

@@ -50,10 +50,14 @@ public:
     const attention::Attention &decisions() const { return attention; }
     QAction *shapesAction() const { return shapes; }
     QAction *notificationsAction() const { return notifications; }
-    // Null where the desktop has no tray.
+    // Null while the desktop has no tray.
     QSystemTrayIcon *trayIcon() const { return tray; }
+    // How often a tray is looked for, or looked for gone.
+    static constexpr int trayWatchMs = 2000;
 
 private:
+    // Makes the tray icon when a tray has come, drops it when the tray has gone.
+    void followTray();
     bool away() const;
     void showTray(const QString &port);
     void sendDue();
@@ -75,6 +79,7 @@ private:
     QMenu *trayMenu = nullptr;
     QAction *showAction = nullptr;
     QTimer heldTimer;
+    QTimer trayWatch;
     QElapsedTimer clock;
     QString lastPort;
     int trayState = -1;
