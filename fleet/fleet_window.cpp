@@ -207,7 +207,9 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
     notificationTimer->setSingleShot(true);
     connect(notificationTimer, &QTimer::timeout, this, [this] { sendNotification(); });
 
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    // On X an icon made before the tray is docked by Qt when a tray comes (a panel started late).
+    if (QSystemTrayIcon::isSystemTrayAvailable() ||
+        QGuiApplication::platformName() == QLatin1String("xcb")) {
         tray = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning), this);
         tray->show();
         connect(tray, &QSystemTrayIcon::messageClicked, this, [this] {
