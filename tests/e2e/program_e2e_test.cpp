@@ -399,8 +399,7 @@ void ProgramE2eTest::aTrayThatComesAfterTheProgramIsUsedAndFollowed() {
         QProcess tray;
         tray.start(QStringLiteral("trayer"), QStringList());
         QTRY_VERIFY_WITH_TIMEOUT(docked(), 10000);
-        tray.kill();
-        tray.waitForFinished(5000);
+        tray.close();
         QTest::qWait(3000); // the program looks for the tray every 2 s: it has seen it gone
     }
 }

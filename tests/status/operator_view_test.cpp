@@ -69,7 +69,6 @@ private slots:
         nextPass(*w);
         QCOMPARE(f.label_FaultDisableDew->accessibleName(), QString::fromUtf8("屏蔽露点警报"));
         QCOMPARE(f.label_FaultDisableDew->accessibleDescription(), QString::fromUtf8("开"));
-        QCOMPARE(f.label_RedOnBeam->accessibleDescription(), QString::fromUtf8("关"));
         f.actionMasterWindow->trigger();
 
         SerialProbe::tianslations(*w, &preference::english);
