@@ -120,6 +120,12 @@ CommandLine readCommandLine(Program program, int argc, char **argv) {
             return wrong(CommandLine::NotText, QString(), i);
     for (int i = 1; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
+        // The end of the options, as scripts write it: neither program takes a word after them.
+        if (argument == QLatin1String("--")) {
+            if (i + 1 < argc)
+                return wrong(CommandLine::StrayArgument, QString(), i + 1);
+            break;
+        }
         // The value of an option: inline after '=', or the next argument unless that is an
         // option itself (a file called "--since" is far less likely than a forgotten value).
         const auto value = [&](QString *out) {
@@ -202,7 +208,8 @@ QString helpText(Program program) {
                       : QLatin1String(o.name)) +
                      QLatin1Char(',');
     words.last().replace(QLatin1Char(','), QLatin1Char('.'));
-    words << CommandLineTexts::tr("其他参数一律拒绝。").split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    words << CommandLineTexts::tr("单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。")
+                 .split(QLatin1Char(' '), Qt::SkipEmptyParts);
 
     QStringList parts;
     parts << usageLines(program);

@@ -3,6 +3,7 @@
 #include "events/alarm_names.h"
 #include "fleet/texts.h"
 
+#include <QGuiApplication>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -22,7 +23,9 @@ AlarmNotifier::AlarmNotifier(const Fleet &fleet, QWidget *window) : QObject(wind
     timer = new QTimer(this);
     timer->setSingleShot(true);
     connect(timer, &QTimer::timeout, this, [this] { send(); });
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    // On X an icon made before the tray is docked by Qt when a tray comes (a panel started late).
+    if (QSystemTrayIcon::isSystemTrayAvailable() ||
+        QGuiApplication::platformName() == QLatin1String("xcb")) {
         tray = new QSystemTrayIcon(window->style()->standardIcon(QStyle::SP_MessageBoxWarning),
                                    window);
         tray->show();

@@ -15,6 +15,7 @@ QTableView *makeView(QAbstractItemModel *model, const char *name, QWidget *paren
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setStretchLastSection(true);
     view->setWordWrap(false);
+    view->setTabKeyNavigation(false); // Tab leaves the table; the arrows move in it
     return view;
 }
 

@@ -48,23 +48,24 @@ bool read(QSqlDatabase &db, std::vector<events::Event> *rows, QString *error) {
     QStringList marks;
     for (int i = 0; i < ending.size(); ++i)
         marks << QStringLiteral("?");
-    // The newest first along the index on `at`: found at once however long the history is.
-    qint64 cutAt = 0;
+    // By write order (rowid), never by `at`: a clock set ahead and back writes rows whose
+    // times say nothing of their order, and an alarm raised under the clock set ahead would
+    // outlive the run's end that was written after it. The table's own order finds the newest
+    // at once, however long the history is.
     qint64 cutId = 0;
     bool found = false;
     if (!readRows(
             db,
-            QStringLiteral("SELECT at, rowid, category, name, value FROM events "
+            QStringLiteral("SELECT rowid, at, category, name, value FROM events "
                            "WHERE category = 'link' AND name IN (%1) "
-                           "ORDER BY at DESC, rowid DESC LIMIT 1")
+                           "ORDER BY rowid DESC LIMIT 1")
                 .arg(marks.join(QLatin1Char(','))),
             bound,
             [&](const QSqlQuery &q) {
                 found = true;
-                cutAt = q.value(0).toLongLong();
-                cutId = q.value(1).toLongLong();
-                rows->push_back({cutAt, q.value(2).toString(), q.value(3).toString(),
-                                 q.value(4).toString(), QString()});
+                cutId = q.value(0).toLongLong();
+                rows->push_back({q.value(1).toLongLong(), q.value(2).toString(),
+                                 q.value(3).toString(), q.value(4).toString(), QString()});
             },
             error))
         return false;
@@ -72,10 +73,10 @@ bool read(QSqlDatabase &db, std::vector<events::Event> *rows, QString *error) {
                                  "WHERE category = 'alarm'");
     bound.clear();
     if (found) {
-        sql += QStringLiteral(" AND (at, rowid) > (?, ?)");
-        bound << cutAt << cutId;
+        sql += QStringLiteral(" AND rowid > ?");
+        bound << cutId;
     }
-    sql += QStringLiteral(" ORDER BY at, rowid");
+    sql += QStringLiteral(" ORDER BY rowid");
     return readRows(
         db, sql, bound,
         [&](const QSqlQuery &q) {

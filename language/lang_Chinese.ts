@@ -359,10 +359,6 @@
         <translation>窗口的 Qt 选项, 原样交给 Qt (-style 和 -stylesheet 也可写作 -style=NAME):</translation>
     </message>
     <message>
-        <source>其他参数一律拒绝。</source>
-        <translation>其他参数一律拒绝。</translation>
-    </message>
-    <message>
         <source>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
 历史记在其中的 log/ 里。</source>
         <translation>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
@@ -453,6 +449,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>参数 %1 不是本系统编码的文字</source>
         <translation>参数 %1 不是本系统编码的文字</translation>
+    </message>
+    <message>
+        <source>单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。</source>
+        <translation>单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。</translation>
     </message>
 </context>
 <context>
@@ -1789,6 +1789,25 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>代理服务器拒绝了客户端证书</source>
         <translation>代理服务器拒绝了客户端证书</translation>
+    </message>
+</context>
+<context>
+    <name>Preference</name>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>无法创建文件夹 %1</translation>
+    </message>
+    <message>
+        <source>这个名字下不是普通文件，而是文件夹、设备或管道</source>
+        <translation>这个名字下不是普通文件，而是文件夹、设备或管道</translation>
+    </message>
+    <message>
+        <source>没有写入权限，或磁盘为只读</source>
+        <translation>没有写入权限，或磁盘为只读</translation>
+    </message>
+    <message>
+        <source>写入失败，磁盘可能已满</source>
+        <translation>写入失败，磁盘可能已满</translation>
     </message>
 </context>
 <context>

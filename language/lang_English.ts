@@ -359,10 +359,6 @@ The choice holds for this run only.</translation>
         <translation>Qt options for the window, passed on to Qt as they are (-style and -stylesheet also as -style=NAME):</translation>
     </message>
     <message>
-        <source>其他参数一律拒绝。</source>
-        <translation>Any other argument is refused.</translation>
-    </message>
-    <message>
         <source>打开光纤激光器上位机的窗口。程序从工作目录读取 config/ 和 language/,
 历史记在其中的 log/ 里。</source>
         <translation>Opens the window of the fibre laser&apos;s host program. It reads config/ and
@@ -458,6 +454,10 @@ error).</translation>
     <message>
         <source>参数 %1 不是本系统编码的文字</source>
         <translation>argument %1 is not text in this system&apos;s encoding</translation>
+    </message>
+    <message>
+        <source>单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。</source>
+        <translation>A lone -- ends the options, and nothing may follow it; any other argument is refused.</translation>
     </message>
 </context>
 <context>
@@ -1794,6 +1794,25 @@ error).</translation>
     <message>
         <source>代理服务器拒绝了客户端证书</source>
         <translation>the broker refused the client certificate</translation>
+    </message>
+</context>
+<context>
+    <name>Preference</name>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>这个名字下不是普通文件，而是文件夹、设备或管道</source>
+        <translation>what stands under that name is no regular file but a folder, a device or a pipe</translation>
+    </message>
+    <message>
+        <source>没有写入权限，或磁盘为只读</source>
+        <translation>no permission to write there, or the disk is read-only</translation>
+    </message>
+    <message>
+        <source>写入失败，磁盘可能已满</source>
+        <translation>the write failed; the disk may be full</translation>
     </message>
 </context>
 <context>

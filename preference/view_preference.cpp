@@ -1,6 +1,7 @@
 #include "preference/view_preference.h"
 
 #include "preference/language_preference.h"
+#include "preference/texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,7 +86,7 @@ ViewChoices readViewChoices(QString *problem) {
 bool writeViewChoices(const ViewChoices &choices, QString *error) {
     if (!QFileInfo(configDirectory()).isDir() && !QDir().mkdir(configDirectory())) {
         if (error)
-            *error = QStringLiteral("cannot create the folder %1").arg(configDirectory());
+            *error = Texts::tr("无法创建文件夹 %1").arg(configDirectory());
         return false;
     }
     // The new file is renamed over what the name leads to: never a device (as root, a link to
@@ -93,22 +94,24 @@ bool writeViewChoices(const ViewChoices &choices, QString *error) {
     const QFileInfo existing(viewFilePath());
     if (existing.exists() && !existing.isFile()) {
         if (error)
-            *error = QStringLiteral("%1 is not a regular file").arg(viewFilePath());
+            *error = Texts::tr("这个名字下不是普通文件，而是文件夹、设备或管道");
         return false;
     }
     // Written beside and renamed over: a failed write keeps the choices saved before.
     // Unbuffered, so that a failed write is seen by commit() and not lost in a final flush.
     QSaveFile file(viewFilePath());
     file.setDirectWriteFallback(true);
+    // The system's reason would be English whatever the language: the program's own words say
+    // what failed instead.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
-            *error = file.errorString();
+            *error = Texts::tr("没有写入权限，或磁盘为只读");
         return false;
     }
     const QByteArray content = viewFileContent(choices);
     if (file.write(content) != content.size() || !file.commit()) {
         if (error)
-            *error = file.errorString();
+            *error = Texts::tr("写入失败，磁盘可能已满");
         return false;
     }
     return true;

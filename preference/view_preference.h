@@ -31,7 +31,8 @@ QByteArray viewFileContent(const ViewChoices &choices);
 // readable regular file, or longer than the limit) was not read in full; empty otherwise.
 ViewChoices readViewChoices(QString *problem = nullptr);
 
-// Replaces the file atomically (creating "config" if needed); false and why when it cannot.
+// Replaces the file atomically (creating "config" if needed); false and why when it cannot, in
+// the program's own words in the language installed (the file's name is not in them).
 bool writeViewChoices(const ViewChoices &choices, QString *error);
 
 } // namespace preference

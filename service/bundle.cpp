@@ -93,10 +93,11 @@ QString lineList(const QVector<int> &numbers) {
 // journal is kept beside it (see copyDatabase); one is removed all the same.
 class ScratchCopy {
 public:
-    // `target`: the archive's path with its links followed (see targetPath).
+    // `target`: the archive's path with its links followed (see targetPath). Its name's start
+    // only: a name the folder can hold must leave room for what is added to it.
     explicit ScratchCopy(const QString &target)
         : file(QFileInfo(target).absoluteDir().filePath(QLatin1Char('.') +
-                                                        QFileInfo(target).fileName() +
+                                                        QFileInfo(target).fileName().left(64) +
                                                         QStringLiteral(".history-XXXXXX"))) {}
     ~ScratchCopy() { remove(); }
     ScratchCopy(const ScratchCopy &) = delete;
@@ -104,6 +105,12 @@ public:
 
     bool create(QString *error) {
         if (!file.open()) {
+            *error = file.errorString();
+            return false;
+        }
+        // An unnamed file gets its name only now; SQLite, given none, would copy into one of its
+        // own.
+        if (file.fileName().isEmpty()) {
             *error = file.errorString();
             return false;
         }

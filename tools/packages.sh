@@ -10,6 +10,7 @@ TEST_PACKAGES=("${BUILD_PACKAGES[@]}" "${QT6_PACKAGES[@]}" ninja-build clang lib
     imagemagick x11-utils util-linux mosquitto mosquitto-clients openssl unzip)
 TEST_PACKAGES+=(dbus-daemon at-spi2-core) # the screen reader's view: AT-SPI on a bus of its own
 TEST_PACKAGES+=(nodejs npm) # the Sparkplug project's own payload decoder runs under node
+TEST_PACKAGES+=(trayer) # a tray that comes after the program
 
 # Installs the packages of the list that are not installed yet (as root, or through sudo).
 install_missing_packages() {

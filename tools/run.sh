@@ -11,11 +11,6 @@
 # Any other arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source tools/packages.sh
-install_missing_packages "${BUILD_PACKAGES[@]}"
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DLASER_BUILD_TESTS=OFF \
-    -DLASER_BUILD_BENCH=OFF >/dev/null
-cmake --build build/release -j"$(nproc)" --target laser-host laser-fleet ccb-sim translations
 # Without any display Qt says only that its platform plugin could not start and that
 # reinstalling may help; a window with no arguments needs one, so say how to get it instead.
 need_display() {
@@ -25,13 +20,23 @@ need_display() {
         exit 1
     fi
 }
+# Said before the build, which takes minutes the first time.
+case "${1:-}" in
+--build-only) ;;
+--fleet) FLEET=--fleet need_display laser-fleet $(($# - 1)) ;;
+*) need_display laser-host $# ;;
+esac
+source tools/packages.sh
+install_missing_packages "${BUILD_PACKAGES[@]}"
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DLASER_BUILD_TESTS=OFF \
+    -DLASER_BUILD_BENCH=OFF >/dev/null
+cmake --build build/release -j"$(nproc)" --target laser-host laser-fleet ccb-sim translations
 case "${1:-}" in
 --build-only)
     exit 0
     ;;
 --fleet)
     shift
-    FLEET=--fleet need_display laser-fleet $#
     # A folder of its own, as the installed launcher gives it: the fleet's broker login (read
     # only) is not the host program's, and its language choice is its own.
     mkdir -p build/release/fleet-view/config
@@ -44,6 +49,5 @@ case "${1:-}" in
     exec ../laser-fleet "$@"
     ;;
 esac
-need_display laser-host $#
 cd build/release
 exec ./laser-host "$@"

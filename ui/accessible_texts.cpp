@@ -3,6 +3,7 @@
 #include "events/event_words.h"
 #include "ui/attention.h"
 #include "ui/lamp_look.h"
+#include "ui/settings_page.h"
 #include "ui/status_page.h"
 #include "ui/texts.h"
 #include "ui_serial.h"
@@ -55,6 +56,15 @@ QString valueText(const Value &v, const Form &form) {
     return Texts::tr(v.unit).arg(text);
 }
 
+// A settings lamp's caption: the other label of its cell (the check box has no text).
+QString settingsCaption(const QLabel *lamp) {
+    for (const QLabel *label :
+         lamp->parentWidget()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
+        if (label != lamp)
+            return captionName(label->text());
+    return QString();
+}
+
 } // namespace
 
 void setName(QWidget *widget, const QString &name) {
@@ -84,7 +94,7 @@ QString onOffWord(bool on) {
                                   on ? QStringLiteral("on") : QStringLiteral("off"));
 }
 
-void StatusPageTexts::retranslate() {
+void PageTexts::retranslate() {
     for (const StatusLamp &lamp : statusLamps) {
         QString name = captionName((form.*lamp.caption)->text());
         if (lamp.group)
@@ -93,14 +103,18 @@ void StatusPageTexts::retranslate() {
     }
     for (const Value &v : values)
         setName(form.*v.value, captionName((form.*v.caption)->text()));
+    for (QLabel *lamp : settingsLamps(form))
+        setName(lamp, settingsCaption(lamp));
     refresh();
 }
 
-void StatusPageTexts::refresh() {
+void PageTexts::refresh() {
     for (const StatusLamp &lamp : statusLamps)
         setDescription(form.*lamp.lamp, lampText(lamp, form));
     for (const Value &v : values)
         setDescription(form.*v.value, valueText(v, form));
+    for (QLabel *lamp : settingsLamps(form))
+        setDescription(lamp, onOffWord(looks::shownLamp(lamp) == looks::Lamp::On));
 }
 
 } // namespace accessible

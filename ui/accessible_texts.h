@@ -7,9 +7,9 @@ namespace Ui {
 class Serial;
 }
 
-// What a screen reader finds in the status page: each lamp and value has its caption as its
+// What a screen reader finds in the two pages: each lamp and value has its caption as its
 // accessible name and what it shows as its accessible description (报警 / 正常 for an alarm lamp,
-// 开 / 关 for a state lamp, a value with its unit), in the language shown.
+// 开 / 关 for a state lamp or a settings flag, a value with its unit), in the language shown.
 namespace accessible {
 
 // Sets the accessible name or description only when it differs: each set is announced.
@@ -23,12 +23,12 @@ QString captionName(const QString &caption);
 QString alarmWord(bool alarm);
 QString onOffWord(bool on);
 
-class StatusPageTexts {
+class PageTexts {
 public:
-    explicit StatusPageTexts(Ui::Serial &form) : form(form) {}
+    explicit PageTexts(Ui::Serial &form) : form(form) {}
     // Names and descriptions again, from the captions now shown (after a language change).
     void retranslate();
-    // After a status page pass: the descriptions of the lamps and values that changed.
+    // After a page pass: the descriptions of the lamps and values that changed.
     void refresh();
 
 private:

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QSpinBox>
 
@@ -30,6 +31,9 @@ void chain(const QList<QWidget *> &widgets) {
 
 KeyboardAccess::KeyboardAccess(QMainWindow &w, Ui::Serial &form) : QObject(&w), window(w) {
     setObjectName(QStringLiteral("keyboardAccess"));
+    // The scroll area round the pages would be a Tab stop of its own, with no name and nothing
+    // to do: it scrolls to whichever field Tab reaches all the same.
+    form.scrollArea->setFocusPolicy(Qt::NoFocus);
     chain({form.comboBoxCOM, form.pushButtonUpData, form.pushButtonSerialSwitch,
            form.pushButton_redon, form.pushButton_redoff});
     // The settings boxes in the order the grid shows them, row by row.

@@ -81,28 +81,16 @@ OperatorView::OperatorView(QMainWindow &w, Ui::Serial &f)
     // pass.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &OperatorView::sendHeldAtEnd);
 
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray = new QSystemTrayIcon(this);
-        trayMenu = new QMenu(&w);
-        showAction = trayMenu->addAction(QString());
-        trayMenu->addSeparator();
-        trayMenu->addAction(notifications);
-        tray->setContextMenu(trayMenu);
-        connect(showAction, &QAction::triggered, this, &OperatorView::bringToFront);
-        connect(tray, &QSystemTrayIcon::messageClicked, this, &OperatorView::bringToFront);
-        connect(tray, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (reason == QSystemTrayIcon::Trigger ||
-                        reason == QSystemTrayIcon::DoubleClick)
-                        bringToFront();
-                });
-        showTray(QString());
-        tray->show();
-    } else {
-        // Nothing could carry a notification: the choice is kept but cannot be made here.
-        notifications->setEnabled(false);
-        attention.setNotifications(false);
-    }
+    trayMenu = new QMenu(&w);
+    showAction = trayMenu->addAction(QString());
+    trayMenu->addSeparator();
+    trayMenu->addAction(notifications);
+    connect(showAction, &QAction::triggered, this, &OperatorView::bringToFront);
+    followTray();
+    // A panel that starts after the program (late at login, or again after a crash) brings
+    // the tray; one that ends takes it away. Qt says neither, so it is looked for now and then.
+    connect(&trayWatch, &QTimer::timeout, this, &OperatorView::followTray);
+    trayWatch.start(trayWatchMs);
 
     labelSettingsBoxes(form);
     keyboard = new KeyboardAccess(w, form);
@@ -110,12 +98,37 @@ OperatorView::OperatorView(QMainWindow &w, Ui::Serial &f)
         setLampShapes(true);
 }
 
+void OperatorView::followTray() {
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    if (available && !tray) {
+        tray = new QSystemTrayIcon(this);
+        tray->setContextMenu(trayMenu);
+        connect(tray, &QSystemTrayIcon::messageClicked, this, &OperatorView::bringToFront);
+        connect(tray, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger ||
+                        reason == QSystemTrayIcon::DoubleClick)
+                        bringToFront();
+                });
+        trayState = -1;
+        showTray(lastPort);
+        tray->show();
+    } else if (!available && tray) {
+        delete tray;
+        tray = nullptr;
+    }
+    // Without a tray nothing could carry a notification: the choice is kept, but cannot be
+    // made until a tray comes.
+    notifications->setEnabled(available);
+    attention.setNotifications(choices.notifications && available);
+}
+
 bool OperatorView::away() const {
     // Another window of the program in front (a box, the diagnostics) is the operator here.
     return window.isMinimized() || !window.isVisible() || !QApplication::activeWindow();
 }
 
-void OperatorView::statusPassDone() {
+void OperatorView::pagePassDone() {
     screenReader.refresh();
 }
 

@@ -36,8 +36,8 @@ public:
     OperatorView(QMainWindow &window, Ui::Serial &form);
 
     const looks::LampImages &look() const { return looks::images(choices.lampShapes); }
-    // After each status page pass: the screen reader's texts of what changed.
-    void statusPassDone();
+    // After each page pass: the screen reader's texts of what changed.
+    void pagePassDone();
     // At each refresh: the port, the alarms on and the tray.
     void linkRefresh(const protocol::DeviceState &state, bool portOpen, const QString &port);
     // The link was found lost: said before the box that tells it.
@@ -50,10 +50,14 @@ public:
     const attention::Attention &decisions() const { return attention; }
     QAction *shapesAction() const { return shapes; }
     QAction *notificationsAction() const { return notifications; }
-    // Null where the desktop has no tray.
+    // Null while the desktop has no tray.
     QSystemTrayIcon *trayIcon() const { return tray; }
+    // How often a tray is looked for, or looked for gone.
+    static constexpr int trayWatchMs = 2000;
 
 private:
+    // Makes the tray icon when a tray has come, drops it when the tray has gone.
+    void followTray();
     bool away() const;
     void showTray(const QString &port);
     void sendDue();
@@ -66,7 +70,7 @@ private:
     Ui::Serial &form;
     preference::ViewChoices choices;
     attention::Attention attention;
-    accessible::StatusPageTexts screenReader;
+    accessible::PageTexts screenReader;
     events::FlagWatch flags;
     KeyboardAccess *keyboard;
     QAction *shapes;
@@ -75,6 +79,7 @@ private:
     QMenu *trayMenu = nullptr;
     QAction *showAction = nullptr;
     QTimer heldTimer;
+    QTimer trayWatch;
     QElapsedTimer clock;
     QString lastPort;
     int trayState = -1;

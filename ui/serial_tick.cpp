@@ -56,8 +56,6 @@ void Serial::uiRefresh(SerialForm *target) {
     switch (target->stackedWidget->currentIndex()) {
     case 0:
         statusPagePass(*target, deviceState, statusShown, operatorView->look());
-        if (target == form)
-            operatorView->statusPassDone();
         break;
     case 1:
         settingsPagePass(*target, deviceState, settingsShown, operatorView->look());
@@ -65,6 +63,8 @@ void Serial::uiRefresh(SerialForm *target) {
     default:
         break;
     }
+    if (target == form)
+        operatorView->pagePassDone();
 }
 
 void Serial::resetDeviceState() {

@@ -103,7 +103,7 @@ void BM_StatusPassWithScreenReaderAndTray(benchmark::State &st) {
             setAllFlags(page.state, on);
         }
         statusPagePass(page.form, page.state, page.shown, view.look());
-        view.statusPassDone();
+        view.pagePassDone();
         view.linkRefresh(page.state, true, QStringLiteral("ttyUSB0"));
     }
 }

@@ -88,6 +88,8 @@ private slots:
         row("a Qt option misspelt", host, {"-platfrom", "offscreen"}, 2,
             "unknown option -platfrom");
         row("help", host, {"--help"}, 0, "Usage: laser-host");
+        row("the end of the options", host, {"--help", "--"}, 0, "Usage: laser-host");
+        row("a word after the end", host, {"--", "--help"}, 2, "argument 2 belongs to no option");
         row("help among Qt options", host, {"-platform", "offscreen", "-style=fusion", "-h"}, 0,
             "Usage:");
         row("version", host, {"--version"}, 0, "laser-host " LASER_VERSION_TEXT);

@@ -285,6 +285,22 @@ void DiagnosticsWindowTest::framesFromThePortShowUpAndAFailedCheckIsFlagged() {
     QVERIFY(waitUntil([&] { return model.rowCount() >= 83; }));
     QCOMPARE(bar->value(), 0);
 
+    // Tab and Shift+Tab leave each table with rows; the arrows move in it.
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    for (int tab : {DiagnosticsWindow::EventsIndex, DiagnosticsWindow::FramesIndex,
+                    DiagnosticsWindow::LinkIndex}) {
+        window->tabs()->setCurrentIndex(tab);
+        auto *table = window->tabs()->currentWidget()->findChild<QTableView *>();
+        QVERIFY(waitUntil([&] { return table->model()->rowCount() > 1; }));
+        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Down}) {
+            table->setFocus();
+            QTest::keyClick(table, key);
+            QCOMPARE(QApplication::focusWidget() == table, key == Qt::Key_Down);
+        }
+    }
+    window->tabs()->setCurrentIndex(DiagnosticsWindow::FramesIndex);
+
     // The status line says the port is open and counts the failure.
     auto *line = w.statusBar()->findChild<LinkStatusLine *>();
     QCOMPARE(line->state(), LinkStatusLine::State::Open);

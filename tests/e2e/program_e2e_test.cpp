@@ -13,6 +13,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QMainWindow>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -58,6 +61,7 @@ private slots:
     void silentLinkRaisesTheLinkLostBoxAndClearsThePage();
     void englishAfterTheMenuChoiceAndAfterARestart();
     void windowKeepsItsPixelSizeOnADenserScreen();
+    void aTrayThatComesAfterTheProgramIsUsedAndFollowed();
 };
 
 void ProgramE2eTest::initTestCase() {
@@ -377,6 +381,27 @@ void ProgramE2eTest::windowKeepsItsPixelSizeOnADenserScreen() {
     dense.waitUntilDrawnAsMap = false;
     START_SESSION(dense, QString(), {QStringLiteral("QT_FONT_DPI=144")});
     QCOMPARE(dense.driver->geometry().size(), plainSize);
+}
+
+// A panel started after the program (late at login, again after a crash) carries its icon.
+void ProgramE2eTest::aTrayThatComesAfterTheProgramIsUsedAndFollowed() {
+    if (QStandardPaths::findExecutable(QStringLiteral("trayer")).isEmpty() ||
+        QSystemTrayIcon::isSystemTrayAvailable())
+        QSKIP("needs trayer, and a display with no tray yet");
+    Session session;
+    START_SESSION(session);
+    const auto docked = [] {
+        QProcess panel;
+        panel.start(QStringLiteral("xwininfo"), {"-tree", "-name", "panel"});
+        return panel.waitForFinished(5000) && panel.readAll().contains("\"laser-host\"");
+    };
+    for (int round = 0; round < 2; ++round) { // and again after it was gone
+        QProcess tray;
+        tray.start(QStringLiteral("trayer"), QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(docked(), 10000);
+        tray.close();
+        QTest::qWait(3000); // the program looks for the tray every 2 s: it has seen it gone
+    }
 }
 
 LASER_DISPLAY_TEST_MAIN(ProgramE2eTest)

@@ -161,7 +161,9 @@ private slots:
         {
             history::HistoryWriter writer(dir.path(), history::WriterLimits(), nullptr);
             history::Batch b;
-            b.events = {{t0, "alarm", "chillerFault", "on", ""},
+            // Raised under a clock set a year ahead, then the clock back: it ended with its run.
+            b.events = {{t0 + 400LL * 86400000, "alarm", "fiberBreak", "on", ""},
+                        {t0, "alarm", "chillerFault", "on", ""},
                         {t0 + 1, "link", "opened", "", ""},
                         {t0 + 2, "alarm", "module1.qbhFault", "on", ""},
                         {t0 + 3, "alarm", "doorInterlock", "on", ""},

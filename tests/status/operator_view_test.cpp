@@ -63,6 +63,13 @@ private slots:
         stateOf(*w).doorInterlock = false;
         nextPass(*w);
         QCOMPARE(f.label_DoorInterLock->accessibleDescription(), QString::fromUtf8("正常"));
+        // The settings page's lamps after a read-back, as the status page's.
+        stateOf(*w).settings.faultDisableDew = true;
+        f.actionSys_set->trigger();
+        nextPass(*w);
+        QCOMPARE(f.label_FaultDisableDew->accessibleName(), QString::fromUtf8("屏蔽露点警报"));
+        QCOMPARE(f.label_FaultDisableDew->accessibleDescription(), QString::fromUtf8("开"));
+        f.actionMasterWindow->trigger();
 
         SerialProbe::tianslations(*w, &preference::english);
         QCOMPARE(f.label_DoorInterLock->accessibleName(), QStringLiteral("Door interlock"));
@@ -117,8 +124,9 @@ private slots:
             }
             return QString();
         };
+        // ... and round to the port list, with no stop of no name between.
         QCOMPARE(tabsThrough({f.comboBoxCOM, f.pushButtonUpData, f.pushButtonSerialSwitch,
-                              f.pushButton_redon, f.pushButton_redoff}),
+                              f.pushButton_redon, f.pushButton_redoff, f.comboBoxCOM}),
                  QString());
         // On the settings page, the boxes (enabled by a read-back) row by row, then the rest.
         f.actionSys_set->trigger();
@@ -129,7 +137,9 @@ private slots:
                               f.checkBox_FaultDisableEStop1, f.checkBox_RedAuto,
                               f.checkBox_FaultDisableEStop2}),
                  QString());
-        QCOMPARE(tabsThrough({f.checkBox_AoPort, f.comboBox_OPModeUsr}), QString());
+        QCOMPARE(tabsThrough({f.checkBox_AoPort, f.comboBox_OPModeUsr,
+                              f.pushButton_sysSet_readBack1, f.checkBox_FaultDisabledChiller}),
+                 QString());
         QTest::keyClick(w.get(), Qt::Key_2, Qt::ControlModifier);
         QCOMPARE(f.stackedWidget->currentIndex(), 1);
         QTest::keyClick(w.get(), Qt::Key_1, Qt::ControlModifier);

@@ -41,6 +41,11 @@ check virtual-port.sh bash "$SOURCE/tools/virtual-port.sh" /dev/null -- true
 for s in cpu latency soak; do
     check "bench/program/$s.sh" bash "$SOURCE/bench/program/$s.sh" 1
 done
+# Without a display run.sh says so at once, before it installs or builds anything.
+out=$(cd / && as_user env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60 \
+    bash "$SOURCE/tools/run.sh" </dev/null 2>&1)
+[[ $? -eq 1 ]] && grep -q "needs a display" <<<"$out" ||
+    { echo "FAIL run.sh: does not say first that it needs a display: $out" && failed=1; }
 if grep -n "^sudo \|[^(]sudo -E tools/demo.sh\|\`sudo -E [a-z]" "$SOURCE/README.md" "$SOURCE"/docs/*.md; then
     echo "FAIL README.md or docs/: a command that needs sudo where a root shell has none"
     failed=1

@@ -15,6 +15,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace diagnostics {
@@ -36,6 +37,9 @@ DiagnosticsWindow::DiagnosticsWindow(const QSerialPort &port, history::Recorder 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(tabWidget);
+    // Tab and Shift+Tab leave a table, as they leave any other field; the arrows move in it.
+    for (QTableView *table : findChildren<QTableView *>())
+        table->setTabKeyNavigation(false);
     resize(1100, 650);
 
     batch.setInterval(batchMs);
