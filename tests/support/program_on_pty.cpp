@@ -1,7 +1,8 @@
 // The program as main() runs it, with its port opened on the pseudo-terminal given as the
 // argument, for tests that end it by a signal or kill it. Prints "open" once the port is open,
-// and with --say-bytes then "in N" whenever the window has taken bytes from the port (N in all
-// so far).
+// "looping" once an event loop runs (a box's in the window's constructor: before "open"), and with
+// --say-bytes then "in N" whenever the window has taken bytes from the port (N in all so far),
+// also on standard error, as the program's notices go there.
 #include "common/signal_exit.h"
 #include "history/recorder.h"
 #include "support/serial_probe.h"
@@ -11,12 +12,14 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QTimer>
 
 #include <cstdio>
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     const SignalExit signalExit;
+    QTimer::singleShot(0, [] { std::printf("looping\n"), std::fflush(stdout); });
     Serial window;
     window.show();
     if (argc > 1) {
@@ -34,9 +37,10 @@ int main(int argc, char *argv[]) {
         const auto *recorder = window.findChild<history::Recorder *>();
         if (argc > 2 && QByteArray(argv[2]) == "--say-bytes")
             QObject::connect(SerialProbe::port(window), &QSerialPort::readyRead, [recorder] {
-                std::printf("in %llu\n",
-                            static_cast<unsigned long long>(recorder->figures().bytesIn));
+                const auto in = static_cast<unsigned long long>(recorder->figures().bytesIn);
+                std::printf("in %llu\n", in);
                 std::fflush(stdout);
+                std::fprintf(stderr, "in %llu\n", in);
             });
     }
     return application.exec();

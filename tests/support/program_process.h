@@ -3,12 +3,17 @@
 #include "support/xvfb.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QString>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 // The program in a process of its own as main() runs it (program_on_pty.cpp: the same window
 // and the same handling of signals), offscreen or on an X server of its own, its port opened on
@@ -30,6 +35,15 @@ public:
     }
     // The X server goes away under the program.
     void endDisplay() { endProcess(xServer); }
+    // Its standard error a pipe whose reader is gone once it has started (as `2> >(exec true)`).
+    bool breakStandardError(const QString &dir) {
+        const QByteArray fifo = QFile::encodeName(dir + QStringLiteral("/stderr.fifo"));
+        if (::mkfifo(fifo.constData(), 0600) != 0)
+            return false;
+        stderrReader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        process.setStandardErrorFile(QFile::decodeName(fifo));
+        return stderrReader >= 0;
+    }
     // Starts it in `workDir` on `ptyPath`; false (see output()) when the port did not open.
     // `sayBytes`: it tells what it takes from the port, for waitForBytesIn().
     bool start(const QString &workDir, const QString &ptyPath, bool sayBytes = false) {
@@ -56,6 +70,8 @@ public:
                process.state() == QProcess::Running)
             if (process.waitForReadyRead(100))
                 out += process.readAllStandardOutput();
+        if (stderrReader >= 0)
+            ::close(std::exchange(stderrReader, -1));
         return out.startsWith("open\n");
     }
     // Waits until the window has taken `count` bytes from its port in all (and so handed them to
@@ -87,4 +103,5 @@ private:
     QProcess xServer;
     QString display;
     QByteArray out;
+    int stderrReader = -1;
 };
