@@ -2218,5 +2218,25 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>%1 不是普通文件</source>
         <translation>%1 不是普通文件</translation>
     </message>
+    <message>
+        <source>文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 50..4050)。这是读回之前的空值, 不像激光器的设定。</source>
+        <translation>文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 50..4050)。这是读回之前的空值, 不像激光器的设定。</translation>
+    </message>
+    <message>
+        <source>%1..%2, 步长 %3</source>
+        <translation>%1..%2, 步长 %3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</source>
+        <translation>"%1" (%2) 为 %3, 设定页只能给出 %4</translation>
+    </message>
+    <message>
+        <source>%1
+
+继续吗？</source>
+        <translation>%1
+
+继续吗？</translation>
+    </message>
 </context>
 </TS>

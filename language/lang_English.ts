@@ -2223,5 +2223,25 @@ Write it all the same?</translation>
         <source>%1 不是普通文件</source>
         <translation>%1 is not a plain file</translation>
     </message>
+    <message>
+        <source>文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 50..4050)。这是读回之前的空值, 不像激光器的设定。</source>
+        <translation>Every field in the file is zero: no alarm masked, leakage limit 0 (below 50..4050). That is the empty value before any read-back, not what a laser holds.</translation>
+    </message>
+    <message>
+        <source>%1..%2, 步长 %3</source>
+        <translation>%1..%2 in steps of %3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</source>
+        <translation>"%1" (%2) is %3; the settings page can only give %4</translation>
+    </message>
+    <message>
+        <source>%1
+
+继续吗？</source>
+        <translation>%1
+
+Go on?</translation>
+    </message>
 </context>
 </TS>
