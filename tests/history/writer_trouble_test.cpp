@@ -11,6 +11,7 @@
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -35,6 +36,11 @@ Batch rowsAt(int count, qint64 at, const QString &prefix = QStringLiteral("e")) 
         b.events.push_back({at + i, QStringLiteral("alarm"), prefix + QString::number(i),
                             QStringLiteral("on"), QString()});
     return b;
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 int count(const QString &db, const QString &sql) {
@@ -279,6 +285,33 @@ private slots:
             said.filter(QStringLiteral("recovered: events recorded again, 6 waiting rows")).size(),
             1);
         QCOMPARE(count(db, QStringLiteral("SELECT count(*) FROM events")), 6);
+    }
+
+    // A later program's history (another layout, PRAGMA user_version 3): said, its file not
+    // changed by a byte (no tables, no WAL), and the run's end says what could not be kept
+    // without waiting for a lock that is not the trouble.
+    void aDatabaseOfALaterVersionIsSaidAndLeftAsItIs() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        QVERIFY(QFile(db).open(QIODevice::WriteOnly));
+        rows(db, QStringLiteral("CREATE TABLE later(x)"));
+        rows(db, QStringLiteral("PRAGMA user_version = 3"));
+        const QByteArray before = fileBytes(db);
+        QStringList said;
+        QElapsedTimer clock;
+        {
+            HistoryWriter writer(dir.path(), WriterLimits(), into(said));
+            writer.openExisting(t0);
+            writer.write(rowsAt(2, t0), t0);
+            clock.start();
+            writer.finish(rowsAt(1, t0 + 1000));
+        }
+        QVERIFY(clock.elapsed() < WriterLimits().finalFlushMs);
+        QVERIFY2(said.size() == 2 && said[0].contains(QStringLiteral("of a later version (3)")) &&
+                     said[1].contains(QStringLiteral("3 rows")),
+                 qPrintable(said.join(QLatin1Char('\n'))));
+        QCOMPARE(fileBytes(db), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"history.sqlite"});
     }
 
     void eventsAreKeptFourHundredDays() {
