@@ -67,8 +67,8 @@ bool install(QSqlDatabase &db, QString *error) {
 
 bool addIndexes(QSqlDatabase &db, QString *error) {
     QSqlQuery q(db);
-    if (q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS events_category_at ON "
-                              "events(category, at)")))
+    if (q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON events(category, at)")
+                   .arg(QLatin1String(categoryIndex))))
         return true;
     *error = q.lastError().text();
     return false;

@@ -12,6 +12,8 @@ namespace schema {
 
 // The layout this program writes. A file of a later one is never changed.
 constexpr int version = 2;
+// The index on (category, at) that addIndexes makes.
+constexpr char categoryIndex[] = "events_category_at";
 
 // PRAGMA user_version of `db`; -1, with the SQL error in `error`, when it cannot be read.
 int versionOf(QSqlDatabase &db, QString *error);

@@ -635,6 +635,26 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>时钟</source>
         <translation>时钟</translation>
     </message>
+    <message>
+        <source>已取消</source>
+        <translation>已取消</translation>
+    </message>
+    <message>
+        <source>另一个导出还在进行</source>
+        <translation>另一个导出还在进行</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>已导出到 %1</translation>
+    </message>
+    <message>
+        <source>正在导出到 %1 ...</source>
+        <translation>正在导出到 %1 ...</translation>
+    </message>
+    <message>
+        <source>取消导出</source>
+        <translation>取消导出</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>
@@ -2228,7 +2248,7 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     </message>
     <message>
         <source>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</source>
-        <translation>"%1" (%2) 为 %3, 设定页只能给出 %4</translation>
+        <translation>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</translation>
     </message>
     <message>
         <source>%1

@@ -640,6 +640,26 @@ error).</translation>
         <source>时钟</source>
         <translation>Clock</translation>
     </message>
+    <message>
+        <source>已取消</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>另一个导出还在进行</source>
+        <translation>another export is still running</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>Exported to %1</translation>
+    </message>
+    <message>
+        <source>正在导出到 %1 ...</source>
+        <translation>Exporting to %1 ...</translation>
+    </message>
+    <message>
+        <source>取消导出</source>
+        <translation>Cancel export</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>
@@ -2233,7 +2253,7 @@ Write it all the same?</translation>
     </message>
     <message>
         <source>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</source>
-        <translation>"%1" (%2) is %3; the settings page can only give %4</translation>
+        <translation>&quot;%1&quot; (%2) is %3; the settings page can only give %4</translation>
     </message>
     <message>
         <source>%1

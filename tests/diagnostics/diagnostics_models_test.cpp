@@ -4,6 +4,7 @@
 #include "history/journal.h"
 #include "support/english.h"
 #include "support/small_disk.h"
+#include "support/table.h"
 #include "ui/diagnostics/csv.h"
 #include "ui/diagnostics/event_model.h"
 #include "ui/diagnostics/frame_model.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QBrush>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -21,6 +23,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <ctime>
 #include <random>
 
 using diagnostics::TrendPoint;
@@ -89,6 +92,8 @@ private slots:
     void aCellASpreadsheetWouldRunAsAFormulaStaysText_data();
     void aCellASpreadsheetWouldRunAsAFormulaStaysText();
     void aModelExportsItsHeaderAndRowsExactly();
+    void twoInstantsNeverReadAlikeWhereTheClocksGoBack_data();
+    void twoInstantsNeverReadAlikeWhereTheClocksGoBack();
 
     // --- the events table ---
     void eventsComeNewestFirstAndFilterByCategoryTimeAndText();
@@ -242,6 +247,39 @@ void DiagnosticsModelsTest::aCellASpreadsheetWouldRunAsAFormulaStaysText() {
     QFETCH(QString, field);
     QCOMPARE(diagnostics::csvField(text), field);
     QCOMPARE(diagnostics::csvLine({text}), field + QStringLiteral("\r\n"));
+}
+
+// In Berlin the clocks go back at 01:00 UTC on 2026-10-25: 02:30 local comes twice.
+void DiagnosticsModelsTest::twoInstantsNeverReadAlikeWhereTheClocksGoBack_data() {
+    fixture::columns<QString, QString, QString>("utc", "shown", "csv");
+    QTest::newRow("02:30 the first time") << "2026-10-25T00:30:00Z"
+                                          << "2026-10-25 02:30:00.000 +02:00"
+                                          << "2026-10-25T02:30:00.000+02:00";
+    QTest::newRow("02:30 the second time") << "2026-10-25T01:30:00Z"
+                                           << "2026-10-25 02:30:00.000 +01:00"
+                                           << "2026-10-25T02:30:00.000+01:00";
+    QTest::newRow("after it") << "2026-10-25T02:30:00Z"
+                              << "2026-10-25 03:30:00.000"
+                              << "2026-10-25T03:30:00.000+01:00";
+    QTest::newRow("spring: 02:30 never comes") << "2026-03-29T01:30:00Z"
+                                               << "2026-03-29 03:30:00.000"
+                                               << "2026-03-29T03:30:00.000+02:00";
+}
+
+void DiagnosticsModelsTest::twoInstantsNeverReadAlikeWhereTheClocksGoBack() {
+    QFETCH(QString, utc);
+    QFETCH(QString, shown);
+    QFETCH(QString, csv);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    const qint64 at = QDateTime::fromString(utc, Qt::ISODate).toMSecsSinceEpoch();
+    const QString tab = diagnostics::EventModel::timeText(at);
+    const QString cell = diagnostics::csvTime(at);
+    qputenv("TZ", zone);
+    tzset();
+    QCOMPARE(tab, shown);
+    QCOMPARE(cell, csv);
 }
 
 void DiagnosticsModelsTest::aModelExportsItsHeaderAndRowsExactly() {
@@ -454,9 +492,9 @@ void DiagnosticsModelsTest::theExportHasTheStoredAndTheShownWords() {
     QVERIFY(model.select({}, base + 5));
     // One row taken on since, which the database may not hold yet, and one it holds.
     QCOMPARE(model.addNewest({wordRows[0], wordRows[4]}, true), 1);
-    const QString time = diagnostics::EventModel::timeText(base);
+    const QString time = diagnostics::csvTime(base);
     QCOMPARE(model.csvText(), QStringLiteral("时间,类别,键,存储值,名称,值,详情\r\n") +
-                                  diagnostics::EventModel::timeText(base + 4) +
+                                  diagnostics::csvTime(base + 4) +
                                   QStringLiteral(",命令,redLight,sent,红光开关,已发送,\r\n") +
                                   time +
                                   QStringLiteral(",报警,chillerFault,on,水冷机警报,出现,\r\n"));
