@@ -655,6 +655,14 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>取消导出</source>
         <translation>取消导出</translation>
     </message>
+    <message>
+        <source>正在导出... 已写入 %1 行</source>
+        <translation>正在导出... 已写入 %1 行</translation>
+    </message>
+    <message>
+        <source>导出已取消, 未留下文件</source>
+        <translation>导出已取消, 未留下文件</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>

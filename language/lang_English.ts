@@ -660,6 +660,14 @@ error).</translation>
         <source>取消导出</source>
         <translation>Cancel export</translation>
     </message>
+    <message>
+        <source>正在导出... 已写入 %1 行</source>
+        <translation>Exporting... %1 rows written</translation>
+    </message>
+    <message>
+        <source>导出已取消, 未留下文件</source>
+        <translation>Export cancelled; no file left behind</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>

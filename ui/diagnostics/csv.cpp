@@ -86,14 +86,16 @@ QString eventTimeText(qint64 at) {
 }
 
 QString writeEventsCsv(const QString &path, const std::vector<EventRow> &taken, EventReader &source,
-                       const std::function<bool()> &cancelled) {
+                       const std::function<bool()> &cancelled,
+                       const std::function<void(qint64)> &written) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    bool written = true;
+    bool ok = true;
+    qint64 rows = qint64(taken.size());
     const auto put = [&](const QString &text) {
         const QByteArray bytes = text.toUtf8();
-        written = written && file.write(bytes) == bytes.size();
+        ok = ok && file.write(bytes) == bytes.size();
     };
     QString text = eventsCsvHeader();
     for (const EventRow &row : taken)
@@ -101,14 +103,15 @@ QString writeEventsCsv(const QString &path, const std::vector<EventRow> &taken, 
     put(text);
     QString error;
     EventReader::Outcome outcome = EventReader::Outcome::More;
-    while (written && outcome == EventReader::Outcome::More)
+    while (ok && outcome == EventReader::Outcome::More)
         outcome = source.read(
             4096,
-            [&](std::vector<EventRow> &&rows) {
+            [&](std::vector<EventRow> &&page) {
                 text.clear();
-                for (const EventRow &row : rows)
+                for (const EventRow &row : page)
                     text += eventCsvLine(row);
                 put(text);
+                written(rows += qint64(page.size()));
             },
             cancelled, &error);
     if (outcome == EventReader::Outcome::Cancelled || outcome == EventReader::Outcome::Failed) {
@@ -117,7 +120,7 @@ QString writeEventsCsv(const QString &path, const std::vector<EventRow> &taken, 
     }
     // Written out before commit(), which would rename a file whose last bytes could not be
     // written (a full disk) into place all the same.
-    if (!written || !file.flush() || file.error() != QFileDevice::NoError || !file.commit())
+    if (!ok || !file.flush() || file.error() != QFileDevice::NoError || !file.commit())
         return file.errorString();
     return QString();
 }

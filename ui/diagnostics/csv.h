@@ -30,10 +30,12 @@ QString shownEventCell(const EventRow &row, int cell);
 // the category shown, the key and the value as stored, the name and the value shown, the detail.
 QString eventsCsvHeader();
 QString eventCsvLine(const EventRow &row);
-// Writes the events' CSV to `path`: `taken`, then every row `source` (started) reads; the reason
-// when it could not, or "已取消" when `cancelled` said so (nothing is left under `path` then).
+// Writes the events' CSV to `path`: `taken`, then every row `source` (started) reads, telling
+// `written` the rows so far after each page; the reason when it could not, or "已取消" when
+// `cancelled` said so (nothing is left under `path` then).
 QString writeEventsCsv(const QString &path, const std::vector<EventRow> &taken, EventReader &source,
-                       const std::function<bool()> &cancelled);
+                       const std::function<bool()> &cancelled,
+                       const std::function<void(qint64)> &written);
 
 // A time as the Events tab shows it: "2026-12-07 14:37:45.123" in local time; where the clocks
 // went back and that local time was passed twice, with its offset from UTC, so that the two

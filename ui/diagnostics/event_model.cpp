@@ -3,6 +3,7 @@
 #include "ui/diagnostics/csv.h"
 #include "ui/diagnostics/texts.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <algorithm>
@@ -41,8 +42,7 @@ EventModel::EventModel(const QString &databasePath, QObject *parent, Reads r)
     // would starve behind other programs: 10 made it 25 s instead of 2 on a full machine.)
     connect(
         thread, &QThread::started, context,
-        [] { ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 5); },
-        Qt::DirectConnection);
+        [] { ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 5); }, Qt::DirectConnection);
 #endif
 }
 
@@ -180,7 +180,16 @@ void EventModel::exportCsv(const QString &file) {
         EventReader source(path, connection + QStringLiteral("-export"));
         QString error;
         if (source.start(wanted, from, keys, &error, place))
-            error = writeEventsCsv(file, taken, source, [this] { return stopExport.load(); });
+            error = writeEventsCsv(
+                file, taken, source, [this] { return stopExport.load(); },
+                [this, said = QElapsedTimer()](qint64 rows) mutable {
+                    // A few times a second.
+                    if (reads == Reads::Here || (said.isValid() && said.elapsed() < 250))
+                        return;
+                    said.start();
+                    QMetaObject::invokeMethod(
+                        this, [this, rows] { emit exportProgress(rows); }, Qt::QueuedConnection);
+                });
         return error;
     };
     if (reads == Reads::Here) {

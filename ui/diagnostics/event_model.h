@@ -86,6 +86,8 @@ signals:
     // The first page of a select() is there, or could not be read (`error`).
     void selected(const QString &error);
     void exported(const QString &path, const QString &error);
+    // Rows written so far by the export under way, a few times a second.
+    void exportProgress(qint64 rows);
 
 private:
     // Runs `job` with the reader, here or on the reader's thread; `post` brings its results

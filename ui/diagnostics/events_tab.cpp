@@ -94,9 +94,13 @@ EventsTab::EventsTab(const QString &databasePath, history::Recorder &recorder,
             message->setText(Texts::tr("正在读取..."));
     });
     connect(events, &EventModel::selected, this, &EventsTab::selected);
+    connect(events, &EventModel::exportProgress, this, [this](qint64 rows) {
+        message->setText(Texts::tr("正在导出... 已写入 %1 行").arg(rows));
+    });
     connect(events, &EventModel::exported, this, [this](const QString &path, const QString &e) {
-        message->setText(e.isEmpty() ? Texts::tr("已导出到 %1").arg(path)
-                                     : Texts::tr("导出失败: %1").arg(e));
+        message->setText(e.isEmpty()                ? Texts::tr("已导出到 %1").arg(path)
+                         : e == Texts::tr("已取消") ? Texts::tr("导出已取消, 未留下文件")
+                                                    : Texts::tr("导出失败: %1").arg(e));
         retranslate();
     });
     retranslate();
