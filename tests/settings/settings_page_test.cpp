@@ -7,7 +7,6 @@
 
 #include "protocol/device_state.h"
 #include "protocol/system_settings.h"
-#include "service/settings_fields.h"
 #include "ui/settings_page.h"
 
 #include <QSignalSpy>
@@ -376,22 +375,6 @@ private slots:
         QCOMPARE(win.state().sysSetWriteState, quint8(0));
         QVERIFY(win.form()->pushButton_sysSet_set1->isEnabled());
         QCOMPARE(win.sentBeforeNow().toHex(' '), QByteArray());
-    }
-
-    // The page's controls and the check of a profile's values are one table: the widest value
-    // the controls show passes, one step beyond them is refused with the field named.
-    void aProfileMayHoldWhatThePageControlsShowAndNothingBeyond() {
-        PtyWindow win;
-        const QSpinBox *level = win.form()->spinBox_PdLeakageLevel;
-        protocol::SystemSettings value;
-        value.pdLeakageLevel = level->maximum();
-        value.opModeUsr = win.form()->comboBox_OPModeUsr->count() - 1;
-        QCOMPARE(service::beyondPage(value), QString());
-        value.pdLeakageLevel += level->singleStep();
-        QVERIFY(service::beyondPage(value).contains(QStringLiteral("(pdLeakageLevel) 为 4100")));
-        value.pdLeakageLevel = level->minimum();
-        value.opModeUsr += 1;
-        QVERIFY(service::beyondPage(value).contains(QStringLiteral("(opModeUsr) 为 3")));
     }
 
     void resetClearsThePageAndDisablesSet() {

@@ -2,7 +2,7 @@
 // argument, for tests that end it by a signal or kill it. Prints "open" once the port is open,
 // "looping" once an event loop runs (a box's in the window's constructor: before "open"), and with
 // --say-bytes then "in N" whenever the window has taken bytes from the port (N in all so far),
-// also on standard error, as the program's notices go there.
+// and "read" on standard error, as the program's notices go there.
 #include "common/signal_exit.h"
 #include "history/recorder.h"
 #include "support/serial_probe.h"
@@ -37,10 +37,10 @@ int main(int argc, char *argv[]) {
         const auto *recorder = window.findChild<history::Recorder *>();
         if (argc > 2 && QByteArray(argv[2]) == "--say-bytes")
             QObject::connect(SerialProbe::port(window), &QSerialPort::readyRead, [recorder] {
-                const auto in = static_cast<unsigned long long>(recorder->figures().bytesIn);
-                std::printf("in %llu\n", in);
+                std::printf("in %llu\n",
+                            static_cast<unsigned long long>(recorder->figures().bytesIn));
                 std::fflush(stdout);
-                std::fprintf(stderr, "in %llu\n", in);
+                std::fputs("read\n", stderr);
             });
     }
     return application.exec();

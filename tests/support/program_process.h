@@ -3,7 +3,6 @@
 #include "support/xvfb.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -35,14 +34,12 @@ public:
     }
     // The X server goes away under the program.
     void endDisplay() { endProcess(xServer); }
-    // Its standard error a pipe whose reader is gone once it has started (as `2> >(exec true)`).
+    // Its standard error a pipe whose reader is gone once it has started (`2> >(exec true)`).
     bool breakStandardError(const QString &dir) {
-        const QByteArray fifo = QFile::encodeName(dir + QStringLiteral("/stderr.fifo"));
-        if (::mkfifo(fifo.constData(), 0600) != 0)
-            return false;
-        stderrReader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        process.setStandardErrorFile(QFile::decodeName(fifo));
-        return stderrReader >= 0;
+        const QByteArray fifo = (dir + QStringLiteral("/stderr.fifo")).toLocal8Bit();
+        process.setStandardErrorFile(QString::fromLocal8Bit(fifo));
+        return ::mkfifo(fifo.constData(), 0600) == 0 &&
+               (reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) >= 0;
     }
     // Starts it in `workDir` on `ptyPath`; false (see output()) when the port did not open.
     // `sayBytes`: it tells what it takes from the port, for waitForBytesIn().
@@ -70,8 +67,8 @@ public:
                process.state() == QProcess::Running)
             if (process.waitForReadyRead(100))
                 out += process.readAllStandardOutput();
-        if (stderrReader >= 0)
-            ::close(std::exchange(stderrReader, -1));
+        if (reader >= 0)
+            ::close(std::exchange(reader, -1));
         return out.startsWith("open\n");
     }
     // Waits until the window has taken `count` bytes from its port in all (and so handed them to
@@ -103,5 +100,5 @@ private:
     QProcess xServer;
     QString display;
     QByteArray out;
-    int stderrReader = -1;
+    int reader = -1; // of the pipe that breakStandardError() gives it
 };
