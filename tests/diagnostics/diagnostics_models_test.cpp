@@ -246,8 +246,7 @@ void DiagnosticsModelsTest::aCellASpreadsheetWouldRunAsAFormulaStaysText() {
     QCOMPARE(diagnostics::csvLine({text}), field + QStringLiteral("\r\n"));
 }
 
-// In Berlin the clocks go back at 01:00 UTC on 2026-10-25 (02:30 comes twice, at 00:30 and
-// 01:30 UTC); in spring 02:30 never comes.
+// In Berlin 02:30 on 2026-10-25 comes twice (00:30 and 01:30 UTC); on 2026-03-29 never.
 void DiagnosticsModelsTest::twoInstantsNeverReadAlikeWhereTheClocksGoBack() {
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Europe/Berlin");

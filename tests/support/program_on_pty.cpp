@@ -2,7 +2,8 @@
 // argument, for tests that end it by a signal or kill it. Prints "open" once the port is open,
 // "looping" once an event loop runs (a box's in the window's constructor: before "open"), and with
 // --say-bytes then "in N" whenever the window has taken bytes from the port (N in all so far),
-// and "read" on standard error, as the program's notices go there.
+// and "read" on standard error, as the program's notices go there; with --stderr-gone its
+// standard error is a pipe whose reader is gone (`2> >(exec true)`).
 #include "common/signal_exit.h"
 #include "history/recorder.h"
 #include "support/serial_probe.h"
@@ -15,9 +16,13 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
+    int ends[2];
+    if (application.arguments().contains(QStringLiteral("--stderr-gone")) && ::pipe(ends) == 0)
+        ::dup2(ends[1], 2), ::close(ends[0]);
     const SignalExit signalExit;
     QTimer::singleShot(0, [] { std::printf("looping\n"), std::fflush(stdout); });
     Serial window;

@@ -9,10 +9,6 @@
 #include <QString>
 
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <utility>
 
 // The program in a process of its own as main() runs it (program_on_pty.cpp: the same window
 // and the same handling of signals), offscreen or on an X server of its own, its port opened on
@@ -34,16 +30,11 @@ public:
     }
     // The X server goes away under the program.
     void endDisplay() { endProcess(xServer); }
-    // Its standard error a pipe whose reader is gone once it has started (`2> >(exec true)`).
-    bool breakStandardError(const QString &dir) {
-        const QByteArray fifo = (dir + QStringLiteral("/stderr.fifo")).toLocal8Bit();
-        process.setStandardErrorFile(QString::fromLocal8Bit(fifo));
-        return ::mkfifo(fifo.constData(), 0600) == 0 &&
-               (reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) >= 0;
-    }
     // Starts it in `workDir` on `ptyPath`; false (see output()) when the port did not open.
-    // `sayBytes`: it tells what it takes from the port, for waitForBytesIn().
-    bool start(const QString &workDir, const QString &ptyPath, bool sayBytes = false) {
+    // `sayBytes`: it tells what it takes from the port, for waitForBytesIn(); `options` of
+    // program_on_pty.cpp after it.
+    bool start(const QString &workDir, const QString &ptyPath, bool sayBytes = false,
+               const QStringList &options = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"),
                    display.isEmpty() ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
@@ -59,16 +50,15 @@ public:
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(workDir);
         process.start(QStringLiteral(PROGRAM_ON_PTY_BIN),
-                      sayBytes ? QStringList{ptyPath, QStringLiteral("--say-bytes")}
-                               : QStringList{ptyPath});
+                      (sayBytes ? QStringList{ptyPath, QStringLiteral("--say-bytes")}
+                                : QStringList{ptyPath}) +
+                          options);
         QElapsedTimer clock;
         clock.start();
         while (!out.contains('\n') && clock.elapsed() < 20000 && process.waitForStarted() &&
                process.state() == QProcess::Running)
             if (process.waitForReadyRead(100))
                 out += process.readAllStandardOutput();
-        if (reader >= 0)
-            ::close(std::exchange(reader, -1));
         return out.startsWith("open\n");
     }
     // Waits until the window has taken `count` bytes from its port in all (and so handed them to
@@ -100,5 +90,4 @@ private:
     QProcess xServer;
     QString display;
     QByteArray out;
-    int reader = -1; // of the pipe that breakStandardError() gives it
 };
