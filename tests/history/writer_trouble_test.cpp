@@ -11,7 +11,6 @@
 
 #include <QAtomicInt>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>

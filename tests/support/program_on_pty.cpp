@@ -1,9 +1,8 @@
 // The program as main() runs it, with its port opened on the pseudo-terminal given as the
 // argument, for tests that end it by a signal or kill it. Prints "open" once the port is open,
-// "looping" once an event loop runs (a box's in the window's constructor: before "open"), and with
-// --say-bytes then "in N" whenever the window has taken bytes from the port (N in all so far),
-// and "read" on standard error, as the program's notices go there; with --stderr-gone its
-// standard error is a pipe whose reader is gone (`2> >(exec true)`).
+// and with --say-bytes then "in N" whenever the window has taken bytes from the port (N in all
+// so far). Also "looping" once an event loop runs (a box's in the constructor: before "open"),
+// "read" on standard error; --stderr-gone: that is a pipe whose reader is gone.
 #include "common/signal_exit.h"
 #include "history/recorder.h"
 #include "support/serial_probe.h"
