@@ -2,7 +2,7 @@
 // argument, for tests that end it by a signal or kill it. Prints "open" once the port is open,
 // and with --say-bytes then "in N" whenever the window has taken bytes from the port (N in all
 // so far). Also "looping" once an event loop runs (a box's in the constructor: before "open"),
-// "read" on standard error; --stderr-gone: that is a pipe whose reader is gone.
+// "read" on standard error, which LASER_TEST_STDERR_GONE makes a pipe whose reader is gone.
 #include "common/signal_exit.h"
 #include "history/recorder.h"
 #include "support/serial_probe.h"
@@ -20,7 +20,7 @@
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     int ends[2];
-    if (application.arguments().contains(QStringLiteral("--stderr-gone")) && ::pipe(ends) == 0)
+    if (qEnvironmentVariableIsSet("LASER_TEST_STDERR_GONE") && ::pipe(ends) == 0)
         ::dup2(ends[1], 2), ::close(ends[0]);
     const SignalExit signalExit;
     QTimer::singleShot(0, [] { std::printf("looping\n"), std::fflush(stdout); });

@@ -31,10 +31,8 @@ public:
     // The X server goes away under the program.
     void endDisplay() { endProcess(xServer); }
     // Starts it in `workDir` on `ptyPath`; false (see output()) when the port did not open.
-    // `sayBytes`: it tells what it takes from the port, for waitForBytesIn(); `options` of
-    // program_on_pty.cpp after it.
-    bool start(const QString &workDir, const QString &ptyPath, bool sayBytes = false,
-               const QStringList &options = {}) {
+    // `sayBytes`: it tells what it takes from the port, for waitForBytesIn().
+    bool start(const QString &workDir, const QString &ptyPath, bool sayBytes = false) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"),
                    display.isEmpty() ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
@@ -50,9 +48,8 @@ public:
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(workDir);
         process.start(QStringLiteral(PROGRAM_ON_PTY_BIN),
-                      (sayBytes ? QStringList{ptyPath, QStringLiteral("--say-bytes")}
-                                : QStringList{ptyPath}) +
-                          options);
+                      sayBytes ? QStringList{ptyPath, QStringLiteral("--say-bytes")}
+                               : QStringList{ptyPath});
         QElapsedTimer clock;
         clock.start();
         while (!out.contains('\n') && clock.elapsed() < 20000 && process.waitForStarted() &&

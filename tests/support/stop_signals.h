@@ -14,8 +14,7 @@ inline void addStopSignalRows() {
     QTest::newRow("SIGHUP") << int(SIGHUP);
 }
 
-// Every way the program ends, as the rows of an int column "cause": the stop signals (SIGTERM
-// also with a box open at start, and with standard error a pipe nobody reads), the
+// Every way the program ends, as the rows of an int column "cause": the stop signals, the
 // display going away (the X server ended), and SIGKILL, which leaves no clean end behind.
 constexpr int displayGone = 0;
 constexpr int sigtermInStartBox = -1;
