@@ -1,5 +1,6 @@
 #include "history/event_store.h"
 
+#include "history/event_schema.h"
 #include "history/rollup.h"
 
 #include <QAtomicInt>
@@ -74,6 +75,7 @@ EventStore::Result EventStore::classify(const QString &text) const {
 EventStore::Result EventStore::open(QString *error) {
     renamedTo.clear();
     damaged = false;
+    newer = false;
     Result r = prepare(error);
     if (r == Result::Ok)
         return r;
@@ -101,6 +103,11 @@ EventStore::Result EventStore::prepare(QString *error) {
         *error = QStringLiteral("cannot create %1").arg(info.absolutePath());
         return Result::Failed;
     }
+    // A database of a later program is looked at through a read-only connection only: it is
+    // left exactly as it is (a file that cannot be read there is judged below, as ever).
+    const int later = schema::versionOfFile(file, connection + QStringLiteral("-version"));
+    if (later > schemaVersion)
+        return laterVersion(later, error);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(file);
@@ -117,6 +124,16 @@ EventStore::Result EventStore::prepare(QString *error) {
             return false;
         };
         identity = fileIdentity(file);
+        // Again on this connection, before anything else (made later meanwhile by another
+        // program): not switched to WAL, not given an index, not checked.
+        QString why;
+        const int version = schema::versionOf(db, &why);
+        if (version < 0) {
+            *error = QStringLiteral("%1: %2").arg(file, why);
+            return classify(why);
+        }
+        if (version > schemaVersion)
+            return laterVersion(version, error);
         if (!run(QStringLiteral("PRAGMA quick_check")))
             return classify(q.lastError().text());
         if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
@@ -133,39 +150,26 @@ EventStore::Result EventStore::prepare(QString *error) {
         // The -wal file shrinks back to this after a checkpoint, whatever a big delete made of it.
         run(QStringLiteral("PRAGMA journal_size_limit=4194304"));
         q.finish();
-        if (!run(QStringLiteral("PRAGMA user_version")))
-            return classify(q.lastError().text());
-        const int version = q.next() ? q.value(0).toInt() : 0;
-        q.finish();
-        if (version < schemaVersion || !rollup::isInstalled(db)) {
-            const auto undo = [&](const QString &text) {
-                const Result r = classify(text);
-                q.exec(QStringLiteral("ROLLBACK"));
-                return r;
-            };
-            // IF NOT EXISTS: another program may be doing the same at this moment.
-            for (const char *sql :
-                 {"BEGIN IMMEDIATE",
-                  "CREATE TABLE IF NOT EXISTS events(at INTEGER NOT NULL, category TEXT NOT NULL, "
-                  "name TEXT NOT NULL, value TEXT, detail TEXT)",
-                  "CREATE INDEX IF NOT EXISTS events_at ON events(at)",
-                  "CREATE TABLE IF NOT EXISTS samples(at INTEGER NOT NULL, water_in REAL, "
-                  "water_out REAL, dew_point REAL)",
-                  "CREATE INDEX IF NOT EXISTS samples_at ON samples(at)"})
-                if (!run(QLatin1String(sql)))
-                    return undo(q.lastError().text());
-            // Version 2 adds the per-minute table, filled from the samples already kept.
-            QString why;
-            if (!rollup::install(db, &why)) {
-                *error = QStringLiteral("%1: %2").arg(file, why);
-                return undo(why);
-            }
-            for (const char *sql : {"PRAGMA user_version = 2", "COMMIT"})
-                if (!run(QLatin1String(sql)))
-                    return undo(q.lastError().text());
+        if ((version < schemaVersion || !rollup::isInstalled(db)) && !schema::install(db, &why)) {
+            *error = QStringLiteral("%1: %2").arg(file, why);
+            return classify(why);
+        }
+        if (!schema::addIndexes(db, &why)) {
+            *error = QStringLiteral("%1: %2").arg(file, why);
+            return classify(why);
         }
     }
     return Result::Ok;
+}
+
+EventStore::Result EventStore::laterVersion(int version, QString *error) {
+    newer = true;
+    *error = QStringLiteral("%1 is of a later version (%2) than this program writes (%3): it is "
+                            "left as it is, and the rows of this run are not kept")
+                 .arg(file)
+                 .arg(version)
+                 .arg(schemaVersion);
+    return Result::Failed;
 }
 
 bool EventStore::renameAside(QString *error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/records.h"
+#include "history/event_schema.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -41,7 +42,7 @@ QString newConnectionName(const QString &prefix);
 // programs can share the file, and a schema version (PRAGMA user_version). Used by one thread.
 class EventStore {
 public:
-    static constexpr int schemaVersion = 2;
+    static constexpr int schemaVersion = schema::version;
 
     enum class Result {
         Ok,
@@ -55,7 +56,8 @@ public:
     EventStore(const EventStore &) = delete;
     EventStore &operator=(const EventStore &) = delete;
 
-    // Opens (or creates) the database. A damaged file is renamed to
+    // Opens (or creates) the database. A database of a later version fails (Result::Failed,
+    // foundNewer()) before anything of it is changed. A damaged file is renamed to
     // history.sqlite.damaged-<yyyyMMdd-HHmmss> and a fresh database started (Result::Damaged
     // with `error` naming the new name, the store is open then). Any other result leaves the
     // store closed; damagedName() says whether a damaged file was set aside all the same.
@@ -86,17 +88,22 @@ public:
     QString damagedName() const { return renamedTo; }
     // The last open found the file damaged (whether or not it could be set aside).
     bool foundDamaged() const { return damaged; }
+    // The last open found a database of a later program (PRAGMA user_version above ours): it
+    // failed and left the file exactly as it was.
+    bool foundNewer() const { return newer; }
 
 private:
     Result classify(const QString &text) const;
     Result prepare(QString *error);
     bool renameAside(QString *error);
+    Result laterVersion(int version, QString *error);
 
     QString file;
     QString connection;
     int busyTimeoutMs;
     QString renamedTo;
     bool damaged = false;
+    bool newer = false;
     QByteArray identity;    // of the file opened (see isInPlace)
     QByteArray walIdentity; // of its write-ahead log at the last write
 };

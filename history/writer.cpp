@@ -169,7 +169,7 @@ bool HistoryWriter::openStore(qint64 now, QString *error) {
         }
         return true;
     }
-    damagedStuck = store->foundDamaged();
+    damagedStuck = store->foundDamaged() || store->foundNewer();
     // Another program's lock (while it makes the tables), an unwritable folder, a full disk, a
     // damaged file that cannot be set aside: tried again later; the rows wait (within their
     // bound).

@@ -85,8 +85,9 @@ private:
     qint64 nextAttempt = 0;
     qint64 lockedSince = 0;
     QString lastError;
-    // The last open found a damaged file it could not set aside: tried again seldom (each try
-    // checks the whole file), and not again and again at the end of the run.
+    // The last open found a damaged file it could not set aside (or a database of a later
+    // version, left as it is): tried again seldom (each try checks the whole file), and not
+    // again and again at the end of the run.
     bool damagedStuck = false;
     // The start of the run: what the history held before its first row was read.
     bool started = false;

@@ -877,6 +877,34 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>时钟</source>
         <translation>时钟</translation>
     </message>
+    <message>
+        <source>已取消</source>
+        <translation>已取消</translation>
+    </message>
+    <message>
+        <source>另一个导出还在进行</source>
+        <translation>另一个导出还在进行</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>已导出到 %1</translation>
+    </message>
+    <message>
+        <source>正在导出到 %1 ...</source>
+        <translation>正在导出到 %1 ...</translation>
+    </message>
+    <message>
+        <source>取消导出</source>
+        <translation>取消导出</translation>
+    </message>
+    <message>
+        <source>正在导出... 已写入 %1 行</source>
+        <translation>正在导出... 已写入 %1 行</translation>
+    </message>
+    <message>
+        <source>导出已取消, 未留下文件</source>
+        <translation>导出已取消, 未留下文件</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>
@@ -2506,6 +2534,26 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>%1 不是普通文件</source>
         <translation>%1 不是普通文件</translation>
+    </message>
+    <message>
+        <source>文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 50..4050)。这是读回之前的空值, 不像激光器的设定。</source>
+        <translation>文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 50..4050)。这是读回之前的空值, 不像激光器的设定。</translation>
+    </message>
+    <message>
+        <source>%1..%2, 步长 %3</source>
+        <translation>%1..%2, 步长 %3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</source>
+        <translation>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</translation>
+    </message>
+    <message>
+        <source>%1
+
+继续吗？</source>
+        <translation>%1
+
+继续吗？</translation>
     </message>
 </context>
 </TS>

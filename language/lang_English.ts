@@ -882,6 +882,34 @@ error).</translation>
         <source>时钟</source>
         <translation>Clock</translation>
     </message>
+    <message>
+        <source>已取消</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>另一个导出还在进行</source>
+        <translation>another export is still running</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>Exported to %1</translation>
+    </message>
+    <message>
+        <source>正在导出到 %1 ...</source>
+        <translation>Exporting to %1 ...</translation>
+    </message>
+    <message>
+        <source>取消导出</source>
+        <translation>Cancel export</translation>
+    </message>
+    <message>
+        <source>正在导出... 已写入 %1 行</source>
+        <translation>Exporting... %1 rows written</translation>
+    </message>
+    <message>
+        <source>导出已取消, 未留下文件</source>
+        <translation>Export cancelled; no file left behind</translation>
+    </message>
 </context>
 <context>
     <name>Fleet</name>
@@ -2511,6 +2539,26 @@ Write it all the same?</translation>
     <message>
         <source>%1 不是普通文件</source>
         <translation>%1 is not a plain file</translation>
+    </message>
+    <message>
+        <source>文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 50..4050)。这是读回之前的空值, 不像激光器的设定。</source>
+        <translation>Every field in the file is zero: no alarm masked, leakage limit 0 (below 50..4050). That is the empty value before any read-back, not what a laser holds.</translation>
+    </message>
+    <message>
+        <source>%1..%2, 步长 %3</source>
+        <translation>%1..%2 in steps of %3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</source>
+        <translation>&quot;%1&quot; (%2) is %3; the settings page can only give %4</translation>
+    </message>
+    <message>
+        <source>%1
+
+继续吗？</source>
+        <translation>%1
+
+Go on?</translation>
     </message>
 </context>
 </TS>

@@ -165,6 +165,13 @@ private slots:
         QTest::newRow("bit 7 set") << editedJson([](O &o) {
             o[QStringLiteral("value")] = QStringLiteral("0A 41 82 20 06 00 00");
         }) << "第 7 位";
+        // Values the settings page could never give, whatever the fields below them say.
+        QTest::newRow("leakage 6350, the page's spin box ends at 4050") << editedJson([](O &o) {
+            o[QStringLiteral("value")] = QStringLiteral("00 00 00 00 7F 00 00");
+        }) << "(pdLeakageLevel) 为 6350";
+        QTest::newRow("mode 3, no item on the page") << editedJson([](O &o) {
+            o[QStringLiteral("value")] = QStringLiteral("18 00 00 00 06 00 00");
+        }) << "(opModeUsr) 为 3";
         QTest::newRow("product type a number")
             << editedJson([](O &o) { o[QStringLiteral("product_type")] = 5; }) << "product_type";
         QTest::newRow("no saved_at")
