@@ -2528,8 +2528,8 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>%1 已存在且不是普通文件; 诊断包不写在那里</translation>
     </message>
     <message>
-        <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
-        <translation>%1 是诊断包要读取的文件; 请另选一个文件名</translation>
+        <source>%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置</source>
+        <translation>%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置</translation>
     </message>
     <message>
         <source>%1 不是普通文件</source>

@@ -2533,8 +2533,8 @@ Write it all the same?</translation>
         <translation>%1 exists and is not a plain file; the bundle is not written there</translation>
     </message>
     <message>
-        <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
-        <translation>%1 is a file the bundle reads; choose another name</translation>
+        <source>%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置</source>
+        <translation>%1 lies in the program&apos;s own log or config folder; choose another place</translation>
     </message>
     <message>
         <source>%1 不是普通文件</source>

@@ -27,6 +27,7 @@
 
 #include <QThread>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace service;
 
@@ -409,6 +410,17 @@ private slots:
         QVERIFY(language.open(QIODevice::WriteOnly));
         language.write("language = english");
         language.close();
+        // Named as captures, never read: links to a secret, a loop, a pipe, a second name.
+        const auto logPath = [&](const char *name) {
+            return root.filePath("log/" + QString(name));
+        };
+        QVERIFY(QFile::link("../config/plant.ini", logPath("capture-20261207-100000-a.txt")));
+        QVERIFY(QFile::link("/etc/shadow", logPath("capture-20261207-100001-b.txt")));
+        QVERIFY(QFile::link("capture-loop.txt", logPath("capture-loop.txt")));
+        QVERIFY(::mkfifo(QFile::encodeName(logPath("capture-pipe.txt")).constData(), 0600) == 0);
+        QVERIFY(::link(QFile::encodeName(ini.fileName()).constData(),
+                       QFile::encodeName(logPath("capture-20261207-100002-c.txt")).constData()) ==
+                0);
 
         BundleInput input;
         // A name near the folder's limit of 255 bytes: the scratch copy beside it fits all the
@@ -434,6 +446,11 @@ private slots:
                               "config/plant.ini", "frames.csv", "notes.txt"}));
         QCOMPARE(bundle.names(), result.entries);
         QCOMPARE(bundle.entriesContaining(password), QStringList());
+        const QByteArray notes = bundle.entry(QStringLiteral("notes.txt"));
+        QVERIFY2(
+            notes.contains("log/: 4 left out: capture-20261207-100000-a.txt (a symbolic link") &&
+                notes.contains("100002-c.txt left out: a second name"),
+            notes.constData());
         QVERIFY(bundle.entry(QStringLiteral("about.txt")).endsWith("history: ok\n"));
         QCOMPARE(bundle.entry(QStringLiteral("config/language.gl")),
                  QByteArray("language = english\n"));
@@ -476,6 +493,13 @@ private slots:
         QTest::newRow("the history's write-ahead log")
             << false << "log/history.sqlite-wal" << int(BundleResult::Failed);
         QTest::newRow("not a plain file") << false << "pipe" << int(BundleResult::Failed);
+        // Whatever the period and the links: nothing in log/ or config/ is ever replaced.
+        QTest::newRow("a capture of another period")
+            << false << "log/capture-20261101-080000-ttyUSB0.txt" << int(BundleResult::Failed);
+        QTest::newRow("a dangling link to a history file yet to come")
+            << false << "dangling.zip" << int(BundleResult::Failed);
+        QTest::newRow("a new name through a link to log/")
+            << false << "logs/bundle.zip" << int(BundleResult::Failed);
     }
     void aCancelledOrFailedExportLeavesNoFileBehind() {
         QFETCH(bool, cancel);
@@ -484,15 +508,23 @@ private slots:
         QTemporaryDir dir;
         const QDir root(dir.path());
         QVERIFY(root.mkpath(QStringLiteral("log")));
+        const QDateTime now = QDateTime::currentDateTimeUtc();
         for (const char *name :
-             {"log/capture-20261207-080000-ttyUSB0.txt", "log/history.sqlite-wal"})
+             {"log/capture-20261101-080000-ttyUSB0.txt", "log/capture-20261207-080000-ttyUSB0.txt",
+              "log/history.sqlite-wal"})
             touch(root.filePath(QLatin1String(name)), QByteArray(3 << 20, 'x'),
-                  QDateTime::currentDateTimeUtc());
+                  QByteArray(name).contains("1101") ? now.addDays(-30) : now);
+        const QStringList logFiles =
+            QDir(root.filePath(QStringLiteral("log"))).entryList(QDir::Files);
         QVERIFY(::mkfifo(QFile::encodeName(root.filePath(QStringLiteral("pipe"))).constData(),
                          0600) == 0);
+        QVERIFY(
+            QFile::link(QStringLiteral("log/history.sqlite-shm"), root.filePath("dangling.zip")));
+        QVERIFY(QFile::link(QStringLiteral("log"), root.filePath(QStringLiteral("logs"))));
         BundleInput input;
         input.outputPath = root.filePath(target);
         input.logDir = root.filePath(QStringLiteral("log"));
+        input.since = periodStart(Period::LastDay, now.toMSecsSinceEpoch());
         BundleProgress progress;
         progress.cancel = cancel;
         const BundleResult result = writeBundle(input, progress);
@@ -502,7 +534,11 @@ private slots:
         // Nothing else: no temporary file either.
         QCOMPARE(
             root.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-            QStringList({QStringLiteral("log"), QStringLiteral("pipe")}));
+            QStringList({"dangling.zip", "log", "logs", "pipe"}));
+        QCOMPARE(
+            QDir(root.filePath(QStringLiteral("log")))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            logFiles);
     }
 
     // A cancel (or a signal) that comes as the archive gets its name is too late: the archive
