@@ -52,7 +52,7 @@ QString newConnectionName(const QString &prefix) {
 
 EventStore::EventStore(const QString &path, int busyTimeoutMs)
     : file(path), connection(newConnectionName(QStringLiteral("history"))),
-      busyTimeoutMs(busyTimeoutMs) {}
+      busyTimeoutMs(busyTimeoutMs), mark(path) {}
 
 EventStore::~EventStore() {
     close();
@@ -159,6 +159,7 @@ EventStore::Result EventStore::prepare(QString *error) {
             return classify(why);
         }
     }
+    mark.take();
     return Result::Ok;
 }
 
@@ -198,6 +199,8 @@ EventStore::Result EventStore::write(const std::vector<events::Event> &events,
     }
     if (events.empty() && samples.empty())
         return Result::Ok;
+    if (!mark.holds(error))
+        return Result::Failed;
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     QSqlQuery q(db);
     const auto fail = [&]() {
@@ -241,7 +244,8 @@ EventStore::Result EventStore::write(const std::vector<events::Event> &events,
     if (!q.exec(QStringLiteral("COMMIT")))
         return fail();
     walIdentity = fileIdentity(file + QLatin1String("-wal"));
-    return Result::Ok;
+    // Written over during the transaction: the rows went into the log of the file before.
+    return mark.holds(error) ? Result::Ok : Result::Failed;
 }
 
 EventStore::Result EventStore::deleteOldest(const QString &table, qint64 before, int limit,
@@ -251,6 +255,8 @@ EventStore::Result EventStore::deleteOldest(const QString &table, qint64 before,
         *error = QStringLiteral("%1 is not open").arg(file);
         return Result::Failed;
     }
+    if (!mark.holds(error))
+        return Result::Failed;
     QSqlQuery q(QSqlDatabase::database(connection, false));
     // A delete need not reach the disk before the next one: its commit waits for no sync (the
     // database stays sound; after a power cut the rows are deleted again), so that one slice
@@ -269,7 +275,7 @@ EventStore::Result EventStore::deleteOldest(const QString &table, qint64 before,
         return classify(q.lastError().text());
     }
     *deleted = q.numRowsAffected();
-    return Result::Ok;
+    return mark.holds(error) ? Result::Ok : Result::Failed;
 }
 
 EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, HistoryFacts *facts,
@@ -372,6 +378,9 @@ void EventStore::setBusyTimeout(int ms) {
 void EventStore::close() {
     if (!QSqlDatabase::contains(connection))
         return;
+    // Its close would checkpoint the log of the file before into the one now there.
+    if (isInPlace() && isWrittenOver())
+        mark.dropLog();
     {
         QSqlDatabase db = QSqlDatabase::database(connection, false);
         if (db.isOpen())

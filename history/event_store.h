@@ -2,6 +2,7 @@
 
 #include "events/records.h"
 #include "history/event_schema.h"
+#include "history/file_mark.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -79,6 +80,9 @@ public:
     // Whether the file at the path is still the one opened: not deleted or replaced meanwhile
     // (rows written to a file no longer there go on into its write-ahead log, and are lost).
     bool isInPlace() const;
+    // Whether another file has been copied onto it in place since this store's last transaction
+    // (see FileMark). Writes refuse it, and close() drops the log rather than checkpoint it.
+    bool isWrittenOver() { return isOpen() && mark.changed(); }
     // Closes a store no longer in place. Its write-ahead log is left under the path, where the
     // file now there (or the next one made) would take its pages as its own: it is removed, if
     // it is still the one this store wrote to.
@@ -106,6 +110,7 @@ private:
     bool newer = false;
     QByteArray identity;    // of the file opened (see isInPlace)
     QByteArray walIdentity; // of its write-ahead log at the last write
+    FileMark mark;
 };
 
 } // namespace history

@@ -30,8 +30,18 @@ qint64 HistoryWriter::steady() const {
 
 HistoryWriter::~HistoryWriter() {
     capture.stop();
+    if (store && store->isWrittenOver())
+        sayWrittenOver();
     if (store)
         store->close();
+}
+
+void HistoryWriter::sayWrittenOver() {
+    if (trouble)
+        trouble(QStringLiteral("history: %1 was written over in place while open (another file "
+                               "copied onto it); the write-ahead log of the file before is "
+                               "dropped, nothing of it is written into the file now there")
+                    .arg(store->path()));
 }
 
 void HistoryWriter::say(const Notice &notice) {
@@ -209,6 +219,25 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
                         .arg(store->path()));
         store->closeMoved();
         store.reset();
+    } else if (store && store->isOpen() && store->isWrittenOver()) {
+        // Another file copied onto it in place (a backup put back): the log of the file before
+        // must never reach it. Opened again once the copy has ended.
+        sayWrittenOver();
+        store->close();
+        store.reset();
+        copyLook = fileLook();
+        giveUpBeyondBound();
+        return;
+    }
+    if (!store && !copyLook.isEmpty()) {
+        // Still being written (its size or time changed since the last look): the rows wait.
+        const QString look = fileLook();
+        if (look != copyLook) {
+            copyLook = look;
+            giveUpBeyondBound();
+            return;
+        }
+        copyLook.clear();
     }
     if ((!store || !store->isOpen()) && !openStore(now, &error)) {
         giveUpBeyondBound();
@@ -255,6 +284,11 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
         break;
     }
     giveUpBeyondBound();
+}
+
+QString HistoryWriter::fileLook() const {
+    const QFileInfo info(QDir(dir).filePath(QStringLiteral("history.sqlite")));
+    return QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
 }
 
 void HistoryWriter::retainSome(qint64 now) {

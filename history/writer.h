@@ -65,6 +65,8 @@ private:
     void addOwnRow(const events::Event &event, bool first);
     void retainSome(qint64 now);
     qint64 steady() const;
+    QString fileLook() const;
+    void sayWrittenOver();
     void giveUpBeyondBound();
     void say(const Notice &notice);
     void begin(Notice::Kind kind, quint64 count, const QString &text = QString());
@@ -89,6 +91,8 @@ private:
     // version, left as it is): tried again seldom (each try checks the whole file), and not
     // again and again at the end of the run.
     bool damagedStuck = false;
+    // The database's size and time when it was found written over, until it stops changing.
+    QString copyLook;
     // The start of the run: what the history held before its first row was read.
     bool started = false;
     OwnRows ownRows;

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -228,6 +229,32 @@ private slots:
         writer.write(eventsBatch(2, t0 + 1000, QStringLiteral("after")), t0 + 1000);
         QCOMPARE(count(db, QStringLiteral("events")), replaced ? 3 : 2);
         QCOMPARE(said.texts.filter(QStringLiteral("deleted or replaced")).size(), 1);
+    }
+
+    // Another history copied onto the open one in place (cp keeps the inode): said, and neither
+    // the next write nor the end of the run takes the log of the file before into it.
+    void aHistoryCopiedOntoTheOpenOneInPlaceIsKeptWhole_data() {
+        fixture::column<bool>("written", {{"then a write", true}, {"then the end", false}});
+    }
+    void aHistoryCopiedOntoTheOpenOneInPlaceIsKeptWhole() {
+        QFETCH(bool, written);
+        QTemporaryDir dir, other;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        HistoryWriter(other.path(), WriterLimits(), nullptr).write(eventsBatch(300, t0), t0);
+        Said said;
+        {
+            HistoryWriter writer(dir.path(), WriterLimits(), said.sink());
+            for (int i = 1; i <= 3; ++i) // pages in the log, none yet in the file
+                writer.write(eventsBatch(400, t0 + i * 1000), t0 + i * 1000);
+            QCOMPARE(QProcess::execute(QStringLiteral("cp"),
+                                       {other.filePath(QStringLiteral("history.sqlite")), db}),
+                     0);
+            for (int i = 5; written && i <= 6; ++i) // found, then opened again once it stands
+                writer.write(eventsBatch(i - 4, t0 + i * 1000, QStringLiteral("after")),
+                             t0 + i * 1000);
+        }
+        QCOMPARE(count(db, QStringLiteral("events")), written ? 303 : 300);
+        QCOMPARE(said.texts.filter(QStringLiteral("written over in place")).size(), 1);
     }
 
     void aDamagedDatabaseIsRenamedAsideAndAFreshOneStarted_data() {
