@@ -1,6 +1,7 @@
 #include "history/event_schema.h"
 
 #include "history/rollup.h"
+#include "history/run_book.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -52,7 +53,7 @@ bool install(QSqlDatabase &db, QString *error) {
           "CREATE INDEX IF NOT EXISTS events_at ON events(at)",
           "CREATE TABLE IF NOT EXISTS samples(at INTEGER NOT NULL, water_in REAL, "
           "water_out REAL, dew_point REAL)",
-          "CREATE INDEX IF NOT EXISTS samples_at ON samples(at)"})
+          "CREATE INDEX IF NOT EXISTS samples_at ON samples(at)", RunBook::createTable})
         if (!q.exec(QLatin1String(sql)))
             return undo(q.lastError().text());
     // Version 2 adds the per-minute table, filled from the samples already kept.

@@ -10,8 +10,9 @@ class QSqlDatabase;
 namespace history {
 namespace schema {
 
-// The layout this program writes. A file of a later one is never changed.
-constexpr int version = 2;
+// The layout this program writes. A file of a later one is never changed. 3: the table `runs`
+// (see RunBook).
+constexpr int version = 3;
 // The index on (category, at) that addIndexes makes.
 constexpr char categoryIndex[] = "events_category_at";
 

@@ -150,7 +150,8 @@ EventStore::Result EventStore::prepare(QString *error) {
         // The -wal file shrinks back to this after a checkpoint, whatever a big delete made of it.
         run(QStringLiteral("PRAGMA journal_size_limit=4194304"));
         q.finish();
-        if ((version < schemaVersion || !rollup::isInstalled(db)) && !schema::install(db, &why)) {
+        if ((version < schemaVersion || !rollup::isInstalled(db) || !RunBook::isInstalled(db)) &&
+            !schema::install(db, &why)) {
             *error = QStringLiteral("%1: %2").arg(file, why);
             return classify(why);
         }
@@ -241,8 +242,11 @@ EventStore::Result EventStore::write(const std::vector<events::Event> &events,
         }
     }
     q.finish();
-    if (!q.exec(QStringLiteral("COMMIT")))
+    if ((runBook && !runBook->record(q, events, samples, error)) ||
+        !q.exec(QStringLiteral("COMMIT")))
         return fail();
+    if (runBook)
+        runBook->committed();
     walIdentity = fileIdentity(file + QLatin1String("-wal"));
     // Written over during the transaction: the rows went into the log of the file before.
     return mark.holds(error) ? Result::Ok : Result::Failed;
@@ -340,18 +344,8 @@ EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, History
             time(first(QStringLiteral("SELECT max(at) FROM events WHERE at < ?"), before)),
             time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at < ?"), before)));
     }
-    const QVariantList port = first(QStringLiteral(
-        "SELECT rowid, at, name, detail FROM events WHERE category = 'link' AND name IN "
-        "('opened', 'closed', 'link_lost', 'device_gone', 'ended_unexpectedly') "
-        "ORDER BY rowid DESC LIMIT 1"));
-    if (port.size() == 4 && port[2].toString() == QLatin1String("opened")) {
-        facts->endedOpen = true;
-        facts->openDetail = port[3].toString();
-        facts->openRunNewestAt = std::max(
-            {time(port.mid(1)),
-             time(first(QStringLiteral("SELECT max(at) FROM events WHERE rowid >= ?"), {port[0]})),
-             time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at >= ?"), {port[1]}))});
-    }
+    if (ok && runBook && !runBook->readEnded(db, &facts->endedOpen, error))
+        ok = false;
     return ok ? Result::Ok : classify(*error);
 }
 

@@ -3,6 +3,7 @@
 #include "events/records.h"
 #include "history/event_schema.h"
 #include "history/file_mark.h"
+#include "history/run_book.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -27,12 +28,8 @@ struct HistoryFacts {
     // later than `now` plus the tolerance) span less than that: a run with the clock set
     // ahead, started again before it has held. 0 otherwise.
     qint64 beforePauseAt = 0;
-    // The last port row (opened, closed, link_lost, device_gone, ended_unexpectedly) when it is
-    // an `opened`: the run that wrote it ended with its port open. Its port and detail, and the
-    // newest row of that run.
-    bool endedOpen = false;
-    QString openDetail;
-    qint64 openRunNewestAt = 0;
+    // The runs that ended with their port open (see RunBook).
+    std::vector<EndedRun> endedOpen;
 };
 
 // A name for a database connection of its own, unique in this process (Qt keeps connections by
@@ -73,6 +70,8 @@ public:
     Result deleteOldest(const QString &table, qint64 before, int limit, int *deleted,
                         QString *error);
     Result readFacts(qint64 now, qint64 toleranceMs, HistoryFacts *facts, QString *error);
+    // Kept up to date by each write, in its transaction; read by readFacts.
+    void setRunBook(RunBook *book) { runBook = book; }
     // How long a write waits for another program's lock from now on.
     void setBusyTimeout(int ms);
     void close();
@@ -111,6 +110,7 @@ private:
     QByteArray identity;    // of the file opened (see isInPlace)
     QByteArray walIdentity; // of its write-ahead log at the last write
     FileMark mark;
+    RunBook *runBook = nullptr;
 };
 
 } // namespace history

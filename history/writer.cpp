@@ -167,6 +167,7 @@ void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppe
 bool HistoryWriter::openStore(qint64 now, QString *error) {
     store = std::make_unique<EventStore>(QDir(dir).filePath(QStringLiteral("history.sqlite")),
                                          limits.busyTimeoutMs);
+    store->setRunBook(&runs);
     const EventStore::Result r = store->open(error);
     // Set aside, whether or not a fresh one could be started.
     if (!store->damagedName().isEmpty())
@@ -175,7 +176,7 @@ bool HistoryWriter::openStore(qint64 now, QString *error) {
     if (r == EventStore::Result::Ok || r == EventStore::Result::Damaged) {
         if (!started) {
             started = true;
-            ownRows.startRun(store.get(), now, capture.currentPath());
+            ownRows.startRun(store.get(), &runs, now, capture.currentPath());
         }
         return true;
     }

@@ -9,6 +9,7 @@
 #include "history/writer_limits.h"
 #include "history/writer_queue.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
 
@@ -96,6 +97,7 @@ private:
     // The start of the run: what the history held before its first row was read.
     bool started = false;
     OwnRows ownRows;
+    RunBook runs{QDateTime::currentMSecsSinceEpoch()};
     RetentionPass retention;
     // Which kinds of trouble are going on, and what each has cost so far.
     std::array<bool, Notice::KindCount> going{};

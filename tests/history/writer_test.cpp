@@ -467,39 +467,68 @@ private slots:
     }
 
     // A run that ended with its port open (killed, crashed, the power gone) is written as what
-    // it was at the next start, at its newest row; not while it still runs beside another.
+    // it was at the next start, at its own newest row, before the rows of the new run; not while
+    // it still runs beside another. Two programs in one folder: each run by itself.
+    void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns_data() {
+        fixture::columns<QString, QString, QStringList>("first", "second", "marked");
+        const auto row = [](const char *name, const char *first, const char *second,
+                            QStringList marked) {
+            QTest::newRow(name) << first << second
+                                << (marked << "opened ttyUSB2 (adapter) at 100000");
+        };
+        row("one program", "killed", "no port", {"ttyUSB0 at 20"});
+        row("the first killed, the second runs on", "killed", "runs on", {"ttyUSB0 at 20"});
+        row("the second killed, the first runs on", "runs on", "killed", {"ttyUSB1 at 45"});
+        row("the first killed, the second closed later", "killed", "closed", {"ttyUSB0 at 20"});
+        row("both killed", "killed", "killed", {"ttyUSB0 at 20", "ttyUSB1 at 45"});
+    }
     void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QStringList, marked);
         QTemporaryDir dir;
-        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
-        const auto opened = [](qint64 at) {
+        const auto port = [](qint64 at, const QString &name, history::CaptureItem::Kind kind) {
             Batch b;
-            b.events.push_back({at, QStringLiteral("link"), QStringLiteral("opened"), QString(),
-                                QStringLiteral("ttyUSB0 (adapter)")});
-            history::CaptureItem start;
-            start.kind = history::CaptureItem::Start;
-            start.chunk.at = at;
-            start.port = QStringLiteral("ttyUSB0");
-            b.capture.push_back(start);
+            const bool open = kind == history::CaptureItem::Start;
+            b.events.push_back({at, QStringLiteral("link"), open ? "opened" : "closed", QString(),
+                                open ? name + " (adapter)" : name});
+            b.capture.push_back({kind, {at, false, {}}, name, 0});
             return b;
         };
-        {
-            HistoryWriter first(dir.path(), WriterLimits(), nullptr);
-            Batch b = opened(t0);
-            b.events.push_back(makeEvent(t0 + 10, QStringLiteral("chillerFault")));
-            b.samples.push_back({t0 + 20, 20.0, 21.0, 12.0});
-            first.write(std::move(b), t0 + 20);
-            HistoryWriter beside(dir.path(), WriterLimits(), nullptr);
-            beside.write(eventsBatch(1, t0 + 15), t0 + 15);
+        std::unique_ptr<HistoryWriter> programs[2];
+        for (int i = 0; i < 2; ++i) {
+            programs[i] = std::make_unique<HistoryWriter>(dir.path(), WriterLimits(), nullptr);
+            const qint64 at = t0 + 15 * i; // the second started later, and wrote later
+            Batch b = i == 1 && second == "no port" ? Batch()
+                                                    : port(at, QStringLiteral("ttyUSB%1").arg(i),
+                                                           history::CaptureItem::Start);
+            b.events.push_back(makeEvent(at + 10, QStringLiteral("chillerFault")));
+            b.samples.push_back({at + 20 + 10 * i, 20.0, 21.0, 12.0});
+            programs[i]->write(std::move(b), at + 20);
+        }
+        for (int i = 0; i < 2; ++i) {
+            const QString end = i == 0 ? first : second;
+            if (end == "closed")
+                programs[i]->write(
+                    port(t0 + 60, QStringLiteral("ttyUSB%1").arg(i), history::CaptureItem::Stop),
+                    t0 + 60);
+            if (end != "runs on")
+                programs[i].reset(); // killed: no closed row, the capture's lock let go
         }
         HistoryWriter next(dir.path(), WriterLimits(), nullptr);
-        next.write(opened(t0 + 100000), t0 + 100000);
-        QCOMPARE(rows(db, QStringLiteral("SELECT name, at - %1, detail FROM events WHERE "
-                                         "category = 'link' ORDER BY rowid")
-                              .arg(t0)),
-                 QList<QVariantList>(
-                     {{QStringLiteral("opened"), 0, QStringLiteral("ttyUSB0 (adapter)")},
-                      {QStringLiteral("ended_unexpectedly"), 20, QStringLiteral("ttyUSB0")},
-                      {QStringLiteral("opened"), 100000, QStringLiteral("ttyUSB0 (adapter)")}}));
+        next.write(port(t0 + 100000, QStringLiteral("ttyUSB2"), history::CaptureItem::Start),
+                   t0 + 100000);
+        // A start after that marks none of them again.
+        HistoryWriter(dir.path(), WriterLimits(), nullptr).write(Batch(), t0 + 200000);
+        QStringList found;
+        for (const QVariantList &r :
+             rows(dir.filePath(QStringLiteral("history.sqlite")),
+                  QStringLiteral("SELECT name, detail, at - %1 FROM events WHERE name = "
+                                 "'ended_unexpectedly' OR at > %1 + 60 ORDER BY rowid")
+                      .arg(t0)))
+            found << (r[0] == "opened" ? "opened " : "") + r[1].toString() + " at " +
+                         r[2].toString();
+        QCOMPARE(found, marked);
     }
 
     // Retention deletes in slices of bounded time, rows are written between them, and a stop
