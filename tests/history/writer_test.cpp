@@ -467,68 +467,65 @@ private slots:
     }
 
     // A run that ended with its port open (killed, crashed, the power gone) is written as what
-    // it was at the next start, at its own newest row, before the rows of the new run; not while
-    // it still runs beside another. Two programs in one folder: each run by itself.
+    // it was at the next start, at its own newest row, before the rows of the new run, and once;
+    // not while it still runs beside another. Two programs in one folder: each run by itself.
     void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns_data() {
         fixture::columns<QString, QString, QStringList>("first", "second", "marked");
-        const auto row = [](const char *name, const char *first, const char *second,
-                            QStringList marked) {
-            QTest::newRow(name) << first << second
-                                << (marked << "opened ttyUSB2 (adapter) at 100000");
-        };
-        row("one program", "killed", "no port", {"ttyUSB0 at 20"});
-        row("the first killed, the second runs on", "killed", "runs on", {"ttyUSB0 at 20"});
-        row("the second killed, the first runs on", "runs on", "killed", {"ttyUSB1 at 45"});
-        row("the first killed, the second closed later", "killed", "closed", {"ttyUSB0 at 20"});
-        row("both killed", "killed", "killed", {"ttyUSB0 at 20", "ttyUSB1 at 45"});
+        QTest::newRow("one program") << "killed"
+                                     << "no port" << QStringList{"ttyUSB0 at 20"};
+        QTest::newRow("the first killed, the second runs on")
+            << "killed"
+            << "runs on" << QStringList{"ttyUSB0 at 20"};
+        QTest::newRow("the second killed, the first runs on")
+            << "runs on"
+            << "killed" << QStringList{"ttyUSB1 at 45"};
+        QTest::newRow("the first killed, the second closed later")
+            << "killed"
+            << "closed" << QStringList{"ttyUSB0 at 20"};
+        QTest::newRow("both killed") << "killed"
+                                     << "killed" << QStringList{"ttyUSB0 at 20", "ttyUSB1 at 45"};
     }
     void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns() {
         QFETCH(QString, first);
         QFETCH(QString, second);
         QFETCH(QStringList, marked);
         QTemporaryDir dir;
-        const auto port = [](qint64 at, const QString &name, history::CaptureItem::Kind kind) {
+        const auto port = [](qint64 at, int n, bool open) {
             Batch b;
-            const bool open = kind == history::CaptureItem::Start;
+            const QString name = QStringLiteral("ttyUSB%1").arg(n);
             b.events.push_back({at, QStringLiteral("link"), open ? "opened" : "closed", QString(),
                                 open ? name + " (adapter)" : name});
-            b.capture.push_back({kind, {at, false, {}}, name, 0});
+            b.capture.push_back({open ? history::CaptureItem::Start : history::CaptureItem::Stop,
+                                 {at, false, {}},
+                                 name,
+                                 0});
             return b;
         };
         std::unique_ptr<HistoryWriter> programs[2];
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < 2; ++i) { // the second started later, and wrote later
             programs[i] = std::make_unique<HistoryWriter>(dir.path(), WriterLimits(), nullptr);
-            const qint64 at = t0 + 15 * i; // the second started later, and wrote later
-            Batch b = i == 1 && second == "no port" ? Batch()
-                                                    : port(at, QStringLiteral("ttyUSB%1").arg(i),
-                                                           history::CaptureItem::Start);
-            b.events.push_back(makeEvent(at + 10, QStringLiteral("chillerFault")));
-            b.samples.push_back({at + 20 + 10 * i, 20.0, 21.0, 12.0});
-            programs[i]->write(std::move(b), at + 20);
+            Batch b = i == 1 && second == "no port" ? Batch() : port(t0 + 15 * i, i, true);
+            b.samples.push_back({t0 + 20 + 25 * i, 20.0, 21.0, 12.0});
+            programs[i]->write(std::move(b), t0 + 20);
         }
         for (int i = 0; i < 2; ++i) {
-            const QString end = i == 0 ? first : second;
-            if (end == "closed")
-                programs[i]->write(
-                    port(t0 + 60, QStringLiteral("ttyUSB%1").arg(i), history::CaptureItem::Stop),
-                    t0 + 60);
-            if (end != "runs on")
-                programs[i].reset(); // killed: no closed row, the capture's lock let go
+            if ((i == 0 ? first : second) == "closed")
+                programs[i]->write(port(t0 + 60, i, false), t0 + 60);
+            if ((i == 0 ? first : second) != "runs on")
+                programs[i].reset(); // killed: no closed row, its capture's lock let go
         }
         HistoryWriter next(dir.path(), WriterLimits(), nullptr);
-        next.write(port(t0 + 100000, QStringLiteral("ttyUSB2"), history::CaptureItem::Start),
-                   t0 + 100000);
-        // A start after that marks none of them again.
+        next.write(port(t0 + 100000, 2, true), t0 + 100000);
         HistoryWriter(dir.path(), WriterLimits(), nullptr).write(Batch(), t0 + 200000);
         QStringList found;
-        for (const QVariantList &r :
-             rows(dir.filePath(QStringLiteral("history.sqlite")),
-                  QStringLiteral("SELECT name, detail, at - %1 FROM events WHERE name = "
-                                 "'ended_unexpectedly' OR at > %1 + 60 ORDER BY rowid")
-                      .arg(t0)))
-            found << (r[0] == "opened" ? "opened " : "") + r[1].toString() + " at " +
-                         r[2].toString();
-        QCOMPARE(found, marked);
+        for (const QVariantList &r : rows(dir.filePath(QStringLiteral("history.sqlite")),
+                                          QStringLiteral("SELECT detail || ' at ' || (at - %1) "
+                                                         "FROM events WHERE name = "
+                                                         "'ended_unexpectedly' OR at > %1 + 60 "
+                                                         "ORDER BY rowid")
+                                              .arg(t0)))
+            found << r[0].toString();
+        QCOMPARE(found, marked << "ttyUSB2 (adapter) at 100000");
     }
 
     // Retention deletes in slices of bounded time, rows are written between them, and a stop
