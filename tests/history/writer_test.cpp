@@ -206,55 +206,38 @@ private slots:
     }
 
     // The database deleted or replaced by another file while the program writes (its rows
-    // would go on into the write-ahead log of a file no longer there): the next write goes
-    // into the file now at the path, and that is said.
+    // would go on into the write-ahead log of a file no longer there), or another file copied
+    // onto it in place (cp keeps the inode; the log of the file before must reach the copy
+    // neither at the next write nor at the end): the rows go on in the file now at the path,
+    // and that is said.
     void aDatabaseDeletedOrReplacedMeanwhileIsFollowedByTheNextWrite_data() {
-        fixture::column<bool>("replaced", {{"deleted", false}, {"replaced", true}});
+        fixture::columns<QString, int, QString>("how", "events", "said");
+        QTest::newRow("deleted") << "rm" << 2 << "deleted or replaced";
+        QTest::newRow("replaced") << "mv" << 3 << "deleted or replaced";
+        QTest::newRow("copied onto it in place") << "cp" << 3 << "written over in place";
+        QTest::newRow("copied onto it at the end") << "cp, end" << 1 << "written over in place";
     }
     void aDatabaseDeletedOrReplacedMeanwhileIsFollowedByTheNextWrite() {
-        QFETCH(bool, replaced);
+        QFETCH(QString, how);
+        QFETCH(int, events);
+        QFETCH(QString, said);
         QTemporaryDir dir, other;
         const QString db = dir.filePath(QStringLiteral("history.sqlite"));
-        Said said;
-        HistoryWriter writer(dir.path(), WriterLimits(), said.sink());
-        writer.write(eventsBatch(3, t0), t0);
-        QVERIFY(QFile::remove(db));
-        if (replaced) {
-            {
-                HistoryWriter elsewhere(other.path(), WriterLimits(), nullptr);
-                elsewhere.write(eventsBatch(1, t0, QStringLiteral("elsewhere")), t0);
-            }
-            QVERIFY(QFile::rename(other.filePath(QStringLiteral("history.sqlite")), db));
-        }
-        writer.write(eventsBatch(2, t0 + 1000, QStringLiteral("after")), t0 + 1000);
-        QCOMPARE(count(db, QStringLiteral("events")), replaced ? 3 : 2);
-        QCOMPARE(said.texts.filter(QStringLiteral("deleted or replaced")).size(), 1);
-    }
-
-    // Another history copied onto the open one in place (cp keeps the inode): said, and neither
-    // the next write nor the end of the run takes the log of the file before into it.
-    void aHistoryCopiedOntoTheOpenOneInPlaceIsKeptWhole_data() {
-        fixture::column<bool>("written", {{"then a write", true}, {"then the end", false}});
-    }
-    void aHistoryCopiedOntoTheOpenOneInPlaceIsKeptWhole() {
-        QFETCH(bool, written);
-        QTemporaryDir dir, other;
-        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
-        HistoryWriter(other.path(), WriterLimits(), nullptr).write(eventsBatch(300, t0), t0);
-        Said said;
+        const QString elsewhere = other.filePath(QStringLiteral("history.sqlite"));
+        HistoryWriter(other.path(), WriterLimits(), nullptr).write(eventsBatch(1, t0), t0);
+        Said texts;
         {
-            HistoryWriter writer(dir.path(), WriterLimits(), said.sink());
-            for (int i = 1; i <= 3; ++i) // pages in the log, none yet in the file
-                writer.write(eventsBatch(400, t0 + i * 1000), t0 + i * 1000);
-            QCOMPARE(QProcess::execute(QStringLiteral("cp"),
-                                       {other.filePath(QStringLiteral("history.sqlite")), db}),
-                     0);
-            for (int i = 5; written && i <= 6; ++i) // found, then opened again once it stands
-                writer.write(eventsBatch(i - 4, t0 + i * 1000, QStringLiteral("after")),
-                             t0 + i * 1000);
+            HistoryWriter writer(dir.path(), WriterLimits(), texts.sink());
+            writer.write(eventsBatch(3, t0), t0);
+            QVERIFY(how.startsWith("cp") ? QProcess::execute("cp", {elsewhere, db}) == 0
+                                         : QFile::remove(db));
+            QVERIFY(how != "mv" || QFile::rename(elsewhere, db));
+            // A copy is opened again once it has stopped changing.
+            for (int i = 1; how != "cp, end" && i <= 2; ++i)
+                writer.write(eventsBatch(i == 1 ? 2 : 0, t0 + 1000 * i, "after"), t0 + 1000 * i);
         }
-        QCOMPARE(count(db, QStringLiteral("events")), written ? 303 : 300);
-        QCOMPARE(said.texts.filter(QStringLiteral("written over in place")).size(), 1);
+        QCOMPARE(count(db, QStringLiteral("events")), events);
+        QCOMPARE(texts.texts.filter(said).size(), 1);
     }
 
     void aDamagedDatabaseIsRenamedAsideAndAFreshOneStarted_data() {
@@ -471,19 +454,15 @@ private slots:
     // not while it still runs beside another. Two programs in one folder: each run by itself.
     void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns_data() {
         fixture::columns<QString, QString, QStringList>("first", "second", "marked");
-        QTest::newRow("one program") << "killed"
-                                     << "no port" << QStringList{"ttyUSB0 at 20"};
-        QTest::newRow("the first killed, the second runs on")
-            << "killed"
-            << "runs on" << QStringList{"ttyUSB0 at 20"};
-        QTest::newRow("the second killed, the first runs on")
-            << "runs on"
-            << "killed" << QStringList{"ttyUSB1 at 45"};
-        QTest::newRow("the first killed, the second closed later")
-            << "killed"
-            << "closed" << QStringList{"ttyUSB0 at 20"};
-        QTest::newRow("both killed") << "killed"
-                                     << "killed" << QStringList{"ttyUSB0 at 20", "ttyUSB1 at 45"};
+        const auto row = [](const char *name, const char *first, const char *second,
+                            const QStringList &marked) {
+            QTest::newRow(name) << QString(first) << QString(second) << marked;
+        };
+        row("one program", "killed", "no port", {"ttyUSB0 at 20"});
+        row("the first killed, the second runs on", "killed", "runs on", {"ttyUSB0 at 20"});
+        row("the second killed, the first runs on", "runs on", "killed", {"ttyUSB1 at 45"});
+        row("the first killed, the second closed later", "killed", "closed", {"ttyUSB0 at 20"});
+        row("both killed", "killed", "killed", {"ttyUSB0 at 20", "ttyUSB1 at 45"});
     }
     void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns() {
         QFETCH(QString, first);
@@ -495,10 +474,9 @@ private slots:
             const QString name = QStringLiteral("ttyUSB%1").arg(n);
             b.events.push_back({at, QStringLiteral("link"), open ? "opened" : "closed", QString(),
                                 open ? name + " (adapter)" : name});
-            b.capture.push_back({open ? history::CaptureItem::Start : history::CaptureItem::Stop,
-                                 {at, false, {}},
-                                 name,
-                                 0});
+            history::CaptureItem item{history::CaptureItem::Stop, {at, false, {}}, name, 0};
+            item.kind = open ? history::CaptureItem::Start : item.kind;
+            b.capture.push_back(item);
             return b;
         };
         std::unique_ptr<HistoryWriter> programs[2];
