@@ -15,6 +15,8 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace service {
 
 namespace {
@@ -96,7 +98,7 @@ QString lineList(const QVector<int> &numbers) {
 // journal is kept beside it (see copyDatabase); one is removed all the same.
 class ScratchCopy {
 public:
-    // `target`: the archive's path with its links followed (see archiveTarget). Its name's
+    // `target`: the archive's path with its links followed (see archiveNames). Its name's
     // start only: a name the folder can hold must leave room for what is added to it.
     explicit ScratchCopy(const QString &target)
         : file(QFileInfo(target).absoluteDir().filePath(QLatin1Char('.') +
@@ -164,15 +166,18 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     // An archive is renamed into place over what stands there: never a device (as root,
     // /dev/null would become a file), a pipe or a folder, and never anything of log/ or config/
     // (a capture of another period, the history's write-ahead log that does not exist yet, a
-    // settings file), wherever the links of its name lead.
-    const QString target = archiveTarget(input.outputPath);
+    // settings file) nor a file a link there leads to (log/capture-x.txt -> /etc/shadow).
+    const QStringList chain = archiveNames(input.outputPath);
+    const QString target = chain.last();
     const QFileInfo existing(target);
     if (existing.exists() && !existing.isFile()) {
         result.error = Texts::tr("%1 已存在且不是普通文件; 诊断包不写在那里")
                            .arg(QDir::toNativeSeparators(input.outputPath));
         return result;
     }
-    if (isInFolder(target, input.logDir) || isInFolder(target, input.configDir)) {
+    if (std::any_of(chain.begin(), chain.end(), [&](const QString &name) {
+            return isInFolder(name, input.logDir) || isInFolder(name, input.configDir);
+        })) {
         result.error = Texts::tr("%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置")
                            .arg(QDir::toNativeSeparators(input.outputPath));
         return result;

@@ -72,13 +72,18 @@ bool openPlainFile(QFile &file, QString *why) {
 #endif
 }
 
-QString archiveTarget(const QString &outputPath) {
+QStringList archiveNames(const QString &outputPath) {
     // As QSaveFile::open resolves it.
     QFileInfo info(outputPath);
+    QStringList names = {info.absoluteFilePath()};
     int depth = 128;
-    while (--depth && info.isSymLink())
+    while (--depth && info.isSymLink()) {
         info.setFile(info.symLinkTarget());
-    return depth > 0 ? info.absoluteFilePath() : QFileInfo(outputPath).absoluteFilePath();
+        names << info.absoluteFilePath();
+    }
+    if (depth == 0)
+        names << names.first();
+    return names;
 }
 
 namespace {

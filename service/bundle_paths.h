@@ -23,9 +23,10 @@ CaptureFiles captureFiles(const QString &log, qint64 since);
 // false, with `why`, for anything else (a link, a second name of a file, a pipe, a device).
 bool openPlainFile(QFile &file, QString *why);
 
-// The file an archive written to `outputPath` ends up as: QSaveFile follows links, a dangling
-// one included, up to 128 deep (a deeper chain or a loop: it replaces the name itself).
-QString archiveTarget(const QString &outputPath);
+// The names an archive written to `outputPath` goes through, absolute, the last the file it
+// ends up as: QSaveFile follows links, a dangling one included, up to 128 deep (a deeper chain
+// or a loop: it replaces the name itself).
+QStringList archiveNames(const QString &outputPath);
 
 // Whether `path` lies in `folder` or below it, their links followed.
 bool isInFolder(const QString &path, const QString &folder);
