@@ -38,6 +38,10 @@ int versionOfFile(const QString &path, const QString &connection) {
     return found;
 }
 
+bool isComplete(QSqlDatabase &db) {
+    return rollup::isInstalled(db) && RunBook::isInstalled(db);
+}
+
 bool install(QSqlDatabase &db, QString *error) {
     QSqlQuery q(db);
     const auto undo = [&](const QString &why) {

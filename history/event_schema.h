@@ -23,6 +23,10 @@ int versionOf(QSqlDatabase &db, QString *error);
 // its write-ahead log into it; 0 for a file not there or empty, -1 when it cannot be read.
 int versionOfFile(const QString &path, const QString &connection);
 
+// Whether the tables of this version that a database of it can lack are there: the per-minute
+// and per-hour tables with their triggers, `runs`.
+bool isComplete(QSqlDatabase &db);
+
 // Makes, in one write transaction, what a database of `found` (an earlier version, or this one
 // with its per-minute tables missing) lacks, and sets the version. False with the SQL error.
 bool install(QSqlDatabase &db, QString *error);

@@ -1,7 +1,6 @@
 #include "history/event_store.h"
 
 #include "history/event_schema.h"
-#include "history/rollup.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -150,8 +149,7 @@ EventStore::Result EventStore::prepare(QString *error) {
         // The -wal file shrinks back to this after a checkpoint, whatever a big delete made of it.
         run(QStringLiteral("PRAGMA journal_size_limit=4194304"));
         q.finish();
-        if ((version < schemaVersion || !rollup::isInstalled(db) || !RunBook::isInstalled(db)) &&
-            !schema::install(db, &why)) {
+        if ((version < schemaVersion || !schema::isComplete(db)) && !schema::install(db, &why)) {
             *error = QStringLiteral("%1: %2").arg(file, why);
             return classify(why);
         }
@@ -344,8 +342,7 @@ EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, History
             time(first(QStringLiteral("SELECT max(at) FROM events WHERE at < ?"), before)),
             time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at < ?"), before)));
     }
-    if (ok && runBook && !runBook->readEnded(db, &facts->endedOpen, error))
-        ok = false;
+    ok = ok && (!runBook || runBook->readEnded(db, &facts->endedOpen, error));
     return ok ? Result::Ok : classify(*error);
 }
 

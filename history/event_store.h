@@ -79,8 +79,7 @@ public:
     // Whether the file at the path is still the one opened: not deleted or replaced meanwhile
     // (rows written to a file no longer there go on into its write-ahead log, and are lost).
     bool isInPlace() const;
-    // Whether another file has been copied onto it in place since this store's last transaction
-    // (see FileMark). Writes refuse it, and close() drops the log rather than checkpoint it.
+    // Another file copied onto it in place since its last transaction (see FileMark, close()).
     bool isWrittenOver() { return isOpen() && mark.changed(); }
     // Closes a store no longer in place. Its write-ahead log is left under the path, where the
     // file now there (or the next one made) would take its pages as its own: it is removed, if
