@@ -28,9 +28,10 @@ constexpr int indexBytesRead = 100;
 constexpr int logHeaderBytes = 32; // the write-ahead log's own header
 
 #ifdef Q_OS_UNIX
-// A descriptor of the file now at `path`, opened once and never closed while the program runs:
+// A descriptor of the file now at `path`, opened once and kept while the file has a name:
 // closing any descriptor of a file drops every lock the process holds on it, SQLite's own
-// (the database's shared lock, the index's read marks) included.
+// (the database's shared lock, the index's read marks) included. One of a file deleted
+// meanwhile (a database replaced, an index made anew) is closed when another is opened.
 int heldDescriptor(const QString &path) {
     static QMutex mutex;
     static QHash<QPair<quint64, quint64>, int> held;
@@ -42,6 +43,15 @@ int heldDescriptor(const QString &path) {
     QMutexLocker lock(&mutex);
     if (const auto it = held.constFind(key); it != held.constEnd())
         return *it;
+    for (auto it = held.begin(); it != held.end();) {
+        struct stat gone {};
+        if (::fstat(*it, &gone) == 0 && gone.st_nlink == 0) {
+            ::close(*it);
+            it = held.erase(it);
+        } else {
+            ++it;
+        }
+    }
     int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);

@@ -214,11 +214,11 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     ScratchCopy copy(target);
     bool copied = false;
     QStringList notes; // what the bundle could not hold as it was
-    if (!found.leftOut.isEmpty())
-        notes << QStringLiteral("log/: %1 left out: %2")
-                     .arg(found.leftOut.size())
-                     .arg(found.leftOut.mid(0, 20).join(QStringLiteral(", ")) +
-                          (found.leftOut.size() > 20 ? QStringLiteral(", ...") : QString()));
+    if (found.leftOut > 0)
+        notes << QStringLiteral("log/: %1 left out: %2%3")
+                     .arg(found.leftOut)
+                     .arg(found.leftOutNames.join(QStringLiteral(", ")),
+                          found.leftOut > 20 ? QStringLiteral(", ...") : QString());
     if (!database.exists() && !database.isSymLink()) {
         historyTrouble << QStringLiteral("no history.sqlite, capture files only");
     } else if (!takeDatabase) {

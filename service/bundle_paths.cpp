@@ -21,13 +21,15 @@ CaptureFiles captureFiles(const QString &log, qint64 since) {
     for (const QFileInfo &info : QDir(log).entryInfoList(
              {QStringLiteral("capture-*.txt")},
              QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
-        const QString name = QString::fromLatin1(QUrl::toPercentEncoding(info.fileName()));
-        if (info.isSymLink())
-            found.leftOut << name + QStringLiteral(" (a symbolic link, not followed)");
-        else if (!info.isFile())
-            found.leftOut << name + QStringLiteral(" (not a plain file)");
-        else if (since == 0 || info.lastModified().toMSecsSinceEpoch() >= since)
-            found.files.append(info);
+        if (info.isFile() && !info.isSymLink()) {
+            if (since == 0 || info.lastModified().toMSecsSinceEpoch() >= since)
+                found.files.append(info);
+        } else if (++found.leftOut <= 20) {
+            found.leftOutNames << QString::fromLatin1(QUrl::toPercentEncoding(info.fileName())) +
+                                      (info.isSymLink() ? QStringLiteral(" (a symbolic link, not "
+                                                                         "followed)")
+                                                        : QStringLiteral(" (not a plain file)"));
+        }
     }
     return found;
 }

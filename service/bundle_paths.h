@@ -14,7 +14,9 @@ namespace service {
 
 struct CaptureFiles {
     QFileInfoList files; // plain capture files last written within the period, in name order
-    QStringList leftOut; // "name (why)" of every other entry named as a capture file
+    // Every other entry named as a capture file: how many, and "name (why)" of the first 20.
+    int leftOut = 0;
+    QStringList leftOutNames;
 };
 // The entries of `log` named capture-*.txt; `since` 0 takes all.
 CaptureFiles captureFiles(const QString &log, qint64 since);
