@@ -497,8 +497,6 @@ private slots:
             << false << "dangling.zip" << int(BundleResult::Failed);
         QTest::newRow("a link in log/ that leads out of it")
             << false << "log/capture-link.txt" << int(BundleResult::Failed);
-        QTest::newRow("a new name through a link to log/")
-            << false << "logs/bundle.zip" << int(BundleResult::Failed);
     }
     void aCancelledOrFailedExportLeavesNoFileBehind() {
         QFETCH(bool, cancel);
@@ -520,7 +518,6 @@ private slots:
                          0600) == 0);
         QVERIFY(
             QFile::link(QStringLiteral("log/history.sqlite-shm"), root.filePath("dangling.zip")));
-        QVERIFY(QFile::link(QStringLiteral("log"), root.filePath(QStringLiteral("logs"))));
         BundleInput input;
         input.outputPath = root.filePath(target);
         input.logDir = root.filePath(QStringLiteral("log"));
@@ -533,7 +530,7 @@ private slots:
         QCOMPARE(result.error.isEmpty(), cancel);
         QCOMPARE(QFileInfo(input.outputPath).size(), size);
         // Nothing else: no temporary file either.
-        QCOMPARE(root.entryList(all), QStringList({"dangling.zip", "log", "logs", "pipe"}));
+        QCOMPARE(root.entryList(all), QStringList({"dangling.zip", "log", "pipe"}));
         QCOMPARE(QDir(root.filePath(QStringLiteral("log"))).entryList(all), logFiles);
     }
 
