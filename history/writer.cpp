@@ -275,12 +275,14 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
         // A full disk, most likely: the connection stays (the transaction is rolled back), so
         // the next try is a write, not a new open with its check of the whole file. A file
         // taken away from under the connection, or a fresh one found damaged at once, is
-        // opened anew at the next try.
+        // opened anew at the next try; so is one that lacks a table (another program's file
+        // put in its place, followed without an open), which the open then checks and makes.
         lastError = error;
         lockedSince = 0;
         begin(Notice::Database, 0, error);
         nextAttempt = now + limits.retryMs;
-        if (r == EventStore::Result::Damaged || !QFileInfo::exists(store->path()))
+        if (r == EventStore::Result::Damaged || !QFileInfo::exists(store->path()) ||
+            error.contains(QLatin1String("no such table")))
             store.reset();
         break;
     }
