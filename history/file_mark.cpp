@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 #endif
 
 namespace history {
@@ -65,25 +66,25 @@ int heldDescriptor(const QString &path) {
 
 QByteArray readStart(const QString &path, int bytes, qint64 *size) {
     const int fd = heldDescriptor(path);
-    QByteArray data(bytes, '\0');
+    // A plain buffer: gcc's overflow check takes a QByteArray's storage for its empty one.
+    std::vector<char> data(static_cast<size_t>(bytes));
     struct stat st {};
-    const ssize_t n = fd < 0 ? -1 : ::pread(fd, data.data(), size_t(bytes), 0);
+    const ssize_t n = fd < 0 ? -1 : ::pread(fd, data.data(), data.size(), 0);
     if (n < 0 || ::fstat(fd, &st) != 0)
         return QByteArray();
     if (size)
         *size = qint64(st.st_size);
-    data.truncate(int(n));
-    return data;
+    return QByteArray(data.data(), int(n));
 }
 
 void zeroStart(const QString &path, int bytes, bool held) {
-    const QByteArray zeros(bytes, '\0');
+    const std::vector<char> zeros(static_cast<size_t>(bytes)); // not a QByteArray: see readStart
     // The log holds no lock of SQLite's; the index does (see heldDescriptor).
     const int fd = held ? heldDescriptor(path)
                         : ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return;
-    if (::pwrite(fd, zeros.constData(), size_t(bytes), 0) == bytes)
+    if (::pwrite(fd, zeros.data(), zeros.size(), 0) == bytes)
         ::fdatasync(fd);
     if (!held)
         ::close(fd);
