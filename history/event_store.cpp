@@ -1,5 +1,6 @@
 #include "history/event_store.h"
 
+#include "history/alarm_rollup.h"
 #include "history/rollup.h"
 
 #include <QAtomicInt>
@@ -137,7 +138,7 @@ EventStore::Result EventStore::prepare(QString *error) {
             return classify(q.lastError().text());
         const int version = q.next() ? q.value(0).toInt() : 0;
         q.finish();
-        if (version < schemaVersion || !rollup::isInstalled(db)) {
+        if (version < schemaVersion || !rollup::isInstalled(db) || !AlarmRollup::isInstalled(db)) {
             const auto undo = [&](const QString &text) {
                 const Result r = classify(text);
                 q.exec(QStringLiteral("ROLLBACK"));
@@ -156,7 +157,7 @@ EventStore::Result EventStore::prepare(QString *error) {
                     return undo(q.lastError().text());
             // Version 2 adds the per-minute table, filled from the samples already kept.
             QString why;
-            if (!rollup::install(db, &why)) {
+            if (!rollup::install(db, &why) || !AlarmRollup::install(db, &why)) {
                 *error = QStringLiteral("%1: %2").arg(file, why);
                 return undo(why);
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/records.h"
+#include "history/alarm_rollup.h"
 #include "history/capture.h"
 #include "history/event_store.h"
 #include "history/notice.h"
@@ -64,6 +65,7 @@ private:
     void lockFound(qint64 now, size_t waiting, const QString &error);
     void addOwnRow(const events::Event &event, bool first);
     void retainSome(qint64 now);
+    void foldAlarms(qint64 now);
     qint64 steady() const;
     void giveUpBeyondBound();
     void say(const Notice &notice);
@@ -92,6 +94,9 @@ private:
     bool started = false;
     OwnRows ownRows;
     RetentionPass retention;
+    // The alarm report's tallies, kept up with the rows; its trouble said once.
+    AlarmRollup alarmRollup;
+    bool alarmFoldFailing = false;
     // Which kinds of trouble are going on, and what each has cost so far.
     std::array<bool, Notice::KindCount> going{};
     std::array<quint64, Notice::KindCount> tally{};

@@ -45,6 +45,13 @@ std::vector<Column> rollupColumns() {
         columns.push_back({c, QByteArray(c).endsWith("_count") ? "INTEGER" : "REAL"});
     return columns;
 }
+// The alarm report's tallies: integers all, the alarm's name excepted.
+std::vector<Column> columns(std::initializer_list<const char *> names) {
+    std::vector<Column> out;
+    for (const char *n : names)
+        out.push_back({n, QByteArray(n) == "name" ? "TEXT" : "INTEGER"});
+    return out;
+}
 const std::vector<Table> schema = {
     {"events",
      {{"at", "INTEGER"},
@@ -56,6 +63,18 @@ const std::vector<Table> schema = {
      {{"at", "INTEGER"}, {"water_in", "REAL"}, {"water_out", "REAL"}, {"dew_point", "REAL"}}},
     {"samples_hour", rollupColumns()},
     {"samples_minute", rollupColumns()},
+    {"alarm_hours", columns({"at", "name", "rises", "shelved_rises", "chatters", "first_outs",
+                             "acked_soon", "active_ms", "longest_ms", "stale", "ended_with_run",
+                             "ended_by_crash", "shelved_ms"})},
+    {"alarm_intervals",
+     columns({"at", "rises", "link_up_ms", "link_losses", "crashes", "overlap_ms",
+              "clears_without_rise", "rises_while_on", "not_counted", "clock_jumps"})},
+    {"alarm_fold",
+     {{"id", "INTEGER"},
+      {"folded_rowid", "INTEGER"},
+      {"check_rowid", "INTEGER"},
+      {"check_at", "INTEGER"},
+      {"state", "BLOB"}}},
 };
 
 // README.md and every page of docs/ with every run of white space as one blank, so that
