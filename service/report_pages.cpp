@@ -192,6 +192,28 @@ bool writeReportFile(const QString &path, const QByteArray &bytes, const QString
     return true;
 }
 
+ReportJob writeSpanReport(const QString &logDir, ReportSpan span, qint64 now, const QString &path,
+                          const std::function<bool()> &cancelled, QString *error) {
+    PeriodFigures figures;
+    const history::ReportOutcome outcome =
+        history::readPeriodFigures(QDir(logDir).filePath(QStringLiteral("history.sqlite")),
+                                   spanRequest(span, now), &figures, error, cancelled);
+    if (outcome == history::ReportOutcome::NoDatabase) {
+        // A report of nothing is most likely a command run in the wrong folder.
+        *error = ReportTexts::tr("工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录"
+                                 "中运行。")
+                     .arg(QDir::toNativeSeparators(QDir::currentPath()));
+        return ReportJob::NoHistory;
+    }
+    if (outcome == history::ReportOutcome::Cancelled || (cancelled && cancelled()))
+        return ReportJob::Cancelled;
+    if (outcome != history::ReportOutcome::Ok)
+        return ReportJob::Failed;
+    return writeReportFile(path, reportFile(figures, *reportFormatFor(path)), logDir, error)
+               ? ReportJob::Written
+               : ReportJob::Failed;
+}
+
 QByteArray bundleReport(const QString &database, qint64 since, qint64 now,
                         const std::function<bool()> &cancelled, QString *error) {
     const history::ReportRequest request = history::alignedRequest(

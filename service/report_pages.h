@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/alarm_figures.h"
+#include "service/report_words.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,6 +30,13 @@ QByteArray reportFile(const events::PeriodFigures &figures, ReportFormat format)
 // a file of the history in `logDir`. False with the reason.
 bool writeReportFile(const QString &path, const QByteArray &bytes, const QString &logDir,
                      QString *error);
+
+// The command line's job: the report of the last `span` up to `now` of the history in `logDir`,
+// written to `path` (CSV or the page, by its name). Written, or why not: no history there (the
+// working directory is named), cancelled, the history unreadable, the file refused or failed.
+enum class ReportJob { Written, NoHistory, Cancelled, Failed };
+ReportJob writeSpanReport(const QString &logDir, ReportSpan span, qint64 now, const QString &path,
+                          const std::function<bool()> &cancelled, QString *error);
 
 // The report of a support bundle's period (from `since`, 0: all, to `now`) of the history at
 // `database`, as CSV; empty with the reason when it could not be read.
