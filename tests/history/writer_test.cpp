@@ -372,7 +372,8 @@ private slots:
         QCOMPARE(count(db, QStringLiteral("samples")), 2 + 3 + 1);
         QCOMPARE(rows(db, QStringLiteral("SELECT name FROM events WHERE category = 'alarm'")),
                  QList<QVariantList>({{QStringLiteral("old")}}));
-        QCOMPARE(rows(db, QStringLiteral("SELECT value FROM events WHERE category = 'clock'")),
+        QCOMPARE(rows(db, QStringLiteral("SELECT value FROM events WHERE category = 'clock' "
+                                         "ORDER BY rowid")),
                  QList<QVariantList>({{QStringLiteral("forward")}, {QStringLiteral("back")}}));
         QCOMPARE(first.texts.size(), 1);
         QVERIFY2(first.texts[0].startsWith(QStringLiteral("history: the wall clock jumped 3652 "
