@@ -87,8 +87,8 @@ struct PeriodFigures {
     double risesPer10Min() const;
     double floodShare() const; // of the intervals watched; 0 when none
     double top10Share() const; // of all rises; 0 when none
-    // Whether the period reaches back past the oldest event kept.
-    bool beforeKept() const { return eventsFrom > from; }
+    // Whether the period reaches back past the hour of the oldest event kept.
+    bool beforeKept() const { return floorTo(eventsFrom, tallyHourMs) > from; }
 
     double value(Measure m) const;
     static double reference(Measure m);
