@@ -296,12 +296,16 @@
         <translation>系统时钟在时段中跳变: %1 次 (%2); 跳变本身不计入任何时长, 跳变前后的时间各按当时的时钟。</translation>
     </message>
     <message>
-        <source>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 未计入。</source>
-        <translation>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 未计入。</translation>
-    </message>
-    <message>
         <source>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</source>
         <translation>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>无数据</translation>
+    </message>
+    <message>
+        <source>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在报告时之前的任何时段内。</source>
+        <translation>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在报告时之前的任何时段内。</translation>
     </message>
 </context>
 <context>
@@ -1243,6 +1247,14 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>导出打印页(&amp;P)...</source>
         <translation>导出打印页(&amp;P)...</translation>
+    </message>
+    <message>
+        <source>; 其中 %1 行尚未汇总, 已逐行读取</source>
+        <translation>; 其中 %1 行尚未汇总, 已逐行读取</translation>
+    </message>
+    <message>
+        <source>另有 %1 个报警未列出; 导出的文件中有全部报警。</source>
+        <translation>另有 %1 个报警未列出; 导出的文件中有全部报警。</translation>
     </message>
 </context>
 <context>

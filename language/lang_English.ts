@@ -296,12 +296,16 @@
         <translation>Jumps of the system clock in the period: %1 (%2); no time is counted across a jump, the times before and after it are as that clock had them.</translation>
     </message>
     <message>
-        <source>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 未计入。</source>
-        <translation>Rows stamped more than a day after the report&apos;s time (the clock was ahead when they were written): %1; not counted.</translation>
-    </message>
-    <message>
         <source>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</source>
         <translation>No history in the working directory %1 (log/history.sqlite). Run the command in the program&apos;s working directory.</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在报告时之前的任何时段内。</source>
+        <translation>Rows stamped more than a day after the report&apos;s time (the clock was ahead when they were written): %1; what they count falls in no period up to the report&apos;s time.</translation>
     </message>
 </context>
 <context>
@@ -1248,6 +1252,14 @@ is removed, then the program ends by that signal.</translation>
     <message>
         <source>导出打印页(&amp;P)...</source>
         <translation>Export &amp;printable page...</translation>
+    </message>
+    <message>
+        <source>; 其中 %1 行尚未汇总, 已逐行读取</source>
+        <translation>; %1 rows not summed up yet were read one by one</translation>
+    </message>
+    <message>
+        <source>另有 %1 个报警未列出; 导出的文件中有全部报警。</source>
+        <translation>%1 more alarms are not listed here; the exported files have them all.</translation>
     </message>
 </context>
 <context>

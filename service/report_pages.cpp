@@ -85,8 +85,7 @@ QString reportCsv(const PeriodFigures &f) {
             csvLine({QStringLiteral("# ") + ReportTexts::tr("总体"), ReportTexts::tr("数值"),
                      ReportTexts::tr("参考线"), ReportTexts::tr("判断")});
     for (const FigureLine &l : overallLines(f))
-        text += csvLine({l.label, l.value, l.reference,
-                         l.reference.isEmpty() ? QString() : verdictText(l.out)});
+        text += csvLine({l.label, l.value, l.reference, l.verdict});
     QStringList header = alarmHeader(false);
     header.first().prepend(QStringLiteral("# "));
     text += QStringLiteral("\r\n") + csvLine(header);
@@ -127,9 +126,8 @@ QByteArray reportHtml(const PeriodFigures &f) {
                  ReportTexts::tr("判断")},
                 "th");
     for (const FigureLine &l : overallLines(f))
-        html += row(
-            {l.label, l.value, l.reference, l.reference.isEmpty() ? QString() : verdictText(l.out)},
-            "td", l.out ? QStringLiteral("out") : QString());
+        html += row({l.label, l.value, l.reference, l.verdict}, "td",
+                    l.out ? QStringLiteral("out") : QString());
     html +=
         QStringLiteral("</table>\n<h2>%1</h2>\n").arg(escaped(ReportTexts::tr("出现最多的报警")));
     html += chartSvg(topAlarms(f));
@@ -184,7 +182,10 @@ bool writeReportFile(const QString &path, const QByteArray &bytes, const QString
         return false;
     }
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // Written out before commit(), which would rename a file whose last bytes could not be
+    // written (a full disk) into place all the same.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError || !file.commit()) {
         *error = ReportTexts::tr("无法写入 %1: %2").arg(shown, file.errorString());
         file.cancelWriting();
         return false;

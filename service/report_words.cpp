@@ -97,15 +97,18 @@ QString periodText(const PeriodFigures &f) {
     return ReportTexts::tr("%1 至 %2").arg(timeText(f.from), timeText(f.to));
 }
 
-QString verdictText(bool out) {
-    return out ? ReportTexts::tr("超出参考线") : ReportTexts::tr("在参考线内");
-}
-
 std::vector<FigureLine> overallLines(const PeriodFigures &f) {
     std::vector<FigureLine> lines;
+    const bool watched = f.intervals > 0;
+    const auto verdict = [watched](bool out) {
+        return !watched ? ReportTexts::tr("无数据")
+               : out    ? ReportTexts::tr("超出参考线")
+                        : ReportTexts::tr("在参考线内");
+    };
     const auto measured = [&](const QString &label, const QString &value, const QString &ref,
                               Measure m) {
-        lines.push_back({label, value, ref, f.isOut(m)});
+        const bool out = watched && f.isOut(m);
+        lines.push_back({label, value, ref, out, verdict(out)});
     };
     qint64 called = 0, soon = 0, chattering = 0, stale = 0;
     for (const events::AlarmFigures &a : f.alarms) {
@@ -114,8 +117,9 @@ std::vector<FigureLine> overallLines(const PeriodFigures &f) {
         chattering += a.chatters > 0 ? 1 : 0;
         stale += a.stale > 0 ? 1 : 0;
     }
-    lines.push_back({ReportTexts::tr("报警出现次数"), QString::number(f.rises), {}, false});
-    lines.push_back({ReportTexts::tr("链路连通时间"), events::durationText(f.linkUpMs), {}, false});
+    lines.push_back({ReportTexts::tr("报警出现次数"), QString::number(f.rises), {}, false, {}});
+    lines.push_back(
+        {ReportTexts::tr("链路连通时间"), events::durationText(f.linkUpMs), {}, false, {}});
     measured(ReportTexts::tr("平均每小时出现"), number(f.risesPerHour(), 1),
              ReportTexts::tr("约 6 可接受"), Measure::RisesPerHour);
     measured(ReportTexts::tr("平均每10分钟出现"), number(f.risesPer10Min(), 2),
@@ -140,14 +144,19 @@ std::vector<FigureLine> overallLines(const PeriodFigures &f) {
             : ReportTexts::tr("%1 (只有 %2 个报警出现)").arg(percent(f.top10Share())).arg(kinds),
         ReportTexts::tr("低于 20 %"), Measure::Top10Share);
     lines.push_back({ReportTexts::tr("抖动的报警 (60 秒内出现 3 次以上)"),
-                     QString::number(chattering), ReportTexts::tr("0"), chattering > 0});
-    lines.push_back({ReportTexts::tr("出现超过 24 小时的报警"), QString::number(stale), {}, false});
+                     QString::number(chattering), ReportTexts::tr("0"), chattering > 0,
+                     verdict(chattering > 0)});
+    lines.push_back(
+        {ReportTexts::tr("出现超过 24 小时的报警"), QString::number(stale), {}, false, {}});
     lines.push_back({ReportTexts::tr("10 分钟内确认的出现"),
                      ReportTexts::tr("%1 / %2").arg(soon).arg(called),
                      {},
-                     false});
-    lines.push_back({ReportTexts::tr("链路中断次数"), QString::number(f.linkLosses), {}, false});
-    lines.push_back({ReportTexts::tr("程序意外结束次数"), QString::number(f.crashes), {}, false});
+                     false,
+                     {}});
+    lines.push_back(
+        {ReportTexts::tr("链路中断次数"), QString::number(f.linkLosses), {}, false, {}});
+    lines.push_back(
+        {ReportTexts::tr("程序意外结束次数"), QString::number(f.crashes), {}, false, {}});
     return lines;
 }
 
@@ -244,7 +253,9 @@ QStringList reportNotes(const PeriodFigures &f) {
                      .arg(jumps.join(QStringLiteral("; ")));
     }
     if (f.rowsAhead > 0)
-        notes << ReportTexts::tr("时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 未计入。")
+        notes << ReportTexts::tr(
+                     "时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在"
+                     "报告时之前的任何时段内。")
                      .arg(f.rowsAhead);
     if (f.linkUpMs == 0 && f.rises > 0)
         notes << ReportTexts::tr("时段中没有链路连通的记录: 平均值按整个时段计算。");

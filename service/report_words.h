@@ -27,16 +27,17 @@ qint64 reportSpanMs(ReportSpan span);    // 0 for All
 // The last `span` up to `now`: whole hours, the hour under way the last of them.
 history::ReportRequest spanRequest(ReportSpan span, qint64 now);
 
-// One line of the overall figures: what, how much, and its reference line where it has one.
+// One line of the overall figures: what, how much, and its reference line where it has one,
+// with the verdict: 在参考线内 / 超出参考线, or 无数据 when the period watched nothing (no link
+// up, no rise: nothing is "within" then).
 struct FigureLine {
     QString label;
     QString value;
     QString reference; // empty: none
     bool out = false;  // beyond the reference
+    QString verdict;   // empty when there is no reference
 };
 std::vector<FigureLine> overallLines(const events::PeriodFigures &figures);
-// 在参考线内 / 超出参考线
-QString verdictText(bool out);
 
 // The alarms' table: its header, and a row's cells. `forPeople`: durations as words ("2 小时
 // 05 分"), else as seconds (a spreadsheet's numbers; the header says so).

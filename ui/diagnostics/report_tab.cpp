@@ -84,6 +84,8 @@ public:
 
 namespace {
 
+constexpr size_t mostRows = 500;
+
 QTableWidgetItem *item(const QString &text) {
     auto *i = new QTableWidgetItem(text);
     i->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -240,9 +242,13 @@ void ReportTab::answered(const ReportAnswer &answer) {
         message->setText(answer.error);
         return;
     }
-    message->setText(answer.outcome == history::ReportOutcome::NoDatabase
-                         ? Texts::tr("尚无历史记录")
-                         : Texts::tr("用时 %1 毫秒").arg(answer.elapsedMs));
+    QString said = answer.outcome == history::ReportOutcome::NoDatabase
+                       ? Texts::tr("尚无历史记录")
+                       : Texts::tr("用时 %1 毫秒").arg(answer.elapsedMs);
+    // A history the writer has not summed up yet (an older program's, caught up meanwhile).
+    if (answer.rowsFolded > 100000)
+        said += Texts::tr("; 其中 %1 行尚未汇总, 已逐行读取").arg(answer.rowsFolded);
+    message->setText(said);
     shown = answer.figures;
     hasFigures = true;
     present(shown);
@@ -261,9 +267,8 @@ void ReportTab::present(const events::PeriodFigures &f) {
     overall->setRowCount(int(lines.size()));
     for (int r = 0; r < int(lines.size()); ++r) {
         const service::FigureLine &l = lines[size_t(r)];
-        const QString verdict = l.reference.isEmpty() ? QString() : service::verdictText(l.out);
         int c = 0;
-        for (const QString &text : {l.label, l.value, l.reference, verdict}) {
+        for (const QString &text : {l.label, l.value, l.reference, l.verdict}) {
             QTableWidgetItem *i = item(text);
             if (l.out) {
                 i->setForeground(QColor(176, 0, 0));
@@ -275,15 +280,22 @@ void ReportTab::present(const events::PeriodFigures &f) {
         }
     }
     overall->resizeColumnsToContents();
-    alarms->setRowCount(int(f.alarms.size()));
-    for (int r = 0; r < int(f.alarms.size()); ++r) {
+    // A table of plain rows: a history of damaged keys must not hold the window up with
+    // thousands of them (the files have them all).
+    const int rows = int(std::min<size_t>(f.alarms.size(), mostRows));
+    alarms->setRowCount(rows);
+    for (int r = 0; r < rows; ++r) {
         const QStringList cells = service::alarmCells(f.alarms[size_t(r)], true);
         for (int c = 0; c < cells.size(); ++c)
             alarms->setItem(r, c, item(cells[c]));
     }
     alarms->resizeColumnsToContents();
     chart->draw(service::topAlarms(f));
-    notes->setText(service::reportNotes(f).join(QLatin1Char('\n')));
+    QStringList said = service::reportNotes(f);
+    if (f.alarms.size() > mostRows)
+        said << Texts::tr("另有 %1 个报警未列出; 导出的文件中有全部报警。")
+                    .arg(f.alarms.size() - mostRows);
+    notes->setText(said.join(QLatin1Char('\n')));
 }
 
 void ReportTab::askForFile(service::ReportFormat format) {
