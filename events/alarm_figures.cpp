@@ -80,6 +80,27 @@ void PeriodTotals::add(const AlarmTally::Changes &changes, qint64 from, qint64 t
             intervals[at].add(r);
 }
 
+void IntervalSums::add(qint64 at, const RateInterval &r) {
+    sum.add(r);
+    watched += r.linkUpMs > 0 || r.rises > 0 ? 1 : 0;
+    flooded += r.rises > floodRises ? 1 : 0;
+    if (r.rises > peakRises || (r.rises == peakRises && r.rises > 0 && at < peakAt)) {
+        peakRises = r.rises;
+        peakAt = at;
+    }
+}
+
+void IntervalSums::add(const IntervalSums &o) {
+    sum.add(o.sum);
+    watched += o.watched;
+    flooded += o.flooded;
+    if (o.peakRises > peakRises ||
+        (o.peakRises == peakRises && o.peakRises > 0 && o.peakAt < peakAt)) {
+        peakRises = o.peakRises;
+        peakAt = o.peakAt;
+    }
+}
+
 qint64 PeriodFigures::watchedMs() const {
     return linkUpMs > 0 ? linkUpMs : std::max<qint64>(to - from, 1);
 }
@@ -185,24 +206,21 @@ PeriodFigures periodFigures(const PeriodTotals &totals,
     std::sort(f.alarms.begin(), f.alarms.end(), [](const AlarmFigures &a, const AlarmFigures &b) {
         return a.rises != b.rises ? a.rises > b.rises : a.key < b.key;
     });
-    for (const auto &[at, r] : totals.intervals) {
-        if (r.linkUpMs > 0 || r.rises > 0)
-            ++f.intervals;
-        if (r.rises > floodRises)
-            ++f.floodIntervals;
-        if (r.rises > f.peakRises) {
-            f.peakRises = r.rises;
-            f.peakAt = at;
-        }
-        f.linkUpMs += r.linkUpMs;
-        f.linkLosses += r.linkLosses;
-        f.crashes += r.crashes;
-        f.overlapMs += r.overlapMs;
-        f.clearsWithoutRise += r.clearsWithoutRise;
-        f.risesWhileOn += r.risesWhileOn;
-        f.notCounted += r.notCounted;
-        f.clockJumps += r.clockJumps;
-    }
+    IntervalSums all = totals.summed;
+    for (const auto &[at, r] : totals.intervals)
+        all.add(at, r);
+    f.intervals = all.watched;
+    f.floodIntervals = all.flooded;
+    f.peakRises = all.peakRises;
+    f.peakAt = all.peakAt;
+    f.linkUpMs = all.sum.linkUpMs;
+    f.linkLosses = all.sum.linkLosses;
+    f.crashes = all.sum.crashes;
+    f.overlapMs = all.sum.overlapMs;
+    f.clearsWithoutRise = all.sum.clearsWithoutRise;
+    f.risesWhileOn = all.sum.risesWhileOn;
+    f.notCounted = all.sum.notCounted;
+    f.clockJumps = all.sum.clockJumps;
     return f;
 }
 

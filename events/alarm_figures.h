@@ -109,10 +109,24 @@ constexpr qint64 floodRises = 10;
 constexpr double floodShareLimit = 0.01;
 constexpr double top10ShareLimit = 0.20;
 
-// A period's tallies added up, read from wherever they were kept.
+// Whole 10-minute intervals added up: their sums, how many were watched (link up, or a rise),
+// flooded, and the first with the most rises.
+struct IntervalSums {
+    RateInterval sum;
+    qint64 watched = 0;
+    qint64 flooded = 0;
+    qint64 peakRises = 0;
+    qint64 peakAt = 0;
+    void add(qint64 at, const RateInterval &interval);
+    void add(const IntervalSums &other);
+};
+
+// A period's tallies added up, read from wherever they were kept: intervals still being added
+// to one by one, and those complete already (summed where they were kept).
 struct PeriodTotals {
     QHash<QString, AlarmHour> alarms;
     std::map<qint64, RateInterval> intervals;
+    IntervalSums summed;
     // Adds the changes of a fold that fall in [from, to).
     void add(const AlarmTally::Changes &changes, qint64 from, qint64 to);
 };

@@ -20,6 +20,7 @@
 namespace events {
 
 constexpr qint64 tallyHourMs = 3600 * 1000;
+constexpr qint64 tallyDayMs = 24 * tallyHourMs; // the hours summed again (UTC days)
 constexpr qint64 rateIntervalMs = 10 * 60 * 1000;
 // Three rises of one alarm within this: it chatters.
 constexpr qint64 chatterWindowMs = 60 * 1000;

@@ -65,6 +65,90 @@ private:
     const std::function<bool()> &cancelled;
 };
 
+// The tallies the writer keeps for the period: each alarm's days and hours summed by SQLite, the
+// intervals the rows folded here touched one by one (to be completed), the others summed.
+bool readKept(Read &r, qint64 from, qint64 to, events::PeriodTotals *totals) {
+    const QString period = QStringLiteral("at >= %1 AND at < %2").arg(from).arg(to);
+    QString sums, columns;
+    for (const AlarmRollup::HourColumn &c : AlarmRollup::hourColumns()) {
+        sums += QStringLiteral(", %1(%2)")
+                    .arg(c.largest ? QStringLiteral("max") : QStringLiteral("total"),
+                         QLatin1String(c.name));
+        columns += QStringLiteral(", ") + QLatin1String(c.name);
+    }
+    // The whole days of the period from alarm_days, the hours around them from alarm_hours.
+    const qint64 firstDay = events::floorTo(from + events::tallyDayMs - 1, events::tallyDayMs);
+    const qint64 endDay = std::max(firstDay, events::floorTo(to, events::tallyDayMs));
+    const QString tallies =
+        firstDay >= endDay
+            ? QStringLiteral("SELECT name%1 FROM alarm_hours WHERE %2").arg(columns, period)
+            : QStringLiteral("SELECT name%1 FROM alarm_days WHERE at >= %2 AND at < %3 UNION ALL "
+                             "SELECT name%1 FROM alarm_hours WHERE %4 AND (at < %2 OR at >= %3)")
+                  .arg(columns)
+                  .arg(firstDay)
+                  .arg(endDay)
+                  .arg(period);
+    if (!r.rows(QStringLiteral("SELECT name%1 FROM (%2) GROUP BY name").arg(sums, tallies),
+                [&](const QSqlQuery &q) {
+                    events::AlarmHour h;
+                    int i = 1;
+                    for (const AlarmRollup::HourColumn &c : AlarmRollup::hourColumns())
+                        h.*c.member = q.value(i++).toLongLong();
+                    totals->alarms[q.value(0).toString()].add(h);
+                }))
+        return false;
+    QStringList touched;
+    for (const auto &entry : totals->intervals)
+        touched << QString::number(entry.first);
+    // Many touched (a history being caught up): every interval one by one.
+    const bool each = touched.size() > 2000;
+    const QString those = each ? QStringLiteral("1")
+                               : QStringLiteral("at IN (%1)").arg(touched.join(QLatin1Char(',')));
+    QString totalled;
+    columns.clear();
+    for (const AlarmRollup::IntervalColumn &c : AlarmRollup::intervalColumns()) {
+        columns += QStringLiteral(", ") + QLatin1String(c.name);
+        totalled += QStringLiteral(", total(%1)").arg(QLatin1String(c.name));
+    }
+    const auto interval = [](const QSqlQuery &q, int first) {
+        events::RateInterval v;
+        int i = first;
+        for (const AlarmRollup::IntervalColumn &c : AlarmRollup::intervalColumns())
+            v.*c.member = q.value(i++).toLongLong();
+        return v;
+    };
+    if (!r.rows(QStringLiteral("SELECT at%1 FROM alarm_intervals WHERE %2 AND %3")
+                    .arg(columns, period, those),
+                [&](const QSqlQuery &q) {
+                    totals->intervals[q.value(0).toLongLong()].add(interval(q, 1));
+                }))
+        return false;
+    if (each)
+        return true;
+    const QString rest = QStringLiteral("%1 AND NOT %2").arg(period, those);
+    events::IntervalSums &s = totals->summed;
+    qint64 peak = 0;
+    return r.rows(QStringLiteral("SELECT total(link_up_ms > 0 OR rises > 0), total(rises > %1), "
+                                 "max(rises)%2 FROM alarm_intervals WHERE %3")
+                      .arg(events::floodRises)
+                      .arg(totalled, rest),
+                  [&](const QSqlQuery &q) {
+                      s.watched = q.value(0).toLongLong();
+                      s.flooded = q.value(1).toLongLong();
+                      peak = q.value(2).toLongLong();
+                      s.sum = interval(q, 3);
+                  }) &&
+           (peak <= 0 ||
+            r.rows(QStringLiteral("SELECT at FROM alarm_intervals WHERE %1 AND rises = %2 "
+                                  "ORDER BY at LIMIT 1")
+                       .arg(rest)
+                       .arg(peak),
+                   [&](const QSqlQuery &q) {
+                       s.peakRises = peak;
+                       s.peakAt = q.value(0).toLongLong();
+                   }));
+}
+
 ReportOutcome read(QSqlDatabase &db, const ReportRequest &request, events::PeriodFigures *out,
                    QString *error, const std::function<bool()> &cancelled, qint64 *rowsFolded) {
     Read r(db, error, cancelled);
@@ -98,37 +182,14 @@ ReportOutcome read(QSqlDatabase &db, const ReportRequest &request, events::Perio
     events::AlarmTally tally;
     qint64 folded = 0;
     QByteArray state;
-    if (AlarmRollup::isInstalled(db) && AlarmRollup::readFold(db, &folded, &state) &&
-        tally.restoreState(state)) {
-        QString sums;
-        for (const AlarmRollup::HourColumn &c : AlarmRollup::hourColumns())
-            sums += QStringLiteral(", %1(%2)")
-                        .arg(c.largest ? QStringLiteral("max") : QStringLiteral("total"),
-                             QLatin1String(c.name));
-        QString columns;
-        for (const AlarmRollup::IntervalColumn &c : AlarmRollup::intervalColumns())
-            columns += QStringLiteral(", ") + QLatin1String(c.name);
-        if (!r.rows(QStringLiteral("SELECT name%1 FROM alarm_hours WHERE %2 GROUP BY name")
-                        .arg(sums, period),
-                    [&](const QSqlQuery &q) {
-                        events::AlarmHour &h = totals.alarms[q.value(0).toString()];
-                        int i = 1;
-                        for (const AlarmRollup::HourColumn &c : AlarmRollup::hourColumns())
-                            h.*c.member = q.value(i++).toLongLong();
-                    }) ||
-            !r.rows(
-                QStringLiteral("SELECT at%1 FROM alarm_intervals WHERE %2").arg(columns, period),
-                [&](const QSqlQuery &q) {
-                    events::RateInterval &v = totals.intervals[q.value(0).toLongLong()];
-                    int i = 1;
-                    for (const AlarmRollup::IntervalColumn &c : AlarmRollup::intervalColumns())
-                        v.*c.member = q.value(i++).toLongLong();
-                }))
-            return r.stopped ? ReportOutcome::Cancelled : ReportOutcome::Failed;
-    } else {
+    const bool kept = AlarmRollup::isInstalled(db) && AlarmRollup::readFold(db, &folded, &state) &&
+                      tally.restoreState(state);
+    if (!kept) {
         folded = 0; // no tallies (yet): every row is folded here
         tally = events::AlarmTally();
     }
+    // The rows after the last fold first: the intervals they touch are added up here, the rest
+    // where they are kept.
     QStringList categories;
     for (const QString &c : events::AlarmTally::categories())
         categories << QLatin1Char('\'') + c + QLatin1Char('\'');
@@ -143,8 +204,16 @@ ReportOutcome read(QSqlDatabase &db, const ReportRequest &request, events::Perio
                                q.value(4).toString()});
                     if (++count % 20000 == 0)
                         totals.add(tally.take(), facts.from, facts.to); // memory stays flat
-                }) ||
-        !r.rows(QStringLiteral("SELECT at, category, name, value, detail FROM events WHERE "
+                }))
+        return r.stopped ? ReportOutcome::Cancelled : ReportOutcome::Failed;
+    if (rowsFolded)
+        *rowsFolded = count;
+    const auto on = tally.alarmsOn();
+    tally.finishAt(facts.historyEnd);
+    totals.add(tally.take(), facts.from, facts.to);
+    if (kept && !readKept(r, facts.from, facts.to, &totals))
+        return r.stopped ? ReportOutcome::Cancelled : ReportOutcome::Failed;
+    if (!r.rows(QStringLiteral("SELECT at, category, name, value, detail FROM events WHERE "
                                "category = 'clock' AND %1 ORDER BY at")
                     .arg(period),
                 [&](const QSqlQuery &q) {
@@ -156,11 +225,6 @@ ReportOutcome read(QSqlDatabase &db, const ReportRequest &request, events::Perio
                 }))
         return r.stopped ? ReportOutcome::Cancelled : ReportOutcome::Failed;
     QSqlQuery(db).exec(QStringLiteral("COMMIT"));
-    if (rowsFolded)
-        *rowsFolded = count;
-    const auto on = tally.alarmsOn();
-    tally.finishAt(facts.historyEnd);
-    totals.add(tally.take(), facts.from, facts.to);
     *out = events::periodFigures(totals, on, facts);
     return ReportOutcome::Ok;
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace history {
 
@@ -69,9 +70,9 @@ const std::vector<AlarmRollup::IntervalColumn> &AlarmRollup::intervalColumns() {
 bool AlarmRollup::isInstalled(QSqlDatabase &db) {
     QSqlQuery q(db);
     return q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN "
-                                 "('alarm_hours', 'alarm_intervals', 'alarm_fold', "
+                                 "('alarm_hours', 'alarm_days', 'alarm_intervals', 'alarm_fold', "
                                  "'events_clock')")) &&
-           q.next() && q.value(0).toInt() == 4;
+           q.next() && q.value(0).toInt() == 5;
 }
 
 bool AlarmRollup::install(QSqlDatabase &db, QString *error) {
@@ -81,9 +82,16 @@ bool AlarmRollup::install(QSqlDatabase &db, QString *error) {
     for (const IntervalColumn &c : intervalColumns())
         intervals += QStringLiteral(", %1 INTEGER NOT NULL").arg(QLatin1String(c.name));
     QSqlQuery q(db);
+    // A table made now has none of what was folded: everything is folded again.
+    const bool refold = !isInstalled(db);
     // IF NOT EXISTS: another program may be doing the same at this moment.
     return run(q,
                QStringLiteral("CREATE TABLE IF NOT EXISTS alarm_hours(at INTEGER NOT NULL, name "
+                              "TEXT NOT NULL%1, PRIMARY KEY(at, name)) WITHOUT ROWID")
+                   .arg(hours),
+               error) &&
+           run(q,
+               QStringLiteral("CREATE TABLE IF NOT EXISTS alarm_days(at INTEGER NOT NULL, name "
                               "TEXT NOT NULL%1, PRIMARY KEY(at, name)) WITHOUT ROWID")
                    .arg(hours),
                error) &&
@@ -100,7 +108,8 @@ bool AlarmRollup::install(QSqlDatabase &db, QString *error) {
            run(q,
                QStringLiteral("CREATE INDEX IF NOT EXISTS events_clock ON events(at) WHERE "
                               "category = 'clock'"),
-               error);
+               error) &&
+           (!refold || run(q, QStringLiteral("DELETE FROM alarm_fold"), error));
 }
 
 bool AlarmRollup::readFold(QSqlDatabase &db, qint64 *foldedRowid, QByteArray *state) {
@@ -158,6 +167,10 @@ EventStore::Result AlarmRollup::keepUp(EventStore &store, qint64 budgetMs, qint6
                  QStringLiteral("DELETE FROM alarm_hours WHERE at < %1")
                      .arg(forgetBefore - events::tallyHourMs),
                  &why) ||
+            !run(q,
+                 QStringLiteral("DELETE FROM alarm_days WHERE at < %1")
+                     .arg(forgetBefore - events::tallyDayMs),
+                 &why) ||
             !run(q, QStringLiteral("DELETE FROM alarm_intervals WHERE at < %1").arg(forgetBefore),
                  &why) ||
             !run(q, QStringLiteral("COMMIT"), &why))
@@ -208,6 +221,7 @@ EventStore::Result AlarmRollup::slice(QSqlDatabase &db, QString *error) {
             tally = events::AlarmTally();
             inFile = 0;
             if (!q.exec(QStringLiteral("DELETE FROM alarm_hours")) ||
+                !q.exec(QStringLiteral("DELETE FROM alarm_days")) ||
                 !q.exec(QStringLiteral("DELETE FROM alarm_intervals")))
                 return failed();
         }
@@ -251,12 +265,21 @@ EventStore::Result AlarmRollup::slice(QSqlDatabase &db, QString *error) {
                 QLatin1Char(',');
     }
     sums.chop(1);
-    if (!changes.hours.empty()) {
-        if (!q.prepare(QStringLiteral("INSERT INTO alarm_hours(at, name%1) VALUES(%2) ON "
-                                      "CONFLICT(at, name) DO UPDATE SET %3")
-                           .arg(names, placeholders(2 + int(hourColumns().size())), sums)))
+    // The hours, and their days (a long period reads those).
+    using Tallies = std::map<std::pair<qint64, QString>, events::AlarmHour>;
+    Tallies days;
+    for (const auto &[key, h] : changes.hours)
+        days[{events::floorTo(key.first, events::tallyDayMs), key.second}].add(h);
+    for (const auto &[table, tallies] : {std::make_pair("alarm_hours", &changes.hours),
+                                         std::make_pair("alarm_days", &std::as_const(days))}) {
+        if (tallies->empty())
+            continue;
+        if (!q.prepare(QStringLiteral("INSERT INTO %1(at, name%2) VALUES(%3) ON "
+                                      "CONFLICT(at, name) DO UPDATE SET %4")
+                           .arg(QLatin1String(table), names,
+                                placeholders(2 + int(hourColumns().size())), sums)))
             return failed();
-        for (const auto &[key, h] : changes.hours) {
+        for (const auto &[key, h] : *tallies) {
             q.addBindValue(key.first);
             q.addBindValue(key.second);
             for (const HourColumn &c : hourColumns())

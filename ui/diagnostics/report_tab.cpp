@@ -42,11 +42,13 @@ public:
         series->setBarWidth(0.7);
         series->setLabelsVisible(true);
         series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+        series->setLabelsPrecision(15); // a million rises, not 1e+06
         bars->setLabelColor(Qt::black);
         chart()->addSeries(series);
         names = new QBarCategoryAxis;
         counts = new QValueAxis;
         counts->setLabelFormat(QStringLiteral("%d"));
+        counts->setTickCount(3);
         chart()->addAxis(names, Qt::AlignLeft);
         chart()->addAxis(counts, Qt::AlignBottom);
         series->attachAxis(names);
@@ -63,15 +65,20 @@ public:
             most = std::max(most, it->rises);
         }
         // A new axis, made with its categories: Qt 5 keeps the label room an axis first had.
-        chart()->removeAxis(names);
-        delete names;
-        names = new QBarCategoryAxis;
-        QFont small = font();
-        small.setPointSizeF(small.pointSizeF() * 0.9);
-        names->setLabelsFont(small);
-        names->append(categories);
-        chart()->addAxis(names, Qt::AlignLeft);
-        series->attachAxis(names);
+        // (Only when they change: a new axis lays the chart out anew.)
+        if (categories != names->categories()) {
+            chart()->removeAxis(names);
+            delete names;
+            names = new QBarCategoryAxis;
+            // Qt cuts a name to "..." when its line is taller than its bar's share of the
+            // height; 11 px fits Chinese names down to the chart's least height.
+            QFont small = font();
+            small.setPixelSize(11);
+            names->setLabelsFont(small);
+            names->append(categories);
+            chart()->addAxis(names, Qt::AlignLeft);
+            series->attachAxis(names);
+        }
         // Room for the count beyond the longest bar.
         counts->setRange(0, double(most) * 1.15);
         counts->applyNiceNumbers();
@@ -289,7 +296,11 @@ void ReportTab::present(const events::PeriodFigures &f) {
         for (int c = 0; c < cells.size(); ++c)
             alarms->setItem(r, c, item(cells[c]));
     }
-    alarms->resizeColumnsToContents();
+    // Widths follow the texts; for a long list only when it comes first (measuring every cell
+    // of hundreds of rows would hold the window up at each answer).
+    if (rows <= 100 || !alarmsFitted)
+        alarms->resizeColumnsToContents();
+    alarmsFitted = true;
     chart->draw(service::topAlarms(f));
     QStringList said = service::reportNotes(f);
     if (f.alarms.size() > mostRows)
@@ -328,6 +339,7 @@ void ReportTab::retranslate() {
     alarms->setHorizontalHeaderLabels(service::alarmHeader(true));
     chart->bars->setLabel(ReportTexts::tr("出现次数"));
     chart->chart()->setTitle(ReportTexts::tr("出现最多的报警"));
+    alarmsFitted = false;
     if (hasFigures)
         present(shown);
 }

@@ -76,6 +76,7 @@ private:
     QTimer *editing;
     events::PeriodFigures shown;
     bool hasFigures = false;
+    bool alarmsFitted = false;
     quint64 asks = 0;
     quint64 wantedId = 0;
     bool active = false;
