@@ -190,7 +190,9 @@ PeriodFigures periodFigures(const PeriodTotals &totals,
         f.endedByCrash += h.endedByCrash;
         f.alarms.push_back(a);
     }
-    for (const auto &[name, since] : onAtEnd) {
+    for (const auto &on : onAtEnd) {
+        const QString &name = on.first;
+        const qint64 since = on.second;
         // Only when the end of the history is in the period, and the rise not after it.
         if (f.historyEnd < f.from || f.historyEnd >= f.to || since > f.historyEnd)
             continue;

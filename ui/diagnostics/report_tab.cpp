@@ -179,6 +179,9 @@ ReportTab::ReportTab(const QString &path, QWidget *parent, std::function<qint64(
         reload();
     });
     connect(refresh, &QPushButton::clicked, this, &ReportTab::reload);
+    // Nothing to export until figures have come.
+    csvButton->setEnabled(false);
+    pageButton->setEnabled(false);
     connect(csvButton, &QPushButton::clicked, this,
             [this] { askForFile(service::ReportFormat::Csv); });
     connect(pageButton, &QPushButton::clicked, this,
@@ -258,6 +261,8 @@ void ReportTab::answered(const ReportAnswer &answer) {
     message->setText(said);
     shown = answer.figures;
     hasFigures = true;
+    csvButton->setEnabled(true);
+    pageButton->setEnabled(true);
     present(shown);
     if (period->currentIndex() != Range) {
         // The range chooser starts from the period shown.
