@@ -66,6 +66,8 @@ namespace {
 int pipeEnds[2] = {-1, -1};
 volatile std::sig_atomic_t caught = 0;
 QSocketNotifier *notifier = nullptr;
+// Leaves whatever event loop runs, again and again, once a signal has come.
+QTimer *leaving = nullptr;
 
 void onSignal(int number) {
     // The interrupted code may be about to read errno.
@@ -79,7 +81,12 @@ void onSignal(int number) {
 
 } // namespace
 
+void ignoreBrokenPipes() {
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
 SignalExit::SignalExit() {
+    ignoreBrokenPipes();
     watchExitOnceLooping();
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeEnds) != 0)
         return;
@@ -90,9 +97,15 @@ SignalExit::SignalExit() {
         char byte;
         const ssize_t ignored = ::read(pipeEnds[0], &byte, 1);
         (void)ignored;
-        // Leaves every event loop, a box's too; the window's run ends at aboutToQuit.
+        // Leaves every event loop running now, a box's too; the window's run ends at
+        // aboutToQuit. A loop started later (the main loop after a box in the constructor)
+        // would run on: the timer leaves it too.
         QCoreApplication::exit(0);
+        leaving->start();
     });
+    leaving = new QTimer;
+    leaving->setInterval(20);
+    QObject::connect(leaving, &QTimer::timeout, [] { QCoreApplication::exit(0); });
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -110,6 +123,8 @@ SignalExit::~SignalExit() {
     stopWatching();
     delete notifier;
     notifier = nullptr;
+    delete leaving;
+    leaving = nullptr;
     const int number = caught;
     if (number == 0)
         return;
@@ -129,6 +144,9 @@ extern "C" void onSignal(int number) {
 }
 
 } // namespace
+
+// No SIGPIPE here: a write to a closed pipe fails with an error.
+void ignoreBrokenPipes() {}
 
 SignalExit::SignalExit() {
     watchExitOnceLooping();

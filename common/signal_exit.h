@@ -14,6 +14,17 @@
 // destructor comes. A function run at exit() therefore tells the application it is about to
 // quit (aboutToQuit) when exit() is called while the event loop still runs, so that the window
 // ends its run there the same way. Both programs of the package (laser-host, laser-fleet) use it.
+//
+// A signal that comes while a box is open (a nested event loop, also one in the window's
+// constructor, before the main loop runs) ends that loop, and every loop started after it, the
+// main loop included, until the program is out: none of them can keep it running.
+//
+// A write to a pipe whose reader is gone (standard error piped to a program that has ended,
+// `| head`) would end the process by SIGPIPE, with no clean end; SIGPIPE is ignored, so the write
+// only fails. ignoreBrokenPipes() does it at once, before anything can write (the constructor
+// does it too).
+void ignoreBrokenPipes();
+
 class SignalExit {
 public:
     // After the application object, before the window.

@@ -12,6 +12,8 @@
 #include <optional>
 
 int main(int argc, char *argv[]) {
+    // Before anything is written: a closed standard error must not end the program.
+    ignoreBrokenPipes();
     // Every argument is checked before anything starts; only a plain start opens the window.
     const CommandLine line = readCommandLine(Program::Fleet, argc, argv);
     if (line.action != CommandLine::Window)

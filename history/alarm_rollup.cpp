@@ -69,10 +69,10 @@ const std::vector<AlarmRollup::IntervalColumn> &AlarmRollup::intervalColumns() {
 
 bool AlarmRollup::isInstalled(QSqlDatabase &db) {
     QSqlQuery q(db);
-    return q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN "
-                                 "('alarm_hours', 'alarm_days', 'alarm_intervals', 'alarm_fold', "
-                                 "'events_clock')")) &&
-           q.next() && q.value(0).toInt() == 5;
+    return q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                 "name IN ('alarm_hours', 'alarm_days', 'alarm_intervals', "
+                                 "'alarm_fold')")) &&
+           q.next() && q.value(0).toInt() == 4;
 }
 
 bool AlarmRollup::install(QSqlDatabase &db, QString *error) {
@@ -104,10 +104,6 @@ bool AlarmRollup::install(QSqlDatabase &db, QString *error) {
                QStringLiteral("CREATE TABLE IF NOT EXISTS alarm_fold(id INTEGER PRIMARY KEY, "
                               "folded_rowid INTEGER NOT NULL, check_rowid INTEGER NOT NULL, "
                               "check_at INTEGER NOT NULL, state BLOB NOT NULL)"),
-               error) &&
-           run(q,
-               QStringLiteral("CREATE INDEX IF NOT EXISTS events_clock ON events(at) WHERE "
-                              "category = 'clock'"),
                error) &&
            (!refold || run(q, QStringLiteral("DELETE FROM alarm_fold"), error));
 }

@@ -20,7 +20,7 @@ namespace history {
 //                                  how far the rows are folded (by rowid, the order of
 //                                  writing), the last row folded (to know the rows are still
 //                                  those), and the fold's state there
-// and the index events_clock on the clock rows' times. The writer folds whatever rows any
+// (the clock rows are found along the index on (category, at)). The writer folds whatever rows any
 // program wrote since the last fold, a slice at a time; a report folds the rest itself. The
 // tables are a cache of the events: a history without them (an older program's) is read whole,
 // and they are made and filled by the writer's next slices.

@@ -1,5 +1,6 @@
 #include "history/csv.h"
 
+#include <QDateTime>
 #include <QSaveFile>
 
 namespace history {
@@ -48,6 +49,11 @@ bool writeTextFile(const QString &path, const QString &text, QString *error) {
         return false;
     }
     return true;
+}
+
+QString csvTime(qint64 at) {
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(at);
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
 } // namespace history

@@ -20,5 +20,9 @@ QString csvLine(const QStringList &fields);
 QString csvRecord(const QStringList &cells);
 // Writes `text` as UTF-8; false with the reason when the file cannot be written.
 bool writeTextFile(const QString &path, const QString &text, QString *error);
+// A time (ms since 1970) as a CSV cell: ISO 8601 in local time with its offset from UTC,
+// "2026-10-25T02:30:00.000+02:00" ("Z" where local time is UTC), so that the hour passed twice
+// when the clocks go back reads as two different hours, and a reader elsewhere gets the instant.
+QString csvTime(qint64 at);
 
 } // namespace history

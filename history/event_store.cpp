@@ -1,7 +1,6 @@
 #include "history/event_store.h"
 
-#include "history/alarm_rollup.h"
-#include "history/rollup.h"
+#include "history/event_schema.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -52,7 +51,7 @@ QString newConnectionName(const QString &prefix) {
 
 EventStore::EventStore(const QString &path, int busyTimeoutMs)
     : file(path), connection(newConnectionName(QStringLiteral("history"))),
-      busyTimeoutMs(busyTimeoutMs) {}
+      busyTimeoutMs(busyTimeoutMs), mark(path) {}
 
 EventStore::~EventStore() {
     close();
@@ -75,6 +74,7 @@ EventStore::Result EventStore::classify(const QString &text) const {
 EventStore::Result EventStore::open(QString *error) {
     renamedTo.clear();
     damaged = false;
+    newer = false;
     Result r = prepare(error);
     if (r == Result::Ok)
         return r;
@@ -102,6 +102,11 @@ EventStore::Result EventStore::prepare(QString *error) {
         *error = QStringLiteral("cannot create %1").arg(info.absolutePath());
         return Result::Failed;
     }
+    // A database of a later program is looked at through a read-only connection only: it is
+    // left exactly as it is (a file that cannot be read there is judged below, as ever).
+    const int later = schema::versionOfFile(file, connection + QStringLiteral("-version"));
+    if (later > schemaVersion)
+        return laterVersion(later, error);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(file);
@@ -118,6 +123,16 @@ EventStore::Result EventStore::prepare(QString *error) {
             return false;
         };
         identity = fileIdentity(file);
+        // Again on this connection, before anything else (made later meanwhile by another
+        // program): not switched to WAL, not given an index, not checked.
+        QString why;
+        const int version = schema::versionOf(db, &why);
+        if (version < 0) {
+            *error = QStringLiteral("%1: %2").arg(file, why);
+            return classify(why);
+        }
+        if (version > schemaVersion)
+            return laterVersion(version, error);
         if (!run(QStringLiteral("PRAGMA quick_check")))
             return classify(q.lastError().text());
         if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
@@ -134,39 +149,27 @@ EventStore::Result EventStore::prepare(QString *error) {
         // The -wal file shrinks back to this after a checkpoint, whatever a big delete made of it.
         run(QStringLiteral("PRAGMA journal_size_limit=4194304"));
         q.finish();
-        if (!run(QStringLiteral("PRAGMA user_version")))
-            return classify(q.lastError().text());
-        const int version = q.next() ? q.value(0).toInt() : 0;
-        q.finish();
-        if (version < schemaVersion || !rollup::isInstalled(db) || !AlarmRollup::isInstalled(db)) {
-            const auto undo = [&](const QString &text) {
-                const Result r = classify(text);
-                q.exec(QStringLiteral("ROLLBACK"));
-                return r;
-            };
-            // IF NOT EXISTS: another program may be doing the same at this moment.
-            for (const char *sql :
-                 {"BEGIN IMMEDIATE",
-                  "CREATE TABLE IF NOT EXISTS events(at INTEGER NOT NULL, category TEXT NOT NULL, "
-                  "name TEXT NOT NULL, value TEXT, detail TEXT)",
-                  "CREATE INDEX IF NOT EXISTS events_at ON events(at)",
-                  "CREATE TABLE IF NOT EXISTS samples(at INTEGER NOT NULL, water_in REAL, "
-                  "water_out REAL, dew_point REAL)",
-                  "CREATE INDEX IF NOT EXISTS samples_at ON samples(at)"})
-                if (!run(QLatin1String(sql)))
-                    return undo(q.lastError().text());
-            // Version 2 adds the per-minute table, filled from the samples already kept.
-            QString why;
-            if (!rollup::install(db, &why) || !AlarmRollup::install(db, &why)) {
-                *error = QStringLiteral("%1: %2").arg(file, why);
-                return undo(why);
-            }
-            for (const char *sql : {"PRAGMA user_version = 2", "COMMIT"})
-                if (!run(QLatin1String(sql)))
-                    return undo(q.lastError().text());
+        if ((version < schemaVersion || !schema::isComplete(db)) && !schema::install(db, &why)) {
+            *error = QStringLiteral("%1: %2").arg(file, why);
+            return classify(why);
+        }
+        if (!schema::addIndexes(db, &why)) {
+            *error = QStringLiteral("%1: %2").arg(file, why);
+            return classify(why);
         }
     }
+    mark.take();
     return Result::Ok;
+}
+
+EventStore::Result EventStore::laterVersion(int version, QString *error) {
+    newer = true;
+    *error = QStringLiteral("%1 is of a later version (%2) than this program writes (%3): it is "
+                            "left as it is, and the rows of this run are not kept")
+                 .arg(file)
+                 .arg(version)
+                 .arg(schemaVersion);
+    return Result::Failed;
 }
 
 bool EventStore::renameAside(QString *error) {
@@ -195,6 +198,8 @@ EventStore::Result EventStore::write(const std::vector<events::Event> &events,
     }
     if (events.empty() && samples.empty())
         return Result::Ok;
+    if (!mark.holds(error))
+        return Result::Failed;
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     QSqlQuery q(db);
     const auto fail = [&]() {
@@ -235,10 +240,14 @@ EventStore::Result EventStore::write(const std::vector<events::Event> &events,
         }
     }
     q.finish();
-    if (!q.exec(QStringLiteral("COMMIT")))
+    if ((runBook && !runBook->record(q, events, samples, error)) ||
+        !q.exec(QStringLiteral("COMMIT")))
         return fail();
+    if (runBook)
+        runBook->committed();
     walIdentity = fileIdentity(file + QLatin1String("-wal"));
-    return Result::Ok;
+    // Written over during the transaction: the rows went into the log of the file before.
+    return mark.holds(error) ? Result::Ok : Result::Failed;
 }
 
 EventStore::Result EventStore::deleteOldest(const QString &table, qint64 before, int limit,
@@ -248,6 +257,8 @@ EventStore::Result EventStore::deleteOldest(const QString &table, qint64 before,
         *error = QStringLiteral("%1 is not open").arg(file);
         return Result::Failed;
     }
+    if (!mark.holds(error))
+        return Result::Failed;
     QSqlQuery q(QSqlDatabase::database(connection, false));
     // A delete need not reach the disk before the next one: its commit waits for no sync (the
     // database stays sound; after a power cut the rows are deleted again), so that one slice
@@ -266,7 +277,7 @@ EventStore::Result EventStore::deleteOldest(const QString &table, qint64 before,
         return classify(q.lastError().text());
     }
     *deleted = q.numRowsAffected();
-    return Result::Ok;
+    return mark.holds(error) ? Result::Ok : Result::Failed;
 }
 
 EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, HistoryFacts *facts,
@@ -331,18 +342,7 @@ EventStore::Result EventStore::readFacts(qint64 now, qint64 toleranceMs, History
             time(first(QStringLiteral("SELECT max(at) FROM events WHERE at < ?"), before)),
             time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at < ?"), before)));
     }
-    const QVariantList port = first(QStringLiteral(
-        "SELECT rowid, at, name, detail FROM events WHERE category = 'link' AND name IN "
-        "('opened', 'closed', 'link_lost', 'device_gone', 'ended_unexpectedly') "
-        "ORDER BY rowid DESC LIMIT 1"));
-    if (port.size() == 4 && port[2].toString() == QLatin1String("opened")) {
-        facts->endedOpen = true;
-        facts->openDetail = port[3].toString();
-        facts->openRunNewestAt = std::max(
-            {time(port.mid(1)),
-             time(first(QStringLiteral("SELECT max(at) FROM events WHERE rowid >= ?"), {port[0]})),
-             time(first(QStringLiteral("SELECT max(at) FROM samples WHERE at >= ?"), {port[1]}))});
-    }
+    ok = ok && (!runBook || runBook->readEnded(db, &facts->endedOpen, error));
     return ok ? Result::Ok : classify(*error);
 }
 
@@ -369,6 +369,9 @@ void EventStore::setBusyTimeout(int ms) {
 void EventStore::close() {
     if (!QSqlDatabase::contains(connection))
         return;
+    // Its close would checkpoint the log of the file before into the one now there.
+    if (isInPlace() && isWrittenOver())
+        mark.dropLog();
     {
         QSqlDatabase db = QSqlDatabase::database(connection, false);
         if (db.isOpen())

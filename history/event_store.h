@@ -1,6 +1,9 @@
 #pragma once
 
 #include "events/records.h"
+#include "history/event_schema.h"
+#include "history/file_mark.h"
+#include "history/run_book.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -25,12 +28,8 @@ struct HistoryFacts {
     // later than `now` plus the tolerance) span less than that: a run with the clock set
     // ahead, started again before it has held. 0 otherwise.
     qint64 beforePauseAt = 0;
-    // The last port row (opened, closed, link_lost, device_gone, ended_unexpectedly) when it is
-    // an `opened`: the run that wrote it ended with its port open. Its port and detail, and the
-    // newest row of that run.
-    bool endedOpen = false;
-    QString openDetail;
-    qint64 openRunNewestAt = 0;
+    // The runs that ended with their port open (see RunBook).
+    std::vector<EndedRun> endedOpen;
 };
 
 // A name for a database connection of its own, unique in this process (Qt keeps connections by
@@ -41,7 +40,7 @@ QString newConnectionName(const QString &prefix);
 // programs can share the file, and a schema version (PRAGMA user_version). Used by one thread.
 class EventStore {
 public:
-    static constexpr int schemaVersion = 2;
+    static constexpr int schemaVersion = schema::version;
 
     enum class Result {
         Ok,
@@ -55,7 +54,8 @@ public:
     EventStore(const EventStore &) = delete;
     EventStore &operator=(const EventStore &) = delete;
 
-    // Opens (or creates) the database. A damaged file is renamed to
+    // Opens (or creates) the database. A database of a later version fails (Result::Failed,
+    // foundNewer()) before anything of it is changed. A damaged file is renamed to
     // history.sqlite.damaged-<yyyyMMdd-HHmmss> and a fresh database started (Result::Damaged
     // with `error` naming the new name, the store is open then). Any other result leaves the
     // store closed; damagedName() says whether a damaged file was set aside all the same.
@@ -70,6 +70,8 @@ public:
     Result deleteOldest(const QString &table, qint64 before, int limit, int *deleted,
                         QString *error);
     Result readFacts(qint64 now, qint64 toleranceMs, HistoryFacts *facts, QString *error);
+    // Kept up to date by each write, in its transaction; read by readFacts.
+    void setRunBook(RunBook *book) { runBook = book; }
     // How long a write waits for another program's lock from now on.
     void setBusyTimeout(int ms);
     void close();
@@ -77,6 +79,8 @@ public:
     // Whether the file at the path is still the one opened: not deleted or replaced meanwhile
     // (rows written to a file no longer there go on into its write-ahead log, and are lost).
     bool isInPlace() const;
+    // Another file copied onto it in place since its last transaction (see FileMark, close()).
+    bool isWrittenOver() { return isOpen() && mark.changed(); }
     // Closes a store no longer in place. Its write-ahead log is left under the path, where the
     // file now there (or the next one made) would take its pages as its own: it is removed, if
     // it is still the one this store wrote to.
@@ -88,19 +92,26 @@ public:
     QString damagedName() const { return renamedTo; }
     // The last open found the file damaged (whether or not it could be set aside).
     bool foundDamaged() const { return damaged; }
+    // The last open found a database of a later program (PRAGMA user_version above ours): it
+    // failed and left the file exactly as it was.
+    bool foundNewer() const { return newer; }
 
 private:
     Result classify(const QString &text) const;
     Result prepare(QString *error);
     bool renameAside(QString *error);
+    Result laterVersion(int version, QString *error);
 
     QString file;
     QString connection;
     int busyTimeoutMs;
     QString renamedTo;
     bool damaged = false;
+    bool newer = false;
     QByteArray identity;    // of the file opened (see isInPlace)
     QByteArray walIdentity; // of its write-ahead log at the last write
+    FileMark mark;
+    RunBook *runBook = nullptr;
 };
 
 } // namespace history

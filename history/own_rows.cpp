@@ -31,7 +31,7 @@ void OwnRows::watchClock(qint64 now) {
         sayJump(*jump, false);
 }
 
-void OwnRows::startRun(EventStore *store, qint64 now, const QString &capturePath) {
+void OwnRows::startRun(EventStore *store, RunBook *runs, qint64 now, const QString &capturePath) {
     HistoryFacts facts;
     QString error;
     if (store->readFacts(now, limits.clockToleranceMs, &facts, &error) != EventStore::Result::Ok) {
@@ -57,14 +57,15 @@ void OwnRows::startRun(EventStore *store, qint64 now, const QString &capturePath
         // Further past the history than it keeps samples: said, and kept as a jump, so that
         // the next start doubts it as well until it has held.
         sayJump({anchor, now}, true);
-    // The last run ended with its port open and without its closed row: killed, crashed, the
+    // Each run that ended with its port open and without its closed row: killed, crashed, the
     // power gone. Unless it still runs (two programs in one folder): its capture is locked.
-    if (facts.endedOpen) {
-        const QString port = facts.openDetail.section(QStringLiteral(" ("), 0, 0);
-        if (!CaptureFiles::isCapturing(dir, port, capturePath))
-            addOwnRow({facts.openRunNewestAt, QStringLiteral("link"),
-                       QStringLiteral("ended_unexpectedly"), QString(), port},
-                      true);
+    for (const EndedRun &ended : facts.endedOpen) {
+        if (CaptureFiles::isCapturing(dir, ended.port, capturePath))
+            continue;
+        addOwnRow({ended.newestAt, QStringLiteral("link"), QStringLiteral("ended_unexpectedly"),
+                   QString(), ended.port},
+                  true);
+        runs->ending(ended);
     }
 }
 

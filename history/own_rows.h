@@ -13,6 +13,7 @@
 namespace history {
 
 class EventStore;
+class RunBook;
 
 // The rows the writer writes of its own and the clock they are judged by: at the start of a run,
 // from what the history held (the last run ended with its port open, a wall clock behind the
@@ -27,8 +28,9 @@ public:
             std::function<void(const QString &)> trouble, std::function<qint64()> steady);
 
     // The start of the run: what the history held before its first row was read.
-    // `capturePath`: this program's own capture file.
-    void startRun(EventStore *store, qint64 now, const QString &capturePath);
+    // `runs`: this run's book, told of the ended runs whose rows it is to write; `capturePath`:
+    // this program's own capture file.
+    void startRun(EventStore *store, RunBook *runs, qint64 now, const QString &capturePath);
     // At each write: a jump of the wall clock is said and written.
     void watchClock(qint64 now);
     const RetentionClock &retentionClock() const { return clock; }

@@ -31,8 +31,18 @@ qint64 HistoryWriter::steady() const {
 
 HistoryWriter::~HistoryWriter() {
     capture.stop();
+    if (store && store->isWrittenOver())
+        sayWrittenOver();
     if (store)
         store->close();
+}
+
+void HistoryWriter::sayWrittenOver() {
+    if (trouble)
+        trouble(QStringLiteral("history: %1 was written over in place while open (another file "
+                               "copied onto it); the write-ahead log of the file before is "
+                               "dropped, nothing of it is written into the file now there")
+                    .arg(store->path()));
 }
 
 void HistoryWriter::say(const Notice &notice) {
@@ -159,6 +169,7 @@ void HistoryWriter::writeCapture(std::vector<CaptureItem> &items, quint64 droppe
 bool HistoryWriter::openStore(qint64 now, QString *error) {
     store = std::make_unique<EventStore>(QDir(dir).filePath(QStringLiteral("history.sqlite")),
                                          limits.busyTimeoutMs);
+    store->setRunBook(&runs);
     const EventStore::Result r = store->open(error);
     // Set aside, whether or not a fresh one could be started.
     if (!store->damagedName().isEmpty())
@@ -167,11 +178,11 @@ bool HistoryWriter::openStore(qint64 now, QString *error) {
     if (r == EventStore::Result::Ok || r == EventStore::Result::Damaged) {
         if (!started) {
             started = true;
-            ownRows.startRun(store.get(), now, capture.currentPath());
+            ownRows.startRun(store.get(), &runs, now, capture.currentPath());
         }
         return true;
     }
-    damagedStuck = store->foundDamaged();
+    damagedStuck = store->foundDamaged() || store->foundNewer();
     // Another program's lock (while it makes the tables), an unwritable folder, a full disk, a
     // damaged file that cannot be set aside: tried again later; the rows wait (within their
     // bound).
@@ -211,6 +222,25 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
                         .arg(store->path()));
         store->closeMoved();
         store.reset();
+    } else if (store && store->isOpen() && store->isWrittenOver()) {
+        // Another file copied onto it in place (a backup put back): the log of the file before
+        // must never reach it. Opened again once the copy has ended.
+        sayWrittenOver();
+        store->close();
+        store.reset();
+        copyLook = fileLook();
+        giveUpBeyondBound();
+        return;
+    }
+    if (!store && !copyLook.isEmpty()) {
+        // Still being written (its size or time changed since the last look): the rows wait.
+        const QString look = fileLook();
+        if (look != copyLook) {
+            copyLook = look;
+            giveUpBeyondBound();
+            return;
+        }
+        copyLook.clear();
     }
     if ((!store || !store->isOpen()) && !openStore(now, &error)) {
         giveUpBeyondBound();
@@ -247,16 +277,23 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
         // A full disk, most likely: the connection stays (the transaction is rolled back), so
         // the next try is a write, not a new open with its check of the whole file. A file
         // taken away from under the connection, or a fresh one found damaged at once, is
-        // opened anew at the next try.
+        // opened anew at the next try; so is one that lacks a table (another program's file
+        // put in its place, followed without an open), which the open then checks and makes.
         lastError = error;
         lockedSince = 0;
         begin(Notice::Database, 0, error);
         nextAttempt = now + limits.retryMs;
-        if (r == EventStore::Result::Damaged || !QFileInfo::exists(store->path()))
+        if (r == EventStore::Result::Damaged || !QFileInfo::exists(store->path()) ||
+            error.contains(QLatin1String("no such table")))
             store.reset();
         break;
     }
     giveUpBeyondBound();
+}
+
+QString HistoryWriter::fileLook() const {
+    const QFileInfo info(QDir(dir).filePath(QStringLiteral("history.sqlite")));
+    return QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
 }
 
 void HistoryWriter::retainSome(qint64 now) {

@@ -10,6 +10,7 @@
 #include "history/writer_limits.h"
 #include "history/writer_queue.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
 
@@ -67,6 +68,8 @@ private:
     void retainSome(qint64 now);
     void foldAlarms(qint64 now);
     qint64 steady() const;
+    QString fileLook() const;
+    void sayWrittenOver();
     void giveUpBeyondBound();
     void say(const Notice &notice);
     void begin(Notice::Kind kind, quint64 count, const QString &text = QString());
@@ -87,12 +90,16 @@ private:
     qint64 nextAttempt = 0;
     qint64 lockedSince = 0;
     QString lastError;
-    // The last open found a damaged file it could not set aside: tried again seldom (each try
-    // checks the whole file), and not again and again at the end of the run.
+    // The last open found a damaged file it could not set aside (or a database of a later
+    // version, left as it is): tried again seldom (each try checks the whole file), and not
+    // again and again at the end of the run.
     bool damagedStuck = false;
+    // The database's size and time when it was found written over, until it stops changing.
+    QString copyLook;
     // The start of the run: what the history held before its first row was read.
     bool started = false;
     OwnRows ownRows;
+    RunBook runs{QDateTime::currentMSecsSinceEpoch()};
     RetentionPass retention;
     // The alarm report's tallies, kept up with the rows; its trouble said once.
     AlarmRollup alarmRollup;

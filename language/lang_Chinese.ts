@@ -48,20 +48,20 @@
         <translation>各报警</translation>
     </message>
     <message>
-        <source>%1 是指向不存在之处的链接; 报告不写在那里</source>
-        <translation>%1 是指向不存在之处的链接; 报告不写在那里</translation>
-    </message>
-    <message>
         <source>%1 已存在且不是普通文件; 报告不写在那里</source>
         <translation>%1 已存在且不是普通文件; 报告不写在那里</translation>
     </message>
     <message>
-        <source>%1 在历史的文件夹中; 报告不写在那里</source>
-        <translation>%1 在历史的文件夹中; 报告不写在那里</translation>
+        <source>%1 在程序自己的 log 或 config 文件夹中; 报告不写在那里</source>
+        <translation>%1 在程序自己的 log 或 config 文件夹中; 报告不写在那里</translation>
     </message>
     <message>
         <source>无法写入 %1: %2</source>
         <translation>无法写入 %1: %2</translation>
+    </message>
+    <message>
+        <source>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</source>
+        <translation>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</translation>
     </message>
     <message>
         <source>%1 %</source>
@@ -94,6 +94,10 @@
     <message>
         <source>%1 至 %2</source>
         <translation>%1 至 %2</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>无数据</translation>
     </message>
     <message>
         <source>超出参考线</source>
@@ -260,24 +264,16 @@
         <translation>历史从 %1 开始 (事件保留 400 天, 温度采样保留 90 天): 时段中更早的部分没有记录。</translation>
     </message>
     <message>
-        <source>两个程序同时打开串口写入本历史, 共 %1: 其间两者的报警行无法区分, 次数和时长可能不准。</source>
-        <translation>两个程序同时打开串口写入本历史, 共 %1: 其间两者的报警行无法区分, 次数和时长可能不准。</translation>
-    </message>
-    <message>
-        <source>%1 跳到 %2</source>
-        <translation>%1 跳到 %2</translation>
-    </message>
-    <message>
-        <source>时段中没有链路连通的记录: 平均值按整个时段计算。</source>
-        <translation>时段中没有链路连通的记录: 平均值按整个时段计算。</translation>
-    </message>
-    <message>
         <source>历史的最后一行 (%1) 时仍出现的报警: %2 个; 时长算到那时为止。</source>
         <translation>历史的最后一行 (%1) 时仍出现的报警: %2 个; 时长算到那时为止。</translation>
     </message>
     <message>
         <source>没有消除行, 随程序的运行结束 (关闭串口, 链路中断, 程序意外结束)而结束的出现: %1 次, 其中因程序意外结束: %2 次; 时长算到那时为止。</source>
         <translation>没有消除行, 随程序的运行结束 (关闭串口, 链路中断, 程序意外结束)而结束的出现: %1 次, 其中因程序意外结束: %2 次; 时长算到那时为止。</translation>
+    </message>
+    <message>
+        <source>两个程序同时打开串口写入本历史, 共 %1: 其间两者的报警行无法区分, 次数和时长可能不准。</source>
+        <translation>两个程序同时打开串口写入本历史, 共 %1: 其间两者的报警行无法区分, 次数和时长可能不准。</translation>
     </message>
     <message>
         <source>没有对应出现行的消除行: %1 个; 未计入。</source>
@@ -292,20 +288,20 @@
         <translation>无法计算的时长 (结束早于开始, 或超过 400 天: 写入时时钟有误): %1 段; 未计入。</translation>
     </message>
     <message>
+        <source>%1 跳到 %2</source>
+        <translation>%1 跳到 %2</translation>
+    </message>
+    <message>
         <source>系统时钟在时段中跳变: %1 次 (%2); 跳变本身不计入任何时长, 跳变前后的时间各按当时的时钟。</source>
         <translation>系统时钟在时段中跳变: %1 次 (%2); 跳变本身不计入任何时长, 跳变前后的时间各按当时的时钟。</translation>
     </message>
     <message>
-        <source>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</source>
-        <translation>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</translation>
-    </message>
-    <message>
-        <source>无数据</source>
-        <translation>无数据</translation>
-    </message>
-    <message>
         <source>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在报告时之前的任何时段内。</source>
         <translation>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在报告时之前的任何时段内。</translation>
+    </message>
+    <message>
+        <source>时段中没有链路连通的记录: 平均值按整个时段计算。</source>
+        <translation>时段中没有链路连通的记录: 平均值按整个时段计算。</translation>
     </message>
 </context>
 <context>
@@ -742,6 +738,16 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>报警报告未写入: %1</translation>
     </message>
     <message>
+        <source>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
+      laser-host --help | --version</source>
+        <translation>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
+      laser-host --help | --version</translation>
+    </message>
+    <message>
         <source>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
                          不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
                          目录为准
@@ -786,16 +792,6 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>--alarm-report 的文件名须以 .csv 或 .html 结尾</source>
         <translation>--alarm-report 的文件名须以 .csv 或 .html 结尾</translation>
-    </message>
-    <message>
-        <source>用法: laser-host [Qt 选项]...
-      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
-      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
-      laser-host --help | --version</source>
-        <translation>用法: laser-host [Qt 选项]...
-      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
-      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
-      laser-host --help | --version</translation>
     </message>
 </context>
 <context>
@@ -1221,12 +1217,48 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>时钟</translation>
     </message>
     <message>
+        <source>已取消</source>
+        <translation>已取消</translation>
+    </message>
+    <message>
+        <source>另一个导出还在进行</source>
+        <translation>另一个导出还在进行</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>已导出到 %1</translation>
+    </message>
+    <message>
+        <source>正在导出到 %1 ...</source>
+        <translation>正在导出到 %1 ...</translation>
+    </message>
+    <message>
+        <source>取消导出</source>
+        <translation>取消导出</translation>
+    </message>
+    <message>
+        <source>正在导出... 已写入 %1 行</source>
+        <translation>正在导出... 已写入 %1 行</translation>
+    </message>
+    <message>
+        <source>导出已取消, 未留下文件</source>
+        <translation>导出已取消, 未留下文件</translation>
+    </message>
+    <message>
         <source>报警报告</source>
         <translation>报警报告</translation>
     </message>
     <message>
         <source>用时 %1 毫秒</source>
         <translation>用时 %1 毫秒</translation>
+    </message>
+    <message>
+        <source>; 其中 %1 行尚未汇总, 已逐行读取</source>
+        <translation>; 其中 %1 行尚未汇总, 已逐行读取</translation>
+    </message>
+    <message>
+        <source>另有 %1 个报警未列出; 导出的文件中有全部报警。</source>
+        <translation>另有 %1 个报警未列出; 导出的文件中有全部报警。</translation>
     </message>
     <message>
         <source>导出打印页</source>
@@ -1247,14 +1279,6 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>导出打印页(&amp;P)...</source>
         <translation>导出打印页(&amp;P)...</translation>
-    </message>
-    <message>
-        <source>; 其中 %1 行尚未汇总, 已逐行读取</source>
-        <translation>; 其中 %1 行尚未汇总, 已逐行读取</translation>
-    </message>
-    <message>
-        <source>另有 %1 个报警未列出; 导出的文件中有全部报警。</source>
-        <translation>另有 %1 个报警未列出; 导出的文件中有全部报警。</translation>
     </message>
 </context>
 <context>
@@ -2879,12 +2903,32 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>%1 已存在且不是普通文件; 诊断包不写在那里</translation>
     </message>
     <message>
-        <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
-        <translation>%1 是诊断包要读取的文件; 请另选一个文件名</translation>
+        <source>%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置</source>
+        <translation>%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置</translation>
     </message>
     <message>
         <source>%1 不是普通文件</source>
         <translation>%1 不是普通文件</translation>
+    </message>
+    <message>
+        <source>文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 50..4050)。这是读回之前的空值, 不像激光器的设定。</source>
+        <translation>文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 50..4050)。这是读回之前的空值, 不像激光器的设定。</translation>
+    </message>
+    <message>
+        <source>%1..%2, 步长 %3</source>
+        <translation>%1..%2, 步长 %3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</source>
+        <translation>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</translation>
+    </message>
+    <message>
+        <source>%1
+
+继续吗？</source>
+        <translation>%1
+
+继续吗？</translation>
     </message>
 </context>
 </TS>

@@ -48,20 +48,20 @@
         <translation>Each alarm</translation>
     </message>
     <message>
-        <source>%1 是指向不存在之处的链接; 报告不写在那里</source>
-        <translation>%1 is a link to nothing; the report is not written there</translation>
-    </message>
-    <message>
         <source>%1 已存在且不是普通文件; 报告不写在那里</source>
         <translation>%1 exists and is not a regular file; the report is not written there</translation>
     </message>
     <message>
-        <source>%1 在历史的文件夹中; 报告不写在那里</source>
-        <translation>%1 is in the history&apos;s folder; the report is not written there</translation>
+        <source>%1 在程序自己的 log 或 config 文件夹中; 报告不写在那里</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>无法写入 %1: %2</source>
         <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</source>
+        <translation>No history in the working directory %1 (log/history.sqlite). Run the command in the program&apos;s working directory.</translation>
     </message>
     <message>
         <source>%1 %</source>
@@ -94,6 +94,10 @@
     <message>
         <source>%1 至 %2</source>
         <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
     </message>
     <message>
         <source>超出参考线</source>
@@ -260,24 +264,16 @@
         <translation>The history begins at %1 (events are kept 400 days, temperature samples 90 days): the period before it has no rows.</translation>
     </message>
     <message>
-        <source>两个程序同时打开串口写入本历史, 共 %1: 其间两者的报警行无法区分, 次数和时长可能不准。</source>
-        <translation>Two programs had their ports open and wrote this history at the same time, %1 in all: their alarm rows cannot be told apart then, and counts and times may be off.</translation>
-    </message>
-    <message>
-        <source>%1 跳到 %2</source>
-        <translation>%1 to %2</translation>
-    </message>
-    <message>
-        <source>时段中没有链路连通的记录: 平均值按整个时段计算。</source>
-        <translation>The period has no record of the link being up: the averages are over the whole period.</translation>
-    </message>
-    <message>
         <source>历史的最后一行 (%1) 时仍出现的报警: %2 个; 时长算到那时为止。</source>
         <translation>Alarms still on at the history&apos;s last row (%1): %2; their time is counted up to it.</translation>
     </message>
     <message>
         <source>没有消除行, 随程序的运行结束 (关闭串口, 链路中断, 程序意外结束)而结束的出现: %1 次, 其中因程序意外结束: %2 次; 时长算到那时为止。</source>
         <translation>Rises without a clear that ended with the program&apos;s run (port closed, link lost, program ended unexpectedly): %1, by the program ending unexpectedly: %2; their time is counted up to then.</translation>
+    </message>
+    <message>
+        <source>两个程序同时打开串口写入本历史, 共 %1: 其间两者的报警行无法区分, 次数和时长可能不准。</source>
+        <translation>Two programs had their ports open and wrote this history at the same time, %1 in all: their alarm rows cannot be told apart then, and counts and times may be off.</translation>
     </message>
     <message>
         <source>没有对应出现行的消除行: %1 个; 未计入。</source>
@@ -292,20 +288,20 @@
         <translation>Stretches of time that cannot be counted (ending before they began, or longer than 400 days: the clock was wrong when they were written): %1; left out.</translation>
     </message>
     <message>
+        <source>%1 跳到 %2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
         <source>系统时钟在时段中跳变: %1 次 (%2); 跳变本身不计入任何时长, 跳变前后的时间各按当时的时钟。</source>
         <translation>Jumps of the system clock in the period: %1 (%2); no time is counted across a jump, the times before and after it are as that clock had them.</translation>
     </message>
     <message>
-        <source>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</source>
-        <translation>No history in the working directory %1 (log/history.sqlite). Run the command in the program&apos;s working directory.</translation>
-    </message>
-    <message>
-        <source>无数据</source>
-        <translation>No data</translation>
-    </message>
-    <message>
         <source>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在报告时之前的任何时段内。</source>
         <translation>Rows stamped more than a day after the report&apos;s time (the clock was ahead when they were written): %1; what they count falls in no period up to the report&apos;s time.</translation>
+    </message>
+    <message>
+        <source>时段中没有链路连通的记录: 平均值按整个时段计算。</source>
+        <translation>The period has no record of the link being up: the averages are over the whole period.</translation>
     </message>
 </context>
 <context>
@@ -744,6 +740,16 @@ error).</translation>
         <translation>Alarm report not written: %1</translation>
     </message>
     <message>
+        <source>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
+      laser-host --help | --version</source>
+        <translation>Usage: laser-host [QT-OPTION]...
+       laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+       laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
+       laser-host --help | --version</translation>
+    </message>
+    <message>
         <source>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
                          不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
                          目录为准
@@ -791,16 +797,6 @@ is removed, then the program ends by that signal.</translation>
     <message>
         <source>--alarm-report 的文件名须以 .csv 或 .html 结尾</source>
         <translation>the file of --alarm-report must end in .csv or .html</translation>
-    </message>
-    <message>
-        <source>用法: laser-host [Qt 选项]...
-      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
-      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
-      laser-host --help | --version</source>
-        <translation>Usage: laser-host [QT-OPTION]...
-       laser-host --support-bundle FILE [--since 1h|1d|7d|all]
-       laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
-       laser-host --help | --version</translation>
     </message>
 </context>
 <context>
@@ -1226,12 +1222,48 @@ is removed, then the program ends by that signal.</translation>
         <translation>Clock</translation>
     </message>
     <message>
+        <source>已取消</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>另一个导出还在进行</source>
+        <translation>another export is still running</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>Exported to %1</translation>
+    </message>
+    <message>
+        <source>正在导出到 %1 ...</source>
+        <translation>Exporting to %1 ...</translation>
+    </message>
+    <message>
+        <source>取消导出</source>
+        <translation>Cancel export</translation>
+    </message>
+    <message>
+        <source>正在导出... 已写入 %1 行</source>
+        <translation>Exporting... %1 rows written</translation>
+    </message>
+    <message>
+        <source>导出已取消, 未留下文件</source>
+        <translation>Export cancelled; no file left behind</translation>
+    </message>
+    <message>
         <source>报警报告</source>
         <translation>Alarm report</translation>
     </message>
     <message>
         <source>用时 %1 毫秒</source>
         <translation>Took %1 ms</translation>
+    </message>
+    <message>
+        <source>; 其中 %1 行尚未汇总, 已逐行读取</source>
+        <translation>; %1 rows not summed up yet were read one by one</translation>
+    </message>
+    <message>
+        <source>另有 %1 个报警未列出; 导出的文件中有全部报警。</source>
+        <translation>%1 more alarms are not listed here; the exported files have them all.</translation>
     </message>
     <message>
         <source>导出打印页</source>
@@ -1252,14 +1284,6 @@ is removed, then the program ends by that signal.</translation>
     <message>
         <source>导出打印页(&amp;P)...</source>
         <translation>Export &amp;printable page...</translation>
-    </message>
-    <message>
-        <source>; 其中 %1 行尚未汇总, 已逐行读取</source>
-        <translation>; %1 rows not summed up yet were read one by one</translation>
-    </message>
-    <message>
-        <source>另有 %1 个报警未列出; 导出的文件中有全部报警。</source>
-        <translation>%1 more alarms are not listed here; the exported files have them all.</translation>
     </message>
 </context>
 <context>
@@ -2884,12 +2908,32 @@ Write it all the same?</translation>
         <translation>%1 exists and is not a plain file; the bundle is not written there</translation>
     </message>
     <message>
-        <source>%1 是诊断包要读取的文件; 请另选一个文件名</source>
-        <translation>%1 is a file the bundle reads; choose another name</translation>
+        <source>%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置</source>
+        <translation>%1 lies in the program&apos;s own log or config folder; choose another place</translation>
     </message>
     <message>
         <source>%1 不是普通文件</source>
         <translation>%1 is not a plain file</translation>
+    </message>
+    <message>
+        <source>文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 50..4050)。这是读回之前的空值, 不像激光器的设定。</source>
+        <translation>Every field in the file is zero: no alarm masked, leakage limit 0 (below 50..4050). That is the empty value before any read-back, not what a laser holds.</translation>
+    </message>
+    <message>
+        <source>%1..%2, 步长 %3</source>
+        <translation>%1..%2 in steps of %3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (%2) 为 %3, 设定页只能给出 %4</source>
+        <translation>&quot;%1&quot; (%2) is %3; the settings page can only give %4</translation>
+    </message>
+    <message>
+        <source>%1
+
+继续吗？</source>
+        <translation>%1
+
+Go on?</translation>
     </message>
 </context>
 </TS>

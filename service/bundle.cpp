@@ -1,5 +1,6 @@
 #include "service/bundle.h"
 
+#include "service/bundle_paths.h"
 #include "service/database_copy.h"
 #include "service/journal_csv.h"
 #include "service/redact.h"
@@ -15,6 +16,8 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace service {
 
 namespace {
@@ -22,12 +25,14 @@ namespace {
 constexpr qint64 chunkBytes = 1 << 20;
 
 // Adds a file of the disk, `size` bytes of it (a capture file may still grow meanwhile). A file
-// that cannot be read (the capture cap deleted it since) is left out and said in `notes`.
+// that cannot be read (the capture cap deleted it since) or is no plain file of its own (a link
+// put in its place) is left out and said in `notes`.
 bool addFile(ZipWriter &zip, const QString &name, const QFileInfo &info, BundleProgress &progress,
              bool *cancelled, QStringList *notes) {
     QFile in(info.filePath());
-    if (!in.open(QIODevice::ReadOnly)) {
-        *notes << QStringLiteral("%1 left out: %2").arg(name, in.errorString());
+    QString why;
+    if (!openPlainFile(in, &why)) {
+        *notes << QStringLiteral("%1 left out: %2").arg(name, why);
         progress.done += info.size();
         return true;
     }
@@ -94,8 +99,8 @@ QString lineList(const QVector<int> &numbers) {
 // journal is kept beside it (see copyDatabase); one is removed all the same.
 class ScratchCopy {
 public:
-    // `target`: the archive's path with its links followed (see targetPath). Its name's start
-    // only: a name the folder can hold must leave room for what is added to it.
+    // `target`: the archive's path with its links followed (see archiveNames). Its name's
+    // start only: a name the folder can hold must leave room for what is added to it.
     explicit ScratchCopy(const QString &target)
         : file(QFileInfo(target).absoluteDir().filePath(QLatin1Char('.') +
                                                         QFileInfo(target).fileName().left(64) +
@@ -133,13 +138,6 @@ private:
     QTemporaryFile file;
 };
 
-// The file the archive ends up as: an existing name with its links followed (as QSaveFile
-// follows them), so the scratch copy lies beside the real target.
-QString targetPath(const QString &outputPath) {
-    const QFileInfo info(outputPath);
-    return info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
-}
-
 } // namespace
 
 BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
@@ -148,15 +146,15 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     const QDir log(input.logDir);
     const QDir config(input.configDir);
 
-    QFileInfoList captures;
-    for (const QFileInfo &info :
-         log.entryInfoList({QStringLiteral("capture-*.txt")}, QDir::Files, QDir::Name))
-        if (input.since == 0 || info.lastModified().toMSecsSinceEpoch() >= input.since)
-            captures.append(info);
+    const CaptureFiles found = captureFiles(input.logDir, input.since);
+    const QFileInfoList &captures = found.files;
     const QFileInfo database(log.filePath(QStringLiteral("history.sqlite")));
+    // Only a plain file is copied: SQLite would follow a link to whatever database it names.
+    const bool takeDatabase = database.isFile() && !database.isSymLink();
     result.path = input.outputPath;
-    if (!database.exists() &&
-        log.entryList({QStringLiteral("capture-*.txt")}, QDir::Files).isEmpty() &&
+    if (!database.exists() && !database.isSymLink() &&
+        log.entryList({QStringLiteral("capture-*.txt")}, QDir::AllEntries | QDir::System)
+            .isEmpty() &&
         (!input.journal || input.journal->empty())) {
         // A bundle of nothing is no bundle: most likely the command was run in another folder.
         // (The window's frame journal is worth sending even before the history has a file.)
@@ -167,31 +165,26 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
         return result;
     }
     // An archive is renamed into place over what stands there: never a device (as root,
-    // /dev/null would become a file), a pipe or a folder, and never a file it reads.
-    const QString target = targetPath(input.outputPath);
+    // /dev/null would become a file), a pipe or a folder, and never anything of log/ or config/
+    // (a capture of another period, the history's write-ahead log that does not exist yet, a
+    // settings file) nor a file a link there leads to (log/capture-x.txt -> /etc/shadow).
+    const QStringList chain = archiveNames(input.outputPath);
+    const QString target = chain.last();
     const QFileInfo existing(target);
     if (existing.exists() && !existing.isFile()) {
         result.error = Texts::tr("%1 已存在且不是普通文件; 诊断包不写在那里")
                            .arg(QDir::toNativeSeparators(input.outputPath));
         return result;
     }
-    QStringList inputs = {
-        database.canonicalFilePath(),
-        QFileInfo(config.filePath(QStringLiteral("plant.ini"))).canonicalFilePath(),
-        QFileInfo(config.filePath(QStringLiteral("language.gl"))).canonicalFilePath()};
-    for (const QFileInfo &info : captures)
-        inputs << info.canonicalFilePath();
-    // The history's own files beside it: replaced, they would lose what the writer has not
-    // yet moved into the database.
-    for (const char *suffix : {"-wal", "-shm", "-journal"})
-        inputs << QFileInfo(database.filePath() + QLatin1String(suffix)).canonicalFilePath();
-    if (existing.exists() && inputs.contains(target)) {
-        result.error = Texts::tr("%1 是诊断包要读取的文件; 请另选一个文件名")
+    if (std::any_of(chain.begin(), chain.end(), [&](const QString &name) {
+            return isInFolder(name, input.logDir) || isInFolder(name, input.configDir);
+        })) {
+        result.error = Texts::tr("%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置")
                            .arg(QDir::toNativeSeparators(input.outputPath));
         return result;
     }
     // The database counts twice: once copied, once packed.
-    qint64 total = database.exists() ? 2 * database.size() : 0;
+    qint64 total = takeDatabase ? 2 * database.size() : 0;
     for (const QFileInfo &info : captures)
         total += info.size();
     progress.total = total;
@@ -199,7 +192,6 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
 
     ZipWriter zip(input.outputPath);
     bool cancelled = false;
-    QStringList notes; // what the bundle could not hold as it was
     // `ok` only once the archive stands under its name: a cancel that comes later is too late.
     const auto finishWith = [&](bool ok) {
         result.entries = zip.names;
@@ -222,8 +214,19 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
         historyTrouble << about.historyTrouble;
     ScratchCopy copy(target);
     bool copied = false;
-    if (!database.exists()) {
+    QStringList notes; // what the bundle could not hold as it was
+    if (found.leftOut > 0)
+        notes << QStringLiteral("log/: %1 left out: %2%3")
+                     .arg(found.leftOut)
+                     .arg(found.leftOutNames.join(QStringLiteral(", ")),
+                          found.leftOut > 20 ? QStringLiteral(", ...") : QString());
+    if (!database.exists() && !database.isSymLink()) {
         historyTrouble << QStringLiteral("no history.sqlite, capture files only");
+    } else if (!takeDatabase) {
+        const QString why = database.isSymLink() ? QStringLiteral("a symbolic link, not followed")
+                                                 : QStringLiteral("not a plain file");
+        notes << QStringLiteral("history.sqlite left out: %1").arg(why);
+        historyTrouble << QStringLiteral("history.sqlite not copied: %1").arg(why);
     } else {
         QString error;
         CopyOutcome outcome = CopyOutcome::Failed;

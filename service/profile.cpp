@@ -212,6 +212,14 @@ ProfileLoad parseProfile(const QByteArray &text) {
     for (const char byte : r.profile.value)
         if (byte & 0x80)
             return refused(Texts::tr("\"value\" 无法解码: 字节的第 7 位必须为 0"));
+    // Only what the page's own controls could give is ever written to the laser.
+    const QString beyond = beyondPage(r.profile.settings());
+    if (!beyond.isEmpty())
+        return refused(beyond);
+    // Every field zero is what the page holds before any read-back, not a laser's settings.
+    if (r.profile.settings() == protocol::SystemSettings())
+        r.caution = Texts::tr("文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 "
+                              "50..4050)。这是读回之前的空值, 不像激光器的设定。");
 
     for (const TextKey &k : textKeys) {
         const QJsonValue v = root.value(QLatin1String(k.key));

@@ -35,9 +35,14 @@ struct ProfileLoad {
     // Decoded fields the file gives differently from its raw value, e.g.
     // "屏蔽PD警报: 文件写着 是, 原始值为 否". The raw value wins.
     QStringList disagreements;
+    // What a person is asked about before anything is read or written (translated): a value
+    // of all zeros. Empty when there is nothing to ask.
+    QString caution;
 };
 
-// Reads a profile from its text; `bytes` beyond maxFileBytes is refused.
+// Reads a profile from its text; `bytes` beyond maxFileBytes is refused, and so is a value the
+// settings page could never give (a leakage limit above 4050, mode 3: see beyondPage), the
+// field named.
 ProfileLoad parseProfile(const QByteArray &text);
 // Reads the file (never more than maxFileBytes + 1 bytes of it).
 ProfileLoad loadProfile(const QString &path);

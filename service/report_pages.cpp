@@ -2,6 +2,7 @@
 
 #include "history/alarm_report_reader.h"
 #include "history/csv.h"
+#include "service/bundle_paths.h"
 #include "service/report_words.h"
 
 #include <QDir>
@@ -161,27 +162,25 @@ QByteArray reportFile(const PeriodFigures &figures, ReportFormat format) {
 }
 
 bool writeReportFile(const QString &path, const QByteArray &bytes, const QString &logDir,
-                     QString *error) {
-    const QFileInfo given(path);
+                     const QString &configDir, QString *error) {
     const QString shown = QDir::toNativeSeparators(path);
-    if (given.isSymLink() && !given.exists()) {
-        *error = ReportTexts::tr("%1 是指向不存在之处的链接; 报告不写在那里").arg(shown);
-        return false;
-    }
-    // A name that stands is written over only when it is a plain file (links followed, as the
-    // rename does): never a folder, a device (as root, /dev/null would become a file), a pipe.
-    const QString target = given.exists() ? given.canonicalFilePath() : given.absoluteFilePath();
-    if (given.exists() && !QFileInfo(target).isFile()) {
+    // The support bundle's rule for its archive, which is renamed into place as this file is:
+    // never over a folder, a device (as root, /dev/null would become a file) or a pipe, and
+    // never anything of log/ or config/, nor a file a link there leads to.
+    const QStringList chain = archiveNames(path);
+    const QFileInfo target(chain.last());
+    if (target.exists() && !target.isFile()) {
         *error = ReportTexts::tr("%1 已存在且不是普通文件; 报告不写在那里").arg(shown);
         return false;
     }
-    const QString log = QFileInfo(logDir).canonicalFilePath();
-    const QString folder = QFileInfo(QFileInfo(target).absolutePath()).canonicalFilePath();
-    if (!log.isEmpty() && folder == log) {
-        *error = ReportTexts::tr("%1 在历史的文件夹中; 报告不写在那里").arg(shown);
+    if (std::any_of(chain.begin(), chain.end(), [&](const QString &name) {
+            return isInFolder(name, logDir) || isInFolder(name, configDir);
+        })) {
+        *error =
+            ReportTexts::tr("%1 在程序自己的 log 或 config 文件夹中; 报告不写在那里").arg(shown);
         return false;
     }
-    QSaveFile file(target);
+    QSaveFile file(path);
     // Written out before commit(), which would rename a file whose last bytes could not be
     // written (a full disk) into place all the same.
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
@@ -210,7 +209,8 @@ ReportJob writeSpanReport(const QString &logDir, ReportSpan span, qint64 now, co
         return ReportJob::Cancelled;
     if (outcome != history::ReportOutcome::Ok)
         return ReportJob::Failed;
-    return writeReportFile(path, reportFile(figures, *reportFormatFor(path)), logDir, error)
+    return writeReportFile(path, reportFile(figures, *reportFormatFor(path)), logDir,
+                           QStringLiteral("config"), error)
                ? ReportJob::Written
                : ReportJob::Failed;
 }

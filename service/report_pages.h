@@ -26,10 +26,10 @@ QByteArray reportFile(const events::PeriodFigures &figures, ReportFormat format)
 
 // Writes a report as the support bundle writes its archive: to a temporary file beside it,
 // renamed into place only when complete, so a full disk or a failure leaves nothing under
-// `path`; never over something that is not a plain file (a folder, a device, a pipe), nor over
-// a file of the history in `logDir`. False with the reason.
+// `path`; never over something that is not a plain file (a folder, a device, a pipe), nor
+// anywhere in `logDir` or `configDir`, links followed. False with the reason.
 bool writeReportFile(const QString &path, const QByteArray &bytes, const QString &logDir,
-                     QString *error);
+                     const QString &configDir, QString *error);
 
 // The command line's job: the report of the last `span` up to `now` of the history in `logDir`,
 // written to `path` (CSV or the page, by its name). Written, or why not: no history there (the

@@ -42,8 +42,11 @@ const QVector<SettingsField> &settingsFields() {
         {"pgmInit", "自动启动(光闸控制)", SettingsField::Flag, &SystemSettings::pgmInit},
         {"redOnBeam", "红光自动下 依实际出光", SettingsField::Flag, &SystemSettings::redOnBeam},
         {"redOnExternal", "红光外控", SettingsField::Flag, &SystemSettings::redOnExternal},
-        {"pdLeakageLevel", "光感测漏光上限值 Pd1 50..4050", SettingsField::Level, nullptr},
-        {"opModeUsr", "控制模式", SettingsField::Mode, nullptr},
+        // The spin box: 0 to 4050 in steps of 50 (the caption's own range starts at 50).
+        {"pdLeakageLevel", "光感测漏光上限值 Pd1 50..4050", SettingsField::Level, nullptr, 0, 4050,
+         50},
+        // The combo box's three items; mode 3 has none.
+        {"opModeUsr", "控制模式", SettingsField::Mode, nullptr, 0, 2, 1},
     };
     return fields;
 }
@@ -53,6 +56,37 @@ const SettingsField *findSettingsField(const QString &name) {
         if (name == QLatin1String(f.name))
             return &f;
     return nullptr;
+}
+
+const QStringList &operatingModeNames() {
+    static const QStringList names = {QString::fromUtf8("自动模式(依外部接线)"),
+                                      QString::fromUtf8("强制外控"), QString::fromUtf8("强制内控")};
+    return names;
+}
+
+bool pageAllows(const SettingsField &field, int value) {
+    return value >= field.minimum && value <= field.maximum &&
+           (value - field.minimum) % field.step == 0;
+}
+
+QString beyondPage(const SystemSettings &settings) {
+    for (const SettingsField &f : settingsFields()) {
+        const int value = fieldValue(f, settings);
+        if (pageAllows(f, value))
+            continue;
+        QStringList allowed;
+        if (f.kind == SettingsField::Mode)
+            for (int mode = f.minimum; mode <= f.maximum; ++mode)
+                allowed << QString::number(mode) + QLatin1Char(' ') +
+                               operatingModeNames().value(mode);
+        else
+            allowed << Texts::tr("%1..%2, 步长 %3").arg(f.minimum).arg(f.maximum).arg(f.step);
+        return Texts::tr("\"%1\" (%2) 为 %3, 设定页只能给出 %4")
+            .arg(fieldCaption(f), QLatin1String(f.name))
+            .arg(value)
+            .arg(allowed.join(QStringLiteral(", ")));
+    }
+    return QString();
 }
 
 QString fieldCaption(const SettingsField &field) {
@@ -82,9 +116,8 @@ QString fieldText(const SettingsField &field, const SystemSettings &s) {
         break;
     }
     // The mode names are the combo box's plain texts; mode 3 has none.
-    static const char *const modes[] = {"自动模式(依外部接线)", "强制外控", "强制内控"};
-    return value >= 0 && value < 3
-               ? QString::number(value) + QLatin1Char(' ') + QString::fromUtf8(modes[value])
+    return value >= 0 && value < operatingModeNames().size()
+               ? QString::number(value) + QLatin1Char(' ') + operatingModeNames().at(value)
                : QString::number(value);
 }
 

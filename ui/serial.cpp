@@ -45,10 +45,8 @@ Serial::Serial(QWidget *parent)
     languageFile(&preference::requestRead);
     tianslations(&language);
 
-    // Plain texts: the operating modes are not translated.
-    form->comboBox_OPModeUsr->addItem(QString::fromUtf8("自动模式(依外部接线)"));
-    form->comboBox_OPModeUsr->addItem(QString::fromUtf8("强制外控"));
-    form->comboBox_OPModeUsr->addItem(QString::fromUtf8("强制内控"));
+    // The operating modes' items, and the leakage limit's range, as a profile is checked.
+    setSettingsChoices(*form);
 
     // Writing the settings needs an answered read-back first.
     form->pushButton_sysSet_set1->setEnabled(false);

@@ -1,5 +1,6 @@
 #include "ui/settings_page.h"
 
+#include "service/settings_fields.h"
 #include "ui_serial.h"
 
 #include <QCheckBox>
@@ -98,6 +99,19 @@ void settingsPagePass(Ui::Serial &form, const protocol::DeviceState &state,
     // Compared with the widget on every pass: mode 3 has no item and leaves no current item.
     if (form.comboBox_OPModeUsr->currentIndex() != settings.opModeUsr)
         form.comboBox_OPModeUsr->setCurrentIndex(settings.opModeUsr);
+}
+
+void setSettingsChoices(Ui::Serial &form) {
+    for (const service::SettingsField &field : service::settingsFields()) {
+        if (field.kind == service::SettingsField::Level) {
+            form.spinBox_PdLeakageLevel->setRange(field.minimum, field.maximum);
+            form.spinBox_PdLeakageLevel->setSingleStep(field.step);
+        } else if (field.kind == service::SettingsField::Mode) {
+            // Plain texts: the operating modes are not translated.
+            for (int mode = field.minimum; mode <= field.maximum; ++mode)
+                form.comboBox_OPModeUsr->addItem(service::operatingModeNames().value(mode));
+        }
+    }
 }
 
 QList<QLabel *> settingsLamps(Ui::Serial &form) {

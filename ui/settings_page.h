@@ -50,6 +50,11 @@ void settingsPagePass(Ui::Serial &form, const protocol::DeviceState &state,
                       SettingsPageCopies &shown,
                       const looks::LampImages &look = looks::images(false));
 
+// Gives the leakage limit's spin box its range and step and the operating mode's combo box its
+// items from the settings table the profile check uses: the page and a file agree on what can
+// be written.
+void setSettingsChoices(Ui::Serial &form);
+
 // The page's 23 lamps, in the order of the pass.
 QList<QLabel *> settingsLamps(Ui::Serial &form);
 // Makes each caption the buddy of its check box (the boxes have no text of their own).

@@ -21,6 +21,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <ctime>
 #include <random>
 
 using diagnostics::TrendPoint;
@@ -89,6 +90,7 @@ private slots:
     void aCellASpreadsheetWouldRunAsAFormulaStaysText_data();
     void aCellASpreadsheetWouldRunAsAFormulaStaysText();
     void aModelExportsItsHeaderAndRowsExactly();
+    void twoInstantsNeverReadAlikeWhereTheClocksGoBack();
 
     // --- the events table ---
     void eventsComeNewestFirstAndFilterByCategoryTimeAndText();
@@ -242,6 +244,21 @@ void DiagnosticsModelsTest::aCellASpreadsheetWouldRunAsAFormulaStaysText() {
     QFETCH(QString, field);
     QCOMPARE(diagnostics::csvField(text), field);
     QCOMPARE(diagnostics::csvLine({text}), field + QStringLiteral("\r\n"));
+}
+
+// In Berlin 02:30 on 2026-10-25 comes twice (00:30 and 01:30 UTC); on 2026-03-29 never.
+void DiagnosticsModelsTest::twoInstantsNeverReadAlikeWhereTheClocksGoBack() {
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    QStringList read;
+    for (const qint64 at : {1792888200000, 1792891800000, 1774747800000})
+        read << diagnostics::EventModel::timeText(at) + QLatin1Char('|') + diagnostics::csvTime(at);
+    qputenv("TZ", zone);
+    tzset();
+    QCOMPARE(read, QStringList({"2026-10-25 02:30:00.000 +02:00|2026-10-25T02:30:00.000+02:00",
+                                "2026-10-25 02:30:00.000 +01:00|2026-10-25T02:30:00.000+01:00",
+                                "2026-03-29 03:30:00.000|2026-03-29T03:30:00.000+02:00"}));
 }
 
 void DiagnosticsModelsTest::aModelExportsItsHeaderAndRowsExactly() {
@@ -454,9 +471,9 @@ void DiagnosticsModelsTest::theExportHasTheStoredAndTheShownWords() {
     QVERIFY(model.select({}, base + 5));
     // One row taken on since, which the database may not hold yet, and one it holds.
     QCOMPARE(model.addNewest({wordRows[0], wordRows[4]}, true), 1);
-    const QString time = diagnostics::EventModel::timeText(base);
+    const QString time = diagnostics::csvTime(base);
     QCOMPARE(model.csvText(), QStringLiteral("时间,类别,键,存储值,名称,值,详情\r\n") +
-                                  diagnostics::EventModel::timeText(base + 4) +
+                                  diagnostics::csvTime(base + 4) +
                                   QStringLiteral(",命令,redLight,sent,红光开关,已发送,\r\n") +
                                   time +
                                   QStringLiteral(",报警,chillerFault,on,水冷机警报,出现,\r\n"));

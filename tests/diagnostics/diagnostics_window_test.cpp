@@ -362,7 +362,7 @@ void DiagnosticsWindowTest::theEventsTabReadsTheHistoryDatabase() {
     d->showWindow();
     d->window()->tabs()->setCurrentIndex(DiagnosticsWindow::EventsIndex);
     diagnostics::EventsTab *events = d->window()->eventsTab();
-    QVERIFY(events->model().rowCount() >= 2);
+    QVERIFY(waitUntil([&] { return events->model().rowCount() >= 2; }));
     // Newest first: the close, then the open; the port's row in words, its key kept.
     const auto cell = [&](int column, int role) {
         return events->model().data(events->model().index(0, column), role).toString();
@@ -375,7 +375,7 @@ void DiagnosticsWindowTest::theEventsTabReadsTheHistoryDatabase() {
         events->categoryBox()->findData(QStringLiteral("alarm")));
     QCOMPARE(events->model().rowCount(), 0);
     events->categoryBox()->setCurrentIndex(events->categoryBox()->findData(QStringLiteral("link")));
-    QVERIFY(events->model().rowCount() >= 2);
+    QVERIFY(waitUntil([&] { return events->model().rowCount() >= 2; }));
     events->textBox()->setText(QStringLiteral("opened"));
     QVERIFY(waitUntil([&] { return events->model().rowCount() == 1; }));
 }

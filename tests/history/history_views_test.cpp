@@ -90,10 +90,9 @@ private slots:
         tab.periodBox()->setCurrentIndex(3); // all
         auto *view = tab.findChild<QTableView *>();
         // Scrolled to the end twice: the view asks for the next pages itself.
-        for (int shown = 1; shown < 3; ++shown) {
-            view->scrollToBottom();
-            QVERIFY(waitUntil([&] { return tab.model().rowCount() > shown * page; }));
-        }
+        for (int shown = 1; shown < 3; ++shown)
+            QVERIFY(waitUntil(
+                [&] { return view->scrollToBottom(), tab.model().rowCount() > shown * page; }));
         for (int i = 0; i < 2000; i += 50) {
             commit(writer, 50, 1000 + i);
             QCoreApplication::processEvents();

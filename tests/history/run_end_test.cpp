@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -95,7 +96,10 @@ private slots:
         // With a plant link when there is a broker to talk to.
         std::unique_ptr<Broker> broker;
         std::unique_ptr<Subscriber> subscriber;
-        if (Broker::available()) {
+        // config/ a file: a box at start. No broker beside the pipe: its library ignores SIGPIPE.
+        if (cause == sigtermInStartBox)
+            QVERIFY(QFile(work.filePath(QStringLiteral("config"))).open(QIODevice::WriteOnly));
+        else if (Broker::available() && cause != sigtermStderrGone) {
             broker = std::make_unique<Broker>();
             QVERIFY(broker->start());
             QDir(work.path()).mkpath(QStringLiteral("config"));
@@ -109,6 +113,18 @@ private slots:
         ProgramProcess program;
         if (cause == displayGone && !program.useOwnDisplay())
             QSKIP("no X server of its own to be had here");
+        if (cause == sigtermInStartBox) {
+            // The box's loop ends, and the main loop after it: the run after the box ends.
+            QVERIFY(!program.start(work.path(), pty.slavePath()) &&
+                    program.output().startsWith("looping\n"));
+            program.signal(SIGTERM);
+            QVERIFY(program.waitForEnd() && program.endedBy(SIGTERM));
+            QCOMPARE(linkRows(work.path()), openedAndClosed);
+            return;
+        }
+        if (cause == sigtermStderrGone)
+            qputenv("LASER_TEST_STDERR_GONE", "1"); // for the program started next
+        const auto started = qScopeGuard([] { qunsetenv("LASER_TEST_STDERR_GONE"); });
         QVERIFY2(program.start(work.path(), pty.slavePath(), true), qPrintable(program.output()));
         QVERIFY(pty.write(someFrames(0)));
         // The alarm is a row on disk by now; what follows has only been read.
@@ -124,7 +140,7 @@ private slots:
         if (cause == displayGone)
             program.endDisplay();
         else
-            program.signal(cause);
+            program.signal(cause == sigtermStderrGone ? SIGTERM : cause);
         QVERIFY(program.waitForEnd());
         if (cause == SIGKILL) {
             QVERIFY(program.endedBy(SIGKILL));
@@ -146,7 +162,8 @@ private slots:
             return;
         }
         // The display gone, Qt ends the process by exit(1) once the run has ended.
-        QVERIFY2(cause == displayGone ? program.exitedWith(1) : program.endedBy(cause),
+        QVERIFY2(cause == displayGone ? program.exitedWith(1)
+                                      : program.endedBy(cause < 0 ? SIGTERM : cause),
                  qPrintable(program.output()));
         QCOMPARE(linkRows(work.path()), openedAndClosed);
         QCOMPARE(captured(work.path()), someFrames(0) + someFrames(1));

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -205,29 +206,38 @@ private slots:
     }
 
     // The database deleted or replaced by another file while the program writes (its rows
-    // would go on into the write-ahead log of a file no longer there): the next write goes
-    // into the file now at the path, and that is said.
+    // would go on into the write-ahead log of a file no longer there), or another file copied
+    // onto it in place (cp keeps the inode; the log of the file before must reach the copy
+    // neither at the next write nor at the end): the rows go on in the file now at the path,
+    // and that is said.
     void aDatabaseDeletedOrReplacedMeanwhileIsFollowedByTheNextWrite_data() {
-        fixture::column<bool>("replaced", {{"deleted", false}, {"replaced", true}});
+        fixture::columns<QString, int, QString>("how", "events", "said");
+        QTest::newRow("deleted") << "rm" << 2 << "deleted or replaced";
+        QTest::newRow("replaced") << "mv" << 3 << "deleted or replaced";
+        QTest::newRow("copied onto it in place") << "cp" << 3 << "written over in place";
+        QTest::newRow("copied onto it at the end") << "cp, end" << 1 << "written over in place";
     }
     void aDatabaseDeletedOrReplacedMeanwhileIsFollowedByTheNextWrite() {
-        QFETCH(bool, replaced);
+        QFETCH(QString, how);
+        QFETCH(int, events);
+        QFETCH(QString, said);
         QTemporaryDir dir, other;
         const QString db = dir.filePath(QStringLiteral("history.sqlite"));
-        Said said;
-        HistoryWriter writer(dir.path(), WriterLimits(), said.sink());
-        writer.write(eventsBatch(3, t0), t0);
-        QVERIFY(QFile::remove(db));
-        if (replaced) {
-            {
-                HistoryWriter elsewhere(other.path(), WriterLimits(), nullptr);
-                elsewhere.write(eventsBatch(1, t0, QStringLiteral("elsewhere")), t0);
-            }
-            QVERIFY(QFile::rename(other.filePath(QStringLiteral("history.sqlite")), db));
+        const QString elsewhere = other.filePath(QStringLiteral("history.sqlite"));
+        HistoryWriter(other.path(), WriterLimits(), nullptr).write(eventsBatch(1, t0), t0);
+        Said texts;
+        {
+            HistoryWriter writer(dir.path(), WriterLimits(), texts.sink());
+            writer.write(eventsBatch(3, t0), t0);
+            QVERIFY(how.startsWith("cp") ? QProcess::execute("cp", {elsewhere, db}) == 0
+                                         : QFile::remove(db));
+            QVERIFY(how != "mv" || QFile::rename(elsewhere, db));
+            // A copy is opened again once it has stopped changing.
+            for (int i = 1; how != "cp, end" && i <= 2; ++i)
+                writer.write(eventsBatch(i == 1 ? 2 : 0, t0 + 1000 * i, "after"), t0 + 1000 * i);
         }
-        writer.write(eventsBatch(2, t0 + 1000, QStringLiteral("after")), t0 + 1000);
-        QCOMPARE(count(db, QStringLiteral("events")), replaced ? 3 : 2);
-        QCOMPARE(said.texts.filter(QStringLiteral("deleted or replaced")).size(), 1);
+        QCOMPARE(count(db, QStringLiteral("events")), events);
+        QCOMPARE(texts.texts.filter(said).size(), 1);
     }
 
     void aDamagedDatabaseIsRenamedAsideAndAFreshOneStarted_data() {
@@ -372,8 +382,8 @@ private slots:
         QCOMPARE(count(db, QStringLiteral("samples")), 2 + 3 + 1);
         QCOMPARE(rows(db, QStringLiteral("SELECT name FROM events WHERE category = 'alarm'")),
                  QList<QVariantList>({{QStringLiteral("old")}}));
-        QCOMPARE(rows(db, QStringLiteral("SELECT value FROM events WHERE category = 'clock' "
-                                         "ORDER BY rowid")),
+        QCOMPARE(rows(db, QStringLiteral(
+                              "SELECT value FROM events WHERE category = 'clock' ORDER BY rowid")),
                  QList<QVariantList>({{QStringLiteral("forward")}, {QStringLiteral("back")}}));
         QCOMPARE(first.texts.size(), 1);
         QVERIFY2(first.texts[0].startsWith(QStringLiteral("history: the wall clock jumped 3652 "
@@ -440,39 +450,60 @@ private slots:
     }
 
     // A run that ended with its port open (killed, crashed, the power gone) is written as what
-    // it was at the next start, at its newest row; not while it still runs beside another.
+    // it was at the next start, at its own newest row, before the rows of the new run, and once;
+    // not while it still runs beside another. Two programs in one folder: each run by itself.
+    void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns_data() {
+        fixture::columns<QString, QString, QStringList>("first", "second", "marked");
+        const auto row = [](const char *name, const char *first, const char *second,
+                            const QStringList &marked) {
+            QTest::newRow(name) << QString(first) << QString(second) << marked;
+        };
+        row("one program", "killed", "no port", {"ttyUSB0 at 20"});
+        row("the first killed, the second runs on", "killed", "runs on", {"ttyUSB0 at 20"});
+        row("the second killed, the first runs on", "runs on", "killed", {"ttyUSB1 at 45"});
+        row("the first killed, the second closed later", "killed", "closed", {"ttyUSB0 at 20"});
+        row("both killed", "killed", "killed", {"ttyUSB0 at 20", "ttyUSB1 at 45"});
+    }
     void aRunThatEndedWithItsPortOpenIsMarkedUnlessItStillRuns() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QStringList, marked);
         QTemporaryDir dir;
-        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
-        const auto opened = [](qint64 at) {
+        const auto port = [](qint64 at, int n, bool open) {
             Batch b;
-            b.events.push_back({at, QStringLiteral("link"), QStringLiteral("opened"), QString(),
-                                QStringLiteral("ttyUSB0 (adapter)")});
-            history::CaptureItem start;
-            start.kind = history::CaptureItem::Start;
-            start.chunk.at = at;
-            start.port = QStringLiteral("ttyUSB0");
-            b.capture.push_back(start);
+            const QString name = QStringLiteral("ttyUSB%1").arg(n);
+            b.events.push_back({at, QStringLiteral("link"), open ? "opened" : "closed", QString(),
+                                open ? name + " (adapter)" : name});
+            history::CaptureItem item{history::CaptureItem::Stop, {at, false, {}}, name, 0};
+            item.kind = open ? history::CaptureItem::Start : item.kind;
+            b.capture.push_back(item);
             return b;
         };
-        {
-            HistoryWriter first(dir.path(), WriterLimits(), nullptr);
-            Batch b = opened(t0);
-            b.events.push_back(makeEvent(t0 + 10, QStringLiteral("chillerFault")));
-            b.samples.push_back({t0 + 20, 20.0, 21.0, 12.0});
-            first.write(std::move(b), t0 + 20);
-            HistoryWriter beside(dir.path(), WriterLimits(), nullptr);
-            beside.write(eventsBatch(1, t0 + 15), t0 + 15);
+        std::unique_ptr<HistoryWriter> programs[2];
+        for (int i = 0; i < 2; ++i) { // the second started later, and wrote later
+            programs[i] = std::make_unique<HistoryWriter>(dir.path(), WriterLimits(), nullptr);
+            Batch b = i == 1 && second == "no port" ? Batch() : port(t0 + 15 * i, i, true);
+            b.samples.push_back({t0 + 20 + 25 * i, 20.0, 21.0, 12.0});
+            programs[i]->write(std::move(b), t0 + 20);
+        }
+        for (int i = 0; i < 2; ++i) {
+            if ((i == 0 ? first : second) == "closed")
+                programs[i]->write(port(t0 + 60, i, false), t0 + 60);
+            if ((i == 0 ? first : second) != "runs on")
+                programs[i].reset(); // killed: no closed row, its capture's lock let go
         }
         HistoryWriter next(dir.path(), WriterLimits(), nullptr);
-        next.write(opened(t0 + 100000), t0 + 100000);
-        QCOMPARE(rows(db, QStringLiteral("SELECT name, at - %1, detail FROM events WHERE "
-                                         "category = 'link' ORDER BY rowid")
-                              .arg(t0)),
-                 QList<QVariantList>(
-                     {{QStringLiteral("opened"), 0, QStringLiteral("ttyUSB0 (adapter)")},
-                      {QStringLiteral("ended_unexpectedly"), 20, QStringLiteral("ttyUSB0")},
-                      {QStringLiteral("opened"), 100000, QStringLiteral("ttyUSB0 (adapter)")}}));
+        next.write(port(t0 + 100000, 2, true), t0 + 100000);
+        HistoryWriter(dir.path(), WriterLimits(), nullptr).write(Batch(), t0 + 200000);
+        QStringList found;
+        for (const QVariantList &r : rows(dir.filePath(QStringLiteral("history.sqlite")),
+                                          QStringLiteral("SELECT detail || ' at ' || (at - %1) "
+                                                         "FROM events WHERE name = "
+                                                         "'ended_unexpectedly' OR at > %1 + 60 "
+                                                         "ORDER BY rowid")
+                                              .arg(t0)))
+            found << r[0].toString();
+        QCOMPARE(found, marked << "ttyUSB2 (adapter) at 100000");
     }
 
     // Retention deletes in slices of bounded time, rows are written between them, and a stop

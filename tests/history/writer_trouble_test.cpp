@@ -281,6 +281,32 @@ private slots:
         QCOMPARE(count(db, QStringLiteral("SELECT count(*) FROM events")), 6);
     }
 
+    // A later program's history: said, left byte for byte, and no lock waited for at the end.
+    void aDatabaseOfALaterVersionIsSaidAndLeftAsItIs() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("history.sqlite"));
+        QVERIFY(QFile(db).open(QIODevice::WriteOnly));
+        const int later = history::EventStore::schemaVersion + 1;
+        rows(db, QStringLiteral("PRAGMA user_version = %1").arg(later));
+        const auto bytes = [&] {
+            QFile f(db);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes();
+        QStringList said;
+        QElapsedTimer clock;
+        {
+            HistoryWriter writer(dir.path(), WriterLimits(), into(said));
+            writer.write(rowsAt(2, t0), t0);
+            clock.start();
+            writer.finish(rowsAt(1, t0 + 1000));
+        }
+        QVERIFY(clock.elapsed() < WriterLimits().finalFlushMs);
+        // As it began, and at the end with the 3 rows it could not keep.
+        QCOMPARE(said.filter(QStringLiteral("of a later version (%1)").arg(later)).size(), 2);
+        QCOMPARE(bytes(), before);
+    }
+
     void eventsAreKeptFourHundredDays() {
         QTemporaryDir dir;
         HistoryWriter writer(dir.path(), WriterLimits(), nullptr);

@@ -26,7 +26,7 @@ namespace {
 
 // The database schema the documentation gives: every table with its columns and their types, and
 // the version in PRAGMA user_version.
-constexpr int schemaVersion = 2;
+constexpr int schemaVersion = 3;
 struct Column {
     const char *name;
     const char *type;
@@ -61,6 +61,11 @@ const std::vector<Table> schema = {
       {"detail", "TEXT"}}},
     {"samples",
      {{"at", "INTEGER"}, {"water_in", "REAL"}, {"water_out", "REAL"}, {"dew_point", "REAL"}}},
+    {"runs",
+     {{"run", "INTEGER"},
+      {"started_at", "INTEGER"},
+      {"newest_at", "INTEGER"},
+      {"open_port", "TEXT"}}},
     {"samples_hour", rollupColumns()},
     {"samples_minute", rollupColumns()},
     {"alarm_hours", columns({"at", "name", "rises", "shelved_rises", "chatters", "first_outs",

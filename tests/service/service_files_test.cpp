@@ -27,6 +27,7 @@
 
 #include <QThread>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace service;
 
@@ -165,6 +166,13 @@ private slots:
         QTest::newRow("bit 7 set") << editedJson([](O &o) {
             o[QStringLiteral("value")] = QStringLiteral("0A 41 82 20 06 00 00");
         }) << "第 7 位";
+        // Values the settings page could never give, whatever the fields below them say.
+        QTest::newRow("leakage 6350, the page's spin box ends at 4050") << editedJson([](O &o) {
+            o[QStringLiteral("value")] = QStringLiteral("00 00 00 00 7F 00 00");
+        }) << "(pdLeakageLevel) 为 6350";
+        QTest::newRow("mode 3, no item on the page") << editedJson([](O &o) {
+            o[QStringLiteral("value")] = QStringLiteral("18 00 00 00 06 00 00");
+        }) << "(opModeUsr) 为 3";
         QTest::newRow("product type a number")
             << editedJson([](O &o) { o[QStringLiteral("product_type")] = 5; }) << "product_type";
         QTest::newRow("no saved_at")
@@ -402,6 +410,16 @@ private slots:
         QVERIFY(language.open(QIODevice::WriteOnly));
         language.write("language = english");
         language.close();
+        // Named as captures, never read: links to a secret and a loop, a pipe, a second name.
+        const QDir log(root.filePath(QStringLiteral("log")));
+        for (const auto &[to, name] : {std::pair{"../config/plant.ini", "capture-20261207-1-a.txt"},
+                                       {"/etc/shadow", "capture-20261207-2-b.txt"},
+                                       {"capture-loop.txt", "capture-loop.txt"}})
+            QVERIFY(QFile::link(to, log.filePath(name)));
+        QVERIFY(::mkfifo(QFile::encodeName(log.filePath("capture-pipe.txt")).constData(), 0600) ==
+                0);
+        const QByteArray second = QFile::encodeName(log.filePath("capture-20261207-3-c.txt"));
+        QVERIFY(::link(QFile::encodeName(ini.fileName()).constData(), second.constData()) == 0);
 
         BundleInput input;
         // A name near the folder's limit of 255 bytes: the scratch copy beside it fits all the
@@ -427,6 +445,9 @@ private slots:
                               "config/plant.ini", "frames.csv", "notes.txt"}));
         QCOMPARE(bundle.names(), result.entries);
         QCOMPARE(bundle.entriesContaining(password), QStringList());
+        const QByteArray notes = bundle.entry(QStringLiteral("notes.txt"));
+        QVERIFY(notes.contains("log/: 4 left out: capture-20261207-1-a.txt (a symbolic link") &&
+                notes.contains("3-c.txt left out: a second name"));
         QVERIFY(bundle.entry(QStringLiteral("about.txt")).endsWith("history: ok\n"));
         QCOMPARE(bundle.entry(QStringLiteral("config/language.gl")),
                  QByteArray("language = english\n"));
@@ -469,6 +490,13 @@ private slots:
         QTest::newRow("the history's write-ahead log")
             << false << "log/history.sqlite-wal" << int(BundleResult::Failed);
         QTest::newRow("not a plain file") << false << "pipe" << int(BundleResult::Failed);
+        // Whatever the period and the links: nothing in log/ or config/ is ever replaced.
+        QTest::newRow("a capture of another period")
+            << false << "log/capture-20261101-080000-ttyUSB0.txt" << int(BundleResult::Failed);
+        QTest::newRow("a dangling link to a history file yet to come")
+            << false << "dangling.zip" << int(BundleResult::Failed);
+        QTest::newRow("a link in log/ that leads out of it")
+            << false << "log/capture-link.txt" << int(BundleResult::Failed);
     }
     void aCancelledOrFailedExportLeavesNoFileBehind() {
         QFETCH(bool, cancel);
@@ -477,25 +505,33 @@ private slots:
         QTemporaryDir dir;
         const QDir root(dir.path());
         QVERIFY(root.mkpath(QStringLiteral("log")));
+        const QDateTime now = QDateTime::currentDateTimeUtc();
         for (const char *name :
-             {"log/capture-20261207-080000-ttyUSB0.txt", "log/history.sqlite-wal"})
+             {"log/capture-20261101-080000-ttyUSB0.txt", "log/capture-20261207-080000-ttyUSB0.txt",
+              "log/history.sqlite-wal"})
             touch(root.filePath(QLatin1String(name)), QByteArray(3 << 20, 'x'),
-                  QDateTime::currentDateTimeUtc());
+                  QByteArray(name).contains("1101") ? now.addDays(-30) : now);
+        QVERIFY(QFile::link("../elsewhere.zip", root.filePath("log/capture-link.txt")));
+        const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        const QStringList logFiles = QDir(root.filePath(QStringLiteral("log"))).entryList(all);
         QVERIFY(::mkfifo(QFile::encodeName(root.filePath(QStringLiteral("pipe"))).constData(),
                          0600) == 0);
+        QVERIFY(
+            QFile::link(QStringLiteral("log/history.sqlite-shm"), root.filePath("dangling.zip")));
         BundleInput input;
         input.outputPath = root.filePath(target);
         input.logDir = root.filePath(QStringLiteral("log"));
+        input.since = periodStart(Period::LastDay, now.toMSecsSinceEpoch());
+        const qint64 size = QFileInfo(input.outputPath).size();
         BundleProgress progress;
         progress.cancel = cancel;
         const BundleResult result = writeBundle(input, progress);
         QCOMPARE(int(result.outcome), outcome);
         QCOMPARE(result.error.isEmpty(), cancel);
-        QCOMPARE(QFileInfo(input.outputPath).size(), target.startsWith("log/") ? 3 << 20 : 0);
+        QCOMPARE(QFileInfo(input.outputPath).size(), size);
         // Nothing else: no temporary file either.
-        QCOMPARE(
-            root.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-            QStringList({QStringLiteral("log"), QStringLiteral("pipe")}));
+        QCOMPARE(root.entryList(all), QStringList({"dangling.zip", "log", "pipe"}));
+        QCOMPARE(QDir(root.filePath(QStringLiteral("log"))).entryList(all), logFiles);
     }
 
     // A cancel (or a signal) that comes as the archive gets its name is too late: the archive

@@ -1,7 +1,8 @@
 // The program as main() runs it, with its port opened on the pseudo-terminal given as the
 // argument, for tests that end it by a signal or kill it. Prints "open" once the port is open,
 // and with --say-bytes then "in N" whenever the window has taken bytes from the port (N in all
-// so far).
+// so far). Also "looping" once an event loop runs (a box's in the constructor: before "open"),
+// "read" on standard error, which LASER_TEST_STDERR_GONE makes a pipe whose reader is gone.
 #include "common/signal_exit.h"
 #include "history/recorder.h"
 #include "support/serial_probe.h"
@@ -11,12 +12,18 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QTimer>
 
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
+    int ends[2];
+    if (qEnvironmentVariableIsSet("LASER_TEST_STDERR_GONE") && ::pipe(ends) == 0)
+        ::dup2(ends[1], 2), ::close(ends[0]);
     const SignalExit signalExit;
+    QTimer::singleShot(0, [] { std::printf("looping\n"), std::fflush(stdout); });
     Serial window;
     window.show();
     if (argc > 1) {
@@ -37,6 +44,7 @@ int main(int argc, char *argv[]) {
                 std::printf("in %llu\n",
                             static_cast<unsigned long long>(recorder->figures().bytesIn));
                 std::fflush(stdout);
+                std::fputs("read\n", stderr);
             });
     }
     return application.exec();

@@ -73,11 +73,12 @@ void SimLine::restartPace() {
 }
 
 void SimLine::enqueue(const QByteArray &bytes, const QString &tag, bool isFrame) {
-    // A line nobody reads loses its bytes; do not let a backlog build up here.
-    if (queued > 256 * 1024) {
-        outQueue.clear();
-        queued = 0;
-    }
+    // A line nobody reads loses its bytes; do not let a backlog build up here. (A chunk begun,
+    // however large, leaves whole and is not counted: what waits behind it is.)
+    const bool begun = !outQueue.isEmpty() && outQueue.first().offset > 0;
+    if (queued - (begun ? outQueue.first().bytes.size() : 0) > maxQueuedBytes)
+        dropWaiting(QStringLiteral("over %1 KiB waited to be written (nobody reads the line?)")
+                        .arg(maxQueuedBytes / 1024));
     Chunk c;
     c.bytes = bytes;
     c.tag = tag;
@@ -88,8 +89,29 @@ void SimLine::enqueue(const QByteArray &bytes, const QString &tag, bool isFrame)
 }
 
 void SimLine::clear() {
-    outQueue.clear();
-    queued = 0;
+    dropWaiting(QStringLiteral("the line fell silent"));
+}
+
+void SimLine::dropWaiting(const QString &why) {
+    // One begun leaves whole: a frame is never cut.
+    const int keep = !outQueue.isEmpty() && outQueue.first().offset > 0 ? 1 : 0;
+    qint64 bytes = 0;
+    int frames = 0;
+    int chunks = 0;
+    while (outQueue.size() > keep) {
+        const Chunk c = outQueue.takeLast();
+        bytes += c.bytes.size();
+        frames += c.frame ? 1 : 0;
+        ++chunks;
+    }
+    queued -= bytes;
+    if (chunks > 0)
+        log.always(QStringLiteral("dropped %1 frames and %2 other chunks (%3 bytes) not yet "
+                                  "written: %4")
+                       .arg(frames)
+                       .arg(chunks - frames)
+                       .arg(bytes)
+                       .arg(why));
 }
 
 // On a pseudo-terminal the bytes wait in the kernel until the host reads them; a real line

@@ -37,7 +37,7 @@ public:
     void restartPace();
     // `tag` is logged with the time the last byte left.
     void enqueue(const QByteArray &bytes, const QString &tag, bool isFrame = true);
-    // Drops everything still waiting to be written.
+    // Drops what is still waiting to be written, but the rest of a chunk begun; says so.
     void clear();
     void dropUnreadBytes();
 
@@ -49,6 +49,7 @@ private:
         bool frame = true;
     };
 
+    void dropWaiting(const QString &why);
     void drain();
     qint64 writeBytes(const char *data, qint64 size);
     void readMaster();
@@ -58,6 +59,8 @@ private:
     int masterFd = -1;
     int slaveFd = -1;
     QSocketNotifier *masterNotifier = nullptr;
+    // What waits beyond this when more comes is dropped (see dropWaiting).
+    static constexpr qint64 maxQueuedBytes = 256 * 1024;
     QList<Chunk> outQueue;
     qint64 queued = 0;
     double baud = 115200;

@@ -155,7 +155,7 @@ void ActiveAlarmStrip::refresh() {
     for (auto it = alarms.rbegin(); it != alarms.rend(); ++it)
         lines << Texts::tr("%1  自 %2  已持续 %3")
                      .arg(events::eventLabel(QStringLiteral("alarm"), it->name),
-                          EventModel::timeText(it->since).left(19),
+                          EventModel::timeText(it->since).remove(19, 4), // no ms
                           events::durationText(now - it->since));
     setText(lines.join(QLatin1Char('\n')));
 }

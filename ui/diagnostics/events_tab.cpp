@@ -33,7 +33,8 @@ constexpr size_t recentRows = 1000;
 
 EventsTab::EventsTab(const QString &databasePath, history::Recorder &recorder,
                      const AlarmWatch &alarms, QWidget *parent)
-    : DiagnosticsTab(parent), events(new EventModel(databasePath, this)),
+    : DiagnosticsTab(parent),
+      events(new EventModel(databasePath, this, EventModel::Reads::InBackground)),
       strip(new ActiveAlarmStrip(alarms)), category(new QComboBox), period(new QComboBox),
       text(new QLineEdit), refreshButton(new QPushButton), exportButton(new QPushButton),
       view(new QTableView), message(new QLabel), categoryLabel(new QLabel), periodLabel(new QLabel),
@@ -79,12 +80,28 @@ EventsTab::EventsTab(const QString &databasePath, history::Recorder &recorder,
     connect(refreshButton, &QPushButton::clicked, this, &EventsTab::reload);
     connect(&recorder, &history::Recorder::eventRecorded, this, &EventsTab::taken);
     connect(exportButton, &QPushButton::clicked, this, [this] {
+        if (events->isExporting())
+            return events->cancelExport();
         const QString path =
             QFileDialog::getSaveFileName(this, Texts::tr("导出CSV"), QStringLiteral("events.csv"),
                                          QStringLiteral("CSV (*.csv)"));
-        QString error;
-        if (!path.isEmpty() && !exportCsv(path, &error))
-            message->setText(Texts::tr("导出失败: %1").arg(error));
+        if (!path.isEmpty())
+            exportCsv(path);
+    });
+    // The rows come from the reader's thread: the window never waits for them.
+    connect(events, &EventModel::readingChanged, this, [this](bool reading) {
+        if (reading)
+            message->setText(Texts::tr("正在读取..."));
+    });
+    connect(events, &EventModel::selected, this, &EventsTab::selected);
+    connect(events, &EventModel::exportProgress, this, [this](qint64 rows) {
+        message->setText(Texts::tr("正在导出... 已写入 %1 行").arg(rows));
+    });
+    connect(events, &EventModel::exported, this, [this](const QString &path, const QString &e) {
+        message->setText(e.isEmpty()                ? Texts::tr("已导出到 %1").arg(path)
+                         : e == Texts::tr("已取消") ? Texts::tr("导出已取消, 未留下文件")
+                                                    : Texts::tr("导出失败: %1").arg(e));
+        retranslate();
     });
     retranslate();
 }
@@ -100,6 +117,7 @@ void EventsTab::setActive(bool on) {
         typing->stop();
         events->release();
         arrived.clear();
+        selecting = false;
     }
 }
 
@@ -113,7 +131,8 @@ void EventsTab::taken(const events::Event &event) {
 
 void EventsTab::tick() {
     strip->refresh();
-    if (arrived.empty())
+    // While a select reads its first page, what comes waits for it (the page may hold it).
+    if (arrived.empty() || selecting)
         return;
     addNewest(arrived);
     arrived.clear();
@@ -137,22 +156,31 @@ void EventsTab::reload() {
     filter.category = category->currentData().toString();
     filter.withinMs = period->currentData().toLongLong();
     filter.text = text->text().trimmed();
-    QString error;
-    if (events->select(filter, QDateTime::currentMSecsSinceEpoch(), &error))
-        message->clear();
-    else
-        message->setText(error);
-    // What the writer has not written yet.
-    events->addNewest(std::vector<events::Event>(recent.begin(), recent.end()), true);
+    selecting = true;
+    arrived.clear();
+    events->select(filter, QDateTime::currentMSecsSinceEpoch());
+}
+
+void EventsTab::selected(const QString &error) {
+    message->setText(error);
+    selecting = false;
+    // What the writer may not have written yet, and what came since the select: `recent` ends
+    // with what came, unless the select took longer than `recent` keeps rows (then all it
+    // dropped is written, and the page has it).
+    std::vector<events::Event> newest(recent.begin(), recent.end());
+    if (arrived.size() > recent.size())
+        newest = arrived;
+    events->addNewest(newest, true);
     arrived.clear();
     view->resizeColumnsToContents();
     // The detail takes the rest of the width.
     view->horizontalHeader()->setStretchLastSection(true);
 }
 
-bool EventsTab::exportCsv(const QString &path, QString *error) {
-    events->fetchAll();
-    return writeTextFile(path, events->csvText(), error);
+void EventsTab::exportCsv(const QString &path) {
+    message->setText(Texts::tr("正在导出到 %1 ...").arg(path));
+    events->exportCsv(path);
+    retranslate();
 }
 
 void EventsTab::retranslate() {
@@ -173,7 +201,7 @@ void EventsTab::retranslate() {
     periodLabel->setText(Texts::tr("时间:"));
     textLabel->setText(Texts::tr("文字:"));
     refreshButton->setText(Texts::tr("刷新"));
-    exportButton->setText(Texts::tr("导出CSV..."));
+    exportButton->setText(events->isExporting() ? Texts::tr("取消导出") : Texts::tr("导出CSV..."));
     events->retranslate();
     strip->refresh();
 }

@@ -63,7 +63,7 @@ void ReportWorker::exportFile(const QString &file, const events::PeriodFigures &
         [this, file, figures, format] {
             QString error;
             service::writeReportFile(file, service::reportFile(figures, format),
-                                     QFileInfo(path).path(), &error);
+                                     QFileInfo(path).path(), QStringLiteral("config"), &error);
             emit exported(file, error);
         },
         Qt::QueuedConnection);

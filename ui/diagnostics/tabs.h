@@ -59,9 +59,11 @@ public:
     void retranslate() override;
 
     EventModel &model() { return *events; }
-    // Runs the query of the current filter again.
+    // Runs the query of the current filter again; the rows come as the reader finds them.
     void reload();
-    bool exportCsv(const QString &path, QString *error);
+    // Every row of the filter, written on a thread of its own; the tab says when it is done (the
+    // model's exported()), and its button cancels it meanwhile.
+    void exportCsv(const QString &path);
     QComboBox *categoryBox() const { return category; }
     QComboBox *periodBox() const { return period; }
     QLineEdit *textBox() const { return text; }
@@ -71,6 +73,7 @@ public:
 private:
     void taken(const events::Event &event);
     void addNewest(const std::vector<events::Event> &rows);
+    void selected(const QString &error);
 
     EventModel *events;
     ActiveAlarmStrip *strip;
@@ -90,6 +93,7 @@ private:
     QLabel *textLabel;
     QTimer *typing;
     bool active = false;
+    bool selecting = false; // the first page of the filter is being read
 };
 
 // The live journal.

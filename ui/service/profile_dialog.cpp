@@ -239,6 +239,13 @@ void ProfileDialog::confirmAndWrite() {
         record(QStringLiteral("declined: nothing written"), before);
         return;
     }
+    // Whatever made this profile, only what the page itself could give goes to the laser.
+    const QString beyond = beyondPage(profile.settings());
+    if (!beyond.isEmpty()) {
+        setStatus(Step::Failed, beyond + Texts::tr("; 未写入任何设定。"));
+        record(QStringLiteral("not written: beyond the page: ") + beyond, before);
+        return;
+    }
     write->setEnabled(false);
     setStatus(Step::Writing, Texts::tr("正在写入..."));
     if (!link.write(profile.settings()))

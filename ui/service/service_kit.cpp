@@ -229,6 +229,11 @@ void ServiceKit::profileLoaded(ProfileDialog::Mode mode, const QString &path,
         emit profileRefused(load.error);
         return;
     }
+    if (!load.caution.isEmpty() &&
+        !plainQuestion(&main, title, Texts::tr("%1\n\n继续吗？").arg(load.caution))) {
+        emit profileRefused(load.caution);
+        return;
+    }
     if (!load.disagreements.isEmpty() &&
         !plainQuestion(&main, title,
                        Texts::tr("文件中的解码字段与原始值不符, 以原始值为准:\n%1\n\n继续吗？")

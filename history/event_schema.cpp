@@ -1,0 +1,84 @@
+#include "history/event_schema.h"
+
+#include "history/alarm_rollup.h"
+#include "history/rollup.h"
+#include "history/run_book.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace history {
+namespace schema {
+
+int versionOf(QSqlDatabase &db, QString *error) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+        *error = q.lastError().text();
+        return -1;
+    }
+    return q.value(0).toInt();
+}
+
+int versionOfFile(const QString &path, const QString &connection) {
+    if (QFileInfo(path).size() == 0)
+        return 0;
+    int found = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        QString ignored;
+        if (db.open())
+            found = versionOf(db, &ignored);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return found;
+}
+
+bool isComplete(QSqlDatabase &db) {
+    return rollup::isInstalled(db) && RunBook::isInstalled(db) && AlarmRollup::isInstalled(db);
+}
+
+bool install(QSqlDatabase &db, QString *error) {
+    QSqlQuery q(db);
+    const auto undo = [&](const QString &why) {
+        *error = why;
+        q.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    };
+    // IF NOT EXISTS: another program may be doing the same at this moment.
+    for (const char *sql :
+         {"BEGIN IMMEDIATE",
+          "CREATE TABLE IF NOT EXISTS events(at INTEGER NOT NULL, category TEXT NOT NULL, "
+          "name TEXT NOT NULL, value TEXT, detail TEXT)",
+          "CREATE INDEX IF NOT EXISTS events_at ON events(at)",
+          "CREATE TABLE IF NOT EXISTS samples(at INTEGER NOT NULL, water_in REAL, "
+          "water_out REAL, dew_point REAL)",
+          "CREATE INDEX IF NOT EXISTS samples_at ON samples(at)", RunBook::createTable})
+        if (!q.exec(QLatin1String(sql)))
+            return undo(q.lastError().text());
+    // Version 2 adds the per-minute table, filled from the samples already kept.
+    QString why;
+    if (!rollup::install(db, &why) || !AlarmRollup::install(db, &why))
+        return undo(why);
+    if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(version)) ||
+        !q.exec(QStringLiteral("COMMIT")))
+        return undo(q.lastError().text());
+    return true;
+}
+
+bool addIndexes(QSqlDatabase &db, QString *error) {
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON events(category, at)")
+                   .arg(QLatin1String(categoryIndex))))
+        return true;
+    *error = q.lastError().text();
+    return false;
+}
+
+} // namespace schema
+} // namespace history
