@@ -53,7 +53,7 @@
     </message>
     <message>
         <source>%1 在程序自己的 log 或 config 文件夹中; 报告不写在那里</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is in the program&apos;s own log or config folder; the report is not written there</translation>
     </message>
     <message>
         <source>无法写入 %1: %2</source>
