@@ -1,3 +1,4 @@
+#include "app/alarm_report_command.h"
 #include "app/support_bundle_command.h"
 #include "common/command_line.h"
 #include "common/pixel_sizes.h"
@@ -15,6 +16,8 @@ int main(int argc, char *argv[]) {
     const CommandLine line = readCommandLine(Program::Host, argc, argv);
     if (line.action == CommandLine::SupportBundle)
         return runSupportBundleCommand(line, argc, argv);
+    if (line.action == CommandLine::AlarmReport)
+        return runAlarmReportCommand(line, argc, argv);
     if (line.action != CommandLine::Window)
         return sayCommandLine(Program::Host, line, argc, argv);
     keepFormPixelSizes();

@@ -68,6 +68,19 @@ bool isPeriod(const QString &text) {
            text == QLatin1String("7d") || text == QLatin1String("all");
 }
 
+bool isReportPeriod(const QString &text) {
+    return text == QLatin1String("24h") || text == QLatin1String("7d") ||
+           text == QLatin1String("30d") || text == QLatin1String("90d") ||
+           text == QLatin1String("all");
+}
+
+// The report is a CSV file or a printable page, told by the name.
+bool isReportName(const QString &file) {
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    return suffix == QLatin1String("csv") || suffix == QLatin1String("html") ||
+           suffix == QLatin1String("htm");
+}
+
 CommandLine wrong(CommandLine::Problem problem, const QString &argument, int position) {
     CommandLine line;
     line.action = CommandLine::Wrong;
@@ -100,6 +113,7 @@ QString usageLines(Program program) {
                ? CommandLineTexts::tr(
                      "用法: laser-host [Qt 选项]...\n"
                      "      laser-host --support-bundle FILE [--since 1h|1d|7d|all]\n"
+                     "      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]\n"
                      "      laser-host --help | --version")
                : CommandLineTexts::tr("用法: laser-fleet [Qt 选项]...\n"
                                       "      laser-fleet --help | --version");
@@ -113,6 +127,7 @@ CommandLine readCommandLine(Program program, int argc, char **argv) {
     bool version = false;
     bool sinceGiven = false;
     bool bundle = false;
+    bool report = false;
     // Bytes that are no text here (a Latin-1 name typed in a UTF-8 terminal) would become other
     // characters: a bundle written under a name nobody typed.
     for (int i = 1; i < argc; ++i)
@@ -150,6 +165,12 @@ CommandLine readCommandLine(Program program, int argc, char **argv) {
             bundle = true;
             if (!value(&line.file))
                 return wrong(CommandLine::MissingValue, argument, i);
+        } else if (program == Program::Host && name == QLatin1String("--alarm-report")) {
+            if (report)
+                return wrong(CommandLine::Repeated, argument, i);
+            report = true;
+            if (!value(&line.file))
+                return wrong(CommandLine::MissingValue, argument, i);
         } else if (program == Program::Host && name == QLatin1String("--since")) {
             if (sinceGiven)
                 return wrong(CommandLine::Repeated, argument, i);
@@ -168,13 +189,22 @@ CommandLine readCommandLine(Program program, int argc, char **argv) {
             return wrong(CommandLine::StrayArgument, QString(), i);
         }
     }
-    if (sinceGiven && !bundle)
+    if (bundle && report)
+        return wrong(CommandLine::TwoJobs, QString(), 0);
+    if (sinceGiven && !bundle && !report)
         return wrong(CommandLine::SinceAlone, QString(), 0);
-    if (!isPeriod(line.since))
+    if (!sinceGiven)
+        line.since = report ? QStringLiteral("30d") : QStringLiteral("1d");
+    if (bundle && !isPeriod(line.since))
         return wrong(CommandLine::BadPeriod, QString(), 0);
+    if (report && !isReportPeriod(line.since))
+        return wrong(CommandLine::BadReportPeriod, QString(), 0);
+    if (report && !isReportName(line.file))
+        return wrong(CommandLine::BadReportName, QString(), 0);
     line.action = help      ? CommandLine::Help
                   : version ? CommandLine::Version
                   : bundle  ? CommandLine::SupportBundle
+                  : report  ? CommandLine::AlarmReport
                             : CommandLine::Window;
     return line;
 }
@@ -222,7 +252,11 @@ QString helpText(Program program) {
                      "                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的\n"
                      "                         目录为准\n"
                      "  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件\n"
-                     "                         的时段: 1h, 1d (默认), 7d 或 all") +
+                     "                         的时段: 1h, 1d (默认), 7d 或 all\n"
+                     "  --alarm-report FILE    把工作目录历史的报警报告写到 FILE 后结束: .csv 为\n"
+                     "                         CSV 表格, .html 为可打印的网页; 不开窗口\n"
+                     "  --since PERIOD         与 --alarm-report 一起: 报告的时段: 24h, 7d,\n"
+                     "                         30d (默认), 90d 或 all") +
                      QLatin1Char('\n') +
                      CommandLineTexts::tr("  -h, --help             显示本帮助后结束\n"
                                           "  --version              显示版本后结束");
@@ -236,9 +270,10 @@ QString helpText(Program program) {
     parts << wrapped(words, 78);
     parts << (program == Program::Host
                   ? CommandLineTexts::tr(
-                        "退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法\n"
-                        "启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写诊断包时\n"
-                        "收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后以该信号结束。")
+                        "退出状态: 0 窗口已关闭, 或诊断包或报告已写入; 1 诊断包或报告未写入,\n"
+                        "或窗口无法启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写\n"
+                        "诊断包或报告时收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后\n"
+                        "以该信号结束。")
                   : CommandLineTexts::tr(
                         "退出状态: 0 窗口已关闭; 1 窗口无法启动 (原因在标准错误上); 2 参数\n"
                         "错误 (标准错误上有用法)。"));
@@ -269,7 +304,16 @@ QString wrongText(Program program, const CommandLine &line) {
         why = CommandLineTexts::tr("参数 %1 不属于任何选项").arg(line.position);
         break;
     case CommandLine::SinceAlone:
-        why = CommandLineTexts::tr("--since 只能与 --support-bundle 一起使用");
+        why = CommandLineTexts::tr("--since 只能与 --support-bundle 或 --alarm-report 一起使用");
+        break;
+    case CommandLine::TwoJobs:
+        why = CommandLineTexts::tr("--support-bundle 和 --alarm-report 一次只能用一个");
+        break;
+    case CommandLine::BadReportPeriod:
+        why = CommandLineTexts::tr("--alarm-report 的 --since 只接受 24h, 7d, 30d, 90d 或 all");
+        break;
+    case CommandLine::BadReportName:
+        why = CommandLineTexts::tr("--alarm-report 的文件名须以 .csv 或 .html 结尾");
         break;
     case CommandLine::BadPeriod:
         why = CommandLineTexts::tr("--since 只接受 1h, 1d, 7d 或 all");

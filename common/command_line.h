@@ -13,7 +13,7 @@ class QTranslator;
 enum class Program { Host, Fleet };
 
 struct CommandLine {
-    enum Action { Window, Help, Version, SupportBundle, Wrong };
+    enum Action { Window, Help, Version, SupportBundle, AlarmReport, Wrong };
     enum Problem {
         None,
         UnknownOption,
@@ -22,11 +22,15 @@ struct CommandLine {
         StrayArgument,
         SinceAlone,
         BadPeriod,
-        NotText
+        NotText,
+        TwoJobs,
+        BadReportPeriod,
+        BadReportName
     };
     Action action = Window;
-    QString file; // SupportBundle: as typed
-    QString since = QStringLiteral("1d");
+    QString file; // SupportBundle, AlarmReport: as typed
+    // The bundle's 1h, 1d (default), 7d or all; the report's 24h, 7d, 30d (default), 90d or all.
+    QString since;
     Problem problem = None;
     // The option the problem is about, only when it reads as an option name (never a value: an
     // argument may be a password typed in the wrong place); else the argument's number.

@@ -1,5 +1,6 @@
 #include "history/event_schema.h"
 
+#include "history/alarm_rollup.h"
 #include "history/rollup.h"
 #include "history/run_book.h"
 
@@ -39,7 +40,7 @@ int versionOfFile(const QString &path, const QString &connection) {
 }
 
 bool isComplete(QSqlDatabase &db) {
-    return rollup::isInstalled(db) && RunBook::isInstalled(db);
+    return rollup::isInstalled(db) && RunBook::isInstalled(db) && AlarmRollup::isInstalled(db);
 }
 
 bool install(QSqlDatabase &db, QString *error) {
@@ -62,7 +63,7 @@ bool install(QSqlDatabase &db, QString *error) {
             return undo(q.lastError().text());
     // Version 2 adds the per-minute table, filled from the samples already kept.
     QString why;
-    if (!rollup::install(db, &why))
+    if (!rollup::install(db, &why) || !AlarmRollup::install(db, &why))
         return undo(why);
     if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(version)) ||
         !q.exec(QStringLiteral("COMMIT")))

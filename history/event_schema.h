@@ -24,7 +24,7 @@ int versionOf(QSqlDatabase &db, QString *error);
 int versionOfFile(const QString &path, const QString &connection);
 
 // Whether the tables of this version that a database of it can lack are there: the per-minute
-// and per-hour tables with their triggers, `runs`.
+// and per-hour tables with their triggers, `runs`, the alarm report's tallies (alarm_rollup.h).
 bool isComplete(QSqlDatabase &db);
 
 // Makes, in one write transaction, what a database of `found` (an earlier version, or this one

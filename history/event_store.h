@@ -87,6 +87,8 @@ public:
     void closeMoved();
 
     QString path() const { return file; }
+    // The Qt Sql connection of this thread the store uses (for what keeps tables beside it).
+    QString connectionName() const { return connection; }
     QString damagedName() const { return renamedTo; }
     // The last open found the file damaged (whether or not it could be set aside).
     bool foundDamaged() const { return damaged; }

@@ -1,5 +1,7 @@
 #include "history/own_rows.h"
 
+#include "events/clock_rows.h"
+
 #include "history/capture.h"
 #include "history/event_store.h"
 
@@ -21,10 +23,7 @@ void OwnRows::sayJump(const ClockJump &jump, bool atStart) {
     n.from = jump.from;
     n.to = jump.to;
     say(n);
-    addOwnRow({jump.to, QStringLiteral("clock"), QStringLiteral("jump"),
-               jump.forward() ? QStringLiteral("forward") : QStringLiteral("back"),
-               utcText(jump.from) + QStringLiteral(" -> ") + utcText(jump.to)},
-              false);
+    addOwnRow(events::clockJumpRow(jump.from, jump.to), false);
 }
 
 void OwnRows::watchClock(qint64 now) {

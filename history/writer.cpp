@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <limits>
 #include <utility>
 
 namespace history {
@@ -75,6 +76,7 @@ void HistoryWriter::write(Batch batch, qint64 now) {
     ownRows.watchClock(now);
     writeRows(now, false);
     retainSome(now);
+    foldAlarms(now);
 }
 
 void HistoryWriter::openExisting(qint64 now) {
@@ -298,6 +300,25 @@ void HistoryWriter::retainSome(qint64 now) {
     if (!store || !store->isOpen() || now < nextAttempt)
         return;
     retention.retainSome(*store, ownRows.retentionClock(), now);
+}
+
+void HistoryWriter::foldAlarms(qint64 now) {
+    if (!store || !store->isOpen() || now < nextAttempt)
+        return;
+    // The tallies go as the events they come of go.
+    const RetentionClock &clock = ownRows.retentionClock();
+    const qint64 forget = clock.isStarted() ? clock.reference(now, steady()) - limits.eventKeepMs
+                                            : std::numeric_limits<qint64>::min();
+    QString error;
+    const EventStore::Result r =
+        alarmRollup.keepUp(*store, limits.alarmFoldBudgetMs, forget, &error);
+    // Nothing is lost meanwhile: a report reads the rows not folded itself.
+    const bool failing = r == EventStore::Result::Failed;
+    if (failing && !alarmFoldFailing && trouble)
+        trouble(QStringLiteral("history: the alarm report's tallies are not kept up (reports "
+                               "read the rows themselves meanwhile): ") +
+                error);
+    alarmFoldFailing = failing;
 }
 
 void HistoryWriter::giveUpBeyondBound() {

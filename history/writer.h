@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/records.h"
+#include "history/alarm_rollup.h"
 #include "history/capture.h"
 #include "history/event_store.h"
 #include "history/notice.h"
@@ -65,6 +66,7 @@ private:
     void lockFound(qint64 now, size_t waiting, const QString &error);
     void addOwnRow(const events::Event &event, bool first);
     void retainSome(qint64 now);
+    void foldAlarms(qint64 now);
     qint64 steady() const;
     QString fileLook() const;
     void sayWrittenOver();
@@ -99,6 +101,9 @@ private:
     OwnRows ownRows;
     RunBook runs{QDateTime::currentMSecsSinceEpoch()};
     RetentionPass retention;
+    // The alarm report's tallies, kept up with the rows; its trouble said once.
+    AlarmRollup alarmRollup;
+    bool alarmFoldFailing = false;
     // Which kinds of trouble are going on, and what each has cost so far.
     std::array<bool, Notice::KindCount> going{};
     std::array<quint64, Notice::KindCount> tally{};

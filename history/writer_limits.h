@@ -36,6 +36,9 @@ struct WriterLimits {
     // write; the queue is written between them.
     int retentionSliceMs = 50;
     int retentionBudgetMs = 150;
+    // Folding the rows into the alarm report's tallies: at most this long in one write (a
+    // second's rows take a few ms; a history of an older program is caught up this way).
+    int alarmFoldBudgetMs = 100;
 };
 
 } // namespace history

@@ -2,6 +2,309 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
 <context>
+    <name>AlarmReport</name>
+    <message>
+        <source>出现最多的报警</source>
+        <translation>出现最多的报警</translation>
+    </message>
+    <message>
+        <source>时段</source>
+        <translation>时段</translation>
+    </message>
+    <message>
+        <source>时段 (毫秒, UTC)</source>
+        <translation>时段 (毫秒, UTC)</translation>
+    </message>
+    <message>
+        <source>历史的最后一行</source>
+        <translation>历史的最后一行</translation>
+    </message>
+    <message>
+        <source>总体</source>
+        <translation>总体</translation>
+    </message>
+    <message>
+        <source>数值</source>
+        <translation>数值</translation>
+    </message>
+    <message>
+        <source>参考线</source>
+        <translation>参考线</translation>
+    </message>
+    <message>
+        <source>判断</source>
+        <translation>判断</translation>
+    </message>
+    <message>
+        <source>无法如实计数的情况与说明</source>
+        <translation>无法如实计数的情况与说明</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>项目</translation>
+    </message>
+    <message>
+        <source>各报警</source>
+        <translation>各报警</translation>
+    </message>
+    <message>
+        <source>%1 已存在且不是普通文件; 报告不写在那里</source>
+        <translation>%1 已存在且不是普通文件; 报告不写在那里</translation>
+    </message>
+    <message>
+        <source>%1 在程序自己的 log 或 config 文件夹中; 报告不写在那里</source>
+        <translation>%1 在程序自己的 log 或 config 文件夹中; 报告不写在那里</translation>
+    </message>
+    <message>
+        <source>无法写入 %1: %2</source>
+        <translation>无法写入 %1: %2</translation>
+    </message>
+    <message>
+        <source>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</source>
+        <translation>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>最近24小时</source>
+        <translation>最近24小时</translation>
+    </message>
+    <message>
+        <source>最近7天</source>
+        <translation>最近7天</translation>
+    </message>
+    <message>
+        <source>最近30天</source>
+        <translation>最近30天</translation>
+    </message>
+    <message>
+        <source>最近90天</source>
+        <translation>最近90天</translation>
+    </message>
+    <message>
+        <source>全部历史</source>
+        <translation>全部历史</translation>
+    </message>
+    <message>
+        <source>报警报告</source>
+        <translation>报警报告</translation>
+    </message>
+    <message>
+        <source>%1 至 %2</source>
+        <translation>%1 至 %2</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>无数据</translation>
+    </message>
+    <message>
+        <source>超出参考线</source>
+        <translation>超出参考线</translation>
+    </message>
+    <message>
+        <source>在参考线内</source>
+        <translation>在参考线内</translation>
+    </message>
+    <message>
+        <source>报警出现次数</source>
+        <translation>报警出现次数</translation>
+    </message>
+    <message>
+        <source>链路连通时间</source>
+        <translation>链路连通时间</translation>
+    </message>
+    <message>
+        <source>平均每小时出现</source>
+        <translation>平均每小时出现</translation>
+    </message>
+    <message>
+        <source>约 6 可接受</source>
+        <translation>约 6 可接受</translation>
+    </message>
+    <message>
+        <source>平均每10分钟出现</source>
+        <translation>平均每10分钟出现</translation>
+    </message>
+    <message>
+        <source>约 1 可接受</source>
+        <translation>约 1 可接受</translation>
+    </message>
+    <message>
+        <source>最繁忙的10分钟</source>
+        <translation>最繁忙的10分钟</translation>
+    </message>
+    <message>
+        <source>%1 次 (%2 起)</source>
+        <translation>%1 次 (%2 起)</translation>
+    </message>
+    <message>
+        <source>超过 10 次即泛滥</source>
+        <translation>超过 10 次即泛滥</translation>
+    </message>
+    <message>
+        <source>泛滥的10分钟区间</source>
+        <translation>泛滥的10分钟区间</translation>
+    </message>
+    <message>
+        <source>%1 (%2 / %3)</source>
+        <translation>%1 (%2 / %3)</translation>
+    </message>
+    <message>
+        <source>低于 1 %</source>
+        <translation>低于 1 %</translation>
+    </message>
+    <message>
+        <source>前10个报警占全部出现</source>
+        <translation>前10个报警占全部出现</translation>
+    </message>
+    <message>
+        <source>%1 (只有 %2 个报警出现)</source>
+        <translation>%1 (只有 %2 个报警出现)</translation>
+    </message>
+    <message>
+        <source>低于 20 %</source>
+        <translation>低于 20 %</translation>
+    </message>
+    <message>
+        <source>抖动的报警 (60 秒内出现 3 次以上)</source>
+        <translation>抖动的报警 (60 秒内出现 3 次以上)</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>出现超过 24 小时的报警</source>
+        <translation>出现超过 24 小时的报警</translation>
+    </message>
+    <message>
+        <source>10 分钟内确认的出现</source>
+        <translation>10 分钟内确认的出现</translation>
+    </message>
+    <message>
+        <source>%1 / %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+    <message>
+        <source>链路中断次数</source>
+        <translation>链路中断次数</translation>
+    </message>
+    <message>
+        <source>程序意外结束次数</source>
+        <translation>程序意外结束次数</translation>
+    </message>
+    <message>
+        <source> (秒)</source>
+        <translation> (秒)</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <source>键</source>
+        <translation>键</translation>
+    </message>
+    <message>
+        <source>出现次数</source>
+        <translation>出现次数</translation>
+    </message>
+    <message>
+        <source>累计时长</source>
+        <translation>累计时长</translation>
+    </message>
+    <message>
+        <source>最长一次</source>
+        <translation>最长一次</translation>
+    </message>
+    <message>
+        <source>抖动次数</source>
+        <translation>抖动次数</translation>
+    </message>
+    <message>
+        <source>首出次数</source>
+        <translation>首出次数</translation>
+    </message>
+    <message>
+        <source>搁置时长</source>
+        <translation>搁置时长</translation>
+    </message>
+    <message>
+        <source>10分钟内确认</source>
+        <translation>10分钟内确认</translation>
+    </message>
+    <message>
+        <source>未在10分钟内确认</source>
+        <translation>未在10分钟内确认</translation>
+    </message>
+    <message>
+        <source>超过24小时</source>
+        <translation>超过24小时</translation>
+    </message>
+    <message>
+        <source>无消除行</source>
+        <translation>无消除行</translation>
+    </message>
+    <message>
+        <source>结束时仍出现, 自</source>
+        <translation>结束时仍出现, 自</translation>
+    </message>
+    <message>
+        <source>工作目录中没有历史 (log/history.sqlite)。</source>
+        <translation>工作目录中没有历史 (log/history.sqlite)。</translation>
+    </message>
+    <message>
+        <source>历史中还没有事件。</source>
+        <translation>历史中还没有事件。</translation>
+    </message>
+    <message>
+        <source>历史从 %1 开始 (事件保留 400 天, 温度采样保留 90 天): 时段中更早的部分没有记录。</source>
+        <translation>历史从 %1 开始 (事件保留 400 天, 温度采样保留 90 天): 时段中更早的部分没有记录。</translation>
+    </message>
+    <message>
+        <source>历史的最后一行 (%1) 时仍出现的报警: %2 个; 时长算到那时为止。</source>
+        <translation>历史的最后一行 (%1) 时仍出现的报警: %2 个; 时长算到那时为止。</translation>
+    </message>
+    <message>
+        <source>没有消除行, 随程序的运行结束 (关闭串口, 链路中断, 程序意外结束)而结束的出现: %1 次, 其中因程序意外结束: %2 次; 时长算到那时为止。</source>
+        <translation>没有消除行, 随程序的运行结束 (关闭串口, 链路中断, 程序意外结束)而结束的出现: %1 次, 其中因程序意外结束: %2 次; 时长算到那时为止。</translation>
+    </message>
+    <message>
+        <source>两个程序同时打开串口写入本历史, 共 %1: 其间两者的报警行无法区分, 次数和时长可能不准。</source>
+        <translation>两个程序同时打开串口写入本历史, 共 %1: 其间两者的报警行无法区分, 次数和时长可能不准。</translation>
+    </message>
+    <message>
+        <source>没有对应出现行的消除行: %1 个; 未计入。</source>
+        <translation>没有对应出现行的消除行: %1 个; 未计入。</translation>
+    </message>
+    <message>
+        <source>报警已在出现时又出现 (缺少消除行, 或两个程序): %1 次; 前一次算到此时为止。</source>
+        <translation>报警已在出现时又出现 (缺少消除行, 或两个程序): %1 次; 前一次算到此时为止。</translation>
+    </message>
+    <message>
+        <source>无法计算的时长 (结束早于开始, 或超过 400 天: 写入时时钟有误): %1 段; 未计入。</source>
+        <translation>无法计算的时长 (结束早于开始, 或超过 400 天: 写入时时钟有误): %1 段; 未计入。</translation>
+    </message>
+    <message>
+        <source>%1 跳到 %2</source>
+        <translation>%1 跳到 %2</translation>
+    </message>
+    <message>
+        <source>系统时钟在时段中跳变: %1 次 (%2); 跳变本身不计入任何时长, 跳变前后的时间各按当时的时钟。</source>
+        <translation>系统时钟在时段中跳变: %1 次 (%2); 跳变本身不计入任何时长, 跳变前后的时间各按当时的时钟。</translation>
+    </message>
+    <message>
+        <source>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在报告时之前的任何时段内。</source>
+        <translation>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在报告时之前的任何时段内。</translation>
+    </message>
+    <message>
+        <source>时段中没有链路连通的记录: 平均值按整个时段计算。</source>
+        <translation>时段中没有链路连通的记录: 平均值按整个时段计算。</translation>
+    </message>
+</context>
+<context>
     <name>AlarmSummary</name>
     <message>
         <source>搁置报警</source>
@@ -341,14 +644,6 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>用法: laser-host [Qt 选项]...
-      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
-      laser-host --help | --version</source>
-        <translation>用法: laser-host [Qt 选项]...
-      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
-      laser-host --help | --version</translation>
-    </message>
-    <message>
         <source>用法: laser-fleet [Qt 选项]...
       laser-fleet --help | --version</source>
         <translation>用法: laser-fleet [Qt 选项]...
@@ -365,18 +660,6 @@
 历史记在其中的 log/ 里。</translation>
     </message>
     <message>
-        <source>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
-                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
-                         目录为准
-  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
-                         的时段: 1h, 1d (默认), 7d 或 all</source>
-        <translation>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
-                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
-                         目录为准
-  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
-                         的时段: 1h, 1d (默认), 7d 或 all</translation>
-    </message>
-    <message>
         <source>  -h, --help             显示本帮助后结束
   --version              显示版本后结束</source>
         <translation>  -h, --help             显示本帮助后结束
@@ -387,14 +670,6 @@
 config/plant.ini, config/language.gl 和 language/ 中的译文。</source>
         <translation>打开车间总览窗口: 工厂 MQTT 代理上的每台激光器。程序从工作目录读取
 config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
-    </message>
-    <message>
-        <source>退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法
-启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写诊断包时
-收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后以该信号结束。</source>
-        <translation>退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法
-启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写诊断包时
-收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后以该信号结束。</translation>
     </message>
     <message>
         <source>退出状态: 0 窗口已关闭; 1 窗口无法启动 (原因在标准错误上); 2 参数
@@ -427,10 +702,6 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>参数 %1 不属于任何选项</translation>
     </message>
     <message>
-        <source>--since 只能与 --support-bundle 一起使用</source>
-        <translation>--since 只能与 --support-bundle 一起使用</translation>
-    </message>
-    <message>
         <source>--since 只接受 1h, 1d, 7d 或 all</source>
         <translation>--since 只接受 1h, 1d, 7d 或 all</translation>
     </message>
@@ -453,6 +724,74 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。</source>
         <translation>单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。</translation>
+    </message>
+    <message>
+        <source>报警报告已写入 %1</source>
+        <translation>报警报告已写入 %1</translation>
+    </message>
+    <message>
+        <source>报警报告未写入: 被信号 %1 中止</source>
+        <translation>报警报告未写入: 被信号 %1 中止</translation>
+    </message>
+    <message>
+        <source>报警报告未写入: %1</source>
+        <translation>报警报告未写入: %1</translation>
+    </message>
+    <message>
+        <source>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
+      laser-host --help | --version</source>
+        <translation>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
+      laser-host --help | --version</translation>
+    </message>
+    <message>
+        <source>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
+                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
+                         目录为准
+  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
+                         的时段: 1h, 1d (默认), 7d 或 all
+  --alarm-report FILE    把工作目录历史的报警报告写到 FILE 后结束: .csv 为
+                         CSV 表格, .html 为可打印的网页; 不开窗口
+  --since PERIOD         与 --alarm-report 一起: 报告的时段: 24h, 7d,
+                         30d (默认), 90d 或 all</source>
+        <translation>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
+                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
+                         目录为准
+  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
+                         的时段: 1h, 1d (默认), 7d 或 all
+  --alarm-report FILE    把工作目录历史的报警报告写到 FILE 后结束: .csv 为
+                         CSV 表格, .html 为可打印的网页; 不开窗口
+  --since PERIOD         与 --alarm-report 一起: 报告的时段: 24h, 7d,
+                         30d (默认), 90d 或 all</translation>
+    </message>
+    <message>
+        <source>退出状态: 0 窗口已关闭, 或诊断包或报告已写入; 1 诊断包或报告未写入,
+或窗口无法启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写
+诊断包或报告时收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后
+以该信号结束。</source>
+        <translation>退出状态: 0 窗口已关闭, 或诊断包或报告已写入; 1 诊断包或报告未写入,
+或窗口无法启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写
+诊断包或报告时收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后
+以该信号结束。</translation>
+    </message>
+    <message>
+        <source>--since 只能与 --support-bundle 或 --alarm-report 一起使用</source>
+        <translation>--since 只能与 --support-bundle 或 --alarm-report 一起使用</translation>
+    </message>
+    <message>
+        <source>--support-bundle 和 --alarm-report 一次只能用一个</source>
+        <translation>--support-bundle 和 --alarm-report 一次只能用一个</translation>
+    </message>
+    <message>
+        <source>--alarm-report 的 --since 只接受 24h, 7d, 30d, 90d 或 all</source>
+        <translation>--alarm-report 的 --since 只接受 24h, 7d, 30d, 90d 或 all</translation>
+    </message>
+    <message>
+        <source>--alarm-report 的文件名须以 .csv 或 .html 结尾</source>
+        <translation>--alarm-report 的文件名须以 .csv 或 .html 结尾</translation>
     </message>
 </context>
 <context>
@@ -904,6 +1243,42 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>导出已取消, 未留下文件</source>
         <translation>导出已取消, 未留下文件</translation>
+    </message>
+    <message>
+        <source>报警报告</source>
+        <translation>报警报告</translation>
+    </message>
+    <message>
+        <source>用时 %1 毫秒</source>
+        <translation>用时 %1 毫秒</translation>
+    </message>
+    <message>
+        <source>; 其中 %1 行尚未汇总, 已逐行读取</source>
+        <translation>; 其中 %1 行尚未汇总, 已逐行读取</translation>
+    </message>
+    <message>
+        <source>另有 %1 个报警未列出; 导出的文件中有全部报警。</source>
+        <translation>另有 %1 个报警未列出; 导出的文件中有全部报警。</translation>
+    </message>
+    <message>
+        <source>导出打印页</source>
+        <translation>导出打印页</translation>
+    </message>
+    <message>
+        <source>时段(&amp;T):</source>
+        <translation>时段(&amp;T):</translation>
+    </message>
+    <message>
+        <source>刷新(&amp;R)</source>
+        <translation>刷新(&amp;R)</translation>
+    </message>
+    <message>
+        <source>导出CSV(&amp;C)...</source>
+        <translation>导出CSV(&amp;C)...</translation>
+    </message>
+    <message>
+        <source>导出打印页(&amp;P)...</source>
+        <translation>导出打印页(&amp;P)...</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,309 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>AlarmReport</name>
+    <message>
+        <source>出现最多的报警</source>
+        <translation>The alarms that rose most</translation>
+    </message>
+    <message>
+        <source>时段</source>
+        <translation>Period</translation>
+    </message>
+    <message>
+        <source>时段 (毫秒, UTC)</source>
+        <translation>Period (ms, UTC)</translation>
+    </message>
+    <message>
+        <source>历史的最后一行</source>
+        <translation>The history&apos;s last row</translation>
+    </message>
+    <message>
+        <source>总体</source>
+        <translation>Overall</translation>
+    </message>
+    <message>
+        <source>数值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>参考线</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>判断</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>无法如实计数的情况与说明</source>
+        <translation>What could not be counted as it was, and notes</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>Figure</translation>
+    </message>
+    <message>
+        <source>各报警</source>
+        <translation>Each alarm</translation>
+    </message>
+    <message>
+        <source>%1 已存在且不是普通文件; 报告不写在那里</source>
+        <translation>%1 exists and is not a regular file; the report is not written there</translation>
+    </message>
+    <message>
+        <source>%1 在程序自己的 log 或 config 文件夹中; 报告不写在那里</source>
+        <translation>%1 is in the program&apos;s own log or config folder; the report is not written there</translation>
+    </message>
+    <message>
+        <source>无法写入 %1: %2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>工作目录 %1 中没有历史 (log/history.sqlite)。请在程序的工作目录中运行。</source>
+        <translation>No history in the working directory %1 (log/history.sqlite). Run the command in the program&apos;s working directory.</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>最近24小时</source>
+        <translation>Last 24 hours</translation>
+    </message>
+    <message>
+        <source>最近7天</source>
+        <translation>Last 7 days</translation>
+    </message>
+    <message>
+        <source>最近30天</source>
+        <translation>Last 30 days</translation>
+    </message>
+    <message>
+        <source>最近90天</source>
+        <translation>Last 90 days</translation>
+    </message>
+    <message>
+        <source>全部历史</source>
+        <translation>All of the history</translation>
+    </message>
+    <message>
+        <source>报警报告</source>
+        <translation>Alarm report</translation>
+    </message>
+    <message>
+        <source>%1 至 %2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>超出参考线</source>
+        <translation>Beyond</translation>
+    </message>
+    <message>
+        <source>在参考线内</source>
+        <translation>Within</translation>
+    </message>
+    <message>
+        <source>报警出现次数</source>
+        <translation>Alarm rises</translation>
+    </message>
+    <message>
+        <source>链路连通时间</source>
+        <translation>Link up</translation>
+    </message>
+    <message>
+        <source>平均每小时出现</source>
+        <translation>Average rises per hour</translation>
+    </message>
+    <message>
+        <source>约 6 可接受</source>
+        <translation>about 6</translation>
+    </message>
+    <message>
+        <source>平均每10分钟出现</source>
+        <translation>Average rises per 10 minutes</translation>
+    </message>
+    <message>
+        <source>约 1 可接受</source>
+        <translation>about 1</translation>
+    </message>
+    <message>
+        <source>最繁忙的10分钟</source>
+        <translation>Busiest 10 minutes</translation>
+    </message>
+    <message>
+        <source>%1 次 (%2 起)</source>
+        <translation>%1 at %2</translation>
+    </message>
+    <message>
+        <source>超过 10 次即泛滥</source>
+        <translation>flood above 10</translation>
+    </message>
+    <message>
+        <source>泛滥的10分钟区间</source>
+        <translation>10-minute intervals in flood</translation>
+    </message>
+    <message>
+        <source>%1 (%2 / %3)</source>
+        <translation>%1 (%2 / %3)</translation>
+    </message>
+    <message>
+        <source>低于 1 %</source>
+        <translation>under 1 %</translation>
+    </message>
+    <message>
+        <source>前10个报警占全部出现</source>
+        <translation>Top 10 alarms&apos; share of rises</translation>
+    </message>
+    <message>
+        <source>%1 (只有 %2 个报警出现)</source>
+        <translation>%1 (only %2 alarms rose)</translation>
+    </message>
+    <message>
+        <source>低于 20 %</source>
+        <translation>under 20 %</translation>
+    </message>
+    <message>
+        <source>抖动的报警 (60 秒内出现 3 次以上)</source>
+        <translation>Chattering alarms (3+ rises in 60 s)</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>出现超过 24 小时的报警</source>
+        <translation>Alarms on for more than 24 h</translation>
+    </message>
+    <message>
+        <source>10 分钟内确认的出现</source>
+        <translation>Rises acknowledged within 10 minutes</translation>
+    </message>
+    <message>
+        <source>%1 / %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+    <message>
+        <source>链路中断次数</source>
+        <translation>Link losses</translation>
+    </message>
+    <message>
+        <source>程序意外结束次数</source>
+        <translation>Program ended unexpectedly</translation>
+    </message>
+    <message>
+        <source> (秒)</source>
+        <translation> (s)</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>键</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>出现次数</source>
+        <translation>Rises</translation>
+    </message>
+    <message>
+        <source>累计时长</source>
+        <translation>Active in all</translation>
+    </message>
+    <message>
+        <source>最长一次</source>
+        <translation>Longest</translation>
+    </message>
+    <message>
+        <source>抖动次数</source>
+        <translation>Chattering episodes</translation>
+    </message>
+    <message>
+        <source>首出次数</source>
+        <translation>First out</translation>
+    </message>
+    <message>
+        <source>搁置时长</source>
+        <translation>Shelved</translation>
+    </message>
+    <message>
+        <source>10分钟内确认</source>
+        <translation>Acknowledged within 10 min</translation>
+    </message>
+    <message>
+        <source>未在10分钟内确认</source>
+        <translation>Not acknowledged within 10 min</translation>
+    </message>
+    <message>
+        <source>超过24小时</source>
+        <translation>Stale (over 24 h)</translation>
+    </message>
+    <message>
+        <source>无消除行</source>
+        <translation>Without a clear</translation>
+    </message>
+    <message>
+        <source>结束时仍出现, 自</source>
+        <translation>On at the end, since</translation>
+    </message>
+    <message>
+        <source>工作目录中没有历史 (log/history.sqlite)。</source>
+        <translation>There is no history in the working directory (log/history.sqlite).</translation>
+    </message>
+    <message>
+        <source>历史中还没有事件。</source>
+        <translation>The history holds no events yet.</translation>
+    </message>
+    <message>
+        <source>历史从 %1 开始 (事件保留 400 天, 温度采样保留 90 天): 时段中更早的部分没有记录。</source>
+        <translation>The history begins at %1 (events are kept 400 days, temperature samples 90 days): the period before it has no rows.</translation>
+    </message>
+    <message>
+        <source>历史的最后一行 (%1) 时仍出现的报警: %2 个; 时长算到那时为止。</source>
+        <translation>Alarms still on at the history&apos;s last row (%1): %2; their time is counted up to it.</translation>
+    </message>
+    <message>
+        <source>没有消除行, 随程序的运行结束 (关闭串口, 链路中断, 程序意外结束)而结束的出现: %1 次, 其中因程序意外结束: %2 次; 时长算到那时为止。</source>
+        <translation>Rises without a clear that ended with the program&apos;s run (port closed, link lost, program ended unexpectedly): %1, by the program ending unexpectedly: %2; their time is counted up to then.</translation>
+    </message>
+    <message>
+        <source>两个程序同时打开串口写入本历史, 共 %1: 其间两者的报警行无法区分, 次数和时长可能不准。</source>
+        <translation>Two programs had their ports open and wrote this history at the same time, %1 in all: their alarm rows cannot be told apart then, and counts and times may be off.</translation>
+    </message>
+    <message>
+        <source>没有对应出现行的消除行: %1 个; 未计入。</source>
+        <translation>Clears without a rise before them: %1; not counted.</translation>
+    </message>
+    <message>
+        <source>报警已在出现时又出现 (缺少消除行, 或两个程序): %1 次; 前一次算到此时为止。</source>
+        <translation>Rises while the alarm was on already (a clear missing, or two programs): %1; the earlier one is counted up to then.</translation>
+    </message>
+    <message>
+        <source>无法计算的时长 (结束早于开始, 或超过 400 天: 写入时时钟有误): %1 段; 未计入。</source>
+        <translation>Stretches of time that cannot be counted (ending before they began, or longer than 400 days: the clock was wrong when they were written): %1; left out.</translation>
+    </message>
+    <message>
+        <source>%1 跳到 %2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>系统时钟在时段中跳变: %1 次 (%2); 跳变本身不计入任何时长, 跳变前后的时间各按当时的时钟。</source>
+        <translation>Jumps of the system clock in the period: %1 (%2); no time is counted across a jump, the times before and after it are as that clock had them.</translation>
+    </message>
+    <message>
+        <source>时间比报告时晚一天以上的行 (写入时时钟超前): %1 行; 它们的次数和时长不在报告时之前的任何时段内。</source>
+        <translation>Rows stamped more than a day after the report&apos;s time (the clock was ahead when they were written): %1; what they count falls in no period up to the report&apos;s time.</translation>
+    </message>
+    <message>
+        <source>时段中没有链路连通的记录: 平均值按整个时段计算。</source>
+        <translation>The period has no record of the link being up: the averages are over the whole period.</translation>
+    </message>
+</context>
+<context>
     <name>AlarmSummary</name>
     <message>
         <source>搁置报警</source>
@@ -341,14 +644,6 @@ The choice holds for this run only.</translation>
 <context>
     <name>CommandLine</name>
     <message>
-        <source>用法: laser-host [Qt 选项]...
-      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
-      laser-host --help | --version</source>
-        <translation>Usage: laser-host [QT-OPTION]...
-       laser-host --support-bundle FILE [--since 1h|1d|7d|all]
-       laser-host --help | --version</translation>
-    </message>
-    <message>
         <source>用法: laser-fleet [Qt 选项]...
       laser-fleet --help | --version</source>
         <translation>Usage: laser-fleet [QT-OPTION]...
@@ -365,19 +660,6 @@ The choice holds for this run only.</translation>
 language/ in the working directory and keeps its history in log/ there.</translation>
     </message>
     <message>
-        <source>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
-                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
-                         目录为准
-  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
-                         的时段: 1h, 1d (默认), 7d 或 all</source>
-        <translation>  --support-bundle FILE  write the support bundle of the working directory to
-                         FILE (a zip archive) and end; no window, no display
-                         needed; a relative FILE is taken from the folder the
-                         command is typed in
-  --since PERIOD         with --support-bundle: the capture files of the last
-                         hour (1h), day (1d, the default), week (7d) or all</translation>
-    </message>
-    <message>
         <source>  -h, --help             显示本帮助后结束
   --version              显示版本后结束</source>
         <translation>  -h, --help             show this help and end
@@ -389,16 +671,6 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</source>
         <translation>Opens the fleet view: every laser on the plant&apos;s broker in one window. It
 reads config/plant.ini, config/language.gl and the catalogues in language/,
 all in the working directory.</translation>
-    </message>
-    <message>
-        <source>退出状态: 0 窗口已关闭, 或诊断包已写入; 1 诊断包未写入, 或窗口无法
-启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写诊断包时
-收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后以该信号结束。</source>
-        <translation>Exit status: 0 the window was closed, or the bundle was written; 1 the bundle
-was not written, or the window could not start (the reason on standard
-error); 2 wrong arguments (a usage line on standard error). SIGINT, SIGTERM
-or SIGHUP while a bundle is written: what was begun is removed, then the
-program ends by that signal.</translation>
     </message>
     <message>
         <source>退出状态: 0 窗口已关闭; 1 窗口无法启动 (原因在标准错误上); 2 参数
@@ -432,10 +704,6 @@ error).</translation>
         <translation>argument %1 belongs to no option</translation>
     </message>
     <message>
-        <source>--since 只能与 --support-bundle 一起使用</source>
-        <translation>--since goes only with --support-bundle</translation>
-    </message>
-    <message>
         <source>--since 只接受 1h, 1d, 7d 或 all</source>
         <translation>--since takes 1h, 1d, 7d or all</translation>
     </message>
@@ -458,6 +726,77 @@ error).</translation>
     <message>
         <source>单独的 -- 结束选项, 其后不能再有参数; 其他参数一律拒绝。</source>
         <translation>A lone -- ends the options, and nothing may follow it; any other argument is refused.</translation>
+    </message>
+    <message>
+        <source>报警报告已写入 %1</source>
+        <translation>Alarm report written to %1</translation>
+    </message>
+    <message>
+        <source>报警报告未写入: 被信号 %1 中止</source>
+        <translation>Alarm report not written: stopped by signal %1</translation>
+    </message>
+    <message>
+        <source>报警报告未写入: %1</source>
+        <translation>Alarm report not written: %1</translation>
+    </message>
+    <message>
+        <source>用法: laser-host [Qt 选项]...
+      laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+      laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
+      laser-host --help | --version</source>
+        <translation>Usage: laser-host [QT-OPTION]...
+       laser-host --support-bundle FILE [--since 1h|1d|7d|all]
+       laser-host --alarm-report FILE [--since 24h|7d|30d|90d|all]
+       laser-host --help | --version</translation>
+    </message>
+    <message>
+        <source>  --support-bundle FILE  把工作目录的诊断包 (zip 压缩包) 写到 FILE 后结束;
+                         不开窗口, 不需要显示器; 相对的 FILE 以输入命令的
+                         目录为准
+  --since PERIOD         与 --support-bundle 一起: 诊断包所含 capture 文件
+                         的时段: 1h, 1d (默认), 7d 或 all
+  --alarm-report FILE    把工作目录历史的报警报告写到 FILE 后结束: .csv 为
+                         CSV 表格, .html 为可打印的网页; 不开窗口
+  --since PERIOD         与 --alarm-report 一起: 报告的时段: 24h, 7d,
+                         30d (默认), 90d 或 all</source>
+        <translation>  --support-bundle FILE  write the support bundle of the working directory to
+                         FILE (a zip archive) and end; no window, no display
+                         needed; a relative FILE is taken from the folder the
+                         command is typed in
+  --since PERIOD         with --support-bundle: the capture files of the last
+                         hour (1h), day (1d, the default), week (7d) or all
+  --alarm-report FILE    write the alarm report of the working directory&apos;s
+                         history to FILE and end: CSV for FILE.csv, a
+                         printable page for FILE.html; no window
+  --since PERIOD         with --alarm-report: the report&apos;s period, the last
+                         24h, 7d, 30d (the default), 90d or all</translation>
+    </message>
+    <message>
+        <source>退出状态: 0 窗口已关闭, 或诊断包或报告已写入; 1 诊断包或报告未写入,
+或窗口无法启动 (原因在标准错误上); 2 参数错误 (标准错误上有用法)。写
+诊断包或报告时收到 SIGINT, SIGTERM 或 SIGHUP: 删除已开始写的文件, 然后
+以该信号结束。</source>
+        <translation>Exit status: 0 the window was closed, or the bundle or report was written; 1
+the bundle or report was not written, or the window could not start (the
+reason on standard error); 2 wrong arguments (a usage line on standard error).
+SIGINT, SIGTERM or SIGHUP while a bundle or report is written: what was begun
+is removed, then the program ends by that signal.</translation>
+    </message>
+    <message>
+        <source>--since 只能与 --support-bundle 或 --alarm-report 一起使用</source>
+        <translation>--since goes only with --support-bundle or --alarm-report</translation>
+    </message>
+    <message>
+        <source>--support-bundle 和 --alarm-report 一次只能用一个</source>
+        <translation>--support-bundle and --alarm-report go one at a time</translation>
+    </message>
+    <message>
+        <source>--alarm-report 的 --since 只接受 24h, 7d, 30d, 90d 或 all</source>
+        <translation>--since with --alarm-report takes only 24h, 7d, 30d, 90d or all</translation>
+    </message>
+    <message>
+        <source>--alarm-report 的文件名须以 .csv 或 .html 结尾</source>
+        <translation>the file of --alarm-report must end in .csv or .html</translation>
     </message>
 </context>
 <context>
@@ -909,6 +1248,42 @@ error).</translation>
     <message>
         <source>导出已取消, 未留下文件</source>
         <translation>Export cancelled; no file left behind</translation>
+    </message>
+    <message>
+        <source>报警报告</source>
+        <translation>Alarm report</translation>
+    </message>
+    <message>
+        <source>用时 %1 毫秒</source>
+        <translation>Took %1 ms</translation>
+    </message>
+    <message>
+        <source>; 其中 %1 行尚未汇总, 已逐行读取</source>
+        <translation>; %1 rows not summed up yet were read one by one</translation>
+    </message>
+    <message>
+        <source>另有 %1 个报警未列出; 导出的文件中有全部报警。</source>
+        <translation>%1 more alarms are not listed here; the exported files have them all.</translation>
+    </message>
+    <message>
+        <source>导出打印页</source>
+        <translation>Export printable page</translation>
+    </message>
+    <message>
+        <source>时段(&amp;T):</source>
+        <translation>Peri&amp;od:</translation>
+    </message>
+    <message>
+        <source>刷新(&amp;R)</source>
+        <translation>&amp;Refresh</translation>
+    </message>
+    <message>
+        <source>导出CSV(&amp;C)...</source>
+        <translation>Export &amp;CSV...</translation>
+    </message>
+    <message>
+        <source>导出打印页(&amp;P)...</source>
+        <translation>Export &amp;printable page...</translation>
     </message>
 </context>
 <context>

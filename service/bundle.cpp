@@ -4,6 +4,7 @@
 #include "service/database_copy.h"
 #include "service/journal_csv.h"
 #include "service/redact.h"
+#include "service/report_pages.h"
 #include "service/texts.h"
 #include "service/zip_writer.h"
 
@@ -257,6 +258,19 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
     if (copied && !addFile(zip, QStringLiteral("history.sqlite"), QFileInfo(copy.path), progress,
                            &cancelled, &notes))
         return finishWith(false);
+    if (database.exists()) {
+        // The alarm report of the bundle's period, of the moment the copy holds.
+        QString why;
+        const QByteArray report = bundleReport(
+            copied ? copy.path : database.filePath(), input.since, now,
+            [&progress] { return progress.cancel.load(); }, &why);
+        if (progress.cancel.load())
+            return finishWith(false);
+        if (report.isEmpty())
+            notes << QStringLiteral("alarm-report.csv left out: %1").arg(why);
+        else if (!zip.add(QStringLiteral("alarm-report.csv"), report, now))
+            return finishWith(false);
+    }
     copy.remove();
 
     QSet<QString> names;

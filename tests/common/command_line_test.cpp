@@ -95,6 +95,13 @@ private slots:
         row("version", host, {"--version"}, 0, "laser-host " LASER_VERSION_TEXT);
         row("a folder without history", host, {"--support-bundle", "x.zip"}, 1,
             "No history in the working directory");
+        row("a report of a folder without history", host, {"--alarm-report", "x.csv"}, 1,
+            "No history in the working directory");
+        row("a report neither CSV nor page", host, {"--alarm-report", "x.zip"}, 2, ".csv or .html");
+        row("a bundle's period for a report", host, {"--alarm-report", "x.csv", "--since", "1h"}, 2,
+            "24h, 7d, 30d, 90d or all");
+        row("two jobs at once", host, {"--alarm-report=x.csv", "--support-bundle", "x.zip"}, 2,
+            "one at a time");
         row("no display for the window", host, {}, 1, "laser-host: ");
         row("fleet: an unknown option", fleet, {"--bogus"}, 2, "unknown option --bogus");
         row("fleet: no bundle", fleet, {"--support-bundle", "x.zip"}, 2,

@@ -206,11 +206,12 @@ void DiagnosticsWindowTest::theActionOpensOneNonModalWindowThatWorksOnlyWhileSho
     QVERIFY(window->isVisible());
     QVERIFY(!window->isModal());
     QCOMPARE(window->windowTitle(), QStringLiteral("诊断 - LASER SYSTEM"));
-    QCOMPARE(window->tabs()->count(), 4);
+    QCOMPARE(window->tabs()->count(), 5);
     QCOMPARE(window->tabs()->tabText(0), QStringLiteral("事件"));
     QCOMPARE(window->tabs()->tabText(1), QStringLiteral("报文"));
     QCOMPARE(window->tabs()->tabText(2), QStringLiteral("趋势"));
     QCOMPARE(window->tabs()->tabText(3), QStringLiteral("链路"));
+    QCOMPARE(window->tabs()->tabText(4), QStringLiteral("报警报告"));
     QVERIFY(window->isWorking());
     QVERIFY(!boxShown());
 

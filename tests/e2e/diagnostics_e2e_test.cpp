@@ -2,11 +2,15 @@
 // virtual ttyUSB0: the menu opens it, frames flow into the Frames tab and a frame with wrong
 // check bytes turns red, the status bar tells why the port did not open, and the window's
 // title follows the language. Needs DISPLAY, root and xdotool/ImageMagick; skips otherwise.
+#include "history/event_store.h"
 #include "support/e2e/checks.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -84,6 +88,7 @@ private slots:
     void theMenuOpensTheWindowWhereFramesFlowAndFailedChecksTurnRed();
     void theStatusBarTellsWhyThePortDidNotOpen();
     void theWindowTitleIsEnglishAfterSwitchingTheLanguage();
+    void theReportTabExportsTheFiguresOfTheHistory();
 };
 
 void DiagnosticsE2eTest::theMenuOpensTheWindowWhereFramesFlowAndFailedChecksTurnRed() {
@@ -175,6 +180,43 @@ void DiagnosticsE2eTest::theWindowTitleIsEnglishAfterSwitchingTheLanguage() {
     s.driver->chooseMenu(QStringLiteral("actionLinkDiagnostics"));
     QVERIFY(Screen::findWindow(QStringLiteral("Diagnostics - LASER SYSTEM"), 5000));
     s.driver->useMap(*s.map);
+}
+
+// A history of the last hours (the chiller chattering, a crash), the Report tab (Ctrl+5) and
+// its CSV export (Alt+C), as a person gives them.
+void DiagnosticsE2eTest::theReportTabExportsTheFiguresOfTheHistory() {
+    Session s;
+    const qint64 t = QDateTime::currentMSecsSinceEpoch() - 3 * 3600 * 1000;
+    std::vector<events::Event> rows = {{t + 90000, "link", "ended_unexpectedly", {}, {}}};
+    for (int i = 0; i < 6; ++i) // three rises within a minute, a second each
+        rows.insert(
+            rows.begin() + i,
+            {t + i / 2 * 10000 + i % 2 * 1000, "alarm", "chillerFault", i % 2 ? "off" : "on", {}});
+    QString error;
+    history::EventStore store(s.logDir() + QStringLiteral("/history.sqlite"));
+    QVERIFY(store.open(&error) == history::EventStore::Result::Ok);
+    QVERIFY(store.write(rows, {}, &error) == history::EventStore::Result::Ok);
+    store.close();
+    VERIFY_STARTED(startWithDiagnostics(s));
+    s.driver->chooseMenu(QStringLiteral("actionLinkDiagnostics"));
+    const quint64 window = Screen::findWindow(QStringLiteral("诊断 - LASER SYSTEM"), 5000);
+    Screen::key(QStringLiteral("ctrl+5"), window);
+    quint64 dialog = 0; // the export waits for the figures: asked again until its dialog comes
+    for (int i = 0; i < 20 && window && !dialog; ++i) {
+        Screen::key(QStringLiteral("alt+c"), window);
+        dialog = Screen::findWindow(QStringLiteral("导出CSV"), 500);
+    }
+    QVERIFY2(dialog, "no export dialog after Ctrl+5 and Alt+C in the diagnostics window");
+    QFile csv(s.dir().path() + QStringLiteral("/report.csv"));
+    Screen::run(QStringLiteral("xdotool"), {QStringLiteral("type"), csv.fileName()});
+    Screen::key(QStringLiteral("Return"), dialog);
+    for (int i = 0; i < 50 && !csv.exists(); ++i)
+        harness::pause(100);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(csv.readAll());
+    // Name, key, rises, seconds on, longest, chattering episodes, first outs, ...
+    for (const char *line : {"\r\n水冷机警报,chillerFault,3,3,1,1,0,", "\r\n程序意外结束次数,1,"})
+        QVERIFY2(text.contains(QString::fromUtf8(line)), qPrintable(text));
 }
 
 LASER_DISPLAY_TEST_MAIN(DiagnosticsE2eTest)

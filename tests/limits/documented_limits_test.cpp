@@ -45,6 +45,19 @@ std::vector<Column> rollupColumns() {
         columns.push_back({c, QByteArray(c).endsWith("_count") ? "INTEGER" : "REAL"});
     return columns;
 }
+// The alarm report's tables: integers all but the alarm's name and the fold's state.
+std::vector<Column> columns(const char *names) {
+    static QList<QByteArray> kept; // the names, for as long as the table points to them
+    std::vector<Column> out;
+    for (const QByteArray &n : QByteArray(names).split(' ')) {
+        kept << n;
+        const char *type = n == "name" ? "TEXT" : n == "state" ? "BLOB" : "INTEGER";
+        out.push_back({kept.last().constData(), type});
+    }
+    return out;
+}
+const char *const tallies = "at name rises shelved_rises chatters first_outs acked_soon active_ms "
+                            "longest_ms stale ended_with_run ended_by_crash shelved_ms";
 const std::vector<Table> schema = {
     {"events",
      {{"at", "INTEGER"},
@@ -61,6 +74,11 @@ const std::vector<Table> schema = {
       {"open_port", "TEXT"}}},
     {"samples_hour", rollupColumns()},
     {"samples_minute", rollupColumns()},
+    {"alarm_hours", columns(tallies)},
+    {"alarm_days", columns(tallies)},
+    {"alarm_intervals", columns("at rises link_up_ms link_losses crashes overlap_ms "
+                                "clears_without_rise rises_while_on not_counted clock_jumps")},
+    {"alarm_fold", columns("id folded_rowid check_rowid check_at state")},
 };
 
 // README.md and every page of docs/ with every run of white space as one blank, so that

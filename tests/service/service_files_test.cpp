@@ -439,7 +439,7 @@ private slots:
         BundleReader bundle(input.outputPath);
         QCOMPARE(bundle.test(), 0);
         QCOMPARE(bundle.names(),
-                 QStringList({"about.txt", "history.sqlite",
+                 QStringList({"about.txt", "history.sqlite", "alarm-report.csv",
                               "capture/capture-20261207-080000-ttyUSB0.txt",
                               "capture/capture-20261207-090000-a_b.txt", "config/language.gl",
                               "config/plant.ini", "frames.csv", "notes.txt"}));

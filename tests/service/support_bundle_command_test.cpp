@@ -79,19 +79,31 @@ private slots:
             << QStringList{"--support-bundle", "x.zip", "--since", "2h"} << 2;
         QTest::newRow("unknown option") << QStringList{"--support-bundle", "x.zip", "-v"} << 2;
         QTest::newRow("folder missing") << QStringList{"--support-bundle", "no/such/x.zip"} << 1;
+        // The alarm report, in a folder with a history.
+        QTest::newRow("report written")
+            << QStringList{"--alarm-report", "r.csv", "--since", "all"} << 0;
     }
     void wrongArgumentsAndAnUnwritableFileFailWithTheirOwnStatus() {
         QFETCH(QStringList, args);
         QFETCH(int, status);
-        const Run run = laserHost(work.path(), args);
+        const bool report = args.first() == QLatin1String("--alarm-report");
+        QDir dir(report ? reportDir.path() : work.path());
+        if (report && dir.mkpath(QStringLiteral("log")))
+            QFile::copy(QStringLiteral(LASER_SOURCE_DIR "/tests/history/data/history-v1.sqlite"),
+                        dir.filePath(QStringLiteral("log/history.sqlite")));
+        const Run run = laserHost(dir.path(), args);
         QCOMPARE(run.status, status);
-        QVERIFY(run.err.startsWith("laser-host: "));
-        QVERIFY(!QFile::exists(QDir(work.path()).filePath(QStringLiteral("x.zip"))));
+        QVERIFY(status == 0 || run.err.startsWith("laser-host: "));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.zip"))));
+        QFile written(dir.filePath(QStringLiteral("r.csv"))); // with the history's alarm
+        QCOMPARE(written.open(QIODevice::ReadOnly) && written.readAll().contains("chillerFault"),
+                 status == 0);
     }
 
 private:
     QTemporaryDir work;
     QTemporaryDir caller;
+    QTemporaryDir reportDir;
 };
 
 QTEST_GUILESS_MAIN(SupportBundleCommand)

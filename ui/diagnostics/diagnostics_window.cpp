@@ -3,6 +3,7 @@
 #include "history/recorder.h"
 #include "ui/diagnostics/alarm_watch.h"
 #include "ui/diagnostics/link_status.h"
+#include "ui/diagnostics/report_tab.h"
 #include "ui/diagnostics/tabs.h"
 #include "ui/diagnostics/texts.h"
 
@@ -27,12 +28,14 @@ DiagnosticsWindow::DiagnosticsWindow(const QSerialPort &port, history::Recorder 
       events(new EventsTab(paths.database(), recorder,
                            alarms ? *alarms : *new AlarmWatch(recorder, paths.database(), this))),
       frames(new FramesTab(recorder.journal(), paths.logDir)),
-      trends(new TrendsTab(paths.database(), recorder)), link(new LinkTab(port, recorder)) {
+      trends(new TrendsTab(paths.database(), recorder)), link(new LinkTab(port, recorder)),
+      report(new ReportTab(paths.database())) {
     setObjectName(QStringLiteral("diagnosticsWindow"));
     tabWidget->addTab(events, QString());
     tabWidget->addTab(frames, QString());
     tabWidget->addTab(trends, QString());
     tabWidget->addTab(link, QString());
+    tabWidget->addTab(report, QString());
     tabWidget->setCurrentIndex(FramesIndex);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -51,7 +54,7 @@ DiagnosticsWindow::DiagnosticsWindow(const QSerialPort &port, history::Recorder 
         if (isVisible())
             activate(index);
     });
-    // From the keyboard: Ctrl+1 to Ctrl+4 show a tab (Ctrl+Tab goes round them), Esc closes
+    // From the keyboard: Ctrl+1 to Ctrl+5 show a tab (Ctrl+Tab goes round them), Esc closes
     // (keyPressEvent).
     for (int i = 0; i < tabWidget->count(); ++i) {
         auto *key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this);
@@ -103,10 +106,12 @@ void DiagnosticsWindow::retranslate() {
     tabWidget->setTabText(FramesIndex, Texts::tr("报文"));
     tabWidget->setTabText(TrendsIndex, Texts::tr("趋势"));
     tabWidget->setTabText(LinkIndex, Texts::tr("链路"));
+    tabWidget->setTabText(ReportIndex, Texts::tr("报警报告"));
     events->retranslate();
     frames->retranslate();
     trends->retranslate();
     link->retranslate();
+    report->retranslate();
 }
 
 Diagnostics::Diagnostics(QMainWindow &window, QAction *before, const QSerialPort &p,

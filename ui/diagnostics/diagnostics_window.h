@@ -22,6 +22,7 @@ class FramesTab;
 class TrendsTab;
 class LinkTab;
 class LinkStatusLine;
+class ReportTab;
 
 // Where the program keeps its history, relative to the working directory.
 struct HistoryPaths {
@@ -29,8 +30,8 @@ struct HistoryPaths {
     QString database() const { return logDir + QStringLiteral("/history.sqlite"); }
 };
 
-// The non-modal diagnostics window: Events, Frames, Trends and Link. Only the shown tab works,
-// in batches at most five times a second, and nothing works while the window is hidden.
+// The non-modal diagnostics window: Events, Frames, Trends, Link and Report. Only the shown tab
+// works, in batches at most five times a second, and nothing works while the window is hidden.
 class DiagnosticsWindow : public QWidget {
     Q_OBJECT
 public:
@@ -41,13 +42,14 @@ public:
                       const AlarmWatch *alarms = nullptr);
 
     static constexpr int batchMs = 200;
-    enum Tab { EventsIndex, FramesIndex, TrendsIndex, LinkIndex };
+    enum Tab { EventsIndex, FramesIndex, TrendsIndex, LinkIndex, ReportIndex };
 
     QTabWidget *tabs() const { return tabWidget; }
     EventsTab *eventsTab() const { return events; }
     FramesTab *framesTab() const { return frames; }
     TrendsTab *trendsTab() const { return trends; }
     LinkTab *linkTab() const { return link; }
+    ReportTab *reportTab() const { return report; }
     bool isWorking() const { return batch.isActive(); }
 
 protected:
@@ -65,6 +67,7 @@ private:
     FramesTab *frames;
     TrendsTab *trends;
     LinkTab *link;
+    ReportTab *report;
     QTimer batch;
     int activeIndex = -1;
 };
