@@ -1837,6 +1837,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>写入失败，磁盘可能已满</source>
         <translation>写入失败，磁盘可能已满</translation>
     </message>
+    <message>
+        <source>这个名字是一个符号链接，选择不写到它所指的文件</source>
+        <translation>这个名字是一个符号链接，选择不写到它所指的文件</translation>
+    </message>
 </context>
 <context>
     <name>Serial</name>

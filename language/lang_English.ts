@@ -1842,6 +1842,10 @@ error).</translation>
         <source>写入失败，磁盘可能已满</source>
         <translation>the write failed; the disk may be full</translation>
     </message>
+    <message>
+        <source>这个名字是一个符号链接，选择不写到它所指的文件</source>
+        <translation>that name is a symbolic link; the choice is not written to the file it leads to</translation>
+    </message>
 </context>
 <context>
     <name>Serial</name>
