@@ -2559,5 +2559,9 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
 
 继续吗？</translation>
     </message>
+    <message>
+        <source>文件中的漏光上限为 0, 低于设定页标注的 50..4050。</source>
+        <translation>文件中的漏光上限为 0, 低于设定页标注的 50..4050。</translation>
+    </message>
 </context>
 </TS>

@@ -2564,5 +2564,9 @@ Write it all the same?</translation>
 
 Go on?</translation>
     </message>
+    <message>
+        <source>文件中的漏光上限为 0, 低于设定页标注的 50..4050。</source>
+        <translation>The leakage limit in the file is 0, below the 50..4050 the settings page names.</translation>
+    </message>
 </context>
 </TS>
