@@ -337,6 +337,10 @@
         <source>显示窗口</source>
         <translation>显示窗口</translation>
     </message>
+    <message>
+        <source>无数据</source>
+        <translation>无数据</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>

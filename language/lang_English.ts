@@ -337,6 +337,10 @@ The choice holds for this run only.</translation>
         <source>显示窗口</source>
         <translation>Show window</translation>
     </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
