@@ -10,8 +10,9 @@
 #include <optional>
 
 int main(int argc, char *argv[]) {
-    // Before anything is written: a closed standard error must not end the program.
-    ignoreBrokenPipes();
+    // Before anything is opened or written: a closed or broken standard error must neither end
+    // the program nor lend its number to the display's connection.
+    guardStandardStreams();
     // Every argument is checked before anything starts; only a plain start opens the window.
     const CommandLine line = readCommandLine(Program::Host, argc, argv);
     if (line.action == CommandLine::SupportBundle)

@@ -81,12 +81,17 @@ void onSignal(int number) {
 
 } // namespace
 
-void ignoreBrokenPipes() {
+void guardStandardStreams() {
     ::signal(SIGPIPE, SIG_IGN);
+    // The lowest free number is the one open() gives: a closed stream gets the null device.
+    for (int stream = 0; stream <= 2; ++stream)
+        if (::fcntl(stream, F_GETFD) == -1 && errno == EBADF &&
+            ::open("/dev/null", stream == 0 ? O_RDONLY : O_WRONLY) != stream)
+            break;
 }
 
 SignalExit::SignalExit() {
-    ignoreBrokenPipes();
+    ::signal(SIGPIPE, SIG_IGN);
     watchExitOnceLooping();
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeEnds) != 0)
         return;
@@ -145,8 +150,9 @@ extern "C" void onSignal(int number) {
 
 } // namespace
 
-// No SIGPIPE here: a write to a closed pipe fails with an error.
-void ignoreBrokenPipes() {}
+// No SIGPIPE here: a write to a closed pipe fails with an error, and a handle closed at the
+// start is never lent to a file opened later.
+void guardStandardStreams() {}
 
 SignalExit::SignalExit() {
     watchExitOnceLooping();

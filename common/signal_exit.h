@@ -21,9 +21,12 @@
 //
 // A write to a pipe whose reader is gone (standard error piped to a program that has ended,
 // `| head`) would end the process by SIGPIPE, with no clean end; SIGPIPE is ignored, so the write
-// only fails. ignoreBrokenPipes() does it at once, before anything can write (the constructor
-// does it too).
-void ignoreBrokenPipes();
+// only fails. A standard stream closed at the start (`2>&-`) would lend its number to the next
+// file or socket opened, the display's connection first: every notice written to standard error
+// would then go into the X protocol and hang the window before it shows, deaf to every signal.
+// Such a stream is opened on the null device instead. guardStandardStreams() does both at once,
+// before anything can open or write (the constructor ignores SIGPIPE too).
+void guardStandardStreams();
 
 class SignalExit {
 public:

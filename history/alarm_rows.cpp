@@ -41,7 +41,11 @@ bool readRows(QSqlDatabase &db, const QString &sql, const QVariantList &bound,
 }
 
 bool read(QSqlDatabase &db, std::vector<events::Event> *rows, QString *error) {
-    const QStringList ending = events::linkNamesEndingAlarms();
+    // The rows that end every alarm before them. A run's mark (`ended_unexpectedly`, written at
+    // a later start, at that run's newest row) ends only the alarms up to its time: those that
+    // another program in the folder raised since are still on. It is read with the alarms.
+    QStringList ending = events::linkNamesEndingAlarms();
+    ending.removeAll(QStringLiteral("ended_unexpectedly"));
     QVariantList bound;
     for (const QString &name : ending)
         bound << name;
@@ -70,7 +74,8 @@ bool read(QSqlDatabase &db, std::vector<events::Event> *rows, QString *error) {
             error))
         return false;
     QString sql = QStringLiteral("SELECT at, category, name, value FROM events "
-                                 "WHERE category = 'alarm'");
+                                 "WHERE (category = 'alarm' OR (category = 'link' AND name = "
+                                 "'ended_unexpectedly'))");
     bound.clear();
     if (found) {
         sql += QStringLiteral(" AND rowid > ?");

@@ -13,30 +13,38 @@
 namespace history {
 namespace schema {
 
-int versionOf(QSqlDatabase &db, QString *error) {
+bool versionOf(QSqlDatabase &db, int *found, QString *error) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
         *error = q.lastError().text();
-        return -1;
+        return false;
     }
-    return q.value(0).toInt();
+    *found = q.value(0).toInt();
+    return true;
 }
 
-int versionOfFile(const QString &path, const QString &connection) {
+bool versionOfFile(const QString &path, const QString &connection, int *found) {
+    *found = 0;
     if (QFileInfo(path).size() == 0)
-        return 0;
-    int found = -1;
+        return true;
+    bool read = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
         QString ignored;
-        if (db.open())
-            found = versionOf(db, &ignored);
+        read = db.open() && versionOf(db, found, &ignored);
         db.close();
     }
     QSqlDatabase::removeDatabase(connection);
-    return found;
+    return read;
+}
+
+QString foreignVersion(int found) {
+    return (found < 0 ? QStringLiteral("of an unknown version (%1; this program writes %2)")
+                      : QStringLiteral("of a later version (%1) than this program writes (%2)"))
+        .arg(found)
+        .arg(version);
 }
 
 bool isComplete(QSqlDatabase &db) {

@@ -16,12 +16,22 @@ constexpr int version = 3;
 // The index on (category, at) that addIndexes makes.
 constexpr char categoryIndex[] = "events_category_at";
 
-// PRAGMA user_version of `db`; -1, with the SQL error in `error`, when it cannot be read.
-int versionOf(QSqlDatabase &db, QString *error);
+// PRAGMA user_version of `db` in `found`; false, with the SQL error in `error`, when it cannot
+// be read (a version may be below 0: the pragma holds any 32-bit number).
+bool versionOf(QSqlDatabase &db, int *found, QString *error);
 // The same of the file at `path`, read on a read-only connection of its own (named
 // `connection`, removed again), which neither switches a file to WAL nor, as it closes, writes
-// its write-ahead log into it; 0 for a file not there or empty, -1 when it cannot be read.
-int versionOfFile(const QString &path, const QString &connection);
+// its write-ahead log into it; 0 for a file not there or empty, false when it cannot be read.
+bool versionOfFile(const QString &path, const QString &connection, int *found);
+// Whether a database of version `found` is one this program may change: of this layout or an
+// earlier one. One of a later program, or below 0 (no layout this program ever wrote), is left
+// as it is.
+constexpr bool isOurs(int found) {
+    return found >= 0 && found <= version;
+}
+// How such a version is said: "of a later version (4) than this program writes (3)", "of an
+// unknown version (-1; this program writes 3)".
+QString foreignVersion(int found);
 
 // Whether the tables of this version that a database of it can lack are there: the per-minute
 // and per-hour tables with their triggers, `runs`, the alarm report's tallies (alarm_rollup.h).

@@ -104,8 +104,9 @@ EventStore::Result EventStore::prepare(QString *error) {
     }
     // A database of a later program is looked at through a read-only connection only: it is
     // left exactly as it is (a file that cannot be read there is judged below, as ever).
-    const int later = schema::versionOfFile(file, connection + QStringLiteral("-version"));
-    if (later > schemaVersion)
+    int later = 0;
+    if (schema::versionOfFile(file, connection + QStringLiteral("-version"), &later) &&
+        !schema::isOurs(later))
         return laterVersion(later, error);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
@@ -126,12 +127,12 @@ EventStore::Result EventStore::prepare(QString *error) {
         // Again on this connection, before anything else (made later meanwhile by another
         // program): not switched to WAL, not given an index, not checked.
         QString why;
-        const int version = schema::versionOf(db, &why);
-        if (version < 0) {
+        int version = 0;
+        if (!schema::versionOf(db, &version, &why)) {
             *error = QStringLiteral("%1: %2").arg(file, why);
             return classify(why);
         }
-        if (version > schemaVersion)
+        if (!schema::isOurs(version))
             return laterVersion(version, error);
         if (!run(QStringLiteral("PRAGMA quick_check")))
             return classify(q.lastError().text());
@@ -164,11 +165,8 @@ EventStore::Result EventStore::prepare(QString *error) {
 
 EventStore::Result EventStore::laterVersion(int version, QString *error) {
     newer = true;
-    *error = QStringLiteral("%1 is of a later version (%2) than this program writes (%3): it is "
-                            "left as it is, and the rows of this run are not kept")
-                 .arg(file)
-                 .arg(version)
-                 .arg(schemaVersion);
+    *error = QStringLiteral("%1 is %2: it is left as it is, and the rows of this run are not kept")
+                 .arg(file, schema::foreignVersion(version));
     return Result::Failed;
 }
 

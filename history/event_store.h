@@ -92,8 +92,8 @@ public:
     QString damagedName() const { return renamedTo; }
     // The last open found the file damaged (whether or not it could be set aside).
     bool foundDamaged() const { return damaged; }
-    // The last open found a database of a later program (PRAGMA user_version above ours): it
-    // failed and left the file exactly as it was.
+    // The last open found a database of a later program (PRAGMA user_version above ours) or of
+    // an unknown one (below 0): it failed and left the file exactly as it was.
     bool foundNewer() const { return newer; }
 
 private:

@@ -78,9 +78,12 @@ bool RunBook::record(QSqlQuery &q, const std::vector<events::Event> &events,
     const QVariant openPort = pendingPort.isEmpty() ? QVariant() : QVariant(pendingPort);
     pendingRun = 0;
     if (run != 0) {
-        if (!exec(QStringLiteral("UPDATE runs SET newest_at = coalesce(?, newest_at), open_port = "
-                                 "? WHERE run = ? AND started_at = ?"),
-                  {newestAt, openPort, run, startedAt}))
+        // The newest of all its rows, not of this batch: an alarm stamped under a clock set
+        // ahead and back stays before the run's mark, which ends it (max() of a NULL is NULL).
+        if (!exec(QStringLiteral("UPDATE runs SET newest_at = max(coalesce(?, newest_at), "
+                                 "coalesce(newest_at, ?)), open_port = ? WHERE run = ? AND "
+                                 "started_at = ?"),
+                  {newestAt, newestAt, openPort, run, startedAt}))
             return false;
         if (q.numRowsAffected() == 1) {
             pendingRun = run;

@@ -640,6 +640,10 @@
         <source>显示窗口</source>
         <translation>显示窗口</translation>
     </message>
+    <message>
+        <source>无数据</source>
+        <translation>无数据</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -2212,6 +2216,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>写入失败，磁盘可能已满</source>
         <translation>写入失败，磁盘可能已满</translation>
     </message>
+    <message>
+        <source>这个名字是一个符号链接，选择不写到它所指的文件</source>
+        <translation>这个名字是一个符号链接，选择不写到它所指的文件</translation>
+    </message>
 </context>
 <context>
     <name>Serial</name>
@@ -2929,6 +2937,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>%1
 
 继续吗？</translation>
+    </message>
+    <message>
+        <source>文件中的漏光上限为 0, 低于设定页标注的 50..4050。</source>
+        <translation>文件中的漏光上限为 0, 低于设定页标注的 50..4050。</translation>
     </message>
 </context>
 </TS>

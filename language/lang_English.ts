@@ -640,6 +640,10 @@ The choice holds for this run only.</translation>
         <source>显示窗口</source>
         <translation>Show window</translation>
     </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -2217,6 +2221,10 @@ is removed, then the program ends by that signal.</translation>
         <source>写入失败，磁盘可能已满</source>
         <translation>the write failed; the disk may be full</translation>
     </message>
+    <message>
+        <source>这个名字是一个符号链接，选择不写到它所指的文件</source>
+        <translation>that name is a symbolic link; the choice is not written to the file it leads to</translation>
+    </message>
 </context>
 <context>
     <name>Serial</name>
@@ -2934,6 +2942,10 @@ Write it all the same?</translation>
         <translation>%1
 
 Go on?</translation>
+    </message>
+    <message>
+        <source>文件中的漏光上限为 0, 低于设定页标注的 50..4050。</source>
+        <translation>The leakage limit in the file is 0, below the 50..4050 the settings page names.</translation>
     </message>
 </context>
 </TS>

@@ -97,6 +97,13 @@ bool writeViewChoices(const ViewChoices &choices, QString *error) {
             *error = Texts::tr("这个名字下不是普通文件，而是文件夹、设备或管道");
         return false;
     }
+    // Nor through a link to a file elsewhere: the file renamed into place would replace what it
+    // leads to (as root, config/view.gl -> /etc/passwd would replace the system's users).
+    if (existing.isSymLink()) {
+        if (error)
+            *error = Texts::tr("这个名字是一个符号链接，选择不写到它所指的文件");
+        return false;
+    }
     // Written beside and renamed over: a failed write keeps the choices saved before.
     // Unbuffered, so that a failed write is seen by commit() and not lost in a final flush.
     QSaveFile file(viewFilePath());

@@ -176,13 +176,9 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
                            .arg(QDir::toNativeSeparators(input.outputPath));
         return result;
     }
-    if (std::any_of(chain.begin(), chain.end(), [&](const QString &name) {
-            return isInFolder(name, input.logDir) || isInFolder(name, input.configDir);
-        })) {
-        result.error = Texts::tr("%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置")
-                           .arg(QDir::toNativeSeparators(input.outputPath));
+    result.error = ownFolderTarget(input.outputPath, input.logDir, input.configDir);
+    if (!result.error.isEmpty())
         return result;
-    }
     // The database counts twice: once copied, once packed.
     qint64 total = takeDatabase ? 2 * database.size() : 0;
     for (const QFileInfo &info : captures)

@@ -1,5 +1,7 @@
 #include "service/bundle_paths.h"
 
+#include "service/texts.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -109,6 +111,15 @@ bool isInFolder(const QString &path, const QString &folder) {
     const QString parent = resolved(QFileInfo(path).absolutePath());
     return parent.compare(dir, sensitivity) == 0 ||
            parent.startsWith(dir + QLatin1Char('/'), sensitivity);
+}
+
+QString ownFolderTarget(const QString &outputPath, const QString &logDir,
+                        const QString &configDir) {
+    for (const QString &name : archiveNames(outputPath))
+        if (isInFolder(name, logDir) || isInFolder(name, configDir))
+            return Texts::tr("%1 在程序自己的 log 或 config 文件夹中; 请另选一个位置")
+                .arg(QDir::toNativeSeparators(outputPath));
+    return QString();
 }
 
 } // namespace service

@@ -33,4 +33,10 @@ QStringList archiveNames(const QString &outputPath);
 // Whether `path` lies in `folder` or below it, their links followed.
 bool isInFolder(const QString &path, const QString &folder);
 
+// Why nothing may be written to `outputPath` (translated), or empty: written as QSaveFile
+// writes (see archiveNames), it would land in `logDir` or `configDir`, or go through a link
+// there. No export replaces a file of the program's own, present or yet to come (the history,
+// its write-ahead log, a capture, a settings file), nor one a link among them leads to.
+QString ownFolderTarget(const QString &outputPath, const QString &logDir, const QString &configDir);
+
 } // namespace service

@@ -216,10 +216,13 @@ ProfileLoad parseProfile(const QByteArray &text) {
     const QString beyond = beyondPage(r.profile.settings());
     if (!beyond.isEmpty())
         return refused(beyond);
-    // Every field zero is what the page holds before any read-back, not a laser's settings.
+    // Every field zero is what the page holds before any read-back, not a laser's settings; a
+    // leakage limit of 0 is one the spin box shows but below the 50..4050 its caption names.
     if (r.profile.settings() == protocol::SystemSettings())
         r.caution = Texts::tr("文件中的所有字段都为零: 没有屏蔽任何警报, 漏光上限为 0 (低于 "
                               "50..4050)。这是读回之前的空值, 不像激光器的设定。");
+    else if (r.profile.settings().pdLeakageLevel == 0)
+        r.caution = Texts::tr("文件中的漏光上限为 0, 低于设定页标注的 50..4050。");
 
     for (const TextKey &k : textKeys) {
         const QJsonValue v = root.value(QLatin1String(k.key));

@@ -12,19 +12,36 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Without any display Qt says only that its platform plugin could not start and that
-# reinstalling may help; a window with no arguments needs one, so say how to get it instead.
+# reinstalling may help; a window needs one, so say how to get it instead. Every start opens a
+# window (Qt's own options such as -style included) but --help, --version, a support bundle and
+# a platform of its own (-platform offscreen).
 need_display() {
-    if [[ $2 -eq 0 && -z ${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-} ]]; then
-        echo "$1 needs a display and DISPLAY is not set. Run it from a desktop session, or on a" \
-            "virtual display:   Xvfb :99 -screen 0 1600x1000x24 &  DISPLAY=:99 $0 ${FLEET:-}" >&2
+    local name=$1 arg
+    shift
+    for arg in "$@"; do
+        case "$arg" in
+        -h | --help | --version | --support-bundle* | -platform | -platform=*) return 0 ;;
+        --) break ;;
+        esac
+    done
+    local why=''
+    if [[ -z ${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-} ]]; then
+        why='DISPLAY is not set'
+    elif [[ -z ${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-} && ${DISPLAY:-} =~ ^:([0-9]+)(\.[0-9]+)?$ &&
+        ! -S /tmp/.X11-unix/X${BASH_REMATCH[1]} ]]; then
+        why="no X server runs on DISPLAY=$DISPLAY"
+    fi
+    if [[ -n $why ]]; then
+        echo "$name needs a display and $why. Run it from a desktop session, or on a virtual" \
+            "display:   Xvfb :99 -screen 0 1600x1000x24 &  DISPLAY=:99 $0 ${FLEET:-}" >&2
         exit 1
     fi
 }
 # Said before the build, which takes minutes the first time.
 case "${1:-}" in
 --build-only) ;;
---fleet) FLEET=--fleet need_display laser-fleet $(($# - 1)) ;;
-*) need_display laser-host $# ;;
+--fleet) FLEET=--fleet need_display laser-fleet "${@:2}" ;;
+*) need_display laser-host "$@" ;;
 esac
 source tools/packages.sh
 install_missing_packages "${BUILD_PACKAGES[@]}"

@@ -109,12 +109,14 @@ void PageTexts::retranslate() {
 }
 
 void PageTexts::refresh() {
+    const QString none = Texts::tr("无数据");
     for (const StatusLamp &lamp : statusLamps)
-        setDescription(form.*lamp.lamp, lampText(lamp, form));
+        setDescription(form.*lamp.lamp, statusKnown ? lampText(lamp, form) : none);
     for (const Value &v : values)
-        setDescription(form.*v.value, valueText(v, form));
+        setDescription(form.*v.value, statusKnown ? valueText(v, form) : none);
     for (QLabel *lamp : settingsLamps(form))
-        setDescription(lamp, onOffWord(looks::shownLamp(lamp) == looks::Lamp::On));
+        setDescription(lamp,
+                       settingsKnown ? onOffWord(looks::shownLamp(lamp) == looks::Lamp::On) : none);
 }
 
 } // namespace accessible

@@ -26,6 +26,13 @@ QString onOffWord(bool on);
 class PageTexts {
 public:
     explicit PageTexts(Ui::Serial &form) : form(form) {}
+    // Whether the status page shows what the CCB sent (the port open and the link not lost) and
+    // the settings page what the laser holds (besides, an answered read-back or write since):
+    // where not, a lamp or value reads 无数据 (No data), never 正常 or 关 (grey says both).
+    void setKnown(bool status, bool settings) {
+        statusKnown = status;
+        settingsKnown = settings;
+    }
     // Names and descriptions again, from the captions now shown (after a language change).
     void retranslate();
     // After a page pass: the descriptions of the lamps and values that changed.
@@ -33,6 +40,8 @@ public:
 
 private:
     Ui::Serial &form;
+    bool statusKnown = false;
+    bool settingsKnown = false;
 };
 
 } // namespace accessible

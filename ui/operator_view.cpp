@@ -128,7 +128,10 @@ bool OperatorView::away() const {
     return window.isMinimized() || !window.isVisible() || !QApplication::activeWindow();
 }
 
-void OperatorView::pagePassDone() {
+void OperatorView::pagePassDone(bool portOpen) {
+    const bool live = portOpen && attention.state() != attention::LinkState::Lost;
+    // "设定" is enabled by an answered read-back or write, and by nothing else.
+    screenReader.setKnown(live, live && form.pushButton_sysSet_set1->isEnabled());
     screenReader.refresh();
 }
 

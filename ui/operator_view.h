@@ -36,8 +36,9 @@ public:
     OperatorView(QMainWindow &window, Ui::Serial &form);
 
     const looks::LampImages &look() const { return looks::images(choices.lampShapes); }
-    // After each page pass: the screen reader's texts of what changed.
-    void pagePassDone();
+    // After each page pass: the screen reader's texts of what changed (No data while the port
+    // is closed or the link lost).
+    void pagePassDone(bool portOpen);
     // At each refresh: the port, the alarms on and the tray.
     void linkRefresh(const protocol::DeviceState &state, bool portOpen, const QString &port);
     // The link was found lost: said before the box that tells it.

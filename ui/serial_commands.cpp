@@ -9,6 +9,7 @@
 
 #include "history/recorder.h"
 #include "protocol/commands.h"
+#include "ui/settings_page.h"
 #include "ui_serial.h"
 
 #include <QCheckBox>
@@ -81,9 +82,7 @@ void Serial::on_checkBox_FaultDisableFiberInter_clicked() {
     // Masking the QBH alarm needs an explicit yes. Nothing is sent here: the choice goes out
     // with the next write of the settings.
     const QMessageBox::StandardButton answer =
-        QMessageBox::warning(this, QString::fromUtf8("警告"),
-                             tr("屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏<br>"
-                                "且不属于激光器保修项目，请确认是否屏蔽？"),
+        QMessageBox::warning(this, QString::fromUtf8("警告"), tr(qbhMaskWarning),
                              QMessageBox::Yes | QMessageBox::Cancel);
     // Closing the box answers Cancel too. setCheckState does not emit clicked.
     if (answer == QMessageBox::Cancel)

@@ -64,7 +64,7 @@ void Serial::uiRefresh(SerialForm *target) {
         break;
     }
     if (target == form)
-        operatorView->pagePassDone();
+        operatorView->pagePassDone(portOpen);
 }
 
 void Serial::resetDeviceState() {

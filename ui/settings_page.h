@@ -44,6 +44,12 @@ struct SettingsPageCopies {
     qint32 pdLeakageLevel = 0;
 };
 
+// The page's warning before the QBH alarm is masked (context "Serial", <br> for a line break),
+// asked by whatever else would mask it too (a settings file written back).
+constexpr const char *qbhMaskWarning =
+    QT_TRANSLATE_NOOP("Serial", "屏蔽QBH警报可能造成人身伤害、激光器或集成系统损坏<br>"
+                                "且不属于激光器保修项目，请确认是否屏蔽？");
+
 // One refresh of page_SysSet from the device state. Never emits clicked, so it never raises
 // the QBH masking warning.
 void settingsPagePass(Ui::Serial &form, const protocol::DeviceState &state,

@@ -103,7 +103,7 @@ void BM_StatusPassWithScreenReaderAndTray(benchmark::State &st) {
             setAllFlags(page.state, on);
         }
         statusPagePass(page.form, page.state, page.shown, view.look());
-        view.pagePassDone();
+        view.pagePassDone(true);
         view.linkRefresh(page.state, true, QStringLiteral("ttyUSB0"));
     }
 }

@@ -75,6 +75,14 @@ private slots:
         QVERIFY(error.contains(QString::fromUtf8("不是普通文件")));
         QVERIFY(!QFileInfo(QStringLiteral("pipe")).isFile());
         QVERIFY(QFile::remove(preference::viewFilePath()) && QFile::remove(QStringLiteral("pipe")));
+        // A link to a file elsewhere: never replaced through it (as root, /etc/passwd).
+        QVERIFY(WorkDir::writeConfig(QStringLiteral("users"), "root:x:0:0\n"));
+        QVERIFY(QFile::link(QStringLiteral("users"), preference::viewFilePath()));
+        QVERIFY(!preference::writeViewChoices({}, &error) &&
+                error.contains(QString::fromUtf8("链接")));
+        QVERIFY(QFile::remove(preference::viewFilePath()) &&
+                QFile(QStringLiteral("config/users")).size() == 11);
+        QVERIFY(QFile::remove(QStringLiteral("config/users")));
         QVERIFY(QDir().rmdir(QStringLiteral("config")));
         QFile notAFolder(QStringLiteral("config"));
         QVERIFY(notAFolder.open(QIODevice::WriteOnly));

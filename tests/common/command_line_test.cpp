@@ -1,6 +1,7 @@
 // Both programs' command lines as a person types them: the real programs, without a display, in
 // a working directory with the English preference.
 
+#include "common/signal_exit.h"
 #include "support/table.h"
 #include "support/wait.h"
 
@@ -13,7 +14,10 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -143,6 +147,20 @@ private slots:
         startWithoutDisplay(p, host, {QStringLiteral("--help")}, dir.path());
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 0);
+    }
+
+    // A stream closed at the start (`2>&-`) lends its number to the next file opened (the
+    // display's connection), and every notice on standard error goes there.
+    void aClosedStandardStreamIsNeverLentToTheNextFile() {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(0), ::close(2);
+            guardStandardStreams();
+            ::_exit(::open("/dev/null", O_RDONLY) > 2 && ::fcntl(2, F_GETFD) != -1 ? 0 : 1);
+        }
+        int status = -1;
+        QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
     // The usage in the docs is the program's own --help, word for word.

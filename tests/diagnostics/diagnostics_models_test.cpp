@@ -13,6 +13,7 @@
 #include <QBrush>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -395,6 +396,13 @@ void DiagnosticsModelsTest::aLargeTableIsFetchedInPagesAndExportsEveryMatchingRo
     QCOMPARE(csv.count(QStringLiteral("\r\n")), total / 10 + 1);
     QVERIFY(csv.contains(QStringLiteral(",\"row 4990, \"\"quoted\"\"\"\r\n")));
     QVERIFY(csv.startsWith(QStringLiteral("时间,类别,名称,值,详情\r\n")));
+
+    // Never written over a file of the program's own: the history itself, chosen by mistake.
+    const qint64 size = QFileInfo(path).size();
+    QSignalSpy exported(&model, &diagnostics::EventModel::exported);
+    model.exportCsv(path);
+    QVERIFY(exported.count() == 1 && exported[0][1].toString().contains("log 或 config"));
+    QCOMPARE(QFileInfo(path).size(), size);
 }
 
 void DiagnosticsModelsTest::aMissingDatabaseIsReportedAndNeverCreated() {

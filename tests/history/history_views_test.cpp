@@ -189,22 +189,40 @@ private slots:
         QCOMPARE(names(), QStringList());
         QCOMPARE(changed.count(), 2);
 
-        // The run before ended with its port open and an alarm on (killed): the next start
-        // marks it, and what is read after that has nothing on.
-        {
-            history::HistoryWriter writer(dir.path(), history::WriterLimits(), nullptr);
-            writer.write({{{t0 + 9, "link", "opened", "", "ttyUSB0"},
-                           {t0 + 10, "alarm", "chillerFault", "on", ""}},
-                          {},
-                          {}},
-                         t0 + 10);
-        }
-        history::RecorderOptions options;
-        options.logDir = dir.path();
-        history::Recorder next(nullptr, options);
-        diagnostics::AlarmWatch afterCrash(next, db);
-        QVERIFY(waitUntil([&] { return afterCrash.isLoaded(); }));
-        QVERIFY(afterCrash.alarms().empty());
+        // The run before ended with its port open and alarms on (killed), one raised under a
+        // clock set ahead and back: the next start marks it, and what is read after that has
+        // nothing of it on; an alarm that a program beside it (no port of its own here) raised
+        // after its last row is still on.
+        const auto startAfterCrash = [&](const std::vector<std::vector<events::Event>> &crashed,
+                                         const std::vector<events::Event> &beside) {
+            history::HistoryWriter besideWriter(dir.path(), history::WriterLimits(), nullptr);
+            const qint64 at = crashed.front().front().at;
+            besideWriter.write({{{at, "state", "dcOn", "off", ""}}, {}, {}}, at);
+            {
+                history::HistoryWriter writer(dir.path(), history::WriterLimits(), nullptr);
+                for (const std::vector<events::Event> &batch : crashed)
+                    writer.write({batch, {}, {}}, batch.back().at);
+            }
+            besideWriter.write({beside, {}, {}}, beside.back().at);
+            history::RecorderOptions options;
+            options.logDir = dir.path();
+            history::Recorder next(nullptr, options);
+            diagnostics::AlarmWatch afterCrash(next, db);
+            QStringList on;
+            if (waitUntil([&] { return afterCrash.isLoaded(); }))
+                for (const events::ActiveAlarm &a : afterCrash.alarms())
+                    on << a.name;
+            return on;
+        };
+        QCOMPARE(startAfterCrash({{{t0 + 9, "link", "opened", "", "ttyUSB0"},
+                                   {t0 + 400LL * 86400000, "alarm", "fiberBreak", "on", ""}},
+                                  {{t0 + 10, "state", "dcOn", "on", ""}}},
+                                 {{t0 + 10, "state", "dcOn", "on", ""}}),
+                 QStringList());
+        QCOMPARE(startAfterCrash({{{t0 + 11, "link", "opened", "", "ttyUSB0"},
+                                   {t0 + 12, "alarm", "chillerFault", "on", ""}}},
+                                 {{t0 + 13, "alarm", "extEStop", "on", ""}}),
+                 QStringList{"extEStop"});
 
         // No database yet: nothing on, and no error.
         diagnostics::AlarmWatch none(recorder, dir.filePath(QStringLiteral("none.sqlite")));

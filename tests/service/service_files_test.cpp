@@ -226,6 +226,26 @@ private slots:
         QVERIFY2(load.error.contains(reason), qPrintable(load.error));
     }
 
+    // Values a person is asked about before anything is read or written.
+    void doubtfulValuesAreAskedAbout_data() {
+        fixture::columns<QString, QString>("value", "caution");
+        QTest::newRow("all zero, the page before a read-back") << "00 00 00 00 00 00 00"
+                                                               << "为零";
+        QTest::newRow("leakage 0, below the caption's 50") << "08 01 00 20 00 00 00"
+                                                           << "为 0";
+        QTest::newRow("leakage 50") << "08 01 00 20 01 00 00"
+                                    << "";
+    }
+    void doubtfulValuesAreAskedAbout() {
+        QFETCH(QString, value);
+        QFETCH(QString, caution);
+        const ProfileLoad load =
+            parseProfile(editedJson([&](QJsonObject &o) { o[QStringLiteral("value")] = value; }));
+        QVERIFY2(load.ok, qPrintable(load.error));
+        QVERIFY2(caution.isEmpty() ? load.caution.isEmpty() : load.caution.contains(caution),
+                 qPrintable(load.caution));
+    }
+
     void aHundredMegabyteFileIsRefusedWithoutReadingIt() {
         QTemporaryDir dir;
         QFile big(dir.filePath(QStringLiteral("big.ccbsettings")));

@@ -456,6 +456,25 @@ private slots:
         QCOMPARE(b.ccb.model.settingsBytes().toHex(' '), deviceValue.toHex(' '));
     }
 
+    // The settings page asks before the QBH alarm is masked; a file written back asks the same.
+    void aProfileThatMasksTheQbhAlarmAsksThePagesWarning() {
+        Bench b;
+        protocol::SystemSettings laser = b.ccb.model.settings();
+        laser.faultDisableFiberInter = true;
+        b.ccb.model.setSettings(laser);
+        const QString file = b.savedProfile("qbh.ccbsettings");
+        QVERIFY(!file.isEmpty());
+        laser.faultDisableFiberInter = false;
+        b.ccb.model.setSettings(laser);
+        b.sent();
+        ProfileDialog *d = b.openAndRead(ProfileDialog::Restore, file);
+        QVERIFY(d);
+        BoxCloser yesThenCancel({QMessageBox::Yes, QMessageBox::Cancel});
+        d->writeButton()->click();
+        QVERIFY(yesThenCancel.count() == 2 && yesThenCancel.texts().at(1).contains("屏蔽QBH警报"));
+        QCOMPARE(b.sent(), QList<QByteArray>({protocol::settingsReadFrame()}));
+    }
+
     void aBundleExportedWhileFramesFlowOpensWithUnzipAndHoldsTheRows() {
         Bench b;
         QVERIFY(b.open());

@@ -46,6 +46,11 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(f.checkBox_FaultDisableDew)
                      ->text(QAccessible::Name),
                  QString::fromUtf8("屏蔽露点警报"));
+        // Nothing received (the port closed): no data, never normal or off, as grey may read.
+        nextPass(*w);
+        QCOMPARE(f.label_DoorInterLock->accessibleDescription(), QString::fromUtf8("无数据"));
+        QCOMPARE(f.label_FaultDisableDew->accessibleDescription(), QString::fromUtf8("无数据"));
+        SerialProbe::portOpen(*w) = true;
         stateOf(*w).doorInterlock = true;
         stateOf(*w).moduleStatus[0].beamOn = true;
         stateOf(*w).tempWaterIn = -5;
@@ -63,8 +68,9 @@ private slots:
         stateOf(*w).doorInterlock = false;
         nextPass(*w);
         QCOMPARE(f.label_DoorInterLock->accessibleDescription(), QString::fromUtf8("正常"));
-        // The settings page's lamps after a read-back, as the status page's.
+        // The settings page's lamps after a read-back (which enables 设定), as the status page's.
         stateOf(*w).settings.faultDisableDew = true;
+        f.pushButton_sysSet_set1->setEnabled(true);
         f.actionSys_set->trigger();
         nextPass(*w);
         QCOMPARE(f.label_FaultDisableDew->accessibleName(), QString::fromUtf8("屏蔽露点警报"));
@@ -75,6 +81,7 @@ private slots:
         QCOMPARE(f.label_DoorInterLock->accessibleName(), QStringLiteral("Door interlock"));
         QCOMPARE(f.label_DoorInterLock->accessibleDescription(), QStringLiteral("Normal"));
         SerialProbe::tianslations(*w, &preference::chinese);
+        SerialProbe::portOpen(*w) = false;
     }
 
     void theShapesChoiceRedrawsEveryLampAndIsKeptForTheNextStart() {

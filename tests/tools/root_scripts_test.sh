@@ -41,11 +41,14 @@ check virtual-port.sh bash "$SOURCE/tools/virtual-port.sh" /dev/null -- true
 for s in cpu latency soak; do
     check "bench/program/$s.sh" bash "$SOURCE/bench/program/$s.sh" 1
 done
-# Without a display run.sh says so at once, before it installs or builds anything.
-out=$(cd / && as_user env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60 \
-    bash "$SOURCE/tools/run.sh" </dev/null 2>&1)
-[[ $? -eq 1 ]] && grep -q "needs a display" <<<"$out" ||
-    { echo "FAIL run.sh: does not say first that it needs a display: $out" && failed=1; }
+# Without a display run.sh says so at once, before it installs or builds anything, also when
+# the window is given Qt's options.
+for args in "" "-style fusion"; do
+    out=$(cd / && as_user env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60 \
+        bash "$SOURCE/tools/run.sh" $args </dev/null 2>&1)
+    [[ $? -eq 1 ]] && grep -q "needs a display" <<<"$out" ||
+        { echo "FAIL run.sh $args: does not say first that it needs a display: $out" && failed=1; }
+done
 if grep -n "^sudo \|[^(]sudo -E tools/demo.sh\|\`sudo -E [a-z]" "$SOURCE/README.md" "$SOURCE"/docs/*.md; then
     echo "FAIL README.md or docs/: a command that needs sudo where a root shell has none"
     failed=1

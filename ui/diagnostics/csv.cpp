@@ -1,6 +1,8 @@
 #include "ui/diagnostics/csv.h"
 
 #include "events/event_words.h"
+#include "preference/language_preference.h"
+#include "service/bundle_paths.h"
 #include "ui/diagnostics/texts.h"
 
 #include <QAbstractItemModel>
@@ -71,6 +73,10 @@ QString eventCsvLine(const EventRow &row) {
     return csvLine({csvTime(row.at), shownEventCell(row, 0), row.cells[1].toString(),
                     row.cells[2].toString(), shownEventCell(row, 1), shownEventCell(row, 2),
                     row.cells[3].toString()});
+}
+
+QString exportRefusal(const QString &target, const QString &logDir) {
+    return service::ownFolderTarget(target, logDir, preference::configDirectory());
 }
 
 QString eventTimeText(qint64 at) {

@@ -37,6 +37,10 @@ QString writeEventsCsv(const QString &path, const std::vector<EventRow> &taken, 
                        const std::function<bool()> &cancelled,
                        const std::function<void(qint64)> &written);
 
+// Why no export may be written to `target` (translated), or empty: it would replace a file of
+// the program's own, in `logDir` or config/ (see service::ownFolderTarget).
+QString exportRefusal(const QString &target, const QString &logDir);
+
 // A time as the Events tab shows it: "2026-12-07 14:37:45.123" in local time; where the clocks
 // went back and that local time was passed twice, with its offset from UTC, so that the two
 // instants never read alike: "2026-10-25 02:30:00.000 +02:00", "2026-10-25 02:30:00.000 +01:00".

@@ -4,6 +4,7 @@
 #include "ui/diagnostics/texts.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
@@ -168,6 +169,10 @@ void EventModel::fetchAll() {
 void EventModel::exportCsv(const QString &file) {
     if (exporter) {
         emit exported(file, Texts::tr("另一个导出还在进行"));
+        return;
+    }
+    if (const QString refused = exportRefusal(file, QFileInfo(path).path()); !refused.isEmpty()) {
+        emit exported(file, refused);
         return;
     }
     std::vector<EventRow> taken;

@@ -124,7 +124,8 @@ void FramesTab::updateCodes() {
 }
 
 bool FramesTab::exportCsv(const QString &path, QString *error) {
-    return writeTextFile(path, modelToCsv(*frames), error);
+    *error = exportRefusal(path, captureDir);
+    return error->isEmpty() && writeTextFile(path, modelToCsv(*frames), error);
 }
 
 void FramesTab::retranslate() {

@@ -7,6 +7,7 @@
 #include "ui/diagnostics/texts.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QMutexLocker>
 
 #include <cmath>
@@ -90,7 +91,7 @@ QString seriesCsv(const SampleSeries &series) {
 }
 
 TrendsWorker::TrendsWorker(const QString &databasePath, std::function<qint64()> clock)
-    : clock(std::move(clock)), reader(databasePath) {
+    : clock(std::move(clock)), logDir(QFileInfo(databasePath).path()), reader(databasePath) {
     qRegisterMetaType<diagnostics::TrendPicture>();
 }
 
@@ -213,6 +214,10 @@ void TrendsWorker::sendPicture() {
 }
 
 void TrendsWorker::exportCsv(const QString &path) {
+    if (const QString refused = exportRefusal(path, logDir); !refused.isEmpty()) {
+        emit exported(path, refused);
+        return;
+    }
     QMetaObject::invokeMethod(
         this, [this, path] { writeCsv(path); }, Qt::QueuedConnection);
 }
@@ -237,6 +242,10 @@ void TrendsWorker::writeCsv(const QString &path) {
 }
 
 void TrendsWorker::exportPng(const QImage &image, const QString &path) {
+    if (const QString refused = exportRefusal(path, logDir); !refused.isEmpty()) {
+        emit exported(path, refused);
+        return;
+    }
     QMetaObject::invokeMethod(
         this,
         [this, image, path] {

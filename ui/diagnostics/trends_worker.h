@@ -83,6 +83,7 @@ private:
     qint64 now() const;
 
     std::function<qint64()> clock;
+    QString logDir; // exports never replace a file there
     history::SampleReader reader;
     QMutex mutex;
     TrendRequest wanted;              // guarded by mutex

@@ -5,6 +5,7 @@
 #include "service/texts.h"
 #include "ui/service/plain_boxes.h"
 #include "ui/service/settings_link.h"
+#include "ui/settings_page.h"
 
 #include <QDateTime>
 #include <QDialogButtonBox>
@@ -223,6 +224,10 @@ void ProfileDialog::confirmAndWrite() {
     if (now != Step::Compared)
         return;
     const int count = differencesTable->rowCount();
+    // Masking the QBH alarm takes the settings page's own explicit yes, from a file too.
+    const bool masksQbh =
+        profile.settings().faultDisableFiberInter &&
+        !protocol::decodeSystemSettings(before.constData()).faultDisableFiberInter;
     const bool yes =
         plainQuestion(this, windowTitle(),
                       Texts::tr("将文件中的设定写入激光器 (%1 项不同)？").arg(count)) &&
@@ -231,7 +236,11 @@ void ProfileDialog::confirmAndWrite() {
                        Texts::tr("此文件不能确认属于这台激光器的产品型号 (文件: %1, 激光器: "
                                  "%2)。\n确实要写入吗？")
                            .arg(visibleText(profile.productType), visibleText(state.productType)),
-                       QMessageBox::Warning));
+                       QMessageBox::Warning)) &&
+        (!masksQbh || plainQuestion(this, windowTitle(),
+                                    QCoreApplication::translate("Serial", qbhMaskWarning)
+                                        .replace(QStringLiteral("<br>"), QStringLiteral("\n")),
+                                    QMessageBox::Warning));
     // The boxes ran their own event loops: the port may have closed meanwhile.
     if (now != Step::Compared)
         return;
