@@ -30,10 +30,10 @@ int readerPacketLimit() {
     return maxPayloadBytes + 1024;
 }
 
-std::unique_ptr<mqtt::async_client> makeClient(const Config &config, const QByteArray &clientId,
-                                               QObject *owner,
-                                               const std::atomic<quint64> &generation,
-                                               std::function<void(quint64)> lost, QString &error) {
+std::unique_ptr<mqtt::async_client>
+makeClient(const Config &config, const QByteArray &clientId, QObject *owner,
+           const std::atomic<quint64> &generation, std::function<void(quint64)> lost,
+           QString &error, std::function<void(mqtt::const_message_ptr)> received) {
     std::unique_ptr<mqtt::async_client> client;
     try {
         // A client made for 5 may still connect with 3.1.1, the other way round it may not.
@@ -41,15 +41,17 @@ std::unique_ptr<mqtt::async_client> makeClient(const Config &config, const QByte
                                                                        : MQTTVERSION_3_1_1);
         client = std::make_unique<mqtt::async_client>(config.serverUri.toStdString(),
                                                       clientId.toStdString(), create, nullptr);
+        client->set_connection_lost_handler([owner, &generation, lost](const std::string &) {
+            const quint64 g = generation.load();
+            QMetaObject::invokeMethod(
+                owner, [lost, g] { lost(g); }, Qt::QueuedConnection);
+        });
+        if (received)
+            client->set_message_callback(std::move(received));
     } catch (const mqtt::exception &e) {
         error = Texts::tr("MQTT 库拒绝了该地址（代码 %1）").arg(e.get_return_code());
         return nullptr;
     }
-    client->set_connection_lost_handler([owner, &generation, lost](const std::string &) {
-        const quint64 g = generation.load();
-        QMetaObject::invokeMethod(
-            owner, [lost, g] { lost(g); }, Qt::QueuedConnection);
-    });
     return client;
 }
 

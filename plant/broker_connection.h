@@ -15,6 +15,7 @@
 namespace mqtt {
 class async_client;
 class connect_options;
+class message;
 } // namespace mqtt
 
 namespace plant {
@@ -32,12 +33,13 @@ int readerPacketLimit();
 
 // The Paho client for the settings' address and protocol, nothing kept on disk. A lost
 // connection calls `lost` on `owner`'s thread with the `generation` of the connection it
-// happened in (Paho calls from a thread of its own). Null, with `error` saying why, when the
-// library refuses the address.
-std::unique_ptr<mqtt::async_client> makeClient(const Config &config, const QByteArray &clientId,
-                                               QObject *owner,
-                                               const std::atomic<quint64> &generation,
-                                               std::function<void(quint64)> lost, QString &error);
+// happened in (Paho calls from a thread of its own); `received`, when given, is called on Paho's
+// thread with every message. Null, with `error` saying why, when the library refuses the address.
+std::unique_ptr<mqtt::async_client>
+makeClient(const Config &config, const QByteArray &clientId, QObject *owner,
+           const std::atomic<quint64> &generation, std::function<void(quint64)> lost,
+           QString &error,
+           std::function<void(std::shared_ptr<const mqtt::message>)> received = nullptr);
 
 // Paho's and the broker's refusal codes (MQTT 3.1.1 and 5) as an operator reads them.
 QString connectError(int code, bool tls);

@@ -29,10 +29,15 @@ struct Subscriber::Listeners {
         explicit Subscribe(Subscriber *subscriber) : s(subscriber) {}
         void on_success(const mqtt::token &token) override {
             bool granted = true;
-            // A refused filter comes back as 0x80 among the granted qualities of service.
-            const mqtt::subscribe_response response = token.get_subscribe_response();
-            for (const mqtt::ReasonCode code : response.get_reason_codes())
-                granted = granted && code < 0x80;
+            // A refused filter comes back as 0x80 among the granted qualities of service. No
+            // answer to read counts as refused: nothing may leave a callback of the library.
+            try {
+                const mqtt::subscribe_response response = token.get_subscribe_response();
+                for (const mqtt::ReasonCode code : response.get_reason_codes())
+                    granted = granted && code < 0x80;
+            } catch (const mqtt::exception &) {
+                granted = false;
+            }
             report(token, granted);
         }
         void on_failure(const mqtt::token &token) override { report(token, false); }
@@ -74,15 +79,7 @@ void Subscriber::start() {
             [this] { setState(report.state, report.lastError); });
     noticeTimer->start(noticeRefreshMs);
     listeners = std::make_unique<Listeners>(this);
-    QString refused;
-    client = makeClient(
-        config, clientId, this, generation,
-        [this](quint64 g) { lostConnection(g, Texts::tr("连接中断")); }, refused);
-    if (!client) {
-        setState(LinkState::Off, refused);
-        return;
-    }
-    client->set_message_callback([this](mqtt::const_message_ptr message) {
+    const auto received = [this](mqtt::const_message_ptr message) {
         if (!message)
             return;
         const qint64 receivedAt = QDateTime::currentMSecsSinceEpoch();
@@ -94,7 +91,15 @@ void Subscriber::start() {
                     tooLarge ? QByteArray()
                              : QByteArray(payload.data(), static_cast<int>(payload.size())),
                     qint64(payload.size()), message->is_retained(), receivedAt});
-    });
+    };
+    QString refused;
+    client = makeClient(
+        config, clientId, this, generation,
+        [this](quint64 g) { lostConnection(g, Texts::tr("连接中断")); }, refused, received);
+    if (!client) {
+        setState(LinkState::Off, refused);
+        return;
+    }
     setState(LinkState::Connecting, QString());
     connectNow();
 }
@@ -260,9 +265,14 @@ void Subscriber::stop() {
     } catch (const mqtt::exception &) {
     }
     isConnected = false;
-    // No callback may reach this object once it is gone.
-    client->set_message_callback([](mqtt::const_message_ptr) {});
-    client->set_connection_lost_handler([](const std::string &) {});
+    // No callback may reach this object once it is gone. While a connect is still in flight
+    // (a broker that never answers, a TLS handshake) the library refuses to change them and
+    // throws: destroying the client ends the connect and its callbacks all the same.
+    try {
+        client->set_message_callback([](mqtt::const_message_ptr) {});
+        client->set_connection_lost_handler([](const std::string &) {});
+    } catch (const mqtt::exception &) {
+    }
     client.reset();
 }
 
