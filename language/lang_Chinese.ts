@@ -1520,6 +1520,22 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>代理服务器拒绝了客户端证书</source>
         <translation>代理服务器拒绝了客户端证书</translation>
     </message>
+    <message>
+        <source>%1 超过 %2 个字符</source>
+        <translation>%1 超过 %2 个字符</translation>
+    </message>
+    <message>
+        <source>%1 含有空白字符 U+%2（第 %3 个字符）</source>
+        <translation>%1 含有空白字符 U+%2（第 %3 个字符）</translation>
+    </message>
+    <message>
+        <source>%1 含有本身不可见的字符 U+%2（第 %3 个字符）</source>
+        <translation>%1 含有本身不可见的字符 U+%2（第 %3 个字符）</translation>
+    </message>
+    <message>
+        <source>%1 不是 Unicode 的组合形式（NFC）</source>
+        <translation>%1 不是 Unicode 的组合形式（NFC）</translation>
+    </message>
 </context>
 <context>
     <name>Serial</name>

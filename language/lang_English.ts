@@ -1525,6 +1525,22 @@ error).</translation>
         <source>代理服务器拒绝了客户端证书</source>
         <translation>the broker refused the client certificate</translation>
     </message>
+    <message>
+        <source>%1 超过 %2 个字符</source>
+        <translation>%1 is longer than %2 characters</translation>
+    </message>
+    <message>
+        <source>%1 含有空白字符 U+%2（第 %3 个字符）</source>
+        <translation>%1 holds a blank, U+%2 (character %3)</translation>
+    </message>
+    <message>
+        <source>%1 含有本身不可见的字符 U+%2（第 %3 个字符）</source>
+        <translation>%1 holds a character that is not visible on its own, U+%2 (character %3)</translation>
+    </message>
+    <message>
+        <source>%1 不是 Unicode 的组合形式（NFC）</source>
+        <translation>%1 is not in Unicode&apos;s composed form (NFC)</translation>
+    </message>
 </context>
 <context>
     <name>Serial</name>

@@ -2,17 +2,9 @@
 
 #include "events/alarm_names.h"
 #include "plant/fleet_payloads.h"
-#include "plant/visible_text.h"
+#include "plant/plant_id.h"
 
 namespace plant {
-
-namespace {
-
-bool validLaserId(const QString &id) {
-    return validKey(id, maxLaserIdLength);
-}
-
-} // namespace
 
 bool timeInRange(double ms) {
     return ms >= 0 && ms <= double(latestTime);
@@ -101,7 +93,7 @@ ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
     else
         return reject(Rejection::BadTopic);
     m.laserId = QString::fromUtf8(levels.at(0));
-    if (!validLaserId(m.laserId))
+    if (!validPlantId(m.laserId))
         return reject(Rejection::OddLaserId);
     if (payload.size() > maxPayloadBytes || fullSize > maxPayloadBytes)
         return reject(Rejection::TooLarge);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/records.h"
+#include "plant/plant_id.h"
 #include "plant/visible_text.h"
 
 #include <QByteArray>
@@ -20,7 +21,8 @@ namespace plant {
 // A broker that is told the fleet's maximum packet size never sends more than this and its
 // topic.
 constexpr int maxPayloadBytes = 64 * 1024;
-constexpr int maxLaserIdLength = 128;
+// A laser id is valid by the plant's rule for ids (plant_id.h), as the host checks its own.
+constexpr int maxLaserIdLength = maxPlantIdCharacters;
 // Event texts longer than these are cut.
 constexpr int maxEventText = 64;
 constexpr int maxEventDetail = 256;
@@ -43,7 +45,7 @@ enum class Rejection {
     None,
     TooLarge,     // more than 64 KiB
     BadTopic,     // not PREFIX/ID/online, status or events
-    OddLaserId,   // control, invisible or direction characters, or too long
+    OddLaserId,   // not a valid plant id (plant/plant_id.h): a blank, an invisible character...
     EmptyPayload, // an event with nothing in it
     NotJson,      // not a JSON object (online: not true or false)
     MissingField,
