@@ -68,7 +68,8 @@ QStringList fleetFilters(const QString &prefix) {
 }
 
 ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
-                              const QByteArray &payload, bool retained, qint64 fullSize) {
+                              const QByteArray &payload, bool retained, qint64 fullSize,
+                              bool asPublished) {
     ParseResult result;
     FleetMessage &m = result.message;
     m.retained = retained;
@@ -98,7 +99,10 @@ ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
     if (payload.size() > maxPayloadBytes || fullSize > maxPayloadBytes)
         return reject(Rejection::TooLarge);
     // Deleting a retained message publishes an empty one: the laser's status or flag is gone.
+    // An empty one not retained deletes nothing on the broker, and nothing here either.
     if (payload.isEmpty() && fullSize <= 0 && m.kind != Kind::Event) {
+        if (asPublished && !retained)
+            return reject(Rejection::EmptyPayload);
         m.cleared = true;
         return result;
     }

@@ -46,7 +46,7 @@ enum class Rejection {
     TooLarge,     // more than 64 KiB
     BadTopic,     // not PREFIX/ID/online, status or events
     OddLaserId,   // not a valid plant id (plant/plant_id.h): a blank, an invisible character...
-    EmptyPayload, // an event with nothing in it
+    EmptyPayload, // an event with nothing in it, an empty status or flag not retained (MQTT 5)
     NotJson,      // not a JSON object (online: not true or false)
     MissingField,
     WrongType,  // a field of the wrong JSON type or out of range
@@ -88,8 +88,9 @@ struct LaserStatus {
 struct FleetMessage {
     Kind kind = Kind::Online;
     QString laserId;
+    // The broker's stored copy, sent when the fleet subscribed: its time may be long past.
     bool retained = false;
-    // Online and Status: an empty payload, which is how a retained message is deleted.
+    // Online and Status: an empty retained payload, which is how a retained message is deleted.
     bool cleared = false;
     bool online = false; // Kind::Online
     LaserStatus status;  // Kind::Status
@@ -114,8 +115,13 @@ QStringList fleetFilters(const QString &prefix);
 
 // One message from the broker. `prefix` is the topic prefix of the settings ("laser").
 // `fullSize` is the payload's size where only its beginning was copied (-1: `payload` is all).
+// `retained` is the message's flag. Under MQTT 3.1.1 the broker sets it on its stored copies
+// only and an empty message deletes whatever its flag. With `asPublished` (an MQTT 5 subscription
+// with "retain as published") it is the publisher's: only a retained empty message deletes, and
+// whether a retained one is the broker's stored copy is for the caller to tell.
 ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
-                              const QByteArray &payload, bool retained, qint64 fullSize = -1);
+                              const QByteArray &payload, bool retained, qint64 fullSize = -1,
+                              bool asPublished = false);
 
 // What arrived from the broker since the last batch: the messages that can be used, in order,
 // and how many were not, by reason (index: Rejection) and because they came faster than the

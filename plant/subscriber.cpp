@@ -29,8 +29,8 @@ struct Subscriber::Listeners {
         explicit Subscribe(Subscriber *subscriber) : s(subscriber) {}
         void on_success(const mqtt::token &token) override {
             bool granted = true;
-            // A refused filter comes back as 0x80 among the granted qualities of service. No
-            // answer to read counts as refused: nothing may leave a callback of the library.
+            // A refused filter comes back as a reason code from 0x80. No answer to read counts as
+            // refused: nothing may leave a callback of the library.
             try {
                 const mqtt::subscribe_response response = token.get_subscribe_response();
                 for (const mqtt::ReasonCode code : response.get_reason_codes())
@@ -90,7 +90,8 @@ void Subscriber::start() {
         arrived(Raw{QByteArray(topic.data(), static_cast<int>(topic.size())),
                     tooLarge ? QByteArray()
                              : QByteArray(payload.data(), static_cast<int>(payload.size())),
-                    qint64(payload.size()), message->is_retained(), receivedAt});
+                    qint64(payload.size()), message->is_retained(), receivedAt, generation.load(),
+                    retainAsPublished.load()});
     };
     QString refused;
     client = makeClient(
@@ -133,9 +134,14 @@ void Subscriber::drain() {
     for (const Raw &raw : taken) {
         if (inbox.stopping())
             return;
-        ParseResult parsed = parseFleetMessage(prefix, raw.topic, raw.payload, raw.retained,
-                                               raw.payload.isEmpty() ? raw.fullSize : -1);
+        ParseResult parsed =
+            parseFleetMessage(prefix, raw.topic, raw.payload, raw.retained,
+                              raw.payload.isEmpty() ? raw.fullSize : -1, raw.asPublished);
         if (parsed.rejection == Rejection::None) {
+            if (raw.asPublished) {
+                const bool first = firstOfItsTopic(raw.generation, parsed.message);
+                parsed.message.retained = raw.retained && first;
+            }
             parsed.message.receivedAt = raw.receivedAt;
             batch.bytes += plant::heldBytes(parsed.message);
             batch.messages.push_back(std::move(parsed.message));
@@ -147,6 +153,23 @@ void Subscriber::drain() {
     batchOut = true;
     sinceDrain.start();
     emit batchReady(batch);
+}
+
+bool Subscriber::firstOfItsTopic(quint64 connection, const FleetMessage &m) {
+    if (m.kind == Kind::Event)
+        return false;
+    if (connection != topicsConnection) {
+        topicsSeen.clear();
+        topicsConnection = connection;
+    }
+    // Past the bound, every retained message counts as a stored copy, as under 3.1.1.
+    if (topicsSeen.size() >= maxTopicsSeen)
+        return true;
+    const QString key = (m.kind == Kind::Status ? QLatin1Char('s') : QLatin1Char('o')) + m.laserId;
+    if (topicsSeen.contains(key))
+        return false;
+    topicsSeen.insert(key);
+    return true;
 }
 
 void Subscriber::batchTaken() {
@@ -187,15 +210,22 @@ void Subscriber::connectNow() {
 void Subscriber::connected(quint64 g) {
     if (g != generation || stopped)
         return;
+    // With MQTT 5 the publisher's retain flag comes through, so that an empty message published
+    // without it (which deletes nothing on the broker) removes no laser here either. One filter
+    // a subscribe: the library's subscribe of several with options crashes (Paho C++ 1.2.0).
+    retainAsPublished = setup.mqtt5();
+    const mqtt::subscribe_options options =
+        setup.mqtt5() ? mqtt::subscribe_options(mqtt::subscribe_options::SUBSCRIBE_LOCAL,
+                                                mqtt::subscribe_options::RETAIN_AS_PUBLISHED)
+                      : mqtt::subscribe_options();
     const QStringList filters = fleetFilters(config.topicPrefix);
-    auto topics = std::make_shared<mqtt::string_collection>();
-    for (const QString &f : filters)
-        topics->push_back(f.toStdString());
+    subscribesLeft = filters.size();
     try {
         // A live view: no acknowledgement per message, and after a reconnect the retained status
         // brings every laser up to date.
-        client->subscribe(topics, mqtt::iasync_client::qos_collection(filters.size(), 0),
-                          generationContext(g), listeners->subscribe);
+        for (const QString &filter : filters)
+            client->subscribe(filter.toStdString(), 0, generationContext(g), listeners->subscribe,
+                              options);
     } catch (const mqtt::exception &) {
         lostConnection(g, Texts::tr("连接中断"));
     }
@@ -213,6 +243,8 @@ void Subscriber::subscribed(quint64 g, bool ok) {
         lostConnection(g, Texts::tr("代理服务器拒绝了订阅"));
         return;
     }
+    if (--subscribesLeft > 0)
+        return;
     isConnected = true;
     retryDelayMs = 0;
     setup.succeeded();
