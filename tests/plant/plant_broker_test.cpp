@@ -496,28 +496,19 @@ private slots:
         big.disconnect()->wait_for(std::chrono::seconds(2));
     }
 
-    // Against a broker that never answers the connect, or answers it and nothing after: the
-    // reader and the publisher stop without an exception out of the MQTT library, and nothing
-    // in flight is left behind (the sanitizer build's leak check).
-    void stoppingWhileTheBrokerSaysNothingEndsCleanly() {
-        for (const bool answerConnect : {false, true}) {
-            MuteBroker mute(answerConnect);
-            const plant::Config config =
-                plant::parseConfig(iniFor(mute.url()), QStringLiteral("plant.ini")).config;
-            plant::Subscriber fleet(config, QStringLiteral("fleet-stop"));
-            plant::Publisher host(config, QStringLiteral("host-stop"), QStringLiteral("laser/x"));
-            plant::Report hostReport;
-            connect(&host, &plant::Publisher::reportChanged, this,
-                    [&](const plant::Report &r) { hostReport = r; });
-            fleet.start();
-            host.start();
-            QTRY_COMPARE(mute.accepted, 2);
-            if (answerConnect)
-                QTRY_COMPARE(hostReport.state, plant::LinkState::Connected);
-            host.enqueue("events", "{}", 1);
-            fleet.stop();
-            host.stop();
-        }
+    // While the connect is in flight (a broker that never answers, a TLS handshake), the MQTT
+    // library refuses to change a client's callbacks: no exception of it leaves a stop.
+    void stoppingDuringAConnectThatNeverEndsThrowsNothing() {
+        MuteBroker mute;
+        const plant::Config config =
+            plant::parseConfig(iniFor(mute.url()), QStringLiteral("plant.ini")).config;
+        plant::Subscriber fleet(config, QStringLiteral("fleet-stop"));
+        plant::Publisher host(config, QStringLiteral("host-stop"), QStringLiteral("laser/x"));
+        fleet.start();
+        host.start();
+        QTRY_COMPARE(mute.accepted, 2);
+        fleet.stop();
+        host.stop();
     }
 
     void aMalformedFileLeavesTheLinkOffWithOneLine() {

@@ -294,32 +294,15 @@ private:
     QTcpServer server;
 };
 
-// A broker that takes the connection and then says nothing: no CONNACK, or with `answerConnect`
-// the CONNACK (in the client's protocol) and nothing more, no acknowledgement, no SUBACK. Works
-// while the thread that made it processes its events.
+// A broker that takes the connection and never answers it. Works while the thread that made it
+// processes its events.
 class MuteBroker {
 public:
-    explicit MuteBroker(bool answerConnect = false) {
+    MuteBroker() {
         server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, &server, [this, answerConnect] {
-            while (QTcpSocket *client = server.nextPendingConnection()) {
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
+            while (server.nextPendingConnection())
                 ++accepted;
-                QObject::connect(client, &QTcpSocket::readyRead, client, [client, answerConnect] {
-                    // CONNECT comes whole in its first segment: the type, the remaining length
-                    // (1 to 4 bytes), "\0\4MQTT", the protocol level.
-                    const QByteArray read = client->readAll();
-                    int at = 1;
-                    while (at < read.size() && (quint8(read.at(at)) & 0x80))
-                        ++at;
-                    at += 7;
-                    if (!answerConnect || client->property("answered").toBool() ||
-                        at >= read.size())
-                        return;
-                    client->setProperty("answered", true);
-                    client->write(read.at(at) == 5 ? QByteArray("\x20\x03\x00\x00\x00", 5)
-                                                   : QByteArray("\x20\x02\x00\x00", 4));
-                });
-            }
         });
     }
     QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(server.serverPort()); }
