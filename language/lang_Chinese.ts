@@ -942,6 +942,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>另有 %1 个未知报警</source>
         <translation>另有 %1 个未知报警</translation>
     </message>
+    <message>
+        <source>（两台主机使用此 ID）</source>
+        <translation>（两台主机使用此 ID）</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -1535,6 +1539,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>%1 不是 Unicode 的组合形式（NFC）</source>
         <translation>%1 不是 Unicode 的组合形式（NFC）</translation>
+    </message>
+    <message>
+        <source>; 另一台主机也在以此激光器 ID 发布</source>
+        <translation>; 另一台主机也在以此激光器 ID 发布</translation>
     </message>
 </context>
 <context>

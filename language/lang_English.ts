@@ -947,6 +947,10 @@ error).</translation>
         <source>另有 %1 个未知报警</source>
         <translation>%1 more unknown alarms</translation>
     </message>
+    <message>
+        <source>（两台主机使用此 ID）</source>
+        <translation> (two hosts publish under this id)</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -1540,6 +1544,10 @@ error).</translation>
     <message>
         <source>%1 不是 Unicode 的组合形式（NFC）</source>
         <translation>%1 is not in Unicode&apos;s composed form (NFC)</translation>
+    </message>
+    <message>
+        <source>; 另一台主机也在以此激光器 ID 发布</source>
+        <translation>; another host publishes under this laser id too</translation>
     </message>
 </context>
 <context>

@@ -55,6 +55,33 @@ makeClient(const Config &config, const QByteArray &clientId, QObject *owner,
     return client;
 }
 
+namespace {
+const char instanceKey[] = "instance";
+} // namespace
+
+mqtt::properties instanceProperties(const QString &instance) {
+    if (instance.isEmpty())
+        return mqtt::properties();
+    return mqtt::properties{
+        {mqtt::property::USER_PROPERTY, std::string(instanceKey), instance.toStdString()}};
+}
+
+QString instanceOf(const mqtt::properties &properties) {
+    // Called on Paho's thread: nothing may leave it.
+    try {
+        for (size_t i = 0; i < properties.count(mqtt::property::USER_PROPERTY); ++i) {
+            const mqtt::string_pair pair =
+                mqtt::get<mqtt::string_pair>(properties, mqtt::property::USER_PROPERTY, i);
+            const std::string &key = std::get<0>(pair);
+            const std::string &value = std::get<1>(pair);
+            if (key == instanceKey && value.size() <= 512)
+                return QString::fromStdString(value);
+        }
+    } catch (const std::exception &) {
+    }
+    return QString();
+}
+
 QString connectError(int code, bool tls) {
     switch (code) {
     case 1:

@@ -16,6 +16,7 @@ namespace mqtt {
 class async_client;
 class connect_options;
 class message;
+class properties;
 } // namespace mqtt
 
 namespace plant {
@@ -40,6 +41,13 @@ makeClient(const Config &config, const QByteArray &clientId, QObject *owner,
            const std::atomic<quint64> &generation, std::function<void(quint64)> lost,
            QString &error,
            std::function<void(std::shared_ptr<const mqtt::message>)> received = nullptr);
+
+// The host's token of its start on its online flag and last will, as MQTT 5's user property
+// "instance" (an online payload is a bare true or false that peers read as it is). Empty
+// properties for an empty token.
+mqtt::properties instanceProperties(const QString &instance);
+// The property as a message carries it; empty without one, or with one over 512 bytes.
+QString instanceOf(const mqtt::properties &properties);
 
 // Paho's and the broker's refusal codes (MQTT 3.1.1 and 5) as an operator reads them.
 QString connectError(int code, bool tls);

@@ -45,12 +45,12 @@ qint64 heldBytes(const events::Event &event) {
 }
 
 qint64 heldBytes(const FleetMessage &m) {
-    qint64 bytes = qint64(sizeof(FleetMessage)) + heldBytes(m.laserId);
+    qint64 bytes = qint64(sizeof(FleetMessage)) + heldBytes(m.laserId) + heldBytes(m.instance);
     switch (m.kind) {
     case Kind::Online:
         break;
     case Kind::Status:
-        bytes += heldBytes(m.status.port) +
+        bytes += heldBytes(m.status.port) + heldBytes(m.status.instance) +
                  (m.status.payload.isEmpty() ? 0 : 32 + m.status.payload.capacity());
         for (const QString &key : m.status.otherAlarms)
             bytes += 8 + heldBytes(key);
@@ -69,7 +69,7 @@ QStringList fleetFilters(const QString &prefix) {
 
 ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
                               const QByteArray &payload, bool retained, qint64 fullSize,
-                              bool asPublished) {
+                              bool asPublished, const QString &instance) {
     ParseResult result;
     FleetMessage &m = result.message;
     m.retained = retained;
@@ -109,6 +109,9 @@ ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
 
     switch (m.kind) {
     case Kind::Online:
+        if (!instance.isEmpty() && !validPlantId(instance))
+            return reject(Rejection::WrongType);
+        m.instance = instance;
         return reject(parseOnline(payload, m.online));
     case Kind::Status:
         return reject(parseStatus(payload, m.laserId, m.status));

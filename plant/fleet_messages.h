@@ -72,7 +72,8 @@ struct LaserStatus {
     double waterIn = 0;
     double waterOut = 0;
     double dewPoint = 0;
-    QString port; // visible, cut to maxPortText
+    QString port;     // visible, cut to maxPortText
+    QString instance; // the host's token of its start; empty from an older host
     bool portOpen = false;
     qint64 lastFrameAt = 0; // 0: no frame yet
     // The whole payload as it came (checked, at most 64 KiB), read again only to show it.
@@ -93,6 +94,8 @@ struct FleetMessage {
     // Online and Status: an empty retained payload, which is how a retained message is deleted.
     bool cleared = false;
     bool online = false; // Kind::Online
+    // Kind::Online: the host's token of its start (MQTT 5 only), empty without one.
+    QString instance;
     LaserStatus status;  // Kind::Status
     events::Event event; // Kind::Event, its texts visible and cut
     // The fleet's own clock (ms since 1970) when the message came from the broker; 0 unknown.
@@ -118,10 +121,11 @@ QStringList fleetFilters(const QString &prefix);
 // `retained` is the message's flag. Under MQTT 3.1.1 the broker sets it on its stored copies
 // only and an empty message deletes whatever its flag. With `asPublished` (an MQTT 5 subscription
 // with "retain as published") it is the publisher's: only a retained empty message deletes, and
-// whether a retained one is the broker's stored copy is for the caller to tell.
+// whether a retained one is the broker's stored copy is for the caller to tell. `instance` is the
+// message's user property "instance" (MQTT 5), the token of its host's start on an online flag.
 ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
                               const QByteArray &payload, bool retained, qint64 fullSize = -1,
-                              bool asPublished = false);
+                              bool asPublished = false, const QString &instance = QString());
 
 // What arrived from the broker since the last batch: the messages that can be used, in order,
 // and how many were not, by reason (index: Rejection) and because they came faster than the

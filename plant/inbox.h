@@ -28,6 +28,7 @@ public:
         // flag (MQTT 5's "retain as published").
         quint64 generation = 0;
         bool asPublished = false;
+        QString instance; // the user property "instance" (MQTT 5), empty without one
     };
     static qint64 heldBytes(const Raw &raw);
 

@@ -91,7 +91,7 @@ void Subscriber::start() {
                     tooLarge ? QByteArray()
                              : QByteArray(payload.data(), static_cast<int>(payload.size())),
                     qint64(payload.size()), message->is_retained(), receivedAt, generation.load(),
-                    retainAsPublished.load()});
+                    retainAsPublished.load(), instanceOf(message->get_properties())});
     };
     QString refused;
     client = makeClient(
@@ -134,9 +134,9 @@ void Subscriber::drain() {
     for (const Raw &raw : taken) {
         if (inbox.stopping())
             return;
-        ParseResult parsed =
-            parseFleetMessage(prefix, raw.topic, raw.payload, raw.retained,
-                              raw.payload.isEmpty() ? raw.fullSize : -1, raw.asPublished);
+        ParseResult parsed = parseFleetMessage(prefix, raw.topic, raw.payload, raw.retained,
+                                               raw.payload.isEmpty() ? raw.fullSize : -1,
+                                               raw.asPublished, raw.instance);
         if (parsed.rejection == Rejection::None) {
             if (raw.asPublished) {
                 const bool first = firstOfItsTopic(raw.generation, parsed.message);

@@ -217,11 +217,33 @@ private slots:
         writer.disconnect()->wait_for(std::chrono::seconds(2));
     }
 
+    // Two hosts under one id (a cloned PC), frames coming in on both: the row says it, and so
+    // does each host's line.
+    void twoHostsUnderOneIdAreSaidInTheRowAndInEachHostsLine() {
+        Broker broker;
+        QVERIFY(broker.start());
+        Fleet f(writeIni(QStringLiteral("fleet.ini"), iniFor(broker)));
+        const auto first = host(broker, "bay5");
+        const auto second = host(broker, "bay5");
+        QVERIFY(fixture::waitUntil(
+            [&] {
+                const plant::LinkInfo link{QStringLiteral("ttyUSB0"), true,
+                                           QDateTime::currentMSecsSinceEpoch()};
+                first->updateStatus(hostState(), link);
+                second->updateStatus(hostState(), link);
+                const QString other = QString::fromUtf8("另一台主机也在以此激光器 ID 发布");
+                return f.cell(QStringLiteral("bay5"), fleet::LaserTable::State)
+                           .endsWith(QString::fromUtf8("（两台主机使用此 ID）")) &&
+                       first->stateLine().contains(other) && second->stateLine().contains(other);
+            },
+            15000));
+    }
+
     void underThePlantsAclTheFleetReadsEveryLaserAndAWrongPasswordIsSaid() {
         // The README's example: each host writes under its own id only, the fleet only reads.
         Broker broker({{QStringLiteral("bay3"), QStringLiteral("host-secret")},
                        {QStringLiteral("fleet"), QStringLiteral("fleet-secret")}},
-                      "pattern write laser/%u/#\nuser fleet\ntopic read laser/#\n");
+                      "pattern readwrite laser/%u/#\nuser fleet\ntopic read laser/#\n");
         QVERIFY(broker.start());
         auto bay3 = host(broker, "bay3", "username = bay3\npassword = host-secret\n");
         bay3->updateStatus(hostState(), {QStringLiteral("ttyUSB0"), true, 1796662420180});

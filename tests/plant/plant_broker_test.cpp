@@ -338,7 +338,7 @@ private slots:
         QFile pass(certs.path(QStringLiteral("pass")));
         QVERIFY(pass.open(QIODevice::WriteOnly) && pass.write("Qz7Xk9Wv\r\n") == 10);
         pass.close();
-        Broker broker(certs, "pattern write laser/%u/#\nuser fleet\ntopic read laser/#\n");
+        Broker broker(certs, "pattern readwrite laser/%u/#\nuser fleet\ntopic read laser/#\n");
         QVERIFY(broker.start());
         const auto ini = [&](const char *file, const QByteArray &more) {
             const QByteArray name = certs.path(QLatin1String(file)).toUtf8();
