@@ -1544,6 +1544,14 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>; 另一台主机也在以此激光器 ID 发布</source>
         <translation>; 另一台主机也在以此激光器 ID 发布</translation>
     </message>
+    <message>
+        <source>代理服务器发来的数据包长度无效</source>
+        <translation>代理服务器发来的数据包长度无效</translation>
+    </message>
+    <message>
+        <source>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</source>
+        <translation>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</translation>
+    </message>
 </context>
 <context>
     <name>Serial</name>

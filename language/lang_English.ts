@@ -1549,6 +1549,14 @@ error).</translation>
         <source>; 另一台主机也在以此激光器 ID 发布</source>
         <translation>; another host publishes under this laser id too</translation>
     </message>
+    <message>
+        <source>代理服务器发来的数据包长度无效</source>
+        <translation>the broker sent a packet whose length is not valid</translation>
+    </message>
+    <message>
+        <source>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</source>
+        <translation>the broker sent a packet of %1 bytes, over the %2 this program takes</translation>
+    </message>
 </context>
 <context>
     <name>Serial</name>

@@ -193,7 +193,7 @@ mqtt::connect_options ConnectionSetup::options() const {
         options.set_user_name(config.username.toStdString());
     if (!config.password.isEmpty())
         options.set_password(config.password.toStdString());
-    if (config.tls) {
+    if (config.tls && role == Role::Publisher) {
         mqtt::ssl_options ssl;
         ssl.set_enable_server_cert_auth(true);
         ssl.set_verify(true);
@@ -222,7 +222,8 @@ QString ConnectionSetup::failed(int code, QObject *owner,
             qPrintable(Texts::tr("工厂链路: %1 拒绝了 MQTT 5，改用 3.1.1").arg(config.server())));
         return connectError(code, config.tls);
     }
-    if (!config.tls || code != MQTTASYNC_FAILURE)
+    // The reader's packet gate reads the broker's verdict on every attempt itself.
+    if (!config.tls || code != MQTTASYNC_FAILURE || role == Role::Reader)
         return connectError(code, config.tls);
     if (!probe && (!sinceProbe.isValid() || sinceProbe.elapsed() >= probeEveryMs)) {
         sinceProbe.start();

@@ -64,10 +64,12 @@ public:
     // Before each attempt: reads the client's files again (a renewed certificate is taken up).
     // Empty, or why they cannot be used now.
     QString prepare();
-    // A clean session, the login, TLS with the client certificate, and for MQTT 5 the reader's
-    // largest packet. No last will.
+    // A clean session, the login, and for MQTT 5 the reader's largest packet; for the publisher
+    // TLS with the client certificate (the reader's TLS is its packet gate's). No last will.
     mqtt::connect_options options() const;
     bool mqtt5() const { return version5; }
+    // The settings with the client's files as last read.
+    const Config &settings() const { return config; }
 
     // After a failed attempt: why, for the status line. A broker that refuses MQTT 5 gets 3.1.1
     // from the next attempt on. Where the library cannot tell why a TLS connection ended, a

@@ -4,6 +4,7 @@
 
 #include "plant/broker_connection.h"
 #include "plant/connect_listener.h"
+#include "plant/packet_gate.h"
 
 #include <QDateTime>
 #include <QMetaObject>
@@ -93,9 +94,12 @@ void Subscriber::start() {
                     qint64(payload.size()), message->is_retained(), receivedAt, generation.load(),
                     retainAsPublished.load(), instanceOf(message->get_properties())});
     };
+    // The client speaks plain MQTT to its gate, which holds the TLS session (packet_gate.h).
+    Config toGate = config;
+    toGate.serverUri = QStringLiteral("tcp://") + config.server();
     QString refused;
     client = makeClient(
-        config, clientId, this, generation,
+        toGate, clientId, this, generation,
         [this](quint64 g) { lostConnection(g, Texts::tr("连接中断")); }, refused, received);
     if (!client) {
         setState(LinkState::Off, refused);
@@ -127,7 +131,9 @@ void Subscriber::drain() {
     std::vector<Raw> taken;
     FleetBatch batch;
     inbox.take(taken, batch.overrun);
-    if (taken.empty() && batch.overrun == 0)
+    batch.rejected[static_cast<size_t>(Rejection::TooLarge)] = readPast;
+    readPast = 0;
+    if (taken.empty() && batch.overrun == 0 && batch.rejected[size_t(Rejection::TooLarge)] == 0)
         return;
     const QString prefix = config.topicPrefix;
     batch.messages.reserve(static_cast<int>(taken.size()));
@@ -200,8 +206,20 @@ void Subscriber::connectNow() {
         retryTimer->start(retryDelayMs);
         return;
     }
+    // The client reads the broker through a gate of its own that bounds every packet.
+    gate = std::make_unique<PacketGate>(setup.settings(), clientId, readerPacketLimit());
+    gate->readPast = [this](qint64) {
+        ++readPast;
+        if (drainTimer && !drainTimer->isActive())
+            drainTimer->start(batchGatherMs);
+    };
+    const QString address = gate->open();
     try {
-        client->connect(setup.options(), generationContext(g), listeners->connect);
+        mqtt::connect_options options = setup.options();
+        options.set_servers(std::make_shared<mqtt::string_collection>(address.toStdString()));
+        if (address.isEmpty())
+            throw mqtt::exception(MQTTASYNC_FAILURE);
+        client->connect(options, generationContext(g), listeners->connect);
     } catch (const mqtt::exception &e) {
         connectFailed(g, e.get_return_code());
     }
@@ -255,10 +273,12 @@ void Subscriber::connectFailed(quint64 g, int code) {
     if (g != generation || stopped)
         return;
     isConnected = false;
-    const QString why = setup.failed(code, this, [this](const QString &reason) {
-        if (!isConnected && !stopped)
-            setState(report.state, reason);
-    });
+    const QString gateSaid = gate ? gate->failure() : QString();
+    const QString why =
+        !gateSaid.isEmpty() ? gateSaid : setup.failed(code, this, [this](const QString &reason) {
+            if (!isConnected && !stopped)
+                setState(report.state, reason);
+        });
     setState(report.state == LinkState::Connecting ? LinkState::Connecting
                                                    : LinkState::Reconnecting,
              why);
@@ -271,7 +291,8 @@ void Subscriber::lostConnection(quint64 g, const QString &why) {
         return;
     isConnected = false;
     ++generation;
-    setState(LinkState::Reconnecting, why);
+    const QString gateSaid = gate ? gate->failure() : QString();
+    setState(LinkState::Reconnecting, gateSaid.isEmpty() ? why : gateSaid);
     retryDelayMs = nextRetryMs(retryDelayMs);
     retryTimer->start(retryDelayMs);
 }
@@ -291,9 +312,13 @@ void Subscriber::stop() {
     if (!client)
         return;
     try {
-        if (client->is_connected())
+        if (client->is_connected()) {
             client->disconnect(std::chrono::milliseconds(300))
                 ->wait_for(std::chrono::milliseconds(500));
+            // What the client said last goes on to the broker: a goodbye, not a dropped line.
+            if (gate)
+                gate->finish(400);
+        }
     } catch (const mqtt::exception &) {
     }
     isConnected = false;
@@ -306,6 +331,7 @@ void Subscriber::stop() {
     } catch (const mqtt::exception &) {
     }
     client.reset();
+    gate.reset();
 }
 
 void Subscriber::setState(LinkState state, const QString &error) {

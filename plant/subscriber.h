@@ -23,6 +23,8 @@ class async_client;
 
 namespace plant {
 
+class PacketGate;
+
 // The fleet's read-only broker connection. Lives on its own thread: subscribes to the online,
 // status and events topics of every laser, reconnects by itself like the publisher, parses what
 // arrives and hands it over in batches, at most ten a second. It never publishes and leaves no
@@ -80,6 +82,9 @@ private:
     QByteArray clientId;
     std::unique_ptr<mqtt::async_client> client;
     std::unique_ptr<Listeners> listeners;
+    // Between the client and the broker, one for each connection (see packet_gate.h).
+    std::unique_ptr<PacketGate> gate;
+    quint64 readPast = 0; // publishes too large that the gate read past, since the last batch
     QTimer *retryTimer = nullptr;
     QTimer *drainTimer = nullptr;
     // Says the certificate's dates again as days pass.

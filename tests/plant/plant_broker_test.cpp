@@ -1,6 +1,7 @@
 // The plant link against a real mosquitto on a loopback port: what a plant subscriber sees,
 // the last will, a broker that goes away and comes back, and the failures an operator meets.
 #include "plant/fleet_link.h"
+#include "plant/packet_gate.h"
 #include "plant/plant_link.h"
 #include "plant/subscriber.h"
 #include "support/broker.h"
@@ -509,6 +510,49 @@ private slots:
         QTRY_COMPARE(mute.accepted, 2);
         fleet.stop();
         host.stop();
+    }
+
+    // The gate lets in only the client with its id, to a broker that ignores the largest packet
+    // the fleet takes (here 1,000 bytes): its publish of 1 MiB is read past and counted, what
+    // follows passes, and a packet of another kind that large ends the connection.
+    void theGateReadsPastAPublishTooLargeAndEndsOnAnyOtherPacket() {
+        QTcpServer brokerSide;
+        QVERIFY(brokerSide.listen(QHostAddress::LocalHost, 0));
+        const plant::Config config =
+            plant::parseConfig(
+                iniFor(QStringLiteral("mqtt://127.0.0.1:%1").arg(brokerSide.serverPort())),
+                QStringLiteral("plant.ini"))
+                .config;
+        const auto connectAs = [](const QByteArray &id) {
+            const QByteArray body =
+                QByteArray("\x00\x04MQTT\x04\x02\x00\x3c\x00", 11) + char(id.size()) + id;
+            return QByteArray(1, 0x10) + char(body.size()) + body;
+        };
+        plant::PacketGate door(config, "fleet", 1000);
+        QTcpSocket stranger;
+        stranger.connectToHost(QHostAddress::LocalHost, QUrl(door.open()).port());
+        stranger.write(connectAs("else"));
+        QTRY_COMPARE(stranger.state(), QAbstractSocket::UnconnectedState);
+
+        plant::PacketGate gate(config, "fleet", 1000);
+        qint64 past = 0;
+        gate.readPast = [&](qint64 bytes) { past += bytes; };
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, QUrl(gate.open()).port());
+        client.write(connectAs("fleet"));
+        QTRY_VERIFY(brokerSide.hasPendingConnections());
+        QTcpSocket *broker = brokerSide.nextPendingConnection();
+        QTRY_COMPARE(broker->bytesAvailable(), qint64(connectAs("fleet").size()));
+        QCOMPARE(broker->readAll(), connectAs("fleet"));
+        QVERIFY(!brokerSide.hasPendingConnections()); // the stranger got nowhere
+        const QByteArray small("\x30\x03\x00\x01x", 5);
+        broker->write("\x30\x80\x80\x40" + QByteArray(1 << 20, 'p') + small);
+        QTRY_COMPARE(client.bytesAvailable(), qint64(small.size()));
+        QCOMPARE(client.readAll(), small);
+        QCOMPARE(past, qint64(4 + (1 << 20)));
+        broker->write("\x90\xd0\x0f" + QByteArray(2000, 's'));
+        QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+        QVERIFY2(gate.failure().contains(QStringLiteral("2003")), qPrintable(gate.failure()));
     }
 
     void aMalformedFileLeavesTheLinkOffWithOneLine() {
