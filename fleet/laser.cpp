@@ -66,11 +66,14 @@ bool goneOffline(Laser &laser, const QString &instance, qint64 received, qint64 
     if (instance.isEmpty())
         return true;
     auto &known = laser.instances;
-    known.erase(
-        std::remove_if(known.begin(), known.end(),
-                       [&](const std::pair<QString, qint64> &i) { return i.first == instance; }),
-        known.end());
-    laser.twoHostsAt = 0;
+    const auto it =
+        std::find_if(known.begin(), known.end(),
+                     [&](const std::pair<QString, qint64> &i) { return i.first == instance; });
+    if (it != known.end()) {
+        known.erase(it);
+        laser.twoHostsAt = 0;
+    }
+    // Another host still heard speaks for the laser.
     return std::none_of(known.begin(), known.end(), [&](const std::pair<QString, qint64> &i) {
         return received - i.second <= staleLimit;
     });

@@ -67,19 +67,17 @@ void Publisher::start() {
         const std::string &topic = message->get_topic();
         const bool flag = topic.size() > 7 && topic.compare(topic.size() - 7, 7, "/online") == 0;
         const QString token =
-            flag && payload == "true" ? instanceOf(message->get_properties()) : QString();
-        const QByteArray status =
-            flag ? QByteArray() : QByteArray(payload.data(), static_cast<int>(payload.size()));
+            flag ? (payload == "true" ? instanceOf(message->get_properties()) : QString())
+                 : QJsonDocument::fromJson(
+                       QByteArray::fromRawData(payload.data(), static_cast<int>(payload.size())))
+                       .object()
+                       .value(QStringLiteral("instance"))
+                       .toString();
+        // Said once however many come: nothing queues up behind a flood of them.
+        if (token.isEmpty() || token == instance || otherHeard.exchange(true))
+            return;
         QMetaObject::invokeMethod(
-            this,
-            [this, token, status] {
-                heardInstance(status.isEmpty() ? token
-                                               : QJsonDocument::fromJson(status)
-                                                     .object()
-                                                     .value(QStringLiteral("instance"))
-                                                     .toString());
-            },
-            Qt::QueuedConnection);
+            this, [this] { heardOtherHost(); }, Qt::QueuedConnection);
     };
     QString refused;
     client = makeClient(
@@ -108,13 +106,12 @@ void Publisher::connectNow() {
         return;
     }
 
-    mqtt::connect_options options = setup.options();
-    options.set_max_inflight(maxInFlight + 4);
-    mqtt::will_options will(std::string((topicBase + "/online").constData()), std::string("false"),
-                            1, true,
-                            setup.mqtt5() ? instanceProperties(instance) : mqtt::properties());
-    options.set_will(will);
     try {
+        mqtt::connect_options options = setup.options();
+        options.set_max_inflight(maxInFlight + 4);
+        options.set_will(mqtt::will_options(
+            std::string((topicBase + "/online").constData()), std::string("false"), 1, true,
+            setup.mqtt5() ? instanceProperties(instance) : mqtt::properties()));
         client->connect(options, generationContext(g), listeners->connect);
     } catch (const mqtt::exception &e) {
         connectFailed(g, e.get_return_code());
@@ -253,8 +250,9 @@ mqtt::message_ptr Publisher::onlineMessage(bool online) const {
     return message;
 }
 
-void Publisher::heardInstance(const QString &token) {
-    if (token.isEmpty() || token == instance || stopped)
+void Publisher::heardOtherHost() {
+    otherHeard = false;
+    if (stopped)
         return;
     otherHostTimer->start(otherHostMs);
     if (report.otherHost)

@@ -67,8 +67,8 @@ private:
     void publishDirect(const QByteArray &topicLevel, const QByteArray &payload, bool retained);
     // The online flag with this start's token.
     std::shared_ptr<mqtt::message> onlineMessage(bool online) const;
-    // A live status or online flag under this id came with this token, this host's or another's.
-    void heardInstance(const QString &token);
+    // A live status or online flag under this id came with another start's token.
+    void heardOtherHost();
     void scheduleReconnect();
     void setState(LinkState state, const QString &error);
     void emitReport();
@@ -94,6 +94,8 @@ private:
     // Counts connections; callbacks of an earlier one are ignored. Read by Paho's threads.
     std::atomic<quint64> generation{0};
     bool isConnected = false;
+    // Another host's token was heard on Paho's thread and is being said.
+    std::atomic<bool> otherHeard{false};
     bool stopped = false;
     Report report;
     Report lastReport;

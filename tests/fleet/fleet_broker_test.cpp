@@ -217,21 +217,18 @@ private slots:
         writer.disconnect()->wait_for(std::chrono::seconds(2));
     }
 
-    // Two hosts under one id (a cloned PC), frames coming in on both: the row says it, and so
-    // does each host's line.
+    // Two hosts under one id (a cloned PC), frames coming in on both: the row and each host's
+    // line say it.
     void twoHostsUnderOneIdAreSaidInTheRowAndInEachHostsLine() {
         Broker broker;
         QVERIFY(broker.start());
         Fleet f(writeIni(QStringLiteral("fleet.ini"), iniFor(broker)));
-        const auto first = host(broker, "bay5");
-        const auto second = host(broker, "bay5");
+        const auto first = host(broker, "bay5"), second = host(broker, "bay5");
+        const QString other = QString::fromUtf8("另一台主机也在以此激光器 ID 发布");
         QVERIFY(fixture::waitUntil(
             [&] {
-                const plant::LinkInfo link{QStringLiteral("ttyUSB0"), true,
-                                           QDateTime::currentMSecsSinceEpoch()};
-                first->updateStatus(hostState(), link);
-                second->updateStatus(hostState(), link);
-                const QString other = QString::fromUtf8("另一台主机也在以此激光器 ID 发布");
+                for (const auto &h : {first.get(), second.get()})
+                    h->updateStatus(hostState(), {{}, true, QDateTime::currentMSecsSinceEpoch()});
                 return f.cell(QStringLiteral("bay5"), fleet::LaserTable::State)
                            .endsWith(QString::fromUtf8("（两台主机使用此 ID）")) &&
                        first->stateLine().contains(other) && second->stateLine().contains(other);

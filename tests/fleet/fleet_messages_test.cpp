@@ -295,18 +295,6 @@ private slots:
             QCOMPARE(r.message.laserId, id);
     }
 
-    // Where the flag is the publisher's (MQTT 5), an empty message that is not retained deletes
-    // nothing; under 3.1.1 no flag tells, and any empty one deletes.
-    void anEmptyMessageDeletesOnlyWhenRetainedWhereTheFlagIsThePublishers() {
-        const auto empty = [](bool retained, bool asPublished) {
-            return plant::parseFleetMessage(QStringLiteral("laser"), "laser/bay3/online",
-                                            QByteArray(), retained, -1, asPublished);
-        };
-        QVERIFY(empty(true, true).message.cleared);
-        QCOMPARE(empty(false, true).rejection, Rejection::EmptyPayload);
-        QVERIFY(empty(false, false).message.cleared);
-    }
-
     void aPayloadOverTheLimitIsRefusedFromItsSizeAlone() {
         // The subscriber copies nothing of it; the size it reports is enough.
         const plant::ParseResult r = plant::parseFleetMessage(

@@ -512,47 +512,36 @@ private slots:
         host.stop();
     }
 
-    // The gate lets in only the client with its id, to a broker that ignores the largest packet
-    // the fleet takes (here 1,000 bytes): its publish of 1 MiB is read past and counted, what
-    // follows passes, and a packet of another kind that large ends the connection.
-    void theGateReadsPastAPublishTooLargeAndEndsOnAnyOtherPacket() {
+    // The gate lets in only its client (its CONNECT with its id), and of a broker that ignores the
+    // largest packet the fleet takes (here 1,000 bytes) reads past a publish of 1 MiB, counted,
+    // and passes what follows.
+    void theGateLetsInItsClientAndReadsPastAPublishTooLarge() {
         QTcpServer brokerSide;
         QVERIFY(brokerSide.listen(QHostAddress::LocalHost, 0));
-        const plant::Config config =
-            plant::parseConfig(
-                iniFor(QStringLiteral("mqtt://127.0.0.1:%1").arg(brokerSide.serverPort())),
-                QStringLiteral("plant.ini"))
-                .config;
+        const QString url = QStringLiteral("mqtt://127.0.0.1:%1").arg(brokerSide.serverPort());
+        const plant::Config config = plant::parseConfig(iniFor(url), QStringLiteral("x")).config;
         const auto connectAs = [](const QByteArray &id) {
-            const QByteArray body =
-                QByteArray("\x00\x04MQTT\x04\x02\x00\x3c\x00", 11) + char(id.size()) + id;
+            const QByteArray body = QByteArray("\0\4MQTT\4\2\0\x3c\0", 11) + char(id.size()) + id;
             return QByteArray(1, 0x10) + char(body.size()) + body;
         };
-        plant::PacketGate door(config, "fleet", 1000);
-        QTcpSocket stranger;
+        plant::PacketGate door(config, "fleet", 1000), gate(config, "fleet", 1000);
+        qint64 past = 0;
+        gate.readPast = [&](qint64 bytes) { past += bytes; };
+        QTcpSocket stranger, client;
         stranger.connectToHost(QHostAddress::LocalHost, QUrl(door.open()).port());
         stranger.write(connectAs("else"));
         QTRY_COMPARE(stranger.state(), QAbstractSocket::UnconnectedState);
-
-        plant::PacketGate gate(config, "fleet", 1000);
-        qint64 past = 0;
-        gate.readPast = [&](qint64 bytes) { past += bytes; };
-        QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, QUrl(gate.open()).port());
         client.write(connectAs("fleet"));
         QTRY_VERIFY(brokerSide.hasPendingConnections());
         QTcpSocket *broker = brokerSide.nextPendingConnection();
         QTRY_COMPARE(broker->bytesAvailable(), qint64(connectAs("fleet").size()));
-        QCOMPARE(broker->readAll(), connectAs("fleet"));
-        QVERIFY(!brokerSide.hasPendingConnections()); // the stranger got nowhere
-        const QByteArray small("\x30\x03\x00\x01x", 5);
+        const QByteArray small("\x30\3\0\1x", 5);
         broker->write("\x30\x80\x80\x40" + QByteArray(1 << 20, 'p') + small);
         QTRY_COMPARE(client.bytesAvailable(), qint64(small.size()));
         QCOMPARE(client.readAll(), small);
         QCOMPARE(past, qint64(4 + (1 << 20)));
-        broker->write("\x90\xd0\x0f" + QByteArray(2000, 's'));
-        QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
-        QVERIFY2(gate.failure().contains(QStringLiteral("2003")), qPrintable(gate.failure()));
+        QVERIFY(!brokerSide.hasPendingConnections()); // none for the stranger
     }
 
     void aMalformedFileLeavesTheLinkOffWithOneLine() {

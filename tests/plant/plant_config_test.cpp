@@ -320,10 +320,6 @@ private slots:
             << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id = cutter\xc2\xa0"
                           "7\n")
             << "plant.ini line 3: laser_id holds a blank, U+00A0 (character 7)";
-        QTest::newRow("a filler in the prefix")
-            << QByteArray("[mqtt]\nurl = mqtt://h\ntopic_prefix = plant/\xe3\x85\xa4\n")
-            << "plant.ini line 3: topic_prefix holds a character that is not visible on its own, "
-               "U+3164 (character 7)";
         QTest::newRow("not utf-8")
             << QByteArray("[mqtt]\nurl = mqtt://h\xff\n") << "plant.ini line 2: not UTF-8 text";
         // Every line end an editor writes counts, so the line named is the one the user sees.
