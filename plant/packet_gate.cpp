@@ -15,8 +15,8 @@ namespace plant {
 namespace {
 
 // Read from the broker at a time, and passed to the client before the gate waits for it.
-constexpr int chunkBytes = 16 * 1024;
-constexpr qint64 mostQueued = 64 * 1024;
+constexpr int chunkBytes = 64 * 1024;
+constexpr qint64 mostQueued = 128 * 1024;
 
 // 1: `bytes` begin with a whole CONNECT packet of the client id `id`; 0: not all of it yet;
 // -1: anything else.
@@ -149,11 +149,11 @@ void PacketGate::fromClient() {
 }
 
 void PacketGate::fromBroker(bool all) {
-    char plain[chunkBytes];
+    QByteArray plain(chunkBytes, Qt::Uninitialized);
     while (!ended && client && (all || client->bytesToWrite() < mostQueued)) {
-        const int n = tls ? tls->read(plain, sizeof plain) : 0;
+        const int n = tls ? tls->read(plain.data(), chunkBytes) : 0;
         if (n > 0) {
-            pass(QByteArray(plain, n));
+            pass(QByteArray::fromRawData(plain.constData(), n));
             continue;
         }
         const QByteArray bytes = broker->read(chunkBytes);
@@ -185,18 +185,28 @@ void PacketGate::tlsOut() {
 }
 
 void PacketGate::pass(const QByteArray &bytes) {
-    QByteArray out;
+    // What is passed goes to the client a stretch at a time, without another copy here.
+    int from = 0;
+    const auto flush = [&](int to) {
+        if (to > from)
+            client->write(bytes.constData() + from, to - from);
+    };
     for (int at = 0; at < bytes.size();) {
         if (left > 0) {
             const int n = static_cast<int>(std::min<qint64>(left, bytes.size() - at));
-            if (!skipping)
-                out.append(bytes.constData() + at, n);
+            if (skipping) {
+                flush(at);
+                from = at + n;
+            }
             at += n;
             left -= n;
             continue;
         }
-        // The header: the type, then the remaining length in one to four bytes.
+        // The header: the type, then the remaining length in one to four bytes. It is held
+        // back until it is whole (it may come in two pieces), then passed or read past.
+        flush(at);
         head.append(bytes.at(at++));
+        from = at;
         if (head.size() < 2 || (quint8(head.back()) & 0x80)) {
             if (head.size() == 5)
                 return end(Texts::tr("代理服务器发来的数据包长度无效"));
@@ -214,11 +224,11 @@ void PacketGate::pass(const QByteArray &bytes) {
         if (skipping && readPast)
             readPast(whole);
         if (!skipping)
-            out += head;
+            client->write(head);
         left = length;
         head.clear();
     }
-    client->write(out);
+    flush(bytes.size());
 }
 
 void PacketGate::end(const QString &reason) {
