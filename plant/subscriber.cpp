@@ -184,7 +184,7 @@ void Subscriber::batchTaken() {
     bool now = false;
     inbox.batchTaken(waiting, now);
     // Batches stay a gathering time apart, but no more: one that waited for the window goes now.
-    if (waiting && drainTimer && !drainTimer->isActive())
+    if ((waiting || readPast > 0) && drainTimer && !drainTimer->isActive())
         drainTimer->start(
             now ? 0 : static_cast<int>(std::max<qint64>(0, batchGatherMs - sinceDrain.elapsed())));
 }
