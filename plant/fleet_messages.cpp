@@ -109,9 +109,8 @@ ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
 
     switch (m.kind) {
     case Kind::Online:
-        if (!instance.isEmpty() && !validPlantId(instance))
-            return reject(Rejection::WrongType);
-        m.instance = instance;
+        // A property of another kind than the host's token is no token: the flag still counts.
+        m.instance = validPlantId(instance) ? instance : QString();
         return reject(parseOnline(payload, m.online));
     case Kind::Status:
         return reject(parseStatus(payload, m.laserId, m.status));
