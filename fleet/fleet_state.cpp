@@ -121,6 +121,11 @@ void Fleet::apply(const plant::FleetMessage &m, qint64 now) {
     laser->heardAt = received;
     switch (m.kind) {
     case plant::Kind::Online:
+        if (!m.retained && m.online)
+            heardInstance(*laser, m.instance, received, staleLimit);
+        // The goodbye of one of two hosts under this id: the laser is as the other one says.
+        if (!m.retained && !m.online && !goneOffline(*laser, m.instance, received, staleLimit))
+            break;
         laser->flagKnown = true;
         laser->flagOnline = m.online;
         laser->flagRetained = m.retained;
@@ -189,6 +194,8 @@ void Fleet::applyStatus(Laser &laser, const plant::FleetMessage &m, qint64 now) 
         laser.alarmSince = 0;
 
     setStatusTime(laser, next, m.retained, received);
+    if (!m.retained)
+        heardInstance(laser, next.instance, received, staleLimit);
 }
 
 void Fleet::clearStatus(Laser &laser, qint64 now) {
@@ -217,12 +224,14 @@ void Fleet::recount(Laser &laser) {
     // The laser with its id in the hash, its events' first block, its summary and payload.
     qint64 bytes = qint64(sizeof(Laser)) + 640 + 2 * plant::heldBytes(laser.id) + laser.eventBytes;
     if (laser.hasStatus) {
-        bytes += plant::heldBytes(laser.status.port);
+        bytes += plant::heldBytes(laser.status.port) + plant::heldBytes(laser.status.instance);
         if (!laser.status.payload.isEmpty())
             bytes += 32 + laser.status.payload.capacity();
         for (const QString &key : laser.status.otherAlarms)
             bytes += 8 + plant::heldBytes(key);
     }
+    for (const std::pair<QString, qint64> &instance : laser.instances)
+        bytes += 16 + plant::heldBytes(instance.first);
     held += bytes - laser.bytes;
     laser.bytes = bytes;
 }

@@ -45,6 +45,44 @@ bool clockDiffers(const Laser &laser) {
            (laser.clockSkew > clockSkewLimitMs || laser.clockSkew < -clockSkewLimitMs);
 }
 
+void heardInstance(Laser &laser, const QString &instance, qint64 received, qint64 staleLimit) {
+    if (instance.isEmpty())
+        return;
+    auto &known = laser.instances;
+    auto it = std::find_if(known.begin(), known.end(), [&](const std::pair<QString, qint64> &i) {
+        return i.first == instance;
+    });
+    // Heard again after another: both are alive. A restart brings a new token and never the old.
+    if (it != known.end() && it + 1 != known.end() && received - it->second <= staleLimit)
+        laser.twoHostsAt = received;
+    if (it != known.end())
+        known.erase(it);
+    else if (known.size() >= maxInstances)
+        known.erase(known.begin());
+    known.emplace_back(instance, received);
+}
+
+bool goneOffline(Laser &laser, const QString &instance, qint64 received, qint64 staleLimit) {
+    if (instance.isEmpty())
+        return true;
+    auto &known = laser.instances;
+    const auto it =
+        std::find_if(known.begin(), known.end(),
+                     [&](const std::pair<QString, qint64> &i) { return i.first == instance; });
+    if (it != known.end()) {
+        known.erase(it);
+        laser.twoHostsAt = 0;
+    }
+    // Another host still heard speaks for the laser.
+    return std::none_of(known.begin(), known.end(), [&](const std::pair<QString, qint64> &i) {
+        return received - i.second <= staleLimit;
+    });
+}
+
+bool twoHosts(const Laser &laser, qint64 now, qint64 staleLimit) {
+    return laser.twoHostsAt != 0 && now - laser.twoHostsAt <= staleLimit;
+}
+
 void setStatusTime(Laser &laser, const plant::LaserStatus &next, bool retained, qint64 received) {
     // The fleet's clock decides how old a status is: a live one is as old as the time since it
     // came, and tells how far the host's clock is off.

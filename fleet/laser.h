@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <deque>
+#include <utility>
+#include <vector>
 
 // One laser as the fleet knows it, and what its times say by the fleet's clock: since when it is
 // offline, how old its last frame is, whether its host's clock is off, when its status was made.
@@ -39,7 +41,23 @@ struct Laser {
     quint64 eventsDropped = 0;
     qint64 offlineFor = 0; // steady ms, summed by sweep()
     qint64 bytes = 0;      // what it holds, as counted in Fleet::heldBytes()
+    // The tokens of the starts of the hosts heard live under this id, with when (local ms), the
+    // last heard last; at most maxInstances.
+    std::vector<std::pair<QString, qint64>> instances;
+    // When (local ms) a token was heard again after another one: two hosts alive under one id.
+    qint64 twoHostsAt = 0;
 };
+
+constexpr size_t maxInstances = 4;
+
+// A live message of the host with the token `instance` (none from an older host) came at
+// `received`: a token heard again after another one within `staleLimit` is a second host.
+void heardInstance(Laser &laser, const QString &instance, qint64 received, qint64 staleLimit);
+// The last will or goodbye of the host with the token `instance`: false when another host is
+// still heard under this id (within `staleLimit`), so that the laser stays as that one says.
+bool goneOffline(Laser &laser, const QString &instance, qint64 received, qint64 staleLimit);
+// Two hosts publish under its id: one took turns with another within `staleLimit` of `now`.
+bool twoHosts(const Laser &laser, qint64 now, qint64 staleLimit);
 
 // Since when it counts as offline (local ms; unknownTime when not known), 0 when it does not: a
 // status older than `staleLimit` (ms) makes a laser offline.

@@ -144,6 +144,12 @@ QString LaserTable::rowText(int laserIndex) const {
 }
 
 QString LaserTable::stateText(const Laser &laser) const {
+    if (twoHosts(laser, now, fleet.staleLimitMs()))
+        return groupText(laser) + Texts::tr("（两台主机使用此 ID）");
+    return groupText(laser);
+}
+
+QString LaserTable::groupText(const Laser &laser) const {
     switch (fleet.group(laser, now)) {
     case Group::Alarm:
         if (fleet.offlineSince(laser, now) == unknownTime)

@@ -47,11 +47,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // The state word of a laser ("报警", "离线 自 14:03:22", "在线").
+    // The state word of a laser ("报警", "离线 自 14:03:22", "在线"), and whether two hosts
+    // publish under its id.
     QString stateText(const Laser &laser) const;
     QString alarmsText(const Laser &laser) const;
 
 private:
+    QString groupText(const Laser &laser) const;
     std::vector<int> visibleOrder() const;
 
     const Fleet &fleet;

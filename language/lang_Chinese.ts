@@ -1591,6 +1591,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>另有 %1 个未知报警</source>
         <translation>另有 %1 个未知报警</translation>
     </message>
+    <message>
+        <source>（两台主机使用此 ID）</source>
+        <translation>（两台主机使用此 ID）</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -2196,6 +2200,34 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>代理服务器拒绝了客户端证书</source>
         <translation>代理服务器拒绝了客户端证书</translation>
+    </message>
+    <message>
+        <source>%1 超过 %2 个字符</source>
+        <translation>%1 超过 %2 个字符</translation>
+    </message>
+    <message>
+        <source>%1 含有空白字符 U+%2（第 %3 个字符）</source>
+        <translation>%1 含有空白字符 U+%2（第 %3 个字符）</translation>
+    </message>
+    <message>
+        <source>%1 含有本身不可见的字符 U+%2（第 %3 个字符）</source>
+        <translation>%1 含有本身不可见的字符 U+%2（第 %3 个字符）</translation>
+    </message>
+    <message>
+        <source>%1 不是 Unicode 的组合形式（NFC）</source>
+        <translation>%1 不是 Unicode 的组合形式（NFC）</translation>
+    </message>
+    <message>
+        <source>; 另一台主机也在以此激光器 ID 发布</source>
+        <translation>; 另一台主机也在以此激光器 ID 发布</translation>
+    </message>
+    <message>
+        <source>代理服务器发来的数据包长度无效</source>
+        <translation>代理服务器发来的数据包长度无效</translation>
+    </message>
+    <message>
+        <source>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</source>
+        <translation>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</translation>
     </message>
 </context>
 <context>

@@ -1596,6 +1596,10 @@ is removed, then the program ends by that signal.</translation>
         <source>另有 %1 个未知报警</source>
         <translation>%1 more unknown alarms</translation>
     </message>
+    <message>
+        <source>（两台主机使用此 ID）</source>
+        <translation> (two hosts publish under this id)</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -2201,6 +2205,34 @@ is removed, then the program ends by that signal.</translation>
     <message>
         <source>代理服务器拒绝了客户端证书</source>
         <translation>the broker refused the client certificate</translation>
+    </message>
+    <message>
+        <source>%1 超过 %2 个字符</source>
+        <translation>%1 is longer than %2 characters</translation>
+    </message>
+    <message>
+        <source>%1 含有空白字符 U+%2（第 %3 个字符）</source>
+        <translation>%1 holds a blank, U+%2 (character %3)</translation>
+    </message>
+    <message>
+        <source>%1 含有本身不可见的字符 U+%2（第 %3 个字符）</source>
+        <translation>%1 holds a character that is not visible on its own, U+%2 (character %3)</translation>
+    </message>
+    <message>
+        <source>%1 不是 Unicode 的组合形式（NFC）</source>
+        <translation>%1 is not in Unicode&apos;s composed form (NFC)</translation>
+    </message>
+    <message>
+        <source>; 另一台主机也在以此激光器 ID 发布</source>
+        <translation>; another host publishes under this laser id too</translation>
+    </message>
+    <message>
+        <source>代理服务器发来的数据包长度无效</source>
+        <translation>the broker sent a packet whose length is not valid</translation>
+    </message>
+    <message>
+        <source>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</source>
+        <translation>the broker sent a packet of %1 bytes, over the %2 this program takes</translation>
     </message>
 </context>
 <context>

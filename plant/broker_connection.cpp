@@ -30,10 +30,10 @@ int readerPacketLimit() {
     return maxPayloadBytes + 1024;
 }
 
-std::unique_ptr<mqtt::async_client> makeClient(const Config &config, const QByteArray &clientId,
-                                               QObject *owner,
-                                               const std::atomic<quint64> &generation,
-                                               std::function<void(quint64)> lost, QString &error) {
+std::unique_ptr<mqtt::async_client>
+makeClient(const Config &config, const QByteArray &clientId, QObject *owner,
+           const std::atomic<quint64> &generation, std::function<void(quint64)> lost,
+           QString &error, std::function<void(mqtt::const_message_ptr)> received) {
     std::unique_ptr<mqtt::async_client> client;
     try {
         // A client made for 5 may still connect with 3.1.1, the other way round it may not.
@@ -41,16 +41,45 @@ std::unique_ptr<mqtt::async_client> makeClient(const Config &config, const QByte
                                                                        : MQTTVERSION_3_1_1);
         client = std::make_unique<mqtt::async_client>(config.serverUri.toStdString(),
                                                       clientId.toStdString(), create, nullptr);
+        client->set_connection_lost_handler([owner, &generation, lost](const std::string &) {
+            const quint64 g = generation.load();
+            QMetaObject::invokeMethod(
+                owner, [lost, g] { lost(g); }, Qt::QueuedConnection);
+        });
+        if (received)
+            client->set_message_callback(std::move(received));
     } catch (const mqtt::exception &e) {
         error = Texts::tr("MQTT 库拒绝了该地址（代码 %1）").arg(e.get_return_code());
         return nullptr;
     }
-    client->set_connection_lost_handler([owner, &generation, lost](const std::string &) {
-        const quint64 g = generation.load();
-        QMetaObject::invokeMethod(
-            owner, [lost, g] { lost(g); }, Qt::QueuedConnection);
-    });
     return client;
+}
+
+namespace {
+const char instanceKey[] = "instance";
+} // namespace
+
+mqtt::properties instanceProperties(const QString &instance) {
+    if (instance.isEmpty())
+        return mqtt::properties();
+    return mqtt::properties{
+        {mqtt::property::USER_PROPERTY, std::string(instanceKey), instance.toStdString()}};
+}
+
+QString instanceOf(const mqtt::properties &properties) {
+    // Called on Paho's thread: nothing may leave it.
+    try {
+        for (size_t i = 0; i < properties.count(mqtt::property::USER_PROPERTY); ++i) {
+            const mqtt::string_pair pair =
+                mqtt::get<mqtt::string_pair>(properties, mqtt::property::USER_PROPERTY, i);
+            const std::string &key = std::get<0>(pair);
+            const std::string &value = std::get<1>(pair);
+            if (key == instanceKey && value.size() <= 512)
+                return QString::fromStdString(value);
+        }
+    } catch (const std::exception &) {
+    }
+    return QString();
 }
 
 QString connectError(int code, bool tls) {
@@ -164,7 +193,7 @@ mqtt::connect_options ConnectionSetup::options() const {
         options.set_user_name(config.username.toStdString());
     if (!config.password.isEmpty())
         options.set_password(config.password.toStdString());
-    if (config.tls) {
+    if (config.tls && role == Role::Publisher) {
         mqtt::ssl_options ssl;
         ssl.set_enable_server_cert_auth(true);
         ssl.set_verify(true);
@@ -193,7 +222,8 @@ QString ConnectionSetup::failed(int code, QObject *owner,
             qPrintable(Texts::tr("工厂链路: %1 拒绝了 MQTT 5，改用 3.1.1").arg(config.server())));
         return connectError(code, config.tls);
     }
-    if (!config.tls || code != MQTTASYNC_FAILURE)
+    // The reader's packet gate reads the broker's verdict on every attempt itself.
+    if (!config.tls || code != MQTTASYNC_FAILURE || role == Role::Reader)
         return connectError(code, config.tls);
     if (!probe && (!sinceProbe.isValid() || sinceProbe.elapsed() >= probeEveryMs)) {
         sinceProbe.start();

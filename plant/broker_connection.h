@@ -15,6 +15,8 @@
 namespace mqtt {
 class async_client;
 class connect_options;
+class message;
+class properties;
 } // namespace mqtt
 
 namespace plant {
@@ -32,12 +34,20 @@ int readerPacketLimit();
 
 // The Paho client for the settings' address and protocol, nothing kept on disk. A lost
 // connection calls `lost` on `owner`'s thread with the `generation` of the connection it
-// happened in (Paho calls from a thread of its own). Null, with `error` saying why, when the
-// library refuses the address.
-std::unique_ptr<mqtt::async_client> makeClient(const Config &config, const QByteArray &clientId,
-                                               QObject *owner,
-                                               const std::atomic<quint64> &generation,
-                                               std::function<void(quint64)> lost, QString &error);
+// happened in (Paho calls from a thread of its own); `received`, when given, is called on Paho's
+// thread with every message. Null, with `error` saying why, when the library refuses the address.
+std::unique_ptr<mqtt::async_client>
+makeClient(const Config &config, const QByteArray &clientId, QObject *owner,
+           const std::atomic<quint64> &generation, std::function<void(quint64)> lost,
+           QString &error,
+           std::function<void(std::shared_ptr<const mqtt::message>)> received = nullptr);
+
+// The host's token of its start on its online flag and last will, as MQTT 5's user property
+// "instance" (an online payload is a bare true or false that peers read as it is). Empty
+// properties for an empty token.
+mqtt::properties instanceProperties(const QString &instance);
+// The property as a message carries it; empty without one, or with one over 512 bytes.
+QString instanceOf(const mqtt::properties &properties);
 
 // Paho's and the broker's refusal codes (MQTT 3.1.1 and 5) as an operator reads them.
 QString connectError(int code, bool tls);
@@ -54,10 +64,12 @@ public:
     // Before each attempt: reads the client's files again (a renewed certificate is taken up).
     // Empty, or why they cannot be used now.
     QString prepare();
-    // A clean session, the login, TLS with the client certificate, and for MQTT 5 the reader's
-    // largest packet. No last will.
+    // A clean session, the login, and for MQTT 5 the reader's largest packet; for the publisher
+    // TLS with the client certificate (the reader's TLS is its packet gate's). No last will.
     mqtt::connect_options options() const;
     bool mqtt5() const { return version5; }
+    // The settings with the client's files as last read.
+    const Config &settings() const { return config; }
 
     // After a failed attempt: why, for the status line. A broker that refuses MQTT 5 gets 3.1.1
     // from the next attempt on. Where the library cannot tell why a TLS connection ended, a

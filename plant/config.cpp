@@ -1,6 +1,7 @@
 #include "plant/config.h"
 
 #include "plant/config_lines.h"
+#include "plant/plant_id.h"
 #include "plant/texts.h"
 
 #include <QFile>
@@ -24,21 +25,38 @@ QString Config::server() const {
 
 namespace {
 
-bool validTopicPart(const QString &text, bool allowSlash) {
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('+') || c == QLatin1Char('#') || c.unicode() < 0x20 ||
-            c.unicode() == 0x7f)
-            return false;
-        if (c == QLatin1Char('/') && !allowSlash)
-            return false;
+// Why `value` cannot be used as `key`, where the rule for ids refuses it; empty when it can.
+// The prefix is one or more levels, each an id by that rule.
+QString idError(const QString &key, const QString &value) {
+    const bool prefix = key == QLatin1String("topic_prefix");
+    const QString general = prefix ? Texts::tr("topic_prefix 须非空，且不含 +、# 或空的层级")
+                                   : Texts::tr("laser_id 须非空，且不含 /、+ 或 #");
+    int before = 0; // characters of the levels before, with their '/'
+    for (const QString &level : prefix ? value.split(QLatin1Char('/')) : QStringList{value}) {
+        const IdCheck check = checkPlantId(level);
+        const QString at =
+            QStringLiteral("%1").arg(uint(check.character), 4, 16, QLatin1Char('0')).toUpper();
+        const int position = before + check.position;
+        before += level.toUcs4().size() + 1;
+        switch (check.problem) {
+        case IdProblem::None:
+            continue;
+        case IdProblem::Empty:
+        case IdProblem::TopicCharacter:
+            return general;
+        case IdProblem::TooLong:
+            return Texts::tr("%1 超过 %2 个字符").arg(key).arg(maxPlantIdCharacters);
+        case IdProblem::Blank:
+            return Texts::tr("%1 含有空白字符 U+%2（第 %3 个字符）").arg(key, at).arg(position);
+        case IdProblem::Invisible:
+            return Texts::tr("%1 含有本身不可见的字符 U+%2（第 %3 个字符）")
+                .arg(key, at)
+                .arg(position);
+        case IdProblem::NotComposed:
+            return Texts::tr("%1 不是 Unicode 的组合形式（NFC）").arg(key);
+        }
     }
-    // No empty topic levels: a prefix "a//b" or "/a" would split the plant's topic tree.
-    if (allowSlash && (text.startsWith(QLatin1Char('/')) || text.endsWith(QLatin1Char('/')) ||
-                       text.contains(QStringLiteral("//"))))
-        return false;
-    return true;
+    return QString();
 }
 
 // Checks the url and fills the connection fields; returns an error text or an empty string.
@@ -242,29 +260,21 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             return fail(line, Texts::tr("ca_file 无法读取: %1").arg(reason));
         }
     }
-    if (!validTopicPart(config.topicPrefix, true))
-        return fail(lineOf.value(QStringLiteral("topic_prefix")),
-                    Texts::tr("topic_prefix 须非空，且不含 +、# 或空的层级"));
-    if (lineOf.contains(QStringLiteral("laser_id")) && !validTopicPart(config.laserId, false))
-        return fail(lineOf.value(QStringLiteral("laser_id")),
-                    Texts::tr("laser_id 须非空，且不含 /、+ 或 #"));
-    return result;
-}
-
-QString topicLevel(const QString &text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const bool bad = c == QLatin1Char('/') || c == QLatin1Char('+') || c == QLatin1Char('#') ||
-                         c.unicode() < 0x20 || c.unicode() == 0x7f || c.isSpace();
-        out += bad ? QLatin1Char('_') : c;
+    for (const QString &key : {QStringLiteral("topic_prefix"), QStringLiteral("laser_id")}) {
+        // The id made from the host's name is checked where it is made.
+        if (key == QLatin1String("laser_id") && !lineOf.contains(key))
+            continue;
+        const QString problem =
+            idError(key, key == QLatin1String("laser_id") ? config.laserId : config.topicPrefix);
+        if (!problem.isEmpty())
+            return fail(lineOf.value(key), problem);
     }
-    return out;
+    return result;
 }
 
 QString defaultLaserId(const QString &hostName, const QString &portName) {
     const QString host = hostName.isEmpty() ? QStringLiteral("host") : hostName;
-    return topicLevel(portName.isEmpty() ? host : host + QLatin1Char('-') + portName);
+    return plantIdFrom(portName.isEmpty() ? host : host + QLatin1Char('-') + portName);
 }
 
 } // namespace plant

@@ -83,9 +83,8 @@ ConfigResult loadConfig(const QString &path);
 // connection attempt, so a renewed certificate is taken up.
 QString readClientFiles(Config &config);
 
-// A laser id that is safe as one topic level: no '/', '+', '#' or control characters.
-QString topicLevel(const QString &text);
-// The host name and the port name, e.g. "pc7-ttyUSB0"; the host name alone without a port.
+// The host name and the port name, e.g. "pc7-ttyUSB0"; the host name alone without a port. Made
+// a valid id (plant_id.h): what the rule refuses is written as '_'.
 QString defaultLaserId(const QString &hostName, const QString &portName);
 
 } // namespace plant

@@ -1,6 +1,7 @@
 #include "plant/fleet_link.h"
 
 #include "plant/broker_connection.h"
+#include "plant/plant_id.h"
 #include "plant/subscriber.h"
 
 #include <QRandomGenerator>
@@ -18,7 +19,7 @@ FleetLink::FleetLink(const QString &configFile, const QString &hostName, QObject
     prefix = config.topicPrefix;
 
     // Several fleet windows may watch one broker: each needs a session of its own.
-    const QString clientId = QStringLiteral("laser-fleet-") + topicLevel(hostName) +
+    const QString clientId = QStringLiteral("laser-fleet-") + plantIdFrom(hostName) +
                              QLatin1Char('-') +
                              QString::number(QRandomGenerator::global()->generate(), 16);
     thread = new QThread(this);

@@ -2,17 +2,9 @@
 
 #include "events/alarm_names.h"
 #include "plant/fleet_payloads.h"
-#include "plant/visible_text.h"
+#include "plant/plant_id.h"
 
 namespace plant {
-
-namespace {
-
-bool validLaserId(const QString &id) {
-    return validKey(id, maxLaserIdLength);
-}
-
-} // namespace
 
 bool timeInRange(double ms) {
     return ms >= 0 && ms <= double(latestTime);
@@ -53,12 +45,12 @@ qint64 heldBytes(const events::Event &event) {
 }
 
 qint64 heldBytes(const FleetMessage &m) {
-    qint64 bytes = qint64(sizeof(FleetMessage)) + heldBytes(m.laserId);
+    qint64 bytes = qint64(sizeof(FleetMessage)) + heldBytes(m.laserId) + heldBytes(m.instance);
     switch (m.kind) {
     case Kind::Online:
         break;
     case Kind::Status:
-        bytes += heldBytes(m.status.port) +
+        bytes += heldBytes(m.status.port) + heldBytes(m.status.instance) +
                  (m.status.payload.isEmpty() ? 0 : 32 + m.status.payload.capacity());
         for (const QString &key : m.status.otherAlarms)
             bytes += 8 + heldBytes(key);
@@ -76,7 +68,8 @@ QStringList fleetFilters(const QString &prefix) {
 }
 
 ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
-                              const QByteArray &payload, bool retained, qint64 fullSize) {
+                              const QByteArray &payload, bool retained, qint64 fullSize,
+                              bool asPublished, const QString &instance) {
     ParseResult result;
     FleetMessage &m = result.message;
     m.retained = retained;
@@ -101,18 +94,23 @@ ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
     else
         return reject(Rejection::BadTopic);
     m.laserId = QString::fromUtf8(levels.at(0));
-    if (!validLaserId(m.laserId))
+    if (!validPlantId(m.laserId))
         return reject(Rejection::OddLaserId);
     if (payload.size() > maxPayloadBytes || fullSize > maxPayloadBytes)
         return reject(Rejection::TooLarge);
     // Deleting a retained message publishes an empty one: the laser's status or flag is gone.
+    // An empty one not retained deletes nothing on the broker, and nothing here either.
     if (payload.isEmpty() && fullSize <= 0 && m.kind != Kind::Event) {
+        if (asPublished && !retained)
+            return reject(Rejection::EmptyPayload);
         m.cleared = true;
         return result;
     }
 
     switch (m.kind) {
     case Kind::Online:
+        // A property of another kind than the host's token is no token: the flag still counts.
+        m.instance = validPlantId(instance) ? instance : QString();
         return reject(parseOnline(payload, m.online));
     case Kind::Status:
         return reject(parseStatus(payload, m.laserId, m.status));

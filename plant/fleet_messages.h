@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/records.h"
+#include "plant/plant_id.h"
 #include "plant/visible_text.h"
 
 #include <QByteArray>
@@ -20,7 +21,8 @@ namespace plant {
 // A broker that is told the fleet's maximum packet size never sends more than this and its
 // topic.
 constexpr int maxPayloadBytes = 64 * 1024;
-constexpr int maxLaserIdLength = 128;
+// A laser id is valid by the plant's rule for ids (plant_id.h), as the host checks its own.
+constexpr int maxLaserIdLength = maxPlantIdCharacters;
 // Event texts longer than these are cut.
 constexpr int maxEventText = 64;
 constexpr int maxEventDetail = 256;
@@ -43,8 +45,8 @@ enum class Rejection {
     None,
     TooLarge,     // more than 64 KiB
     BadTopic,     // not PREFIX/ID/online, status or events
-    OddLaserId,   // control, invisible or direction characters, or too long
-    EmptyPayload, // an event with nothing in it
+    OddLaserId,   // not a valid plant id (plant/plant_id.h): a blank, an invisible character...
+    EmptyPayload, // an event with nothing in it, an empty status or flag not retained (MQTT 5)
     NotJson,      // not a JSON object (online: not true or false)
     MissingField,
     WrongType,  // a field of the wrong JSON type or out of range
@@ -70,7 +72,8 @@ struct LaserStatus {
     double waterIn = 0;
     double waterOut = 0;
     double dewPoint = 0;
-    QString port; // visible, cut to maxPortText
+    QString port;     // visible, cut to maxPortText
+    QString instance; // the host's token of its start; empty from an older host
     bool portOpen = false;
     qint64 lastFrameAt = 0; // 0: no frame yet
     // The whole payload as it came (checked, at most 64 KiB), read again only to show it.
@@ -86,10 +89,13 @@ struct LaserStatus {
 struct FleetMessage {
     Kind kind = Kind::Online;
     QString laserId;
+    // The broker's stored copy, sent when the fleet subscribed: its time may be long past.
     bool retained = false;
-    // Online and Status: an empty payload, which is how a retained message is deleted.
+    // Online and Status: an empty retained payload, which is how a retained message is deleted.
     bool cleared = false;
     bool online = false; // Kind::Online
+    // Kind::Online: the host's token of its start (MQTT 5 only), empty without one.
+    QString instance;
     LaserStatus status;  // Kind::Status
     events::Event event; // Kind::Event, its texts visible and cut
     // The fleet's own clock (ms since 1970) when the message came from the broker; 0 unknown.
@@ -112,8 +118,14 @@ QStringList fleetFilters(const QString &prefix);
 
 // One message from the broker. `prefix` is the topic prefix of the settings ("laser").
 // `fullSize` is the payload's size where only its beginning was copied (-1: `payload` is all).
+// `retained` is the message's flag. Under MQTT 3.1.1 the broker sets it on its stored copies
+// only and an empty message deletes whatever its flag. With `asPublished` (an MQTT 5 subscription
+// with "retain as published") it is the publisher's: only a retained empty message deletes, and
+// whether a retained one is the broker's stored copy is for the caller to tell. `instance` is the
+// message's user property "instance" (MQTT 5), the token of its host's start on an online flag.
 ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
-                              const QByteArray &payload, bool retained, qint64 fullSize = -1);
+                              const QByteArray &payload, bool retained, qint64 fullSize = -1,
+                              bool asPublished = false, const QString &instance = QString());
 
 // What arrived from the broker since the last batch: the messages that can be used, in order,
 // and how many were not, by reason (index: Rejection) and because they came faster than the

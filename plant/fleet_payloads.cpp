@@ -2,6 +2,7 @@
 
 #include "events/alarm_names.h"
 #include "plant/json_fields.h"
+#include "plant/plant_id.h"
 #include "plant/visible_text.h"
 
 #include <QJsonArray>
@@ -72,6 +73,12 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
     s.port = visibleText(r.text(link, "port"), maxPortText);
     s.portOpen = r.flag(link, "open");
     s.lastFrameAt = r.time(link, "last_frame_at", true);
+
+    // A newer host's token of its start: an id by the plant's rule, where given.
+    const QJsonValue instance = o.value(QLatin1String("instance"));
+    s.instance = instance.toString();
+    if (!instance.isUndefined() && !validPlantId(s.instance))
+        r.fail(Rejection::WrongType);
 
     // The rest is shown as it is, but must have its shape.
     for (const char *section : {"inputs", "outputs", "versions", "product"}) {

@@ -11,7 +11,8 @@ constexpr auto roomWait = std::chrono::seconds(10);
 Inbox::Inbox(int capacity, qint64 byteCapacity) : capacity(capacity), byteCapacity(byteCapacity) {}
 
 qint64 Inbox::heldBytes(const Raw &raw) {
-    return qint64(sizeof(Raw)) + 64 + raw.topic.capacity() + raw.payload.capacity();
+    return qint64(sizeof(Raw)) + 64 + raw.topic.capacity() + raw.payload.capacity() +
+           2 * raw.instance.capacity();
 }
 
 void Inbox::put(Raw raw, const std::function<void(bool now)> &askDrain) {

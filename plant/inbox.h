@@ -24,6 +24,11 @@ public:
         qint64 fullSize;
         bool retained;
         qint64 receivedAt;
+        // The connection it came on, and whether its subscription keeps the publisher's retain
+        // flag (MQTT 5's "retain as published").
+        quint64 generation = 0;
+        bool asPublished = false;
+        QString instance; // the user property "instance" (MQTT 5), empty without one
     };
     static qint64 heldBytes(const Raw &raw);
 

@@ -28,7 +28,7 @@ bool operator==(const Report &a, const Report &b) {
     return a.state == b.state && a.server == b.server && a.lastError == b.lastError &&
            a.buffered == b.buffered && a.dropped == b.dropped && a.expired == b.expired &&
            a.refused == b.refused && a.refusedWhy == b.refusedWhy && a.notice == b.notice &&
-           a.certificate == b.certificate;
+           a.certificate == b.certificate && a.otherHost == b.otherHost;
 }
 
 QString stateLine(const Report &report) {
@@ -57,6 +57,8 @@ QString stateLine(const Report &report) {
     if (report.refused > 0)
         line +=
             Texts::tr("; 代理服务器拒收 %1 条（%2）").arg(report.refused).arg(report.refusedWhy);
+    if (report.otherHost)
+        line += Texts::tr("; 另一台主机也在以此激光器 ID 发布");
     if (!report.notice.isEmpty())
         line += QStringLiteral("; ") + report.notice;
     return line;

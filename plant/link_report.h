@@ -27,6 +27,8 @@ struct Report {
     QString notice;
     // The client certificate in use; null without one.
     ClientCertificate certificate;
+    // Another host publishes under this laser id (a status of another start's token came).
+    bool otherHost = false;
 };
 bool operator==(const Report &a, const Report &b);
 

@@ -137,10 +137,13 @@ QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &lin
     };
 }
 
-QByteArray statusPayload(const QJsonObject &status, const QString &laserId, qint64 at) {
+QByteArray statusPayload(const QJsonObject &status, const QString &laserId, qint64 at,
+                         const QString &instance) {
     QJsonObject object = status;
     object.insert(QStringLiteral("laser_id"), laserId);
     object.insert(QStringLiteral("at"), at);
+    if (!instance.isEmpty())
+        object.insert(QStringLiteral("instance"), instance);
     return compact(object);
 }
 

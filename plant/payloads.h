@@ -25,8 +25,11 @@ events::Sample noReadings();
 // else the page's whole degrees.
 QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link,
                          const events::Sample &readings = noReadings());
-// The retained status message: the object above with the laser id and when it was made.
-QByteArray statusPayload(const QJsonObject &status, const QString &laserId, qint64 at);
+// The retained status message: the object above with the laser id, when it was made and, where
+// given, the token of this start of the program (another host publishing under the same id has
+// another one).
+QByteArray statusPayload(const QJsonObject &status, const QString &laserId, qint64 at,
+                         const QString &instance = QString());
 // One events-table row.
 QByteArray eventPayload(const events::Event &event);
 // One temperature sample; a value that has not arrived yet is null.

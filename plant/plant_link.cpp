@@ -33,8 +33,11 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
     // A second program for the same laser must not take this one's session over.
     const QString clientId =
         id + QLatin1Char('-') + QString::number(QRandomGenerator::global()->generate(), 16);
+    // This start's token: two hosts under one id (a cloned PC) tell themselves apart by it.
+    instance = QString::number(QRandomGenerator::global()->generate64(), 16)
+                   .rightJustified(16, QLatin1Char('0'));
     thread = new QThread(this);
-    publisher = new Publisher(config, clientId, base);
+    publisher = new Publisher(config, clientId, base, instance);
     publisher->moveToThread(thread);
     connect(thread, &QThread::finished, publisher, &QObject::deleteLater);
     connect(publisher, &Publisher::reportChanged, this, [this](const Report &r) { received(r); });
@@ -98,7 +101,8 @@ void PlantLink::sendStatus() {
     sent = current;
     anySent = true;
     sinceSent.start();
-    const QByteArray payload = statusPayload(current, id, QDateTime::currentMSecsSinceEpoch());
+    const QByteArray payload =
+        statusPayload(current, id, QDateTime::currentMSecsSinceEpoch(), instance);
     QMetaObject::invokeMethod(publisher, "setStatus", Qt::QueuedConnection,
                               Q_ARG(QByteArray, payload));
 }

@@ -56,6 +56,7 @@ private:
 
     QString id;
     QString base;
+    QString instance;
     Report lastReport;
     QThread *thread = nullptr;
     Publisher *publisher = nullptr;

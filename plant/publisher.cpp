@@ -2,8 +2,11 @@
 
 #include "plant/broker_connection.h"
 #include "plant/delivery_listeners.h"
+#include "plant/fleet_messages.h"
 #include "plant/texts.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTimer>
 
 #include <mqtt/async_client.h>
@@ -25,9 +28,9 @@ qint64 steadyMs() {
 } // namespace
 
 Publisher::Publisher(const Config &config, const QString &clientId, const QString &topicBase,
-                     int bufferCapacity)
+                     const QString &instance, int bufferCapacity)
     : config(config), setup(config, Role::Publisher), clientId(clientId.toUtf8()),
-      topicBase(topicBase.toUtf8()), buffer(bufferCapacity) {
+      topicBase(topicBase.toUtf8()), instance(instance), buffer(bufferCapacity) {
     report.server = config.server();
     report.notice = setup.notice();
     report.certificate = setup.certificate();
@@ -46,10 +49,40 @@ void Publisher::start() {
     noticeTimer = new QTimer(this);
     connect(noticeTimer, &QTimer::timeout, this, [this] { emitReport(); });
     noticeTimer->start(noticeRefreshMs);
+    otherHostTimer = new QTimer(this);
+    otherHostTimer->setSingleShot(true);
+    connect(otherHostTimer, &QTimer::timeout, this, [this] {
+        report.otherHost = false;
+        emitReport();
+    });
     listeners = std::make_unique<Listeners>(this);
+    // Another host under this id is heard by its token: on its online flag as it connects
+    // (MQTT 5) and on its statuses. This one's own come back only under 3.1.1 (MQTT 5 subscribes
+    // with "no local"); the broker's stored copies are no news (they may be of an earlier start).
+    const auto received = [this](mqtt::const_message_ptr message) {
+        if (!message || message->is_retained() ||
+            message->get_payload().size() > size_t(maxPayloadBytes))
+            return;
+        const std::string &payload = message->get_payload();
+        const std::string &topic = message->get_topic();
+        const bool flag = topic.size() > 7 && topic.compare(topic.size() - 7, 7, "/online") == 0;
+        const QString token =
+            flag ? (payload == "true" ? instanceOf(message->get_properties()) : QString())
+                 : QJsonDocument::fromJson(
+                       QByteArray::fromRawData(payload.data(), static_cast<int>(payload.size())))
+                       .object()
+                       .value(QStringLiteral("instance"))
+                       .toString();
+        // Said once however many come: nothing queues up behind a flood of them.
+        if (token.isEmpty() || token == instance || otherHeard.exchange(true))
+            return;
+        QMetaObject::invokeMethod(
+            this, [this] { heardOtherHost(); }, Qt::QueuedConnection);
+    };
     QString refused;
     client = makeClient(
-        config, clientId, this, generation, [this](quint64 g) { connectionLost(g); }, refused);
+        config, clientId, this, generation, [this](quint64 g) { connectionLost(g); }, refused,
+        received);
     if (!client) {
         setState(LinkState::Off, refused);
         return;
@@ -73,12 +106,12 @@ void Publisher::connectNow() {
         return;
     }
 
-    mqtt::connect_options options = setup.options();
-    options.set_max_inflight(maxInFlight + 4);
-    mqtt::will_options will(std::string((topicBase + "/online").constData()), std::string("false"),
-                            1, true);
-    options.set_will(will);
     try {
+        mqtt::connect_options options = setup.options();
+        options.set_max_inflight(maxInFlight + 4);
+        options.set_will(mqtt::will_options(
+            std::string((topicBase + "/online").constData()), std::string("false"), 1, true,
+            setup.mqtt5() ? instanceProperties(instance) : mqtt::properties()));
         client->connect(options, generationContext(g), listeners->connect);
     } catch (const mqtt::exception &e) {
         connectFailed(g, e.get_return_code());
@@ -91,7 +124,18 @@ void Publisher::connected(quint64 g) {
     isConnected = true;
     retryDelayMs = 0;
     setup.succeeded();
-    publishDirect("online", "true", true);
+    try {
+        client->publish(onlineMessage(true), nullptr, listeners->direct);
+        // Another host under this id, if any, is heard on these. A broker that lets this login
+        // write only refuses them, and nothing is said.
+        for (const char *level : {"/online", "/status"})
+            client->subscribe(
+                std::string((topicBase + level).constData()), 0, nullptr, listeners->ignore,
+                setup.mqtt5() ? mqtt::subscribe_options(mqtt::subscribe_options::SUBSCRIBE_NO_LOCAL)
+                              : mqtt::subscribe_options());
+    } catch (const mqtt::exception &) {
+        // Not connected after all: the connection-lost callback follows.
+    }
     publishStatus();
     setState(LinkState::Connected, QString());
     pump();
@@ -196,6 +240,27 @@ void Publisher::publishDirect(const QByteArray &topicLevel, const QByteArray &pa
     }
 }
 
+mqtt::message_ptr Publisher::onlineMessage(bool online) const {
+    const QByteArray word = online ? "true" : "false";
+    mqtt::message_ptr message =
+        mqtt::make_message(std::string((topicBase + "/online").constData()), word.constData(),
+                           static_cast<size_t>(word.size()), 1, true);
+    if (setup.mqtt5())
+        message->set_properties(instanceProperties(instance));
+    return message;
+}
+
+void Publisher::heardOtherHost() {
+    otherHeard = false;
+    if (stopped)
+        return;
+    otherHostTimer->start(otherHostMs);
+    if (report.otherHost)
+        return;
+    report.otherHost = true;
+    emitReport();
+}
+
 void Publisher::pump() {
     if (!isConnected || !client)
         return;
@@ -232,14 +297,13 @@ void Publisher::stop() {
         retryTimer->stop();
     if (noticeTimer)
         noticeTimer->stop();
+    if (otherHostTimer)
+        otherHostTimer->stop();
     if (!client)
         return;
     try {
         if (isConnected) {
-            client
-                ->publish(mqtt::make_message(std::string((topicBase + "/online").constData()),
-                                             "false", 5, 1, true))
-                ->wait_for(std::chrono::milliseconds(500));
+            client->publish(onlineMessage(false))->wait_for(std::chrono::milliseconds(500));
             client->disconnect(std::chrono::milliseconds(300))
                 ->wait_for(std::chrono::milliseconds(500));
         }

@@ -16,13 +16,15 @@ class QTimer;
 
 namespace mqtt {
 class async_client;
-}
+class message;
+} // namespace mqtt
 
 namespace plant {
 
 // The broker connection. Lives on its own thread: the window posts messages to it and never
 // waits. Reconnects by itself with a growing pause; keeps what could not be sent yet in a
-// bounded buffer and sends it, in order, once connected again.
+// bounded buffer and sends it, in order, once connected again. It reads its own id's status
+// too: a status of another start's token there is another host publishing under the same id.
 class Publisher : public QObject {
     Q_OBJECT
 
@@ -31,8 +33,11 @@ public:
     // is this old (the history database on the PC keeps every one).
     static constexpr int sampleExpirySeconds = 600;
     // `topicBase` is PREFIX/ID; the online, status, events and samples topics hang below it.
+    // `instance` is this start's token, carried by the online flag and the will (MQTT 5).
     Publisher(const Config &config, const QString &clientId, const QString &topicBase,
-              int bufferCapacity = OutBuffer::defaultCapacity);
+              const QString &instance = QString(), int bufferCapacity = OutBuffer::defaultCapacity);
+    // How long another host is said after its last status under this id.
+    static constexpr int otherHostMs = 30000;
     ~Publisher() override;
 
 public slots:
@@ -60,6 +65,10 @@ private:
     void pump();
     void publishStatus();
     void publishDirect(const QByteArray &topicLevel, const QByteArray &payload, bool retained);
+    // The online flag with this start's token.
+    std::shared_ptr<mqtt::message> onlineMessage(bool online) const;
+    // A live status or online flag under this id came with another start's token.
+    void heardOtherHost();
     void scheduleReconnect();
     void setState(LinkState state, const QString &error);
     void emitReport();
@@ -71,6 +80,7 @@ private:
     ConnectionSetup setup;
     QByteArray clientId;
     QByteArray topicBase;
+    QString instance;
     OutBuffer buffer;
     QByteArray status;
     std::unique_ptr<mqtt::async_client> client;
@@ -78,10 +88,14 @@ private:
     QTimer *retryTimer = nullptr;
     // Says the certificate's dates again as days pass.
     QTimer *noticeTimer = nullptr;
+    // Ends the word on another host when it has been silent for otherHostMs.
+    QTimer *otherHostTimer = nullptr;
     int retryDelayMs = 0;
     // Counts connections; callbacks of an earlier one are ignored. Read by Paho's threads.
     std::atomic<quint64> generation{0};
     bool isConnected = false;
+    // Another host's token was heard on Paho's thread and is being said.
+    std::atomic<bool> otherHeard{false};
     bool stopped = false;
     Report report;
     Report lastReport;

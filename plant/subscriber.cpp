@@ -4,6 +4,7 @@
 
 #include "plant/broker_connection.h"
 #include "plant/connect_listener.h"
+#include "plant/packet_gate.h"
 
 #include <QDateTime>
 #include <QMetaObject>
@@ -29,10 +30,15 @@ struct Subscriber::Listeners {
         explicit Subscribe(Subscriber *subscriber) : s(subscriber) {}
         void on_success(const mqtt::token &token) override {
             bool granted = true;
-            // A refused filter comes back as 0x80 among the granted qualities of service.
-            const mqtt::subscribe_response response = token.get_subscribe_response();
-            for (const mqtt::ReasonCode code : response.get_reason_codes())
-                granted = granted && code < 0x80;
+            // A refused filter comes back as a reason code from 0x80. No answer to read counts as
+            // refused: nothing may leave a callback of the library.
+            try {
+                const mqtt::subscribe_response response = token.get_subscribe_response();
+                for (const mqtt::ReasonCode code : response.get_reason_codes())
+                    granted = granted && code < 0x80;
+            } catch (const mqtt::exception &) {
+                granted = false;
+            }
             report(token, granted);
         }
         void on_failure(const mqtt::token &token) override { report(token, false); }
@@ -74,15 +80,7 @@ void Subscriber::start() {
             [this] { setState(report.state, report.lastError); });
     noticeTimer->start(noticeRefreshMs);
     listeners = std::make_unique<Listeners>(this);
-    QString refused;
-    client = makeClient(
-        config, clientId, this, generation,
-        [this](quint64 g) { lostConnection(g, Texts::tr("连接中断")); }, refused);
-    if (!client) {
-        setState(LinkState::Off, refused);
-        return;
-    }
-    client->set_message_callback([this](mqtt::const_message_ptr message) {
+    const auto received = [this](mqtt::const_message_ptr message) {
         if (!message)
             return;
         const qint64 receivedAt = QDateTime::currentMSecsSinceEpoch();
@@ -93,8 +91,20 @@ void Subscriber::start() {
         arrived(Raw{QByteArray(topic.data(), static_cast<int>(topic.size())),
                     tooLarge ? QByteArray()
                              : QByteArray(payload.data(), static_cast<int>(payload.size())),
-                    qint64(payload.size()), message->is_retained(), receivedAt});
-    });
+                    qint64(payload.size()), message->is_retained(), receivedAt, generation.load(),
+                    retainAsPublished.load(), instanceOf(message->get_properties())});
+    };
+    // The client speaks plain MQTT to its gate, which holds the TLS session (packet_gate.h).
+    Config toGate = config;
+    toGate.serverUri = QStringLiteral("tcp://") + config.server();
+    QString refused;
+    client = makeClient(
+        toGate, clientId, this, generation,
+        [this](quint64 g) { lostConnection(g, Texts::tr("连接中断")); }, refused, received);
+    if (!client) {
+        setState(LinkState::Off, refused);
+        return;
+    }
     setState(LinkState::Connecting, QString());
     connectNow();
 }
@@ -121,7 +131,9 @@ void Subscriber::drain() {
     std::vector<Raw> taken;
     FleetBatch batch;
     inbox.take(taken, batch.overrun);
-    if (taken.empty() && batch.overrun == 0)
+    batch.rejected[static_cast<size_t>(Rejection::TooLarge)] = readPast;
+    readPast = 0;
+    if (taken.empty() && batch.overrun == 0 && batch.rejected[size_t(Rejection::TooLarge)] == 0)
         return;
     const QString prefix = config.topicPrefix;
     batch.messages.reserve(static_cast<int>(taken.size()));
@@ -129,8 +141,13 @@ void Subscriber::drain() {
         if (inbox.stopping())
             return;
         ParseResult parsed = parseFleetMessage(prefix, raw.topic, raw.payload, raw.retained,
-                                               raw.payload.isEmpty() ? raw.fullSize : -1);
+                                               raw.payload.isEmpty() ? raw.fullSize : -1,
+                                               raw.asPublished, raw.instance);
         if (parsed.rejection == Rejection::None) {
+            if (raw.asPublished) {
+                const bool first = firstOfItsTopic(raw.generation, parsed.message);
+                parsed.message.retained = raw.retained && first;
+            }
             parsed.message.receivedAt = raw.receivedAt;
             batch.bytes += plant::heldBytes(parsed.message);
             batch.messages.push_back(std::move(parsed.message));
@@ -144,13 +161,30 @@ void Subscriber::drain() {
     emit batchReady(batch);
 }
 
+bool Subscriber::firstOfItsTopic(quint64 connection, const FleetMessage &m) {
+    if (m.kind == Kind::Event)
+        return false;
+    if (connection != topicsConnection) {
+        topicsSeen.clear();
+        topicsConnection = connection;
+    }
+    // Past the bound, every retained message counts as a stored copy, as under 3.1.1.
+    if (topicsSeen.size() >= maxTopicsSeen)
+        return true;
+    const QString key = (m.kind == Kind::Status ? QLatin1Char('s') : QLatin1Char('o')) + m.laserId;
+    if (topicsSeen.contains(key))
+        return false;
+    topicsSeen.insert(key);
+    return true;
+}
+
 void Subscriber::batchTaken() {
     batchOut = false;
     bool waiting = false;
     bool now = false;
     inbox.batchTaken(waiting, now);
     // Batches stay a gathering time apart, but no more: one that waited for the window goes now.
-    if (waiting && drainTimer && !drainTimer->isActive())
+    if ((waiting || readPast > 0) && drainTimer && !drainTimer->isActive())
         drainTimer->start(
             now ? 0 : static_cast<int>(std::max<qint64>(0, batchGatherMs - sinceDrain.elapsed())));
 }
@@ -172,8 +206,20 @@ void Subscriber::connectNow() {
         retryTimer->start(retryDelayMs);
         return;
     }
+    // The client reads the broker through a gate of its own that bounds every packet.
+    gate = std::make_unique<PacketGate>(setup.settings(), clientId, readerPacketLimit());
+    gate->readPast = [this](qint64) {
+        ++readPast;
+        if (drainTimer && !drainTimer->isActive())
+            drainTimer->start(batchGatherMs);
+    };
+    const QString address = gate->open();
     try {
-        client->connect(setup.options(), generationContext(g), listeners->connect);
+        mqtt::connect_options options = setup.options();
+        options.set_servers(std::make_shared<mqtt::string_collection>(address.toStdString()));
+        if (address.isEmpty())
+            throw mqtt::exception(MQTTASYNC_FAILURE);
+        client->connect(options, generationContext(g), listeners->connect);
     } catch (const mqtt::exception &e) {
         connectFailed(g, e.get_return_code());
     }
@@ -182,15 +228,22 @@ void Subscriber::connectNow() {
 void Subscriber::connected(quint64 g) {
     if (g != generation || stopped)
         return;
+    // With MQTT 5 the publisher's retain flag comes through, so that an empty message published
+    // without it (which deletes nothing on the broker) removes no laser here either. One filter
+    // a subscribe: the library's subscribe of several with options crashes (Paho C++ 1.2.0).
+    retainAsPublished = setup.mqtt5();
+    const mqtt::subscribe_options options =
+        setup.mqtt5() ? mqtt::subscribe_options(mqtt::subscribe_options::SUBSCRIBE_LOCAL,
+                                                mqtt::subscribe_options::RETAIN_AS_PUBLISHED)
+                      : mqtt::subscribe_options();
     const QStringList filters = fleetFilters(config.topicPrefix);
-    auto topics = std::make_shared<mqtt::string_collection>();
-    for (const QString &f : filters)
-        topics->push_back(f.toStdString());
+    subscribesLeft = filters.size();
     try {
         // A live view: no acknowledgement per message, and after a reconnect the retained status
         // brings every laser up to date.
-        client->subscribe(topics, mqtt::iasync_client::qos_collection(filters.size(), 0),
-                          generationContext(g), listeners->subscribe);
+        for (const QString &filter : filters)
+            client->subscribe(filter.toStdString(), 0, generationContext(g), listeners->subscribe,
+                              options);
     } catch (const mqtt::exception &) {
         lostConnection(g, Texts::tr("连接中断"));
     }
@@ -208,6 +261,8 @@ void Subscriber::subscribed(quint64 g, bool ok) {
         lostConnection(g, Texts::tr("代理服务器拒绝了订阅"));
         return;
     }
+    if (--subscribesLeft > 0)
+        return;
     isConnected = true;
     retryDelayMs = 0;
     setup.succeeded();
@@ -218,10 +273,12 @@ void Subscriber::connectFailed(quint64 g, int code) {
     if (g != generation || stopped)
         return;
     isConnected = false;
-    const QString why = setup.failed(code, this, [this](const QString &reason) {
-        if (!isConnected && !stopped)
-            setState(report.state, reason);
-    });
+    const QString gateSaid = gate ? gate->failure() : QString();
+    const QString why =
+        !gateSaid.isEmpty() ? gateSaid : setup.failed(code, this, [this](const QString &reason) {
+            if (!isConnected && !stopped)
+                setState(report.state, reason);
+        });
     setState(report.state == LinkState::Connecting ? LinkState::Connecting
                                                    : LinkState::Reconnecting,
              why);
@@ -234,7 +291,8 @@ void Subscriber::lostConnection(quint64 g, const QString &why) {
         return;
     isConnected = false;
     ++generation;
-    setState(LinkState::Reconnecting, why);
+    const QString gateSaid = gate ? gate->failure() : QString();
+    setState(LinkState::Reconnecting, gateSaid.isEmpty() ? why : gateSaid);
     retryDelayMs = nextRetryMs(retryDelayMs);
     retryTimer->start(retryDelayMs);
 }
@@ -254,16 +312,26 @@ void Subscriber::stop() {
     if (!client)
         return;
     try {
-        if (client->is_connected())
+        if (client->is_connected()) {
             client->disconnect(std::chrono::milliseconds(300))
                 ->wait_for(std::chrono::milliseconds(500));
+            // What the client said last goes on to the broker: a goodbye, not a dropped line.
+            if (gate)
+                gate->finish(400);
+        }
     } catch (const mqtt::exception &) {
     }
     isConnected = false;
-    // No callback may reach this object once it is gone.
-    client->set_message_callback([](mqtt::const_message_ptr) {});
-    client->set_connection_lost_handler([](const std::string &) {});
+    // No callback may reach this object once it is gone. While a connect is still in flight
+    // (a broker that never answers, a TLS handshake) the library refuses to change them and
+    // throws: destroying the client ends the connect and its callbacks all the same.
+    try {
+        client->set_message_callback([](mqtt::const_message_ptr) {});
+        client->set_connection_lost_handler([](const std::string &) {});
+    } catch (const mqtt::exception &) {
+    }
     client.reset();
+    gate.reset();
 }
 
 void Subscriber::setState(LinkState state, const QString &error) {

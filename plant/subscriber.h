@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -21,6 +22,8 @@ class async_client;
 }
 
 namespace plant {
+
+class PacketGate;
 
 // The fleet's read-only broker connection. Lives on its own thread: subscribes to the online,
 // status and events topics of every laser, reconnects by itself like the publisher, parses what
@@ -65,6 +68,10 @@ private:
     void subscribed(quint64 generation, bool ok);
     void lostConnection(quint64 generation, const QString &why);
     void drain();
+    // Whether `m` is the first message of its topic on `connection`. Under "retain as published"
+    // only such a retained one is the broker's stored copy: the broker sends its copies as it
+    // takes the subscription, before anything published after.
+    bool firstOfItsTopic(quint64 connection, const FleetMessage &m);
     void setState(LinkState state, const QString &error);
 
     struct Listeners;
@@ -75,6 +82,9 @@ private:
     QByteArray clientId;
     std::unique_ptr<mqtt::async_client> client;
     std::unique_ptr<Listeners> listeners;
+    // Between the client and the broker, one for each connection (see packet_gate.h).
+    std::unique_ptr<PacketGate> gate;
+    quint64 readPast = 0; // publishes too large that the gate read past, since the last batch
     QTimer *retryTimer = nullptr;
     QTimer *drainTimer = nullptr;
     // Says the certificate's dates again as days pass.
@@ -84,7 +94,14 @@ private:
     bool isConnected = false;
     bool stopped = false;
     bool batchOut = false;
+    int subscribesLeft = 0; // of the connection being made
     QElapsedTimer sinceDrain;
+    std::atomic<bool> retainAsPublished{false};
+    // The online and status topics seen on the connection `topicsConnection`: room for every
+    // laser the fleet keeps, both topics.
+    static constexpr int maxTopicsSeen = 10000;
+    QSet<QString> topicsSeen;
+    quint64 topicsConnection = 0;
     Report report;
     Inbox inbox;
 };

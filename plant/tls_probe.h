@@ -13,6 +13,8 @@ class QTimer;
 
 namespace plant {
 
+class TlsSession;
+
 // Why a broker ended a TLS connection, which the MQTT library does not tell: one handshake of
 // its own with the same settings, on the owner's thread, never waiting. It reads the broker's
 // alert (no client certificate, an unknown authority, an expired certificate) or why the
@@ -26,13 +28,12 @@ public:
     ~TlsProbe() override;
 
 private:
-    struct Session;
     void step();
     void finish(const QString &reason);
 
     Config config;
     std::function<void(const QString &)> done;
-    std::unique_ptr<Session> session;
+    std::unique_ptr<TlsSession> session;
     QTcpSocket *socket;
     QTimer *deadline;
     bool finished = false;

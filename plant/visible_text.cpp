@@ -2,10 +2,7 @@
 
 namespace plant {
 
-namespace {
-
-// Hidden when shown as it is: it steers, joins, breaks or is not there at all.
-bool hidden(uint c) {
+bool hiddenCharacter(char32_t c) {
     switch (QChar::category(c)) {
     case QChar::Other_Control:
     case QChar::Other_Format:
@@ -14,17 +11,21 @@ bool hidden(uint c) {
     case QChar::Separator_Paragraph:
         return true;
     default:
-        return false;
+        break;
     }
+    // Letters and marks that are never drawn: the combining grapheme joiner, the Hangul fillers,
+    // the Khmer inherent vowels, the Mongolian and other variation selectors.
+    return c == 0x034f || c == 0x115f || c == 0x1160 || c == 0x17b4 || c == 0x17b5 ||
+           (c >= 0x180b && c <= 0x180f) || c == 0x3164 || (c >= 0xfe00 && c <= 0xfe0f) ||
+           c == 0xffa0 || (c >= 0xe0100 && c <= 0xe01ef);
 }
 
-// Characters that have no business in a laser id or a key shown as it is: every one that
-// visibleText() would write as <U+XXXX> (controls, invisible and direction marks, which could
-// make one id look like another, line separators), and what stands for broken UTF-8.
+namespace {
+
+// Characters that have no business in a key shown as it is: every one that visibleText()
+// writes as <U+XXXX>, an unassigned one, and what stands for broken UTF-8.
 bool oddCharacter(char32_t c) {
-    return hidden(c) || c < 0x20 || (c >= 0x7f && c <= 0x9f) || (c >= 0x200b && c <= 0x200f) ||
-           (c >= 0x202a && c <= 0x202e) || (c >= 0x2060 && c <= 0x2069) || c == 0xfeff ||
-           c == 0xfffd || (c >= 0xfff9 && c <= 0xfffb);
+    return hiddenCharacter(c) || c == 0xfffd || QChar::category(c) == QChar::Other_NotAssigned;
 }
 
 // The first `n` UTF-16 units of `text`, never ending in the first half of a pair.
@@ -67,7 +68,7 @@ QString visibleText(const QString &text) {
         const bool pair =
             unit.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         const uint c = pair ? QChar::surrogateToUcs4(unit, text.at(i + 1)) : unit.unicode();
-        if (hidden(c)) {
+        if (hiddenCharacter(c)) {
             out += QStringLiteral("<U+%1>").arg(c, 4, 16, QLatin1Char('0')).toUpper();
             changed = true;
         } else {

@@ -1,5 +1,6 @@
 #include "service/profile.h"
 
+#include "plant/visible_text.h"
 #include "service/settings_fields.h"
 #include "service/texts.h"
 
@@ -85,25 +86,9 @@ QString checkField(const QJsonValue &entry, const protocol::SystemSettings &raw,
 } // namespace
 
 QString visibleText(const QString &text, int most) {
-    QString out;
-    for (const QChar c : text) {
-        if (out.size() >= most) {
-            out += QStringLiteral("...");
-            break;
-        }
-        switch (c.category()) {
-        case QChar::Other_Control:
-        case QChar::Other_Format:
-        case QChar::Separator_Line:
-        case QChar::Separator_Paragraph:
-            out +=
-                QStringLiteral("<U+%1>").arg(uint(c.unicode()), 4, 16, QLatin1Char('0')).toUpper();
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    // One rule for text shown as what it is, in both programs.
+    const QString shown = plant::visibleText(text, most);
+    return text.size() > most ? shown + QStringLiteral("...") : shown;
 }
 
 QString repeatedJsonKey(const QByteArray &text) {

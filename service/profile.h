@@ -46,9 +46,9 @@ struct ProfileLoad {
 ProfileLoad parseProfile(const QByteArray &text);
 // Reads the file (never more than maxFileBytes + 1 bytes of it).
 ProfileLoad loadProfile(const QString &path);
-// A text from a file as it may be shown to a person: control, format and separator characters
-// (a newline, a direction override U+202E) written as <U+202E>, and at most `most` characters,
-// then "...". Shown as plain text, so it cannot pass for something else.
+// A text from a file as it may be shown to a person: its first `most` characters, hidden ones
+// (a newline, a direction override U+202E, a filler) written as <U+202E> by plant's visibleText(),
+// then "..." when it was cut. Shown as plain text, so it cannot pass for something else.
 QString visibleText(const QString &text, int most = 80);
 
 // The first key that appears twice in one object of a JSON text (JSON itself would keep the

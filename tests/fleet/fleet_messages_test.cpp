@@ -3,6 +3,7 @@
 #include "events/alarm_names.h"
 #include "plant/fleet_messages.h"
 #include "plant/payloads.h"
+#include "support/plant_ids.h"
 #include "support/table.h"
 
 #include <QJsonArray>
@@ -281,6 +282,17 @@ private slots:
         const plant::ParseResult r = parse(topic, payload);
         QCOMPARE(int(r.rejection), int(reason));
         QCOMPARE(summary(r), kept);
+    }
+
+    // The one rule for an id: the same table as the host's settings.
+    void aLaserIdTheHostWouldRefuseIsRefused_data() { addPlantIdRows(); }
+    void aLaserIdTheHostWouldRefuseIsRefused() {
+        QFETCH(QString, id);
+        QFETCH(bool, valid);
+        const plant::ParseResult r = parse("laser/" + id.toUtf8() + "/online", "true");
+        QCOMPARE(r.rejection == Rejection::None, valid);
+        if (valid)
+            QCOMPARE(r.message.laserId, id);
     }
 
     void aPayloadOverTheLimitIsRefusedFromItsSizeAlone() {

@@ -1,6 +1,7 @@
 // What the fleet makes of the messages: the order of the rows, the alarm list, offline by the
 // last will or by silence, and the bounds on what it keeps.
 #include "fleet/fleet_state.h"
+#include "support/table.h"
 
 #include <QTest>
 
@@ -106,6 +107,32 @@ private slots:
         QCOMPARE(f.offlineSince(a, t0 + 600), t0 + 500);
         f.apply(online(QStringLiteral("a"), true), t0 + 700);
         QVERIFY(!f.isOffline(a, t0 + 800));
+    }
+
+    // A step a second: s live status, S the broker's stored one, t online, f a goodbye or will,
+    // each with its start's token (_ none, as from an older host).
+    void twoHostsUnderOneIdAreToldFromARestart_data() {
+        fixture::columns<QString, bool, bool>("steps", "twoHosts", "offline");
+        QTest::newRow("a restart, the old will late") << "sa tb sb fa sb" << false << false;
+        QTest::newRow("a stored status of an earlier start") << "Sa tb sb sb" << false << false;
+        QTest::newRow("three taking turns") << "sa sb sc sa" << true << false;
+        QTest::newRow("one of two says goodbye") << "sa sb sa fa sb" << false << false;
+        QTest::newRow("both say goodbye") << "sa sb sa fa sb fb" << false << true;
+        QTest::newRow("hosts without tokens") << "s_ s_ f_" << false << true;
+    }
+    void twoHostsUnderOneIdAreToldFromARestart() {
+        QFETCH(QString, steps);
+        fleet::Fleet f;
+        qint64 now = t0;
+        for (const QString &step : steps.split(QLatin1Char(' '))) {
+            plant::FleetMessage m = step.at(0).toLower() == QLatin1Char('s')
+                                        ? status(QStringLiteral("a"), {}, step.at(0) == 'S')
+                                        : online(QStringLiteral("a"), step.at(0) == 't');
+            m.instance = m.status.instance = step.mid(1).remove(QLatin1Char('_'));
+            f.apply(m, now += 1000);
+        }
+        QTEST(fleet::twoHosts(f.lasers()[0], now, f.staleLimitMs()), "twoHosts");
+        QTEST(f.isOffline(f.lasers()[0], now), "offline");
     }
 
     void aRetainedStatusIsAsOldAsItSaysAndARetainedWillDatesFromIt() {

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     plant::FleetBatch batch;
     if (r.rejection == plant::Rejection::None) {
         FUZZ_CHECK(!r.message.laserId.isEmpty());
-        FUZZ_CHECK(r.message.laserId.size() <= plant::maxLaserIdLength);
+        FUZZ_CHECK(r.message.laserId.toUcs4().size() <= plant::maxLaserIdLength);
         // Shown as they are: nothing in them that visibleText() would write as <U+XXXX>.
         FUZZ_CHECK(plant::visibleText(r.message.laserId) == r.message.laserId);
         for (const QString &key : r.message.status.otherAlarms)

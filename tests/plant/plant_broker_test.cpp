@@ -1,6 +1,7 @@
 // The plant link against a real mosquitto on a loopback port: what a plant subscriber sees,
 // the last will, a broker that goes away and comes back, and the failures an operator meets.
 #include "plant/fleet_link.h"
+#include "plant/packet_gate.h"
 #include "plant/plant_link.h"
 #include "plant/subscriber.h"
 #include "support/broker.h"
@@ -338,7 +339,7 @@ private slots:
         QFile pass(certs.path(QStringLiteral("pass")));
         QVERIFY(pass.open(QIODevice::WriteOnly) && pass.write("Qz7Xk9Wv\r\n") == 10);
         pass.close();
-        Broker broker(certs, "pattern write laser/%u/#\nuser fleet\ntopic read laser/#\n");
+        Broker broker(certs, "pattern readwrite laser/%u/#\nuser fleet\ntopic read laser/#\n");
         QVERIFY(broker.start());
         const auto ini = [&](const char *file, const QByteArray &more) {
             const QByteArray name = certs.path(QLatin1String(file)).toUtf8();
@@ -494,6 +495,53 @@ private slots:
         QCOMPARE(got.size(), size_t(1));
         QCOMPARE(got[0].payload.size(), 8 << 20);
         big.disconnect()->wait_for(std::chrono::seconds(2));
+    }
+
+    // While the connect is in flight (a broker that never answers, a TLS handshake), the MQTT
+    // library refuses to change a client's callbacks: no exception of it leaves a stop.
+    void stoppingDuringAConnectThatNeverEndsThrowsNothing() {
+        MuteBroker mute;
+        const plant::Config config =
+            plant::parseConfig(iniFor(mute.url()), QStringLiteral("plant.ini")).config;
+        plant::Subscriber fleet(config, QStringLiteral("fleet-stop"));
+        plant::Publisher host(config, QStringLiteral("host-stop"), QStringLiteral("laser/x"));
+        fleet.start();
+        host.start();
+        QTRY_COMPARE(mute.accepted, 2);
+        fleet.stop();
+        host.stop();
+    }
+
+    // The gate lets in only its client (its CONNECT with its id), and of a broker that ignores the
+    // largest packet the fleet takes (here 1,000 bytes) reads past a publish of 1 MiB, counted,
+    // and passes what follows.
+    void theGateLetsInItsClientAndReadsPastAPublishTooLarge() {
+        QTcpServer brokerSide;
+        QVERIFY(brokerSide.listen(QHostAddress::LocalHost, 0));
+        const QString url = QStringLiteral("mqtt://127.0.0.1:%1").arg(brokerSide.serverPort());
+        const plant::Config config = plant::parseConfig(iniFor(url), QStringLiteral("x")).config;
+        const auto connectAs = [](const QByteArray &id) {
+            const QByteArray body = QByteArray("\0\4MQTT\4\2\0\x3c\0", 11) + char(id.size()) + id;
+            return QByteArray(1, 0x10) + char(body.size()) + body;
+        };
+        plant::PacketGate door(config, "fleet", 1000), gate(config, "fleet", 1000);
+        qint64 past = 0;
+        gate.readPast = [&](qint64 bytes) { past += bytes; };
+        QTcpSocket stranger, client;
+        stranger.connectToHost(QHostAddress::LocalHost, QUrl(door.open()).port());
+        stranger.write(connectAs("else"));
+        QTRY_COMPARE(stranger.state(), QAbstractSocket::UnconnectedState);
+        client.connectToHost(QHostAddress::LocalHost, QUrl(gate.open()).port());
+        client.write(connectAs("fleet"));
+        QTRY_VERIFY(brokerSide.hasPendingConnections());
+        QTcpSocket *broker = brokerSide.nextPendingConnection();
+        QTRY_COMPARE(broker->bytesAvailable(), qint64(connectAs("fleet").size()));
+        const QByteArray small("\x30\3\0\1x", 5);
+        broker->write("\x30\x80\x80\x40" + QByteArray(1 << 20, 'p') + small);
+        QTRY_COMPARE(client.bytesAvailable(), qint64(small.size()));
+        QCOMPARE(client.readAll(), small);
+        QCOMPARE(past, qint64(4 + (1 << 20)));
+        QVERIFY(!brokerSide.hasPendingConnections()); // none for the stranger
     }
 
     void aMalformedFileLeavesTheLinkOffWithOneLine() {

@@ -1,8 +1,10 @@
 // Reading config/plant.ini: what a usable file gives, and one clear line for each kind of
 // mistake an operator makes, never quoting a value.
 #include "plant/config.h"
+#include "plant/plant_id.h"
 #include "support/certificates.h"
 #include "support/english.h"
+#include "support/plant_ids.h"
 #include "support/table.h"
 
 #include <QTemporaryDir>
@@ -314,6 +316,10 @@ private slots:
         QTest::newRow("empty id")
             << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id =\n")
             << "plant.ini line 3: laser_id must be non-empty, without /, + or #";
+        QTest::newRow("a no-break space in the id")
+            << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id = cutter\xc2\xa0"
+                          "7\n")
+            << "plant.ini line 3: laser_id holds a blank, U+00A0 (character 7)";
         QTest::newRow("not utf-8")
             << QByteArray("[mqtt]\nurl = mqtt://h\xff\n") << "plant.ini line 2: not UTF-8 text";
         // Every line end an editor writes counts, so the line named is the one the user sees.
@@ -384,6 +390,22 @@ private slots:
         QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         QCOMPARE(plant::loadConfig(path).error, path + QStringLiteral(": cannot be read"));
 #endif
+    }
+
+    // The one rule for an id: the same table as the fleet's reader.
+    void aLaserIdThatTheFleetWouldRefuseIsRefusedAtStart_data() {
+        addPlantIdRows();
+    }
+    void aLaserIdThatTheFleetWouldRefuseIsRefusedAtStart() {
+        QFETCH(QString, id);
+        QFETCH(bool, valid);
+        const plant::ConfigResult r =
+            plant::parseConfig("[mqtt]\nurl = mqtt://h\nlaser_id = \"" + id.toUtf8() + "\"\n",
+                               QStringLiteral("plant.ini"));
+        QVERIFY2(valid ? r.error.isEmpty() : r.error.startsWith("plant.ini line 3: "),
+                 qPrintable(r.error));
+        // The id made from the host and port names is always one the rule takes.
+        QVERIFY(plant::validPlantId(plant::defaultLaserId(id, QStringLiteral("ttyUSB0"))));
     }
 
     void theDefaultLaserIdIsOneTopicLevel() {

@@ -294,6 +294,24 @@ private:
     QTcpServer server;
 };
 
+// A broker that takes the connection and never answers it. Works while the thread that made it
+// processes its events.
+class MuteBroker {
+public:
+    MuteBroker() {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
+            while (server.nextPendingConnection())
+                ++accepted;
+        });
+    }
+    QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(server.serverPort()); }
+    int accepted = 0;
+
+private:
+    QTcpServer server;
+};
+
 // Skips the case, or from initTestCase the suite, on a machine without mosquitto (QtTest
 // included by the suite).
 #define SKIP_WITHOUT_BROKER()                                                                      \
