@@ -1,5 +1,6 @@
 #include "ui/accessible_texts.h"
 
+#include "alarms/words.h"
 #include "events/event_words.h"
 #include "ui/attention.h"
 #include "ui/lamp_look.h"
@@ -94,7 +95,7 @@ QString onOffWord(bool on) {
                                   on ? QStringLiteral("on") : QStringLiteral("off"));
 }
 
-void PageTexts::retranslate() {
+void PageTexts::retranslate(bool noData) {
     for (const StatusLamp &lamp : statusLamps) {
         QString name = captionName((form.*lamp.caption)->text());
         if (lamp.group)
@@ -105,16 +106,17 @@ void PageTexts::retranslate() {
         setName(form.*v.value, captionName((form.*v.caption)->text()));
     for (QLabel *lamp : settingsLamps(form))
         setName(lamp, settingsCaption(lamp));
-    refresh();
+    refresh(noData);
 }
 
-void PageTexts::refresh() {
+void PageTexts::refresh(bool noData) {
+    const QString none = alarms::stateText(alarms::State::NoData);
     for (const StatusLamp &lamp : statusLamps)
-        setDescription(form.*lamp.lamp, lampText(lamp, form));
+        setDescription(form.*lamp.lamp, noData ? none : lampText(lamp, form));
     for (const Value &v : values)
-        setDescription(form.*v.value, valueText(v, form));
+        setDescription(form.*v.value, noData ? none : valueText(v, form));
     for (QLabel *lamp : settingsLamps(form))
-        setDescription(lamp, onOffWord(looks::shownLamp(lamp) == looks::Lamp::On));
+        setDescription(lamp, noData ? none : onOffWord(looks::shownLamp(lamp) == looks::Lamp::On));
 }
 
 } // namespace accessible

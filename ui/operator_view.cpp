@@ -20,13 +20,14 @@ using attention::Texts;
 
 namespace {
 
-// The tray's picture of a state, in the lamps' shapes: a ring for a closed port, a filled dot
-// for a quiet link, the alarm's triangle, and a ring struck through for a lost link.
+// The tray's picture of a state, in the lamps' shapes: a ring for a closed port or no data yet,
+// a filled dot for a quiet link, the alarm's triangle, and a ring struck through for a lost link.
 QIcon trayPicture(LinkState state) {
     QIcon icon;
     for (int size : {16, 22, 32, 48}) {
         switch (state) {
         case LinkState::PortClosed:
+        case LinkState::Waiting:
             icon.addPixmap(looks::drawShape(looks::Lamp::Off, size));
             break;
         case LinkState::Quiet:
@@ -129,18 +130,30 @@ bool OperatorView::away() const {
 }
 
 void OperatorView::pagePassDone() {
-    screenReader.refresh();
+    screenReader.refresh(link != alarms::Link::Live);
 }
 
-void OperatorView::linkRefresh(const protocol::DeviceState &state, bool portOpen,
-                               const QString &port) {
+void OperatorView::linkRefresh(const protocol::DeviceState &state, const QString &port) {
     QStringList alarmsOn;
     for (const events::FlagWatch::Flag &f : flags.flags())
         if (qstrcmp(f.category, "alarm") == 0 && f.get(state, f.i, f.j))
             alarmsOn << f.name;
-    attention.update(portOpen, alarmsOn, away());
+    attention.update(link, alarmsOn);
     showTray(port);
     sendDue();
+}
+
+void OperatorView::tell(const alarms::Notice &notice) {
+    attention.tell(notice, away());
+    sendDue();
+}
+
+void OperatorView::linkChanged(alarms::Link now) {
+    link = now;
+    // The alarms on are the next refresh's; until then the tray says what the link says.
+    attention.update(link, attention.alarms());
+    screenReader.refresh(link != alarms::Link::Live);
+    showTray(lastPort);
 }
 
 void OperatorView::linkLost(const QString &port) {
@@ -231,7 +244,7 @@ void OperatorView::retranslate() {
     notifications->setText(Texts::tr("报警桌面通知"));
     if (showAction)
         showAction->setText(Texts::tr("显示窗口"));
-    screenReader.retranslate();
+    screenReader.retranslate(link != alarms::Link::Live);
     keyboard->retranslate();
     showTray(lastPort);
 }

@@ -46,6 +46,10 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(f.checkBox_FaultDisableDew)
                      ->text(QAccessible::Name),
                  QString::fromUtf8("屏蔽露点警报"));
+        // No frame yet: no data, not normal and not 0 °C.
+        QCOMPARE(f.label_DoorInterLock->accessibleDescription(), QString::fromUtf8("无数据"));
+        QCOMPARE(f.label_TempWaterIn->accessibleDescription(), QString::fromUtf8("无数据"));
+        viewOf(*w).linkChanged(alarms::Link::Live);
         stateOf(*w).doorInterlock = true;
         stateOf(*w).moduleStatus[0].beamOn = true;
         stateOf(*w).tempWaterIn = -5;
@@ -177,7 +181,7 @@ private slots:
         PtyWindow win;
         QVERIFY(win.open());
         win.ticksToRefresh();
-        QCOMPARE(viewOf(win.w()).decisions().state(), attention::LinkState::Quiet);
+        QCOMPARE(viewOf(win.w()).decisions().state(), attention::LinkState::Waiting);
         QVERIFY(win.send(frames::systemStatus(0x10, 0, 0))); // the door interlock
         win.ticksToRefresh();
         QCOMPARE(viewOf(win.w()).decisions().alarms(), QStringList{"doorInterlock"});
