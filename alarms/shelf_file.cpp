@@ -159,6 +159,26 @@ ShelfRead readShelves(const QString &path) {
     return parseShelves(content);
 }
 
+QString shelfProblemText(const ShelfRead &read, const QString &path) {
+    switch (read.problem) {
+    case ShelfProblem::None:
+        break;
+    case ShelfProblem::SymbolicLink:
+        return QStringLiteral("%1 is a symbolic link, not read").arg(path);
+    case ShelfProblem::NotRegular:
+        return QStringLiteral("%1 is not a regular file, not read").arg(path);
+    case ShelfProblem::Unreadable:
+        return QStringLiteral("%1 cannot be read (%2)").arg(path, read.error);
+    case ShelfProblem::TooLarge:
+        return QStringLiteral("%1 is over %2 bytes, not read").arg(path).arg(shelfFileLimit);
+    case ShelfProblem::BadLine:
+        return QStringLiteral("%1: line %2 is not one the program writes")
+            .arg(path)
+            .arg(read.badLine);
+    }
+    return QString();
+}
+
 bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
                       const QString &path) {
     if (changes.empty())

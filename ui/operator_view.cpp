@@ -145,7 +145,9 @@ void OperatorView::linkRefresh(const protocol::DeviceState &state, const QString
 
 void OperatorView::tell(const alarms::Notice &notice) {
     attention.tell(notice, away());
-    sendDue();
+    // Once the pass has told what its frames decided: their rises and first out in one
+    // notification, not the first alone.
+    heldTimer.start(0);
 }
 
 void OperatorView::linkChanged(alarms::Link now) {

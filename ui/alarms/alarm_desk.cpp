@@ -34,30 +34,6 @@ namespace {
 // How often the shelves' time left is shown anew while the summary is open.
 constexpr qint64 timeLeftMs = 1000;
 
-// The shelf file's trouble for standard error, in English like the program's other lines there.
-QString shelfProblemLine(const alarms::ShelfRead &read) {
-    const QString file = alarms::shelfFilePath();
-    switch (read.problem) {
-    case alarms::ShelfProblem::None:
-        break;
-    case alarms::ShelfProblem::SymbolicLink:
-        return QStringLiteral("%1 is a symbolic link, not read").arg(file);
-    case alarms::ShelfProblem::NotRegular:
-        return QStringLiteral("%1 is not a regular file, not read").arg(file);
-    case alarms::ShelfProblem::Unreadable:
-        return QStringLiteral("%1 cannot be read (%2)").arg(file, read.error);
-    case alarms::ShelfProblem::TooLarge:
-        return QStringLiteral("%1 is over %2 bytes, not read")
-            .arg(file)
-            .arg(alarms::shelfFileLimit);
-    case alarms::ShelfProblem::BadLine:
-        return QStringLiteral("%1: line %2 is not one the program writes")
-            .arg(file)
-            .arg(read.badLine);
-    }
-    return QString();
-}
-
 } // namespace
 
 AlarmDesk::AlarmDesk(QMainWindow &window, history::Recorder &r, AlarmListener &l,
@@ -262,7 +238,7 @@ void AlarmDesk::restore(const alarms::ShelfRead &read) {
     carryOut();
     restored = true;
     shelfRead = read;
-    const QString problem = shelfProblemLine(read);
+    const QString problem = alarms::shelfProblemText(read);
     if (!problem.isEmpty()) {
         qWarning("shelves: %s: no alarm is shelved", qPrintable(problem));
         main.statusBar()->showMessage(alarms::shelfReadText(read), 60 * 1000);

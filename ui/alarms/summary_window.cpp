@@ -23,7 +23,7 @@ SummaryWindow::SummaryWindow(QWidget *parent)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(note);
     layout->addWidget(lines);
-    resize(900, 360);
+    resize(1100, 360);
     retranslate();
 }
 
