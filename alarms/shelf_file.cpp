@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QSet>
 
@@ -188,6 +189,16 @@ bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
             *error = why;
         return false;
     };
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return fail(QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
+    // Two programs in one folder: one read, change and rename at a time, so that neither drops
+    // a shelf the other saved in the same moment. A lock its dead owner left is taken over.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(2000))
+        return fail(lock.error() == QLockFile::LockFailedError
+                        ? QStringLiteral("%1 is being saved by another program").arg(path)
+                        : QStringLiteral("cannot write in the folder %1").arg(info.absolutePath()));
     const ShelfRead now = readShelves(path);
     switch (now.problem) {
     case ShelfProblem::SymbolicLink:
@@ -200,7 +211,6 @@ bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
         break; // a damaged file is replaced by what holds
     }
     // Made read-only by its owner: kept as it is, whoever runs the program (root too).
-    const QFileInfo info(path);
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
         return fail(QStringLiteral("%1 is read-only").arg(path));
 
@@ -212,8 +222,6 @@ bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
         if (c.shelf && validKey(c.key) && int(shelves.size()) < shelfLimit)
             shelves.push_back(*c.shelf);
     }
-    if (!QDir().mkpath(info.absolutePath()))
-        return fail(QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
     // Written beside and renamed over: a failed write keeps the shelves saved before.
     // Unbuffered, so that a failed write is seen by commit() and not lost in a final flush.
     QSaveFile file(path);

@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
 
 #include <vector>
@@ -78,6 +79,11 @@ bool read(QSqlDatabase &db, const std::function<void(const events::Event &)> &ta
             take(e);
         if (int(page.size()) < endedRunPageRows)
             return true;
+        // The program ends meanwhile: the next start reads it again.
+        if (QThread::currentThread()->isInterruptionRequested()) {
+            *error = QStringLiteral("stopped before the end");
+            return false;
+        }
     }
 }
 
