@@ -117,6 +117,11 @@ void OperatorView::followTray() {
     } else if (!available && tray) {
         delete tray;
         tray = nullptr;
+    } else if (tray && tray->geometry().isEmpty()) {
+        // A tray of the desktop's status notifier host (D-Bus; an embedded icon has a place on
+        // screen): Qt 5 opens a D-Bus connection at each look for it that it never closes, one
+        // every 2 s, and the icon follows its host by itself. Looked for no more.
+        trayWatch.stop();
     }
     // Without a tray nothing could carry a notification: the choice is kept, but cannot be
     // made until a tray comes.

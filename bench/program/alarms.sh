@@ -13,8 +13,8 @@
 #
 # As root (or with sudo -E); LASER_BUILD_DIR=build dir. Uses DISPLAY, or starts a private Xvfb.
 set -euo pipefail
+PROBE_NAME=alarm_probe
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-PROBE=$BUILD/bench/program/alarm_probe
 MODE=${1:-soak}
 case $MODE in
 soak) "$PROBE" soak --seconds "${2:-3600}" --drain "${3:-660}" ;;

@@ -15,6 +15,8 @@
 #include <QVariantMap>
 
 #include <chrono>
+#include <csignal>
+#include <sys/types.h>
 
 namespace bench {
 
@@ -99,14 +101,17 @@ DesktopBus::DesktopBus() = default;
 
 DesktopBus::~DesktopBus() {
     stopTiming();
+    // The accessibility bus the session bus started does not end with it.
+    for (const qint64 pid : helpers)
+        ::kill(pid_t(pid), SIGTERM);
+    daemon.terminate();
+    daemon.waitForFinished(3000);
+    // The services stay to the process's end: QtDBus follows a registered object's end from a
+    // connection that may be gone by then.
     if (servicesThread) {
         servicesThread->quit();
         servicesThread->wait();
     }
-    QDBusConnection::disconnectFromBus(servicesConnection);
-    QDBusConnection::disconnectFromBus(QStringLiteral("bench-a11y"));
-    daemon.terminate();
-    daemon.waitForFinished(3000);
 }
 
 QString DesktopBus::start() {
@@ -130,8 +135,6 @@ QString DesktopBus::start() {
     auto *notifier = new Notifications(shared);
     watcher->moveToThread(servicesThread.get());
     notifier->moveToThread(servicesThread.get());
-    QObject::connect(servicesThread.get(), &QThread::finished, watcher, &QObject::deleteLater);
-    QObject::connect(servicesThread.get(), &QThread::finished, notifier, &QObject::deleteLater);
     servicesThread->start();
     const auto all = QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
                      QDBusConnection::ExportAllProperties;
@@ -270,6 +273,11 @@ QStringList DesktopBus::accessibleNames(qint64 pid, int timeoutMs) {
         return {};
     QDBusConnection a11y = QDBusConnection::connectToBus(reply.arguments().first().toString(),
                                                          QStringLiteral("bench-a11y"));
+    // The bus's launcher and registry, ended with the probe.
+    helpers.insert(qint64(session.interface()->servicePid(QStringLiteral("org.a11y.Bus")).value()));
+    helpers.insert(
+        qint64(a11y.interface()->servicePid(QStringLiteral("org.a11y.atspi.Registry")).value()));
+    helpers.erase(0);
     const Node desktop{QStringLiteral("org.a11y.atspi.Registry"),
                        QStringLiteral("/org/a11y/atspi/accessible/root")};
     QElapsedTimer t;

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <set>
 #include <thread>
 
 namespace bench {
@@ -70,6 +71,7 @@ private:
     std::thread timer;
     mutable QMutex mutex;
     std::vector<Notification> kept;
+    std::set<qint64> helpers;        // processes the buses started for the probe
     std::map<qint64, QString> trays; // pid -> service
     std::map<qint64, Answers> answers;
 };
