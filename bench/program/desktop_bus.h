@@ -66,7 +66,6 @@ private:
     QProcess daemon;
     QString address;
     std::unique_ptr<QThread> servicesThread;
-    QObject *services = nullptr;
     std::atomic<bool> timing{false};
     std::thread timer;
     mutable QMutex mutex;
