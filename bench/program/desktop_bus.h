@@ -54,6 +54,7 @@ public:
     // The tray object of `pid` once it registered; then its answers are timed every `everyMs`.
     bool waitForTray(qint64 pid, int timeoutMs);
     void startTiming(int everyMs);
+    // By program; under 0 the probe's own watcher, answered by a thread that does nothing else.
     std::map<qint64, Answers> stopTiming();
 
     // Starts the accessibility bus (the programs, started with it always on, join it when it
