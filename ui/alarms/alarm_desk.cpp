@@ -53,6 +53,8 @@ AlarmDesk::AlarmDesk(QMainWindow &window, history::Recorder &r, AlarmListener &l
     button->setObjectName(QStringLiteral("unacknowledgedAlarms"));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
+    // No taller than the status bar's words: the bar, its lines and the form keep their places.
+    button->setMaximumHeight(button->fontMetrics().height());
     window.statusBar()->insertPermanentWidget(0, button);
     connect(button, &QToolButton::clicked, this, &AlarmDesk::showSummary);
 
@@ -186,8 +188,10 @@ void AlarmDesk::present() {
     const QString count = Texts::tr("%1 未确认").arg(n);
     if (button->text() != count) {
         button->setText(count);
-        button->setStyleSheet(n > 0 ? QStringLiteral("color: #c00000; font-weight: bold;")
-                                    : QString());
+        // Flat as the bar's words beside it; red while any waits.
+        button->setStyleSheet(
+            QStringLiteral("QToolButton { border: none; padding: 0px; %1 }")
+                .arg(n > 0 ? QStringLiteral("color: #c00000; font-weight: bold;") : QString()));
     }
     if (!shown || !shown->isVisible())
         return;
