@@ -3,60 +3,45 @@
 #include "alarms/rules.h"
 #include "events/handling_rows.h"
 
-#include <QHash>
-
 #include <algorithm>
 
 namespace alarms {
 
-namespace {
-
-struct Replay {
-    bool active = false;
-    bool unacknowledged = false;
-    bool shelved = false;
-    qint64 raisedAt = 0;
-    qint64 rises = 0;
-    qint64 order = 0;
-};
-
-} // namespace
-
-LeftAlarms unacknowledgedAtEnd(const std::vector<events::Event> &rows) {
-    LeftAlarms left;
-    QHash<QString, Replay> byKey;
-    qint64 order = 0;
-    for (const events::Event &e : rows) {
-        const bool alarm = e.category == QLatin1String("alarm");
-        if (!alarm && e.category != events::handlingCategory)
-            continue;
-        if (!validKey(e.name) || (byKey.size() >= distinctKeyLimit && !byKey.contains(e.name))) {
-            ++left.skipped;
-            continue;
-        }
-        Replay &r = byKey[e.name];
-        const bool wasNormal = !r.active && !r.unacknowledged && !r.shelved;
-        if (alarm && e.value == QLatin1String("on")) {
-            if (wasNormal) {
-                r.raisedAt = e.at;
-                r.rises = 0;
-                r.order = order++;
-            }
-            r.active = true;
-            ++r.rises;
-            r.unacknowledged = !r.shelved;
-        } else if (alarm && e.value == QLatin1String("off")) {
-            r.active = false;
-        } else if (e.value == events::acknowledgedValue || e.value == events::endedWithRunValue) {
-            r.unacknowledged = false;
-        } else if (e.value == events::shelvedValue) {
-            r.shelved = true;
-            r.unacknowledged = false;
-        } else if (e.value == events::unshelvedValue || e.value == events::shelfEndedValue) {
-            r.shelved = false;
-            r.unacknowledged = r.active;
-        }
+void RunReplay::take(const events::Event &e) {
+    const bool alarm = e.category == QLatin1String("alarm");
+    if (!alarm && e.category != events::handlingCategory)
+        return;
+    if (!validKey(e.name) || (byKey.size() >= distinctKeyLimit && !byKey.contains(e.name))) {
+        ++skipped;
+        return;
     }
+    Replay &r = byKey[e.name];
+    const bool wasNormal = !r.active && !r.unacknowledged && !r.shelved;
+    if (alarm && e.value == QLatin1String("on")) {
+        if (wasNormal) {
+            r.raisedAt = e.at;
+            r.rises = 0;
+            r.order = order++;
+        }
+        r.active = true;
+        ++r.rises;
+        r.unacknowledged = !r.shelved;
+    } else if (alarm && e.value == QLatin1String("off")) {
+        r.active = false;
+    } else if (e.value == events::acknowledgedValue || e.value == events::endedWithRunValue) {
+        r.unacknowledged = false;
+    } else if (e.value == events::shelvedValue) {
+        r.shelved = true;
+        r.unacknowledged = false;
+    } else if (e.value == events::unshelvedValue || e.value == events::shelfEndedValue) {
+        r.shelved = false;
+        r.unacknowledged = r.active;
+    }
+}
+
+LeftAlarms RunReplay::left() const {
+    LeftAlarms left;
+    left.skipped = skipped;
     std::vector<std::pair<qint64, LeftAlarm>> found;
     for (auto it = byKey.cbegin(); it != byKey.cend(); ++it)
         if (it->unacknowledged && !it->shelved)
@@ -66,6 +51,13 @@ LeftAlarms unacknowledgedAtEnd(const std::vector<events::Event> &rows) {
     for (auto &f : found)
         left.alarms.push_back(std::move(f.second));
     return left;
+}
+
+LeftAlarms unacknowledgedAtEnd(const std::vector<events::Event> &rows) {
+    RunReplay replay;
+    for (const events::Event &e : rows)
+        replay.take(e);
+    return replay.left();
 }
 
 } // namespace alarms

@@ -2,6 +2,7 @@
 
 #include "events/records.h"
 
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
@@ -30,6 +31,29 @@ struct LeftAlarms {
 // acknowledgement; a shelf holds it, and ends with it acknowledged if it was not active then;
 // an ended_with_run row means it was already listed once, and counts as acknowledged. Link
 // rows change nothing: an alarm left unacknowledged at a closed port stays so.
+//
+// Row by row, so that a long run is read in pages and never held whole: what it keeps is one
+// entry a key, at most distinctKeyLimit of them.
+class RunReplay {
+public:
+    void take(const events::Event &row);
+    LeftAlarms left() const;
+
+private:
+    struct Replay {
+        bool active = false;
+        bool unacknowledged = false;
+        bool shelved = false;
+        qint64 raisedAt = 0;
+        qint64 rises = 0;
+        qint64 order = 0;
+    };
+    QHash<QString, Replay> byKey;
+    qint64 order = 0;
+    int skipped = 0;
+};
+
+// The same for rows held whole.
 LeftAlarms unacknowledgedAtEnd(const std::vector<events::Event> &rows);
 
 } // namespace alarms

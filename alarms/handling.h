@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarms/dead_run.h"
 #include "alarms/decisions.h"
 #include "alarms/flood.h"
 #include "events/flag_watch.h"
@@ -83,6 +84,9 @@ public:
     // How many.
     int endedWithRun(const std::vector<events::Event> &deadRunRows, qint64 endedAt, qint64 wall,
                      qint64 mono, Decisions &out);
+    // The same from what a RunReplay made of those rows (read page by page off the GUI thread).
+    int endedWithRun(const LeftAlarms &left, qint64 endedAt, qint64 wall, qint64 mono,
+                     Decisions &out);
 
     // --- what is shown ---
     // Every alarm that is not normal, newest first (by the first rise of its episode).

@@ -58,9 +58,14 @@ RestoreReport AlarmHandling::restoreShelves(const std::vector<Shelf> &shelves, q
 
 int AlarmHandling::endedWithRun(const std::vector<events::Event> &deadRunRows, qint64 endedAt,
                                 qint64 wall, qint64 mono, Decisions &out) {
+    return endedWithRun(unacknowledgedAtEnd(deadRunRows), endedAt, wall, mono, out);
+}
+
+int AlarmHandling::endedWithRun(const LeftAlarms &leftAlarms, qint64 endedAt, qint64 wall,
+                                qint64 mono, Decisions &out) {
     noteClocks(wall, mono, out);
     QStringList keys;
-    for (const LeftAlarm &left : unacknowledgedAtEnd(deadRunRows).alarms) {
+    for (const LeftAlarm &left : leftAlarms.alarms) {
         Alarm *a = findOrAdd(left.key);
         if (!a || a->shelved || (listed(*a) && !a->endedWithRun))
             continue;

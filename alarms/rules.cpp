@@ -5,6 +5,11 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace alarms {
 
 bool validKey(const QString &key) {
@@ -75,6 +80,9 @@ QString pcUserName() {
     QString name = qEnvironmentVariable("USER");
     if (name.isEmpty())
         name = qEnvironmentVariable("LOGNAME");
+    // Started without a login's environment (a service, a script): the account itself.
+    if (const passwd *account = name.isEmpty() ? ::getpwuid(::geteuid()) : nullptr)
+        name = QString::fromLocal8Bit(account->pw_name);
 #endif
     const QString clean = cleanText(name, longestUserName);
     return clean.isEmpty() ? QStringLiteral("?") : clean;

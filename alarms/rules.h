@@ -29,8 +29,8 @@ Shelving shelving(const QString &key);
 // become U+FFFD, cut to `most` characters (never half a pair).
 QString cleanText(const QString &text, int most);
 
-// The user logged in on this PC ("USERNAME" on Windows, "USER" or "LOGNAME" elsewhere),
-// cleaned as above; "?" when the system tells none.
+// The user logged in on this PC ("USERNAME" on Windows, "USER" or "LOGNAME" elsewhere, else the
+// account the program runs as), cleaned as above; "?" when the system tells none.
 QString pcUserName();
 
 } // namespace alarms

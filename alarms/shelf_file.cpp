@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QSet>
 
@@ -159,6 +160,26 @@ ShelfRead readShelves(const QString &path) {
     return parseShelves(content);
 }
 
+QString shelfProblemText(const ShelfRead &read, const QString &path) {
+    switch (read.problem) {
+    case ShelfProblem::None:
+        break;
+    case ShelfProblem::SymbolicLink:
+        return QStringLiteral("%1 is a symbolic link, not read").arg(path);
+    case ShelfProblem::NotRegular:
+        return QStringLiteral("%1 is not a regular file, not read").arg(path);
+    case ShelfProblem::Unreadable:
+        return QStringLiteral("%1 cannot be read (%2)").arg(path, read.error);
+    case ShelfProblem::TooLarge:
+        return QStringLiteral("%1 is over %2 bytes, not read").arg(path).arg(shelfFileLimit);
+    case ShelfProblem::BadLine:
+        return QStringLiteral("%1: line %2 is not one the program writes")
+            .arg(path)
+            .arg(read.badLine);
+    }
+    return QString();
+}
+
 bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
                       const QString &path) {
     if (changes.empty())
@@ -168,6 +189,16 @@ bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
             *error = why;
         return false;
     };
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return fail(QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
+    // Two programs in one folder: one read, change and rename at a time, so that neither drops
+    // a shelf the other saved in the same moment. A lock its dead owner left is taken over.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(2000))
+        return fail(lock.error() == QLockFile::LockFailedError
+                        ? QStringLiteral("%1 is being saved by another program").arg(path)
+                        : QStringLiteral("cannot write in the folder %1").arg(info.absolutePath()));
     const ShelfRead now = readShelves(path);
     switch (now.problem) {
     case ShelfProblem::SymbolicLink:
@@ -180,7 +211,6 @@ bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
         break; // a damaged file is replaced by what holds
     }
     // Made read-only by its owner: kept as it is, whoever runs the program (root too).
-    const QFileInfo info(path);
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
         return fail(QStringLiteral("%1 is read-only").arg(path));
 
@@ -192,8 +222,6 @@ bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
         if (c.shelf && validKey(c.key) && int(shelves.size()) < shelfLimit)
             shelves.push_back(*c.shelf);
     }
-    if (!QDir().mkpath(info.absolutePath()))
-        return fail(QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
     // Written beside and renamed over: a failed write keeps the shelves saved before.
     // Unbuffered, so that a failed write is seen by commit() and not lost in a final flush.
     QSaveFile file(path);

@@ -46,6 +46,9 @@ QByteArray shelfFileContent(const std::vector<Shelf> &shelves);
 
 // A missing file is no problem: no shelves.
 ShelfRead readShelves(const QString &path = shelfFilePath());
+// Why the file at `path` gave no shelves, in English (standard error, the support bundle's
+// notes); empty when nothing is wrong with it.
+QString shelfProblemText(const ShelfRead &read, const QString &path = shelfFilePath());
 
 // Applies the changes to what the file holds now (another program in the same folder may have
 // written shelves of its own meanwhile) and replaces it atomically. A damaged file is replaced;

@@ -1,5 +1,6 @@
 #include "events/event_words.h"
 
+#include "events/handling_rows.h"
 #include "events/texts.h"
 #include "protocol/device_state.h"
 
@@ -229,11 +230,13 @@ QString eventValueText(const QString &category, const QString &name, const QStri
         return wordFor(valueWords, value);
     if (category == QLatin1String("clock"))
         return wordFor(clockValueWords, value);
+    if (category == handlingCategory)
+        return handlingValueText(value);
     return value;
 }
 
 QString categoryText(const QString &category) {
-    return wordFor(categoryWords, category);
+    return category == handlingCategory ? handlingCategoryText() : wordFor(categoryWords, category);
 }
 
 QString durationText(qint64 ms) {
@@ -278,11 +281,19 @@ QVector<ShownKey> keysShownAs(const QString &text) {
     QVector<ShownKey> keys;
     if (text.isEmpty())
         return keys;
-    for (const QString &name : flagNames())
-        if (shows(flagLabel(name), text))
-            keys.append(
-                {parseKey(name).flag->alarm ? QStringLiteral("alarm") : QStringLiteral("state"),
-                 name, QString()});
+    for (const QString &name : flagNames()) {
+        if (!shows(flagLabel(name), text))
+            continue;
+        const bool alarm = parseKey(name).flag->alarm;
+        keys.append({alarm ? QStringLiteral("alarm") : QStringLiteral("state"), name, QString()});
+        // What was done with it is named as the alarm is.
+        if (alarm)
+            keys.append({handlingCategory, name, QString()});
+    }
+    for (const QString &value : {firstOutValue, acknowledgedValue, shelvedValue, unshelvedValue,
+                                 shelfEndedValue, endedWithRunValue})
+        if (shows(handlingValueText(value), text))
+            keys.append({handlingCategory, QString(), value});
     if (shows(eventLabel(QStringLiteral("link"), QString()), text))
         keys.append({QStringLiteral("link"), QString(), QString()});
     for (const Word &w : linkWords)

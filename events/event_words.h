@@ -16,10 +16,11 @@ namespace events {
 // is.
 QString eventLabel(const QString &category, const QString &name);
 // 出现 / 消除 for an alarm, 开 / 关 for a state, the event for a link row (its value is empty),
-// 已发送 for a command, 向前跳变 / 向后跳变 for the clock; any other value as it is (a settings
-// description, a number).
+// 已发送 for a command, 向前跳变 / 向后跳变 for the clock, 首出 / 已确认 / 已搁置 ... for what was
+// done with an alarm (handlingValueText); any other value as it is (a settings description, a
+// number).
 QString eventValueText(const QString &category, const QString &name, const QString &value);
-// 报警, 状态, 链路, 命令, 设置, 时钟; an unknown category as it is.
+// 报警, 状态, 链路, 命令, 设置, 时钟, 报警处理; an unknown category as it is.
 QString categoryText(const QString &category);
 // How long something has lasted: "45 秒", "2 分 05 秒", "1 小时 02 分", "3 天 4 小时".
 QString durationText(qint64 ms);

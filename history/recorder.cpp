@@ -19,7 +19,8 @@ QString portDetail(const QString &port, const QString &text) {
 Recorder::Recorder(QObject *parent, RecorderOptions opts)
     : QObject(parent), options(std::move(opts)), traffic(options.journalCapacity),
       queue(options.limits.maxQueuedRows, options.limits.maxQueuedCaptureBytes),
-      flags(new events::FlagWatch), commands([this](const events::Event &e) { record(e); }) {
+      flags(new events::FlagWatch), commands([this](const events::Event &e) { record(e); }),
+      handling([this](const events::Event &e) { record(e); }) {
     qRegisterMetaType<events::Event>();
     qRegisterMetaType<events::Sample>();
     qRegisterMetaType<history::Notice>();

@@ -2,6 +2,7 @@
 
 #include "events/records.h"
 #include "history/command_rows.h"
+#include "history/handling_rows.h"
 #include "history/journal.h"
 #include "history/link_traffic.h"
 #include "history/notice.h"
@@ -70,6 +71,8 @@ public:
 
     // A settings profile saved, compared or restored: one `settings` row.
     void settingsProfile(const QString &name, const QString &value, const QString &detail);
+    // What the alarm handling decided (its "handling" rows), in order, at their own times.
+    void handlingRows(const std::vector<events::Event> &rows) { handling.take(rows); }
 
     // --- readers (GUI thread) ---
     const Journal &journal() const { return traffic.journal(); }
@@ -131,6 +134,7 @@ private:
     events::FlagWatch *flags = nullptr;
     std::vector<events::Event> changes; // scratch, reused
     CommandRows commands;
+    HandlingRows handling;
     SampleValues values;
     bool open = false;
     bool capturing = false;

@@ -402,6 +402,22 @@
         <source>报警汇总</source>
         <translation>报警汇总</translation>
     </message>
+    <message>
+        <source>搁置未能保存，只在本次运行中有效：%1</source>
+        <translation>搁置未能保存，只在本次运行中有效：%1</translation>
+    </message>
+    <message>
+        <source>报警汇总...</source>
+        <translation>报警汇总...</translation>
+    </message>
+    <message>
+        <source>打开报警汇总 (F9)</source>
+        <translation>打开报警汇总 (F9)</translation>
+    </message>
+    <message>
+        <source>报警汇总 - LASER SYSTEM</source>
+        <translation>报警汇总 - LASER SYSTEM</translation>
+    </message>
 </context>
 <context>
     <name>Alarms</name>
@@ -577,16 +593,8 @@
         <translation>%1：%2</translation>
     </message>
     <message>
-        <source>串口已关闭</source>
-        <translation>串口已关闭</translation>
-    </message>
-    <message>
         <source>%1: 链路正常，无报警</source>
         <translation>%1: 链路正常，无报警</translation>
-    </message>
-    <message>
-        <source>%1: 链路中断</source>
-        <translation>%1: 链路中断</translation>
     </message>
     <message>
         <source>%1: %2 项报警</source>
@@ -643,6 +651,18 @@
     <message>
         <source>无数据</source>
         <translation>无数据</translation>
+    </message>
+    <message>
+        <source>串口已关闭，无数据</source>
+        <translation>串口已关闭，无数据</translation>
+    </message>
+    <message>
+        <source>%1: 无数据，等待激光器的数据</source>
+        <translation>%1: 无数据，等待激光器的数据</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断，无数据</source>
+        <translation>%1: 链路中断，无数据</translation>
     </message>
 </context>
 <context>
@@ -1283,6 +1303,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>导出打印页(&amp;P)...</source>
         <translation>导出打印页(&amp;P)...</translation>
+    </message>
+    <message>
+        <source>报警处理</source>
+        <translation>报警处理</translation>
     </message>
 </context>
 <context>

@@ -402,6 +402,22 @@
         <source>报警汇总</source>
         <translation>Alarm summary</translation>
     </message>
+    <message>
+        <source>搁置未能保存，只在本次运行中有效：%1</source>
+        <translation>The shelf could not be saved and holds for this run only: %1</translation>
+    </message>
+    <message>
+        <source>报警汇总...</source>
+        <translation>Alarm summary...</translation>
+    </message>
+    <message>
+        <source>打开报警汇总 (F9)</source>
+        <translation>Open the alarm summary (F9)</translation>
+    </message>
+    <message>
+        <source>报警汇总 - LASER SYSTEM</source>
+        <translation>Alarm summary - LASER SYSTEM</translation>
+    </message>
 </context>
 <context>
     <name>Alarms</name>
@@ -577,16 +593,8 @@
         <translation>%1: %2</translation>
     </message>
     <message>
-        <source>串口已关闭</source>
-        <translation>Port closed</translation>
-    </message>
-    <message>
         <source>%1: 链路正常，无报警</source>
         <translation>%1: link up, no alarm</translation>
-    </message>
-    <message>
-        <source>%1: 链路中断</source>
-        <translation>%1: link lost</translation>
     </message>
     <message>
         <source>%1: %2 项报警</source>
@@ -643,6 +651,18 @@ The choice holds for this run only.</translation>
     <message>
         <source>无数据</source>
         <translation>No data</translation>
+    </message>
+    <message>
+        <source>串口已关闭，无数据</source>
+        <translation>Port closed, no data</translation>
+    </message>
+    <message>
+        <source>%1: 无数据，等待激光器的数据</source>
+        <translation>%1: no data, waiting for the laser</translation>
+    </message>
+    <message>
+        <source>%1: 链路中断，无数据</source>
+        <translation>%1: link lost, no data</translation>
     </message>
 </context>
 <context>
@@ -1288,6 +1308,10 @@ is removed, then the program ends by that signal.</translation>
     <message>
         <source>导出打印页(&amp;P)...</source>
         <translation>Export &amp;printable page...</translation>
+    </message>
+    <message>
+        <source>报警处理</source>
+        <translation>Alarm handling</translation>
     </message>
 </context>
 <context>

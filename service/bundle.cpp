@@ -1,6 +1,7 @@
 #include "service/bundle.h"
 
 #include "service/bundle_paths.h"
+#include "alarms/shelf_file.h"
 #include "service/database_copy.h"
 #include "service/journal_csv.h"
 #include "service/redact.h"
@@ -310,6 +311,17 @@ BundleResult writeBundle(const BundleInput &input, BundleProgress &progress) {
                      info.lastModified().toMSecsSinceEpoch()))
             return finishWith(false);
     }
+
+    // The shelves as the program reads them, rebuilt; a file it reads none from is not copied.
+    const QFileInfo shelfInfo(config.filePath(QStringLiteral("shelves.gl")));
+    const alarms::ShelfRead shelves = alarms::readShelves(shelfInfo.filePath());
+    if (shelves.problem != alarms::ShelfProblem::None)
+        notes << QStringLiteral("config/shelves.gl not copied: ") +
+                     alarms::shelfProblemText(shelves, QStringLiteral("the file"));
+    else if (shelfInfo.isFile() && !zip.add(QStringLiteral("config/shelves.gl"),
+                                            alarms::shelfFileContent(shelves.shelves),
+                                            shelfInfo.lastModified().toMSecsSinceEpoch()))
+        return finishWith(false);
 
     if (input.journal && !zip.add(QStringLiteral("frames.csv"), journalCsv(*input.journal), now))
         return finishWith(false);

@@ -10,7 +10,7 @@ declare -A may=(
     [protocol]="" [events]="protocol" [alarms]="events protocol"
     [supervision]="protocol" [link]="" [preference]="" [common]="preference"
     [history]="events protocol" [plant]="alarms events protocol"
-    [service]="history plant events protocol preference"
+    [service]="history plant alarms events protocol preference"
     [ui]="service history plant alarms events supervision link protocol preference common"
     [fleet]="plant events common preference" [app]="ui service common preference"
     [tools]="history events protocol"

@@ -1,5 +1,6 @@
 #include "ui/accessible_texts.h"
 
+#include "alarms/words.h"
 #include "events/event_words.h"
 #include "ui/attention.h"
 #include "ui/lamp_look.h"
@@ -109,7 +110,7 @@ void PageTexts::retranslate() {
 }
 
 void PageTexts::refresh() {
-    const QString none = Texts::tr("无数据");
+    const QString none = alarms::stateText(alarms::State::NoData);
     for (const StatusLamp &lamp : statusLamps)
         setDescription(form.*lamp.lamp, statusKnown ? lampText(lamp, form) : none);
     for (const Value &v : values)

@@ -9,7 +9,10 @@ class Serial;
 
 // What a screen reader finds in the two pages: each lamp and value has its caption as its
 // accessible name and what it shows as its accessible description (报警 / 正常 for an alarm lamp,
-// 开 / 关 for a state lamp or a settings flag, a value with its unit), in the language shown.
+// 开 / 关 for a state lamp or a settings flag, a value with its unit), in the language shown; while
+// the link gives no data (the port closed, no frame yet, the link lost) every description is
+// 无数据 instead, though the lamps and values on screen stay as they are: a grey lamp or a 0 there
+// is not "normal" or "0 °C".
 namespace accessible {
 
 // Sets the accessible name or description only when it differs: each set is announced.
@@ -35,7 +38,7 @@ public:
     }
     // Names and descriptions again, from the captions now shown (after a language change).
     void retranslate();
-    // After a page pass: the descriptions of the lamps and values that changed.
+    // After a page pass or a change of the link: the descriptions that changed.
     void refresh();
 
 private:

@@ -1,5 +1,6 @@
 #include "ui/attention.h"
 
+#include "alarms/words.h"
 #include "events/event_words.h"
 #include "ui/texts.h"
 
@@ -29,33 +30,40 @@ QString visible(const QString &text) {
     return shown;
 }
 
-void Attention::update(bool open, const QStringList &alarmsOn, bool away) {
-    if (open && !portOpen)
+void Attention::update(alarms::Link now, const QStringList &alarmsOn) {
+    link = now;
+    if (link != alarms::Link::Lost)
         lost = false;
-    portOpen = open;
-    const QStringList onNow = open && !lost ? alarmsOn : QStringList();
+    on = link == alarms::Link::Live ? alarmsOn : QStringList();
+}
+
+void Attention::tell(const alarms::Notice &notice, bool away) {
     if (away && enabled)
-        for (const QString &key : onNow)
-            if (!on.contains(key))
-                hold(key);
-    on = onNow;
+        hold({notice, false});
 }
 
 void Attention::linkLost(bool away, const QString &port) {
+    // Once a loss: the device gone behind the watchdog's box is the same loss.
     if (lost)
         return;
     lost = true;
     lostPort = port;
     on.clear();
     if (away && enabled)
-        hold(QString());
+        hold({alarms::Notice(), true});
 }
 
 LinkState Attention::state() const {
-    if (lost)
-        return LinkState::Lost;
-    if (!portOpen)
+    switch (link) {
+    case alarms::Link::Closed:
         return LinkState::PortClosed;
+    case alarms::Link::Waiting:
+        return LinkState::Waiting;
+    case alarms::Link::Lost:
+        return LinkState::Lost;
+    case alarms::Link::Live:
+        break;
+    }
     return on.isEmpty() ? LinkState::Quiet : LinkState::Alarm;
 }
 
@@ -63,13 +71,16 @@ QString Attention::toolTip(const QString &port) const {
     QStringList lines{QStringLiteral("LASER SYSTEM")};
     switch (state()) {
     case LinkState::PortClosed:
-        lines << Texts::tr("串口已关闭");
+        lines << Texts::tr("串口已关闭，无数据");
+        break;
+    case LinkState::Waiting:
+        lines << Texts::tr("%1: 无数据，等待激光器的数据").arg(visible(port));
         break;
     case LinkState::Quiet:
         lines << Texts::tr("%1: 链路正常，无报警").arg(visible(port));
         break;
     case LinkState::Lost:
-        lines << Texts::tr("%1: 链路中断").arg(visible(port));
+        lines << Texts::tr("%1: 链路中断，无数据").arg(visible(port));
         break;
     case LinkState::Alarm:
         lines << Texts::tr("%1: %2 项报警").arg(visible(port), QString::number(on.size()));
@@ -90,16 +101,23 @@ void Attention::setNotifications(bool wanted) {
     }
 }
 
-void Attention::hold(const QString &key) {
-    for (Held &h : held)
-        if (h.key == key) {
-            ++h.count;
+void Attention::hold(const Held &h) {
+    using Kind = alarms::Notice::Kind;
+    for (Held &held : this->held) {
+        if (held.linkLost != h.linkLost || held.notice.kind != h.notice.kind ||
+            held.notice.keys != h.notice.keys)
+            continue;
+        // The same alarm again: one line with how often it rose; the same loss or first out
+        // once.
+        if (h.linkLost || h.notice.kind == Kind::Rise || h.notice.kind == Kind::FirstOut) {
+            held.notice.count += h.notice.count;
             return;
         }
+    }
     if (int(held.size()) < heldLimit)
-        held.push_back({key, 1});
+        held.push_back(h);
     else
-        ++uncounted;
+        uncounted += h.notice.newRises;
 }
 
 qint64 Attention::dueAt() const {
@@ -109,25 +127,35 @@ qint64 Attention::dueAt() const {
 std::optional<Notice> Attention::take(qint64 now) {
     if (!hasHeld() || now < dueAt())
         return std::nullopt;
+    using Kind = alarms::Notice::Kind;
     Notice notice;
-    const bool anyAlarm =
-        std::any_of(held.begin(), held.end(), [](const Held &h) { return !h.key.isEmpty(); }) ||
-        uncounted > 0;
     notice.linkLost =
-        std::any_of(held.begin(), held.end(), [](const Held &h) { return h.key.isEmpty(); });
+        std::any_of(held.begin(), held.end(), [](const Held &h) { return h.linkLost; });
+    const bool anyAlarm =
+        std::any_of(held.begin(), held.end(), [](const Held &h) { return !h.linkLost; }) ||
+        uncounted > 0;
     notice.title = anyAlarm ? Texts::tr("激光器报警") : Texts::tr("串口链路中断");
     QStringList lines;
-    int more = uncounted;
+    for (const Held &h : held)
+        if (!h.linkLost && h.notice.kind == Kind::FirstOut)
+            lines << alarms::noticeText(h.notice);
+    qint64 more = uncounted;
+    int named = 0;
     for (const Held &h : held) {
-        if (lines.size() >= namedLimit) {
-            more += h.count;
-            continue;
+        if (h.linkLost) {
+            lines << Texts::tr("%1: 链路中断，串口已关闭").arg(visible(lostPort));
+        } else if (h.notice.kind != Kind::Rise) {
+            if (h.notice.kind != Kind::FirstOut)
+                lines << alarms::noticeText(h.notice);
+        } else if (named >= namedLimit) {
+            more += h.notice.count;
+        } else {
+            ++named;
+            const QString what = alarmLabel(h.notice.keys.value(0));
+            lines << (h.notice.count > 1
+                          ? Texts::tr("%1（%2 次）").arg(what, QString::number(h.notice.count))
+                          : what);
         }
-        const QString what = h.key.isEmpty()
-                                 ? Texts::tr("%1: 链路中断，串口已关闭").arg(visible(lostPort))
-                                 : alarmLabel(h.key);
-        lines << (h.count > 1 ? Texts::tr("%1（%2 次）").arg(what, QString::number(h.count))
-                              : what);
     }
     if (more > 0)
         lines << Texts::tr("另有 %1 次").arg(more);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "alarms/decisions.h"
+#include "alarms/handling.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -8,13 +11,17 @@
 #include <vector>
 
 // What the tray tells the operator and when a desktop notification goes out, without a tray:
-// the link's state from the refresh passes, the alarms that rise and a lost link, and a limit
-// of one notification every five seconds that sums up what came meanwhile. Times are ms of a
-// clock that never jumps (the caller's monotonic clock): a wall clock set back would hold the
-// notices for as long. Texts are made in the language installed when they are asked for.
+// the link's state as the alarm handling has it and the alarms on at each refresh; what the
+// alarm handling tells (every rise it counts from the frames, the first out, a flood, a shelf's
+// end) and a lost link; and a limit of one notification every five seconds that sums up what
+// came meanwhile. Times are ms of a clock that never jumps (the caller's monotonic clock): a
+// wall clock set back would hold the notices for as long. Texts are made in the language
+// installed when they are asked for.
 namespace attention {
 
-enum class LinkState { PortClosed, Quiet, Alarm, Lost };
+// No data (the port closed, waiting for the first frame, the link lost), or live and quiet or
+// with an alarm on.
+enum class LinkState { PortClosed, Quiet, Alarm, Lost, Waiting };
 
 struct Notice {
     QString title;
@@ -28,12 +35,16 @@ public:
     // Distinct things held for the next notice; what comes beyond is only counted.
     static constexpr int heldLimit = 64;
 
-    // One refresh: whether the port is open, the alarms on now (their stored keys,
-    // "doorInterlock", "module1.qbhFault") and whether the operator is away from the window
-    // (minimised or not active). An alarm that was not on at the last refresh has risen.
-    void update(bool portOpen, const QStringList &alarmsOn, bool away);
-    // The link of `port` was found lost (the watchdog, or the device gone). Lost until the
-    // port is opened again.
+    // One refresh: the link and the alarms on now (their stored keys, "doorInterlock",
+    // "module1.qbhFault"), for the tray's picture and tool tip. Rises are not taken from here:
+    // one that lasted a frame falls between two refreshes.
+    void update(alarms::Link link, const QStringList &alarmsOn);
+    // What the alarm handling tells, held for the next notification while the operator is away
+    // from the window (minimised or not active): each rise it counted (none of a shelved alarm,
+    // none in a flood, which it sums up itself), the first out, the flood's beginning and end, a
+    // shelf's end, the alarms a run left unacknowledged when it ended unexpectedly.
+    void tell(const alarms::Notice &notice, bool away);
+    // The link of `port` was found lost (the watchdog, or the device gone).
     void linkLost(bool away, const QString &port);
 
     LinkState state() const;
@@ -47,24 +58,26 @@ public:
     bool hasHeld() const { return !held.empty() || uncounted > 0; }
     // When the held things may go out (0 before the first notice).
     qint64 dueAt() const;
-    // The notice of what is held, when it may go out now (then it counts as sent).
+    // The notice of what is held, when it may go out now (then it counts as sent): the first
+    // out first, then the alarms with how often each rose, then the rest as they came.
     std::optional<Notice> take(qint64 now);
     // The notice of what is held, whatever the gap: the program ends, and later never comes.
     std::optional<Notice> takeLast(qint64 now);
 
 private:
-    void hold(const QString &key);
-
+    // A notice of the alarm handling, or (linkLost) the lost link; a rise holds its count.
     struct Held {
-        QString key; // an alarm key, or empty for the lost link
-        int count;
+        alarms::Notice notice;
+        bool linkLost = false;
     };
-    bool portOpen = false;
-    bool lost = false;
+    void hold(const Held &held);
+
+    alarms::Link link = alarms::Link::Closed;
+    bool lost = false; // the loss was told
     QStringList on;
     bool enabled = true;
     std::vector<Held> held;
-    int uncounted = 0;
+    qint64 uncounted = 0; // rises beyond heldLimit
     std::optional<qint64> lastSent;
     QString lostPort;
 };

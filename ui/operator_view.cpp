@@ -20,13 +20,14 @@ using attention::Texts;
 
 namespace {
 
-// The tray's picture of a state, in the lamps' shapes: a ring for a closed port, a filled dot
-// for a quiet link, the alarm's triangle, and a ring struck through for a lost link.
+// The tray's picture of a state, in the lamps' shapes: a ring for a closed port or no data yet,
+// a filled dot for a quiet link, the alarm's triangle, and a ring struck through for a lost link.
 QIcon trayPicture(LinkState state) {
     QIcon icon;
     for (int size : {16, 22, 32, 48}) {
         switch (state) {
         case LinkState::PortClosed:
+        case LinkState::Waiting:
             icon.addPixmap(looks::drawShape(looks::Lamp::Off, size));
             break;
         case LinkState::Quiet:
@@ -116,6 +117,11 @@ void OperatorView::followTray() {
     } else if (!available && tray) {
         delete tray;
         tray = nullptr;
+    } else if (tray && tray->geometry().isEmpty()) {
+        // A tray of the desktop's status notifier host (D-Bus; an embedded icon has a place on
+        // screen): Qt 5 opens a D-Bus connection at each look for it that it never closes, one
+        // every 2 s, and the icon follows its host by itself. Looked for no more.
+        trayWatch.stop();
     }
     // Without a tray nothing could carry a notification: the choice is kept, but cannot be
     // made until a tray comes.
@@ -128,22 +134,36 @@ bool OperatorView::away() const {
     return window.isMinimized() || !window.isVisible() || !QApplication::activeWindow();
 }
 
-void OperatorView::pagePassDone(bool portOpen) {
-    const bool live = portOpen && attention.state() != attention::LinkState::Lost;
+void OperatorView::pagePassDone() {
+    const bool live = link == alarms::Link::Live;
     // "设定" is enabled by an answered read-back or write, and by nothing else.
     screenReader.setKnown(live, live && form.pushButton_sysSet_set1->isEnabled());
     screenReader.refresh();
 }
 
-void OperatorView::linkRefresh(const protocol::DeviceState &state, bool portOpen,
-                               const QString &port) {
+void OperatorView::linkRefresh(const protocol::DeviceState &state, const QString &port) {
     QStringList alarmsOn;
     for (const events::FlagWatch::Flag &f : flags.flags())
         if (qstrcmp(f.category, "alarm") == 0 && f.get(state, f.i, f.j))
             alarmsOn << f.name;
-    attention.update(portOpen, alarmsOn, away());
+    attention.update(link, alarmsOn);
     showTray(port);
     sendDue();
+}
+
+void OperatorView::tell(const alarms::Notice &notice) {
+    attention.tell(notice, away());
+    // Once the pass has told what its frames decided: their rises and first out in one
+    // notification, not the first alone.
+    heldTimer.start(0);
+}
+
+void OperatorView::linkChanged(alarms::Link now) {
+    link = now;
+    // The alarms on are the next refresh's; until then the tray says what the link says.
+    attention.update(link, attention.alarms());
+    pagePassDone();
+    showTray(lastPort);
 }
 
 void OperatorView::linkLost(const QString &port) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "alarms/handling.h"
 #include "events/flag_watch.h"
 #include "preference/view_preference.h"
 #include "protocol/device_state.h"
 #include "ui/accessible_texts.h"
+#include "ui/alarms/alarm_listener.h"
 #include "ui/attention.h"
 #include "ui/lamp_look.h"
 
@@ -24,23 +26,27 @@ class KeyboardAccess;
 
 // What the operator's attention needs beside the window as specified: two choices under 语言
 // (the lamp shapes, the notifications), kept in config/view.gl; the tray icon, its tool tip and
-// the desktop notifications (decided by attention::Attention); the status page for a screen
-// reader; and the keyboard's ways in. Owned by the main window.
+// the desktop notifications (decided by attention::Attention from what the alarm handling tells);
+// the status page for a screen reader, which says "no data" while the link has none; and the
+// keyboard's ways in. Owned by the main window.
 //
 // The choices sit under 语言, after its languages, rather than in a menu of their own: that is
 // where the operator already sets how the window speaks to them, and the menu bar keeps its
 // menus and places.
-class OperatorView : public QObject {
+class OperatorView : public QObject, public alarm_summary::AlarmListener {
     Q_OBJECT
 public:
     OperatorView(QMainWindow &window, Ui::Serial &form);
 
     const looks::LampImages &look() const { return looks::images(choices.lampShapes); }
-    // After each page pass: the screen reader's texts of what changed (No data while the port
-    // is closed or the link lost).
-    void pagePassDone(bool portOpen);
-    // At each refresh: the port, the alarms on and the tray.
-    void linkRefresh(const protocol::DeviceState &state, bool portOpen, const QString &port);
+    // After each page pass: the screen reader's texts of what changed.
+    void pagePassDone();
+    // At each refresh: the alarms on and the tray.
+    void linkRefresh(const protocol::DeviceState &state, const QString &port);
+    // From the alarm handling: a notice for the next notification, and the link (the tray and
+    // the screen reader say no data unless it is live).
+    void tell(const alarms::Notice &notice) override;
+    void linkChanged(alarms::Link link) override;
     // The link was found lost: said before the box that tells it.
     void linkLost(const QString &port);
     // After the form's texts were set again in another language.
@@ -84,4 +90,5 @@ private:
     QElapsedTimer clock;
     QString lastPort;
     int trayState = -1;
+    alarms::Link link = alarms::Link::Closed;
 };

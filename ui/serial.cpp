@@ -4,6 +4,7 @@
 #include "link/port_loss.h"
 #include "plant/plant_link.h"
 #include "preference/language_preference.h"
+#include "ui/alarms/alarm_desk.h"
 #include "ui/diagnostics/diagnostics_window.h"
 #include "ui/operator_view.h"
 #include "ui/plant_status.h"
@@ -41,6 +42,7 @@ Serial::Serial(QWidget *parent)
                                 [this](const QByteArray &frame) { sendFrame(frame); });
     // The lamp look is in place before any pass.
     operatorView = new OperatorView(*this, *form);
+    alarmDesk = new alarm_summary::AlarmDesk(*this, *recorder, *operatorView);
 
     languageFile(&preference::requestRead);
     tianslations(&language);

@@ -20,6 +20,9 @@ class Recorder;
 namespace plant {
 class PlantLink;
 }
+namespace alarm_summary {
+class AlarmDesk;
+}
 namespace service {
 class ServiceKit;
 }
@@ -140,6 +143,9 @@ private:
 
     // The lamp shapes, the tray, the screen reader's texts and the keyboard's ways in.
     OperatorView *operatorView = nullptr;
+
+    // The alarm handling: states, first out, acknowledgement, shelves, the summary.
+    alarm_summary::AlarmDesk *alarmDesk = nullptr;
 
     // Tests reach the private members through this one friend.
     friend struct SerialProbe;

@@ -11,6 +11,7 @@
 #include "protocol/dispatch.h"
 #include "protocol/frame.h"
 #include "protocol/reassembly.h"
+#include "ui/alarms/alarm_desk.h"
 #include "ui/port_history.h"
 #include "ui/service/service_kit.h"
 
@@ -35,6 +36,7 @@ void Serial::PortSwitch() {
         portOpen = false;
         tick.userClosedPort();
         recorder->portClosed(port->portName());
+        alarmDesk->dataLost(false);
         return;
     }
     // A failed open is not reported on screen (the user may try again or pick another port);
@@ -44,6 +46,7 @@ void Serial::PortSwitch() {
         return;
     }
     recorder->portOpened(port->portName(), porthistory::describePort(*port));
+    alarmDesk->portOpened();
     form->pushButtonUpData->setEnabled(false);
     form->pushButtonSerialSwitch->setText(closeCaption());
     portOpen = true;
@@ -172,6 +175,7 @@ void Serial::deviceGone(const QString &errorText) {
 int Serial::dispatchFrame(QByteArray frame) {
     const protocol::Verdict verdict = protocol::dispatchFrameVerdict(frame, deviceState);
     recorder->frameReceived(frame, verdict, deviceState);
+    alarmDesk->frameReceived(frame, verdict, deviceState);
     serviceKit->frameDispatched(frame);
     return 1;
 }

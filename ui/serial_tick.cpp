@@ -1,6 +1,7 @@
 #include "ui/serial.h"
 
 #include "history/recorder.h"
+#include "ui/alarms/alarm_desk.h"
 #include "ui/operator_view.h"
 #include "ui_serial.h"
 
@@ -38,7 +39,8 @@ void Serial::tim1ms_CallBack() {
 
     if (d.refreshNow) {
         uiRefresh(form);
-        operatorView->linkRefresh(deviceState, portOpen, port->portName());
+        alarmDesk->refresh();
+        operatorView->linkRefresh(deviceState, port->portName());
         if (plantLink)
             plantLink->updateStatus(deviceState,
                                     {port->portName(), portOpen, recorder->figures().lastFrameAt},
@@ -64,7 +66,7 @@ void Serial::uiRefresh(SerialForm *target) {
         break;
     }
     if (target == form)
-        operatorView->pagePassDone(portOpen);
+        operatorView->pagePassDone();
 }
 
 void Serial::resetDeviceState() {
@@ -73,6 +75,7 @@ void Serial::resetDeviceState() {
     const bool readBackCancelled = deviceState.sysSetReadBackState != protocol::handshakeIdle;
     protocol::resetDeviceState(deviceState);
     recorder->stateCleared(deviceState);
+    alarmDesk->stateCleared(deviceState);
     if (readBackCancelled)
         form->pushButton_sysSet_readBack1->setEnabled(true);
     // The settings are now zero, not what the CCB holds: a write would send values the user
@@ -85,6 +88,8 @@ void Serial::reportLinkLost() {
     // is open neither the watchdog nor a lost device opens another one. The port is closed only
     // after the box is dismissed, and only the user opens it again.
     tick.linkLostReporting();
+    // No data from here on (said again after the box: a frame meanwhile made the link live).
+    alarmDesk->dataLost(true);
     // The tray says it too, and a notification goes out while the window is away.
     operatorView->linkLost(port->portName());
     QMessageBox::critical(this, tr("串口错误"), tr("请检查串口线缆和设置！"), QMessageBox::Ok,
@@ -92,6 +97,7 @@ void Serial::reportLinkLost() {
     recorder->portClosedAfterLoss();
     ClosePort();
     portOpen = false;
+    alarmDesk->dataLost(true);
     tick.linkLostClosed(linkSilenceCount);
     resetDeviceState();
 }

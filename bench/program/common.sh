@@ -5,7 +5,8 @@
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SOURCE=$(cd "$HERE/../.." && pwd)
 BUILD=${LASER_BUILD_DIR:-$SOURCE/build/ci}
-PROBE=$BUILD/bench/program/program_probe
+# alarms.sh names its own probe.
+PROBE=$BUILD/bench/program/${PROBE_NAME:-program_probe}
 
 if [[ $(id -u) -ne 0 ]]; then
     echo "$(basename "$0"): needs root: the program sees the simulator as ttyUSB0 only inside a" \
@@ -14,7 +15,7 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 if [[ ! -x $PROBE ]]; then
     echo "$(basename "$0"): $PROBE is missing. Build it first:" >&2
-    echo "  cmake -S $SOURCE -B $BUILD && cmake --build $BUILD --target program_probe -j2" >&2
+    echo "  cmake -S $SOURCE -B $BUILD && cmake --build $BUILD --target $(basename "$PROBE") -j2" >&2
     echo "(or set LASER_BUILD_DIR to your build directory)" >&2
     exit 1
 fi

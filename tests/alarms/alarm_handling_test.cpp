@@ -1,16 +1,13 @@
 // The alarm handling without widgets from frame sequences (sequences.txt), the shelf file's forms
-// (shelf_files.txt), the first out in both languages, the summary from the keyboard.
+// (shelf_files.txt), the first out in both languages.
 #include "alarms/handling.h"
 #include "alarms/shelf_file.h"
 #include "alarms/words.h"
 #include "support/english.h"
 #include "support/table.h"
-#include "ui/alarms/summary_panel.h"
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QSignalSpy>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -181,18 +178,6 @@ private slots:
         QCOMPARE(noticeText(n), QString::fromUtf8("首出: 连锁机门"));
         EnglishCatalogue english;
         QCOMPARE(noticeText(n), QStringLiteral("First out: Door interlock"));
-    }
-
-    void theSummaryIsHandledFromTheKeyboard() {
-        alarm_summary::SummaryPanel panel;
-        QSignalSpy acknowledged(&panel, &alarm_summary::SummaryPanel::acknowledgeRequested);
-        Line door, estop;
-        door.key = "doorInterlock", door.unacknowledged = true, estop.key = "extEStop";
-        panel.present({door, estop}, {Link::Live, false, 0, 1});
-        for (const auto key : {Qt::Key_Space, Qt::Key_Down, Qt::Key_Space}) // then acknowledged
-            QTest::keyClick(panel.table(), key);
-        QCOMPARE(acknowledged, QList<QVariantList>{{door.key}});
-        QVERIFY(!panel.findChild<QWidget *>("alarmShelve")->isEnabled()); // an emergency stop
     }
 };
 

@@ -164,8 +164,9 @@ private slots:
         };
         QVERIFY(events::keysShownAs(QString()).isEmpty());
         QVector<events::ShownKey> keys = events::keysShownAs(QStringLiteral("QBH"));
-        QCOMPARE(keys.size(), 3); // one per module
+        QCOMPARE(keys.size(), 6); // one per module, its alarm rows and what was done with it
         QVERIFY(has(keys, "alarm", "module0.qbhFault", ""));
+        QVERIFY(has(events::keysShownAs(QStringLiteral("首出")), "handling", "", "first_out"));
         QVERIFY(has(events::keysShownAs(QStringLiteral("出现")), "alarm", "", "on"));
         QVERIFY(has(events::keysShownAs(QStringLiteral("中断")), "link", "link_lost", ""));
         QVERIFY(has(events::keysShownAs(QStringLiteral("串口")), "link", "", ""));
@@ -174,7 +175,7 @@ private slots:
         EnglishCatalogue english;
         QVERIFY(has(events::keysShownAs(QStringLiteral("RAISED")), "alarm", "", "on"));
         keys = events::keysShownAs(QStringLiteral("board 2 channel 7 driver temp"));
-        QCOMPARE(keys.size(), 4); // the four sensors
+        QCOMPARE(keys.size(), 8); // the four sensors, each twice
         QVERIFY(has(keys, "alarm", "board2.channel7.overTemp4", ""));
         QVERIFY(has(events::keysShownAs(QStringLiteral("Digital inputs")), "state", "dinPwm", ""));
     }

@@ -25,7 +25,9 @@ struct EventRow {
 QList<EventRow> eventsIn(const QString &path) {
     QList<EventRow> out;
     for (const QVariantList &r : fixture::rows(
-             path, QStringLiteral("SELECT at, category, name, value FROM events ORDER BY rowid")))
+             path,
+             QStringLiteral("SELECT at, category, name, value FROM events "
+                            "WHERE category <> 'handling' ORDER BY rowid"))) // a first out aside
         out << EventRow{r.value(0).toLongLong(), r.value(1).toString(), r.value(2).toString(),
                         r.value(3).toString()};
     return out;

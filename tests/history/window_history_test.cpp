@@ -96,8 +96,8 @@ private slots:
         for (const QVariantList &r : stored)
             names << r.value(0).toString() + ' ' + r.value(1).toString() + ' ' +
                          r.value(2).toString();
-        QCOMPARE(names,
-                 (QStringList{"link opened ", "alarm chillerFault on", "alarm chillerFault off"}));
+        QCOMPARE(names, (QStringList{"link opened ", "alarm chillerFault on",
+                                     "handling chillerFault first_out", "alarm chillerFault off"}));
     }
 
     void aFrameWithWrongCheckBytesChangesNoFlagButShowsInJournalAndCapture() {

@@ -4,6 +4,8 @@
 // user_version) against the same here and in the documentation. Changing a limit or the schema
 // means changing the code, this file and the documentation together.
 
+#include "alarms/handling.h"
+#include "alarms/shelf_file.h"
 #include "fleet/fleet_state.h"
 #include "history/event_store.h"
 #include "history/recorder.h"
@@ -160,6 +162,14 @@ private slots:
                                            << qint64(4) << kib << "A command or STATE over %1 KiB";
         QTest::newRow("bundle value") << qint64(plant::longestKeptValue) << qint64(1024)
                                       << qint64(1) << "or more than %1 characters";
+        QTest::newRow("shelf file") << alarms::shelfFileLimit << qint64(256) << kib
+                                    << "more than 256 lines, more than %1 KiB";
+        QTest::newRow("shelves") << qint64(alarms::shelfLimit) << qint64(256) << qint64(1)
+                                 << "more than %1 lines, more than 256 KiB";
+        QTest::newRow("unknown alarms") << qint64(alarms::AlarmHandling::unknownKeyLimit)
+                                        << qint64(64) << qint64(1) << "as it is, up to %1 of them";
+        QTest::newRow("flood") << qint64(alarms::floodRises) << qint64(10) << qint64(1)
+                               << "more than %1 rises within 10 minutes";
     }
     void eachDefaultIsTheReadmesNumber() {
         QFETCH(qint64, code);

@@ -46,11 +46,12 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(f.checkBox_FaultDisableDew)
                      ->text(QAccessible::Name),
                  QString::fromUtf8("屏蔽露点警报"));
-        // Nothing received (the port closed): no data, never normal or off, as grey may read.
+        // No frame yet: no data, never normal, off or 0 °C, as grey and 0 may read.
         nextPass(*w);
         QCOMPARE(f.label_DoorInterLock->accessibleDescription(), QString::fromUtf8("无数据"));
+        QCOMPARE(f.label_TempWaterIn->accessibleDescription(), QString::fromUtf8("无数据"));
         QCOMPARE(f.label_FaultDisableDew->accessibleDescription(), QString::fromUtf8("无数据"));
-        SerialProbe::portOpen(*w) = true;
+        viewOf(*w).linkChanged(alarms::Link::Live);
         stateOf(*w).doorInterlock = true;
         stateOf(*w).moduleStatus[0].beamOn = true;
         stateOf(*w).tempWaterIn = -5;
@@ -81,7 +82,6 @@ private slots:
         QCOMPARE(f.label_DoorInterLock->accessibleName(), QStringLiteral("Door interlock"));
         QCOMPARE(f.label_DoorInterLock->accessibleDescription(), QStringLiteral("Normal"));
         SerialProbe::tianslations(*w, &preference::chinese);
-        SerialProbe::portOpen(*w) = false;
     }
 
     void theShapesChoiceRedrawsEveryLampAndIsKeptForTheNextStart() {
@@ -184,7 +184,7 @@ private slots:
         PtyWindow win;
         QVERIFY(win.open());
         win.ticksToRefresh();
-        QCOMPARE(viewOf(win.w()).decisions().state(), attention::LinkState::Quiet);
+        QCOMPARE(viewOf(win.w()).decisions().state(), attention::LinkState::Waiting);
         QVERIFY(win.send(frames::systemStatus(0x10, 0, 0))); // the door interlock
         win.ticksToRefresh();
         QCOMPARE(viewOf(win.w()).decisions().alarms(), QStringList{"doorInterlock"});

@@ -37,6 +37,8 @@ SummaryPanel::SummaryPanel(QWidget *parent)
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setTabKeyNavigation(false);
     view->verticalHeader()->hide();
+    // Whole times and names: a line is short and there are at most a few hundred.
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     view->horizontalHeader()->setStretchLastSection(true);
     view->installEventFilter(this);
 

@@ -23,7 +23,8 @@ namespace diagnostics {
 
 namespace {
 
-const char *const categoryKeys[] = {"", "alarm", "state", "link", "command", "settings", "clock"};
+const char *const categoryKeys[] = {"",        "alarm",    "state", "link",
+                                    "command", "settings", "clock", "handling"};
 const qint64 periodMs[] = {hourMs, 24 * hourMs, 7 * 24 * hourMs, 0};
 // The writer writes once a second; rows this young may not be in the database at a reload.
 constexpr qint64 recentMs = 10 * 1000;
@@ -188,7 +189,7 @@ void EventsTab::retranslate() {
         QT_TRANSLATE_NOOP("Diagnostics", "全部"), QT_TRANSLATE_NOOP("Diagnostics", "报警"),
         QT_TRANSLATE_NOOP("Diagnostics", "状态"), QT_TRANSLATE_NOOP("Diagnostics", "链路"),
         QT_TRANSLATE_NOOP("Diagnostics", "命令"), QT_TRANSLATE_NOOP("Diagnostics", "设置"),
-        QT_TRANSLATE_NOOP("Diagnostics", "时钟")};
+        QT_TRANSLATE_NOOP("Diagnostics", "时钟"), QT_TRANSLATE_NOOP("Diagnostics", "报警处理")};
     for (int i = 0; i < category->count(); ++i)
         category->setItemText(i, Texts::tr(categoryNames[i]));
     const char *const periodNames[] = {QT_TRANSLATE_NOOP("Diagnostics", "最近一小时"),
