@@ -82,10 +82,10 @@ public slots:
         return uint(kept.notifications->size());
     }
     QStringList GetCapabilities() { return {QStringLiteral("body")}; }
-    QString GetServerInformation(QString &vendor, QString &version, QString &spec) {
+    QString GetServerInformation(QString &vendor, QString &version, QString &busVersion) {
         vendor = QStringLiteral("bench");
         version = QStringLiteral("1");
-        spec = QStringLiteral("1.2");
+        busVersion = QStringLiteral("1.2");
         return QStringLiteral("bench");
     }
     void CloseNotification(uint) {}
