@@ -23,6 +23,13 @@ constexpr quint32 stateVersion = 0x41520001; // "AR", 1
 constexpr quint32 mostAlarms = 100000;
 constexpr size_t mostUnacknowledged = 256;
 
+// `minutes` after `at`, never past the end of the clock (a row's time is read, not trusted).
+qint64 later(qint64 at, int minutes) {
+    const qint64 ms = qint64(minutes) * 60 * 1000;
+    return at > std::numeric_limits<qint64>::max() - ms ? std::numeric_limits<qint64>::max()
+                                                        : at + ms;
+}
+
 } // namespace
 
 qint64 floorTo(qint64 at, qint64 length) {
@@ -81,6 +88,7 @@ void AlarmTally::add(const Event &row) {
         if (!on && row.value != QLatin1String("off"))
             return;
         Alarm &a = alarms[row.name];
+        shelfPassed(row.name, a, row.at);
         if (a.since >= 0) {
             // On again without its "off" (two programs, or a row lost): the earlier one ends
             // here, and the rise is said.
@@ -101,6 +109,7 @@ void AlarmTally::add(const Event &row) {
         if (it == alarms.end() && row.value != shelvedValue)
             return;
         Alarm &a = it == alarms.end() ? alarms[row.name] : *it;
+        shelfPassed(row.name, a, row.at);
         if (row.value == acknowledgedValue) {
             for (const qint64 r : a.unacknowledged)
                 if (row.at >= r && row.at - r <= ackSoonMs)
@@ -110,6 +119,8 @@ void AlarmTally::add(const Event &row) {
             if (a.shelvedSince >= 0)
                 endShelf(row.name, a, row.at);
             a.shelvedSince = row.at;
+            const ShelvedDetail shelf = readShelvedDetail(row.detail);
+            a.shelfEnd = later(row.at, shelf.valid ? shelf.minutes : longestShelfMinutes);
             a.unacknowledged.clear(); // a shelf takes the call for acknowledgement away
         } else if (row.value == unshelvedValue || row.value == shelfEndedValue) {
             if (a.shelvedSince >= 0)
@@ -195,6 +206,11 @@ void AlarmTally::endShelf(const QString &name, Alarm &a, qint64 at) {
     a.shelvedSince = -1;
 }
 
+void AlarmTally::shelfPassed(const QString &name, Alarm &a, qint64 at) {
+    if (a.shelvedSince >= 0 && at > a.shelfEnd)
+        endShelf(name, a, std::max(a.shelfEnd, a.shelvedSince));
+}
+
 void AlarmTally::endAll(qint64 at, End how, qint64 upTo) {
     for (auto it = alarms.begin(); it != alarms.end(); ++it)
         if (it->since >= 0 && it->since <= upTo)
@@ -245,9 +261,11 @@ void AlarmTally::clockJump(qint64 from, qint64 to) {
                 a.before += from - a.since;
             a.since = to;
         }
+        shelfPassed(it.key(), a, from);
         if (a.shelvedSince >= 0) {
             spread(a.shelvedSince, from, it.key(), &AlarmHour::shelvedMs, nullptr);
             a.shelvedSince = to;
+            a.shelfEnd += by;
         }
         for (qint64 *t : {&a.lastRise, &a.riseBefore})
             if (*t >= 0)
@@ -270,7 +288,7 @@ void AlarmTally::finishAt(qint64 end) {
     endAll(end, End::Finish, end);
     for (auto it = alarms.begin(); it != alarms.end(); ++it)
         if (it->shelvedSince >= 0 && it->shelvedSince <= end)
-            endShelf(it.key(), *it, end);
+            endShelf(it.key(), *it, std::min(end, std::max(it->shelfEnd, it->shelvedSince)));
     if (portsOpen > 1 && overlapSince <= end)
         spread(overlapSince, end, QString(), nullptr, &RateInterval::overlapMs);
     if (portsOpen > 0 && upSince <= end)
@@ -327,6 +345,7 @@ bool AlarmTally::restoreState(const QByteArray &bytes) {
         quint32 pending = 0;
         in >> name >> a.since >> a.before >> a.lastRise >> a.riseBefore >> a.chattering >>
             a.shelvedSince >> pending;
+        a.shelfEnd = later(a.shelvedSince, longestShelfMinutes);
         ok = in.status() == QDataStream::Ok && pending <= mostUnacknowledged;
         for (quint32 k = 0; ok && k < pending; ++k) {
             qint64 r = 0;

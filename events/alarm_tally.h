@@ -95,12 +95,18 @@ private:
         qint64 riseBefore = -1;
         bool chattering = false;
         qint64 shelvedSince = -1;
+        // When the shelf ends by itself: its chosen length after shelvedSince (not kept in the
+        // saved state; read back, the longest a shelf may last).
+        qint64 shelfEnd = 0;
         std::vector<qint64> unacknowledged; // rises of the last 10 minutes not acknowledged
     };
     enum class End { Clear, Run, Crash, Finish };
     void rise(const QString &name, Alarm &a, qint64 at);
     void endActivation(const QString &name, Alarm &a, qint64 at, End how);
     void endShelf(const QString &name, Alarm &a, qint64 at);
+    // A shelf whose time passed before `at` without its row (the program closed, its shelf
+    // file lost) ended at its time.
+    void shelfPassed(const QString &name, Alarm &a, qint64 at);
     void endAll(qint64 at, End how, qint64 upTo);
     void linkRow(const Event &row);
     void clockJump(qint64 from, qint64 to);

@@ -92,6 +92,9 @@ private slots:
             "0 link opened, 10 link opened, 20 A+, 30 link closed, 40 A-, 60 link closed",
             "A: active_ms=10s ended_with_run=1 longest_ms=10s rises=1 | clears_without_rise=1 "
             "link_up_ms=60s overlap_ms=20s");
+        row("shelves without their end rows end at their time, or after the longest",
+            "0 handling B shelved 15 min; u; r, 1000 B+, 1010 B-, 2000 handling C shelved ?",
+            "B: active_ms=10s longest_ms=10s rises=1 shelved_ms=900s C: shelved_ms=28800s |");
         row("rows outside the period", "-7200 A+, -7100 A-, 200000 B+", "|");
     }
     void aHistoryGivesItsFigures() {
