@@ -212,7 +212,8 @@ void AlarmHandling::tick(qint64 wall, qint64 mono, Decisions &out) {
         endShelf(a, out);
         out.rows.push_back(handlingRow(wall, a.key, events::shelfEndedValue));
         Notice n = notice(Notice::Kind::ShelfEnded, QStringList(a.key));
-        n.stillActive = a.active;
+        // Not while no data comes: whether it is still on is not known then.
+        n.stillActive = a.active && !a.stale;
         out.notices.push_back(n);
     }
     checkFlood(mono, out);
