@@ -1,6 +1,7 @@
 #include "history/ended_run.h"
 
 #include "history/event_store.h"
+#include "history/run_book.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -9,6 +10,7 @@
 #include <QThread>
 #include <QVariant>
 
+#include <algorithm>
 #include <vector>
 
 namespace history {
@@ -40,6 +42,31 @@ bool newestLinkRow(QSqlDatabase &db, const QString &name, qint64 before, qint64 
     return true;
 }
 
+// Moves `openedId` back to the first port opening of the run that ended at `endedAt`, the
+// row of `runs` whose newest time it is: an alarm left unacknowledged before the operator closed
+// and opened the port again is that run's too. Rows of the run stamped before its start (a clock
+// set back) or a history without `runs` keep the last opening.
+bool runStart(QSqlDatabase &db, qint64 endedAt, qint64 endId, qint64 *openedId, QString *error) {
+    if (*openedId == 0 || !RunBook::isInstalled(db))
+        return true;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral(
+        "SELECT rowid FROM events WHERE category = 'link' AND name = 'opened' AND rowid < ? AND "
+        "at >= (SELECT started_at FROM runs WHERE coalesce(newest_at, started_at) = ? ORDER BY "
+        "run DESC LIMIT 1)"));
+    q.addBindValue(endId);
+    q.addBindValue(endedAt);
+    if (!q.exec()) {
+        *error = q.lastError().text();
+        return false;
+    }
+    while (q.next())
+        *openedId = std::min(*openedId, q.value(0).toLongLong());
+    q.finish();
+    return true;
+}
+
 bool read(QSqlDatabase &db, const std::function<void(const events::Event &)> &take, qint64 *endedAt,
           QString *error) {
     qint64 endId = 0, openedId = 0, openedAt = 0;
@@ -48,6 +75,8 @@ bool read(QSqlDatabase &db, const std::function<void(const events::Event &)> &ta
     if (endId == 0)
         return true;
     if (!newestLinkRow(db, QStringLiteral("opened"), endId, &openedId, &openedAt, error))
+        return false;
+    if (!runStart(db, *endedAt, endId, &openedId, error))
         return false;
     std::vector<events::Event> page;
     for (qint64 after = openedId;;) {

@@ -1,6 +1,7 @@
 // The writer and its database: schema, a full queue, a disk that refuses writes, a damaged
 // database, two programs on one database, the retention of samples and the flush at exit.
 
+#include "history/ended_run.h"
 #include "history/event_store.h"
 #include "history/retention_clock.h"
 #include "history/writer.h"
@@ -9,6 +10,7 @@
 #include "support/table.h"
 #include "support/wait.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -504,6 +506,30 @@ private slots:
                                               .arg(t0)))
             found << r[0].toString();
         QCOMPARE(found, marked << "ttyUSB2 (adapter) at 100000");
+    }
+
+    // A killed run's alarm rows are read back from its first opening of the port, not its last.
+    void aKilledRunsAlarmRowsAreReadFromItsFirstOpening() {
+        QTemporaryDir dir;
+        // After the run's start, which the writer takes from the wall clock.
+        const qint64 t = QDateTime::currentMSecsSinceEpoch() + 60000;
+        const auto row = [t](qint64 at, const char *category, const char *name, const char *value) {
+            return Event{t + at, category, name, value, category[0] == 'l' ? "ttyUSB0" : ""};
+        };
+        Batch b;
+        b.events = {row(0, "link", "opened", ""), row(10, "alarm", "A", "on"),
+                    row(20, "link", "closed", ""), row(30, "link", "opened", ""),
+                    row(40, "alarm", "B", "on")};
+        HistoryWriter(dir.path(), WriterLimits(), nullptr).write(std::move(b), t + 40);
+        HistoryWriter(dir.path(), WriterLimits(), nullptr).write(Batch(), t + 100000);
+        QStringList read;
+        qint64 endedAt = 0;
+        QString error;
+        QVERIFY(history::readEndedRunRows(
+            dir.filePath("history.sqlite"), [&read](const Event &e) { read << e.name; }, &endedAt,
+            &error));
+        QCOMPARE(read, QStringList({"A", "B"}));
+        QCOMPARE(endedAt, t + 40);
     }
 
     // Retention deletes in slices of bounded time, rows are written between them, and a stop
