@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QSet>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -215,12 +216,15 @@ bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
         return fail(QStringLiteral("%1 is read-only").arg(path));
 
     std::vector<Shelf> shelves = now.shelves;
+    QStringList dropped; // beyond shelfLimit (programs in one folder shelving their own keys)
     for (const ShelfChange &c : changes) {
         shelves.erase(std::remove_if(shelves.begin(), shelves.end(),
                                      [&c](const Shelf &s) { return s.key == c.key; }),
                       shelves.end());
         if (c.shelf && validKey(c.key) && int(shelves.size()) < shelfLimit)
             shelves.push_back(*c.shelf);
+        else if (c.shelf)
+            dropped << c.key;
     }
     // Written beside and renamed over: a failed write keeps the shelves saved before.
     // Unbuffered, so that a failed write is seen by commit() and not lost in a final flush.
@@ -230,6 +234,11 @@ bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         file.write(content) != content.size() || !file.commit())
         return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    if (!dropped.isEmpty())
+        return fail(QStringLiteral("%1 holds %2 shelves, the most it keeps; not saved: %3")
+                        .arg(path)
+                        .arg(shelfLimit)
+                        .arg(dropped.join(QStringLiteral(", "))));
     return true;
 }
 

@@ -53,7 +53,8 @@ QString shelfProblemText(const ShelfRead &read, const QString &path = shelfFileP
 // Applies the changes to what the file holds now (another program in the same folder may have
 // written shelves of its own meanwhile) and replaces it atomically. A damaged file is replaced;
 // a symbolic link, a pipe, a device, a folder or a read-only file is left as it is: false and
-// why (English, for standard error and the status line).
+// why (English, for standard error and the status line). A shelf beyond shelfLimit is not
+// saved, the others are: false too, the keys named.
 bool saveShelfChanges(const std::vector<ShelfChange> &changes, QString *error,
                       const QString &path = shelfFilePath());
 

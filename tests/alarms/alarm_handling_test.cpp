@@ -139,7 +139,8 @@ private slots:
                                                              "problem", "afterSave");
         for (const QStringList &c : cases("shelf_files.txt")) {
             QByteArray b = QByteArray::fromPercentEncoding(c[2].toUtf8());
-            for (int k = 0; c[1] == "many" && k <= shelfLimit; ++k)
+            const int lines = c[1] == "many" ? shelfLimit + 1 : c[1] == "full" ? shelfLimit : 0;
+            for (int k = 0; k < lines; ++k)
                 b += "k" + QByteArray::number(k) + "\t1\t2\t60\top\t\n";
             b += c[1] == "big" ? QByteArray(shelfFileLimit + 1, '#') : "";
             QTest::newRow(qPrintable(c[0]))
