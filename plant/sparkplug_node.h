@@ -95,6 +95,9 @@ public:
     // Connected, a primary host named, and no births yet: its STATE online has not come.
     bool waitingForHost() const { return isConnected && !born && !stateTopic.isEmpty(); }
     const Counts &counts() const { return tally; }
+    // The bdSeq of the connection now or last made, and the seq the next message takes.
+    quint8 connectionBdSeq() const { return bdSeq; }
+    quint8 nextSeq() const { return seq; }
     const std::vector<MetricDefinition> &deviceMetrics() const { return metrics; }
 
 private:
