@@ -2297,6 +2297,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>主应用已下线</source>
         <translation>主应用已下线</translation>
     </message>
+    <message>
+        <source>, 来不及读而丢弃 %1</source>
+        <translation>, 来不及读而丢弃 %1</translation>
+    </message>
 </context>
 <context>
     <name>Preference</name>

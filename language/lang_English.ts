@@ -2302,6 +2302,10 @@ is removed, then the program ends by that signal.</translation>
         <source>主应用已下线</source>
         <translation>the primary host went offline</translation>
     </message>
+    <message>
+        <source>, 来不及读而丢弃 %1</source>
+        <translation>, dropped unread %1</translation>
+    </message>
 </context>
 <context>
     <name>Preference</name>

@@ -23,6 +23,8 @@ QString sparkplugPart(const SparkplugReport &s) {
         part += Texts::tr(", 无法读取或过时 %1").arg(s.unreadable);
     if (s.notOurs > 0)
         part += Texts::tr(", 不属于本节点 %1").arg(s.notOurs);
+    if (s.dropped > 0)
+        part += Texts::tr(", 来不及读而丢弃 %1").arg(s.dropped);
     if (s.lateUnsent > 0)
         part += Texts::tr(", 迟到事件未发 %1").arg(s.lateUnsent);
     return part;

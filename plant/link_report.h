@@ -22,12 +22,14 @@ struct SparkplugReport {
     quint64 births = 0;          // NBIRTHs published
     quint64 refused = 0;         // commands refused: every DCMD, any NCMD but a rebirth
     quint64 unreadable = 0;      // commands and STATE too large, unreadable or past
-    quint64 notOurs = 0;         // messages for another node, or more than could be read
+    quint64 notOurs = 0;         // messages on topics of another node
+    quint64 dropped = 0;         // arrived faster than they could be read: dropped unread
     quint64 lateUnsent = 0;      // late events while the laser had no birth: not sent
     bool operator==(const SparkplugReport &o) const {
         return on == o.on && state == o.state && waitingForHost == o.waitingForHost &&
                bdSeq == o.bdSeq && seq == o.seq && births == o.births && refused == o.refused &&
-               unreadable == o.unreadable && notOurs == o.notOurs && lateUnsent == o.lateUnsent;
+               unreadable == o.unreadable && notOurs == o.notOurs && dropped == o.dropped &&
+               lateUnsent == o.lateUnsent;
     }
 };
 

@@ -26,6 +26,7 @@ qint64 nowMs() {
 
 // A topic longer than any of the node's own is no command of it, whatever it holds.
 constexpr size_t longestTopicBytes = 1024;
+constexpr int largestPacket = 64 * 1024;
 
 quint8 readBdSeq(const QString &path) {
     // Written by this program alone; anything else there (a link, a folder) starts from 0.
@@ -46,8 +47,22 @@ struct SparkplugLink::Listeners {
         void on_success(const mqtt::token &) override {}
         void on_failure(const mqtt::token &) override {}
     };
-    explicit Listeners(SparkplugLink *link) : connect(link) {}
+    // A new connection only once the library is done with the old one: one asked for sooner
+    // never completes.
+    struct Disconnect : mqtt::iaction_listener {
+        SparkplugLink *link;
+        explicit Disconnect(SparkplugLink *l) : link(l) {}
+        void retry() {
+            SparkplugLink *l = link;
+            QMetaObject::invokeMethod(
+                l, [l] { l->retryLater(); }, Qt::QueuedConnection);
+        }
+        void on_success(const mqtt::token &) override { retry(); }
+        void on_failure(const mqtt::token &) override { retry(); }
+    };
+    explicit Listeners(SparkplugLink *link) : connect(link), disconnect(link) {}
     ConnectListener<SparkplugLink> connect;
+    Disconnect disconnect;
     Ignore ignore;
 };
 
@@ -154,6 +169,11 @@ void SparkplugLink::connectNow() {
     if (unusable.isEmpty()) {
         try {
             mqtt::connect_options options = setup.options();
+            // An MQTT 5 broker keeps what is far beyond a command from the node (counted there);
+            // the rest is cut to one byte past the largest read on arrival.
+            if (setup.mqtt5())
+                options.set_properties(
+                    mqtt::properties{{mqtt::property::MAXIMUM_PACKET_SIZE, largestPacket}});
             // Each attempt a new bdSeq, kept before the broker may hold it as a will.
             const sparkplug::Outgoing will = edge.will(nowMs());
             keepBdSeq();
@@ -170,8 +190,7 @@ void SparkplugLink::connectNow() {
     setState(report.state == LinkState::Connecting ? LinkState::Connecting
                                                    : LinkState::Reconnecting,
              unusable);
-    retryDelayMs = nextRetryMs(retryDelayMs);
-    retryTimer->start(retryDelayMs);
+    retryLater();
 }
 
 void SparkplugLink::keepBdSeq() {
@@ -221,15 +240,21 @@ void SparkplugLink::connectFailed(quint64 g, int code) {
     setState(report.state == LinkState::Connecting ? LinkState::Connecting
                                                    : LinkState::Reconnecting,
              why);
-    retryDelayMs = nextRetryMs(retryDelayMs);
-    retryTimer->start(retryDelayMs);
+    retryLater();
 }
 
-void SparkplugLink::lostConnection(const QString &why) {
+void SparkplugLink::lostConnection(const QString &why, bool retry) {
     isConnected = false;
     ++generation;
     edge.connectionLost();
     setState(LinkState::Reconnecting, why);
+    if (retry)
+        retryLater();
+}
+
+void SparkplugLink::retryLater() {
+    if (stopped)
+        return;
     retryDelayMs = nextRetryMs(retryDelayMs);
     retryTimer->start(retryDelayMs);
 }
@@ -269,8 +294,8 @@ void SparkplugLink::send(const sparkplug::Reaction &reaction) {
         if (reaction.disconnect) {
             // The primary host went offline: its NDEATH above goes first, then a new connection
             // waits for the host to come back.
-            client->disconnect(300, nullptr, listeners->ignore);
-            lostConnection(Texts::tr("主应用已下线"));
+            lostConnection(Texts::tr("主应用已下线"), false);
+            client->disconnect(300, nullptr, listeners->disconnect);
         }
     } catch (const mqtt::exception &) {
         lostConnection(Texts::tr("连接中断"));
@@ -331,7 +356,8 @@ void SparkplugLink::emitReport(bool soon) {
     s.births = births;
     s.refused = c.refused;
     s.unreadable = c.unreadable + c.staleStates;
-    s.notOurs = c.notOurs + overflow;
+    s.notOurs = c.notOurs;
+    s.dropped = overflow;
     s.lateUnsent = lateUnsent;
     if (reported && report == lastReport)
         return;

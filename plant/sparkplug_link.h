@@ -59,7 +59,8 @@ private:
     void connectNow();
     void connected(quint64 generation);
     void connectFailed(quint64 generation, int code);
-    void lostConnection(const QString &why);
+    void lostConnection(const QString &why, bool retry = true);
+    void retryLater();
     void takeOffered();
     void received(const QByteArray &topic, const QByteArray &payload);
     void send(const sparkplug::Reaction &reaction);
