@@ -23,7 +23,7 @@ struct SparkplugReport {
     quint64 refused = 0;         // commands refused: every DCMD, any NCMD but a rebirth
     quint64 unreadable = 0;      // commands and STATE too large, unreadable or past
     quint64 notOurs = 0;         // messages on topics of another node
-    quint64 dropped = 0;         // arrived faster than they could be read: dropped unread
+    quint64 dropped = 0;         // came faster than they could be taken: dropped unread
     quint64 lateUnsent = 0;      // late events while the laser had no birth: not sent
     bool operator==(const SparkplugReport &o) const {
         return on == o.on && state == o.state && waitingForHost == o.waitingForHost &&

@@ -84,6 +84,9 @@ void PlantLink::stop() {
 }
 
 void PlantLink::publishEvent(const events::Event &event) {
+    if (sparkplug)
+        QMetaObject::invokeMethod(
+            sparkplug, [s = sparkplug, event] { s->event(event); }, Qt::QueuedConnection);
     if (!publisher)
         return;
     QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,

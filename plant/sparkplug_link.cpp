@@ -69,7 +69,7 @@ struct SparkplugLink::Listeners {
 SparkplugLink::SparkplugLink(const Config &config, const QString &clientId,
                              const QString &edgeNodeId)
     : config(config), setup(config, Role::Publisher), clientId(clientId.toUtf8()),
-      edge({config.groupId, edgeNodeId, QStringLiteral("laser"), config.primaryHostId},
+      node({config.groupId, edgeNodeId, QStringLiteral("laser"), config.primaryHostId},
            sparkplug::laserMetrics(), readBdSeq(bdSeqPath(config, edgeNodeId))),
       bdSeqFile(bdSeqPath(config, edgeNodeId)) {
     report.server = config.server();
@@ -82,8 +82,8 @@ SparkplugLink::~SparkplugLink() {
 
 QString SparkplugLink::bdSeqPath(const Config &config, const QString &edgeNodeId) {
     // The ids may hold what a file name may not (on Windows ':' or '*'): named by their hash.
-    const QByteArray node = (config.groupId + QLatin1Char('/') + edgeNodeId).toUtf8();
-    const QByteArray hash = QCryptographicHash::hash(node, QCryptographicHash::Sha1).toHex();
+    const QByteArray id = (config.groupId + QLatin1Char('/') + edgeNodeId).toUtf8();
+    const QByteArray hash = QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex();
     return QFileInfo(config.fileName)
         .dir()
         .filePath(QStringLiteral("sparkplug-%1.bdseq").arg(QLatin1String(hash.left(16))));
@@ -106,7 +106,7 @@ void SparkplugLink::takeOffered() {
         device = std::move(offered);
         offerWaiting = false;
     }
-    send(edge.refresh(device, nowMs()));
+    send(node.refresh(device, nowMs()));
     emitReport(true);
 }
 
@@ -175,7 +175,7 @@ void SparkplugLink::connectNow() {
                 options.set_properties(
                     mqtt::properties{{mqtt::property::MAXIMUM_PACKET_SIZE, largestPacket}});
             // Each attempt a new bdSeq, kept before the broker may hold it as a will.
-            const sparkplug::Outgoing will = edge.will(nowMs());
+            const sparkplug::Outgoing will = node.will(nowMs());
             keepBdSeq();
             options.set_will(mqtt::will_options(std::string(will.topic.constData()),
                                                 will.payload.constData(),
@@ -202,7 +202,7 @@ void SparkplugLink::keepBdSeq() {
         problem = Texts::tr("%1 不是普通文件，bdSeq 不保存").arg(existing.fileName());
     } else {
         QSaveFile file(bdSeqFile);
-        const QByteArray content = QByteArray::number(edge.nextBdSeq()) + '\n';
+        const QByteArray content = QByteArray::number(node.nextBdSeq()) + '\n';
         if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
             file.write(content) != content.size() || !file.commit())
             problem = Texts::tr("%1 无法写入，bdSeq 不保存").arg(existing.fileName());
@@ -220,12 +220,12 @@ void SparkplugLink::connected(quint64 g) {
     setup.succeeded();
     try {
         // Subscribed before the births go out: a rebirth asked for at once is heard.
-        for (const QByteArray &topic : edge.subscriptions())
+        for (const QByteArray &topic : node.subscriptions())
             client->subscribe(std::string(topic.constData()), 1, nullptr, listeners->ignore);
     } catch (const mqtt::exception &) {
         // Not connected after all: the connection-lost callback follows.
     }
-    send(edge.connected(nowMs()));
+    send(node.connected(nowMs()));
     setState(LinkState::Connected, QString());
 }
 
@@ -246,7 +246,7 @@ void SparkplugLink::connectFailed(quint64 g, int code) {
 void SparkplugLink::lostConnection(const QString &why, bool retry) {
     isConnected = false;
     ++generation;
-    edge.connectionLost();
+    node.connectionLost();
     setState(LinkState::Reconnecting, why);
     if (retry)
         retryLater();
@@ -261,18 +261,36 @@ void SparkplugLink::retryLater() {
 
 void SparkplugLink::received(const QByteArray &topic, const QByteArray &payload) {
     if (!stopped)
-        send(edge.received(topic, payload, nowMs()));
+        send(node.received(topic, payload, nowMs()));
     emitReport();
 }
 
-void SparkplugLink::late(const events::Event &event) {
+namespace {
+
+// The laser's metric of an alarm or state event and the flag's value; false for any other.
+bool flagOf(const events::Event &event, QString *metric, bool *on) {
     const bool alarm = event.category == QLatin1String("alarm");
-    const bool on = event.value == QLatin1String("on");
-    if (stopped || (!alarm && event.category != QLatin1String("state")) ||
-        (!on && event.value != QLatin1String("off")))
+    *on = event.value == QLatin1String("on");
+    *metric = QLatin1String(alarm ? "Alarms/" : "States/") + event.name;
+    return (alarm || event.category == QLatin1String("state")) &&
+           (*on || event.value == QLatin1String("off"));
+}
+
+} // namespace
+
+void SparkplugLink::event(const events::Event &event) {
+    QString metric;
+    bool on = false;
+    if (!stopped && flagOf(event, &metric, &on))
+        node.edge(metric, on, event.at);
+}
+
+void SparkplugLink::late(const events::Event &event) {
+    QString metric;
+    bool on = false;
+    if (stopped || !flagOf(event, &metric, &on))
         return; // not the edge of a flag: no metric of the laser's to send it as
-    const sparkplug::Reaction r =
-        edge.late(QLatin1String(alarm ? "Alarms/" : "States/") + event.name, on, event.at, nowMs());
+    const sparkplug::Reaction r = node.late(metric, on, event.at, nowMs());
     if (r.publish.empty())
         ++lateUnsent;
     send(r);
@@ -315,7 +333,7 @@ void SparkplugLink::stop() {
         return;
     try {
         // The clean end takes the will back: the hosts get the death from here instead.
-        for (const sparkplug::Outgoing &o : edge.leaving(nowMs()).publish)
+        for (const sparkplug::Outgoing &o : node.leaving(nowMs()).publish)
             if (isConnected)
                 client
                     ->publish(mqtt::make_message(std::string(o.topic.constData()),
@@ -348,16 +366,16 @@ void SparkplugLink::emitReport(bool soon) {
     report.notice = notices.join(QStringLiteral("; "));
     report.certificate = setup.certificate();
     SparkplugReport &s = report.sparkplug;
-    const sparkplug::Counts &c = edge.counts();
+    const sparkplug::Counts &c = node.counts();
     s.state = report.state;
-    s.waitingForHost = edge.waitingForHost();
-    s.bdSeq = edge.connectionBdSeq();
-    s.seq = edge.nextSeq();
+    s.waitingForHost = node.waitingForHost();
+    s.bdSeq = node.connectionBdSeq();
+    s.seq = node.nextSeq();
     s.births = births;
     s.refused = c.refused;
     s.unreadable = c.unreadable + c.staleStates;
     s.notOurs = c.notOurs;
-    s.dropped = overflow;
+    s.dropped = overflow + c.edgesDropped;
     s.lateUnsent = lateUnsent;
     if (reported && report == lastReport)
         return;

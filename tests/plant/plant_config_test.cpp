@@ -327,9 +327,6 @@ private slots:
         QTest::newRow("wildcard group")
             << QByteArray("[mqtt]\nurl = mqtt://h\nformat = both\ngroup_id = +\n")
             << "plant.ini line 4: group_id must be non-empty, without /, + or #";
-        QTest::newRow("a blank in the host's id")
-            << QByteArray("[mqtt]\nurl = mqtt://h\nprimary_host_id = \"scada 1\"\n")
-            << "plant.ini line 3: primary_host_id holds a blank, U+0020 (character 6)";
         QTest::newRow("a no-break space in the id")
             << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id = cutter\xc2\xa0"
                           "7\n")
