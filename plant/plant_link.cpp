@@ -86,7 +86,7 @@ void PlantLink::stop() {
 void PlantLink::publishEvent(const events::Event &event) {
     if (sparkplug)
         QMetaObject::invokeMethod(
-            sparkplug, [s = sparkplug, event] { s->event(event); }, Qt::QueuedConnection);
+            sparkplug, [s = sparkplug, event] { s->liveEvent(event); }, Qt::QueuedConnection);
     if (!publisher)
         return;
     QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,

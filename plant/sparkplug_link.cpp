@@ -278,7 +278,7 @@ bool flagOf(const events::Event &event, QString *metric, bool *on) {
 
 } // namespace
 
-void SparkplugLink::event(const events::Event &event) {
+void SparkplugLink::liveEvent(const events::Event &event) {
     QString metric;
     bool on = false;
     if (!stopped && flagOf(event, &metric, &on))

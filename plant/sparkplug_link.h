@@ -47,7 +47,7 @@ public:
 public slots:
     void start();
     // An alarm or state event as it happens: its edge goes with the next DDATA at its own time.
-    void event(const events::Event &event);
+    void liveEvent(const events::Event &event);
     // An alarm or state event of the history that the hosts did not get in time: its flag's
     // edge as a DDATA marked is_historical. Counted as not sent while the laser has no birth.
     void late(const events::Event &event);
