@@ -17,6 +17,7 @@ struct SparkplugReport {
     bool on = false;
     LinkState state = LinkState::Off;
     bool waitingForHost = false; // connected; the primary host's STATE online has not come
+    bool ready = false;          // the laser's birth is out on this connection: late events can go
     quint8 bdSeq = 0;            // of the connection now or last made
     quint8 seq = 0;              // of the next message
     quint64 births = 0;          // NBIRTHs published
@@ -27,9 +28,9 @@ struct SparkplugReport {
     quint64 lateUnsent = 0;      // late events while the laser had no birth: not sent
     bool operator==(const SparkplugReport &o) const {
         return on == o.on && state == o.state && waitingForHost == o.waitingForHost &&
-               bdSeq == o.bdSeq && seq == o.seq && births == o.births && refused == o.refused &&
-               unreadable == o.unreadable && notOurs == o.notOurs && dropped == o.dropped &&
-               lateUnsent == o.lateUnsent;
+               ready == o.ready && bdSeq == o.bdSeq && seq == o.seq && births == o.births &&
+               refused == o.refused && unreadable == o.unreadable && notOurs == o.notOurs &&
+               dropped == o.dropped && lateUnsent == o.lateUnsent;
     }
 };
 

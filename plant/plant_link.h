@@ -44,7 +44,8 @@ public slots:
     void publishEvent(const events::Event &event);
     void publishSample(const events::Sample &sample);
     // An event the broker did not get in time, sent again from the history: in Sparkplug form
-    // (format sparkplug or both) the flag's edge marked is_historical.
+    // (format sparkplug or both) the flag's edge marked is_historical. It goes only while
+    // report().sparkplug.ready; else it is counted as not sent.
     void publishLateEvent(const events::Event &event);
     // Called from every refresh pass; publishes when something changed, at most once a second.
     // `readings` are the temperatures at full precision (see statusObject).

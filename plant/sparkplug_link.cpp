@@ -107,7 +107,8 @@ void SparkplugLink::takeOffered() {
         offerWaiting = false;
     }
     send(node.refresh(device, nowMs()));
-    emitReport(true);
+    // A birth or death said at once, the seq of data at most once a second.
+    emitReport(node.deviceAnnounced() == report.sparkplug.ready);
 }
 
 void SparkplugLink::start() {
@@ -369,6 +370,7 @@ void SparkplugLink::emitReport(bool soon) {
     const sparkplug::Counts &c = node.counts();
     s.state = report.state;
     s.waitingForHost = node.waitingForHost();
+    s.ready = node.deviceAnnounced();
     s.bdSeq = node.connectionBdSeq();
     s.seq = node.nextSeq();
     s.births = births;

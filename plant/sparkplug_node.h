@@ -101,6 +101,8 @@ public:
 
     // Connected, a primary host named, and no births yet: its STATE online has not come.
     bool waitingForHost() const { return isConnected && !born && !stateTopic.isEmpty(); }
+    // The device's birth is out on this connection (and no death since).
+    bool deviceAnnounced() const { return deviceBorn; }
     const Counts &counts() const { return tally; }
     // The bdSeq of the connection now or last made, and the seq the next message takes.
     quint8 connectionBdSeq() const { return bdSeq; }
