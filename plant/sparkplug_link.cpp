@@ -170,8 +170,8 @@ void SparkplugLink::connectNow() {
     if (unusable.isEmpty()) {
         try {
             mqtt::connect_options options = setup.options();
-            // An MQTT 5 broker keeps what is far beyond a command from the node (counted there);
-            // the rest is cut to one byte past the largest read on arrival.
+            // An MQTT 5 broker keeps what is far beyond a command from the node (and drops it
+            // unseen); the rest is cut to one byte past the largest read on arrival.
             if (setup.mqtt5())
                 options.set_properties(
                     mqtt::properties{{mqtt::property::MAXIMUM_PACKET_SIZE, largestPacket}});
