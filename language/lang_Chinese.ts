@@ -1930,10 +1930,6 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>topic_prefix 须非空，且不含 +、# 或空的层级</translation>
     </message>
     <message>
-        <source>laser_id 须非空，且不含 /、+ 或 #</source>
-        <translation>laser_id 须非空，且不含 /、+ 或 #</translation>
-    </message>
-    <message>
         <source>%1: 无法读取</source>
         <translation>%1: 无法读取</translation>
     </message>
@@ -2248,6 +2244,62 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
     <message>
         <source>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</source>
         <translation>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</translation>
+    </message>
+    <message>
+        <source>%1 须非空，且不含 /、+ 或 #</source>
+        <translation>%1 须非空，且不含 /、+ 或 #</translation>
+    </message>
+    <message>
+        <source>format 须为 json、sparkplug 或 both</source>
+        <translation>format 须为 json、sparkplug 或 both</translation>
+    </message>
+    <message>
+        <source>format = sparkplug 或 both 需要 group_id</source>
+        <translation>format = sparkplug 或 both 需要 group_id</translation>
+    </message>
+    <message>
+        <source> 正在连接</source>
+        <translation> 正在连接</translation>
+    </message>
+    <message>
+        <source> 等待主应用上线</source>
+        <translation> 等待主应用上线</translation>
+    </message>
+    <message>
+        <source>: bdSeq %1, seq %2, 出生证书 %3</source>
+        <translation>: bdSeq %1, seq %2, 出生证书 %3</translation>
+    </message>
+    <message>
+        <source>, 拒绝命令 %1</source>
+        <translation>, 拒绝命令 %1</translation>
+    </message>
+    <message>
+        <source>, 无法读取或过时 %1</source>
+        <translation>, 无法读取或过时 %1</translation>
+    </message>
+    <message>
+        <source>, 不属于本节点 %1</source>
+        <translation>, 不属于本节点 %1</translation>
+    </message>
+    <message>
+        <source>, 迟到事件未发 %1</source>
+        <translation>, 迟到事件未发 %1</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件，bdSeq 不保存</source>
+        <translation>%1 不是普通文件，bdSeq 不保存</translation>
+    </message>
+    <message>
+        <source>%1 无法写入，bdSeq 不保存</source>
+        <translation>%1 无法写入，bdSeq 不保存</translation>
+    </message>
+    <message>
+        <source>主应用已下线</source>
+        <translation>主应用已下线</translation>
+    </message>
+    <message>
+        <source>, 来不及读而丢弃 %1</source>
+        <translation>, 来不及读而丢弃 %1</translation>
     </message>
 </context>
 <context>

@@ -1935,10 +1935,6 @@ is removed, then the program ends by that signal.</translation>
         <translation>topic_prefix must be non-empty, without +, # or empty levels</translation>
     </message>
     <message>
-        <source>laser_id 须非空，且不含 /、+ 或 #</source>
-        <translation>laser_id must be non-empty, without /, + or #</translation>
-    </message>
-    <message>
         <source>%1: 无法读取</source>
         <translation>%1: cannot be read</translation>
     </message>
@@ -2253,6 +2249,62 @@ is removed, then the program ends by that signal.</translation>
     <message>
         <source>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</source>
         <translation>the broker sent a packet of %1 bytes, over the %2 this program takes</translation>
+    </message>
+    <message>
+        <source>%1 须非空，且不含 /、+ 或 #</source>
+        <translation>%1 must be non-empty, without /, + or #</translation>
+    </message>
+    <message>
+        <source>format 须为 json、sparkplug 或 both</source>
+        <translation>format must be json, sparkplug or both</translation>
+    </message>
+    <message>
+        <source>format = sparkplug 或 both 需要 group_id</source>
+        <translation>format = sparkplug or both needs group_id</translation>
+    </message>
+    <message>
+        <source> 正在连接</source>
+        <translation> connecting</translation>
+    </message>
+    <message>
+        <source> 等待主应用上线</source>
+        <translation> waiting for the primary host</translation>
+    </message>
+    <message>
+        <source>: bdSeq %1, seq %2, 出生证书 %3</source>
+        <translation>: bdSeq %1, seq %2, births %3</translation>
+    </message>
+    <message>
+        <source>, 拒绝命令 %1</source>
+        <translation>, refused commands %1</translation>
+    </message>
+    <message>
+        <source>, 无法读取或过时 %1</source>
+        <translation>, unreadable or past %1</translation>
+    </message>
+    <message>
+        <source>, 不属于本节点 %1</source>
+        <translation>, not for this node %1</translation>
+    </message>
+    <message>
+        <source>, 迟到事件未发 %1</source>
+        <translation>, late events not sent %1</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件，bdSeq 不保存</source>
+        <translation>%1 is not a plain file; bdSeq is not kept</translation>
+    </message>
+    <message>
+        <source>%1 无法写入，bdSeq 不保存</source>
+        <translation>%1 cannot be written; bdSeq is not kept</translation>
+    </message>
+    <message>
+        <source>主应用已下线</source>
+        <translation>the primary host went offline</translation>
+    </message>
+    <message>
+        <source>, 来不及读而丢弃 %1</source>
+        <translation>, dropped unread %1</translation>
     </message>
 </context>
 <context>

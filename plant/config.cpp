@@ -30,7 +30,7 @@ namespace {
 QString idError(const QString &key, const QString &value) {
     const bool prefix = key == QLatin1String("topic_prefix");
     const QString general = prefix ? Texts::tr("topic_prefix 须非空，且不含 +、# 或空的层级")
-                                   : Texts::tr("laser_id 须非空，且不含 /、+ 或 #");
+                                   : Texts::tr("%1 须非空，且不含 /、+ 或 #").arg(key);
     int before = 0; // characters of the levels before, with their '/'
     for (const QString &level : prefix ? value.split(QLatin1Char('/')) : QStringList{value}) {
         const IdCheck check = checkPlantId(level);
@@ -193,7 +193,17 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             config.topicPrefix = value;
         else if (key == QLatin1String("laser_id"))
             config.laserId = value;
-        else if (key == QLatin1String("protocol") || key.endsWith(QLatin1String("_file"))) {
+        else if (key == QLatin1String("group_id"))
+            config.groupId = value;
+        else if (key == QLatin1String("primary_host_id"))
+            config.primaryHostId = value;
+        else if (key == QLatin1String("format")) {
+            const QStringList formats{QStringLiteral("json"), QStringLiteral("sparkplug"),
+                                      QStringLiteral("both")};
+            if (!formats.contains(value))
+                return fail(number, Texts::tr("format 须为 json、sparkplug 或 both"));
+            config.format = Format(formats.indexOf(value));
+        } else if (key == QLatin1String("protocol") || key.endsWith(QLatin1String("_file"))) {
             // The rest are files and the protocol version: none may be given empty.
             if (value.isEmpty())
                 return fail(number, Texts::tr("%1 为空").arg(key));
@@ -260,14 +270,20 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             return fail(line, Texts::tr("ca_file 无法读取: %1").arg(reason));
         }
     }
-    for (const QString &key : {QStringLiteral("topic_prefix"), QStringLiteral("laser_id")}) {
+    if (config.sparkplug() && !lineOf.contains(QStringLiteral("group_id")))
+        return fail(given("format"), Texts::tr("format = sparkplug 或 both 需要 group_id"));
+    const std::pair<QString, const QString *> ids[] = {
+        {QStringLiteral("topic_prefix"), &config.topicPrefix},
+        {QStringLiteral("laser_id"), &config.laserId},
+        {QStringLiteral("group_id"), &config.groupId},
+        {QStringLiteral("primary_host_id"), &config.primaryHostId}};
+    for (const auto &id : ids) {
         // The id made from the host's name is checked where it is made.
-        if (key == QLatin1String("laser_id") && !lineOf.contains(key))
+        if (id.first != QLatin1String("topic_prefix") && !lineOf.contains(id.first))
             continue;
-        const QString problem =
-            idError(key, key == QLatin1String("laser_id") ? config.laserId : config.topicPrefix);
+        const QString problem = idError(id.first, *id.second);
         if (!problem.isEmpty())
-            return fail(lineOf.value(key), problem);
+            return fail(lineOf.value(id.first), problem);
     }
     return result;
 }

@@ -27,6 +27,10 @@ struct ClientCertificate {
 
 enum class Protocol { Mqtt5, Mqtt311 };
 
+// What the plant link publishes: its own JSON (what the fleet view reads), Sparkplug B, or both
+// side by side, each on a connection of its own (each has a last will of its own).
+enum class Format { Json, Sparkplug, Both };
+
 // The [mqtt] section of config/plant.ini.
 struct Config {
     // What the client connects to: tcp://host:port or ssl://host:port.
@@ -50,6 +54,11 @@ struct Config {
     QString topicPrefix = QStringLiteral("laser");
     // Empty: the program makes one from the host name and the port name.
     QString laserId;
+    Format format = Format::Json;
+    // Sparkplug's group, needed for its formats; the primary host whose STATE the node follows
+    // (empty: none).
+    QString groupId;
+    QString primaryHostId;
     // The settings file's name and the line of each key given, for what is found later.
     QString fileName;
     QHash<QString, int> lines;
@@ -61,6 +70,8 @@ struct Config {
     QString server() const;
     // A password over a url without TLS: it works, and the operator is told.
     bool passwordInClear() const { return !password.isEmpty() && !tls; }
+    bool json() const { return format != Format::Sparkplug; }
+    bool sparkplug() const { return format != Format::Json; }
 };
 
 struct ConfigResult {

@@ -78,6 +78,10 @@ const QVector<QString> &knownKeys() {
         QStringLiteral("key_password_file"),
         QStringLiteral("password_file"),
         QStringLiteral("protocol"),
+        // Sparkplug B: json, sparkplug or both; the group's and the primary host's ids.
+        QStringLiteral("format"),
+        QStringLiteral("group_id"),
+        QStringLiteral("primary_host_id"),
     };
     return keys;
 }

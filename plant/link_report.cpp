@@ -5,6 +5,33 @@
 
 namespace plant {
 
+namespace {
+
+// The Sparkplug side: its connection's state where it is not connected, then its counts.
+QString sparkplugPart(const SparkplugReport &s) {
+    if (!s.on)
+        return QString();
+    QString part = QStringLiteral("; Sparkplug");
+    if (s.state == LinkState::Connecting || s.state == LinkState::Reconnecting)
+        part += Texts::tr(" 正在连接");
+    else if (s.waitingForHost)
+        part += Texts::tr(" 等待主应用上线");
+    part += Texts::tr(": bdSeq %1, seq %2, 出生证书 %3").arg(s.bdSeq).arg(s.seq).arg(s.births);
+    if (s.refused > 0)
+        part += Texts::tr(", 拒绝命令 %1").arg(s.refused);
+    if (s.unreadable > 0)
+        part += Texts::tr(", 无法读取或过时 %1").arg(s.unreadable);
+    if (s.notOurs > 0)
+        part += Texts::tr(", 不属于本节点 %1").arg(s.notOurs);
+    if (s.dropped > 0)
+        part += Texts::tr(", 来不及读而丢弃 %1").arg(s.dropped);
+    if (s.lateUnsent > 0)
+        part += Texts::tr(", 迟到事件未发 %1").arg(s.lateUnsent);
+    return part;
+}
+
+} // namespace
+
 bool loadLinkConfig(const QString &file, Config *config, Report *report) {
     qRegisterMetaType<plant::Report>();
     const ConfigResult loaded = loadConfig(file);
@@ -28,7 +55,8 @@ bool operator==(const Report &a, const Report &b) {
     return a.state == b.state && a.server == b.server && a.lastError == b.lastError &&
            a.buffered == b.buffered && a.dropped == b.dropped && a.expired == b.expired &&
            a.refused == b.refused && a.refusedWhy == b.refusedWhy && a.notice == b.notice &&
-           a.certificate == b.certificate && a.otherHost == b.otherHost;
+           a.certificate == b.certificate && a.otherHost == b.otherHost &&
+           a.sparkplug == b.sparkplug;
 }
 
 QString stateLine(const Report &report) {
@@ -59,6 +87,7 @@ QString stateLine(const Report &report) {
             Texts::tr("; 代理服务器拒收 %1 条（%2）").arg(report.refused).arg(report.refusedWhy);
     if (report.otherHost)
         line += Texts::tr("; 另一台主机也在以此激光器 ID 发布");
+    line += sparkplugPart(report.sparkplug);
     if (!report.notice.isEmpty())
         line += QStringLiteral("; ") + report.notice;
     return line;

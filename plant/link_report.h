@@ -11,6 +11,29 @@ namespace plant {
 
 enum class LinkState { Off, Connecting, Connected, Reconnecting };
 
+// The Sparkplug B edge node's side of the link (format sparkplug or both): its own connection's
+// state, and what it sent and was sent, counted from the start.
+struct SparkplugReport {
+    bool on = false;
+    LinkState state = LinkState::Off;
+    bool waitingForHost = false; // connected; the primary host's STATE online has not come
+    bool ready = false;          // the laser's birth is out on this connection: late events can go
+    quint8 bdSeq = 0;            // of the connection now or last made
+    quint8 seq = 0;              // of the next message
+    quint64 births = 0;          // NBIRTHs published
+    quint64 refused = 0;         // commands refused: every DCMD, any NCMD but a rebirth
+    quint64 unreadable = 0;      // commands and STATE too large, unreadable or past
+    quint64 notOurs = 0;         // messages on topics of another node
+    quint64 dropped = 0;         // came faster than they could be taken: dropped unread
+    quint64 lateUnsent = 0;      // late events while the laser had no birth: not sent
+    bool operator==(const SparkplugReport &o) const {
+        return on == o.on && state == o.state && waitingForHost == o.waitingForHost &&
+               ready == o.ready && bdSeq == o.bdSeq && seq == o.seq && births == o.births &&
+               refused == o.refused && unreadable == o.unreadable && notOurs == o.notOurs &&
+               dropped == o.dropped && lateUnsent == o.lateUnsent;
+    }
+};
+
 // What the status bar and the diagnostics show of the broker connection.
 struct Report {
     LinkState state = LinkState::Off;
@@ -29,6 +52,7 @@ struct Report {
     ClientCertificate certificate;
     // Another host publishes under this laser id (a status of another start's token came).
     bool otherHost = false;
+    SparkplugReport sparkplug;
 };
 bool operator==(const Report &a, const Report &b);
 

@@ -1,6 +1,8 @@
 #include "plant/plant_link.h"
 
 #include "plant/broker_connection.h"
+#include "plant/sparkplug_link.h"
+#include "plant/sparkplug_metrics.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -37,12 +39,27 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
     instance = QString::number(QRandomGenerator::global()->generate64(), 16)
                    .rightJustified(16, QLatin1Char('0'));
     thread = new QThread(this);
-    publisher = new Publisher(config, clientId, base, instance);
-    publisher->moveToThread(thread);
-    connect(thread, &QThread::finished, publisher, &QObject::deleteLater);
-    connect(publisher, &Publisher::reportChanged, this, [this](const Report &r) { received(r); });
+    if (config.json()) {
+        publisher = new Publisher(config, clientId, base, instance);
+        publisher->moveToThread(thread);
+        connect(thread, &QThread::finished, publisher, &QObject::deleteLater);
+        connect(publisher, &Publisher::reportChanged, this,
+                [this](const Report &r) { received(r); });
+    }
+    if (config.sparkplug()) {
+        sparkplug = new SparkplugLink(config, clientId + QStringLiteral("-spb"), id);
+        sparkplug->moveToThread(thread);
+        connect(thread, &QThread::finished, sparkplug, &QObject::deleteLater);
+        connect(sparkplug, &SparkplugLink::reportChanged, this,
+                [this](const Report &r) { receivedSparkplug(r); });
+        lastReport.sparkplug.on = true;
+    }
+    jsonReport = sparkplugReport = lastReport;
     thread->start();
-    QMetaObject::invokeMethod(publisher, &Publisher::start, Qt::QueuedConnection);
+    if (publisher)
+        QMetaObject::invokeMethod(publisher, &Publisher::start, Qt::QueuedConnection);
+    if (sparkplug)
+        QMetaObject::invokeMethod(sparkplug, &SparkplugLink::start, Qt::QueuedConnection);
 }
 
 PlantLink::~PlantLink() {
@@ -52,17 +69,24 @@ PlantLink::~PlantLink() {
 void PlantLink::stop() {
     if (!thread)
         return;
-    // Says goodbye to the broker after what is queued; bounded by the publisher's own waits.
-    QMetaObject::invokeMethod(publisher, &Publisher::stop, Qt::BlockingQueuedConnection);
+    // Says goodbye to the broker after what is queued; bounded by the publishers' own waits.
+    if (publisher)
+        QMetaObject::invokeMethod(publisher, &Publisher::stop, Qt::BlockingQueuedConnection);
+    if (sparkplug)
+        QMetaObject::invokeMethod(sparkplug, &SparkplugLink::stop, Qt::BlockingQueuedConnection);
     thread->quit();
     thread->wait();
     thread = nullptr;
     publisher = nullptr;
+    sparkplug = nullptr;
     if (statusTimer)
         statusTimer->stop();
 }
 
 void PlantLink::publishEvent(const events::Event &event) {
+    if (sparkplug)
+        QMetaObject::invokeMethod(
+            sparkplug, [s = sparkplug, event] { s->liveEvent(event); }, Qt::QueuedConnection);
     if (!publisher)
         return;
     QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,
@@ -79,8 +103,16 @@ void PlantLink::publishSample(const events::Sample &sample) {
                               Q_ARG(int, Publisher::sampleExpirySeconds));
 }
 
+void PlantLink::publishLateEvent(const events::Event &event) {
+    if (sparkplug)
+        QMetaObject::invokeMethod(
+            sparkplug, [s = sparkplug, event] { s->late(event); }, Qt::QueuedConnection);
+}
+
 void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo &link,
                              const events::Sample &readings) {
+    if (sparkplug)
+        sparkplug->offer(sparkplug::laserDevice(state, link, readings));
     if (!publisher)
         return;
     current = statusObject(state, link, readings);
@@ -107,10 +139,19 @@ void PlantLink::sendStatus() {
                               Q_ARG(QByteArray, payload));
 }
 
+void PlantLink::receivedSparkplug(const Report &report) {
+    sparkplugReport = report;
+    received(jsonReport);
+}
+
 void PlantLink::received(const Report &report) {
     const QString before = stateLine();
-    lastReport = report;
-    emit reportChanged(report);
+    // Sparkplug alone: its connection is the link; beside the JSON: a part of the line.
+    jsonReport = report;
+    lastReport = publisher ? report : sparkplugReport;
+    if (sparkplug)
+        lastReport.sparkplug = sparkplugReport.sparkplug;
+    emit reportChanged(lastReport);
     const QString after = stateLine();
     if (after != before)
         emit stateLineChanged(after);

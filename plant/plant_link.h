@@ -17,6 +17,8 @@ namespace plant {
 
 // The plant link as the window sees it: lives in the GUI thread, turns events, samples and the
 // status into messages and hands them to the publisher's thread without waiting.
+class SparkplugLink;
+
 class PlantLink : public QObject {
     Q_OBJECT
 
@@ -41,6 +43,10 @@ public:
 public slots:
     void publishEvent(const events::Event &event);
     void publishSample(const events::Sample &sample);
+    // An event the broker did not get in time, sent again from the history: in Sparkplug form
+    // (format sparkplug or both) the flag's edge marked is_historical. It goes only while
+    // report().sparkplug.ready; else it is counted as not sent.
+    void publishLateEvent(const events::Event &event);
     // Called from every refresh pass; publishes when something changed, at most once a second.
     // `readings` are the temperatures at full precision (see statusObject).
     void updateStatus(const protocol::DeviceState &state, const plant::LinkInfo &link,
@@ -52,6 +58,7 @@ signals:
 
 private:
     void received(const Report &report);
+    void receivedSparkplug(const Report &report);
     void sendStatus();
 
     QString id;
@@ -59,7 +66,12 @@ private:
     QString instance;
     Report lastReport;
     QThread *thread = nullptr;
+    // The JSON's (format json or both) and the Sparkplug node's (sparkplug or both), each on a
+    // connection of its own, both on `thread`.
     Publisher *publisher = nullptr;
+    SparkplugLink *sparkplug = nullptr;
+    Report jsonReport;
+    Report sparkplugReport;
     QJsonObject current;
     QJsonObject sent;
     bool anySent = false;

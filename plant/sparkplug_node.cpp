@@ -63,6 +63,7 @@ void EdgeNode::connectionLost() {
     isConnected = false;
     born = false;
     deviceBorn = false;
+    edges.clear();
 }
 
 Reaction EdgeNode::leaving(qint64 now) {
@@ -74,6 +75,8 @@ Reaction EdgeNode::leaving(qint64 now) {
 
 Reaction EdgeNode::refresh(const Device &seen, qint64 now) {
     device = seen;
+    std::vector<Edge> between;
+    between.swap(edges);
     if (device.present && device.values.size() != metrics.size())
         device.present = false; // not this node's device: never half a birth
     if (!born)
@@ -94,10 +97,20 @@ Reaction EdgeNode::refresh(const Device &seen, qint64 now) {
     for (size_t i = 0; i < metrics.size(); ++i)
         if (!(device.values[i] == sent[i]))
             changed.push_back(int(i));
-    if (changed.empty())
+    if (changed.empty() && between.empty())
         return {};
     sent = device.values;
-    return {{message(ddata, dataPayload(now, seq++, metrics, sent, changed))}, false};
+    return {{message(ddata, dataPayload(now, seq++, metrics, sent, changed, between))}, false};
+}
+
+void EdgeNode::edge(const QString &metric, bool on, qint64 at) {
+    const int i = metricIndex(metric);
+    if (!deviceBorn || i < 0 || metrics[size_t(i)].type != DataType::Boolean)
+        return;
+    if (edges.size() >= largestEdges)
+        ++tally.edgesDropped;
+    else
+        edges.push_back({i, on, at});
 }
 
 Reaction EdgeNode::late(const QString &metric, bool on, qint64 at, qint64 now) {
@@ -174,6 +187,7 @@ Reaction EdgeNode::births(qint64 now) {
     bornAt = now;
     rebirthDue = false;
     deviceBorn = false;
+    edges.clear();
     Reaction r;
     r.publish.push_back(message(
         nbirth, birthPayload(now, seq++, nodeMetrics, {Value(quint64(bdSeq)), Value(false)})));

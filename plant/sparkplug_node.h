@@ -41,11 +41,12 @@ struct Device {
 
 // What the node was sent and what it made of it, counted from the start.
 struct Counts {
-    quint64 rebirths = 0;    // births sent again on a host's request
-    quint64 refused = 0;     // NCMDs other than a rebirth, every DCMD: nothing writes the laser
-    quint64 unreadable = 0;  // commands and STATE too large or not readable
-    quint64 notOurs = 0;     // messages on topics of another node or host
-    quint64 staleStates = 0; // STATE older than the last one of this connection
+    quint64 rebirths = 0;     // births sent again on a host's request
+    quint64 refused = 0;      // NCMDs other than a rebirth, every DCMD: nothing writes the laser
+    quint64 unreadable = 0;   // commands and STATE too large or not readable
+    quint64 notOurs = 0;      // messages on topics of another node or host
+    quint64 staleStates = 0;  // STATE older than the last one of this connection
+    quint64 edgesDropped = 0; // edges beyond largestEdges in one pass
 };
 
 // The rules of a Sparkplug B edge node with one device: the host PC is the node, the laser on
@@ -59,6 +60,8 @@ public:
     // Births at most once a second; a rebirth asked for sooner is served by the first refresh
     // after it.
     static constexpr qint64 rebirthGapMs = 1000;
+    // Edges kept for one refresh pass at most; more are counted and dropped.
+    static constexpr size_t largestEdges = 256;
 
     // `nextBdSeq` is the bdSeq of the first connection (kept across runs by the caller).
     EdgeNode(NodeSettings settings, std::vector<MetricDefinition> deviceMetrics,
@@ -87,6 +90,10 @@ public:
     // device has no birth on this connection (send it after the next), nor for a name that is
     // not one of its Boolean metrics.
     Reaction late(const QString &metric, bool on, qint64 at, qint64 now);
+    // A flag's edge as it happened (an alarm or state event, live): it goes with the next DDATA
+    // at its own time, so that an alarm that rose and cleared between two passes is seen too.
+    // Nothing while the device has no birth (the birth says the flags as they are).
+    void edge(const QString &metric, bool on, qint64 at);
     // The index of a device metric by its name ("Alarms/chillerFault"), or -1.
     int metricIndex(const QString &name) const { return indexByName.value(name, -1); }
     // A message on one of the subscriptions (or anything a broker sends).
@@ -94,7 +101,12 @@ public:
 
     // Connected, a primary host named, and no births yet: its STATE online has not come.
     bool waitingForHost() const { return isConnected && !born && !stateTopic.isEmpty(); }
+    // The device's birth is out on this connection (and no death since).
+    bool deviceAnnounced() const { return deviceBorn; }
     const Counts &counts() const { return tally; }
+    // The bdSeq of the connection now or last made, and the seq the next message takes.
+    quint8 connectionBdSeq() const { return bdSeq; }
+    quint8 nextSeq() const { return seq; }
     const std::vector<MetricDefinition> &deviceMetrics() const { return metrics; }
 
 private:
@@ -121,6 +133,7 @@ private:
     qint64 bornAt = 0;
     Device device;
     std::vector<Value> sent; // the device's values as the host last saw them
+    std::vector<Edge> edges; // since the last pass
     Counts tally;
 };
 

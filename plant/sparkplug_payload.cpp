@@ -104,10 +104,14 @@ QByteArray birthPayload(qint64 at, quint8 seq, const std::vector<MetricDefinitio
 }
 
 QByteArray dataPayload(qint64 at, quint8 seq, const std::vector<MetricDefinition> &metrics,
-                       const std::vector<Value> &values, const std::vector<int> &changed) {
+                       const std::vector<Value> &values, const std::vector<int> &changed,
+                       const std::vector<Edge> &edges) {
     Payload payload;
     payload.set_timestamp(wireTime(at));
     payload.set_seq(seq);
+    for (const Edge &e : edges)
+        if (e.index >= 0 && size_t(e.index) < metrics.size())
+            addData(payload, metrics[size_t(e.index)], Value(e.on), e.at);
     for (const int i : changed)
         if (i >= 0 && size_t(i) < metrics.size() && size_t(i) < values.size())
             addData(payload, metrics[size_t(i)], values[size_t(i)], at);

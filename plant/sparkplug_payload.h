@@ -38,9 +38,18 @@ extern const char *const bdSeqMetric;
 // A birth (NBIRTH, DBIRTH): every metric with its name, alias, data type, unit and value.
 QByteArray birthPayload(qint64 at, quint8 seq, const std::vector<MetricDefinition> &metrics,
                         const std::vector<Value> &values);
-// DDATA: the metrics at `changed` by alias alone (by name where they have none).
+// A Boolean metric's edge at a time of its own (an alarm that rose and cleared between two
+// passes): the metric at `index`.
+struct Edge {
+    int index = 0;
+    bool on = false;
+    qint64 at = 0;
+};
+// DDATA: the `edges` each at its time, then the metrics at `changed` at `at`; by alias alone
+// (by name where they have none).
 QByteArray dataPayload(qint64 at, quint8 seq, const std::vector<MetricDefinition> &metrics,
-                       const std::vector<Value> &values, const std::vector<int> &changed);
+                       const std::vector<Value> &values, const std::vector<int> &changed,
+                       const std::vector<Edge> &edges = {});
 // DDATA of one metric as it was at `at`, sent late (is_historical): an event of the history.
 QByteArray latePayload(qint64 now, quint8 seq, const MetricDefinition &metric, const Value &value,
                        qint64 at);

@@ -117,10 +117,14 @@ int cpu(int seconds, const QString &barePath, bool lineRate) {
         Rig rig;
         // Usual traffic: one status round a second. Line rate: the rounds back to back at the
         // line's full 115200 baud (the simulator paces itself).
-        const QString why =
-            rig.up(lineRate ? QStringList{QStringLiteral("--quiet"), QStringLiteral("--period"),
-                                          QStringLiteral("16"), QStringLiteral("--no-drift")}
-                            : QStringList{QStringLiteral("--quiet")});
+        // LASER_BENCH_DRIFT=1: the readings walk every round, so that every refresh pass has a
+        // change for the plant link to publish (plant_formats.sh).
+        QStringList simArgs{QStringLiteral("--quiet")};
+        if (lineRate)
+            simArgs << QStringLiteral("--period") << QStringLiteral("16");
+        if (lineRate && !qEnvironmentVariableIsSet("LASER_BENCH_DRIFT"))
+            simArgs << QStringLiteral("--no-drift");
+        const QString why = rig.up(simArgs);
         if (!why.isEmpty()) {
             out(QStringLiteral("cpu: cannot run: %1").arg(why));
             return 2;

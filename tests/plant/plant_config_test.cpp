@@ -228,7 +228,8 @@ private slots:
                                 ca.toUtf8() +
                                 "\nusername = hall2\n"
                                 "password = \"p = w;d\"\ntopic_prefix = plant/hall2/laser\n"
-                                "laser_id = cutter-7\n";
+                                "laser_id = cutter-7\nformat = both\ngroup_id = hall2\n"
+                                "primary_host_id = scada\n";
         const plant::ConfigResult r = plant::parseConfig(text, QStringLiteral("plant.ini"));
         QCOMPARE(r.error, QString());
         QCOMPARE(r.config.serverUri, QStringLiteral("ssl://10.1.2.3:8883"));
@@ -238,6 +239,8 @@ private slots:
         QCOMPARE(r.config.password, QStringLiteral("p = w;d"));
         QCOMPARE(r.config.topicPrefix, QStringLiteral("plant/hall2/laser"));
         QCOMPARE(r.config.laserId, QStringLiteral("cutter-7"));
+        QVERIFY(r.config.format == plant::Format::Both);
+        QCOMPARE(r.config.groupId + r.config.primaryHostId, QStringLiteral("hall2scada"));
     }
 
     void portsAndIpv6Hosts() {
@@ -270,13 +273,13 @@ private slots:
             << QByteArray("[mqtt]\nurl = mqtt://h\npasword = hunter2\n")
             << "plant.ini line 3: unknown key pasword (known: url, username, password, ca_file, "
                "topic_prefix, laser_id, cert_file, key_file, key_password_file, password_file, "
-               "protocol)";
+               "protocol, format, group_id, primary_host_id)";
         // A word far from every key may be a password typed in a key's place: never quoted.
         QTest::newRow("a word in a key's place")
             << QByteArray("[mqtt]\nurl = mqtt://h\ncorrecthorsebattery = x\n")
             << "plant.ini line 3: unknown key (known: url, username, password, ca_file, "
                "topic_prefix, laser_id, cert_file, key_file, key_password_file, password_file, "
-               "protocol)";
+               "protocol, format, group_id, primary_host_id)";
         QTest::newRow("key twice") << QByteArray("[mqtt]\nurl = mqtt://h\nurl = mqtt://g\n")
                                    << "plant.ini line 3: url is given twice";
         QTest::newRow("http url") << QByteArray("[mqtt]\nurl = http://h\n")
@@ -316,6 +319,14 @@ private slots:
         QTest::newRow("empty id")
             << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id =\n")
             << "plant.ini line 3: laser_id must be non-empty, without /, + or #";
+        QTest::newRow("other format") << QByteArray("[mqtt]\nurl = mqtt://h\nformat = JSON\n")
+                                      << "plant.ini line 3: format must be json, sparkplug or both";
+        QTest::newRow("sparkplug without a group")
+            << QByteArray("[mqtt]\nurl = mqtt://h\nformat = sparkplug\n")
+            << "plant.ini line 3: format = sparkplug or both needs group_id";
+        QTest::newRow("wildcard group")
+            << QByteArray("[mqtt]\nurl = mqtt://h\nformat = both\ngroup_id = +\n")
+            << "plant.ini line 4: group_id must be non-empty, without /, + or #";
         QTest::newRow("a no-break space in the id")
             << QByteArray("[mqtt]\nurl = mqtt://h\nlaser_id = cutter\xc2\xa0"
                           "7\n")
@@ -399,11 +410,13 @@ private slots:
     void aLaserIdThatTheFleetWouldRefuseIsRefusedAtStart() {
         QFETCH(QString, id);
         QFETCH(bool, valid);
-        const plant::ConfigResult r =
-            plant::parseConfig("[mqtt]\nurl = mqtt://h\nlaser_id = \"" + id.toUtf8() + "\"\n",
-                               QStringLiteral("plant.ini"));
-        QVERIFY2(valid ? r.error.isEmpty() : r.error.startsWith("plant.ini line 3: "),
-                 qPrintable(r.error));
+        // The Sparkplug group and primary host by the same rule.
+        for (const QByteArray key : {"laser_id", "group_id", "primary_host_id"}) {
+            const plant::ConfigResult r = plant::parseConfig(
+                "[mqtt]\nurl = mqtt://h\n" + key + " = \"" + id.toUtf8() + "\"\n", "plant.ini");
+            QVERIFY2(valid ? r.error.isEmpty() : r.error.startsWith("plant.ini line 3: "),
+                     qPrintable(r.error));
+        }
         // The id made from the host and port names is always one the rule takes.
         QVERIFY(plant::validPlantId(plant::defaultLaserId(id, QStringLiteral("ttyUSB0"))));
     }

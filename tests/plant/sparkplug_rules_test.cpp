@@ -55,6 +55,8 @@ private slots:
         row("writes refused, hostile bytes dropped, all counted",
             "will connect up write dcmd dcmd-other rebirth-false empty garbage huge other-node",
             born + " refused=5 unreadable=2 notOurs=1");
+        row("an alarm that rose and cleared between two passes: its edges, each at its time",
+            "will edge connect up edge up up", born + " DDATA/2:2");
         row("a late edge only of a Boolean the device has, after its birth; a clean end",
             "will late connect late up late late-float leave hot",
             born + " DDATA/2:1 late NDEATH bd0");
@@ -83,6 +85,11 @@ private slots:
             {"leave", [&] { return node.leaving(now); }},
             {"late", [&] { return node.late("Alarms/a", true, now - 60000, now); }},
             {"late-float", [&] { return node.late("Temperatures/t", true, now - 60000, now); }},
+            {"edge",
+             [&] {
+                 return node.edge("Alarms/a", true, now - 99),
+                        node.edge("Alarms/a", false, now - 9), Reaction();
+             }},
         };
         steps.replace(QRegularExpression("online@(\\d+)"),
                       R"(state={"online":true,"timestamp":\1})");
