@@ -1,5 +1,6 @@
 // The plant link against a real mosquitto on a loopback port: what a plant subscriber sees,
 // the last will, a broker that goes away and comes back, and the failures an operator meets.
+#include "plant/broker_connection.h"
 #include "plant/fleet_link.h"
 #include "plant/packet_gate.h"
 #include "plant/plant_link.h"
@@ -127,6 +128,12 @@ private slots:
         QCOMPARE(at(s, QStringLiteral("product/serial_number")).toString(),
                  QStringLiteral("SN-0042"));
         QCOMPARE(at(s, QStringLiteral("link/last_frame_at")).toDouble(), 1700000000123.0);
+        // The host reads its own id too: a status larger than it takes is kept from it.
+        mqtt::async_client other("tcp://127.0.0.1:" + std::to_string(broker.port), "stuffer");
+        other.connect()->wait_for(std::chrono::seconds(5));
+        other.publish("laser/bay3/status", std::string(plant::readerPacketLimit(), 'x'))
+            ->wait_for(std::chrono::seconds(5));
+        QVERIFY(broker.waitForLog("Dropping too large outgoing PUBLISH for bay3-", 1));
     }
 
     void statusChangesArePublishedAtMostOnceASecond() {
