@@ -251,6 +251,24 @@ private slots:
         QCOMPARE(got[1].payload, QByteArray("false"));
     }
 
+    // Two hosts under one id (a cloned PC): one's goodbye does not leave the other offline.
+    void theGoodbyeOfAnotherHostUnderTheIdLeavesThisOneOnline() {
+        Broker broker;
+        QVERIFY(broker.start());
+        plant::PlantLink stays(writeIni(dir, iniFor(broker.url())), QString(), QString());
+        QVERIFY(waitForState(stays, plant::LinkState::Connected));
+        {
+            plant::PlantLink goes(writeIni(dir, iniFor(broker.url())), QString(), QString());
+            QVERIFY(waitForState(goes, plant::LinkState::Connected));
+        }
+        Subscriber late(broker.port, "laser/bay3/online");
+        const auto last = [&late] {
+            const auto got = late.collect(QStringLiteral("online"), 9, 100);
+            return got.empty() ? QByteArray() : got.back().payload;
+        };
+        QTRY_COMPARE(last(), QByteArray("true"));
+    }
+
     void aWrongPasswordGivesOneClearLineAndTheRightOneConnects() {
         Broker broker(QStringLiteral("plant"), QStringLiteral("right-secret"));
         QVERIFY(broker.start());
