@@ -2234,6 +2234,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>%1 不是 Unicode 的组合形式（NFC）</translation>
     </message>
     <message>
+        <source>%1 的一个词混用拉丁、希腊或西里尔字母 U+%2（第 %3 个字符）</source>
+        <translation>%1 的一个词混用拉丁、希腊或西里尔字母 U+%2（第 %3 个字符）</translation>
+    </message>
+    <message>
         <source>; 另一台主机也在以此激光器 ID 发布</source>
         <translation>; 另一台主机也在以此激光器 ID 发布</translation>
     </message>

@@ -2239,6 +2239,10 @@ is removed, then the program ends by that signal.</translation>
         <translation>%1 is not in Unicode&apos;s composed form (NFC)</translation>
     </message>
     <message>
+        <source>%1 的一个词混用拉丁、希腊或西里尔字母 U+%2（第 %3 个字符）</source>
+        <translation>%1 mixes Latin, Greek or Cyrillic letters in one word, U+%2 (character %3)</translation>
+    </message>
+    <message>
         <source>; 另一台主机也在以此激光器 ID 发布</source>
         <translation>; another host publishes under this laser id too</translation>
     </message>

@@ -180,9 +180,10 @@ mqtt::connect_options ConnectionSetup::options() const {
     if (version5) {
         // Without a session expiry the session ends with the connection: a clean session.
         options.set_clean_start(true);
-        if (role == Role::Reader)
-            options.set_properties(
-                mqtt::properties{{mqtt::property::MAXIMUM_PACKET_SIZE, readerPacketLimit()}});
+        // The host reads too (its own id's flag and status, for another host under it): a
+        // status stuffed to 100 MB under its id would be read whole, as by the fleet.
+        options.set_properties(
+            mqtt::properties{{mqtt::property::MAXIMUM_PACKET_SIZE, readerPacketLimit()}});
     } else {
         options.set_clean_session(true);
     }

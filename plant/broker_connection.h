@@ -25,11 +25,11 @@ class TlsProbe;
 
 // What the publisher and the fleet's subscriber share about reaching the broker.
 
-// Who connects: the publisher, or the fleet's reader, which tells an MQTT 5 broker the largest
-// packet it takes so that nothing larger is ever sent to it.
+// Who connects: the publisher, or the fleet's reader. Both tell an MQTT 5 broker the largest
+// packet they take so that nothing larger is ever sent to them (the host reads its own id).
 enum class Role { Publisher, Reader };
-// The largest packet the reader takes: the largest payload it reads plus room for the topic and
-// the packet's header. Anything larger the broker keeps from it.
+// The largest packet either takes: the largest payload it reads plus room for the topic and the
+// packet's header. Anything larger the broker keeps from it.
 int readerPacketLimit();
 
 // The Paho client for the settings' address and protocol, nothing kept on disk. A lost

@@ -54,6 +54,10 @@ QString idError(const QString &key, const QString &value) {
                 .arg(position);
         case IdProblem::NotComposed:
             return Texts::tr("%1 不是 Unicode 的组合形式（NFC）").arg(key);
+        case IdProblem::MixedScripts:
+            return Texts::tr("%1 的一个词混用拉丁、希腊或西里尔字母 U+%2（第 %3 个字符）")
+                .arg(key, at)
+                .arg(position);
         }
     }
     return QString();

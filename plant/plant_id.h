@@ -21,7 +21,8 @@ enum class IdProblem {
     // variation selector or other character that is not drawn, a mark with nothing before it,
     // half of a surrogate pair, a private or unassigned code point, or U+FFFD (broken UTF-8).
     Invisible,
-    NotComposed, // not in Unicode's composed form (NFC): "é" written as "e" and an accent
+    NotComposed,  // not in Unicode's composed form (NFC): "é" written as "e" and an accent
+    MixedScripts, // one word in two of Latin, Greek and Cyrillic: "сutter" with a Cyrillic "с"
 };
 
 struct IdCheck {

@@ -66,6 +66,14 @@ void Publisher::start() {
         const std::string &payload = message->get_payload();
         const std::string &topic = message->get_topic();
         const bool flag = topic.size() > 7 && topic.compare(topic.size() - 7, 7, "/online") == 0;
+        // This one's own "false" never comes back while it runs (MQTT 5: "no local"; 3.1.1: it
+        // says it only as it stops).
+        if (flag && payload == "false") {
+            if (!goodbyeHeard.exchange(true))
+                QMetaObject::invokeMethod(
+                    this, [this] { heardGoodbye(); }, Qt::QueuedConnection);
+            return;
+        }
         const QString token =
             flag ? (payload == "true" ? instanceOf(message->get_properties()) : QString())
                  : QJsonDocument::fromJson(
@@ -259,6 +267,17 @@ void Publisher::heardOtherHost() {
         return;
     report.otherHost = true;
     emitReport();
+}
+
+void Publisher::heardGoodbye() {
+    goodbyeHeard = false;
+    if (!isConnected || stopped)
+        return;
+    try {
+        client->publish(onlineMessage(true), nullptr, listeners->direct);
+    } catch (const mqtt::exception &) {
+        // Not connected after all: the connection-lost callback follows, and "true" on connect.
+    }
 }
 
 void Publisher::pump() {

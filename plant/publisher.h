@@ -69,6 +69,9 @@ private:
     std::shared_ptr<mqtt::message> onlineMessage(bool online) const;
     // A live status or online flag under this id came with another start's token.
     void heardOtherHost();
+    // Another host under this id said "false" (its goodbye, or the broker its will): the flag the
+    // broker keeps is this one's "true" again.
+    void heardGoodbye();
     void scheduleReconnect();
     void setState(LinkState state, const QString &error);
     void emitReport();
@@ -96,6 +99,7 @@ private:
     bool isConnected = false;
     // Another host's token was heard on Paho's thread and is being said.
     std::atomic<bool> otherHeard{false};
+    std::atomic<bool> goodbyeHeard{false};
     bool stopped = false;
     Report report;
     Report lastReport;

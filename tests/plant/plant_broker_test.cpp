@@ -1,5 +1,6 @@
 // The plant link against a real mosquitto on a loopback port: what a plant subscriber sees,
 // the last will, a broker that goes away and comes back, and the failures an operator meets.
+#include "plant/broker_connection.h"
 #include "plant/fleet_link.h"
 #include "plant/packet_gate.h"
 #include "plant/plant_link.h"
@@ -127,6 +128,12 @@ private slots:
         QCOMPARE(at(s, QStringLiteral("product/serial_number")).toString(),
                  QStringLiteral("SN-0042"));
         QCOMPARE(at(s, QStringLiteral("link/last_frame_at")).toDouble(), 1700000000123.0);
+        // The host reads its own id too: a status larger than it takes is kept from it.
+        mqtt::async_client other("tcp://127.0.0.1:" + std::to_string(broker.port), "stuffer");
+        other.connect()->wait_for(std::chrono::seconds(5));
+        other.publish("laser/bay3/status", std::string(plant::readerPacketLimit(), 'x'))
+            ->wait_for(std::chrono::seconds(5));
+        QVERIFY(broker.waitForLog("Dropping too large outgoing PUBLISH for bay3-", 1));
     }
 
     void statusChangesArePublishedAtMostOnceASecond() {
@@ -242,6 +249,24 @@ private slots:
         const auto got = sub.collect(QStringLiteral("online"), 2);
         QCOMPARE(got.size(), size_t(2));
         QCOMPARE(got[1].payload, QByteArray("false"));
+    }
+
+    // Two hosts under one id (a cloned PC): one's goodbye does not leave the other offline.
+    void theGoodbyeOfAnotherHostUnderTheIdLeavesThisOneOnline() {
+        Broker broker;
+        QVERIFY(broker.start());
+        plant::PlantLink stays(writeIni(dir, iniFor(broker.url())), QString(), QString());
+        QVERIFY(waitForState(stays, plant::LinkState::Connected));
+        {
+            plant::PlantLink goes(writeIni(dir, iniFor(broker.url())), QString(), QString());
+            QVERIFY(waitForState(goes, plant::LinkState::Connected));
+        }
+        Subscriber late(broker.port, "laser/bay3/online");
+        const auto last = [&late] {
+            const auto got = late.collect(QStringLiteral("online"), 9, 100);
+            return got.empty() ? QByteArray() : got.back().payload;
+        };
+        QTRY_COMPARE(last(), QByteArray("true"));
     }
 
     void aWrongPasswordGivesOneClearLineAndTheRightOneConnects() {

@@ -25,6 +25,11 @@ inline void addPlantIdRows() {
           Row{"broken UTF-8", "cutter\ufffd"}, Row{"a decomposed accent", "cafe\u0301"},
           Row{"a mark with nothing before it", "\u0301cutter"}})
         QTest::newRow(row.first) << QString::fromUtf8(row.second) << false;
+    // Look-alike letters: each word in one of Latin, Greek and Cyrillic.
+    for (const Row &row : {Row{"a Cyrillic c among Latin", "\u0441utter"},
+                           Row{"a Greek o among Latin", "cutt\u03bfr"}})
+        QTest::newRow(row.first) << QString::fromUtf8(row.second) << false;
+    QTest::newRow("a Cyrillic word, a Latin one") << QString::fromUtf8("резак-COM3") << true;
     QTest::newRow("129 characters") << QString(129, QLatin1Char('x')) << false;
     QTest::newRow("128 characters of two units each")
         << QString::fromUtf8("\U0001F525").repeated(128) << true;
