@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -118,5 +119,31 @@ inline int nextRetryMs(int previousMs) {
     return previousMs == 0 ? firstRetryMs
                            : (previousMs * 2 < longestRetryMs ? previousMs * 2 : longestRetryMs);
 }
+
+// The pauses between attempts to connect. They start afresh only after a connection that stood
+// for a while: a broker that takes each connection and drops it at once would otherwise get one
+// every half second.
+class RetryPause {
+public:
+    static constexpr qint64 standingMs = 30000;
+    static qint64 steadyNowMs() {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void connected(qint64 nowMs = steadyNowMs()) { since = nowMs; }
+    // The pause before the next attempt.
+    int next(qint64 nowMs = steadyNowMs()) {
+        if (since >= 0 && nowMs - since >= standingMs)
+            ms = 0;
+        since = -1;
+        ms = nextRetryMs(ms);
+        return ms;
+    }
+
+private:
+    qint64 since = -1;
+    int ms = 0;
+};
 
 } // namespace plant

@@ -130,7 +130,7 @@ void Publisher::connected(quint64 g) {
     if (g != generation || stopped)
         return;
     isConnected = true;
-    retryDelayMs = 0;
+    retryPause.connected();
     setup.succeeded();
     try {
         client->publish(onlineMessage(true), nullptr, listeners->direct);
@@ -209,8 +209,7 @@ void Publisher::refusedByBroker(quint64 g, quint64 id, int reason) {
 }
 
 void Publisher::scheduleReconnect() {
-    retryDelayMs = nextRetryMs(retryDelayMs);
-    retryTimer->start(retryDelayMs);
+    retryTimer->start(retryPause.next());
 }
 
 void Publisher::enqueue(const QByteArray &topicLevel, const QByteArray &payload, int qos,

@@ -93,7 +93,7 @@ private:
     QTimer *noticeTimer = nullptr;
     // Ends the word on another host when it has been silent for otherHostMs.
     QTimer *otherHostTimer = nullptr;
-    int retryDelayMs = 0;
+    RetryPause retryPause;
     // Counts connections; callbacks of an earlier one are ignored. Read by Paho's threads.
     std::atomic<quint64> generation{0};
     bool isConnected = false;

@@ -217,7 +217,7 @@ void SparkplugLink::connected(quint64 g) {
     if (g != generation || stopped)
         return;
     isConnected = true;
-    retryDelayMs = 0;
+    retryPause.connected();
     setup.succeeded();
     try {
         // Subscribed before the births go out: a rebirth asked for at once is heard.
@@ -256,8 +256,7 @@ void SparkplugLink::lostConnection(const QString &why, bool retry) {
 void SparkplugLink::retryLater() {
     if (stopped)
         return;
-    retryDelayMs = nextRetryMs(retryDelayMs);
-    retryTimer->start(retryDelayMs);
+    retryTimer->start(retryPause.next());
 }
 
 void SparkplugLink::received(const QByteArray &topic, const QByteArray &payload) {

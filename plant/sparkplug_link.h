@@ -83,7 +83,7 @@ private:
     std::unique_ptr<Listeners> listeners;
     QTimer *retryTimer = nullptr;
     QTimer *reportTimer = nullptr;
-    int retryDelayMs = 0;
+    RetryPause retryPause;
     std::atomic<quint64> generation{0};
     bool isConnected = false;
     bool stopped = false;

@@ -202,8 +202,7 @@ void Subscriber::connectNow() {
         setState(report.state == LinkState::Connecting ? LinkState::Connecting
                                                        : LinkState::Reconnecting,
                  unusable);
-        retryDelayMs = nextRetryMs(retryDelayMs);
-        retryTimer->start(retryDelayMs);
+        retryTimer->start(retryPause.next());
         return;
     }
     // The client reads the broker through a gate of its own that bounds every packet.
@@ -264,7 +263,7 @@ void Subscriber::subscribed(quint64 g, bool ok) {
     if (--subscribesLeft > 0)
         return;
     isConnected = true;
-    retryDelayMs = 0;
+    retryPause.connected();
     setup.succeeded();
     setState(LinkState::Connected, QString());
 }
@@ -282,8 +281,7 @@ void Subscriber::connectFailed(quint64 g, int code) {
     setState(report.state == LinkState::Connecting ? LinkState::Connecting
                                                    : LinkState::Reconnecting,
              why);
-    retryDelayMs = nextRetryMs(retryDelayMs);
-    retryTimer->start(retryDelayMs);
+    retryTimer->start(retryPause.next());
 }
 
 void Subscriber::lostConnection(quint64 g, const QString &why) {
@@ -293,8 +291,7 @@ void Subscriber::lostConnection(quint64 g, const QString &why) {
     ++generation;
     const QString gateSaid = gate ? gate->failure() : QString();
     setState(LinkState::Reconnecting, gateSaid.isEmpty() ? why : gateSaid);
-    retryDelayMs = nextRetryMs(retryDelayMs);
-    retryTimer->start(retryDelayMs);
+    retryTimer->start(retryPause.next());
 }
 
 void Subscriber::stop() {

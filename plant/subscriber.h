@@ -89,7 +89,7 @@ private:
     QTimer *drainTimer = nullptr;
     // Says the certificate's dates again as days pass.
     QTimer *noticeTimer = nullptr;
-    int retryDelayMs = 0;
+    RetryPause retryPause;
     std::atomic<quint64> generation{0};
     bool isConnected = false;
     bool stopped = false;

@@ -200,6 +200,15 @@ private slots:
         QCOMPARE(buffer.takeNext().second.payload, QByteArray("3"));
     }
 
+    void theRetryPausesStartAfreshOnlyAfterAConnectionThatStood() {
+        plant::RetryPause pause;
+        QCOMPARE(pause.next(0), 500);
+        pause.connected(1000); // dropped at once: the pauses go on growing
+        QCOMPARE(pause.next(1100), 1000);
+        pause.connected(2000); // stood 30 s: afresh
+        QCOMPARE(pause.next(32000), 500);
+    }
+
     void theCertificatesEndIsSaidFromThirtyDaysBefore_data() {
         fixture::columns<int, int, QString>("fromDays", "toDays", "said");
         QTest::newRow("31 days left") << -1 << 31 << QString();
