@@ -3,6 +3,7 @@
 #include "plant/broker_connection.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QRandomGenerator>
 #include <QThread>
 #include <QTimer>
@@ -80,10 +81,11 @@ void PlantLink::publishSample(const events::Sample &sample) {
 }
 
 void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo &link,
-                             const events::Sample &readings) {
+                             const events::Sample &readings, const QStringList &unacknowledged) {
     if (!publisher)
         return;
     current = statusObject(state, link, readings);
+    current.insert(QStringLiteral("unacknowledged"), QJsonArray::fromStringList(unacknowledged));
     if (anySent && current == sent)
         return;
     if (statusTimer->isActive())
@@ -93,6 +95,16 @@ void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo 
         sendStatus();
     else
         statusTimer->start(static_cast<int>(statusIntervalMs - since));
+}
+
+void PlantLink::publishSummary(const AlarmSummary &summary) {
+    if (!publisher)
+        return;
+    AlarmSummary mine = summary;
+    mine.instance = instance;
+    QMetaObject::invokeMethod(publisher, "setRetained", Qt::QueuedConnection,
+                              Q_ARG(QByteArray, QByteArrayLiteral("alarm_summary")),
+                              Q_ARG(QByteArray, summaryPayload(mine, id)));
 }
 
 void PlantLink::sendStatus() {

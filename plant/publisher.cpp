@@ -223,9 +223,17 @@ void Publisher::setStatus(const QByteArray &payload) {
         publishStatus();
 }
 
+void Publisher::setRetained(const QByteArray &topicLevel, const QByteArray &payload) {
+    retainedLevels.insert(topicLevel, payload);
+    if (isConnected)
+        publishDirect(topicLevel, payload, true);
+}
+
 void Publisher::publishStatus() {
     if (!status.isEmpty())
         publishDirect("status", status, true);
+    for (auto it = retainedLevels.cbegin(); it != retainedLevels.cend(); ++it)
+        publishDirect(it.key(), it.value(), true);
 }
 
 void Publisher::publishDirect(const QByteArray &topicLevel, const QByteArray &payload,

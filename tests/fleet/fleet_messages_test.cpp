@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <functional>
 
 using plant::Rejection;
 Q_DECLARE_METATYPE(plant::Rejection)
@@ -54,6 +55,42 @@ QByteArray stuffed(int count, bool raised) {
         alarms.insert(QString::number(k), raised);
     o.insert(QLatin1String("alarms"), alarms);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+// A host's summary as large as a host makes one: 25 alarms of 64-character keys in each period.
+plant::AlarmSummary largestSummary() {
+    events::PeriodFigures f;
+    f.to = 1796662800000;
+    f.from = f.to - 24 * 3600 * 1000;
+    for (qint64 n = 25; n > 0; f.rises += n--)
+        f.alarms.push_back({QStringLiteral("board%1.").arg(n).leftJustified(64, 'x'), n, n * 1000,
+                            n * 2000, n / 5, n / 7});
+    plant::AlarmSummary s;
+    s.at = 1796662420295;
+    s.instance = QStringLiteral("3f9a6c2e81d04b57");
+    s.periods = {plant::summaryPeriod(f), plant::summaryPeriod(f)};
+    return s;
+}
+
+// That summary with one change to its JSON.
+QByteArray summaryWith(const std::function<void(QJsonObject &)> &edit) {
+    QJsonObject o =
+        QJsonDocument::fromJson(plant::summaryPayload(largestSummary(), "bay3")).object();
+    edit(o);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+// Sets `field` of the first alarm of the last 24 h.
+QByteArray summaryAlarm(const char *field, const QJsonValue &value) {
+    return summaryWith([&](QJsonObject &o) {
+        QJsonObject day = o.value("last_24h").toObject();
+        QJsonArray alarms = day.value("alarms").toArray();
+        QJsonObject first = alarms.at(0).toObject();
+        first.insert(QLatin1String(field), value);
+        alarms.replace(0, first);
+        day.insert("alarms", alarms);
+        o.insert("last_24h", day);
+    });
 }
 
 // What the fleet keeps of a message, in one line.
@@ -181,6 +218,49 @@ private slots:
         QTest::newRow("event time as text")
             << QByteArray("laser/bay3/events")
             << QByteArray(R"({"at":"1","category":"a","name":"n","value":"on"})")
+            << Rejection::WrongType;
+        const QByteArray summary("laser/bay3/alarm_summary");
+        QTest::newRow("a summary of a newer version")
+            << summary << summaryWith([](QJsonObject &o) { o.insert("version", 2); })
+            << Rejection::NewerVersion;
+        QTest::newRow("a summary of version 0")
+            << summary << summaryWith([](QJsonObject &o) { o.insert("version", 0); })
+            << Rejection::WrongType;
+        QTest::newRow("a summary without its 7 days")
+            << summary << summaryWith([](QJsonObject &o) { o.remove("last_7d"); })
+            << Rejection::MissingField;
+        QTest::newRow("a summary over 16 KiB") << summary << summaryWith([](QJsonObject &o) {
+            o.insert("pad", QString(16 * 1024, 'x'));
+        }) << Rejection::TooLarge;
+        QTest::newRow("another laser's summary")
+            << QByteArray("laser/bay4/alarm_summary") << summaryWith([](QJsonObject &) {})
+            << Rejection::IdMismatch;
+        QTest::newRow("rises of 1e300")
+            << summary << summaryAlarm("rises", 1e300) << Rejection::WrongType;
+        QTest::newRow("a negative active time")
+            << summary << summaryAlarm("active_ms", -1) << Rejection::WrongType;
+        QTest::newRow("half a first out")
+            << summary << summaryAlarm("first_outs", 0.5) << Rejection::WrongType;
+        QTest::newRow("a key with a direction override")
+            << summary << summaryAlarm("key", QString::fromUtf8("doorâ®"))
+            << Rejection::WrongType;
+        QTest::newRow("an alarm given twice")
+            << summary << summaryAlarm("key", QStringLiteral("board24.").leftJustified(64, 'x'))
+            << Rejection::WrongType;
+        QTest::newRow("21 alarms") << summary << summaryWith([](QJsonObject &o) {
+            QJsonObject week = o.value("last_7d").toObject();
+            QJsonArray alarms = week.value("alarms").toArray();
+            alarms.append(QJsonObject{
+                {"key", "x"}, {"rises", 1}, {"active_ms", 0}, {"chatters", 0}, {"first_outs", 0}});
+            week.insert("alarms", alarms);
+            o.insert("last_7d", week);
+        }) << Rejection::WrongType;
+        QTest::newRow("unacknowledged not a list")
+            << QByteArray("laser/bay3/status") << edited("unacknowledged", nullptr, 1)
+            << Rejection::WrongType;
+        QTest::newRow("an unacknowledged key with a newline")
+            << QByteArray("laser/bay3/status")
+            << edited("unacknowledged", nullptr, QJsonArray{"door\nInterlock"})
             << Rejection::WrongType;
         QTest::newRow("unknown kind")
             << QByteArray("laser/bay3/samples") << good << Rejection::BadTopic;
@@ -327,6 +407,21 @@ private slots:
         QCOMPARE(s.message.status.alarmKeys(), QStringList{"gas_pressure"});
         QCOMPARE(events::alarmCaption(QStringLiteral("gas_pressure")),
                  QStringLiteral("gas_pressure"));
+    }
+
+    // The host's summary read back whole: 20 alarms a period kept, the other 5 summed.
+    void theHostsAlarmSummaryIsReadBackWithinItsBounds() {
+        const QByteArray payload = plant::summaryPayload(largestSummary(), "bay3");
+        QVERIFY2(payload.size() < plant::maxSummaryBytes / 2, QByteArray::number(payload.size()));
+        const plant::ParseResult r = parse("laser/bay3/alarm_summary", payload);
+        QCOMPARE(r.rejection, Rejection::None);
+        const plant::AlarmSummary &s = r.message.summary;
+        QCOMPARE(s.instance, QStringLiteral("3f9a6c2e81d04b57"));
+        QCOMPARE(plant::summaryPayload(s, "bay3"), payload);
+        QCOMPARE(int(s.periods[plant::LastWeek].alarms.size()), plant::maxSummaryAlarms);
+        QCOMPARE(s.periods[plant::LastWeek].otherAlarms, 5);
+        QCOMPARE(s.periods[plant::LastWeek].otherRises, 15);
+        QCOMPARE(s.periods[plant::LastDay].rises, 325);
     }
 
     void alarmKeysGetTheStatusPageCaptions() {
