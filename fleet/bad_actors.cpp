@@ -1,7 +1,6 @@
 #include "fleet/bad_actors.h"
 
 #include <algorithm>
-#include <tuple>
 
 namespace fleet {
 
@@ -41,10 +40,12 @@ std::vector<BadActor> rankBadActors(const std::vector<Laser> &lasers, int span, 
     // The tie-breakers: the worse first, then by laser and alarm as text.
     const auto rest = [&](BadActor x, BadActor y) {
         const plant::SummaryAlarm &a = alarmOf(lasers, span, x), &b = alarmOf(lasers, span, y);
-        return std::make_tuple(-a.rises, -a.activeMs, std::cref(lasers[size_t(x.laser)].id),
-                               std::cref(a.key)) <
-               std::make_tuple(-b.rises, -b.activeMs, std::cref(lasers[size_t(y.laser)].id),
-                               std::cref(b.key));
+        if (a.rises != b.rises)
+            return a.rises > b.rises;
+        if (a.activeMs != b.activeMs)
+            return a.activeMs > b.activeMs;
+        const int ids = lasers[size_t(x.laser)].id.compare(lasers[size_t(y.laser)].id);
+        return ids != 0 ? ids < 0 : a.key < b.key;
     };
     const auto before = [&](BadActor x, BadActor y) {
         const plant::SummaryAlarm &a = alarmOf(lasers, span, x), &b = alarmOf(lasers, span, y);

@@ -1,5 +1,6 @@
 #include "plant/fleet_payloads.h"
 
+#include "alarms/rules.h"
 #include "events/alarm_names.h"
 #include "plant/json_fields.h"
 #include "plant/plant_id.h"
@@ -88,7 +89,7 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
             r.fail(Rejection::WrongType);
         for (int k = 0; k < keys.size() && r.ok(); ++k) {
             const QString key = keys.at(k).toString();
-            if (!keys.at(k).isString() || !validKey(key, maxAlarmKeyLength))
+            if (!keys.at(k).isString() || !alarms::validKey(key))
                 r.fail(Rejection::WrongType);
             else if (s.unacknowledged.size() < maxUnacknowledgedKept)
                 s.unacknowledged << key;

@@ -1,5 +1,6 @@
 #include "plant/summary_payload.h"
 
+#include "alarms/rules.h"
 #include "plant/fleet_payloads.h"
 #include "plant/json_fields.h"
 #include "plant/plant_id.h"
@@ -68,11 +69,11 @@ SummaryPeriod readPeriod(FieldReader &r, const QJsonObject &o) {
         alarm.activeMs = count(r, a, "active_ms");
         alarm.chatters = count(r, a, "chatters");
         alarm.firstOuts = count(r, a, "first_outs");
-        // A key as a status's keys; one laser names an alarm once (at most 20: no hash needed).
+        // A key as the history writes it; one laser names an alarm once (at most 20: no hash).
         bool twice = false;
         for (const SummaryAlarm &before : p.alarms)
             twice = twice || before.key == alarm.key;
-        if (r.ok() && (twice || !validKey(alarm.key, maxSummaryKeyLength)))
+        if (r.ok() && (twice || !alarms::validKey(alarm.key)))
             r.fail(Rejection::WrongType);
         p.alarms.push_back(std::move(alarm));
     }
@@ -93,7 +94,7 @@ SummaryPeriod summaryPeriod(const events::PeriodFigures &f) {
     for (const events::AlarmFigures &a : f.alarms) {
         if (a.rises <= 0)
             continue;
-        if (int(p.alarms.size()) < maxSummaryAlarms && validKey(a.key, maxSummaryKeyLength)) {
+        if (int(p.alarms.size()) < maxSummaryAlarms && alarms::validKey(a.key)) {
             p.alarms.push_back(SummaryAlarm{a.key, a.rises, std::max<qint64>(0, a.activeMs),
                                             a.chatters, a.firstOuts});
         } else {

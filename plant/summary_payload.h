@@ -18,8 +18,8 @@ namespace plant {
 constexpr int summaryVersion = 1;
 // Per period, the alarms with the most rises; the rest are summed in `otherAlarms`/`otherRises`.
 constexpr int maxSummaryAlarms = 20;
-// A history key (doorInterlock, board0.channel3.overTemp2), as the status's keys.
-constexpr int maxSummaryKeyLength = 64;
+// Keys are the history's (doorInterlock, board0.channel3.overTemp2): alarms::validKey, at most
+// 64 characters.
 // The largest summary the fleet reads; the writer's largest is about 7 KiB.
 constexpr int maxSummaryBytes = 16 * 1024;
 // Counts and times are whole numbers up to this (ms: some 31,000 years).
