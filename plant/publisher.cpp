@@ -137,6 +137,8 @@ void Publisher::connected(quint64 g) {
         // Not connected after all: the connection-lost callback follows.
     }
     publishStatus();
+    for (auto it = retainedLevels.cbegin(); it != retainedLevels.cend(); ++it)
+        publishDirect(it.key(), it.value(), true);
     setState(LinkState::Connected, QString());
     pump();
 }
@@ -232,8 +234,6 @@ void Publisher::setRetained(const QByteArray &topicLevel, const QByteArray &payl
 void Publisher::publishStatus() {
     if (!status.isEmpty())
         publishDirect("status", status, true);
-    for (auto it = retainedLevels.cbegin(); it != retainedLevels.cend(); ++it)
-        publishDirect(it.key(), it.value(), true);
 }
 
 void Publisher::publishDirect(const QByteArray &topicLevel, const QByteArray &payload,
