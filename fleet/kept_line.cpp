@@ -16,6 +16,7 @@ QStringList keptLineParts(const Fleet &fleet) {
         QT_TRANSLATE_NOOP("Fleet", "字段类型错误"),
         QT_TRANSLATE_NOOP("Fleet", "laser_id与主题不符"),
         QT_TRANSLATE_NOOP("Fleet", "版本较新"),
+        QT_TRANSLATE_NOOP("Fleet", "报警统计大于16 KiB"),
     };
     QStringList parts;
     if (fleet.rejectedTotal() > 0) {

@@ -1656,6 +1656,10 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>统计时间</translation>
     </message>
     <message>
+        <source>报警统计大于16 KiB</source>
+        <translation>报警统计大于16 KiB</translation>
+    </message>
+    <message>
         <source>版本较新</source>
         <translation>版本较新</translation>
     </message>

@@ -1661,6 +1661,10 @@ is removed, then the program ends by that signal.</translation>
         <translation>Summary made</translation>
     </message>
     <message>
+        <source>报警统计大于16 KiB</source>
+        <translation>alarm summary over 16 KiB</translation>
+    </message>
+    <message>
         <source>版本较新</source>
         <translation>newer version</translation>
     </message>

@@ -50,11 +50,12 @@ enum class Rejection {
     EmptyPayload, // an event with nothing in it, an empty status or flag not retained (MQTT 5)
     NotJson,      // not a JSON object (online: not true or false)
     MissingField,
-    WrongType,    // a field of the wrong JSON type or out of range
-    IdMismatch,   // the status names another laser than its topic
-    NewerVersion, // an alarm summary of a newer version than this program reads
+    WrongType,       // a field of the wrong JSON type or out of range
+    IdMismatch,      // the status names another laser than its topic
+    NewerVersion,    // an alarm summary of a newer version than this program reads
+    SummaryTooLarge, // an alarm summary over maxSummaryBytes (16 KiB)
 };
-constexpr int rejectionKinds = 10;
+constexpr int rejectionKinds = 11;
 
 enum class Kind { Online, Status, Event, Summary };
 

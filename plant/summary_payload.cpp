@@ -136,7 +136,7 @@ qint64 heldBytes(const AlarmSummary &s) {
 Rejection parseSummary(const QByteArray &payload, const QString &laserId, AlarmSummary &s) {
     // Read only within the writer's own bound (with room): larger is no summary of ours.
     if (payload.size() > maxSummaryBytes)
-        return Rejection::TooLarge;
+        return Rejection::SummaryTooLarge;
     QJsonObject o;
     Rejection problem = parseObject(payload, o);
     if (problem != Rejection::None)

@@ -207,7 +207,7 @@ private slots:
             << summary << summaryWith("\"version\":1", "\"version\":2") << Rejection::NewerVersion;
         QTest::newRow("a summary over 16 KiB")
             << summary << summaryWith("\"at\"", "\"x\":\"" + QByteArray(16384, 'x') + "\",\"at\"")
-            << Rejection::TooLarge;
+            << Rejection::SummaryTooLarge;
         QTest::newRow("another laser's summary") << QByteArray("laser/bay4/alarm_summary")
                                                  << summaryWith("", "") << Rejection::IdMismatch;
         QTest::newRow("rises of 1e300")
