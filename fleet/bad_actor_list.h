@@ -29,7 +29,6 @@ public:
     // Ranks anew when the fleet's summaries or lasers changed since the last call.
     void refresh();
     void setSpan(int span);
-    int span() const { return period; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
