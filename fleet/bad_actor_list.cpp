@@ -105,7 +105,7 @@ QVariant BadActorList::headerData(int section, Qt::Orientation orientation, int 
     return figureHeader().value(section - 1);
 }
 
-BadActorPanel::BadActorPanel(BadActorList *list, QWidget *parent) : QWidget(parent), list(list) {
+BadActorPanel::BadActorPanel(BadActorList *list, QWidget *parent) : QWidget(parent) {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto *bar = new QHBoxLayout;

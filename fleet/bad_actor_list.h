@@ -62,7 +62,6 @@ signals:
     void laserChosen(const QString &id);
 
 private:
-    BadActorList *list;
     QLabel *title;
     QComboBox *periodBox;
     QTableView *tableView;

@@ -649,10 +649,6 @@
         <translation>显示窗口</translation>
     </message>
     <message>
-        <source>无数据</source>
-        <translation>无数据</translation>
-    </message>
-    <message>
         <source>串口已关闭，无数据</source>
         <translation>串口已关闭，无数据</translation>
     </message>

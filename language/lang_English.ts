@@ -649,10 +649,6 @@ The choice holds for this run only.</translation>
         <translation>Show window</translation>
     </message>
     <message>
-        <source>无数据</source>
-        <translation>No data</translation>
-    </message>
-    <message>
         <source>串口已关闭，无数据</source>
         <translation>Port closed, no data</translation>
     </message>

@@ -3,7 +3,6 @@
 #include "plant/broker_connection.h"
 
 #include <QDateTime>
-#include <QJsonArray>
 #include <QRandomGenerator>
 #include <QThread>
 #include <QTimer>
@@ -84,8 +83,7 @@ void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo 
                              const events::Sample &readings, const QStringList &unacknowledged) {
     if (!publisher)
         return;
-    current = statusObject(state, link, readings);
-    current.insert(QStringLiteral("unacknowledged"), QJsonArray::fromStringList(unacknowledged));
+    current = statusObject(state, link, readings, unacknowledged);
     if (anySent && current == sent)
         return;
     if (statusTimer->isActive())

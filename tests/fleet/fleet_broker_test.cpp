@@ -110,7 +110,6 @@ private slots:
         bay3->updateStatus(state, {QStringLiteral("ttyUSB0"), true, 1796662421180},
                            plant::noReadings(), {QStringLiteral("chillerFault")});
         plant::AlarmSummary summary;
-        summary.at = 1796662421000;
         summary.periods[plant::LastWeek].alarms = {
             {QStringLiteral("chillerFault"), 4, 60000, 1, 2}};
         bay3->publishSummary(summary);

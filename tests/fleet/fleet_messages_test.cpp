@@ -212,9 +212,6 @@ private slots:
                                                  << summaryWith("", "") << Rejection::IdMismatch;
         QTest::newRow("rises of 1e300")
             << summary << summaryWith("\"rises\":25}", "\"rises\":1e300}") << Rejection::WrongType;
-        QTest::newRow("half a first out")
-            << summary << summaryWith("\"first_outs\":3", "\"first_outs\":0.5")
-            << Rejection::WrongType;
         QTest::newRow("a key with a direction override") << summary
                                                          << summaryWith(key, "board\xE2\x80\xAE"
                                                                              "4.")
