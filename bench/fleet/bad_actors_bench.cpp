@@ -4,6 +4,7 @@
 #include "fleet/bad_actor_list.h"
 #include "fleet/fleet_state.h"
 #include "plant/fleet_messages.h"
+#include "plant/payloads.h"
 #include "plant/summary_payload.h"
 
 #include <benchmark/benchmark.h>
@@ -35,11 +36,14 @@ QByteArray summaryPayload(const QString &id, qint64 seed) {
     return plant::summaryPayload(s, id);
 }
 
+// Read as the subscriber reads it; a message it would refuse stops the bench.
 plant::FleetMessage parsed(const QString &id, const QByteArray &topicLevel,
                            const QByteArray &payload) {
-    return plant::parseFleetMessage(QStringLiteral("laser"),
-                                    "laser/" + id.toUtf8() + '/' + topicLevel, payload, false)
-        .message;
+    const plant::ParseResult r = plant::parseFleetMessage(
+        QStringLiteral("laser"), "laser/" + id.toUtf8() + '/' + topicLevel, payload, false);
+    if (r.rejection != plant::Rejection::None)
+        qFatal("refused: %s", topicLevel.constData());
+    return r.message;
 }
 
 qint64 residentKiB() {
@@ -59,13 +63,12 @@ struct Plant {
     qint64 rssBefore = residentKiB();
     qint64 rssAfter = 0;
     Plant() {
-        const QByteArray status =
-            R"({"laser_id":"ID","at":1796662420000,"alarms":{},"states":{},"temperatures":{},"link":{}})";
         for (int i = 0; i < lasers; ++i) {
             const QString id = QStringLiteral("hall%1-cutter-%2").arg(i / 100).arg(i);
-            plant::FleetMessage m =
-                parsed(id, "status", QByteArray(status).replace("ID", id.toUtf8()));
-            fleet.apply(m, t0);
+            fleet.apply(parsed(id, "status",
+                               plant::statusPayload(
+                                   plant::statusObject(protocol::DeviceState(), {}), id, t0)),
+                        t0);
             fleet.apply(parsed(id, "alarm_summary", summaryPayload(id, i)), t0);
         }
         list.refresh();
