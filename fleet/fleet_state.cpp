@@ -40,6 +40,7 @@ void Fleet::advanceTo(qint64 now) {
             move(l.flagTime);
             move(l.heardAt);
             move(l.alarmSince);
+            move(l.summaryTime);
         }
     }
     lastNow = now;
@@ -82,6 +83,7 @@ void Fleet::removeLaser(int index, qint64 now) {
             lines.cleared(l.id, key, now, true);
     held -= l.bytes;
     byId.remove(l.id);
+    summaryChanges += l.hasSummary;
     if (static_cast<size_t>(index) + 1 != all.size()) {
         l = std::move(all.back());
         byId.insert(l.id, index);
@@ -94,6 +96,10 @@ void Fleet::apply(const plant::FleetMessage &m, qint64 now) {
     advanceTo(now);
     // The fleet's clock when the message came; never later than now.
     const qint64 received = m.receivedAt > 0 ? std::min(m.receivedAt, now) : now;
+    if (m.kind == plant::Kind::Summary) {
+        applySummary(m, received);
+        return;
+    }
     if (m.cleared) {
         const int index = indexOf(m.laserId);
         if (index < 0)
@@ -137,6 +143,8 @@ void Fleet::apply(const plant::FleetMessage &m, qint64 now) {
     case plant::Kind::Event:
         addEvent(*laser, m.event);
         break;
+    case plant::Kind::Summary:
+        break; // applied above
     }
     recount(*laser);
     if (heldBytes() > caps.stateBytes)
@@ -198,6 +206,25 @@ void Fleet::applyStatus(Laser &laser, const plant::FleetMessage &m, qint64 now) 
         heardInstance(laser, next.instance, received, staleLimit);
 }
 
+void Fleet::applySummary(const plant::FleetMessage &m, qint64 received) {
+    const int index = indexOf(m.laserId);
+    if (index < 0) {
+        // Nothing else of it is kept (never heard, forgotten, or refused at the cap): its figures
+        // would stand for a laser the table does not show.
+        if (!m.cleared)
+            ++summariesRefused;
+        return;
+    }
+    Laser &l = all[static_cast<size_t>(index)];
+    l.hasSummary = !m.cleared;
+    l.summary = m.cleared ? plant::AlarmSummary() : m.summary;
+    l.summaryTime = m.cleared ? 0 : received;
+    ++summaryChanges;
+    recount(l);
+    if (heldBytes() > caps.stateBytes)
+        keepWithinBudget(l);
+}
+
 void Fleet::clearStatus(Laser &laser, qint64 now) {
     if (laser.hasStatus)
         for (const QString &key : laser.status.alarmKeys())
@@ -227,9 +254,11 @@ void Fleet::recount(Laser &laser) {
         bytes += plant::heldBytes(laser.status.port) + plant::heldBytes(laser.status.instance);
         if (!laser.status.payload.isEmpty())
             bytes += 32 + laser.status.payload.capacity();
-        for (const QString &key : laser.status.otherAlarms)
+        for (const QString &key : laser.status.otherAlarms + laser.status.unacknowledged)
             bytes += 8 + plant::heldBytes(key);
     }
+    if (laser.hasSummary)
+        bytes += plant::heldBytes(laser.summary);
     for (const std::pair<QString, qint64> &instance : laser.instances)
         bytes += 16 + plant::heldBytes(instance.first);
     held += bytes - laser.bytes;

@@ -62,6 +62,8 @@ public:
     int indexOf(const QString &id) const { return byId.value(id, -1); }
     // Changes whenever a laser comes or goes (indexes of lasers may change then).
     quint64 membership() const { return membershipChanges; }
+    // Changes whenever a laser's alarm summary comes, goes or changes.
+    quint64 summaries() const { return summaryChanges; }
 
     bool isOffline(const Laser &laser, qint64 now) const;
     // Since when it counts as offline (local ms; unknownTime when not known), 0 when it does not.
@@ -100,6 +102,8 @@ public:
     quint64 eventsDropped() const { return eventsDroppedTotal; }
     quint64 alarmsIgnored() const { return ignoredAlarms; }
     quint64 payloadsNotKept() const { return payloadsDropped; }
+    // Alarm summaries of lasers the fleet does not keep (it keeps a laser by its status or flag).
+    quint64 summariesNotKept() const { return summariesRefused; }
     // Bytes held now: every laser (summary, payload, events) and the alarm list.
     qint64 heldBytes() const { return held + lines.heldBytes(); }
     const Limits &limits() const { return caps; }
@@ -110,6 +114,8 @@ private:
     void applyStatus(Laser &laser, const plant::FleetMessage &message, qint64 now);
     void clearStatus(Laser &laser, qint64 now);
     void addEvent(Laser &laser, const events::Event &event);
+    // An alarm summary, or its deletion: kept only for a laser the fleet keeps already.
+    void applySummary(const plant::FleetMessage &message, qint64 received);
     void recount(Laser &laser);
     void keepWithinBudget(Laser &current);
 
@@ -118,6 +124,8 @@ private:
     std::vector<Laser> all;
     QHash<QString, int> byId;
     quint64 membershipChanges = 0;
+    quint64 summaryChanges = 0;
+    quint64 summariesRefused = 0;
     AlarmEntries lines;
     std::array<quint64, plant::rejectionKinds> rejections{};
     quint64 overrunCount = 0;

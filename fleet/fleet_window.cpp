@@ -5,6 +5,7 @@
 #include "fleet/alarm_list.h"
 #include "fleet/alarm_notifier.h"
 #include "fleet/alarm_panel.h"
+#include "fleet/bad_actor_list.h"
 #include "fleet/filter_bar.h"
 #include "fleet/kept_line.h"
 #include "fleet/language_choice.h"
@@ -68,7 +69,12 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
     laserView->setColumnWidth(LaserTable::LaserId, 130);
     laserView->setColumnWidth(LaserTable::Alarms, 260);
 
-    alarmPanel = new AlarmPanel(alarms, vertical);
+    // The alarm list and, beside it, the plant's bad actors from the hosts' alarm summaries.
+    auto *bottom = new QSplitter(Qt::Horizontal, vertical);
+    alarmPanel = new AlarmPanel(alarms, bottom);
+    badActors = new BadActorList(fleet, this);
+    badActorPanel = new BadActorPanel(badActors, bottom);
+    bottom->setSizes({850, 550});
     vertical->setSizes({560, 200});
     layout->addWidget(vertical, 1);
     setCentralWidget(central);
@@ -113,6 +119,7 @@ FleetWindow::FleetWindow(plant::FleetLink *link, Limits limits, QWidget *parent)
             });
     connect(alarmPanel, &AlarmPanel::acknowledged, this, &FleetWindow::refresh);
     connect(alarmPanel, &AlarmPanel::laserChosen, this, &FleetWindow::selectLaser);
+    connect(badActorPanel, &BadActorPanel::laserChosen, this, &FleetWindow::selectLaser);
 
     secondTimer = new QTimer(this);
     secondTimer->setInterval(1000);
@@ -197,6 +204,7 @@ void FleetWindow::refresh() {
     const qint64 t = now();
     fleet.advanceTo(t);
     table->refresh(t);
+    badActors->refresh();
     const Fleet::ListChange change = alarms->refresh(t);
     if (change.added > 0)
         notifier->notify(change.added);
@@ -286,6 +294,8 @@ void FleetWindow::retranslate() {
     englishAction->setText(QCoreApplication::translate("Serial", "English"));
     filterBar->retranslate();
     alarmPanel->retranslate();
+    badActorPanel->retranslate();
+    badActors->headerDataChanged(Qt::Horizontal, 0, BadActorList::ColumnCount - 1);
     detailPane->retranslate();
     table->headerDataChanged(Qt::Horizontal, 0, LaserTable::ColumnCount - 1);
     alarms->headerDataChanged(Qt::Horizontal, 0, AlarmList::ColumnCount - 1);

@@ -23,13 +23,16 @@ namespace fleet {
 
 class AlarmList;
 class AlarmNotifier;
+class BadActorList;
+class BadActorPanel;
 class AlarmPanel;
 class FilterBar;
 class LaserDetails;
 class LaserTable;
 
 // The fleet view: every laser on the plant's broker in one table, alarms first; the selected
-// laser in full; the alarm list to acknowledge; the broker's state in the status bar.
+// laser in full; the alarm list to acknowledge beside the plant's bad actors; the broker's state
+// in the status bar.
 class FleetWindow : public QMainWindow {
     Q_OBJECT
 
@@ -43,6 +46,7 @@ public:
     LaserTable *laserTable() const { return table; }
     AlarmList *alarmList() const { return alarms; }
     LaserDetails *details() const { return detailPane; }
+    BadActorList *badActorList() const { return badActors; }
 
 public slots:
     // One batch from the broker: applied, shown, and the link told it may send the next. The
@@ -77,6 +81,8 @@ private:
     QTableView *laserView;
     FilterBar *filterBar;
     AlarmPanel *alarmPanel;
+    BadActorList *badActors;
+    BadActorPanel *badActorPanel;
     QLabel *brokerLine;
     QLabel *keptLine;
     QMenu *languageMenu;

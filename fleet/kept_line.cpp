@@ -15,6 +15,8 @@ QStringList keptLineParts(const Fleet &fleet) {
         QT_TRANSLATE_NOOP("Fleet", "缺少字段"),
         QT_TRANSLATE_NOOP("Fleet", "字段类型错误"),
         QT_TRANSLATE_NOOP("Fleet", "laser_id与主题不符"),
+        QT_TRANSLATE_NOOP("Fleet", "版本较新"),
+        QT_TRANSLATE_NOOP("Fleet", "报警统计大于16 KiB"),
     };
     QStringList parts;
     if (fleet.rejectedTotal() > 0) {
@@ -48,6 +50,8 @@ QStringList keptLineParts(const Fleet &fleet) {
         parts << Texts::tr("内存上限 %1 MiB：%2 条状态内容未保留")
                      .arg(fleet.limits().stateBytes / (1024 * 1024))
                      .arg(fleet.payloadsNotKept());
+    if (fleet.summariesNotKept() > 0)
+        parts << Texts::tr("%1 条报警统计属于未保留的激光器").arg(fleet.summariesNotKept());
     if (fleet.overrun() > 0)
         parts << Texts::tr("来不及处理：%1 条消息丢弃").arg(fleet.overrun());
     if (fleet.alarmEntriesDropped() > 0)

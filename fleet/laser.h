@@ -46,6 +46,10 @@ struct Laser {
     std::vector<std::pair<QString, qint64>> instances;
     // When (local ms) a token was heard again after another one: two hosts alive under one id.
     qint64 twoHostsAt = 0;
+    // Its host's last alarm summary (its last 24 h and 7 d), and when it arrived (local ms).
+    bool hasSummary = false;
+    plant::AlarmSummary summary;
+    qint64 summaryTime = 0;
 };
 
 constexpr size_t maxInstances = 4;

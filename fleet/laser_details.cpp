@@ -4,6 +4,7 @@
 
 #include "events/alarm_names.h"
 #include "events/event_words.h"
+#include "fleet/bad_actor_list.h"
 #include "fleet/fleet_texts.h"
 #include "plant/fleet_messages.h"
 
@@ -68,6 +69,7 @@ const Caption captions[] = {
     {"link", "port", "Serial", QT_TRANSLATE_NOOP("Serial", "端口号：")},
     {"link", "open", "Fleet", QT_TRANSLATE_NOOP("Fleet", "已打开")},
     {"link", "last_frame_at", "Fleet", QT_TRANSLATE_NOOP("Fleet", "最后一帧")},
+    {"", "unacknowledged", "Fleet", QT_TRANSLATE_NOOP("Fleet", "主机上未确认的报警")},
 };
 
 // At most this many lines of a status are shown; a payload of thousands of fields would cost
@@ -150,8 +152,17 @@ private:
             const QJsonArray list = v.toArray();
             // The modules are numbered as the status page numbers them; any other list by place.
             const bool modules = section.isEmpty() && key == QLatin1String("modules");
+            // Alarms waiting for an acknowledgement at the laser: each under its own words.
+            const bool unacknowledged = section.isEmpty() && key == QLatin1String("unacknowledged");
             for (int i = 0; i < list.size(); ++i) {
-                if (modules && list.at(i).isObject()) {
+                if (unacknowledged && list.at(i).isString()) {
+                    QTreeWidgetItem *alarm = line(
+                        item,
+                        shown(events::eventLabel(QStringLiteral("alarm"), list.at(i).toString()),
+                              maxShownName));
+                    if (alarm)
+                        alarm->setText(1, Texts::tr("未确认"));
+                } else if (modules && list.at(i).isObject()) {
                     QTreeWidgetItem *module = line(item, Texts::tr("模块%1").arg(i));
                     if (!module)
                         continue;
@@ -226,6 +237,9 @@ LaserDetails::LaserDetails(QWidget *parent) : QWidget(parent) {
     status->setObjectName(QStringLiteral("statusTree"));
     status->setColumnCount(2);
     status->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    figures = new QTreeWidget(split);
+    figures->setObjectName(QStringLiteral("figureTree"));
+    figures->setColumnCount(5);
     auto *eventBox = new QWidget(split);
     auto *eventLayout = new QVBoxLayout(eventBox);
     eventLayout->setContentsMargins(0, 0, 0, 0);
@@ -244,6 +258,7 @@ LaserDetails::LaserDetails(QWidget *parent) : QWidget(parent) {
 
 void LaserDetails::retranslate() {
     status->setHeaderLabels({Texts::tr("项目"), Texts::tr("值")});
+    figures->setHeaderLabels(figureHeader());
     events->setHeaderLabels({Texts::tr("时间"), Texts::tr("类别"), Texts::tr("名称"),
                              Texts::tr("值"), Texts::tr("详情")});
 }
@@ -251,6 +266,7 @@ void LaserDetails::retranslate() {
 void LaserDetails::showLaser(const Laser *laser, const QString &stateText, qint64 now) {
     status->clear();
     events->clear();
+    fillFigures(figures, laser, now);
     setTitle(laser, stateText);
     if (!laser) {
         eventNote->clear();

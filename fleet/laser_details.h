@@ -11,8 +11,9 @@ class QTreeWidgetItem;
 
 namespace fleet {
 
-// One laser in full: its whole last status, field by field under the status page's captions,
-// and the events received for it since the window started, newest first.
+// One laser in full: its whole last status, field by field under the status page's captions
+// (the alarms unacknowledged at the laser under their own caption), its host's alarm summary, and
+// the events received for it since the window started, newest first.
 class LaserDetails : public QWidget {
     Q_OBJECT
 
@@ -27,10 +28,12 @@ public:
 
     QTreeWidget *statusTree() const { return status; }
     QTreeWidget *eventTree() const { return events; }
+    QTreeWidget *figureTree() const { return figures; }
 
 private:
     QLabel *title;
     QTreeWidget *status;
+    QTreeWidget *figures;
     QTreeWidget *events;
     QLabel *eventNote;
 };

@@ -175,6 +175,9 @@ QString LaserTable::alarmsText(const Laser &laser) const {
         captions << events::alarmCaption(key);
     if (laser.status.alarmsIgnored > 0)
         captions << Texts::tr("另有 %1 个未知报警").arg(laser.status.alarmsIgnored);
+    // What waits for an acknowledgement at the laser, as its own status bar counts it.
+    if (laser.status.unacknowledgedCount > 0)
+        captions << Texts::tr("主机上 %1 未确认").arg(laser.status.unacknowledgedCount);
     return captions.join(QStringLiteral(", "));
 }
 

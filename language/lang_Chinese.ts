@@ -1615,6 +1615,62 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>（两台主机使用此 ID）</source>
         <translation>（两台主机使用此 ID）</translation>
     </message>
+    <message>
+        <source>全厂频发报警（各主机报警统计）</source>
+        <translation>全厂频发报警（各主机报警统计）</translation>
+    </message>
+    <message>
+        <source>最近 7 天</source>
+        <translation>最近 7 天</translation>
+    </message>
+    <message>
+        <source>最近 24 小时</source>
+        <translation>最近 24 小时</translation>
+    </message>
+    <message>
+        <source>出现次数</source>
+        <translation>出现次数</translation>
+    </message>
+    <message>
+        <source>报警时长</source>
+        <translation>报警时长</translation>
+    </message>
+    <message>
+        <source>抖动次数</source>
+        <translation>抖动次数</translation>
+    </message>
+    <message>
+        <source>首出次数</source>
+        <translation>首出次数</translation>
+    </message>
+    <message>
+        <source>另有 %1 个报警</source>
+        <translation>另有 %1 个报警</translation>
+    </message>
+    <message>
+        <source>统计时间</source>
+        <translation>统计时间</translation>
+    </message>
+    <message>
+        <source>报警统计大于16 KiB</source>
+        <translation>报警统计大于16 KiB</translation>
+    </message>
+    <message>
+        <source>版本较新</source>
+        <translation>版本较新</translation>
+    </message>
+    <message>
+        <source>%1 条报警统计属于未保留的激光器</source>
+        <translation>%1 条报警统计属于未保留的激光器</translation>
+    </message>
+    <message>
+        <source>主机上未确认的报警</source>
+        <translation>主机上未确认的报警</translation>
+    </message>
+    <message>
+        <source>主机上 %1 未确认</source>
+        <translation>主机上 %1 未确认</translation>
+    </message>
 </context>
 <context>
     <name>History</name>

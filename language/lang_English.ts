@@ -1620,6 +1620,62 @@ is removed, then the program ends by that signal.</translation>
         <source>（两台主机使用此 ID）</source>
         <translation> (two hosts publish under this id)</translation>
     </message>
+    <message>
+        <source>全厂频发报警（各主机报警统计）</source>
+        <translation>Plant bad actors (from the hosts&apos; alarm summaries)</translation>
+    </message>
+    <message>
+        <source>最近 7 天</source>
+        <translation>Last 7 days</translation>
+    </message>
+    <message>
+        <source>最近 24 小时</source>
+        <translation>Last 24 hours</translation>
+    </message>
+    <message>
+        <source>出现次数</source>
+        <translation>Rises</translation>
+    </message>
+    <message>
+        <source>报警时长</source>
+        <translation>Active time</translation>
+    </message>
+    <message>
+        <source>抖动次数</source>
+        <translation>Chattering episodes</translation>
+    </message>
+    <message>
+        <source>首出次数</source>
+        <translation>First outs</translation>
+    </message>
+    <message>
+        <source>另有 %1 个报警</source>
+        <translation>%1 more alarms</translation>
+    </message>
+    <message>
+        <source>统计时间</source>
+        <translation>Summary made</translation>
+    </message>
+    <message>
+        <source>报警统计大于16 KiB</source>
+        <translation>alarm summary over 16 KiB</translation>
+    </message>
+    <message>
+        <source>版本较新</source>
+        <translation>newer version</translation>
+    </message>
+    <message>
+        <source>%1 条报警统计属于未保留的激光器</source>
+        <translation>%1 alarm summaries of lasers not kept</translation>
+    </message>
+    <message>
+        <source>主机上未确认的报警</source>
+        <translation>Unacknowledged at the laser</translation>
+    </message>
+    <message>
+        <source>主机上 %1 未确认</source>
+        <translation>%1 unacknowledged at the laser</translation>
+    </message>
 </context>
 <context>
     <name>History</name>

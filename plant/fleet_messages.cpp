@@ -52,8 +52,11 @@ qint64 heldBytes(const FleetMessage &m) {
     case Kind::Status:
         bytes += heldBytes(m.status.port) + heldBytes(m.status.instance) +
                  (m.status.payload.isEmpty() ? 0 : 32 + m.status.payload.capacity());
-        for (const QString &key : m.status.otherAlarms)
+        for (const QString &key : m.status.otherAlarms + m.status.unacknowledged)
             bytes += 8 + heldBytes(key);
+        break;
+    case Kind::Summary:
+        bytes += heldBytes(m.summary);
         break;
     case Kind::Event:
         bytes += heldBytes(m.event) - qint64(sizeof(events::Event));
@@ -64,7 +67,7 @@ qint64 heldBytes(const FleetMessage &m) {
 
 QStringList fleetFilters(const QString &prefix) {
     return {prefix + QStringLiteral("/+/online"), prefix + QStringLiteral("/+/status"),
-            prefix + QStringLiteral("/+/events")};
+            prefix + QStringLiteral("/+/events"), prefix + QStringLiteral("/+/alarm_summary")};
 }
 
 ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
@@ -91,6 +94,8 @@ ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
         m.kind = Kind::Status;
     else if (kind == "events")
         m.kind = Kind::Event;
+    else if (kind == "alarm_summary")
+        m.kind = Kind::Summary;
     else
         return reject(Rejection::BadTopic);
     m.laserId = QString::fromUtf8(levels.at(0));
@@ -116,6 +121,8 @@ ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
         return reject(parseStatus(payload, m.laserId, m.status));
     case Kind::Event:
         return reject(parseEvent(payload, m.event));
+    case Kind::Summary:
+        return reject(parseSummary(payload, m.laserId, m.summary));
     }
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "events/records.h"
 #include "plant/plant_id.h"
+#include "plant/summary_payload.h"
 #include "plant/visible_text.h"
 
 #include <QByteArray>
@@ -49,12 +50,19 @@ enum class Rejection {
     EmptyPayload, // an event with nothing in it, an empty status or flag not retained (MQTT 5)
     NotJson,      // not a JSON object (online: not true or false)
     MissingField,
-    WrongType,  // a field of the wrong JSON type or out of range
-    IdMismatch, // the status names another laser than its topic
+    WrongType,       // a field of the wrong JSON type or out of range
+    IdMismatch,      // the status names another laser than its topic
+    NewerVersion,    // an alarm summary of a newer version than this program reads
+    SummaryTooLarge, // an alarm summary over maxSummaryBytes (16 KiB)
 };
-constexpr int rejectionKinds = 9;
+constexpr int rejectionKinds = 11;
 
-enum class Kind { Online, Status, Event };
+enum class Kind { Online, Status, Event, Summary };
+
+// A status lists at most this many alarm keys that wait for an acknowledgement at the laser (the
+// host knows some 230 alarms); the fleet keeps the first maxUnacknowledgedKept of them.
+constexpr int maxUnacknowledgedListed = 512;
+constexpr int maxUnacknowledgedKept = 32;
 
 // What a status says, as far as the fleet's table needs it: a compact summary beside the payload
 // as it came, which is read again only to show the laser in full.
@@ -74,6 +82,10 @@ struct LaserStatus {
     double dewPoint = 0;
     QString port;     // visible, cut to maxPortText
     QString instance; // the host's token of its start; empty from an older host
+    // The history keys of the alarms unacknowledged at the laser (doorInterlock), at most
+    // maxUnacknowledgedKept, and how many it listed; -1 from an older host that does not say.
+    QStringList unacknowledged;
+    int unacknowledgedCount = -1;
     bool portOpen = false;
     qint64 lastFrameAt = 0; // 0: no frame yet
     // The whole payload as it came (checked, at most 64 KiB), read again only to show it.
@@ -96,8 +108,9 @@ struct FleetMessage {
     bool online = false; // Kind::Online
     // Kind::Online: the host's token of its start (MQTT 5 only), empty without one.
     QString instance;
-    LaserStatus status;  // Kind::Status
-    events::Event event; // Kind::Event, its texts visible and cut
+    LaserStatus status;   // Kind::Status
+    events::Event event;  // Kind::Event, its texts visible and cut
+    AlarmSummary summary; // Kind::Summary
     // The fleet's own clock (ms since 1970) when the message came from the broker; 0 unknown.
     qint64 receivedAt = 0;
 };
@@ -113,7 +126,7 @@ struct ParseResult {
     FleetMessage message;
 };
 
-// The three filters the fleet subscribes to under `prefix`.
+// The filters the fleet subscribes to under `prefix`: online, status, events, alarm_summary.
 QStringList fleetFilters(const QString &prefix);
 
 // One message from the broker. `prefix` is the topic prefix of the settings ("laser").

@@ -1,5 +1,6 @@
 #include "plant/fleet_payloads.h"
 
+#include "alarms/rules.h"
 #include "events/alarm_names.h"
 #include "plant/json_fields.h"
 #include "plant/plant_id.h"
@@ -79,6 +80,22 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
     s.instance = instance.toString();
     if (!instance.isUndefined() && !validPlantId(s.instance))
         r.fail(Rejection::WrongType);
+
+    // The alarms waiting for an acknowledgement at the laser (history keys), where a host says.
+    const QJsonValue unacknowledged = o.value(QLatin1String("unacknowledged"));
+    if (!unacknowledged.isUndefined()) {
+        const QJsonArray keys = unacknowledged.toArray();
+        if (!unacknowledged.isArray() || keys.size() > maxUnacknowledgedListed)
+            r.fail(Rejection::WrongType);
+        for (int k = 0; k < keys.size() && r.ok(); ++k) {
+            const QString key = keys.at(k).toString();
+            if (!keys.at(k).isString() || !alarms::validKey(key))
+                r.fail(Rejection::WrongType);
+            else if (s.unacknowledged.size() < maxUnacknowledgedKept)
+                s.unacknowledged << key;
+        }
+        s.unacknowledgedCount = r.ok() ? keys.size() : -1;
+    }
 
     // The rest is shown as it is, but must have its shape.
     for (const char *section : {"inputs", "outputs", "versions", "product"}) {

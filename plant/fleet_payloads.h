@@ -14,6 +14,9 @@ namespace plant {
 Rejection parseOnline(const QByteArray &payload, bool &online);
 // The status of `laserId`: refused when it names another laser.
 Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserStatus &s);
+// The alarm summary of `laserId` (summary_payload.h): refused when it names another laser, is of a
+// newer version, over maxSummaryBytes or beyond any of its bounds.
+Rejection parseSummary(const QByteArray &payload, const QString &laserId, AlarmSummary &s);
 // An events-table row, its texts made visible and cut.
 Rejection parseEvent(const QByteArray &payload, events::Event &e);
 

@@ -44,7 +44,7 @@ events::Sample noReadings() {
 }
 
 QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link,
-                         const events::Sample &readings) {
+                         const events::Sample &readings, const QStringList &unacknowledged) {
     const int shown = state.displayModule;
     const bool shownKnown = shown >= 0 && shown < protocol::moduleCount;
     const protocol::ModuleStatus shownModule =
@@ -134,6 +134,7 @@ QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &lin
              {QStringLiteral("open"), link.open},
              {QStringLiteral("last_frame_at"), time(link.lastFrameAt)},
          }},
+        {QStringLiteral("unacknowledged"), QJsonArray::fromStringList(unacknowledged)},
     };
 }
 

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 namespace plant {
 
@@ -22,9 +23,11 @@ events::Sample noReadings();
 
 // What the status page shows, plus the link. Compared to decide whether to publish again. The
 // water temperatures are taken from `readings` (as received, to 0.01 °C) where it has them,
-// else the page's whole degrees.
+// else the page's whole degrees. `unacknowledged`: the history keys of the alarms that wait for an
+// acknowledgement at the laser.
 QJsonObject statusObject(const protocol::DeviceState &state, const LinkInfo &link,
-                         const events::Sample &readings = noReadings());
+                         const events::Sample &readings = noReadings(),
+                         const QStringList &unacknowledged = QStringList());
 // The retained status message: the object above with the laser id, when it was made and, where
 // given, the token of this start of the program (another host publishing under the same id has
 // another one).

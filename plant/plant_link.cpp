@@ -110,12 +110,12 @@ void PlantLink::publishLateEvent(const events::Event &event) {
 }
 
 void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo &link,
-                             const events::Sample &readings) {
+                             const events::Sample &readings, const QStringList &unacknowledged) {
     if (sparkplug)
         sparkplug->offer(sparkplug::laserDevice(state, link, readings));
     if (!publisher)
         return;
-    current = statusObject(state, link, readings);
+    current = statusObject(state, link, readings, unacknowledged);
     if (anySent && current == sent)
         return;
     if (statusTimer->isActive())
@@ -125,6 +125,16 @@ void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo 
         sendStatus();
     else
         statusTimer->start(static_cast<int>(statusIntervalMs - since));
+}
+
+void PlantLink::publishSummary(const AlarmSummary &summary) {
+    if (!publisher)
+        return;
+    AlarmSummary mine = summary;
+    mine.instance = instance;
+    QMetaObject::invokeMethod(publisher, "setRetained", Qt::QueuedConnection,
+                              Q_ARG(QByteArray, QByteArrayLiteral("alarm_summary")),
+                              Q_ARG(QByteArray, summaryPayload(mine, id)));
 }
 
 void PlantLink::sendStatus() {

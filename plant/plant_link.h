@@ -4,6 +4,7 @@
 #include "plant/config.h"
 #include "plant/payloads.h"
 #include "plant/publisher.h"
+#include "plant/summary_payload.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>
@@ -48,9 +49,14 @@ public slots:
     // report().sparkplug.ready; else it is counted as not sent.
     void publishLateEvent(const events::Event &event);
     // Called from every refresh pass; publishes when something changed, at most once a second.
-    // `readings` are the temperatures at full precision (see statusObject).
+    // `readings` are the temperatures at full precision (see statusObject); `unacknowledged` the
+    // history keys of the alarms waiting for an acknowledgement.
     void updateStatus(const protocol::DeviceState &state, const plant::LinkInfo &link,
-                      const events::Sample &readings = noReadings());
+                      const events::Sample &readings = noReadings(),
+                      const QStringList &unacknowledged = QStringList());
+    // The alarm summary, retained under PREFIX/ID/alarm_summary (the newest only while the broker
+    // is away).
+    void publishSummary(const plant::AlarmSummary &summary);
 
 signals:
     void stateLineChanged(const QString &line);

@@ -145,6 +145,8 @@ void Publisher::connected(quint64 g) {
         // Not connected after all: the connection-lost callback follows.
     }
     publishStatus();
+    for (auto it = retainedLevels.cbegin(); it != retainedLevels.cend(); ++it)
+        publishDirect(it.key(), it.value(), true);
     setState(LinkState::Connected, QString());
     pump();
 }
@@ -228,6 +230,12 @@ void Publisher::setStatus(const QByteArray &payload) {
     status = payload;
     if (isConnected)
         publishStatus();
+}
+
+void Publisher::setRetained(const QByteArray &topicLevel, const QByteArray &payload) {
+    retainedLevels.insert(topicLevel, payload);
+    if (isConnected)
+        publishDirect(topicLevel, payload, true);
 }
 
 void Publisher::publishStatus() {

@@ -6,6 +6,7 @@
 #include "plant/out_buffer.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QObject>
 #include <QString>
 
@@ -47,6 +48,8 @@ public slots:
                  int expirySeconds = 0);
     // The newest retained status; only the newest is kept while the broker is away.
     void setStatus(const QByteArray &payload);
+    // The same for another retained topic below PREFIX/ID (the alarm summary).
+    void setRetained(const QByteArray &topicLevel, const QByteArray &payload);
     // Says goodbye (online false), disconnects and drops the client. Waits at most a second.
     void stop();
 
@@ -86,6 +89,7 @@ private:
     QString instance;
     OutBuffer buffer;
     QByteArray status;
+    QMap<QByteArray, QByteArray> retainedLevels;
     std::unique_ptr<mqtt::async_client> client;
     std::unique_ptr<Listeners> listeners;
     QTimer *retryTimer = nullptr;

@@ -171,7 +171,10 @@ bool Subscriber::firstOfItsTopic(quint64 connection, const FleetMessage &m) {
     // Past the bound, every retained message counts as a stored copy, as under 3.1.1.
     if (topicsSeen.size() >= maxTopicsSeen)
         return true;
-    const QString key = (m.kind == Kind::Status ? QLatin1Char('s') : QLatin1Char('o')) + m.laserId;
+    const QChar topic = m.kind == Kind::Status    ? QLatin1Char('s')
+                        : m.kind == Kind::Summary ? QLatin1Char('a')
+                                                  : QLatin1Char('o');
+    const QString key = topic + m.laserId;
     if (topicsSeen.contains(key))
         return false;
     topicsSeen.insert(key);

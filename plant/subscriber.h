@@ -97,9 +97,9 @@ private:
     int subscribesLeft = 0; // of the connection being made
     QElapsedTimer sinceDrain;
     std::atomic<bool> retainAsPublished{false};
-    // The online and status topics seen on the connection `topicsConnection`: room for every
-    // laser the fleet keeps, both topics.
-    static constexpr int maxTopicsSeen = 10000;
+    // The retained topics seen on the connection `topicsConnection`: room for every
+    // laser the fleet keeps, its three retained topics.
+    static constexpr int maxTopicsSeen = 12000;
     QSet<QString> topicsSeen;
     quint64 topicsConnection = 0;
     Report report;

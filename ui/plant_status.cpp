@@ -3,6 +3,7 @@
 #include "history/recorder.h"
 #include "plant/plant_link.h"
 #include "ui/diagnostics/diagnostics_window.h"
+#include "ui/plant_summary.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -65,5 +66,8 @@ plant::PlantLink *startPlantLink(QMainWindow &window, const QString &portName,
                      &plant::PlantLink::publishEvent);
     QObject::connect(&recorder, &history::Recorder::sampleRecorded, link,
                      &plant::PlantLink::publishSample);
+    // The alarm summary of the last 24 h and 7 d, read from the history off this thread.
+    if (!link->laserId().isEmpty())
+        new PlantSummary(*link, recorder, QStringLiteral("log/history.sqlite"), link);
     return link;
 }

@@ -42,9 +42,9 @@ void Serial::tim1ms_CallBack() {
         alarmDesk->refresh();
         operatorView->linkRefresh(deviceState, port->portName());
         if (plantLink)
-            plantLink->updateStatus(deviceState,
-                                    {port->portName(), portOpen, recorder->figures().lastFrameAt},
-                                    recorder->currentValues());
+            plantLink->updateStatus(
+                deviceState, {port->portName(), portOpen, recorder->figures().lastFrameAt},
+                recorder->currentValues(), alarmDesk->handling().unacknowledgedKeys());
     }
 
     if (d.linkLost) {

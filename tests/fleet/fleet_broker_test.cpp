@@ -3,6 +3,7 @@
 // host goes offline through its will, bad messages are counted, the plant's ACL lets the fleet
 // read and nothing more, and the program ends cleanly on SIGTERM and SIGINT.
 #include "fleet/alarm_list.h"
+#include "fleet/bad_actor_list.h"
 #include "fleet/fleet_window.h"
 #include "fleet/laser_table.h"
 #include "plant/fleet_link.h"
@@ -104,10 +105,22 @@ private slots:
                  QStringLiteral("12.5"));
         QCOMPARE(f.cell(QStringLiteral("bay3"), fleet::LaserTable::DcOn), QString::fromUtf8("开"));
 
+        // The alarm waits for an acknowledgement at the laser; its host's summary names it.
         state.chillerFault = true;
-        bay3->updateStatus(state, {QStringLiteral("ttyUSB0"), true, 1796662421180});
+        bay3->updateStatus(state, {QStringLiteral("ttyUSB0"), true, 1796662421180},
+                           plant::noReadings(), {QStringLiteral("chillerFault")});
+        plant::AlarmSummary summary;
+        summary.periods[plant::LastWeek].alarms = {
+            {QStringLiteral("chillerFault"), 4, 60000, 1, 2}};
+        bay3->publishSummary(summary);
         QVERIFY(f.waitForCell(QStringLiteral("bay3"), fleet::LaserTable::Alarms,
-                              QString::fromUtf8("水冷机警报")));
+                              QString::fromUtf8("水冷机警报, 主机上 1 未确认")));
+        fleet::BadActorList *actors = f.window.badActorList();
+        actors->setSpan(plant::LastWeek);
+        QTRY_COMPARE(actors->rowCount(), 1);
+        QCOMPARE(actors->index(0, fleet::BadActorList::Alarm).data().toString(),
+                 QString::fromUtf8("水冷机警报"));
+        QCOMPARE(actors->index(0, fleet::BadActorList::FirstOuts).data().toString(), "2");
         QCOMPARE(f.cell(QStringLiteral("bay3"), fleet::LaserTable::State),
                  QString::fromUtf8("报警"));
         fleet::AlarmList *list = f.window.alarmList();

@@ -56,6 +56,26 @@ QByteArray stuffed(int count, bool raised) {
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
+// A host's summary as large as a host makes one: 25 alarms of 64-character keys in each period.
+plant::AlarmSummary largestSummary() {
+    events::PeriodFigures f;
+    f.to = 1796662800000;
+    f.from = f.to - 24 * 3600 * 1000;
+    for (qint64 n = 25; n > 0; f.rises += n--)
+        f.alarms.push_back({QStringLiteral("board%1.").arg(n).leftJustified(64, 'x'), n, n * 1000,
+                            n * 2000, n / 5, n / 7});
+    plant::AlarmSummary s;
+    s.at = 1796662420295;
+    s.instance = QStringLiteral("3f9a6c2e81d04b57");
+    s.periods = {plant::summaryPeriod(f), plant::summaryPeriod(f)};
+    return s;
+}
+
+// That summary with `from` replaced by `to` throughout.
+QByteArray summaryWith(const QByteArray &from, const QByteArray &to) {
+    return plant::summaryPayload(largestSummary(), "bay3").replace(from, to);
+}
+
 // What the fleet keeps of a message, in one line.
 QString summary(const plant::ParseResult &r) {
     const plant::FleetMessage &m = r.message;
@@ -181,6 +201,31 @@ private slots:
         QTest::newRow("event time as text")
             << QByteArray("laser/bay3/events")
             << QByteArray(R"({"at":"1","category":"a","name":"n","value":"on"})")
+            << Rejection::WrongType;
+        const QByteArray summary("laser/bay3/alarm_summary"), key("board24.");
+        QTest::newRow("a summary of a newer version")
+            << summary << summaryWith("\"version\":1", "\"version\":2") << Rejection::NewerVersion;
+        QTest::newRow("a summary over 16 KiB")
+            << summary << summaryWith("\"at\"", "\"x\":\"" + QByteArray(16384, 'x') + "\",\"at\"")
+            << Rejection::SummaryTooLarge;
+        QTest::newRow("another laser's summary") << QByteArray("laser/bay4/alarm_summary")
+                                                 << summaryWith("", "") << Rejection::IdMismatch;
+        QTest::newRow("rises of 1e300")
+            << summary << summaryWith("\"rises\":25}", "\"rises\":1e300}") << Rejection::WrongType;
+        QTest::newRow("a key with a direction override") << summary
+                                                         << summaryWith(key, "board\xE2\x80\xAE"
+                                                                             "4.")
+                                                         << Rejection::WrongType;
+        QTest::newRow("an alarm given twice")
+            << summary << summaryWith(key, "board25.") << Rejection::WrongType;
+        QTest::newRow("21 alarms")
+            << summary
+            << summaryWith("\"alarms\":[", "\"alarms\":[{\"key\":\"x\",\"rises\":1,"
+                                           "\"active_ms\":0,\"chatters\":0,\"first_outs\":0},")
+            << Rejection::WrongType;
+        QTest::newRow("an unacknowledged key with a newline")
+            << QByteArray("laser/bay3/status")
+            << edited("unacknowledged", nullptr, QJsonArray{"door\nInterlock"})
             << Rejection::WrongType;
         QTest::newRow("unknown kind")
             << QByteArray("laser/bay3/samples") << good << Rejection::BadTopic;
@@ -327,6 +372,15 @@ private slots:
         QCOMPARE(s.message.status.alarmKeys(), QStringList{"gas_pressure"});
         QCOMPARE(events::alarmCaption(QStringLiteral("gas_pressure")),
                  QStringLiteral("gas_pressure"));
+    }
+
+    // The largest summary a host makes, read back whole: 20 alarms a period, the other 5 summed.
+    void theHostsAlarmSummaryIsReadBackWithinItsBounds() {
+        const QByteArray payload = plant::summaryPayload(largestSummary(), "bay3");
+        QVERIFY2(payload.size() < plant::maxSummaryBytes / 2, QByteArray::number(payload.size()));
+        const plant::ParseResult r = parse("laser/bay3/alarm_summary", payload);
+        QCOMPARE(plant::summaryPayload(r.message.summary, "bay3"), payload);
+        QCOMPARE(r.message.summary.periods[plant::LastWeek].otherRises, 15);
     }
 
     void alarmKeysGetTheStatusPageCaptions() {

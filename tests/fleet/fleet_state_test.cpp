@@ -1,5 +1,6 @@
 // What the fleet makes of the messages: the order of the rows, the alarm list, offline by the
 // last will or by silence, and the bounds on what it keeps.
+#include "fleet/bad_actors.h"
 #include "fleet/fleet_state.h"
 #include "support/table.h"
 
@@ -44,6 +45,15 @@ plant::FleetMessage eventOf(const QString &id, qint64 at) {
     m.kind = plant::Kind::Event;
     m.laserId = id;
     m.event.at = at;
+    return m;
+}
+
+// A summary whose last 24 h hold `alarms`: key, rises, active ms, chattering episodes, first outs.
+plant::FleetMessage summaryOf(const QString &id, std::vector<plant::SummaryAlarm> alarms) {
+    plant::FleetMessage m;
+    m.kind = plant::Kind::Summary;
+    m.laserId = id;
+    m.summary.periods[plant::LastDay].alarms = std::move(alarms);
     return m;
 }
 
@@ -271,6 +281,42 @@ private slots:
         f.advanceTo(t0 - 3600000);
         QVERIFY(!f.isOffline(f.lasers()[0], t0 - 3600000));
         QVERIFY(f.isOffline(f.lasers()[0], t0 - 3600000 + 31000));
+    }
+
+    void badActorsAreRankedByTheColumnChosenWhateverTheLasersPlaces_data() {
+        fixture::columns<int, bool, QString>("key", "descending", "order");
+        using K = fleet::BadActorKey;
+        QTest::newRow("most rises") << int(K::Rises) << true << "b/door a/chiller b/fan a/door";
+        QTest::newRow("longest active")
+            << int(K::ActiveTime) << true << "a/door b/door a/chiller b/fan";
+        QTest::newRow("most first outs")
+            << int(K::FirstOuts) << true << "b/fan b/door a/chiller a/door";
+        QTest::newRow("laser from z") << int(K::Laser) << true << "b/door b/fan a/chiller a/door";
+        QTest::newRow("alarm from a") << int(K::Alarm) << false << "a/chiller b/door a/door b/fan";
+    }
+    void badActorsAreRankedByTheColumnChosenWhateverTheLasersPlaces() {
+        QFETCH(int, key);
+        QFETCH(bool, descending);
+        QFETCH(QString, order);
+        fleet::Fleet f;
+        f.apply(status("b", {}), t0);
+        f.apply(status("a", {}), t0);
+        f.apply(summaryOf("b", {{"fan", 5, 10, 0, 9}, {"door", 9, 50, 2, 3}}), t0);
+        f.apply(summaryOf("a", {{"door", 1, 90, 1, 0}, {"chiller", 7, 50, 4, 1}}), t0);
+        // Not kept: a summary of a laser the fleet does not keep, and its deletion.
+        f.apply(summaryOf("stranger", {{"door", 99, 0, 0, 0}}), t0);
+        f.apply(cleared("stranger", plant::Kind::Summary), t0);
+        QCOMPARE(f.summariesNotKept(), 1u);
+        QStringList pairs;
+        for (const fleet::BadActor &b : fleet::rankBadActors(
+                 f.lasers(), plant::LastDay, fleet::BadActorKey(key), descending, 10))
+            pairs << f.lasers()[size_t(b.laser)].id + '/' +
+                         f.lasers()[size_t(b.laser)].summary.periods[0].alarms[size_t(b.alarm)].key;
+        QCOMPARE(pairs.join(' '), order);
+        // A deleted summary leaves the ranking, not the laser.
+        f.apply(cleared("b", plant::Kind::Summary), t0);
+        QCOMPARE(fleet::rankBadActors(f.lasers(), 0, fleet::BadActorKey(key), true, 9).size(), 2u);
+        QCOMPARE(f.lasers().size(), size_t(2));
     }
 
     void anAlarmThatComesAndGoesKeepsToItsShareOfTheList() {

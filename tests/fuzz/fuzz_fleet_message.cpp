@@ -4,7 +4,7 @@
 // state never holds more than its bounds.
 //
 // Input: one byte choosing the topic (bits 0-1: online, status, events, or the whole topic from
-// the input; bit 2: retained), then the laser id (or the topic) up to the first newline, then
+// the input, such as an alarm_summary; bit 2: retained), then the laser id (or the topic) up to the first newline, then
 // the payload.
 
 #include "fleet/fleet_state.h"
@@ -43,8 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         FUZZ_CHECK(r.message.laserId.toUcs4().size() <= plant::maxLaserIdLength);
         // Shown as they are: nothing in them that visibleText() would write as <U+XXXX>.
         FUZZ_CHECK(plant::visibleText(r.message.laserId) == r.message.laserId);
-        for (const QString &key : r.message.status.otherAlarms)
+        for (const QString &key : r.message.status.otherAlarms + r.message.status.unacknowledged)
             FUZZ_CHECK(plant::visibleText(key) == key);
+        for (const plant::SummaryPeriod &p : r.message.summary.periods)
+            FUZZ_CHECK(p.alarms.size() <= size_t(plant::maxSummaryAlarms) && p.from <= p.to);
         FUZZ_CHECK(payload.size() <= plant::maxPayloadBytes);
         // The message again and again, and under more ids than the state keeps, so that every
         // bound is reached.

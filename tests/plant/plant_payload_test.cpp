@@ -296,8 +296,8 @@ private slots:
         const QJsonObject status =
             QJsonDocument::fromJson(
                 plant::statusPayload(
-                    plant::statusObject(s, {QStringLiteral("ttyUSB0"), true, 1796662420180},
-                                        sample),
+                    plant::statusObject(s, {QStringLiteral("ttyUSB0"), true, 1796662420180}, sample,
+                                        {QStringLiteral("chillerFault")}),
                     QStringLiteral("cutter-7"), 1796662420295, QStringLiteral("3f9a6c2e81d04b57")))
                 .object();
         QCOMPARE(sorted(status), sorted(documentedExample("`laser/cutter-7/status`")));
