@@ -24,8 +24,6 @@ qint64 nowMs() {
     return QDateTime::currentMSecsSinceEpoch();
 }
 
-// A topic longer than any of the node's own is no command of it, whatever it holds.
-constexpr size_t longestTopicBytes = 1024;
 constexpr int largestPacket = 64 * 1024;
 
 quint8 readBdSeq(const QString &path) {
@@ -133,8 +131,9 @@ void SparkplugLink::start() {
         }
         const std::string &t = message->get_topic();
         const std::string &p = message->get_payload();
-        const QByteArray topic =
-            t.size() > longestTopicBytes ? QByteArray() : QByteArray(t.data(), int(t.size()));
+        const QByteArray topic = t.size() > size_t(sparkplug::EdgeNode::longestTopicBytes)
+                                     ? QByteArray()
+                                     : QByteArray(t.data(), int(t.size()));
         // One byte past the largest read is enough for the node to refuse it as too large.
         const QByteArray payload(
             p.data(), int(std::min(p.size(), size_t(sparkplug::largestIncomingBytes) + 1)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plant/plant_id.h"
 #include "plant/sparkplug_payload.h"
 
 #include <QByteArray>
@@ -62,6 +63,9 @@ public:
     static constexpr qint64 rebirthGapMs = 1000;
     // Edges kept for one refresh pass at most; more are counted and dropped.
     static constexpr size_t largestEdges = 256;
+    // A topic longer than any the node subscribes to is none of its commands: the namespace, a
+    // type and three ids (group, node, a device), each of four UTF-8 bytes a character at most.
+    static constexpr int longestTopicBytes = 32 + 3 * 4 * plant::maxPlantIdCharacters;
 
     // `nextBdSeq` is the bdSeq of the first connection (kept across runs by the caller).
     EdgeNode(NodeSettings settings, std::vector<MetricDefinition> deviceMetrics,

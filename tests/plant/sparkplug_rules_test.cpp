@@ -137,6 +137,14 @@ private slots:
                            '=' + QString::number(counts[i]);
         QTEST(out.join(' '), "expected");
     }
+
+    // Ids at their longest, of four UTF-8 bytes a character: a command to the node, or to any
+    // device under it, is still read as one.
+    void theLongestIdsFitTheTopicsTheLinkReads() {
+        const QByteArray id = QString("🔥").repeated(plant::maxPlantIdCharacters).toUtf8();
+        for (QByteArray topic : EdgeNode({id, id, "laser", id}, {}).subscriptions())
+            QVERIFY(topic.replace("/+", "/" + id).size() <= EdgeNode::longestTopicBytes);
+    }
 };
 
 QTEST_GUILESS_MAIN(SparkplugRulesTest)
