@@ -16,6 +16,8 @@ struct LinkInfo {
     bool open = false;
     // ms since 1970, UTC, of the last complete frame; 0 while none has arrived.
     qint64 lastFrameAt = 0;
+    // The link-lost box is open: the CCB fell silent, the port is closed once the box goes.
+    bool lost = false;
 };
 
 // No temperature received at full precision yet.

@@ -98,7 +98,8 @@ const std::vector<MetricDefinition> &laserMetrics() {
 Device laserDevice(const protocol::DeviceState &state, const LinkInfo &link,
                    const events::Sample &readings) {
     Device device;
-    device.present = link.open && !(state.productType.isEmpty() && state.serialNumber.isEmpty());
+    device.present =
+        link.open && !link.lost && !(state.productType.isEmpty() && state.serialNumber.isEmpty());
     if (!device.present)
         return device;
     const QJsonObject status = statusObject(state, link, readings);

@@ -16,9 +16,9 @@ namespace plant::sparkplug {
 // unit), inputs, product, versions and the link.
 const std::vector<MetricDefinition> &laserMetrics();
 
-// The laser on a refresh pass: there while its port is open and its product is known (the CCB
-// sent its product data); its values as the status payload has them, the temperatures as
-// received, null until one has arrived.
+// The laser on a refresh pass: there while its port is open, its link not lost and its product
+// known (the CCB sent its product data); its values as the status payload has them, the
+// temperatures as received, null until one has arrived.
 Device laserDevice(const protocol::DeviceState &state, const LinkInfo &link,
                    const events::Sample &readings);
 

@@ -42,9 +42,11 @@ void Serial::tim1ms_CallBack() {
         alarmDesk->refresh();
         operatorView->linkRefresh(deviceState, port->portName());
         if (plantLink)
-            plantLink->updateStatus(
-                deviceState, {port->portName(), portOpen, recorder->figures().lastFrameAt},
-                recorder->currentValues(), alarmDesk->handling().unacknowledgedKeys());
+            plantLink->updateStatus(deviceState,
+                                    {port->portName(), portOpen, recorder->figures().lastFrameAt,
+                                     tick.reportingLinkLost()},
+                                    recorder->currentValues(),
+                                    alarmDesk->handling().unacknowledgedKeys());
     }
 
     if (d.linkLost) {

@@ -3,6 +3,7 @@
 #include "plant/out_buffer.h"
 #include "plant/payloads.h"
 #include "plant/publisher.h"
+#include "plant/sparkplug_metrics.h"
 #include "protocol/describe.h"
 #include "support/english.h"
 #include "support/table.h"
@@ -120,6 +121,18 @@ private slots:
         QCOMPARE(plant::statusObject(s, {}), o);
         s.doorInterlock = true;
         QVERIFY(plant::statusObject(s, {}) != o);
+    }
+
+    // A Sparkplug device while its port is open, its product known and its link not lost (the
+    // link-lost box open, the port not closed yet): otherwise its DDEATH goes.
+    void theLaserIsADeviceOnlyWhileItsLinkIsLive() {
+        protocol::DeviceState s;
+        s.productType = "FL-SIM-1000";
+        const auto present = [&s](const plant::LinkInfo &link) {
+            return plant::sparkplug::laserDevice(s, link, plant::noReadings()).present;
+        };
+        QVERIFY(present({"ttyUSB0", true, 1}));
+        QVERIFY(!present({"ttyUSB0", true, 1, true}) && !present({"ttyUSB0", false, 1}));
     }
 
     void eventsAndSamplesAreCompactJson() {
