@@ -1,6 +1,7 @@
 #include "history/event_store.h"
 
 #include "history/event_schema.h"
+#include "history/outbox.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -189,7 +190,10 @@ bool EventStore::renameAside(QString *error) {
 }
 
 EventStore::Result EventStore::write(const std::vector<events::Event> &events,
-                                     const std::vector<events::Sample> &samples, QString *error) {
+                                     const std::vector<events::Sample> &samples, QString *error,
+                                     std::vector<qint64> *ids) {
+    if (ids)
+        ids->clear();
     if (!isOpen()) {
         *error = QStringLiteral("%1 is not open").arg(file);
         return Result::Failed;
@@ -211,6 +215,15 @@ EventStore::Result EventStore::write(const std::vector<events::Event> &events,
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return fail();
     if (!events.empty()) {
+        QSqlQuery outbox(db);
+        if (!outboxKey.isEmpty() &&
+            (!outbox.exec(QLatin1String(outboxTable)) ||
+             !outbox.prepare(
+                 QStringLiteral("INSERT INTO plant_outbox(id, laser, at) VALUES(?, ?, ?)")))) {
+            *error = QStringLiteral("%1: %2").arg(file, outbox.lastError().text());
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            return classify(outbox.lastError().text());
+        }
         if (!q.prepare(QStringLiteral(
                 "INSERT INTO events(at, category, name, value, detail) VALUES(?, ?, ?, ?, ?)")))
             return fail();
@@ -222,6 +235,19 @@ EventStore::Result EventStore::write(const std::vector<events::Event> &events,
             q.bindValue(4, e.detail.isNull() ? QVariant() : QVariant(e.detail));
             if (!q.exec())
                 return fail();
+            const qint64 id = q.lastInsertId().toLongLong();
+            if (ids)
+                ids->push_back(id);
+            if (outboxKey.isEmpty())
+                continue;
+            outbox.bindValue(0, id);
+            outbox.bindValue(1, outboxKey);
+            outbox.bindValue(2, e.at);
+            if (!outbox.exec()) {
+                *error = QStringLiteral("%1: %2").arg(file, outbox.lastError().text());
+                QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+                return classify(outbox.lastError().text());
+            }
         }
     }
     if (!samples.empty()) {

@@ -35,6 +35,10 @@ public:
     void setNoticeSink(std::function<void(const Notice &)> sink) { notices = std::move(sink); }
     // Where the rows the writer writes of its own go as well (ended_unexpectedly, a clock jump).
     void setRowSink(std::function<void(const events::Event &)> sink) { rowSink = std::move(sink); }
+    // Where each event goes, with its row id, once its transaction is committed.
+    void setStoredSink(std::function<void(const events::StoredEvent &)> sink) {
+        storedSink = std::move(sink);
+    }
     // Asked between two slices of retention: true ends the slices for now (the run ends, a
     // flush waits).
     void setStopAsked(std::function<bool()> asked) { stopAsked = std::move(asked); }
@@ -80,6 +84,9 @@ private:
     std::function<void(const QString &)> trouble;
     std::function<void(const Notice &)> notices;
     std::function<void(const events::Event &)> rowSink;
+    std::function<void(const events::StoredEvent &)> storedSink;
+    QString outboxKey;
+    std::vector<qint64> ids; // scratch, reused
     std::function<bool()> stopAsked;
     std::function<qint64()> steadyClock;
     QElapsedTimer steadyTimer;

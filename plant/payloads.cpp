@@ -157,6 +157,21 @@ QByteArray eventPayload(const events::Event &event) {
     });
 }
 
+QByteArray eventPayload(const events::StoredEvent &stored) {
+    const events::Event &event = stored.event;
+    QJsonObject object{
+        {QStringLiteral("id"), stored.id},
+        {QStringLiteral("at"), event.at},
+        {QStringLiteral("category"), event.category},
+        {QStringLiteral("name"), event.name},
+        {QStringLiteral("value"), event.value},
+        {QStringLiteral("detail"), event.detail},
+    };
+    if (stored.late)
+        object.insert(QStringLiteral("late"), true);
+    return compact(object);
+}
+
 QByteArray samplePayload(const events::Sample &sample) {
     return compact(QJsonObject{
         {QStringLiteral("at"), sample.at},

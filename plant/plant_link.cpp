@@ -19,6 +19,7 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
     // The recorder may emit from its own thread: queued connections need the types known.
     qRegisterMetaType<events::Event>();
     qRegisterMetaType<events::Sample>();
+    qRegisterMetaType<events::StoredEvent>();
 
     Config config;
     if (!loadLinkConfig(configFile, &config, &lastReport))
@@ -68,6 +69,22 @@ void PlantLink::publishEvent(const events::Event &event) {
     QMetaObject::invokeMethod(publisher, "enqueue", Qt::QueuedConnection,
                               Q_ARG(QByteArray, QByteArrayLiteral("events")),
                               Q_ARG(QByteArray, eventPayload(event)), Q_ARG(int, 1), Q_ARG(int, 0));
+}
+
+void PlantLink::setOutbox(const OutboxAccess &access) {
+    if (!publisher)
+        return;
+    Publisher *p = publisher;
+    QMetaObject::invokeMethod(
+        publisher, [p, access] { p->setOutbox(access); }, Qt::QueuedConnection);
+}
+
+void PlantLink::publishStored(const events::StoredEvent &event) {
+    if (!publisher)
+        return;
+    Publisher *p = publisher;
+    QMetaObject::invokeMethod(
+        publisher, [p, event] { p->publishStored(event); }, Qt::QueuedConnection);
 }
 
 void PlantLink::publishSample(const events::Sample &sample) {

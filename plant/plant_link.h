@@ -38,8 +38,15 @@ public:
     // waits). Nothing is published after it. The destructor does it too.
     void stop();
 
+    // The history's outbox (plant/catch_up.h), given right after construction: events written
+    // to the history then go out once each, live or late.
+    void setOutbox(const OutboxAccess &access);
+
 public slots:
+    // An event without a row id, sent as it comes (nothing sends it again).
     void publishEvent(const events::Event &event);
+    // An event written to the history, with its row id.
+    void publishStored(const events::StoredEvent &event);
     void publishSample(const events::Sample &sample);
     // Called from every refresh pass; publishes when something changed, at most once a second.
     // `readings` are the temperatures at full precision (see statusObject).

@@ -3,6 +3,7 @@
 #include "plant/broker_connection.h"
 #include "plant/delivery_listeners.h"
 #include "plant/fleet_messages.h"
+#include "plant/payloads.h"
 #include "plant/texts.h"
 
 #include <QJsonDocument>
@@ -18,6 +19,8 @@ namespace plant {
 namespace {
 
 constexpr int maxInFlight = 100;
+// The tag of a late event carries its row id with this bit, a buffered message its buffer id.
+constexpr quint64 lateTag = quint64(1) << 63;
 
 qint64 steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -55,6 +58,13 @@ void Publisher::start() {
         report.otherHost = false;
         emitReport();
     });
+    outboxTimer = new QTimer(this);
+    connect(outboxTimer, &QTimer::timeout, this, [this] {
+        catchUp.flush();
+        pump();
+        emitReport();
+    });
+    outboxTimer->start(1000);
     listeners = std::make_unique<Listeners>(this);
     // Another host under this id is heard by its token: on its online flag as it connects
     // (MQTT 5) and on its statuses. This one's own come back only under 3.1.1 (MQTT 5 subscribes
@@ -108,7 +118,7 @@ void Publisher::connectNow() {
 
     try {
         mqtt::connect_options options = setup.options();
-        options.set_max_inflight(maxInFlight + 4);
+        options.set_max_inflight(maxInFlight + CatchUp::window + 4);
         options.set_will(mqtt::will_options(
             std::string((topicBase + "/online").constData()), std::string("false"), 1, true,
             setup.mqtt5() ? instanceProperties(instance) : mqtt::properties()));
@@ -137,6 +147,7 @@ void Publisher::connected(quint64 g) {
         // Not connected after all: the connection-lost callback follows.
     }
     publishStatus();
+    catchUp.connected();
     setState(LinkState::Connected, QString());
     pump();
 }
@@ -166,6 +177,7 @@ void Publisher::lostConnection(const QString &why) {
     isConnected = false;
     ++generation;
     buffer.requeueInFlight();
+    catchUp.connectionLost();
     setState(LinkState::Reconnecting, why);
     scheduleReconnect();
 }
@@ -173,7 +185,9 @@ void Publisher::lostConnection(const QString &why) {
 void Publisher::delivered(quint64 g, quint64 id) {
     if (g != generation)
         return;
-    buffer.confirm(id);
+    const qint64 event = (id & lateTag) ? qint64(id & ~lateTag) : buffer.confirm(id);
+    if (event > 0)
+        catchUp.delivered(event);
     pump();
     emitReport();
 }
@@ -193,7 +207,10 @@ void Publisher::deliveryFailed(quint64 g) {
 void Publisher::refusedByBroker(quint64 g, quint64 id, int reason) {
     if (g != generation)
         return;
-    buffer.confirm(id);
+    // Refused: sending it again would be refused again, from the history too.
+    const qint64 event = (id & lateTag) ? qint64(id & ~lateTag) : buffer.confirm(id);
+    if (event > 0)
+        catchUp.delivered(event);
     ++report.refused;
     report.refusedWhy = publishRefusal(reason);
     pump();
@@ -215,6 +232,46 @@ void Publisher::enqueue(const QByteArray &topicLevel, const QByteArray &payload,
                 now);
     pump();
     emitReport();
+}
+
+void Publisher::setOutbox(const OutboxAccess &access) {
+    catchUp = CatchUp(access);
+    if (isConnected)
+        catchUp.connected();
+}
+
+void Publisher::publishStored(const events::StoredEvent &event) {
+    if (stopped || !catchUp.takeLive(event.id))
+        return;
+    const qint64 now = steadyMs();
+    Message message{topicBase + "/events", eventPayload(event), 1, false, now + liveWindowMs};
+    message.eventId = event.id;
+    buffer.push(std::move(message), now);
+    handOverLeft();
+    pump();
+    emitReport();
+}
+
+void Publisher::handOverLeft() {
+    for (qint64 id : buffer.takeLeft())
+        catchUp.leftBuffer(id);
+}
+
+void Publisher::sendLate() {
+    for (const events::StoredEvent &event : catchUp.next(steadyMs())) {
+        const QByteArray payload = eventPayload(event);
+        auto *tag = new std::pair<quint64, quint64>(generation.load(), quint64(event.id) | lateTag);
+        try {
+            client->publish(mqtt::make_message(std::string((topicBase + "/events").constData()),
+                                               payload.constData(),
+                                               static_cast<size_t>(payload.size()), 1, false),
+                            tag, listeners->delivery);
+        } catch (const mqtt::exception &) {
+            delete tag;
+            lostConnection(Texts::tr("连接中断"));
+            return;
+        }
+    }
 }
 
 void Publisher::setStatus(const QByteArray &payload) {
@@ -266,14 +323,16 @@ void Publisher::pump() {
         return;
     const qint64 now = steadyMs();
     buffer.dropExpired(now);
+    handOverLeft();
     while (buffer.hasWaiting() && buffer.inFlightCount() < maxInFlight) {
         const std::pair<quint64, Message> next = buffer.takeNext();
         const Message &m = next.second;
         mqtt::message_ptr message =
             mqtt::make_message(std::string(m.topic.constData()), m.payload.constData(),
                                static_cast<size_t>(m.payload.size()), m.qos, m.retained);
-        // The time it waited here counts: the broker keeps it for what is left.
-        if (m.expiresAt > 0 && setup.mqtt5())
+        // The time it waited here counts: the broker keeps it for what is left. An event's
+        // window is this buffer's alone.
+        if (m.expiresAt > 0 && m.eventId == 0 && setup.mqtt5())
             message->set_properties(
                 mqtt::properties{{mqtt::property::MESSAGE_EXPIRY_INTERVAL,
                                   static_cast<int>((m.expiresAt - now + 999) / 1000)}});
@@ -286,6 +345,8 @@ void Publisher::pump() {
             return;
         }
     }
+    // The late ones after the live ones: the catch-up never holds a live event back.
+    sendLate();
 }
 
 void Publisher::stop() {
@@ -299,6 +360,12 @@ void Publisher::stop() {
         noticeTimer->stop();
     if (otherHostTimer)
         otherHostTimer->stop();
+    if (outboxTimer)
+        outboxTimer->stop();
+    // What the broker has is taken out of the history's outbox; the connection to it is closed
+    // here, on the thread that opened it.
+    catchUp.flush();
+    catchUp = CatchUp();
     if (!client)
         return;
     try {
@@ -323,6 +390,10 @@ void Publisher::emitReport() {
     report.buffered = buffer.size();
     report.dropped = buffer.dropped();
     report.expired = buffer.expired();
+    report.late = catchUp.sentLate();
+    report.catchingUp = catchUp.isCatchingUp();
+    report.unsentWhy = catchUp.trouble();
+    report.unsent = catchUp.unsent();
     report.notice = setup.notice();
     report.certificate = setup.certificate();
     if (reported && report == lastReport)

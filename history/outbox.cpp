@@ -1,0 +1,134 @@
+#include "history/outbox.h"
+
+#include "history/event_store.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace history {
+
+Outbox::Outbox(const QString &path, const QString &laser, int busyTimeoutMs)
+    : path(path), laser(laser), connection(newConnectionName(QStringLiteral("outbox"))),
+      busyTimeoutMs(busyTimeoutMs) {}
+
+Outbox::~Outbox() {
+    if (!QSqlDatabase::contains(connection))
+        return;
+    QSqlDatabase::database(connection, false).close();
+    QSqlDatabase::removeDatabase(connection);
+}
+
+bool Outbox::open(QString *error) {
+    if (QSqlDatabase::contains(connection) && QSqlDatabase::database(connection, false).isOpen())
+        return true;
+    QSqlDatabase db = QSqlDatabase::contains(connection)
+                          ? QSqlDatabase::database(connection, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    if (db.open())
+        return true;
+    *error = db.lastError().text();
+    return false;
+}
+
+bool Outbox::read(qint64 after, int limit, std::vector<events::StoredEvent> *out, qint64 *last,
+                  int *gone, QString *error) {
+    out->clear();
+    *gone = 0;
+    *last = after;
+    // The writer makes the history; a reader never makes an empty one in its place.
+    if (!QFileInfo(path).isFile())
+        return true;
+    if (!open(error))
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral(
+        "SELECT o.id, o.at, e.at, e.category, e.name, e.value, e.detail FROM plant_outbox o "
+        "LEFT JOIN events e ON e.rowid = o.id WHERE o.laser = ? AND o.id > ? ORDER BY o.id "
+        "LIMIT ?"));
+    q.addBindValue(laser);
+    q.addBindValue(after);
+    q.addBindValue(limit);
+    if (!q.exec()) {
+        // No outbox yet: nothing was ever kept for the broker.
+        if (q.lastError().text().contains(QLatin1String("no such table")))
+            return true;
+        *error = q.lastError().text();
+        return false;
+    }
+    std::vector<qint64> missing;
+    while (q.next()) {
+        const qint64 id = q.value(0).toLongLong();
+        *last = id;
+        if (q.value(2).isNull() || q.value(2).toLongLong() != q.value(1).toLongLong()) {
+            missing.push_back(id);
+            continue;
+        }
+        events::StoredEvent s;
+        s.id = id;
+        s.event.at = q.value(2).toLongLong();
+        s.event.category = q.value(3).toString();
+        s.event.name = q.value(4).toString();
+        s.event.value = q.value(5).toString();
+        s.event.detail = q.value(6).toString();
+        s.late = true;
+        out->push_back(std::move(s));
+    }
+    q.finish();
+    *gone = static_cast<int>(missing.size());
+    if (!missing.empty()) {
+        // Still reported: the next read would find them again.
+        QString ignored;
+        remove(missing, &ignored);
+    }
+    return true;
+}
+
+bool Outbox::remove(const std::vector<qint64> &ids, QString *error) {
+    if (ids.empty())
+        return true;
+    if (!QFileInfo(path).isFile() || !open(error))
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        *error = q.lastError().text();
+        return false;
+    }
+    q.prepare(QStringLiteral("DELETE FROM plant_outbox WHERE id = ? AND laser = ?"));
+    for (qint64 id : ids) {
+        q.bindValue(0, id);
+        q.bindValue(1, laser);
+        if (!q.exec()) {
+            *error = q.lastError().text();
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+    }
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        *error = q.lastError().text();
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    return true;
+}
+
+qint64 Outbox::count() {
+    QString ignored;
+    if (!QFileInfo(path).isFile() || !open(&ignored))
+        return -1;
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    q.prepare(QStringLiteral("SELECT count(*) FROM plant_outbox WHERE laser = ?"));
+    q.addBindValue(laser);
+    if (!q.exec() || !q.next())
+        return -1;
+    return q.value(0).toLongLong();
+}
+
+} // namespace history
