@@ -15,6 +15,7 @@ Rejection parseOnline(const QByteArray &payload, bool &online);
 // The status of `laserId`: refused when it names another laser.
 Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserStatus &s);
 // An events-table row, its texts made visible and cut.
-Rejection parseEvent(const QByteArray &payload, events::Event &e);
+// `late`: sent from the host's history after an outage (absent: false; not a boolean: refused).
+Rejection parseEvent(const QByteArray &payload, events::Event &e, bool *late = nullptr);
 
 } // namespace plant

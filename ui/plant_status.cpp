@@ -42,6 +42,37 @@ private:
 
 } // namespace
 
+void feedFromHistory(plant::PlantLink &link, history::Recorder &recorder) {
+    // Every history row goes to the broker once it is on disk, with its row id; the history's
+    // outbox keeps it until the broker has it (sent late after an outage or a restart).
+    if (!link.laserId().isEmpty()) {
+        recorder.keepForPlant(link.laserId());
+        auto outbox = std::make_shared<std::unique_ptr<history::Outbox>>();
+        const QString path = recorder.databasePath();
+        const QString laser = link.laserId();
+        // Made on first use, on the link's thread that uses it (and drops it at its stop).
+        const auto box = [outbox, path, laser]() -> history::Outbox & {
+            if (!*outbox)
+                *outbox = std::make_unique<history::Outbox>(path, laser);
+            return **outbox;
+        };
+        plant::OutboxAccess access;
+        access.read = [box](qint64 after, int limit, std::vector<events::StoredEvent> *out,
+                            qint64 *last, int *gone, QString *error) {
+            return box().read(after, limit, out, last, gone, error);
+        };
+        access.remove = [box](const std::vector<qint64> &ids, QString *error) {
+            return box().remove(ids, error);
+        };
+        access.count = [box] { return box().count(); };
+        link.setOutbox(access);
+    }
+    QObject::connect(&recorder, &history::Recorder::eventStored, &link,
+                     &plant::PlantLink::publishStored);
+    QObject::connect(&recorder, &history::Recorder::sampleRecorded, &link,
+                     &plant::PlantLink::publishSample);
+}
+
 plant::PlantLink *startPlantLink(QMainWindow &window, const QString &portName,
                                  history::Recorder &recorder,
                                  diagnostics::Diagnostics &diagnostics) {
@@ -63,33 +94,6 @@ plant::PlantLink *startPlantLink(QMainWindow &window, const QString &portName,
                              diagnostics.setPlantLine(shown = link->linkTabText());
                      });
     new LanguageFollower(window, *link, *label, diagnostics);
-    // Every history row goes to the broker once it is on disk, with its row id; the history's
-    // outbox keeps it until the broker has it (sent late after an outage or a restart).
-    if (!link->laserId().isEmpty()) {
-        recorder.keepForPlant(link->laserId());
-        auto outbox = std::make_shared<std::unique_ptr<history::Outbox>>();
-        const QString path = recorder.databasePath();
-        const QString laser = link->laserId();
-        // Made on first use, on the link's thread that uses it (and drops it at its stop).
-        const auto box = [outbox, path, laser]() -> history::Outbox & {
-            if (!*outbox)
-                *outbox = std::make_unique<history::Outbox>(path, laser);
-            return **outbox;
-        };
-        plant::OutboxAccess access;
-        access.read = [box](qint64 after, int limit, std::vector<events::StoredEvent> *out,
-                            qint64 *last, int *gone, QString *error) {
-            return box().read(after, limit, out, last, gone, error);
-        };
-        access.remove = [box](const std::vector<qint64> &ids, QString *error) {
-            return box().remove(ids, error);
-        };
-        access.count = [box] { return box().count(); };
-        link->setOutbox(access);
-    }
-    QObject::connect(&recorder, &history::Recorder::eventStored, link,
-                     &plant::PlantLink::publishStored);
-    QObject::connect(&recorder, &history::Recorder::sampleRecorded, link,
-                     &plant::PlantLink::publishSample);
+    feedFromHistory(*link, recorder);
     return link;
 }
