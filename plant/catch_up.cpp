@@ -39,6 +39,14 @@ void CatchUp::rewind(qint64 to) {
     passDone = false;
 }
 
+void CatchUp::notSent(qint64 id) {
+    if (lateInFlight.erase(id) == 0)
+        return;
+    lateTaken.erase(id);
+    --lateSent;
+    rewind(id - 1);
+}
+
 void CatchUp::delivered(qint64 id) {
     inBuffer.erase(id);
     lateInFlight.erase(id);

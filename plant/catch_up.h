@@ -46,6 +46,8 @@ public:
     // A live event left the buffer unsent (waited longer than the live window, or dropped for
     // room): the catch-up sends it from the history.
     void leftBuffer(qint64 id);
+    // A late event from next() could not be handed to the client after all: sent again later.
+    void notSent(qint64 id);
     // The broker confirmed (or refused) the event: its outbox row goes at the next flush().
     void delivered(qint64 id);
     // A connection was made: the catch-up starts from the oldest undelivered event.

@@ -118,7 +118,8 @@ void Publisher::connectNow() {
 
     try {
         mqtt::connect_options options = setup.options();
-        options.set_max_inflight(maxInFlight + CatchUp::window + 4);
+        // Room for the online flag, the status and the subscriptions beside them.
+        options.set_max_inflight(maxInFlight + CatchUp::window + 16);
         options.set_will(mqtt::will_options(
             std::string((topicBase + "/online").constData()), std::string("false"), 1, true,
             setup.mqtt5() ? instanceProperties(instance) : mqtt::properties()));
@@ -258,9 +259,11 @@ void Publisher::handOverLeft() {
 }
 
 void Publisher::sendLate() {
-    for (const events::StoredEvent &event : catchUp.next(steadyMs())) {
-        const QByteArray payload = eventPayload(event);
-        auto *tag = new std::pair<quint64, quint64>(generation.load(), quint64(event.id) | lateTag);
+    const std::vector<events::StoredEvent> late = catchUp.next(steadyMs());
+    for (size_t i = 0; i < late.size(); ++i) {
+        const QByteArray payload = eventPayload(late[i]);
+        auto *tag =
+            new std::pair<quint64, quint64>(generation.load(), quint64(late[i].id) | lateTag);
         try {
             client->publish(mqtt::make_message(std::string((topicBase + "/events").constData()),
                                                payload.constData(),
@@ -268,7 +271,11 @@ void Publisher::sendLate() {
                             tag, listeners->delivery);
         } catch (const mqtt::exception &) {
             delete tag;
-            lostConnection(Texts::tr("连接中断"));
+            // No room in the library's queue: these go again after the next confirmation.
+            for (size_t j = late.size(); j-- > i;)
+                catchUp.notSent(late[j].id);
+            if (!client->is_connected())
+                lostConnection(Texts::tr("连接中断"));
             return;
         }
     }

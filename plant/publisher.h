@@ -45,7 +45,7 @@ public:
     static constexpr int otherHostMs = 30000;
     // How long an event of the history waits in the buffer for a reconnect; after that it is
     // sent from the history, marked late.
-    static constexpr int liveWindowMs = 30000;
+    static constexpr int liveWindowMs = 10000;
     ~Publisher() override;
 
 public slots:
