@@ -10,6 +10,43 @@
 
 namespace history {
 
+bool OutboxKeep::record(QSqlQuery &q, const std::vector<qint64> &ids,
+                        const std::vector<events::Event> &events, QString *error) {
+    if (laser.isEmpty() || (ids.empty() && earlier.empty()))
+        return true;
+    q.finish();
+    // OR IGNORE: an event kept already (by a write that failed at its commit, tried again).
+    if (!q.exec(QLatin1String(outboxTable)) ||
+        !q.prepare(
+            QStringLiteral("INSERT OR IGNORE INTO plant_outbox(id, laser, at) VALUES(?, ?, ?)"))) {
+        *error = q.lastError().text();
+        return false;
+    }
+    const auto keep = [&](qint64 id, qint64 at) {
+        q.bindValue(0, id);
+        q.bindValue(1, laser);
+        q.bindValue(2, at);
+        return q.exec();
+    };
+    for (const std::pair<qint64, qint64> &row : earlier)
+        if (!keep(row.first, row.second))
+            return false;
+    for (size_t i = 0; i < ids.size() && i < events.size(); ++i)
+        if (!keep(ids[i], events[i].at))
+            return false;
+    return true;
+}
+
+void OutboxKeep::committed(const std::vector<qint64> &ids,
+                           const std::vector<events::Event> &events) {
+    if (!laser.isEmpty()) {
+        earlier.clear();
+        return;
+    }
+    for (size_t i = 0; i < ids.size() && i < events.size() && earlier.size() < maxEarlier; ++i)
+        earlier.emplace_back(ids[i], events[i].at);
+}
+
 Outbox::Outbox(const QString &path, const QString &laser, int busyTimeoutMs)
     : path(path), laser(laser), connection(newConnectionName(QStringLiteral("outbox"))),
       busyTimeoutMs(busyTimeoutMs) {}

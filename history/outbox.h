@@ -5,7 +5,10 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <utility>
 #include <vector>
+
+class QSqlQuery;
 
 namespace history {
 
@@ -18,6 +21,20 @@ namespace history {
 constexpr char outboxTable[] =
     "CREATE TABLE IF NOT EXISTS plant_outbox(id INTEGER PRIMARY KEY, laser TEXT NOT NULL, "
     "at INTEGER NOT NULL)";
+
+// What the writer keeps in the outbox: the laser id once the link says it, and the events written
+// before that (row id, time), kept with the next write.
+struct OutboxKeep {
+    static constexpr size_t maxEarlier = 1000;
+    QString laser;
+    std::vector<std::pair<qint64, qint64>> earlier;
+    // Inside the write's transaction, before its commit: `events` with their `ids` kept (the
+    // table made where missing). False with the SQL error (`q` holds it).
+    bool record(QSqlQuery &q, const std::vector<qint64> &ids,
+                const std::vector<events::Event> &events, QString *error);
+    // After the commit of a transaction record() was part of.
+    void committed(const std::vector<qint64> &ids, const std::vector<events::Event> &events);
+};
 
 // Reads and shrinks the outbox on the thread that uses it, through a connection of its own that
 // holds nothing between two calls. Never the GUI thread: a call may wait for another program's

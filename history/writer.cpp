@@ -105,7 +105,7 @@ void HistoryWriter::take(Batch &batch) {
     heldEvents.insert(heldEvents.end(), std::make_move_iterator(batch.events.begin()),
                       std::make_move_iterator(batch.events.end()));
     heldSamples.insert(heldSamples.end(), batch.samples.begin(), batch.samples.end());
-    outboxKey = batch.outboxKey;
+    outbox.laser = batch.outboxKey;
 }
 
 void HistoryWriter::finish(Batch batch) {
@@ -248,7 +248,7 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
         return;
     }
     const size_t waiting = heldRows();
-    store->setOutboxKey(outboxKey);
+    store->setOutbox(&outbox);
     EventStore::Result r = store->write(heldEvents, heldSamples, &error, &ids);
     if (r == EventStore::Result::Damaged) {
         // A damaged file found while writing: set aside, a fresh one started, the rows again.
@@ -258,14 +258,14 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
             giveUpBeyondBound();
             return;
         }
-        store->setOutboxKey(outboxKey);
+        store->setOutbox(&outbox);
         r = store->write(heldEvents, heldSamples, &error, &ids);
     }
     switch (r) {
     case EventStore::Result::Ok:
-        if (storedSink)
-            for (size_t i = 0; i < heldEvents.size() && i < ids.size(); ++i)
-                storedSink(events::StoredEvent{ids[i], heldEvents[i], false});
+        outbox.committed(ids, heldEvents);
+        for (size_t i = 0; storedSink && i < heldEvents.size() && i < ids.size(); ++i)
+            storedSink(events::StoredEvent{ids[i], heldEvents[i], false});
         heldEvents.clear();
         heldSamples.clear();
         lockedSince = 0;

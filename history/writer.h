@@ -85,7 +85,8 @@ private:
     std::function<void(const Notice &)> notices;
     std::function<void(const events::Event &)> rowSink;
     std::function<void(const events::StoredEvent &)> storedSink;
-    QString outboxKey;
+    // The plant link's outbox (history/outbox.h), kept with each write.
+    OutboxKeep outbox;
     std::vector<qint64> ids; // scratch, reused
     std::function<bool()> stopAsked;
     std::function<qint64()> steadyClock;
