@@ -1,5 +1,6 @@
 #include "history/outbox.h"
 
+#include "history/event_schema.h"
 #include "history/event_store.h"
 
 #include <QFileInfo>
@@ -66,9 +67,17 @@ bool Outbox::open(QString *error) {
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-    if (db.open())
+    if (!db.open()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    // A history of a later program is left as it is: its events were never kept here.
+    int version = 0;
+    if (schema::versionOf(db, &version, error) && schema::isOurs(version))
         return true;
-    *error = db.lastError().text();
+    if (error->isEmpty())
+        *error = QStringLiteral("%1 is %2").arg(path, schema::foreignVersion(version));
+    db.close();
     return false;
 }
 

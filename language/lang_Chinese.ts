@@ -2253,6 +2253,22 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</source>
         <translation>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</translation>
     </message>
+    <message>
+        <source>; 正在从历史补发: 已补发 %1 条</source>
+        <translation>; 正在从历史补发: 已补发 %1 条</translation>
+    </message>
+    <message>
+        <source>; 从历史补发 %1 条</source>
+        <translation>; 从历史补发 %1 条</translation>
+    </message>
+    <message>
+        <source>; 历史无法读取，%1 条事件未发送（%2）</source>
+        <translation>; 历史无法读取，%1 条事件未发送（%2）</translation>
+    </message>
+    <message>
+        <source>; 历史无法读取，未送达的事件未发送（%1）</source>
+        <translation>; 历史无法读取，未送达的事件未发送（%1）</translation>
+    </message>
 </context>
 <context>
     <name>Preference</name>

@@ -2258,6 +2258,22 @@ is removed, then the program ends by that signal.</translation>
         <source>代理服务器发来 %1 字节的数据包，超过本程序接收的 %2 字节</source>
         <translation>the broker sent a packet of %1 bytes, over the %2 this program takes</translation>
     </message>
+    <message>
+        <source>; 正在从历史补发: 已补发 %1 条</source>
+        <translation>; sending late from the history: %1 sent</translation>
+    </message>
+    <message>
+        <source>; 从历史补发 %1 条</source>
+        <translation>; %1 sent late from the history</translation>
+    </message>
+    <message>
+        <source>; 历史无法读取，%1 条事件未发送（%2）</source>
+        <translation>; the history cannot be read: %1 events not sent (%2)</translation>
+    </message>
+    <message>
+        <source>; 历史无法读取，未送达的事件未发送（%1）</source>
+        <translation>; the history cannot be read: its events not confirmed by the broker are not sent (%1)</translation>
+    </message>
 </context>
 <context>
     <name>Preference</name>

@@ -106,8 +106,8 @@ std::vector<events::StoredEvent> CatchUp::next(qint64 now) {
             continue;
         e.late = true;
         lateInFlight.insert(e.id);
-        if (e.id > liveSeen)
-            lateTaken.insert(e.id);
+        if (e.id > liveSeen && lateTaken.insert(e.id).second && lateTaken.size() > maxTaken)
+            lateTaken.erase(lateTaken.begin());
         ++lateSent;
         out.push_back(std::move(e));
     }

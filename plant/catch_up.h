@@ -75,6 +75,9 @@ public:
     // Delivered events whose outbox rows could not be taken away are kept up to this many; beyond,
     // the oldest are forgotten and may be sent once more (a consumer drops a repeat by its id).
     static constexpr size_t maxDone = 100000;
+    // Late events remembered against their live arrival (the newest ones; an event of an
+    // earlier run never arrives).
+    static constexpr size_t maxTaken = 10000;
 
 private:
     void rewind(qint64 to);

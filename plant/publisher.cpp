@@ -245,8 +245,10 @@ void Publisher::publishStored(const events::StoredEvent &event) {
     if (stopped || !catchUp.takeLive(event.id))
         return;
     const qint64 now = steadyMs();
-    Message message{topicBase + "/events", eventPayload(event), 1, false, now + liveWindowMs};
-    message.eventId = event.id;
+    // Without the history's outbox it waits as long as any message, and is counted if dropped.
+    Message message{topicBase + "/events", eventPayload(event), 1, false,
+                    catchUp.isOn() ? now + liveWindowMs : 0};
+    message.eventId = catchUp.isOn() ? event.id : 0;
     buffer.push(std::move(message), now);
     handOverLeft();
     pump();
@@ -397,8 +399,13 @@ void Publisher::emitReport() {
     report.buffered = buffer.size();
     report.dropped = buffer.dropped();
     report.expired = buffer.expired();
-    report.late = catchUp.sentLate();
-    report.catchingUp = catchUp.isCatchingUp();
+    // A catch-up of thousands a second is said twice a second, not at each confirmation.
+    const qint64 now = steadyMs();
+    if (!catchUp.isCatchingUp() || now - lateSaidAt >= 500) {
+        report.late = catchUp.sentLate();
+        report.catchingUp = catchUp.isCatchingUp();
+        lateSaidAt = now;
+    }
     report.unsentWhy = catchUp.trouble();
     report.unsent = catchUp.unsent();
     report.notice = setup.notice();

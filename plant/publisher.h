@@ -102,6 +102,7 @@ private:
     CatchUp catchUp;
     // Takes the delivered events out of the history's outbox, retries a read; once a second.
     QTimer *outboxTimer = nullptr;
+    qint64 lateSaidAt = 0;
     QTimer *retryTimer = nullptr;
     // Says the certificate's dates again as days pass.
     QTimer *noticeTimer = nullptr;
