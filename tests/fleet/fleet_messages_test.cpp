@@ -182,6 +182,10 @@ private slots:
             << QByteArray("laser/bay3/events")
             << QByteArray(R"({"at":"1","category":"a","name":"n","value":"on"})")
             << Rejection::WrongType;
+        QTest::newRow("event late as text")
+            << QByteArray("laser/bay3/events")
+            << QByteArray(R"({"at":1,"category":"a","name":"n","value":"on","late":"yes"})")
+            << Rejection::WrongType;
         QTest::newRow("unknown kind")
             << QByteArray("laser/bay3/samples") << good << Rejection::BadTopic;
         QTest::newRow("an extra level")
