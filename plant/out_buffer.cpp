@@ -30,6 +30,13 @@ std::pair<quint64, Message> OutBuffer::takeNext() {
     return inFlight.back();
 }
 
+void OutBuffer::giveBack() {
+    if (inFlight.empty())
+        return;
+    waiting.push_front(std::move(inFlight.back().second));
+    inFlight.pop_back();
+}
+
 qint64 OutBuffer::confirm(quint64 id) {
     const auto it =
         std::find_if(inFlight.begin(), inFlight.end(),

@@ -36,6 +36,8 @@ public:
     bool hasWaiting() const { return !waiting.empty(); }
     // Moves the oldest waiting message into flight; the id confirms it later.
     std::pair<quint64, Message> takeNext();
+    // The message takeNext() gave last could not be handed to the client: it waits again, first.
+    void giveBack();
     // The broker has it: its event id (0 when none, or for an unknown id: dropped or requeued
     // since).
     qint64 confirm(quint64 id);

@@ -350,7 +350,11 @@ void Publisher::pump() {
             client->publish(message, tag, listeners->delivery);
         } catch (const mqtt::exception &) {
             delete tag;
-            lostConnection(Texts::tr("连接中断"));
+            // Still connected: the library's queue is full; it goes again after the next
+            // confirmation (a connection taken for lost here would never be made again).
+            buffer.giveBack();
+            if (!client->is_connected())
+                lostConnection(Texts::tr("连接中断"));
             return;
         }
     }

@@ -18,8 +18,8 @@ class CatchUpTest : public QObject {
     Q_OBJECT
 private slots:
     // oN kept in the outbox, sN kept and arriving live, aN its live arrival, xN it left the
-    // buffer unsent, dN delivered, f flush, c connected, l lost, n next, ! history unreadable.
-    // Sent: "N" live, "~N" late.
+    // buffer unsent, dN delivered, rN no room for it in the MQTT library, f flush, c connected, l
+    // lost, n next, ! history unreadable. Sent: "N" live, "~N" late.
     void eachEventGoesOnceByOnePath_data() {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("sent");
@@ -32,6 +32,7 @@ private slots:
                  {"confirmed: never again", "o1 c n d1 f l c n", "~1"},
                  {"left after the pass", "o1 c n d1 s2 x2 n", "~1 2 ~2"},
                  {"not connected", "o1 n", ""},
+                 {"no room in the library: again", "o1 o2 c n r2 n", "~1 ~2 ~2"},
                  {"unreadable: said, counted", "o1 ! c n", ""}})
             QTest::newRow(row[0]) << row[1] << row[2];
     }
@@ -63,6 +64,7 @@ private slots:
             {'a', live},
             {'x', [&](qint64 id) { c.leftBuffer(id); }},
             {'d', [&](qint64 id) { c.delivered(id); }},
+            {'r', [&](qint64 id) { c.notSent(id); }},
             {'f', [&](qint64) { c.flush(); }},
             {'c', [&](qint64) { c.connected(); }},
             {'l', [&](qint64) { c.connectionLost(); }},
