@@ -3,7 +3,6 @@
 #include "plant/broker_connection.h"
 #include "plant/delivery_listeners.h"
 #include "plant/fleet_messages.h"
-#include "plant/payloads.h"
 #include "plant/texts.h"
 
 #include <QJsonDocument>
@@ -19,16 +18,14 @@ namespace plant {
 namespace {
 
 constexpr int maxInFlight = 100;
-// The tag of a late event carries its row id with this bit, a buffered message its buffer id.
-constexpr quint64 lateTag = quint64(1) << 63;
 
-qint64 steadyMs() {
+} // namespace
+
+qint64 Publisher::steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-
-} // namespace
 
 Publisher::Publisher(const Config &config, const QString &clientId, const QString &topicBase,
                      const QString &instance, int bufferCapacity)
@@ -186,9 +183,7 @@ void Publisher::lostConnection(const QString &why) {
 void Publisher::delivered(quint64 g, quint64 id) {
     if (g != generation)
         return;
-    const qint64 event = (id & lateTag) ? qint64(id & ~lateTag) : buffer.confirm(id);
-    if (event > 0)
-        catchUp.delivered(event);
+    settle(id);
     pump();
     emitReport();
 }
@@ -209,9 +204,7 @@ void Publisher::refusedByBroker(quint64 g, quint64 id, int reason) {
     if (g != generation)
         return;
     // Refused: sending it again would be refused again, from the history too.
-    const qint64 event = (id & lateTag) ? qint64(id & ~lateTag) : buffer.confirm(id);
-    if (event > 0)
-        catchUp.delivered(event);
+    settle(id);
     ++report.refused;
     report.refusedWhy = publishRefusal(reason);
     pump();
@@ -233,54 +226,6 @@ void Publisher::enqueue(const QByteArray &topicLevel, const QByteArray &payload,
                 now);
     pump();
     emitReport();
-}
-
-void Publisher::setOutbox(const OutboxAccess &access) {
-    catchUp = CatchUp(access);
-    if (isConnected)
-        catchUp.connected();
-}
-
-void Publisher::publishStored(const events::StoredEvent &event) {
-    if (stopped || !catchUp.takeLive(event.id))
-        return;
-    const qint64 now = steadyMs();
-    // Without the history's outbox it waits as long as any message, and is counted if dropped.
-    Message message{topicBase + "/events", eventPayload(event), 1, false,
-                    catchUp.isOn() ? now + liveWindowMs : 0};
-    message.eventId = catchUp.isOn() ? event.id : 0;
-    buffer.push(std::move(message), now);
-    handOverLeft();
-    pump();
-    emitReport();
-}
-
-void Publisher::handOverLeft() {
-    for (qint64 id : buffer.takeLeft())
-        catchUp.leftBuffer(id);
-}
-
-void Publisher::sendLate() {
-    const std::vector<events::StoredEvent> late = catchUp.next(steadyMs());
-    for (size_t i = 0; i < late.size(); ++i) {
-        const QByteArray payload = eventPayload(late[i]);
-        auto *tag =
-            new std::pair<quint64, quint64>(generation.load(), quint64(late[i].id) | lateTag);
-        try {
-            client->publish(mqtt::make_message(std::string((topicBase + "/events").constData()),
-                                               payload.constData(),
-                                               static_cast<size_t>(payload.size()), 1, false),
-                            tag, listeners->delivery);
-        } catch (const mqtt::exception &) {
-            delete tag;
-            // No room in the library's queue: these go again after the next confirmation.
-            for (size_t j = late.size(); j-- > i;)
-                catchUp.notSent(late[j].id);
-            if (!client->is_connected())
-                lostConnection(Texts::tr("连接中断"));
-            return;
-        }
-    }
 }
 
 void Publisher::setStatus(const QByteArray &payload) {
@@ -403,15 +348,7 @@ void Publisher::emitReport() {
     report.buffered = buffer.size();
     report.dropped = buffer.dropped();
     report.expired = buffer.expired();
-    // A catch-up of thousands a second is said twice a second, not at each confirmation.
-    const qint64 now = steadyMs();
-    if (!catchUp.isCatchingUp() || now - lateSaidAt >= 500) {
-        report.late = catchUp.sentLate();
-        report.catchingUp = catchUp.isCatchingUp();
-        lateSaidAt = now;
-    }
-    report.unsentWhy = catchUp.trouble();
-    report.unsent = catchUp.unsent();
+    reportLate();
     report.notice = setup.notice();
     report.certificate = setup.certificate();
     if (reported && report == lastReport)

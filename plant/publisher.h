@@ -77,6 +77,10 @@ private:
     // The catch-up's next late events, and the events that left the buffer handed to it.
     void sendLate();
     void handOverLeft();
+    // A message confirmed or refused by the broker (by its tag's id): done with, in the buffer
+    // or the catch-up.
+    void settle(quint64 id);
+    void reportLate();
     void publishStatus();
     void publishDirect(const QByteArray &topicLevel, const QByteArray &payload, bool retained);
     // The online flag with this start's token.
@@ -86,6 +90,11 @@ private:
     void scheduleReconnect();
     void setState(LinkState state, const QString &error);
     void emitReport();
+
+    // The tag of a late event carries its row id with this bit, a buffered message its buffer id.
+    static constexpr quint64 lateTag = quint64(1) << 63;
+    // The steady clock in ms.
+    static qint64 steadyMs();
 
     struct Listeners;
     template <typename> friend struct ConnectListener;
