@@ -28,7 +28,7 @@ struct Batch {
     quint64 droppedRows = 0;
     quint64 droppedBytes = 0;
     // The laser id the plant link publishes under (see history/outbox.h); empty: no link.
-    QString outboxKey;
+    QString outboxKey = QString();
     bool isEmpty() const {
         return events.empty() && samples.empty() && capture.empty() && droppedRows == 0 &&
                droppedBytes == 0;
@@ -53,7 +53,7 @@ private:
     size_t maxRows;
     qint64 maxCaptureBytes;
     qint64 captureBytes = 0;
-    QString outboxKey;
+    QString outboxKey = QString();
 };
 
 } // namespace history
