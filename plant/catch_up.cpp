@@ -11,6 +11,9 @@ constexpr qint64 retryMs = 5000;
 CatchUp::CatchUp(OutboxAccess access) : access(std::move(access)) {}
 
 bool CatchUp::takeLive(qint64 id) {
+    // Without an outbox nothing is sent late: the live path has every event, untracked.
+    if (!isOn())
+        return true;
     liveSeen = std::max(liveSeen, id);
     // Live events come in the order they were written: the catch-up's earlier ones cannot
     // come live any more.
@@ -119,9 +122,16 @@ bool CatchUp::flush() {
         return true;
     QString error;
     if (access.remove && !access.remove(done, &error)) {
-        readTrouble = error.isEmpty() ? QStringLiteral("?") : error;
+        // Nothing is lost: the events the broker has may go once more (a consumer drops a
+        // repeat by its id). Said once for each time it begins.
+        if (!removeFailing)
+            qWarning("plant link: the history's outbox cannot be written (%s): events the broker "
+                     "has may be sent again",
+                     qPrintable(error));
+        removeFailing = true;
         return false;
     }
+    removeFailing = false;
     done.clear();
     doneSet.clear();
     return true;

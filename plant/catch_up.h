@@ -66,7 +66,7 @@ public:
     quint64 sentLate() const { return lateSent; }
     // Rows of the outbox whose event the history no longer holds (deleted by its keeping).
     quint64 gone() const { return goneCount; }
-    // Why the history cannot be read or written now (empty when it can), and the events left
+    // Why the history cannot be read now (empty when it can), and the events left
     // unsent: as the outbox counts them, else those of this run that left the buffer.
     QString trouble() const { return readTrouble; }
     qint64 unsent() const { return unsentCount; }
@@ -98,6 +98,7 @@ private:
     quint64 lateSent = 0;
     quint64 goneCount = 0;
     QString readTrouble;
+    bool removeFailing = false;
     qint64 unsentCount = -1;
     quint64 leftCount = 0;
     qint64 retryAt = 0;

@@ -5,6 +5,7 @@
 #include "plant/plant_link.h"
 #include "ui/diagnostics/diagnostics_window.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
@@ -71,6 +72,15 @@ void feedFromHistory(plant::PlantLink &link, history::Recorder &recorder) {
                      &plant::PlantLink::publishStored);
     QObject::connect(&recorder, &history::Recorder::sampleRecorded, &link,
                      &plant::PlantLink::publishSample);
+}
+
+void endPlantLink(plant::PlantLink *link, history::Recorder &recorder) {
+    if (!link)
+        return;
+    // The run's last rows, written by the recorder's finish (its closed row), are handed to the
+    // link before its goodbye: their word that they are on disk waits in this thread's queue.
+    QCoreApplication::sendPostedEvents(&recorder, QEvent::MetaCall);
+    link->stop();
 }
 
 plant::PlantLink *startPlantLink(QMainWindow &window, const QString &portName,

@@ -18,6 +18,9 @@ class PlantLink;
 // history's outbox until the broker has it) and samples through `link`.
 void feedFromHistory(plant::PlantLink &link, history::Recorder &recorder);
 
+// Ends the link (null: none) after the recorder's finish(), with the run's last rows sent.
+void endPlantLink(plant::PlantLink *link, history::Recorder &recorder);
+
 // Starts the plant link when config/plant.ini exists, as a child of the window: shows its state
 // line as a permanent label of the status bar and in the diagnostics window, and publishes the
 // recorder's events and samples. Returns null, and adds nothing, when there is no such file.
