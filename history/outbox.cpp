@@ -60,8 +60,10 @@ Outbox::~Outbox() {
 }
 
 bool Outbox::open(QString *error) {
-    if (QSqlDatabase::contains(connection) && QSqlDatabase::database(connection, false).isOpen())
-        return true;
+    // Opened anew for every call (a millisecond, at most once a slice and once a second): the
+    // file at the path is read, not one deleted, replaced or set aside as damaged meanwhile.
+    if (QSqlDatabase::contains(connection))
+        QSqlDatabase::database(connection, false).close();
     QSqlDatabase db = QSqlDatabase::contains(connection)
                           ? QSqlDatabase::database(connection, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);

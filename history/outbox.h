@@ -36,8 +36,8 @@ struct OutboxKeep {
     void committed(const std::vector<qint64> &ids, const std::vector<events::Event> &events);
 };
 
-// Reads and shrinks the outbox on the thread that uses it, through a connection of its own that
-// holds nothing between two calls. Never the GUI thread: a call may wait for another program's
+// Reads and shrinks the outbox on the thread that uses it, through a connection of its own opened
+// for each call. Never the GUI thread: a call may wait for another program's
 // lock (up to `busyTimeoutMs`).
 class Outbox {
 public:

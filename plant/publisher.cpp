@@ -5,8 +5,10 @@
 #include "plant/fleet_messages.h"
 #include "plant/texts.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
 #include <QTimer>
 
 #include <mqtt/async_client.h>
@@ -320,14 +322,8 @@ void Publisher::stop() {
         otherHostTimer->stop();
     if (outboxTimer)
         outboxTimer->stop();
-    // What the broker has is taken out of the history's outbox; the connection to it is closed
-    // here, on the thread that opened it.
-    catchUp.flush();
-    catchUp = CatchUp();
-    if (!client)
-        return;
     try {
-        if (isConnected) {
+        if (client && isConnected) {
             client->publish(onlineMessage(false))->wait_for(std::chrono::milliseconds(500));
             client->disconnect(std::chrono::milliseconds(300))
                 ->wait_for(std::chrono::milliseconds(500));
@@ -336,6 +332,12 @@ void Publisher::stop() {
     }
     isConnected = false;
     client.reset();
+    // The confirmations that came meanwhile, then what the broker has leaves the history's
+    // outbox (on the thread that opened it).
+    if (thread() == QThread::currentThread())
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    catchUp.flush();
+    catchUp = CatchUp();
 }
 
 void Publisher::setState(LinkState state, const QString &error) {
