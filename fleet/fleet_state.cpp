@@ -141,7 +141,7 @@ void Fleet::apply(const plant::FleetMessage &m, qint64 now) {
         applyStatus(*laser, m, now);
         break;
     case plant::Kind::Event:
-        addEvent(*laser, m.event);
+        addEvent(*laser, m.event, m.late);
         break;
     case plant::Kind::Summary:
         break; // applied above
@@ -235,8 +235,13 @@ void Fleet::clearStatus(Laser &laser, qint64 now) {
     laser.alarmSince = 0;
 }
 
-void Fleet::addEvent(Laser &laser, const events::Event &event) {
-    laser.events.push_front(event);
+void Fleet::addEvent(Laser &laser, const events::Event &event, bool late) {
+    // At most maxEventsPerLaser looked at: the list is that short.
+    auto at = laser.events.begin();
+    if (late)
+        while (at != laser.events.end() && at->at > event.at)
+            ++at;
+    laser.events.insert(at, event);
     laser.eventBytes += plant::heldBytes(event);
     while (static_cast<int>(laser.events.size()) > caps.maxEventsPerLaser ||
            (laser.eventBytes > caps.maxEventBytesPerLaser && laser.events.size() > 1)) {

@@ -113,7 +113,9 @@ private:
     void removeLaser(int index, qint64 now);
     void applyStatus(Laser &laser, const plant::FleetMessage &message, qint64 now);
     void clearStatus(Laser &laser, qint64 now);
-    void addEvent(Laser &laser, const events::Event &event);
+    // A late event (sent from the host's history after an outage) is filed by its time among
+    // those shown, newest first; it raises nothing (alarm lines come from the status alone).
+    void addEvent(Laser &laser, const events::Event &event, bool late = false);
     // An alarm summary, or its deletion: kept only for a laser the fleet keeps already.
     void applySummary(const plant::FleetMessage &message, qint64 received);
     void recount(Laser &laser);

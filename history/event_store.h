@@ -3,6 +3,7 @@
 #include "events/records.h"
 #include "history/event_schema.h"
 #include "history/file_mark.h"
+#include "history/outbox.h"
 #include "history/run_book.h"
 
 #include <QString>
@@ -62,9 +63,12 @@ public:
     Result open(QString *error);
     bool isOpen() const;
 
-    // All rows in one transaction; on anything but Ok nothing has been written.
+    // All rows in one transaction; on anything but Ok nothing has been written. With `ids` the
+    // row id of each event, in order; with them and an outbox, each event is kept there too.
     Result write(const std::vector<events::Event> &events,
-                 const std::vector<events::Sample> &samples, QString *error);
+                 const std::vector<events::Sample> &samples, QString *error,
+                 std::vector<qint64> *ids = nullptr);
+    void setOutbox(OutboxKeep *keep) { outbox = keep; }
     // Deletes at most `limit` of the oldest rows of `table` ("samples" or "events") older than
     // `before` (ms since 1970), in a transaction of its own; `deleted` gets how many.
     Result deleteOldest(const QString &table, qint64 before, int limit, int *deleted,
@@ -112,6 +116,7 @@ private:
     QByteArray walIdentity; // of its write-ahead log at the last write
     FileMark mark;
     RunBook *runBook = nullptr;
+    OutboxKeep *outbox = nullptr;
 };
 
 } // namespace history

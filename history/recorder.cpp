@@ -3,6 +3,7 @@
 #include "events/flag_watch.h"
 
 #include <QDateTime>
+#include <QDir>
 
 namespace history {
 
@@ -24,9 +25,11 @@ Recorder::Recorder(QObject *parent, RecorderOptions opts)
     qRegisterMetaType<events::Event>();
     qRegisterMetaType<events::Sample>();
     qRegisterMetaType<history::Notice>();
+    qRegisterMetaType<events::StoredEvent>();
     writer = new WriterThread(queue, options.logDir, options.limits, this);
     connect(writer, &WriterThread::notice, this, &Recorder::noticed);
     connect(writer, &WriterThread::ownRow, this, &Recorder::eventRecorded);
+    connect(writer, &WriterThread::stored, this, &Recorder::eventStored);
     connect(writer, &WriterThread::started, this, [this] {
         historyStartedFlag = true;
         emit historyStarted();
@@ -62,6 +65,10 @@ void Recorder::noticed(const Notice &notice) {
     board.take(notice);
     emit trouble(logText(notice));
     emit historyChanged();
+}
+
+QString Recorder::databasePath() const {
+    return QDir(options.logDir).filePath(QStringLiteral("history.sqlite"));
 }
 
 qint64 Recorder::now() const {

@@ -73,6 +73,12 @@ public:
     void settingsProfile(const QString &name, const QString &value, const QString &detail);
     // What the alarm handling decided (its "handling" rows), in order, at their own times.
     void handlingRows(const std::vector<events::Event> &rows) { handling.take(rows); }
+    // The plant link's laser id: from now on each event is kept in the history's outbox until
+    // the link has delivered it (history/outbox.h). Set before the first write (a second after
+    // the start) to cover every row of the run.
+    void keepForPlant(const QString &laserId) { queue.setOutboxKey(laserId); }
+    // The database the writer writes to.
+    QString databasePath() const;
 
     // --- readers (GUI thread) ---
     const Journal &journal() const { return traffic.journal(); }
@@ -111,6 +117,8 @@ signals:
     // the rows it writes of its own (ended_unexpectedly, a clock jump).
     void eventRecorded(const events::Event &event);
     void sampleRecorded(const events::Sample &sample);
+    // An event written to the database, with its row id (from the writer's thread, queued).
+    void eventStored(const events::StoredEvent &event);
     // Every link row (opened, closed, ...), taken on or not: the port's state.
     void linkEvent(const events::Event &event);
     void trouble(const QString &text);

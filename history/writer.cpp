@@ -91,6 +91,7 @@ void HistoryWriter::openExisting(qint64 now) {
 
 void HistoryWriter::addOwnRow(const events::Event &event, bool first) {
     heldEvents.insert(first ? heldEvents.begin() : heldEvents.end(), event);
+    heldTold.insert(first ? heldTold.begin() : heldTold.end(), false);
     if (rowSink)
         rowSink(event);
 }
@@ -102,9 +103,11 @@ void HistoryWriter::take(Batch &batch) {
     else
         end(Notice::QueueRows, tally[Notice::QueueRows]);
     writeCapture(batch.capture, batch.droppedBytes);
+    heldTold.insert(heldTold.end(), batch.events.size(), false);
     heldEvents.insert(heldEvents.end(), std::make_move_iterator(batch.events.begin()),
                       std::make_move_iterator(batch.events.end()));
     heldSamples.insert(heldSamples.end(), batch.samples.begin(), batch.samples.end());
+    outbox.laser = batch.outboxKey;
 }
 
 void HistoryWriter::finish(Batch batch) {
@@ -206,6 +209,18 @@ void HistoryWriter::lockFound(qint64 now, size_t waiting, const QString &error) 
 }
 
 void HistoryWriter::writeRows(qint64 now, bool final) {
+    tryWrite(now, final);
+    // What the history could not take still goes to the plant link, without a row id (so
+    // without the outbox's store and forward), once: the plant hears of an alarm though the
+    // disk is full.
+    for (size_t i = 0; storedSink && i < heldEvents.size(); ++i)
+        if (!heldTold[i]) {
+            storedSink(events::StoredEvent{0, heldEvents[i], false});
+            heldTold[i] = true;
+        }
+}
+
+void HistoryWriter::tryWrite(qint64 now, bool final) {
     if (heldEvents.empty() && heldSamples.empty())
         return;
     // After a failure the next try waits a few seconds, except the last write of a run.
@@ -247,7 +262,9 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
         return;
     }
     const size_t waiting = heldRows();
-    EventStore::Result r = store->write(heldEvents, heldSamples, &error);
+    outbox.told = &heldTold;
+    store->setOutbox(&outbox);
+    EventStore::Result r = store->write(heldEvents, heldSamples, &error, &ids);
     if (r == EventStore::Result::Damaged) {
         // A damaged file found while writing: set aside, a fresh one started, the rows again.
         // When that fails too, openStore has said why and the store is gone.
@@ -256,11 +273,17 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
             giveUpBeyondBound();
             return;
         }
-        r = store->write(heldEvents, heldSamples, &error);
+        store->setOutbox(&outbox);
+        r = store->write(heldEvents, heldSamples, &error, &ids);
     }
     switch (r) {
     case EventStore::Result::Ok:
+        outbox.committed(ids, heldEvents);
+        for (size_t i = 0; storedSink && i < heldEvents.size() && i < ids.size(); ++i)
+            if (!heldTold[i])
+                storedSink(events::StoredEvent{ids[i], heldEvents[i], false});
         heldEvents.clear();
+        heldTold.clear();
         heldSamples.clear();
         lockedSince = 0;
         nextAttempt = 0;
@@ -331,6 +354,7 @@ void HistoryWriter::giveUpBeyondBound() {
     heldSamples.erase(heldSamples.begin(), heldSamples.begin() + long(fromSamples));
     excess -= fromSamples;
     heldEvents.erase(heldEvents.begin(), heldEvents.begin() + long(excess));
+    heldTold.erase(heldTold.begin(), heldTold.begin() + long(excess));
     begin(Notice::RowsGivenUp, held - limits.maxHeldRows);
 }
 

@@ -35,6 +35,10 @@ public:
     void setNoticeSink(std::function<void(const Notice &)> sink) { notices = std::move(sink); }
     // Where the rows the writer writes of its own go as well (ended_unexpectedly, a clock jump).
     void setRowSink(std::function<void(const events::Event &)> sink) { rowSink = std::move(sink); }
+    // Where each event goes, with its row id, once its transaction is committed.
+    void setStoredSink(std::function<void(const events::StoredEvent &)> sink) {
+        storedSink = std::move(sink);
+    }
     // Asked between two slices of retention: true ends the slices for now (the run ends, a
     // flush waits).
     void setStopAsked(std::function<bool()> asked) { stopAsked = std::move(asked); }
@@ -62,6 +66,7 @@ private:
     void take(Batch &batch);
     void writeCapture(std::vector<CaptureItem> &items, quint64 droppedBytes);
     void writeRows(qint64 now, bool final);
+    void tryWrite(qint64 now, bool final);
     bool openStore(qint64 now, QString *error);
     void lockFound(qint64 now, size_t waiting, const QString &error);
     void addOwnRow(const events::Event &event, bool first);
@@ -80,12 +85,17 @@ private:
     std::function<void(const QString &)> trouble;
     std::function<void(const Notice &)> notices;
     std::function<void(const events::Event &)> rowSink;
+    std::function<void(const events::StoredEvent &)> storedSink;
+    // The plant link's outbox (history/outbox.h), kept with each write.
+    OutboxKeep outbox;
+    std::vector<qint64> ids; // scratch, reused
     std::function<bool()> stopAsked;
     std::function<qint64()> steadyClock;
     QElapsedTimer steadyTimer;
     CaptureFiles capture;
     std::unique_ptr<EventStore> store;
     std::vector<events::Event> heldEvents;
+    std::vector<bool> heldTold; // beside heldEvents: already handed to the plant link
     std::vector<events::Sample> heldSamples;
     qint64 nextAttempt = 0;
     qint64 lockedSince = 0;

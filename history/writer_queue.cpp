@@ -56,7 +56,13 @@ Batch WriterQueue::take() {
     Batch out;
     std::swap(out, pending);
     captureBytes = 0;
+    out.outboxKey = outboxKey;
     return out;
+}
+
+void WriterQueue::setOutboxKey(const QString &key) {
+    QMutexLocker lock(&mutex);
+    outboxKey = key;
 }
 
 } // namespace history

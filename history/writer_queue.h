@@ -27,6 +27,8 @@ struct Batch {
     std::vector<CaptureItem> capture;
     quint64 droppedRows = 0;
     quint64 droppedBytes = 0;
+    // The laser id the plant link publishes under (see history/outbox.h); empty: no link.
+    QString outboxKey = QString();
     bool isEmpty() const {
         return events.empty() && samples.empty() && capture.empty() && droppedRows == 0 &&
                droppedBytes == 0;
@@ -42,6 +44,8 @@ public:
     bool pushSample(const events::Sample &sample);
     bool pushCapture(CaptureItem item);
     Batch take();
+    // From the next batch on, the events are kept in the outbox for the plant link too.
+    void setOutboxKey(const QString &key);
 
 private:
     QMutex mutex;
@@ -49,6 +53,7 @@ private:
     size_t maxRows;
     qint64 maxCaptureBytes;
     qint64 captureBytes = 0;
+    QString outboxKey = QString();
 };
 
 } // namespace history

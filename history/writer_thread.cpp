@@ -46,6 +46,7 @@ void WriterThread::run() {
         emit notice(n);
     });
     writer.setRowSink([this](const events::Event &e) { emit ownRow(e); });
+    writer.setStoredSink([this](const events::StoredEvent &e) { emit stored(e); });
     writer.setStopAsked([this] {
         QMutexLocker lock(&mutex);
         return stopping || flushRequested != flushDone;

@@ -32,6 +32,8 @@ signals:
     void notice(const history::Notice &notice);
     // A row the writer wrote of its own (ended_unexpectedly, a clock jump).
     void ownRow(const events::Event &event);
+    // An event on disk, with its row id.
+    void stored(const events::StoredEvent &event);
     // The database as the run found it has been opened and its start rows written (or there
     // is none yet): what is read from it now includes them.
     void started();

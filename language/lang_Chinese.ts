@@ -2361,6 +2361,22 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <source>, 来不及读而丢弃 %1</source>
         <translation>, 来不及读而丢弃 %1</translation>
     </message>
+    <message>
+        <source>; 正在从历史补发: 已补发 %1 条</source>
+        <translation>; 正在从历史补发: 已补发 %1 条</translation>
+    </message>
+    <message>
+        <source>; 从历史补发 %1 条</source>
+        <translation>; 从历史补发 %1 条</translation>
+    </message>
+    <message>
+        <source>; 历史无法读取，%1 条事件未发送（%2）</source>
+        <translation>; 历史无法读取，%1 条事件未发送（%2）</translation>
+    </message>
+    <message>
+        <source>; 历史无法读取，未送达的事件未发送（%1）</source>
+        <translation>; 历史无法读取，未送达的事件未发送（%1）</translation>
+    </message>
 </context>
 <context>
     <name>Preference</name>

@@ -2366,6 +2366,22 @@ is removed, then the program ends by that signal.</translation>
         <source>, 来不及读而丢弃 %1</source>
         <translation>, dropped unread %1</translation>
     </message>
+    <message>
+        <source>; 正在从历史补发: 已补发 %1 条</source>
+        <translation>; sending late from the history: %1 sent</translation>
+    </message>
+    <message>
+        <source>; 从历史补发 %1 条</source>
+        <translation>; %1 sent late from the history</translation>
+    </message>
+    <message>
+        <source>; 历史无法读取，%1 条事件未发送（%2）</source>
+        <translation>; the history cannot be read: %1 events not sent (%2)</translation>
+    </message>
+    <message>
+        <source>; 历史无法读取，未送达的事件未发送（%1）</source>
+        <translation>; the history cannot be read: its events not confirmed by the broker are not sent (%1)</translation>
+    </message>
 </context>
 <context>
     <name>Preference</name>

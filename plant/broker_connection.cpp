@@ -39,6 +39,9 @@ makeClient(const Config &config, const QByteArray &clientId, QObject *owner,
         // A client made for 5 may still connect with 3.1.1, the other way round it may not.
         mqtt::create_options create(config.protocol == Protocol::Mqtt5 ? MQTTVERSION_5
                                                                        : MQTTVERSION_3_1_1);
+        // The library refuses a publish while this many wait in its own queue (100 by default):
+        // after a reconnect the buffer and the catch-up hand it more than that at once.
+        create.set_max_buffered_messages(1000);
         client = std::make_unique<mqtt::async_client>(config.serverUri.toStdString(),
                                                       clientId.toStdString(), create, nullptr);
         client->set_connection_lost_handler([owner, &generation, lost](const std::string &) {

@@ -120,7 +120,7 @@ ParseResult parseFleetMessage(const QString &prefix, const QByteArray &topic,
     case Kind::Status:
         return reject(parseStatus(payload, m.laserId, m.status));
     case Kind::Event:
-        return reject(parseEvent(payload, m.event));
+        return reject(parseEvent(payload, m.event, &m.late));
     case Kind::Summary:
         return reject(parseSummary(payload, m.laserId, m.summary));
     }

@@ -111,6 +111,8 @@ struct FleetMessage {
     LaserStatus status;   // Kind::Status
     events::Event event;  // Kind::Event, its texts visible and cut
     AlarmSummary summary; // Kind::Summary
+    // Kind::Event: sent late, from the host's history after an outage.
+    bool late = false;
     // The fleet's own clock (ms since 1970) when the message came from the broker; 0 unknown.
     qint64 receivedAt = 0;
 };

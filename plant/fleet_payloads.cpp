@@ -111,7 +111,7 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
     return Rejection::None;
 }
 
-Rejection parseEvent(const QByteArray &payload, events::Event &e) {
+Rejection parseEvent(const QByteArray &payload, events::Event &e, bool *late) {
     QJsonObject o;
     Rejection problem = parseObject(payload, o);
     if (problem != Rejection::None)
@@ -125,6 +125,11 @@ Rejection parseEvent(const QByteArray &payload, events::Event &e) {
     if (!detail.isUndefined() && !detail.isString())
         r.fail(Rejection::WrongType);
     e.detail = detail.toString();
+    const QJsonValue lateField = o.value(QLatin1String("late"));
+    if (!lateField.isUndefined() && !lateField.isBool())
+        r.fail(Rejection::WrongType);
+    if (late)
+        *late = lateField.toBool();
     // Kept for the window's whole run: each text within what a real event needs, and shown as
     // what it is.
     e.category = visibleText(e.category, maxEventText);

@@ -18,6 +18,7 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
 // newer version, over maxSummaryBytes or beyond any of its bounds.
 Rejection parseSummary(const QByteArray &payload, const QString &laserId, AlarmSummary &s);
 // An events-table row, its texts made visible and cut.
-Rejection parseEvent(const QByteArray &payload, events::Event &e);
+// `late`: sent from the host's history after an outage (absent: false; not a boolean: refused).
+Rejection parseEvent(const QByteArray &payload, events::Event &e, bool *late = nullptr);
 
 } // namespace plant

@@ -56,7 +56,8 @@ bool operator==(const Report &a, const Report &b) {
            a.buffered == b.buffered && a.dropped == b.dropped && a.expired == b.expired &&
            a.refused == b.refused && a.refusedWhy == b.refusedWhy && a.notice == b.notice &&
            a.certificate == b.certificate && a.otherHost == b.otherHost &&
-           a.sparkplug == b.sparkplug;
+           a.sparkplug == b.sparkplug && a.late == b.late && a.catchingUp == b.catchingUp &&
+           a.unsentWhy == b.unsentWhy && a.unsent == b.unsent;
 }
 
 QString stateLine(const Report &report) {
@@ -85,6 +86,16 @@ QString stateLine(const Report &report) {
     if (report.refused > 0)
         line +=
             Texts::tr("; 代理服务器拒收 %1 条（%2）").arg(report.refused).arg(report.refusedWhy);
+    if (report.late > 0)
+        line += (report.catchingUp ? Texts::tr("; 正在从历史补发: 已补发 %1 条")
+                                   : Texts::tr("; 从历史补发 %1 条"))
+                    .arg(report.late);
+    if (!report.unsentWhy.isEmpty())
+        line += (report.unsent >= 0
+                     ? Texts::tr("; 历史无法读取，%1 条事件未发送（%2）")
+                           .arg(report.unsent)
+                           .arg(report.unsentWhy)
+                     : Texts::tr("; 历史无法读取，未送达的事件未发送（%1）").arg(report.unsentWhy));
     if (report.otherHost)
         line += Texts::tr("; 另一台主机也在以此激光器 ID 发布");
     line += sparkplugPart(report.sparkplug);

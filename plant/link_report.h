@@ -53,6 +53,13 @@ struct Report {
     // Another host publishes under this laser id (a status of another start's token came).
     bool otherHost = false;
     SparkplugReport sparkplug;
+    // Events sent late, from the history, this run; whether the catch-up is under way.
+    quint64 late = 0;
+    bool catchingUp = false;
+    // The history cannot be read (or its outbox written): why, and the events not sent (-1:
+    // not known).
+    QString unsentWhy;
+    qint64 unsent = -1;
 };
 bool operator==(const Report &a, const Report &b);
 

@@ -10,11 +10,15 @@ void OutBuffer::push(Message message, qint64 now) {
     dropExpired(now);
     while (size() >= capacity) {
         // The oldest message is in flight when any is; it goes first.
+        Message &oldest = !inFlight.empty() ? inFlight.front().second : waiting.front();
+        if (oldest.eventId > 0)
+            left.push_back(oldest.eventId);
+        else
+            ++droppedCount;
         if (!inFlight.empty())
             inFlight.pop_front();
         else
             waiting.pop_front();
-        ++droppedCount;
     }
     waiting.push_back(std::move(message));
 }
@@ -26,12 +30,28 @@ std::pair<quint64, Message> OutBuffer::takeNext() {
     return inFlight.back();
 }
 
-void OutBuffer::confirm(quint64 id) {
+void OutBuffer::giveBack() {
+    if (inFlight.empty())
+        return;
+    waiting.push_front(std::move(inFlight.back().second));
+    inFlight.pop_back();
+}
+
+qint64 OutBuffer::confirm(quint64 id) {
     const auto it =
         std::find_if(inFlight.begin(), inFlight.end(),
                      [id](const std::pair<quint64, Message> &m) { return m.first == id; });
-    if (it != inFlight.end())
-        inFlight.erase(it);
+    if (it == inFlight.end())
+        return 0;
+    const qint64 eventId = it->second.eventId;
+    inFlight.erase(it);
+    return eventId;
+}
+
+std::vector<qint64> OutBuffer::takeLeft() {
+    std::vector<qint64> out;
+    out.swap(left);
+    return out;
 }
 
 void OutBuffer::requeueInFlight() {
@@ -42,8 +62,14 @@ void OutBuffer::requeueInFlight() {
 
 void OutBuffer::dropExpired(qint64 now) {
     const auto expired = [now](const Message &m) { return m.expiresAt > 0 && now >= m.expiresAt; };
-    const auto end = std::remove_if(waiting.begin(), waiting.end(), expired);
-    expiredCount += static_cast<quint64>(waiting.end() - end);
+    // Kept whole (not moved from) at the end, in their order: an event among them is named.
+    const auto end = std::stable_partition(waiting.begin(), waiting.end(),
+                                           [&expired](const Message &m) { return !expired(m); });
+    for (auto it = end; it != waiting.end(); ++it)
+        if (it->eventId > 0)
+            left.push_back(it->eventId);
+        else
+            ++expiredCount;
     waiting.erase(end, waiting.end());
 }
 

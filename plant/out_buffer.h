@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <utility>
+#include <vector>
 
 namespace plant {
 
@@ -15,6 +16,9 @@ struct Message {
     bool retained = false;
     // On the steady clock, in ms: not sent from then on. 0: never expires.
     qint64 expiresAt = 0;
+    // An event of the history (its row id), 0 for anything else. One that leaves unsent is not
+    // lost: the history keeps it for the catch-up (plant/catch_up.h), so it is not counted here.
+    qint64 eventId = 0;
 };
 
 // The messages not yet confirmed by the broker, oldest first: those waiting to be sent and
@@ -32,8 +36,11 @@ public:
     bool hasWaiting() const { return !waiting.empty(); }
     // Moves the oldest waiting message into flight; the id confirms it later.
     std::pair<quint64, Message> takeNext();
-    // The broker has it. Unknown ids (dropped or requeued since) are ignored.
-    void confirm(quint64 id);
+    // The message takeNext() gave last could not be handed to the client: it waits again, first.
+    void giveBack();
+    // The broker has it: its event id (0 when none, or for an unknown id: dropped or requeued
+    // since).
+    qint64 confirm(quint64 id);
     // The connection dropped: everything in flight waits again, in its order.
     void requeueInFlight();
     // Drops the waiting messages that expired by `now` (the steady clock, in ms), counting them.
@@ -43,12 +50,15 @@ public:
     int inFlightCount() const { return static_cast<int>(inFlight.size()); }
     quint64 dropped() const { return droppedCount; }
     quint64 expired() const { return expiredCount; }
+    // The events that left unsent (dropped or expired) since the last call, oldest first.
+    std::vector<qint64> takeLeft();
 
 private:
     int capacity;
     quint64 nextId = 1;
     quint64 droppedCount = 0;
     quint64 expiredCount = 0;
+    std::vector<qint64> left;
     std::deque<Message> waiting;
     std::deque<std::pair<quint64, Message>> inFlight;
 };

@@ -158,6 +158,21 @@ QByteArray eventPayload(const events::Event &event) {
     });
 }
 
+QByteArray eventPayload(const events::StoredEvent &stored) {
+    const events::Event &event = stored.event;
+    QJsonObject object{
+        {QStringLiteral("at"), event.at},         {QStringLiteral("category"), event.category},
+        {QStringLiteral("name"), event.name},     {QStringLiteral("value"), event.value},
+        {QStringLiteral("detail"), event.detail},
+    };
+    // No id: an event the history could not take, sent as it came.
+    if (stored.id > 0)
+        object.insert(QStringLiteral("id"), stored.id);
+    if (stored.late)
+        object.insert(QStringLiteral("late"), true);
+    return compact(object);
+}
+
 QByteArray samplePayload(const events::Sample &sample) {
     return compact(QJsonObject{
         {QStringLiteral("at"), sample.at},

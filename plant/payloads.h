@@ -37,6 +37,9 @@ QByteArray statusPayload(const QJsonObject &status, const QString &laserId, qint
                          const QString &instance = QString());
 // One events-table row.
 QByteArray eventPayload(const events::Event &event);
+// The same with its row id (`id`, a consumer's key to drop a repeat), and `late` true when it is
+// sent from the history after an outage.
+QByteArray eventPayload(const events::StoredEvent &stored);
 // One temperature sample; a value that has not arrived yet is null.
 QByteArray samplePayload(const events::Sample &sample);
 

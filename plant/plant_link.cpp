@@ -21,6 +21,7 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
     // The recorder may emit from its own thread: queued connections need the types known.
     qRegisterMetaType<events::Event>();
     qRegisterMetaType<events::Sample>();
+    qRegisterMetaType<events::StoredEvent>();
 
     Config config;
     if (!loadLinkConfig(configFile, &config, &lastReport))
@@ -53,6 +54,9 @@ PlantLink::PlantLink(const QString &configFile, const QString &hostName, const Q
         connect(sparkplug, &SparkplugLink::reportChanged, this,
                 [this](const Report &r) { receivedSparkplug(r); });
         lastReport.sparkplug.on = true;
+        // The history's events sent late go to the node too, marked as historical.
+        if (publisher)
+            connect(publisher, &Publisher::sentLate, sparkplug, &SparkplugLink::late);
     }
     jsonReport = sparkplugReport = lastReport;
     thread->start();
@@ -94,6 +98,25 @@ void PlantLink::publishEvent(const events::Event &event) {
                               Q_ARG(QByteArray, eventPayload(event)), Q_ARG(int, 1), Q_ARG(int, 0));
 }
 
+void PlantLink::setOutbox(const OutboxAccess &access) {
+    if (!publisher)
+        return;
+    Publisher *p = publisher;
+    QMetaObject::invokeMethod(
+        publisher, [p, access] { p->setOutbox(access); }, Qt::QueuedConnection);
+}
+
+void PlantLink::publishStored(const events::StoredEvent &event) {
+    if (sparkplug)
+        QMetaObject::invokeMethod(
+            sparkplug, [s = sparkplug, e = event.event] { s->liveEvent(e); }, Qt::QueuedConnection);
+    if (!publisher)
+        return;
+    Publisher *p = publisher;
+    QMetaObject::invokeMethod(
+        publisher, [p, event] { p->publishStored(event); }, Qt::QueuedConnection);
+}
+
 void PlantLink::publishSample(const events::Sample &sample) {
     if (!publisher)
         return;
@@ -101,12 +124,6 @@ void PlantLink::publishSample(const events::Sample &sample) {
                               Q_ARG(QByteArray, QByteArrayLiteral("samples")),
                               Q_ARG(QByteArray, samplePayload(sample)), Q_ARG(int, 0),
                               Q_ARG(int, Publisher::sampleExpirySeconds));
-}
-
-void PlantLink::publishLateEvent(const events::Event &event) {
-    if (sparkplug)
-        QMetaObject::invokeMethod(
-            sparkplug, [s = sparkplug, event] { s->late(event); }, Qt::QueuedConnection);
 }
 
 void PlantLink::updateStatus(const protocol::DeviceState &state, const LinkInfo &link,

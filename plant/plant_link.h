@@ -41,13 +41,16 @@ public:
     // waits). Nothing is published after it. The destructor does it too.
     void stop();
 
+    // The history's outbox (plant/catch_up.h), given right after construction: events written
+    // to the history then go out once each, live or late.
+    void setOutbox(const OutboxAccess &access);
+
 public slots:
+    // An event without a row id, sent as it comes (nothing sends it again).
     void publishEvent(const events::Event &event);
+    // An event written to the history, with its row id.
+    void publishStored(const events::StoredEvent &event);
     void publishSample(const events::Sample &sample);
-    // An event the broker did not get in time, sent again from the history: in Sparkplug form
-    // (format sparkplug or both) the flag's edge marked is_historical. It goes only while
-    // report().sparkplug.ready; else it is counted as not sent.
-    void publishLateEvent(const events::Event &event);
     // Called from every refresh pass; publishes when something changed, at most once a second.
     // `readings` are the temperatures at full precision (see statusObject); `unacknowledged` the
     // history keys of the alarms waiting for an acknowledgement.

@@ -5,8 +5,10 @@
 #include "plant/fleet_messages.h"
 #include "plant/texts.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
 #include <QTimer>
 
 #include <mqtt/async_client.h>
@@ -19,13 +21,13 @@ namespace {
 
 constexpr int maxInFlight = 100;
 
-qint64 steadyMs() {
+} // namespace
+
+qint64 Publisher::steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-
-} // namespace
 
 Publisher::Publisher(const Config &config, const QString &clientId, const QString &topicBase,
                      const QString &instance, int bufferCapacity)
@@ -55,6 +57,13 @@ void Publisher::start() {
         report.otherHost = false;
         emitReport();
     });
+    outboxTimer = new QTimer(this);
+    connect(outboxTimer, &QTimer::timeout, this, [this] {
+        catchUp.flush();
+        pump();
+        emitReport();
+    });
+    outboxTimer->start(1000);
     listeners = std::make_unique<Listeners>(this);
     // Another host under this id is heard by its token: on its online flag as it connects
     // (MQTT 5) and on its statuses. This one's own come back only under 3.1.1 (MQTT 5 subscribes
@@ -116,7 +125,8 @@ void Publisher::connectNow() {
 
     try {
         mqtt::connect_options options = setup.options();
-        options.set_max_inflight(maxInFlight + 4);
+        // Room for the online flag, the status and the subscriptions beside them.
+        options.set_max_inflight(maxInFlight + CatchUp::window + 16);
         options.set_will(mqtt::will_options(
             std::string((topicBase + "/online").constData()), std::string("false"), 1, true,
             setup.mqtt5() ? instanceProperties(instance) : mqtt::properties()));
@@ -147,6 +157,7 @@ void Publisher::connected(quint64 g) {
     publishStatus();
     for (auto it = retainedLevels.cbegin(); it != retainedLevels.cend(); ++it)
         publishDirect(it.key(), it.value(), true);
+    catchUp.connected();
     setState(LinkState::Connected, QString());
     pump();
 }
@@ -176,6 +187,7 @@ void Publisher::lostConnection(const QString &why) {
     isConnected = false;
     ++generation;
     buffer.requeueInFlight();
+    catchUp.connectionLost();
     setState(LinkState::Reconnecting, why);
     scheduleReconnect();
 }
@@ -183,7 +195,7 @@ void Publisher::lostConnection(const QString &why) {
 void Publisher::delivered(quint64 g, quint64 id) {
     if (g != generation)
         return;
-    buffer.confirm(id);
+    settle(id);
     pump();
     emitReport();
 }
@@ -203,7 +215,8 @@ void Publisher::deliveryFailed(quint64 g) {
 void Publisher::refusedByBroker(quint64 g, quint64 id, int reason) {
     if (g != generation)
         return;
-    buffer.confirm(id);
+    // Refused: sending it again would be refused again, from the history too.
+    settle(id);
     ++report.refused;
     report.refusedWhy = publishRefusal(reason);
     pump();
@@ -226,80 +239,21 @@ void Publisher::enqueue(const QByteArray &topicLevel, const QByteArray &payload,
     emitReport();
 }
 
-void Publisher::setStatus(const QByteArray &payload) {
-    status = payload;
-    if (isConnected)
-        publishStatus();
-}
-
-void Publisher::setRetained(const QByteArray &topicLevel, const QByteArray &payload) {
-    retainedLevels.insert(topicLevel, payload);
-    if (isConnected)
-        publishDirect(topicLevel, payload, true);
-}
-
-void Publisher::publishStatus() {
-    if (!status.isEmpty())
-        publishDirect("status", status, true);
-}
-
-void Publisher::publishDirect(const QByteArray &topicLevel, const QByteArray &payload,
-                              bool retained) {
-    try {
-        client->publish(mqtt::make_message(std::string((topicBase + '/' + topicLevel).constData()),
-                                           payload.constData(), static_cast<size_t>(payload.size()),
-                                           1, retained),
-                        nullptr, listeners->direct);
-    } catch (const mqtt::exception &) {
-        // Not connected after all: the connection-lost callback follows and resends on connect.
-    }
-}
-
-mqtt::message_ptr Publisher::onlineMessage(bool online) const {
-    const QByteArray word = online ? "true" : "false";
-    mqtt::message_ptr message =
-        mqtt::make_message(std::string((topicBase + "/online").constData()), word.constData(),
-                           static_cast<size_t>(word.size()), 1, true);
-    if (setup.mqtt5())
-        message->set_properties(instanceProperties(instance));
-    return message;
-}
-
-void Publisher::heardOtherHost() {
-    otherHeard = false;
-    if (stopped)
-        return;
-    otherHostTimer->start(otherHostMs);
-    if (report.otherHost)
-        return;
-    report.otherHost = true;
-    emitReport();
-}
-
-void Publisher::heardGoodbye() {
-    goodbyeHeard = false;
-    if (!isConnected || stopped)
-        return;
-    try {
-        client->publish(onlineMessage(true), nullptr, listeners->direct);
-    } catch (const mqtt::exception &) {
-        // Not connected after all: the connection-lost callback follows, and "true" on connect.
-    }
-}
-
 void Publisher::pump() {
     if (!isConnected || !client)
         return;
     const qint64 now = steadyMs();
     buffer.dropExpired(now);
+    handOverLeft();
     while (buffer.hasWaiting() && buffer.inFlightCount() < maxInFlight) {
         const std::pair<quint64, Message> next = buffer.takeNext();
         const Message &m = next.second;
         mqtt::message_ptr message =
             mqtt::make_message(std::string(m.topic.constData()), m.payload.constData(),
                                static_cast<size_t>(m.payload.size()), m.qos, m.retained);
-        // The time it waited here counts: the broker keeps it for what is left.
-        if (m.expiresAt > 0 && setup.mqtt5())
+        // The time it waited here counts: the broker keeps it for what is left. An event's
+        // window is this buffer's alone.
+        if (m.expiresAt > 0 && m.eventId == 0 && setup.mqtt5())
             message->set_properties(
                 mqtt::properties{{mqtt::property::MESSAGE_EXPIRY_INTERVAL,
                                   static_cast<int>((m.expiresAt - now + 999) / 1000)}});
@@ -308,10 +262,16 @@ void Publisher::pump() {
             client->publish(message, tag, listeners->delivery);
         } catch (const mqtt::exception &) {
             delete tag;
-            lostConnection(Texts::tr("连接中断"));
+            // Still connected: the library's queue is full; it goes again after the next
+            // confirmation (a connection taken for lost here would never be made again).
+            buffer.giveBack();
+            if (!client->is_connected())
+                lostConnection(Texts::tr("连接中断"));
             return;
         }
     }
+    // The late ones after the live ones: the catch-up never holds a live event back.
+    sendLate();
 }
 
 void Publisher::stop() {
@@ -325,10 +285,10 @@ void Publisher::stop() {
         noticeTimer->stop();
     if (otherHostTimer)
         otherHostTimer->stop();
-    if (!client)
-        return;
+    if (outboxTimer)
+        outboxTimer->stop();
     try {
-        if (isConnected) {
+        if (client && isConnected) {
             client->publish(onlineMessage(false))->wait_for(std::chrono::milliseconds(500));
             client->disconnect(std::chrono::milliseconds(300))
                 ->wait_for(std::chrono::milliseconds(500));
@@ -337,6 +297,12 @@ void Publisher::stop() {
     }
     isConnected = false;
     client.reset();
+    // The confirmations that came meanwhile, then what the broker has leaves the history's
+    // outbox (on the thread that opened it).
+    if (thread() == QThread::currentThread())
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    catchUp.flush();
+    catchUp = CatchUp();
 }
 
 void Publisher::setState(LinkState state, const QString &error) {
@@ -349,6 +315,7 @@ void Publisher::emitReport() {
     report.buffered = buffer.size();
     report.dropped = buffer.dropped();
     report.expired = buffer.expired();
+    reportLate();
     report.notice = setup.notice();
     report.certificate = setup.certificate();
     if (reported && report == lastReport)

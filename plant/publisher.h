@@ -1,6 +1,8 @@
 #pragma once
 
+#include "events/records.h"
 #include "plant/broker_connection.h"
+#include "plant/catch_up.h"
 #include "plant/config.h"
 #include "plant/link_report.h"
 #include "plant/out_buffer.h"
@@ -37,8 +39,14 @@ public:
     // `instance` is this start's token, carried by the online flag and the will (MQTT 5).
     Publisher(const Config &config, const QString &clientId, const QString &topicBase,
               const QString &instance = QString(), int bufferCapacity = OutBuffer::defaultCapacity);
+    // The history's outbox, on the publisher's thread before the first event: without it events
+    // go live only, as they come.
+    void setOutbox(const OutboxAccess &access);
     // How long another host is said after its last status under this id.
     static constexpr int otherHostMs = 30000;
+    // How long an event of the history waits in the buffer for a reconnect; after that it is
+    // sent from the history, marked late.
+    static constexpr int liveWindowMs = 10000;
     ~Publisher() override;
 
 public slots:
@@ -46,6 +54,9 @@ public slots:
     // Queued or buffered until the broker has it; with `expirySeconds`, not sent once that old.
     void enqueue(const QByteArray &topicLevel, const QByteArray &payload, int qos,
                  int expirySeconds = 0);
+    // An event written to the history: sent live, or, when it waited past the live window, by
+    // the catch-up (each once; see plant/catch_up.h).
+    void publishStored(const events::StoredEvent &event);
     // The newest retained status; only the newest is kept while the broker is away.
     void setStatus(const QByteArray &payload);
     // The same for another retained topic below PREFIX/ID (the alarm summary).
@@ -55,6 +66,8 @@ public slots:
 
 signals:
     void reportChanged(const plant::Report &report);
+    // An event of the history handed to the library to go late (the Sparkplug node sends it too).
+    void sentLate(const events::Event &event);
 
 private:
     void connectNow();
@@ -66,6 +79,13 @@ private:
     void refusedByBroker(quint64 generation, quint64 id, int reason);
     void lostConnection(const QString &why);
     void pump();
+    // The catch-up's next late events, and the events that left the buffer handed to it.
+    void sendLate();
+    void handOverLeft();
+    // A message confirmed or refused by the broker (by its tag's id): done with, in the buffer
+    // or the catch-up.
+    void settle(quint64 id);
+    void reportLate();
     void publishStatus();
     void publishDirect(const QByteArray &topicLevel, const QByteArray &payload, bool retained);
     // The online flag with this start's token.
@@ -78,6 +98,11 @@ private:
     void scheduleReconnect();
     void setState(LinkState state, const QString &error);
     void emitReport();
+
+    // The tag of a late event carries its row id with this bit, a buffered message its buffer id.
+    static constexpr quint64 lateTag = quint64(1) << 63;
+    // The steady clock in ms.
+    static qint64 steadyMs();
 
     struct Listeners;
     template <typename> friend struct ConnectListener;
@@ -92,6 +117,10 @@ private:
     QMap<QByteArray, QByteArray> retainedLevels;
     std::unique_ptr<mqtt::async_client> client;
     std::unique_ptr<Listeners> listeners;
+    CatchUp catchUp;
+    // Takes the delivered events out of the history's outbox, retries a read; once a second.
+    QTimer *outboxTimer = nullptr;
+    qint64 lateSaidAt = 0;
     QTimer *retryTimer = nullptr;
     // Says the certificate's dates again as days pass.
     QTimer *noticeTimer = nullptr;

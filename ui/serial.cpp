@@ -89,8 +89,7 @@ void Serial::endRun() {
     if (portOpen)
         PortSwitch();
     recorder->finish();
-    if (plantLink)
-        plantLink->stop();
+    endPlantLink(plantLink, *recorder);
 }
 
 void Serial::setupConnections() {

@@ -226,6 +226,10 @@ private slots:
         QTest::newRow("an unacknowledged key with a newline")
             << QByteArray("laser/bay3/status")
             << edited("unacknowledged", nullptr, QJsonArray{"door\nInterlock"})
+              << Rejection::WrongType;
+        QTest::newRow("event late as text")
+            << QByteArray("laser/bay3/events")
+            << QByteArray(R"({"at":1,"category":"a","name":"n","value":"on","late":"yes"})")
             << Rejection::WrongType;
         QTest::newRow("unknown kind")
             << QByteArray("laser/bay3/samples") << good << Rejection::BadTopic;

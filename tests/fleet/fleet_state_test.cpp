@@ -178,6 +178,12 @@ private slots:
         QCOMPARE(f.lasers()[0].events.size(), size_t(2));
         QCOMPARE(f.lasers()[0].events.front().at, t0 + 3);
         QCOMPARE(f.lasers()[0].eventsDropped, quint64(2));
+        // A late event (from the host's history after an outage) is filed by its time.
+        f.apply(eventOf(QStringLiteral("0"), t0 + 10), t0 + 10);
+        plant::FleetMessage late = eventOf(QStringLiteral("0"), t0 + 5);
+        late.late = true;
+        f.apply(late, t0 + 11);
+        QCOMPARE(f.lasers()[0].events.back().at, t0 + 5);
 
         // Events are bounded in bytes as well as in number.
         fleet::Fleet small(fleet::Limits{3, 100, 10, 4096});

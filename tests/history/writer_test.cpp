@@ -175,6 +175,10 @@ private slots:
         Said said;
         WriterLimits limits;
         HistoryWriter writer(dir.path(), limits, said.sink());
+        // The plant link hears of every event once: with its row id once written, without one
+        // (and kept out of the outbox) while the disk refused it.
+        std::vector<events::StoredEvent> told;
+        writer.setStoredSink([&told](const events::StoredEvent &e) { told.push_back(e); });
         const QString db = dir.filePath(QStringLiteral("history.sqlite"));
         qint64 now = t0;
         {
@@ -182,6 +186,7 @@ private slots:
             QVERIFY(limit.ok);
             for (int round = 0; round < 6; ++round) {
                 Batch b = eventsBatch(200, now, QStringLiteral("r%1.").arg(round));
+                b.outboxKey = QStringLiteral("bay3");
                 b.events[0].detail = QString(4000, QLatin1Char('d'));
                 history::CaptureItem start;
                 start.kind = history::CaptureItem::Start;
@@ -205,6 +210,11 @@ private slots:
         writer.write(Batch(), now + 61000);
         QCOMPARE(writer.heldRows(), size_t(0));
         QCOMPARE(count(db, QStringLiteral("events")), 1200);
+        QCOMPARE(told.size(), size_t(1200));
+        const auto withId = std::count_if(told.begin(), told.end(),
+                                          [](const events::StoredEvent &e) { return e.id > 0; });
+        QVERIFY2(withId < 1200, qPrintable(QString::number(withId)));
+        QCOMPARE(count(db, QStringLiteral("plant_outbox")), int(withId));
     }
 
     // The database deleted or replaced by another file while the program writes (its rows

@@ -320,7 +320,8 @@ private slots:
         std::vector<events::Event> rows;
         flags.frameApplied(0xE6, s, 1796662421000, rows);
         QCOMPARE(rows.size(), size_t(2)); // the chiller alarm and DC on
-        QCOMPARE(sorted(QJsonDocument::fromJson(plant::eventPayload(rows.at(0))).object()),
+        const events::StoredEvent stored{4711, rows.at(0), false};
+        QCOMPARE(sorted(QJsonDocument::fromJson(plant::eventPayload(stored)).object()),
                  sorted(documentedExample("`laser/cutter-7/events`")));
 
         QCOMPARE(sorted(QJsonDocument::fromJson(plant::samplePayload(sample)).object()),
