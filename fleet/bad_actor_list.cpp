@@ -126,7 +126,8 @@ BadActorPanel::BadActorPanel(BadActorList *list, QWidget *parent) : QWidget(pare
     layout->addWidget(tableView);
     connect(periodBox, QOverload<int>::of(&QComboBox::currentIndexChanged), list,
             &BadActorList::setSpan);
-    connect(tableView, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+    // A double click, or Enter for one who works from the keyboard.
+    connect(tableView, &QTableView::activated, this, [this](const QModelIndex &index) {
         emit laserChosen(index.data(BadActorList::LaserIdRole).toString());
     });
     retranslate();
@@ -134,6 +135,7 @@ BadActorPanel::BadActorPanel(BadActorList *list, QWidget *parent) : QWidget(pare
 
 void BadActorPanel::retranslate() {
     title->setText(Texts::tr("全厂频发报警（各主机报警统计）"));
+    tableView->setAccessibleName(title->text());
     for (int span = 0; span < plant::summarySpans; ++span)
         periodBox->setItemText(span, spanText(span));
 }

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QSet>
 
 namespace plant {
 
@@ -87,12 +88,15 @@ Rejection parseStatus(const QByteArray &payload, const QString &laserId, LaserSt
         const QJsonArray keys = unacknowledged.toArray();
         if (!unacknowledged.isArray() || keys.size() > maxUnacknowledgedListed)
             r.fail(Rejection::WrongType);
+        // A key listed twice would count one alarm twice in the laser's row: refused, by hash.
+        QSet<QString> listed;
         for (int k = 0; k < keys.size() && r.ok(); ++k) {
             const QString key = keys.at(k).toString();
-            if (!keys.at(k).isString() || !alarms::validKey(key))
+            if (!keys.at(k).isString() || !alarms::validKey(key) || listed.contains(key))
                 r.fail(Rejection::WrongType);
             else if (s.unacknowledged.size() < maxUnacknowledgedKept)
                 s.unacknowledged << key;
+            listed.insert(key);
         }
         s.unacknowledgedCount = r.ok() ? keys.size() : -1;
     }

@@ -16,6 +16,12 @@ bool readAlarmSummary(const QString &path, qint64 now, plant::AlarmSummary *summ
         if (outcome == history::ReportOutcome::Cancelled ||
             outcome == history::ReportOutcome::Failed)
             return false;
+        // No history (none made yet, or its folder unusable) is no data, not a week without
+        // alarms: no summary then, rather than one of zero rises.
+        if (outcome == history::ReportOutcome::NoDatabase) {
+            *error = QStringLiteral("no history at %1").arg(path);
+            return false;
+        }
         summary->periods[size_t(span)] = plant::summaryPeriod(figures);
     }
     return true;

@@ -231,6 +231,10 @@ private slots:
             << QByteArray("laser/bay3/events")
             << QByteArray(R"({"at":1,"category":"a","name":"n","value":"on","late":"yes"})")
             << Rejection::WrongType;
+        QTest::newRow("an unacknowledged key listed twice")
+            << QByteArray("laser/bay3/status")
+            << edited("unacknowledged", nullptr, QJsonArray{"doorInterlock", "doorInterlock"})
+            << Rejection::WrongType;
         QTest::newRow("unknown kind")
             << QByteArray("laser/bay3/samples") << good << Rejection::BadTopic;
         QTest::newRow("an extra level")

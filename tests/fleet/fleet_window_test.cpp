@@ -183,6 +183,21 @@ private slots:
                  QString::fromUtf8("报警列表（0 条未确认）"));
     }
 
+    void aBadActorLineChosenByEnterSelectsItsLaser() {
+        plant::FleetMessage m;
+        m.kind = plant::Kind::Summary;
+        m.laserId = QStringLiteral("welder-1");
+        m.summary.periods[plant::LastDay].alarms = {{QStringLiteral("doorInterlock"), 3, 0, 0, 1}};
+        window->take(batchOf({m}));
+        auto *bad = window->findChild<QTableView *>(QStringLiteral("badActorView"));
+        QCOMPARE(bad->accessibleName(), QString::fromUtf8("全厂频发报警（各主机报警统计）"));
+        bad->setCurrentIndex(bad->model()->index(0, 0));
+        QTest::keyClick(bad, Qt::Key_Return);
+        auto *lasers = window->findChild<QTableView *>(QStringLiteral("laserView"));
+        QCOMPARE(lasers->currentIndex().data(fleet::LaserTable::LaserIdRole).toString(),
+                 QStringLiteral("welder-1"));
+    }
+
     void englishTranslatesTheStatusPageCaptionsAndTheFleetsWordsAndIsKept() {
         window->applyLanguage(QStringLiteral("english"));
         fleet::LaserTable *t = window->laserTable();

@@ -3,6 +3,7 @@
 
 #include "bundle_reader.h"
 #include "history/event_store.h"
+#include "service/alarm_summary.h"
 #include "service/bundle.h"
 #include "service/journal_csv.h"
 #include "service/profile.h"
@@ -579,6 +580,14 @@ private slots:
             QVERIFY(worker->wait(10000));
             QCOMPARE(result.outcome == BundleResult::Written, QFile::exists(input.outputPath));
         }
+    }
+
+    // No history is no data: no alarm summary for the plant link, never one of zero rises.
+    void aFolderWithoutHistoryGivesNoAlarmSummary() {
+        QTemporaryDir dir;
+        plant::AlarmSummary s;
+        QString error;
+        QVERIFY(!service::readAlarmSummary(dir.filePath("log/none.sqlite"), 1, &s, &error));
     }
 
     // A bundle of nothing is no bundle; the window's frame journal is something.
