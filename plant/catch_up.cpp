@@ -134,6 +134,10 @@ bool CatchUp::flush() {
     removeFailing = false;
     done.clear();
     doneSet.clear();
+    // What was read before is read again: a live event confirmed meanwhile, no longer known as
+    // delivered, would otherwise go once more, late.
+    if (readAt < read.size())
+        rewind(read[readAt].id - 1);
     return true;
 }
 

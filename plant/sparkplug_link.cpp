@@ -105,6 +105,8 @@ void SparkplugLink::takeOffered() {
         offerWaiting = false;
     }
     send(node.refresh(device, nowMs()));
+    for (; !heldLate.empty() && node.deviceAnnounced() && isConnected; heldLate.pop_front())
+        late(heldLate.front());
     // A birth or death said at once, the seq of data at most once a second.
     emitReport(node.deviceAnnounced() == report.sparkplug.ready);
 }
@@ -289,6 +291,10 @@ void SparkplugLink::late(const events::Event &event) {
     bool on = false;
     if (stopped || !flagOf(event, &metric, &on))
         return; // not the edge of a flag: no metric of the laser's to send it as
+    if (!node.deviceAnnounced() || !isConnected) {
+        heldLate.size() < 10000 ? heldLate.push_back(event) : void(++lateUnsent);
+        return;
+    }
     const sparkplug::Reaction r = node.late(metric, on, event.at, nowMs());
     if (r.publish.empty())
         ++lateUnsent;

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 #include <memory>
 
 class QTimer;
@@ -94,6 +95,8 @@ private:
     std::atomic<quint64> overflow{0};
     quint64 births = 0;
     quint64 lateUnsent = 0;
+    // Late edges held for the device's birth (a primary host not yet online), 10,000 at most.
+    std::deque<events::Event> heldLate;
     Report report;
     Report lastReport;
     bool reported = false;

@@ -35,6 +35,12 @@ private slots:
                  {"no room in the library: again", "o1 o2 c n r2 n", "~1 ~2 ~2"},
                  {"unreadable: said, counted", "o1 ! c n", ""}})
             QTest::newRow(row[0]) << row[1] << row[2];
+        // A live one confirmed and its row taken away while the catch-up's window was full.
+        QString steps, sent = QStringLiteral("22");
+        for (int i = 1; i <= 21; ++i)
+            steps += QStringLiteral("o%1 ").arg(i), sent += QStringLiteral(" ~%1").arg(i);
+        QTest::newRow("confirmed live while read: not late")
+            << steps + "s22 c n d22 f d1 d2 n" << sent;
     }
     void eachEventGoesOnceByOnePath() {
         QFETCH(QString, steps);
