@@ -213,7 +213,9 @@ void HistoryWriter::writeRows(qint64 now, bool final) {
     // What the history could not take still goes to the plant link, without a row id (so
     // without the outbox's store and forward), once: the plant hears of an alarm though the
     // disk is full.
-    for (size_t i = 0; storedSink && i < heldEvents.size(); ++i)
+    // Only once the link has said its laser id: before, nobody may hear it yet, and the event
+    // then goes with its id once written.
+    for (size_t i = 0; storedSink && !outbox.laser.isEmpty() && i < heldEvents.size(); ++i)
         if (!heldTold[i]) {
             storedSink(events::StoredEvent{0, heldEvents[i], false});
             heldTold[i] = true;
