@@ -2130,8 +2130,8 @@ config/plant.ini, config/language.gl 和 language/ 中的译文。</translation>
         <translation>protocol 须为 5 或 3.1.1</translation>
     </message>
     <message>
-        <source>未知的键 %1（已知: %2）</source>
-        <translation>未知的键 %1（已知: %2）</translation>
+        <source>未知的键 %1，是否为 %2？</source>
+        <translation>未知的键 %1，是否为 %2？</translation>
     </message>
     <message>
         <source>password 和 password_file 只能给出一个</source>

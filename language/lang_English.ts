@@ -2135,8 +2135,8 @@ is removed, then the program ends by that signal.</translation>
         <translation>protocol must be 5 or 3.1.1</translation>
     </message>
     <message>
-        <source>未知的键 %1（已知: %2）</source>
-        <translation>unknown key %1 (known: %2)</translation>
+        <source>未知的键 %1，是否为 %2？</source>
+        <translation>unknown key %1; did you mean %2?</translation>
     </message>
     <message>
         <source>password 和 password_file 只能给出一个</source>

@@ -107,17 +107,24 @@ int editDistance(const QString &a, const QString &b) {
 
 // An unknown key is quoted back only when it is a known key misspelt (at most two edits away,
 // `a` to `z` and `_` only): anything else may be a value typed in the wrong place (a password
-// before a stray '=', a passphrase on a line of its own with an '=' in it).
-bool misspeltKey(const QString &key) {
+// before a stray '=', a passphrase on a line of its own with an '=' in it). Returns the nearest
+// known key, or an empty string.
+QString nearestKey(const QString &key) {
     if (key.isEmpty() || key.size() > 40)
-        return false;
+        return {};
     for (const QChar c : key)
         if (!((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c == QLatin1Char('_')))
-            return false;
-    for (const QString &known : knownKeys())
-        if (editDistance(key, known) <= 2)
-            return true;
-    return false;
+            return {};
+    QString nearest;
+    int best = 3;
+    for (const QString &known : knownKeys()) {
+        const int distance = editDistance(key, known);
+        if (distance < best) {
+            best = distance;
+            nearest = known;
+        }
+    }
+    return nearest;
 }
 
 // The line of the first character that is not UTF-8 (or a NUL), or 0 when there is none; lines
@@ -179,8 +186,13 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
         const QString &value = line.value;
         const QString known =
             QStringList(knownKeys().begin(), knownKeys().end()).join(QStringLiteral(", "));
-        if (!knownKeys().contains(key) && !misspeltKey(key))
-            return fail(number, Texts::tr("未知的键（已知: %1）").arg(known));
+        if (!knownKeys().contains(key)) {
+            // Naming the one key meant keeps the line short; the whole list only when none is near.
+            const QString nearest = nearestKey(key);
+            if (nearest.isEmpty())
+                return fail(number, Texts::tr("未知的键（已知: %1）").arg(known));
+            return fail(number, Texts::tr("未知的键 %1，是否为 %2？").arg(key, nearest));
+        }
         if (lineOf.contains(key))
             return fail(number, Texts::tr("%1 给出了两次").arg(key));
         lineOf.insert(key, number);
@@ -225,9 +237,9 @@ ConfigResult parseConfig(const QByteArray &text, const QString &fileName) {
             else if (key == QLatin1String("key_password_file"))
                 config.keyPasswordFile = value;
             else
-                return fail(number, Texts::tr("未知的键 %1（已知: %2）").arg(key, known));
+                return fail(number, Texts::tr("未知的键（已知: %1）").arg(known));
         } else
-            return fail(number, Texts::tr("未知的键 %1（已知: %2）").arg(key, known));
+            return fail(number, Texts::tr("未知的键（已知: %1）").arg(known));
     }
     config.fileName = fileName;
     config.lines = lineOf;
